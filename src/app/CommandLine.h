@@ -1,0 +1,24 @@
+#pragma once
+// The command line: tokens and the two switches the program knows.
+#include <string>
+#include <vector>
+
+struct CommandLineArgument {
+    bool isSwitch = false;  // introduced by '/' or '-'
+    std::string text;       // without the introducing character or quotes
+};
+
+// Splits a narrow (ANSI) command line. Tokens are cut on the wide form so a
+// double-byte character never looks like a separator.
+std::vector<CommandLineArgument> SplitCommandLine(const std::string& commandLine);
+
+struct StartSwitches {
+    bool mapDownload = false;  // protocol launch
+    bool uninstall = false;    // clean-up and exit
+};
+// Scans the switches in order; "Uninstall" ends the scan at once.
+StartSwitches ScanSwitches(const std::vector<CommandLineArgument>& args);
+
+// Case-insensitive comparison of ANSI texts that leaves double-byte
+// characters as they are.
+bool EqualsNoCaseMbcs(const std::string& a, const char* b);

@@ -1,0 +1,83 @@
+#include "app/Startup.h"
+
+#include <cstring>
+
+#include "app/OsType.h"
+#include "common/FileHelpers.h"
+#include "common/Folders.h"
+#include "common/KilnLog.h"
+
+int GetOsType() {
+    OSVERSIONINFOEXA vi = {};
+    vi.dwOSVersionInfoSize = sizeof vi;
+    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&vi))) {
+        vi = {};
+        vi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&vi))) return kOsUnknown;
+    }
+    OsVersionFacts f;
+    f.major = vi.dwMajorVersion;
+    f.minor = vi.dwMinorVersion;
+    f.ntPlatform = vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    f.win9xPlatform = vi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    f.servicePack = vi.szCSDVersion;
+    f.serverR2 = ::GetSystemMetrics(SM_SERVERR2) != 0;
+    f.serverProduct = vi.wProductType == VER_NT_SERVER;
+    return OsTypeFromVersion(f);
+}
+
+BOOL ForceForegroundWindow(HWND target) {
+    HWND fore = ::GetForegroundWindow();
+    if (!fore) {
+        fore = ::FindWindowA("Progman", "Program Manager");
+        if (fore) ::SetForegroundWindow(fore);
+    }
+    DWORD foreThread = fore ? ::GetWindowThreadProcessId(fore, nullptr) : 0;
+    DWORD targetThread = ::GetWindowThreadProcessId(target, nullptr);
+    if (fore && foreThread != targetThread) {
+        // Sharing the foreground thread's input state lets SetForegroundWindow
+        // through where the foreground lock would refuse it.
+        ::AttachThreadInput(targetThread, foreThread, TRUE);
+        ::SetForegroundWindow(target);
+        ::SetFocus(target);
+        ::BringWindowToTop(target);
+        ::AttachThreadInput(targetThread, foreThread, FALSE);
+        return TRUE;
+    }
+    return ::SetForegroundWindow(target);
+}
+
+void UninstallCleanup() {
+    std::string folder = GetDataFolder();
+    KILNLOG.Log(LOG_NORMAL, "アンインストール要求 %s", folder.c_str());
+    if (folder.empty()) return;
+    const size_t tail = std::strlen(kDataFolderTail);
+    if (folder.size() < tail ||
+        ::lstrcmpiA(folder.c_str() + folder.size() - tail, kDataFolderTail) != 0) {
+        // The all-users fallback holds other programs' data: never ours to delete.
+        KILNLOG.Log(LOG_ERROR, "アンインストール要求 - 専用フォルダではないため削除しません %s",
+                    folder.c_str());
+        return;
+    }
+    DeleteFolderTree(folder.c_str(), true);
+}
+
+void ProtocolLaunch() {
+    UINT msg = ::RegisterWindowMessageA("WKLMapDownload");
+    HWND launcher = ::FindWindowA(nullptr, "Quillmarch");
+    if (launcher) {
+        ::PostMessageA(launcher, msg, 0, 0);
+        ForceForegroundWindow(launcher);
+        KILNLOG.Log(LOG_NORMAL, "プロトコル起動");
+    } else {
+        KILNLOG.Log(LOG_ERROR, "プロトコル起動 ランチャー無し");
+    }
+}
+
+RegistrationStatus GetRegistrationStatus() {
+    // The card scan and the user list join here with the card-file classes;
+    // until then every start is a registered (launcher) start.
+    RegistrationStatus status;
+    status.registered = true;
+    return status;
+}

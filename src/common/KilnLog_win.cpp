@@ -1,0 +1,279 @@
+// Diagnostic log: the files. Every record takes the file's named mutex, opens,
+// appends and closes, so the log can be copied or uploaded between records
+// and several processes can share one file.
+#include "common/KilnLog.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/FileHelpers.h"
+#include "common/Folders.h"
+#include "common/WinHandle.h"
+
+using namespace qm::logrec;
+
+namespace {
+
+constexpr DWORD kLockWaitMs = 10000;
+
+// A set-once path. The first set wins even when several threads log before
+// Start has finished.
+class CKilnlogPathString {
+public:
+    CKilnlogPathString() { std::memset(m_path, 0, sizeof m_path); }
+    virtual ~CKilnlogPathString() = default;
+
+    void Set(const std::string& path) {
+        char name[64];
+        std::snprintf(name, sizeof name, "KilnLogPathStringMutex_%08X_%08X",
+                      static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)),
+                      static_cast<unsigned>(::GetCurrentProcessId()));
+        qm::CHandle mutex(::CreateMutexA(nullptr, FALSE, name));
+        if (mutex) ::WaitForSingleObject(mutex.Get(), INFINITE);
+        if (!m_isSet) {
+            std::snprintf(m_path, sizeof m_path, "%s", path.c_str());
+            m_isSet = 1;
+        }
+        if (mutex) ::ReleaseMutex(mutex.Get());
+    }
+    bool Get(char* buf, size_t size) const {
+        if (size) std::snprintf(buf, size, "%s", m_isSet ? m_path : "");
+        return m_isSet != 0;
+    }
+    std::string Get() const { return m_isSet ? std::string(m_path) : std::string(); }
+    bool IsEmpty() const { return !m_isSet || !m_path[0]; }
+
+private:
+    volatile LONG m_isSet = 0;
+    char m_path[MAX_PATH];
+};
+
+// The output record, built for each write from the call site and a holder.
+class CKilnLog {
+public:
+    CKilnLog(const CKilnLogWrapper& site, const CKilnlogPathString& holder)
+        : m_line(site.Line()) {
+        std::snprintf(m_sourceFile, sizeof m_sourceFile, "%s",
+                      SourceFileName(site.SourcePath()).c_str());
+        std::string path = holder.Get();
+        std::snprintf(m_logPath, sizeof m_logPath, "%s", path.c_str());
+        std::snprintf(m_backupPath, sizeof m_backupPath, "%s", BackupPath(path).c_str());
+        std::snprintf(m_lockName, sizeof m_lockName, "%s", path.empty() ? "" : LockName(path).c_str());
+    }
+    virtual ~CKilnLog() = default;
+
+    // One record: the result codes of LogRecord.h; lastError carries the OS
+    // error of a failed step past the clean-up.
+    int Write(int kind, const std::string& message, DWORD& lastError) const;
+
+private:
+    int TakeSnapshot() const;
+
+    char m_sourceFile[MAX_PATH];
+    int m_line;
+    char m_logPath[MAX_PATH];
+    char m_backupPath[MAX_PATH];
+    char m_lockName[MAX_PATH];
+};
+
+// Process-wide state, constructed before WinMain runs.
+CKilnlogPathString g_mainPath;
+CKilnlogPathString g_systemPath;
+volatile LONG g_sizeLimit = kDefaultLimitKB * 1024;
+volatile LONG g_detail = 0;
+
+LogTime Now() {
+    SYSTEMTIME st;
+    ::GetLocalTime(&st);
+    return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+void EnsureSystemPath() {
+    if (!g_systemPath.IsEmpty()) return;
+    std::string main = g_mainPath.Get();
+    g_systemPath.Set(SystemLogPath(main, main.empty() ? GetLogFolder() : std::string(),
+                                   GetExeFileName()));
+}
+
+uint64_t CurrentSize(const char* path) {
+    qm::CFileHandle f(::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!f || !::GetFileSizeEx(f.Get(), &size)) return 0;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) const {
+    if (kind == LOG_DETAIL && !g_detail) return kWritten;
+    if (!m_logPath[0]) return kNoDestination;
+    if (kind < 0 || kind > kMaxKind) return kInvalidKind;
+
+    qm::CHandle mutex(::CreateMutexA(nullptr, FALSE, m_lockName));
+    if (!mutex) {
+        lastError = ::GetLastError();
+        return kMutexCreateFailed;
+    }
+    DWORD wait = ::WaitForSingleObject(mutex.Get(), kLockWaitMs);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        lastError = ::GetLastError();
+        return kMutexWaitFailed;
+    }
+    qm::CMutexLock held(mutex.Get());
+
+    std::string record = FormatHeader(Now(), kind, m_sourceFile, m_line, ::GetCurrentThreadId());
+    size_t headerLen = record.size();
+    if (kind == LOG_DETAIL) {
+        PROCESS_MEMORY_COUNTERS pmc = {};
+        pmc.cb = sizeof pmc;
+        if (::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof pmc))
+            record += FormatMemory(pmc.WorkingSetSize, pmc.PagefileUsage);
+    }
+    record += message;
+    record += RecordTail(kind);
+
+    if (NeedsRotation(CurrentSize(m_logPath), headerLen, message.size(), g_sizeLimit)) {
+        ::DeleteFileA(m_backupPath);
+        ::MoveFileA(m_logPath, m_backupPath);
+    }
+
+    {
+        qm::CFileHandle file(::CreateFileA(m_logPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            lastError = ::GetLastError();
+            return kFileOpenFailed;
+        }
+        ::SetFilePointer(file.Get(), 0, nullptr, FILE_END);
+        DWORD written = 0;
+        ::WriteFile(file.Get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+    }
+
+    if (kind == LOG_FATAL) return TakeSnapshot();
+    return kWritten;
+}
+
+// Copies the log to a time-stamped snapshot, keeping at most four. Runs with
+// the file's mutex still held.
+int CKilnLog::TakeSnapshot() const {
+    SnapshotNames names = MakeSnapshotNames(m_logPath, Now());
+
+    int count = 0;
+    std::string oldest;
+    WIN32_FIND_DATAA fd;
+    qm::CFindHandle find(::FindFirstFileA(names.pattern.c_str(), &fd));
+    if (find) {
+        do {
+            ++count;
+            if (oldest.empty() || std::strcmp(fd.cFileName, oldest.c_str()) < 0)
+                oldest = fd.cFileName;
+        } while (::FindNextFileA(find.Get(), &fd));
+    }
+    find.Reset();
+
+    if (count >= kMaxSnapshots) {
+        if (names.folder.empty()) return kSnapshotFolderUnknown;
+        if (!::DeleteFileA((names.folder + oldest).c_str())) return kSnapshotDeleteFailed;
+    }
+    return ::CopyFileA(m_logPath, names.target.c_str(), TRUE) ? kWritten : kSnapshotCopyFailed;
+}
+
+int WriteText(const CKilnLogWrapper& site, int kind, const std::string& text);
+
+// Turns a failed write into a notice; answers what Log returns.
+int HandleFailure(const CKilnLogWrapper& site, int result, int kind, const std::string& text,
+                  DWORD lastError) {
+    const bool own = kind == LOG_SELF || kind == LOG_SELF_SYS;
+    char notice[160];
+    switch (result) {
+    case kNoDestination: {
+        if (own) return 2;
+        WriteText(site, LOG_SELF_SYS,
+                  "出力先が設定されていません。デフォルト出力先を使用します");
+        EnsureSystemPath();
+        DWORD ignored = 0;
+        return CKilnLog(site, g_systemPath).Write(kind, text, ignored);
+    }
+    case kInvalidKind:
+        std::snprintf(notice, sizeof notice, "不正なログ種別[%d]が指定されました", kind);
+        WriteText(site, LOG_SELF, notice);
+        return 0;
+    case kSnapshotCopyFailed:
+        WriteText(site, LOG_SELF, "退避ファイルの作成に失敗しました");
+        return 0;
+    case kSnapshotDeleteFailed:
+        WriteText(site, LOG_SELF, "古い退避ファイル削除失敗のため、退避ファイルを作成できません");
+        return 0;
+    case kMutexCreateFailed:
+    case kMutexWaitFailed:
+    case kFileOpenFailed:
+        if (own) return 2;
+        if (result == kMutexCreateFailed)
+            std::snprintf(notice, sizeof notice, "排他オブジェクト作成に失敗しました");
+        else if (result == kMutexWaitFailed)
+            std::snprintf(notice, sizeof notice, "排他で待てませんでした");
+        else
+            std::snprintf(notice, sizeof notice,
+                          kind == LOG_DUMP ? "ダンプファイルエラーが発生しました。GetLastError[%d]"
+                                           : "ファイルエラーが発生しました。GetLastError[%d]",
+                          static_cast<int>(lastError));
+        WriteText(site, LOG_SELF_SYS, notice);
+        return 0;
+    default:
+        WriteText(site, LOG_SELF, "想定外のエラーが発生しました");
+        return 0;
+    }
+}
+
+int WriteText(const CKilnLogWrapper& site, int kind, const std::string& text) {
+    if (kind == LOG_SELF_SYS) EnsureSystemPath();
+    DWORD lastError = 0;
+    int result = CKilnLog(site, kind == LOG_SELF_SYS ? g_systemPath : g_mainPath)
+                     .Write(kind, text, lastError);
+    if (result == kWritten) return 0;
+    return HandleFailure(site, result, kind, text, lastError);
+}
+
+}  // namespace
+
+int CKilnLogWrapper::Log(int kind, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool truncated = false;
+    std::string text = FormatText(truncated, format, args);
+    va_end(args);
+    if (truncated && !text.empty())
+        WriteText(*this, LOG_SELF, "出力サイズオーバーです。出力を切り詰めます");
+    return WriteText(*this, kind, text);
+}
+
+void CKilnLogWrapper::Start(const char* fileName, int maxSizeKB) {
+    if (g_mainPath.IsEmpty()) {
+        bool named = fileName && *fileName;
+        std::string path =
+            MainLogPath(fileName, named && std::strchr(fileName, '\\') ? std::string() : GetLogFolder(),
+                        GetExeFileName());
+        g_mainPath.Set(path);
+        std::string folder = FolderOf(path);
+        if (!folder.empty() && !IsDirectory(folder.c_str())) CreateDirectories(folder.c_str());
+    }
+
+    bool valid = true;
+    int64_t limit = SizeLimitBytes(maxSizeKB, valid);
+    ::InterlockedExchange(&g_sizeLimit, static_cast<LONG>(limit));
+    if (!valid)
+        Log(LOG_SELF, "サイズ指定%dKBは不正です。%dKBとします", maxSizeKB, kDefaultLimitKB);
+
+    std::string ini = GetExeFolder() + "WKLOG.ini";
+    ::InterlockedExchange(&g_detail, ::GetPrivateProfileIntA("Log", "Recover", 0, ini.c_str()) != 0);
+
+    CVersionBlock version;
+    const char* text = nullptr;
+    if (LoadVersionInfo(GetExePath().c_str(), version) == 0) text = GetFileVersionText(version);
+    Log(LOG_START, "==========<開始(%s)>==========", text ? text : "");
+}
+
+int CKilnLogWrapper::End() { return Log(LOG_END, "----------<終了>----------"); }

@@ -1,0 +1,6 @@
+#pragma once
+// Code page 932 lead bytes: the byte after one belongs to the same character
+// and may look like '\', '"' or ',' on its own.
+inline bool IsCp932LeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}

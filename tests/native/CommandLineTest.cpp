@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+#include "app/OsType.h"
+
+namespace {
+std::string Dump(const std::vector<CommandLineArgument>& args) {
+    std::string out;
+    for (const auto& a : args) out += (a.isSwitch ? "S:" : "P:") + a.text + "|";
+    return out;
+}
+}  // namespace
+
+TEST(CommandLine, TokensSwitchesAndQuotes) {
+    EXPECT_EQ(Dump(SplitCommandLine("")), "");
+    EXPECT_EQ(Dump(SplitCommandLine("  \t ")), "");
+    EXPECT_EQ(Dump(SplitCommandLine("/A/B")), "S:A|S:B|");
+    EXPECT_EQ(Dump(SplitCommandLine("-MapDownload  plain\t\"quoted /x -y\" /Uninstall")),
+              "S:MapDownload|P:plain|P:quoted /x -y|S:Uninstall|");
+    // An unclosed quote runs to the end; a lone slash gives an empty switch.
+    EXPECT_EQ(Dump(SplitCommandLine("\"open end")), "P:open end|");
+    EXPECT_EQ(Dump(SplitCommandLine("/ x")), "S:|P:x|");
+    // A hyphen inside a plain token does not split it.
+    EXPECT_EQ(Dump(SplitCommandLine("a-b")), "P:a-b|");
+}
+
+TEST(CommandLine, DoubleByteTextSurvives) {
+    // "表" is 0x95 0x5C in code page 932: its trail byte is a backslash, and
+    // "ソ" (0x83 0x5C) too; neither may split or change a token.
+    const std::string hyo = "\x95\x5C";
+    auto args = SplitCommandLine("/" + hyo + " \"\x83\x5C\x83\x74\"");
+    ASSERT_EQ(args.size(), 2u);
+    EXPECT_TRUE(args[0].isSwitch);
+    EXPECT_EQ(args[0].text, hyo);
+    EXPECT_EQ(args[1].text, "\x83\x5C\x83\x74");
+}
+
+TEST(CommandLine, SwitchScan) {
+    auto scan = [](const char* line) { return ScanSwitches(SplitCommandLine(line)); };
+    EXPECT_TRUE(scan("/uNiNsTaLl").uninstall);
+    EXPECT_TRUE(scan("-mapdownload").mapDownload);
+    EXPECT_FALSE(scan("\"/MapDownload\"").mapDownload);  // quoted: a plain token
+    EXPECT_FALSE(scan("MapDownload").mapDownload);
+    StartSwitches both = scan("/MapDownload /Uninstall");
+    EXPECT_TRUE(both.uninstall);
+    EXPECT_TRUE(both.mapDownload);
+    // Uninstall ends the scan.
+    EXPECT_FALSE(scan("/Uninstall /MapDownload").mapDownload);
+    EXPECT_FALSE(scan("/MapDownloads /Uninstal").mapDownload);
+    EXPECT_FALSE(scan("/MapDownloads /Uninstal").uninstall);
+}
+
+TEST(CommandLine, CaseFoldingLeavesDoubleByteCharactersAlone) {
+    EXPECT_TRUE(EqualsNoCaseMbcs("ABC", "abc"));
+    EXPECT_FALSE(EqualsNoCaseMbcs("ABC", "abcd"));
+    EXPECT_FALSE(EqualsNoCaseMbcs("ABCD", "abc"));
+    // 0x82 0x60 (full-width A) and 0x82 0x81 (full-width a) are different
+    // characters: folding their trail bytes as ASCII would make them equal.
+    EXPECT_FALSE(EqualsNoCaseMbcs("\x82\x60", "\x82\x81"));
+    EXPECT_TRUE(EqualsNoCaseMbcs("\x82\x60x", "\x82\x60X"));
+    EXPECT_FALSE(EqualsNoCaseMbcs("\x81", "\x81\x41"));
+}
+
+TEST(OsType, VersionTable) {
+    auto nt = [](unsigned ma, unsigned mi, bool r2 = false, bool server = false) {
+        OsVersionFacts f;
+        f.major = ma;
+        f.minor = mi;
+        f.ntPlatform = true;
+        f.serverR2 = r2;
+        f.serverProduct = server;
+        return OsTypeFromVersion(f);
+    };
+    auto w9x = [](unsigned mi, const char* sp) {
+        OsVersionFacts f;
+        f.major = 4;
+        f.minor = mi;
+        f.win9xPlatform = true;
+        f.servicePack = sp;
+        return OsTypeFromVersion(f);
+    };
+    EXPECT_EQ(nt(3, 51), 1);
+    EXPECT_EQ(w9x(0, ""), 2);
+    EXPECT_EQ(w9x(0, " c"), 3);
+    EXPECT_EQ(w9x(0, "C"), 2);  // the leading blank is part of the text
+    EXPECT_EQ(nt(4, 0), 4);
+    EXPECT_EQ(w9x(10, " B"), 5);
+    EXPECT_EQ(w9x(10, " A"), 6);
+    EXPECT_EQ(w9x(90, ""), 7);
+    EXPECT_EQ(nt(5, 0), 8);
+    EXPECT_EQ(nt(5, 1), 9);
+    EXPECT_EQ(nt(5, 2), 10);
+    EXPECT_EQ(nt(5, 2, true), 11);
+    EXPECT_EQ(nt(6, 0), 12);
+    EXPECT_EQ(nt(6, 0, false, true), 13);
+    EXPECT_EQ(nt(6, 1), 14);
+    EXPECT_EQ(nt(6, 2), 15);
+    EXPECT_EQ(nt(6, 3), 15);
+    EXPECT_EQ(nt(10, 0), 15);
+    EXPECT_EQ(nt(5, 3), 0);
+    EXPECT_EQ(nt(3, 10), 0);
+    // 5.x and 6.x count only on the NT platform.
+    OsVersionFacts odd;
+    odd.major = 5;
+    odd.minor = 1;
+    odd.win9xPlatform = true;
+    EXPECT_EQ(OsTypeFromVersion(odd), 0);
+
+    for (int code = 0; code <= 15; ++code) {
+        bool supported = code == 9 || code == 10 || code == 11 || code >= 12;
+        EXPECT_EQ(IsSupportedOsType(code), supported) << code;
+    }
+}

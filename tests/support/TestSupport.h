@@ -1,0 +1,43 @@
+#pragma once
+// Helpers for the tests that run under Wine.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+// A scratch folder of this test program, fresh per run (with trailing '\').
+std::string WorkFolder();
+// A new empty folder below WorkFolder().
+std::string NewFolder(const char* name);
+// Folder holding the test program, Quillmarch.exe and the tools.
+std::string BinFolder();
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+std::vector<std::string> ListFiles(const std::string& pattern);  // names only
+std::vector<std::string> SplitLines(const std::string& text);     // at CR LF
+
+struct ProcessResult {
+    bool started = false;
+    bool finished = false;
+    DWORD exitCode = 0;
+};
+// Starts a program and waits for it (at most timeoutMs).
+ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs = 30000);
+
+// A child process: this test program started again with "--child=NAME ARGS".
+// The child's body is a function registered with QM_CHILD_MAIN.
+HANDLE StartChild(const std::string& name, const std::string& args);
+using ChildMain = int (*)(const std::vector<std::string>& args);
+struct ChildRegistrar {
+    ChildRegistrar(const char* name, ChildMain fn);
+};
+#define QM_CHILD_MAIN(name)                                                   \
+    static int ChildMain_##name(const std::vector<std::string>& args);        \
+    static ::qmtest::ChildRegistrar childRegistrar_##name(#name, ChildMain_##name); \
+    static int ChildMain_##name(const std::vector<std::string>& args)
+
+}  // namespace qmtest

@@ -1,0 +1,135 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+
+#include "common/FileHelpers.h"
+#include "common/WinHandle.h"
+
+namespace qmtest {
+
+namespace {
+std::map<std::string, ChildMain>& Children() {
+    static std::map<std::string, ChildMain> children;
+    return children;
+}
+}  // namespace
+
+ChildRegistrar::ChildRegistrar(const char* name, ChildMain fn) { Children()[name] = fn; }
+
+std::string BinFolder() { return GetExeFolder(); }
+
+std::string WorkFolder() {
+    static std::string folder;
+    if (folder.empty()) {
+        char tmp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, tmp);
+        folder = std::string(tmp) + "qmtest-" + std::to_string(::GetCurrentProcessId()) + "\\";
+        CreateDirectories(folder.c_str());
+    }
+    return folder;
+}
+
+std::string NewFolder(const char* name) {
+    std::string path = WorkFolder() + name + "\\";
+    DeleteFolderTree(path.c_str(), true);
+    CreateDirectories(path.c_str());
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    qm::CFileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f) return std::string();
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(f.Get(), buf, sizeof buf, &got, nullptr) && got) out.append(buf, got);
+    return out;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    qm::CFileHandle f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return f && ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool FileExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> ListFiles(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    qm::CFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
+    if (!find) return names;
+    do {
+        if (std::strcmp(fd.cFileName, ".") && std::strcmp(fd.cFileName, ".."))
+            names.push_back(fd.cFileName);
+    } while (::FindNextFileA(find.Get(), &fd));
+    return names;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(pos));
+            break;
+        }
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs) {
+    ProcessResult result;
+    std::string cmd = "\"" + exe + "\" " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return result;
+    qm::CHandle process(pi.hProcess), thread(pi.hThread);
+    result.started = true;
+    if (::WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) {
+        result.finished = true;
+        ::GetExitCodeProcess(process.Get(), &result.exitCode);
+    } else {
+        ::TerminateProcess(process.Get(), 99);
+    }
+    return result;
+}
+
+HANDLE StartChild(const std::string& name, const std::string& args) {
+    std::string exe = GetExePath();
+    std::string cmd = "\"" + exe + "\" --child=" + name + " " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return nullptr;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+}  // namespace qmtest
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strncmp(argv[1], "--child=", 8) == 0) {
+        auto it = qmtest::Children().find(argv[1] + 8);
+        if (it == qmtest::Children().end()) return 127;
+        std::vector<std::string> args(argv + 2, argv + argc);
+        return it->second(args);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    int rc = RUN_ALL_TESTS();
+    DeleteFolderTree(qmtest::WorkFolder().c_str(), true);
+    return rc;
+}
