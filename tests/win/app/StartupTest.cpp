@@ -1,0 +1,193 @@
+// Quillmarch.exe as a whole: start, instance control, the two switches, and
+// the diagnostic log it leaves.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "common/FileHelpers.h"
+#include "common/Folders.h"
+#include "common/WinHandle.h"
+
+namespace {
+
+std::string LauncherExe() { return qmtest::BinFolder() + "Quillmarch.exe"; }
+std::string LauncherLog() { return GetLogFolder() + "Quillmarch.log"; }
+
+// Lines of the launcher's log that end with the given text.
+int CountLines(const std::string& endingWith) {
+    int n = 0;
+    for (const std::string& line : qmtest::SplitLines(qmtest::ReadFile(LauncherLog())))
+        if (line.size() >= endingWith.size() &&
+            line.compare(line.size() - endingWith.size(), endingWith.size(), endingWith) == 0)
+            ++n;
+    return n;
+}
+
+// A record of the given mark whose message is exactly the given text.
+bool HasLineWith(const std::string& mark, const std::string& message) {
+    const std::string tail = "\t" + message;
+    for (const std::string& line : qmtest::SplitLines(qmtest::ReadFile(LauncherLog()))) {
+        if (line.find("\t" + mark + "\t") == std::string::npos || line.size() < tail.size()) continue;
+        if (line.compare(line.size() - tail.size(), tail.size(), tail) == 0) return true;
+    }
+    return false;
+}
+
+HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        if (HWND w = ::FindWindowA(cls, title)) return w;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+// Pumps this thread's messages while waiting for a process.
+bool WaitPumping(HANDLE process, DWORD ms) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        DWORD left = ms - (::GetTickCount() - start);
+        if (static_cast<int>(left) <= 0) return false;
+        DWORD r = ::MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
+        if (r == WAIT_OBJECT_0) return true;
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    }
+}
+
+HANDLE Launch(const std::string& args) {
+    std::string cmd = "\"" + LauncherExe() + "\" " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(LauncherExe().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &si, &pi))
+        return nullptr;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+DWORD ExitCode(HANDLE p) {
+    DWORD code = 12345;
+    ::GetExitCodeProcess(p, &code);
+    return code;
+}
+
+// A stand-in for the launcher window: records what a second start sends it.
+struct FakeLauncher {
+    static inline UINT s_lastSysCommand = 0;
+    static inline int s_mapDownloads = 0;
+    static inline UINT s_mapDownloadMsg = 0;
+    HWND wnd = nullptr;
+
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_SYSCOMMAND) {
+            s_lastSysCommand = static_cast<UINT>(wp);
+            return 0;
+        }
+        if (m == s_mapDownloadMsg && m != 0) ++s_mapDownloads;
+        return ::DefWindowProcA(w, m, wp, lp);
+    }
+    FakeLauncher() {
+        s_lastSysCommand = 0;
+        s_mapDownloads = 0;
+        s_mapDownloadMsg = ::RegisterWindowMessageA("WKLMapDownload");
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "QmTestFakeLauncher";
+        ::RegisterClassA(&wc);
+        wnd = ::CreateWindowExA(0, wc.lpszClassName, "Quillmarch", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                100, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~FakeLauncher() { ::DestroyWindow(wnd); }
+};
+
+}  // namespace
+
+TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
+    ::DeleteFileA(LauncherLog().c_str());
+    qm::CHandle p(Launch(""));
+    ASSERT_TRUE(p);
+    HWND hidden = WaitForWindow("Quillmarch", "Quillmarch ", 20000);
+    ASSERT_NE(hidden, nullptr) << "hidden main window not found";
+    EXPECT_FALSE(::IsWindowVisible(hidden));
+    // The trailing blank keeps a search for the launcher's title off it.
+    EXPECT_EQ(::FindWindowA(nullptr, "Quillmarch"), nullptr);
+
+    qm::CHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, "MN_Quillmarch_Launcher"));
+    EXPECT_TRUE(mutex) << "launcher mutex not held";
+
+    ::PostMessageA(hidden, WM_CLOSE, 0, 0);
+    ASSERT_EQ(::WaitForSingleObject(p.Get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(p.Get()), 0u);
+
+    const std::string log = qmtest::ReadFile(LauncherLog());
+    EXPECT_NE(log.find("\t==\tWinMain_win.cpp\t"), std::string::npos) << log;
+    EXPECT_EQ(CountLines("==========<開始(1.0.0.1)>=========="), 1);
+    EXPECT_EQ(CountLines("----------<終了>----------"), 1);
+    EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
+}
+
+TEST(Startup, SecondStartRaisesTheRunningLauncherAndExits) {
+    // The running launcher is this process: it holds the mutex and owns a
+    // window titled "Quillmarch".
+    qm::CHandle mutex(::CreateMutexA(nullptr, TRUE, "MN_Quillmarch_Launcher"));
+    ASSERT_TRUE(mutex);
+    FakeLauncher fake;
+    ASSERT_NE(fake.wnd, nullptr);
+
+    qm::CHandle p(Launch(""));
+    ASSERT_TRUE(p);
+    ASSERT_TRUE(WaitPumping(p.Get(), 20000));
+    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    EXPECT_EQ(FakeLauncher::s_lastSysCommand, static_cast<UINT>(SC_RESTORE));
+    // It made no hidden window of its own.
+    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
+    ::ReleaseMutex(mutex.Get());
+}
+
+TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
+    ::DeleteFileA(LauncherLog().c_str());
+    {
+        qm::CHandle p(Launch("-MapDownload"));
+        ASSERT_TRUE(p);
+        ASSERT_EQ(::WaitForSingleObject(p.Get(), 20000), WAIT_OBJECT_0);
+        EXPECT_EQ(ExitCode(p.Get()), 0u);
+    }
+    EXPECT_TRUE(HasLineWith("!!", "プロトコル起動 ランチャー無し"));
+    EXPECT_EQ(CountLines("----------<終了>----------"), 1);
+    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
+
+    FakeLauncher fake;
+    qm::CHandle p(Launch("/mapdownload"));
+    ASSERT_TRUE(p);
+    ASSERT_TRUE(WaitPumping(p.Get(), 20000));
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    EXPECT_EQ(FakeLauncher::s_mapDownloads, 1);
+    EXPECT_TRUE(HasLineWith("..", "プロトコル起動"));
+}
+
+TEST(Startup, UninstallRemovesTheDataFolderAndOpensNoWindow) {
+    const std::string data = GetDataFolder();
+    ASSERT_TRUE(CreateDirectories((data + "Data\\user\\deep").c_str()));
+    ASSERT_TRUE(qmtest::WriteFile(data + "Data\\user\\deep\\probe.dat", "x"));
+    ASSERT_TRUE(qmtest::WriteFile(data + "Setting\\Quillmarch.ini", "[a]\r\n") ||
+                (CreateDirectories((data + "Setting").c_str()) &&
+                 qmtest::WriteFile(data + "Setting\\Quillmarch.ini", "[a]\r\n")));
+    // A sibling folder of another program must survive.
+    const std::string sibling = data.substr(0, data.size() - 11) + "Other\\";  // "...\Corvane\Other\"
+    ASSERT_TRUE(CreateDirectories(sibling.c_str()));
+
+    // "MapDownload" before it does not stop the clean-up.
+    qm::CHandle p(Launch("/MapDownload /UNINSTALL"));
+    ASSERT_TRUE(p);
+    ASSERT_EQ(::WaitForSingleObject(p.Get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    EXPECT_FALSE(IsDirectory(data.c_str())) << data;
+    EXPECT_TRUE(IsDirectory(sibling.c_str()));
+    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
+}
