@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
-#include <cstring>
 
+#include "app/CommandLine.h"
 #include "app/OsType.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
@@ -51,9 +51,7 @@ void UninstallCleanup() {
     std::string folder = GetDataFolder();
     KILNLOG.Log(LOG_NORMAL, "アンインストール要求 %s", folder.c_str());
     if (folder.empty()) return;
-    const size_t tail = std::strlen(kDataFolderTail);
-    if (folder.size() < tail ||
-        ::lstrcmpiA(folder.c_str() + folder.size() - tail, kDataFolderTail) != 0) {
+    if (!IsOwnDataFolder(folder)) {
         // The all-users fallback holds other programs' data: never ours to delete.
         KILNLOG.Log(LOG_ERROR, "アンインストール要求 - 専用フォルダではないため削除しません %s",
                     folder.c_str());

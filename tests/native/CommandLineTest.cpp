@@ -111,3 +111,18 @@ TEST(OsType, VersionTable) {
         EXPECT_EQ(IsSupportedOsType(code), supported) << code;
     }
 }
+
+TEST(Uninstall, OnlyTheProgramsOwnDataFolderIsDeleted) {
+    EXPECT_TRUE(IsOwnDataFolder("C:\\Users\\u\\AppData\\Roaming\\Corvane\\Quillmarch\\"));
+    EXPECT_TRUE(IsOwnDataFolder("C:\\Users\\u\\AppData\\Roaming\\corvane\\QUILLMARCH\\"));
+    // The all-users fallback and near misses are refused.
+    EXPECT_FALSE(IsOwnDataFolder("C:\\Documents and Settings\\All Users\\Application Data\\"));
+    EXPECT_FALSE(IsOwnDataFolder("C:\\Roaming\\XCorvane\\Quillmarch\\"));
+    EXPECT_FALSE(IsOwnDataFolder("C:\\Roaming\\Corvane\\Quillmarch"));
+    EXPECT_FALSE(IsOwnDataFolder("Corvane\\Quillmarch\\"));
+    EXPECT_FALSE(IsOwnDataFolder(""));
+    // A double-byte character whose trail byte is '\' right before the tail
+    // ("表" is 0x95 0x5C) is not a folder boundary.
+    EXPECT_FALSE(IsOwnDataFolder("C:\\\x95\x5C" "Corvane\\Quillmarch\\"));
+    EXPECT_TRUE(IsOwnDataFolder("C:\\\x95\x5C\\Corvane\\Quillmarch\\"));
+}

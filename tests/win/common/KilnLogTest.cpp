@@ -12,6 +12,7 @@
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "common/WinHandle.h"
 
 using qmtest::ReadFile;
 using qmtest::SplitLines;
@@ -113,6 +114,12 @@ QM_CHILD_MAIN(burst) {
 QM_CHILD_MAIN(detail) {
     KILNLOG.Start(args.at(0).c_str(), 4096);
     KILNLOG.Log(LOG_DETAIL, "詳細記録");
+    return 0;
+}
+
+QM_CHILD_MAIN(blocked) {
+    KILNLOG.Start(args.at(0).c_str(), 4096);  // waits out the held lock, then gives up
+    KILNLOG.Log(LOG_NORMAL, "後続の記録");
     return 0;
 }
 
@@ -309,4 +316,32 @@ TEST(KilnLog, UnopenableFileIsReportedInTheSystemLog) {
         EXPECT_EQ(r.rest.compare(0, head.size(), head), 0) << r.rest;
         EXPECT_EQ(r.rest.back(), ']');
     }
+}
+
+TEST(KilnLog, AHeldLockDropsTheRecordAfterTenSecondsWithANotice) {
+    const std::string dir = qmtest::NewFolder("locked");
+    const std::string log = dir + "locked.log";
+    // Another writer holds the file's lock (named after the bare file name).
+    qm::CHandle lock(::CreateMutexA(nullptr, TRUE, "locked.log"));
+    ASSERT_TRUE(lock);
+    const DWORD t0 = ::GetTickCount();
+    HANDLE child = qmtest::StartChild("blocked", log);
+    ASSERT_NE(child, nullptr);
+    // Released after the child's first record has timed out (10 s), before
+    // its second one has.
+    ::Sleep(13000);
+    ::ReleaseMutex(lock.Get());
+    EXPECT_EQ(::WaitForSingleObject(child, 30000), WAIT_OBJECT_0);
+    ::CloseHandle(child);
+    EXPECT_GE(::GetTickCount() - t0, 10000u);
+
+    std::vector<Record> sys = Records(dir + "test_common_sys.log");
+    ASSERT_GE(sys.size(), 1u);
+    EXPECT_EQ(sys[0].mark, "##");
+    EXPECT_EQ(sys[0].rest, "排他で待てませんでした");
+    // The start marker was dropped; the record after the release was written.
+    std::vector<Record> main = Records(log);
+    ASSERT_FALSE(main.empty());
+    EXPECT_EQ(main.back().rest, "後続の記録");
+    for (const Record& r : main) EXPECT_NE(r.mark, "==");
 }
