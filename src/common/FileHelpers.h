@@ -3,12 +3,24 @@
 // Paths are in the ANSI code page unless a parameter says otherwise.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "common/UrlEscape.h"
+#include "common/Version.h"
+
 // Creates every missing folder of a path, outermost first, through the wide
-// API with the long-path prefix. True when the whole path is a directory
-// afterwards.
+// API with the long-path prefix ("\\?\" or "\\?\UNC"), so the path may be
+// far longer than MAX_PATH. True when the whole path is a directory or a root
+// afterwards; false when it is a file or could not be made.
 bool CreateDirectories(const char* path);
+// The same for a path held as a text: done when it is a directory or a root,
+// false when empty or a file, otherwise the parent first, then the folder.
+bool CreateDirectories(const std::string& path);
+
+// Total bytes of all files below folder, subfolders included; 0 when it
+// cannot be searched.
+uint64_t GetFolderSize(const char* folder);
 
 // Deletes every file and subfolder below folder and, with removeFolder, the
 // folder itself. True only when every deletion succeeded.
@@ -40,3 +52,14 @@ private:
 int LoadVersionInfo(const char* path, CVersionBlock& holder);
 // FileVersion under the Japanese translations the program's resources use.
 const char* GetFileVersionText(const CVersionBlock& block);
+
+// "Ver." and the running program's ProductVersion without its last part;
+// "Ver." alone when the resource cannot be read.
+std::string GetProductVersionLabel();
+// The same for another executable.
+std::string GetProductVersionLabel(const char* exePath);
+
+// text from one code page to another (CP_ACP, CP_UTF8, 932...); nothing
+// when a code page is unknown or the text cannot be converted.
+std::optional<std::string> ConvertCodePage(const char* text, unsigned fromCodePage,
+                                           unsigned toCodePage);

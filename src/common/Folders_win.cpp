@@ -6,12 +6,29 @@
 #include <mutex>
 
 #include "common/FileHelpers.h"
+#include "common/Mbcs.h"
 #include "common/WinHandle.h"
 
 namespace {
 
+constexpr DWORD kInstallDirBytes = 512;
+
+// True when the last character is '\\' (not the trail byte of a double-byte
+// character such as 表).
+bool EndsWithSeparator(const std::string& path) {
+    bool last = false;
+    for (size_t i = 0; i < path.size(); ++i) {
+        last = false;
+        if (IsCp932LeadByte(static_cast<unsigned char>(path[i])))
+            ++i;
+        else
+            last = path[i] == '\\';
+    }
+    return last;
+}
+
 std::string WithSlash(std::string path) {
-    if (!path.empty() && path.back() != '\\') path += '\\';
+    if (!path.empty() && !EndsWithSeparator(path)) path += '\\';
     return path;
 }
 
@@ -72,12 +89,15 @@ std::string GetProgramPath(int id) {
                         KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
         return std::string();
     qm::CRegKey key(raw);
-    char buf[512] = {};
-    DWORD size = sizeof buf - 1, type = 0;
+    // A 512-byte value; one byte more so a value stored without its
+    // terminator still ends.
+    char buf[kInstallDirBytes + 1] = {};
+    DWORD size = kInstallDirBytes, type = 0;
     if (::RegQueryValueExA(key.Get(), "InstallDir", nullptr, &type,
                            reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::string();
-    buf[size < sizeof buf ? size : sizeof buf - 1] = '\0';
-    return WithSlash(buf) + kExeNames[id];
+    std::string folder = buf;
+    if (!EndsWithSeparator(folder)) folder += '\\';
+    return folder + kExeNames[id];
 }

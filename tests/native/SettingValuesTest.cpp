@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "common/SettingValues.h"
+
+using namespace settingkeys;
+
+namespace {
+std::string Check(const char* text, const RangedSettingKey& key) {
+    int32_t v = -12345;
+    switch (CheckRangedSetting(text, key.range, v)) {
+        case SettingCheck::kOk:
+            return "ok " + std::to_string(v);
+        case SettingCheck::kBadFormat:
+            return "format";
+        case SettingCheck::kOutOfRange:
+            return "range " + std::to_string(v);
+    }
+    return "?";
+}
+std::string Fields(const SettingDate& d) {
+    char buf[80];
+    snprintf(buf, sizeof buf, "%d-%d-%d %d:%d:%d w%d ms%d", d.year, d.month, d.day, d.hour,
+             d.minute, d.second, d.dayOfWeek, d.milliseconds);
+    return buf;
+}
+}  // namespace
+
+TEST(SettingInt, ReadsLikeTheRuntimeScan) {
+    int32_t v = 0;
+    EXPECT_TRUE(ParseSettingInt("42", v));
+    EXPECT_EQ(v, 42);
+    EXPECT_TRUE(ParseSettingInt("  -7xyz", v));
+    EXPECT_EQ(v, -7);
+    EXPECT_TRUE(ParseSettingInt("+3", v));
+    EXPECT_EQ(v, 3);
+    EXPECT_TRUE(ParseSettingInt("\t12 34", v));
+    EXPECT_EQ(v, 12);
+    v = 99;
+    EXPECT_FALSE(ParseSettingInt("x1", v));
+    EXPECT_FALSE(ParseSettingInt("-", v));
+    EXPECT_FALSE(ParseSettingInt("+-1", v));
+    EXPECT_FALSE(ParseSettingInt("", v));
+    EXPECT_FALSE(ParseSettingInt("   ", v));
+    EXPECT_FALSE(ParseSettingInt(nullptr, v));
+    EXPECT_EQ(v, 99);  // untouched by every failure
+    // Beyond 32 bits the nearest bound.
+    EXPECT_TRUE(ParseSettingInt("2147483647", v));
+    EXPECT_EQ(v, INT_MAX);
+    EXPECT_TRUE(ParseSettingInt("2147483648", v));
+    EXPECT_EQ(v, INT_MAX);
+    EXPECT_TRUE(ParseSettingInt("-2147483648", v));
+    EXPECT_EQ(v, INT_MIN);
+    EXPECT_TRUE(ParseSettingInt("-99999999999999999999999999", v));
+    EXPECT_EQ(v, INT_MIN);
+    EXPECT_EQ(FormatSettingInt(-5), "-5");
+    EXPECT_EQ(FormatSettingInt(INT_MIN), "-2147483648");
+}
+
+TEST(SettingInt, RangesAreInclusiveAndUnsigned) {
+    EXPECT_EQ(Check("2", kChargeType), "ok 2");
+    EXPECT_EQ(Check("0", kChargeType), "ok 0");
+    EXPECT_EQ(Check("3", kChargeType), "range 3");
+    EXPECT_EQ(Check("-1", kChargeType), "range -1");  // negative is huge unsigned
+    EXPECT_EQ(Check("x", kChargeType), "format");
+    EXPECT_EQ(Check("1abc", kChargeType), "ok 1");
+    EXPECT_EQ(Check("99", kLimitSize), "range 99");
+    EXPECT_EQ(Check("100", kLimitSize), "ok 100");
+    EXPECT_EQ(Check("3000", kLimitSize), "ok 3000");
+    EXPECT_EQ(Check("3001", kLimitSize), "range 3001");
+    EXPECT_EQ(Check("19", kLimitFileCount), "range 19");
+    EXPECT_EQ(Check("20", kLimitFileCount), "ok 20");
+    EXPECT_EQ(Check("5000", kLimitFileCount), "ok 5000");
+    EXPECT_EQ(Check("5001", kLimitFileCount), "range 5001");
+    EXPECT_EQ(Check("1", kAutoChargeType), "ok 1");
+    EXPECT_EQ(Check("2", kAutoChargeType), "range 2");
+    EXPECT_EQ(Check("100", kRandomPercent), "ok 100");
+    EXPECT_EQ(Check("101", kRandomPercent), "range 101");
+    EXPECT_EQ(Check("101", kChargeInterval), "range 101");
+    EXPECT_EQ(Check("3", kChargeLimit), "range 3");
+    EXPECT_EQ(Check("-2147483648", kLimitFileCount), "range -2147483648");
+    // The reset values are inside their own ranges.
+    for (const RangedSettingKey* k : {&kChargeType, &kAutoChargeType, &kRandomPercent,
+                                      &kChargeInterval, &kChargeLimit, &kLimitSize,
+                                      &kLimitFileCount})
+        EXPECT_EQ(Check(std::to_string(k->reset).c_str(), *k), "ok " + std::to_string(k->reset))
+            << k->name;
+}
+
+TEST(SettingInt, RetryTuningFallsBack) {
+    EXPECT_EQ(RetrySettingValue(0, kRetryIntervalMax, kRetryIntervalDefault), 5);
+    EXPECT_EQ(RetrySettingValue(1, kRetryIntervalMax, kRetryIntervalDefault), 1);
+    EXPECT_EQ(RetrySettingValue(300, kRetryIntervalMax, kRetryIntervalDefault), 300);
+    EXPECT_EQ(RetrySettingValue(301, kRetryIntervalMax, kRetryIntervalDefault), 5);
+    EXPECT_EQ(RetrySettingValue(-1, kRetryIntervalMax, kRetryIntervalDefault), 5);
+    EXPECT_EQ(RetrySettingValue(20, kRetryMaxMax, kRetryMaxDefault), 20);
+    EXPECT_EQ(RetrySettingValue(21, kRetryMaxMax, kRetryMaxDefault), 6);
+}
+
+TEST(SettingDate, FourteenDigitsBothWays) {
+    SettingDate d;
+    ASSERT_TRUE(ParseSettingDate("20240229235958", d));
+    EXPECT_EQ(Fields(d), "2024-2-29 23:59:58 w0 ms0");
+    EXPECT_EQ(FormatSettingDate(d), "20240229235958");
+    EXPECT_EQ(FormatSettingDate(SettingDate{}), "00000000000000");
+    SettingDate early;
+    early.year = 7;
+    early.month = 1;
+    early.day = 2;
+    early.hour = 3;
+    early.minute = 4;
+    early.second = 5;
+    early.dayOfWeek = 6;
+    early.milliseconds = 999;  // neither is written
+    EXPECT_EQ(FormatSettingDate(early), "00070102030405");
+    ASSERT_TRUE(ParseSettingDate("00070102030405", d));
+    EXPECT_EQ(Fields(d), "7-1-2 3:4:5 w0 ms0");
+}
+
+TEST(SettingDate, FewerThanSixFieldsFailAndKeepTheDate) {
+    SettingDate d;
+    d.year = 1999;
+    EXPECT_FALSE(ParseSettingDate("2024010203", d));    // ten digits: four fields
+    EXPECT_FALSE(ParseSettingDate("202401020304", d));  // five fields
+    EXPECT_EQ(d.year, 1999);
+    EXPECT_FALSE(ParseSettingDate("", d));
+    EXPECT_FALSE(ParseSettingDate("abcd0102030405", d));
+    EXPECT_FALSE(ParseSettingDate(nullptr, d));
+    EXPECT_EQ(d.year, 1999);
+}
+
+TEST(SettingDate, ScanRulesForBlanksSignsAndTails) {
+    SettingDate d;
+    // Blanks before a field are skipped and do not use up its width.
+    ASSERT_TRUE(ParseSettingDate("2024 1 2 3 4 5", d));
+    EXPECT_EQ(Fields(d), "2024-1-2 3:4:5 w0 ms0");
+    // A sign takes a place of the width.
+    ASSERT_TRUE(ParseSettingDate("-12301020304059", d));
+    EXPECT_EQ(d.year, static_cast<uint16_t>(-123));
+    EXPECT_EQ(d.month, 1);
+    // Thirteen digits still give six fields: the last one has a single digit.
+    ASSERT_TRUE(ParseSettingDate("2024010203045", d));
+    EXPECT_EQ(Fields(d), "2024-1-2 3:4:5 w0 ms0");
+    // Extra digits after the six fields are ignored.
+    ASSERT_TRUE(ParseSettingDate("2024010203040599", d));
+    EXPECT_EQ(Fields(d), "2024-1-2 3:4:5 w0 ms0");
+}
+
+TEST(MusicFile, BytesAreBomAndUtf16Le) {
+    std::string bytes = EncodeMusicFile(L"C:\\M", L"");
+    std::string expected("\xFF\xFE", 2);
+    for (char c : std::string("MusicFolderW=C:\\M||ManualRecentFolderW=||")) {
+        expected += c;
+        expected += '\0';
+    }
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(MusicFile, CharactersOutsideShiftJisRoundTrip) {
+    std::wstring folder = L"C:\\Music\\";
+    folder += wchar_t(0x00E9);  // é: no code page 932 form
+    folder += wchar_t(0x4E2D);  // 中
+    std::wstring manual = L"D:\\";
+    manual += wchar_t(0x0416);  // Ж
+    std::string bytes = EncodeMusicFile(folder, manual);
+    // é is E9 00, 中 is 2D 4E.
+    EXPECT_NE(bytes.find(std::string("\\\0\xE9\0\x2D\x4E|\0|\0", 10)), std::string::npos);
+    std::wstring text = DecodeMusicFile(bytes);
+    EXPECT_EQ(FindMusicValue(text, kMusicFolderKeyW), folder);
+    EXPECT_EQ(FindMusicValue(text, kManualRecentFolderKeyW), manual);
+}
+
+TEST(MusicFile, SurrogatePairsAndLineBreaks) {
+    std::wstring folder;
+    if (sizeof(wchar_t) == 2) {
+        folder += wchar_t(0xD83C);
+        folder += wchar_t(0xDFB5);
+    } else {
+        folder += static_cast<wchar_t>(0x1F3B5);
+    }
+    folder += L"\n";
+    std::string bytes = EncodeMusicFile(folder, L"x");
+    // One character outside the BMP is two units; the line break is CR LF.
+    EXPECT_NE(bytes.find(std::string("\x3C\xD8\xB5\xDF\r\0\n\0", 8)), std::string::npos);
+    EXPECT_EQ(FindMusicValue(DecodeMusicFile(bytes), kMusicFolderKeyW), folder);
+}
+
+TEST(MusicFile, DecodingToleratesOddInput) {
+    // No mark: read as UTF-16LE from the first byte.
+    EXPECT_EQ(DecodeMusicFile(std::string("A\0B\0", 4)), L"AB");
+    // An odd last byte is dropped; a lone CR stays.
+    EXPECT_EQ(DecodeMusicFile(std::string("\xFF\xFE" "A\0\r\0B\0C", 9)), L"A\rB");
+    EXPECT_EQ(DecodeMusicFile(std::string("\xFF\xFE\r\0", 4)), L"\r");
+    EXPECT_EQ(DecodeMusicFile(""), L"");
+    EXPECT_EQ(DecodeMusicFile(std::string("\xFF", 1)), L"");
+}
+
+TEST(MusicFile, ValueNeedsKeyAndSeparator) {
+    EXPECT_EQ(FindMusicValue(L"MusicFolderW=C:\\a||", kMusicFolderKeyW), L"C:\\a");
+    // No "||" after the key: nothing.
+    EXPECT_EQ(FindMusicValue(L"MusicFolderW=C:\\a", kMusicFolderKeyW), L"");
+    // A "||" before the key does not count.
+    EXPECT_EQ(FindMusicValue(L"||MusicFolderW=C:\\a", kMusicFolderKeyW), L"");
+    EXPECT_EQ(FindMusicValue(L"ManualRecentFolderW=x||", kMusicFolderKeyW), L"");
+    // The first occurrence of the key wins; an empty value is empty.
+    EXPECT_EQ(FindMusicValue(L"MusicFolderW=||MusicFolderW=b||", kMusicFolderKeyW), L"");
+    EXPECT_EQ(FindMusicValue(L"MusicFolderW=a|b||", kMusicFolderKeyW), L"a|b");
+    EXPECT_EQ(FindMusicValue(L"x", nullptr), L"");
+}
