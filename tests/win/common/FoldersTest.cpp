@@ -54,7 +54,7 @@ public:
         m_old = buf;
     }
     ~CAppDataFolder() {
-        if (!m_key) return;
+        if (!m_key || m_keep) return;
         if (m_had)
             ::RegSetValueExA(m_key.Get(), "AppData", 0, m_type,
                              reinterpret_cast<const BYTE*>(m_old.c_str()),
@@ -62,6 +62,8 @@ public:
         else
             ::RegDeleteValueA(m_key.Get(), "AppData");
     }
+    // Leaves the last value set in place (the parent puts the old one back).
+    void Keep() { m_keep = true; }
     bool Set(const std::string& folder) {
         return m_key && ::RegSetValueExA(m_key.Get(), "AppData", 0, REG_EXPAND_SZ,
                                          reinterpret_cast<const BYTE*>(folder.c_str()),
@@ -71,6 +73,7 @@ public:
 private:
     qm::CRegKey m_key;
     bool m_had = false;
+    bool m_keep = false;
     DWORD m_type = REG_EXPAND_SZ;
     std::string m_old;
 };
@@ -84,6 +87,22 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 // A fresh process asks the shell: its data folder goes to the file named.
 QM_CHILD_MAIN(datafolder) {
     return qmtest::WriteFile(args.at(0), GetDataFolder()) ? 0 : 1;
+}
+
+// Started while the shell cannot give the folder: the fall-back, then (after
+// the folder named in args[1] is put in) the shell's answer, kept even when
+// the shell changes its mind again (args[2]).
+QM_CHILD_MAIN(fallback) {
+    std::string report = GetDataFolder() + "\n";
+    {
+        CAppDataFolder appData;
+        appData.Keep();
+        if (!appData.Set(args.at(1))) return 2;
+        report += GetDataFolder() + "\n";
+        if (!appData.Set(args.at(2))) return 3;
+        report += GetDataFolder() + "\n";
+    }
+    return qmtest::WriteFile(args.at(0), report) ? 0 : 1;
 }
 
 TEST(GetProgramPath, ReadsInstallDirOfTheLocalMachine) {
@@ -174,4 +193,26 @@ TEST(Folders, TheDataFolderIsAskedOfTheShellOnce) {
         EXPECT_EQ(GetDataFolder(), first);
     }
     EXPECT_EQ(GetDataFolder(), first);
+}
+
+TEST(Folders, TheFallBackIsNotKept) {
+    const std::string first = qmtest::NewFolder("appdata_first");
+    const std::string second = qmtest::NewFolder("appdata_second");
+    const std::string report = qmtest::WorkFolder() + "fallback.txt";
+    CAppDataFolder appData;
+    // A folder on a drive that does not exist cannot be created: no answer.
+    ASSERT_TRUE(appData.Set("Q:\\nowhere\\AppData"));
+    HANDLE child = qmtest::StartChild("fallback", report + " " + first.substr(0, first.size() - 1) +
+                                                      " " + second.substr(0, second.size() - 1));
+    ASSERT_NE(child, nullptr);
+    qm::CHandle process(child);
+    ASSERT_EQ(::WaitForSingleObject(child, 60000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    ::GetExitCodeProcess(child, &code);
+    ASSERT_EQ(code, 0u);
+    char sys[MAX_PATH] = {};
+    ::GetSystemDirectoryA(sys, MAX_PATH);
+    EXPECT_EQ(qmtest::ReadFile(report),
+              std::string(1, sys[0]) + ":\\Documents and Settings\\All Users\\Application Data\\\n" +
+                  first + "Corvane\\Quillmarch\\\n" + first + "Corvane\\Quillmarch\\\n");
 }
