@@ -207,8 +207,8 @@ std::optional<std::string> ConvertCodePage(const char* text, unsigned fromCodePa
     std::wstring wide(wideLength, L'\0');
     if (::MultiByteToWideChar(fromCodePage, 0, text, length, &wide[0], wideLength) != wideLength)
         return std::nullopt;
-    int outLength = ::WideCharToMultiByte(toCodePage, 0, wide.data(), wideLength, nullptr, 0,
-                                          nullptr, nullptr);
+    int outLength =
+        ::WideCharToMultiByte(toCodePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (outLength <= 0) return std::nullopt;
     std::string out(outLength, '\0');
     if (::WideCharToMultiByte(toCodePage, 0, wide.data(), wideLength, &out[0], outLength, nullptr,

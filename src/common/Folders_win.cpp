@@ -85,16 +85,16 @@ std::string GetProgramPath(int id) {
         return std::string();
 
     HKEY raw = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane\\Quillmarch\\", 0,
-                        KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane\\Quillmarch\\", 0, KEY_QUERY_VALUE,
+                        &raw) != ERROR_SUCCESS)
         return std::string();
     qm::CRegKey key(raw);
     // A 512-byte value; one byte more so a value stored without its
     // terminator still ends.
     char buf[kInstallDirBytes + 1] = {};
     DWORD size = kInstallDirBytes, type = 0;
-    if (::RegQueryValueExA(key.Get(), "InstallDir", nullptr, &type,
-                           reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExA(key.Get(), "InstallDir", nullptr, &type, reinterpret_cast<BYTE*>(buf),
+                           &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return std::string();
     std::string folder = buf;

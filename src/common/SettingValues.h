@@ -77,7 +77,8 @@ constexpr const wchar_t* kMusicValueEndW = L"||";
 
 // The whole file as the runtime's Unicode text mode writes it: the UTF-16LE
 // byte-order mark, then the text in UTF-16LE with "\n" written as "\r\n".
-std::string EncodeMusicFile(const std::wstring& musicFolder, const std::wstring& manualRecentFolder);
+std::string EncodeMusicFile(const std::wstring& musicFolder,
+                            const std::wstring& manualRecentFolder);
 // The text of such a file: a leading mark is dropped, "\r\n" reads as "\n",
 // an odd last byte is ignored.
 std::wstring DecodeMusicFile(const std::string& bytes);

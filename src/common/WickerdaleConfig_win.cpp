@@ -313,15 +313,14 @@ bool CWickerdaleConfig::LoadLumenTransmit() {
     return true;
 }
 bool CWickerdaleConfig::LoadRetryInterval() {
-    m_retryInterval = RetrySettingValue(
-        ReadInt(kSectionMap, "RetryInterval", settingkeys::kRetryIntervalDefault),
-        settingkeys::kRetryIntervalMax, settingkeys::kRetryIntervalDefault);
+    m_retryInterval =
+        RetrySettingValue(ReadInt(kSectionMap, "RetryInterval", settingkeys::kRetryIntervalDefault),
+                          settingkeys::kRetryIntervalMax, settingkeys::kRetryIntervalDefault);
     return true;
 }
 bool CWickerdaleConfig::LoadRetryMax() {
-    m_retryMax =
-        RetrySettingValue(ReadInt(kSectionMap, "RetryMax", settingkeys::kRetryMaxDefault),
-                          settingkeys::kRetryMaxMax, settingkeys::kRetryMaxDefault);
+    m_retryMax = RetrySettingValue(ReadInt(kSectionMap, "RetryMax", settingkeys::kRetryMaxDefault),
+                                   settingkeys::kRetryMaxMax, settingkeys::kRetryMaxDefault);
     return true;
 }
 
@@ -398,8 +397,8 @@ bool CWickerdaleConfig::LoadLimitFileCount() {
                       m_limitFileCount);
 }
 bool CWickerdaleConfig::LoadManualRecentFolder() {
-    return LoadText(kSectionMusic, "ManualRecentFolder", "CWickerdaleConfig::LoadManualRecentFolder",
-                    m_manualRecentFolder);
+    return LoadText(kSectionMusic, "ManualRecentFolder",
+                    "CWickerdaleConfig::LoadManualRecentFolder", m_manualRecentFolder);
 }
 bool CWickerdaleConfig::LoadMusicFolderW() {
     return LoadWide(true, "MusicFolder", "CWickerdaleConfig::LoadMusicFolderW", m_musicFolderW);
@@ -466,8 +465,8 @@ bool CWickerdaleConfig::SaveMusicSetting() {
     }
     std::string bytes = EncodeMusicFile(m_musicFolderW, m_manualRecentFolderW);
     DWORD written = 0;
-    BOOL ok = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                          nullptr);
+    BOOL ok =
+        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     if (!ok || written != bytes.size()) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::SaveMusicSetting - 書き込み不足 %u/%u [%08X]",
                     static_cast<unsigned>(written / 2), static_cast<unsigned>(bytes.size() / 2),

@@ -82,9 +82,9 @@ TEST(SettingInt, RangesAreInclusiveAndUnsigned) {
     EXPECT_EQ(Check("3", kChargeLimit), "range 3");
     EXPECT_EQ(Check("-2147483648", kLimitFileCount), "range -2147483648");
     // The reset values are inside their own ranges.
-    for (const RangedSettingKey* k : {&kChargeType, &kAutoChargeType, &kRandomPercent,
-                                      &kChargeInterval, &kChargeLimit, &kLimitSize,
-                                      &kLimitFileCount})
+    for (const RangedSettingKey* k :
+         {&kChargeType, &kAutoChargeType, &kRandomPercent, &kChargeInterval, &kChargeLimit,
+          &kLimitSize, &kLimitFileCount})
         EXPECT_EQ(Check(std::to_string(k->reset).c_str(), *k), "ok " + std::to_string(k->reset))
             << k->name;
 }
@@ -191,7 +191,10 @@ TEST(MusicFile, DecodingToleratesOddInput) {
     // No mark: read as UTF-16LE from the first byte.
     EXPECT_EQ(DecodeMusicFile(std::string("A\0B\0", 4)), L"AB");
     // An odd last byte is dropped; a lone CR stays.
-    EXPECT_EQ(DecodeMusicFile(std::string("\xFF\xFE" "A\0\r\0B\0C", 9)), L"A\rB");
+    EXPECT_EQ(DecodeMusicFile(std::string("\xFF\xFE"
+                                          "A\0\r\0B\0C",
+                                          9)),
+              L"A\rB");
     EXPECT_EQ(DecodeMusicFile(std::string("\xFF\xFE\r\0", 4)), L"\r");
     EXPECT_EQ(DecodeMusicFile(""), L"");
     EXPECT_EQ(DecodeMusicFile(std::string("\xFF", 1)), L"");

@@ -24,7 +24,7 @@ TEST(ParseVersion, ExactlyThreeSeparatorsMakeAVersion) {
     EXPECT_EQ(Parts(ParseVersion("1.2.3.4")), "1/2/3/4");
     EXPECT_EQ(Parts(ParseVersion("1,2,3,4")), "1/2/3/4");
     EXPECT_EQ(Parts(ParseVersion("1.2,3.4")), "1/2/3/4");  // both separators mix
-    EXPECT_EQ(Parts(ParseVersion("1.2.3")), "0/0/0/0");     // two separators
+    EXPECT_EQ(Parts(ParseVersion("1.2.3")), "0/0/0/0");    // two separators
     EXPECT_EQ(Parts(ParseVersion("1")), "0/0/0/0");
     EXPECT_EQ(Parts(ParseVersion("")), "0/0/0/0");
     EXPECT_EQ(Parts(ParseVersion(nullptr)), "0/0/0/0");
@@ -45,8 +45,7 @@ TEST(ParseVersion, OtherCharactersAreSkipped) {
 
 TEST(ParseVersion, TwentyDigitsEndTheWalk) {
     // 19 digits go on (and saturate), 20 stop before the separators are seen.
-    EXPECT_EQ(Parts(ParseVersion("1234567890123456789.2.3.4")),
-              std::to_string(INT_MAX) + "/2/3/4");
+    EXPECT_EQ(Parts(ParseVersion("1234567890123456789.2.3.4")), std::to_string(INT_MAX) + "/2/3/4");
     EXPECT_EQ(Parts(ParseVersion("12345678901234567890.2.3.4")), "0/0/0/0");
     // The last part may reach 20: the three separators were seen by then.
     EXPECT_EQ(Parts(ParseVersion("1.2.3.12345678901234567890999")),

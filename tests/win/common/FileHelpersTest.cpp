@@ -97,7 +97,7 @@ TEST(CreateDirectories, TextFormBuildsParentsFirst) {
     EXPECT_TRUE(IsDirectory(deep.c_str()));
     EXPECT_TRUE(CreateDirectories(deep + "\\four\\"));
     EXPECT_TRUE(IsDirectory((deep + "\\four").c_str()));
-    EXPECT_TRUE(CreateDirectories(deep));  // a directory already
+    EXPECT_TRUE(CreateDirectories(deep));              // a directory already
     EXPECT_TRUE(CreateDirectories(top.substr(0, 3)));  // a root
     EXPECT_FALSE(CreateDirectories(std::string()));
 

@@ -72,8 +72,8 @@ TEST(FileRetry, WriteGivesUpWithItsOwnRecord) {
     DWORD written = 0;
     EXPECT_FALSE(retry.WriteFile_Recover(file.Get(), "abc", 3, &written, nullptr));
     EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(log.Errors(), std::vector<std::string>{
-                                "WriteFile_Recover( ) - Error ERR:0x00000005 SIZE:3"});
+    EXPECT_EQ(log.Errors(),
+              std::vector<std::string>{"WriteFile_Recover( ) - Error ERR:0x00000005 SIZE:3"});
     EXPECT_EQ(qmtest::ReadFile(path), "x");
 }
 
@@ -103,8 +103,8 @@ TEST(FileRetry, SuccessIsQuietAndLeavesNoError) {
 TEST(FileRetry, OtherErrorsPauseThreeSecondsBetweenTries) {
     const std::string path = qmtest::NewFolder("retry_busy") + "busy.bin";
     ASSERT_TRUE(qmtest::WriteFile(path, "busy"));
-    qm::CFileHandle holder(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                         nullptr));
+    qm::CFileHandle holder(
+        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
     CFileRetry retry;
     CLogTail log;
@@ -148,8 +148,8 @@ TEST(FileRetry, MissingFileGivesUpAfterThreeShortPauses) {
 TEST(FileRetry, StopEventSignalledMidwayCutsTheWait) {
     const std::string path = qmtest::NewFolder("retry_stop") + "busy.bin";
     ASSERT_TRUE(qmtest::WriteFile(path, "busy"));
-    qm::CFileHandle holder(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                         nullptr));
+    qm::CFileHandle holder(
+        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
     qm::CHandle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     CFileRetry retry(stop.Get());
@@ -189,8 +189,8 @@ TEST(FileRetry, WidePathIsUsedWithoutAnAnsiOneAndLoggedInAnsi) {
 
     CLogTail log;
     std::wstring missing = name + L".none";
-    EXPECT_EQ(retry.CreateFile_Recover(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                       nullptr, missing.c_str()),
+    EXPECT_EQ(retry.CreateFile_Recover(nullptr, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr,
+                                       missing.c_str()),
               INVALID_HANDLE_VALUE);
     EXPECT_EQ(log.Errors(),
               std::vector<std::string>{"CreateFile_Recover( ) - Error ERR:0x00000002 PATH:" +

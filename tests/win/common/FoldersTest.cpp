@@ -49,8 +49,8 @@ public:
         m_key.Reset(raw);
         char buf[1024] = {};
         DWORD size = sizeof buf - 1;
-        m_had = ::RegQueryValueExA(raw, "AppData", nullptr, &m_type,
-                                   reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS;
+        m_had = ::RegQueryValueExA(raw, "AppData", nullptr, &m_type, reinterpret_cast<BYTE*>(buf),
+                                   &size) == ERROR_SUCCESS;
         m_old = buf;
     }
     ~CAppDataFolder() {
@@ -79,15 +79,14 @@ private:
 };
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 }  // namespace
 
 // A fresh process asks the shell: its data folder goes to the file named.
-QM_CHILD_MAIN(datafolder) {
-    return qmtest::WriteFile(args.at(0), GetDataFolder()) ? 0 : 1;
-}
+QM_CHILD_MAIN(datafolder) { return qmtest::WriteFile(args.at(0), GetDataFolder()) ? 0 : 1; }
 
 // Started while the shell cannot give the folder: the fall-back, then (after
 // the folder named in args[1] is put in) the shell's answer, kept even when
@@ -213,6 +212,7 @@ TEST(Folders, TheFallBackIsNotKept) {
     char sys[MAX_PATH] = {};
     ::GetSystemDirectoryA(sys, MAX_PATH);
     EXPECT_EQ(qmtest::ReadFile(report),
-              std::string(1, sys[0]) + ":\\Documents and Settings\\All Users\\Application Data\\\n" +
-                  first + "Corvane\\Quillmarch\\\n" + first + "Corvane\\Quillmarch\\\n");
+              std::string(1, sys[0]) +
+                  ":\\Documents and Settings\\All Users\\Application Data\\\n" + first +
+                  "Corvane\\Quillmarch\\\n" + first + "Corvane\\Quillmarch\\\n");
 }

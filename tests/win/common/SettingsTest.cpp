@@ -64,7 +64,9 @@ protected:
         FlushProfileCache();
     }
     // The profile calls may keep a file in memory; make them read it again.
-    static void FlushProfileCache() { ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniPath().c_str()); }
+    static void FlushProfileCache() {
+        ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniPath().c_str());
+    }
     static void WriteIni(const std::string& text) {
         ASSERT_TRUE(qmtest::WriteFile(IniPath(), text));
         FlushProfileCache();
@@ -140,15 +142,17 @@ TEST_F(Settings, AMissingFileReadsAsAllKeysMissing) {
     EXPECT_EQ(prefixes, expected);
     // The OS error is eight upper-case hexadecimal digits.
     const std::string first = log.Errors().at(0);
-    EXPECT_EQ(first.size(), std::string("CWickerdaleConfig::LoadDownloadFolder - error[00000000]").size());
+    EXPECT_EQ(first.size(),
+              std::string("CWickerdaleConfig::LoadDownloadFolder - error[00000000]").size());
     EXPECT_EQ(first.back(), ']');
     EXPECT_FALSE(PathExists(IniPath().c_str())) << "loading writes nothing";
 }
 
 TEST_F(Settings, ResetSetsTheResetValues) {
-    WriteIni("[Setting]\r\nNotifiesLater=5\r\nLauncherAutoUpdate=0\r\n"
-             "[Map]\r\nSpeedOfLine=9\r\nMapNotifiesLater=4\r\n"
-             "[Music]\r\nChargeType=0\r\nLimitSize=1000\r\n");
+    WriteIni(
+        "[Setting]\r\nNotifiesLater=5\r\nLauncherAutoUpdate=0\r\n"
+        "[Map]\r\nSpeedOfLine=9\r\nMapNotifiesLater=4\r\n"
+        "[Music]\r\nChargeType=0\r\nLimitSize=1000\r\n");
     CWickerdaleConfig config;
     ASSERT_TRUE(config.LoadSetting());
     ASSERT_TRUE(config.LoadMap());
@@ -179,14 +183,15 @@ TEST_F(Settings, ResetSetsTheResetValues) {
 // ============================================================================
 
 TEST_F(Settings, DamagedSettingSection) {
-    WriteIni("[Setting]\r\n"
-             "LauncherAutoUpdate=0\r\n"
-             "NotifiesLater=7x\r\n"
-             "FinalConfirmationDate=2024010203\r\n"  // ten digits: four fields
-             "DownloadFolderPath=D:\\表\\dl\r\n"
-             "DataAutoDelete=abc\r\n"
-             "TransmitExe1=\r\n"
-             "TransmitExe2=0\r\n");
+    WriteIni(
+        "[Setting]\r\n"
+        "LauncherAutoUpdate=0\r\n"
+        "NotifiesLater=7x\r\n"
+        "FinalConfirmationDate=2024010203\r\n"  // ten digits: four fields
+        "DownloadFolderPath=D:\\表\\dl\r\n"
+        "DataAutoDelete=abc\r\n"
+        "TransmitExe1=\r\n"
+        "TransmitExe2=0\r\n");
     CLogTail log;
     CWickerdaleConfig config;
     EXPECT_FALSE(config.LoadSetting());
@@ -198,8 +203,9 @@ TEST_F(Settings, DamagedSettingSection) {
     EXPECT_EQ(config.GetTransmitExe1(), 1);    // empty is missing
     EXPECT_EQ(config.GetTransmitExe2(), 0);
     EXPECT_EQ(config.GetTransmitExe3(), 1);
-    EXPECT_EQ(log.Errors(), std::vector<std::string>{
-                                "CWickerdaleConfig::LoadAutoUpdateLater - Invalid format[2024010203]"});
+    EXPECT_EQ(log.Errors(),
+              std::vector<std::string>{
+                  "CWickerdaleConfig::LoadAutoUpdateLater - Invalid format[2024010203]"});
     // The loader alone says the same.
     EXPECT_FALSE(config.LoadAutoUpdateLater());
     WriteIni("[Setting]\r\nFinalConfirmationDate=20231130080910\r\nNotifiesLater=0\r\n");
@@ -207,7 +213,8 @@ TEST_F(Settings, DamagedSettingSection) {
     EXPECT_EQ(config.GetNotifiesLater(), 0);
     EXPECT_EQ(DateOf(config.GetFinalConfirmationDate()), "2023-11-30 8:9:10 w0 ms0");
     // A bad date leaves the date it had.
-    WriteIni("[Setting]\r\nFinalConfirmationDate=2023113008091\r\n");  // 13 digits: still six fields
+    WriteIni(
+        "[Setting]\r\nFinalConfirmationDate=2023113008091\r\n");  // 13 digits: still six fields
     EXPECT_TRUE(config.LoadAutoUpdateLater());
     WriteIni("[Setting]\r\nFinalConfirmationDate=never\r\n");
     EXPECT_FALSE(config.LoadAutoUpdateLater());
@@ -215,14 +222,15 @@ TEST_F(Settings, DamagedSettingSection) {
 }
 
 TEST_F(Settings, DamagedMapSection) {
-    WriteIni("[Map]\r\n"
-             "SpeedOfLine=fast\r\n"
-             "MapNotifyMessage=0\r\n"
-             "MapNotifyMessagePassword=0\r\n"
-             "MapNotifyFinalConfirmationDate=20231231235959\r\n"
-             "LumenTransmit=0\r\n"
-             "RetryInterval=0\r\n"
-             "RetryMax=21\r\n");
+    WriteIni(
+        "[Map]\r\n"
+        "SpeedOfLine=fast\r\n"
+        "MapNotifyMessage=0\r\n"
+        "MapNotifyMessagePassword=0\r\n"
+        "MapNotifyFinalConfirmationDate=20231231235959\r\n"
+        "LumenTransmit=0\r\n"
+        "RetryInterval=0\r\n"
+        "RetryMax=21\r\n");
     CLogTail log;
     CWickerdaleConfig config;
     EXPECT_TRUE(config.LoadMap()) << "SpeedOfLine never fails the section";
@@ -255,9 +263,8 @@ TEST_F(Settings, RetryTuningBounds) {
         int expectedInterval;
         int expectedMax;
     } cases[] = {
-        {"0", "0", 5, 6},     {"1", "1", 1, 1},        {"300", "20", 300, 20},
-        {"301", "21", 5, 6},  {"-1", "-1", 5, 6},      {"abc", "x", 5, 6},
-        {"12ab", "3z", 12, 3},
+        {"0", "0", 5, 6},   {"1", "1", 1, 1},   {"300", "20", 300, 20}, {"301", "21", 5, 6},
+        {"-1", "-1", 5, 6}, {"abc", "x", 5, 6}, {"12ab", "3z", 12, 3},
     };
     for (const auto& c : cases) {
         WriteIni(std::string("[Map]\r\nRetryInterval=") + c.interval + "\r\nRetryMax=" + c.max +
@@ -270,16 +277,17 @@ TEST_F(Settings, RetryTuningBounds) {
 }
 
 TEST_F(Settings, DamagedMusicSection) {
-    WriteIni("[Music]\r\n"
-             "ChargeType=3\r\n"
-             "MusicFolder=C:\\曲\r\n"
-             "AutoChargeType=x\r\n"
-             "RandomPercent=-1\r\n"
-             "ChargeInterval=100\r\n"
-             "LastAutoCharge=garbage\r\n"
-             "LimitSize=3001\r\n"
-             "LimitFileCount=20\r\n"
-             "ManualRecentFolder=E:\\手動\r\n");
+    WriteIni(
+        "[Music]\r\n"
+        "ChargeType=3\r\n"
+        "MusicFolder=C:\\曲\r\n"
+        "AutoChargeType=x\r\n"
+        "RandomPercent=-1\r\n"
+        "ChargeInterval=100\r\n"
+        "LastAutoCharge=garbage\r\n"
+        "LimitSize=3001\r\n"
+        "LimitFileCount=20\r\n"
+        "ManualRecentFolder=E:\\手動\r\n");
     CLogTail log;
     CWickerdaleConfig config;
     EXPECT_FALSE(config.LoadMusic());
@@ -320,15 +328,18 @@ TEST_F(Settings, RangedKeysAcceptTheirBoundsOnly) {
         int (CWickerdaleConfig::*get)() const;
         int reset, low, high;
     } keys[] = {
-        {"ChargeType", &CWickerdaleConfig::LoadChargeType, &CWickerdaleConfig::GetChargeType, 2, 0, 2},
+        {"ChargeType", &CWickerdaleConfig::LoadChargeType, &CWickerdaleConfig::GetChargeType, 2, 0,
+         2},
         {"AutoChargeType", &CWickerdaleConfig::LoadAutoChargeType,
          &CWickerdaleConfig::GetAutoChargeType, 0, 0, 1},
         {"RandomPercent", &CWickerdaleConfig::LoadRandomPercent,
          &CWickerdaleConfig::GetRandomPercent, 50, 0, 100},
         {"ChargeInterval", &CWickerdaleConfig::LoadChargeInterval,
          &CWickerdaleConfig::GetChargeInterval, 7, 0, 100},
-        {"ChargeLimit", &CWickerdaleConfig::LoadChargeLimit, &CWickerdaleConfig::GetChargeLimit, 1, 0, 2},
-        {"LimitSize", &CWickerdaleConfig::LoadLimitSize, &CWickerdaleConfig::GetLimitSize, 500, 100, 3000},
+        {"ChargeLimit", &CWickerdaleConfig::LoadChargeLimit, &CWickerdaleConfig::GetChargeLimit, 1,
+         0, 2},
+        {"LimitSize", &CWickerdaleConfig::LoadLimitSize, &CWickerdaleConfig::GetLimitSize, 500, 100,
+         3000},
         {"LimitFileCount", &CWickerdaleConfig::LoadLimitFileCount,
          &CWickerdaleConfig::GetLimitFileCount, 100, 20, 5000},
     };
@@ -367,33 +378,36 @@ TEST_F(Settings, ANewFileListsTheKeysInByteOrder) {
     config.ResetMusic(false);
     config.StoreMusicFolder(L"C:\\Music");
     ASSERT_TRUE(config.SaveMusic());
-    const std::string expected = "[Setting]\r\n"
-                                 "DataAutoDelete=1\r\n"
-                                 "DownloadFolderPath=" + GetDefaultDownloadFolder() + "\r\n"
-                                 "FinalConfirmationDate=00000000000000\r\n"
-                                 "LauncherAutoUpdate=1\r\n"
-                                 "NotifiesLater=0\r\n"
-                                 "TransmitExe1=1\r\n"
-                                 "TransmitExe2=1\r\n"
-                                 "TransmitExe3=1\r\n"
-                                 "TransmitExe4=1\r\n"
-                                 "[Map]\r\n"
-                                 "MapNotifiesLater=0\r\n"
-                                 "MapNotifyFinalConfirmationDate=00000000000000\r\n"
-                                 "MapNotifyMessage=1\r\n"
-                                 "MapNotifyMessageLoseReserve=1\r\n"
-                                 "MapNotifyMessagePassword=1\r\n"
-                                 "MapNotifyMessageRemind=1\r\n"
-                                 "SpeedOfLine=0\r\n"
-                                 "[Music]\r\n"
-                                 "AutoChargeType=0\r\n"
-                                 "ChargeInterval=7\r\n"
-                                 "ChargeLimit=1\r\n"
-                                 "ChargeType=2\r\n"
-                                 "LimitFileCount=100\r\n"
-                                 "LimitSize=500\r\n"
-                                 "MusicFolder=C:\\Music\r\n"
-                                 "RandomPercent=50\r\n";
+    const std::string expected =
+        "[Setting]\r\n"
+        "DataAutoDelete=1\r\n"
+        "DownloadFolderPath=" +
+        GetDefaultDownloadFolder() +
+        "\r\n"
+        "FinalConfirmationDate=00000000000000\r\n"
+        "LauncherAutoUpdate=1\r\n"
+        "NotifiesLater=0\r\n"
+        "TransmitExe1=1\r\n"
+        "TransmitExe2=1\r\n"
+        "TransmitExe3=1\r\n"
+        "TransmitExe4=1\r\n"
+        "[Map]\r\n"
+        "MapNotifiesLater=0\r\n"
+        "MapNotifyFinalConfirmationDate=00000000000000\r\n"
+        "MapNotifyMessage=1\r\n"
+        "MapNotifyMessageLoseReserve=1\r\n"
+        "MapNotifyMessagePassword=1\r\n"
+        "MapNotifyMessageRemind=1\r\n"
+        "SpeedOfLine=0\r\n"
+        "[Music]\r\n"
+        "AutoChargeType=0\r\n"
+        "ChargeInterval=7\r\n"
+        "ChargeLimit=1\r\n"
+        "ChargeType=2\r\n"
+        "LimitFileCount=100\r\n"
+        "LimitSize=500\r\n"
+        "MusicFolder=C:\\Music\r\n"
+        "RandomPercent=50\r\n";
     // Blank lines between sections are the profile writer's business.
     std::string bytes = qmtest::ReadFile(IniPath());
     std::string compact;
@@ -518,9 +532,9 @@ TEST_F(Settings, FailedWritesAreLoggedKeyByKey) {
     EXPECT_FALSE(config.SaveSetting());
     std::vector<std::string> errors = log.Errors();
     ASSERT_EQ(errors.size(), 9u);
-    const char* keys[] = {"DataAutoDelete", "DownloadFolderPath", "FinalConfirmationDate",
-                          "LauncherAutoUpdate", "NotifiesLater", "TransmitExe1",
-                          "TransmitExe2", "TransmitExe3", "TransmitExe4"};
+    const char* keys[] = {"DataAutoDelete",     "DownloadFolderPath", "FinalConfirmationDate",
+                          "LauncherAutoUpdate", "NotifiesLater",      "TransmitExe1",
+                          "TransmitExe2",       "TransmitExe3",       "TransmitExe4"};
     for (size_t i = 0; i < 9; ++i) {
         std::string head = std::string("設定ファイルへの保存失敗 (") + keys[i] + "=";
         EXPECT_EQ(errors[i].substr(0, head.size()), head) << errors[i];
@@ -558,8 +572,9 @@ TEST_F(Settings, MusicFileBytesAreTheRuntimesUnicodeText) {
     config.StoreMusicFolder(L"C:\\M");
     config.StoreManualRecentFolder(L"D:\\R");
     ASSERT_TRUE(config.SaveMusicSetting());
-    EXPECT_EQ(qmtest::ReadFile(MusicPath()),
-              std::string("\xFF\xFE", 2) + Utf16(L"MusicFolderW=C:\\M||ManualRecentFolderW=D:\\R||"));
+    EXPECT_EQ(
+        qmtest::ReadFile(MusicPath()),
+        std::string("\xFF\xFE", 2) + Utf16(L"MusicFolderW=C:\\M||ManualRecentFolderW=D:\\R||"));
 }
 
 TEST_F(Settings, MusicFolderOutsideShiftJisRoundTrips) {
@@ -597,8 +612,9 @@ TEST_F(Settings, MusicFolderOutsideShiftJisRoundTrips) {
 TEST_F(Settings, MusicFileFallsBackToTheIniValue) {
     WriteIni("[Music]\r\nMusicFolder=C:\\曲\r\nManualRecentFolder=D:\\手\r\n");
     // A key without its "||" gives nothing; the other key is there.
-    ASSERT_TRUE(qmtest::WriteFile(MusicPath(), std::string("\xFF\xFE", 2) +
-                                                   Utf16(L"ManualRecentFolderW=X:\\w||MusicFolderW=Y:\\y")));
+    ASSERT_TRUE(qmtest::WriteFile(
+        MusicPath(),
+        std::string("\xFF\xFE", 2) + Utf16(L"ManualRecentFolderW=X:\\w||MusicFolderW=Y:\\y")));
     CWickerdaleConfig config;
     EXPECT_TRUE(config.LoadMusicSetting(true));
     EXPECT_EQ(config.GetMusicFolderW(), L"");
@@ -612,7 +628,8 @@ TEST_F(Settings, MusicFileFallsBackToTheIniValue) {
     ASSERT_TRUE(::DeleteFileA(MusicPath().c_str()));
     CLogTail log;
     EXPECT_FALSE(config.LoadMusicSetting(true));
-    EXPECT_EQ(CountPrefix(log.Errors(), "CWickerdaleConfig::LoadMusicSetting - _wfopen [00000002]"), 1u);
+    EXPECT_EQ(CountPrefix(log.Errors(), "CWickerdaleConfig::LoadMusicSetting - _wfopen [00000002]"),
+              1u);
     EXPECT_TRUE(config.LoadMusicFolderW());
     EXPECT_EQ(config.GetMusicFolderW(), AnsiToWide("C:\\曲"));
     EXPECT_TRUE(config.LoadManualRecentFolderW());
