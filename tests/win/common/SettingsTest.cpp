@@ -13,6 +13,7 @@
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/WickerdaleConfig.h"
+#include "common/WinHandle.h"
 
 namespace {
 
@@ -667,4 +668,31 @@ TEST_F(Settings, InitializationCompleteChoiceIsSaved) {
     CWickerdaleConfig again;
     EXPECT_TRUE(again.LoadChargeType());
     EXPECT_EQ(again.GetChargeType(), 1);
+}
+
+TEST_F(Settings, AnOversizedMusicFileIsRefusedAsOutOfMemory) {
+    WriteIni("[Music]\r\nMusicFolder=C:\\ini\r\n");
+    {
+        qm::CFileHandle f(::CreateFileA(MusicPath().c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(f);
+        const std::string head =
+            std::string("\xFF\xFE", 2) + Utf16(L"MusicFolderW=C:\\dat||ManualRecentFolderW=||");
+        DWORD n = 0;
+        ASSERT_TRUE(
+            ::WriteFile(f.Get(), head.data(), static_cast<DWORD>(head.size()), &n, nullptr));
+        LARGE_INTEGER size;
+        size.QuadPart = 16 * 1024 * 1024 + 2;  // just past the largest file read
+        ASSERT_TRUE(::SetFilePointerEx(f.Get(), size, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(::SetEndOfFile(f.Get()));
+    }
+    CWickerdaleConfig config;
+    CLogTail log;
+    EXPECT_TRUE(config.LoadMusicSetting(true));
+    EXPECT_EQ(config.GetMusicFolderW(), L"");
+    EXPECT_EQ(log.Errors(), std::vector<std::string>{
+                                "CWickerdaleConfig::LoadMusicSetting - メモリ確保失敗 [00000008]"});
+    // The folder then comes from the ini.
+    EXPECT_TRUE(config.LoadMusicFolderW());
+    EXPECT_EQ(config.GetMusicFolderW(), L"C:\\ini");
 }
