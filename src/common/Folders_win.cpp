@@ -13,7 +13,7 @@ namespace {
 
 constexpr DWORD kInstallDirBytes = 512;
 
-// True when the last character is '\\' (not the trail byte of a double-byte
+// True when the last character is '\' (not the trail byte of a double-byte
 // character such as 表).
 bool EndsWithSeparator(const std::string& path) {
     bool last = false;
