@@ -1,0 +1,152 @@
+#include "BridgeHarness.h"
+
+#include <cstdio>
+
+#include "TestSupport.h"
+#include "common/KilnLog.h"
+#include "common/WinHandle.h"
+
+namespace bridgetest {
+
+namespace {
+constexpr char kProbeClass[] = "QmBridgeLauncherProbe";
+}  // namespace
+
+std::string Describe(const std::vector<Received>& list) {
+    std::string out;
+    for (const Received& r : list) {
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "%s(0x%llX,0x%llX) ", r.name.c_str(),
+                      static_cast<unsigned long long>(r.wParam), static_cast<unsigned long long>(r.lParam));
+        out += buf;
+    }
+    return out;
+}
+
+CLauncherProbe::CLauncherProbe() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &CLauncherProbe::WindowProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = kProbeClass;
+        registered = ::RegisterClassA(&wc) != 0;
+    }
+    m_window = ::CreateWindowA(kProbeClass, "Quillmarch bridge probe", WS_OVERLAPPED, 0, 0, 100, 100,
+                               nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
+}
+
+CLauncherProbe::~CLauncherProbe() {
+    if (m_window) ::DestroyWindow(m_window);
+}
+
+LRESULT CALLBACK CLauncherProbe::WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(l);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<CLauncherProbe*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && msg >= 0xC000 && msg <= 0xFFFF) {
+        const CBridgeMessages& id = self->m_ids;
+        const std::pair<UINT, const char*> names[] = {
+            {id.notifyProgress, kMsgNotifyProgress},     {id.notifyError, kMsgNotifyError},
+            {id.mapLicense, kMsgMapLicense},             {id.mapDownload, kMsgMapDownload},
+            {id.mapVerify, kMsgMapVerify},               {id.noSendProbe, kMsgNoSendProbe},
+            {id.mapProgressStart, kMsgMapProgressStart}, {id.mapProgress, kMsgMapProgress},
+            {id.mapProgressEnd, kMsgMapProgressEnd},
+        };
+        for (const auto& n : names)
+            if (n.first == msg) {
+                self->m_received.push_back({n.second, w, l});
+                return 0;
+            }
+        self->m_received.push_back({"other", w, l});
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, msg, w, l);
+}
+
+bool CLauncherProbe::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs,
+                               const std::function<void()>& each) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG m;
+        while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageA(&m);
+        }
+        if (done()) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
+        if (each) each();
+        else ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+bool CLauncherProbe::WaitFor(const char* name, WPARAM wParam, DWORD timeoutMs) {
+    return PumpUntil(
+        [&] {
+            for (const Received& r : m_received)
+                if (r.name == name && r.wParam == wParam) return true;
+            return false;
+        },
+        timeoutMs);
+}
+
+void CLauncherProbe::Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+bool SetInstallDir(const std::string& folder) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Corvane\\Quillmarch", 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &raw, nullptr) != ERROR_SUCCESS)
+        return false;
+    qm::CRegKey key(raw);
+    return ::RegSetValueExA(key.Get(), "InstallDir", 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(folder.c_str()),
+                            static_cast<DWORD>(folder.size() + 1)) == ERROR_SUCCESS;
+}
+
+namespace {
+std::string UseScenario(const char* variable, const std::string& name, const std::string& text) {
+    const std::string path = qmtest::WorkFolder() + name + ".scenario";
+    qmtest::WriteFile(path, text);
+    ::SetEnvironmentVariableA(variable, path.c_str());
+    return path;
+}
+}  // namespace
+
+std::string UseCoreScenario(const std::string& name, const std::string& text) {
+    return UseScenario("QM_CORE_SCENARIO", name, text);
+}
+std::string UseMusicScenario(const std::string& name, const std::string& text) {
+    return UseScenario("QM_MUSIC_SCENARIO", name, text);
+}
+
+std::string LogPath() {
+    static std::string path;
+    if (path.empty()) {
+        path = qmtest::WorkFolder() + "bridge-test.log";
+        KILNLOG.Start(path.c_str(), 4096);
+    }
+    return path;
+}
+
+std::string LogText() { return qmtest::ReadFile(LogPath()); }
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+bool EndAllTools(DWORD timeoutMs) {
+    RequestToolsEnd();
+    return WaitUntil([] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); },
+                     timeoutMs);
+}
+
+}  // namespace bridgetest

@@ -1,0 +1,59 @@
+#pragma once
+// A stand-in launcher for the bridge tests: a window that records every
+// bridge message it receives, the installation folder pointed at the
+// stand-ins, scenario files and the test's own diagnostic log.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/CoreProcess.h"
+
+namespace bridgetest {
+
+struct Received {
+    std::string name;  // registered name, e.g. "WKLNotifyProgress"
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Received& o) const {
+        return name == o.name && wParam == o.wParam && lParam == o.lParam;
+    }
+};
+std::string Describe(const std::vector<Received>& list);
+
+class CLauncherProbe {
+public:
+    CLauncherProbe();
+    ~CLauncherProbe();
+    HWND Window() const { return m_window; }
+    const std::vector<Received>& Messages() const { return m_received; }
+    void Clear() { m_received.clear(); }
+    // Dispatches messages until done() holds or timeoutMs passed; between
+    // rounds each is called (may be empty).
+    bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs,
+                   const std::function<void()>& each = nullptr);
+    bool WaitFor(const char* name, WPARAM wParam, DWORD timeoutMs = 20000);
+    void Pump(DWORD ms);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    HWND m_window = nullptr;
+    std::vector<Received> m_received;
+    CBridgeMessages m_ids;
+};
+
+// Points "InstallDir" (HKLM, the view this build reads) at folder.
+bool SetInstallDir(const std::string& folder);
+// Writes a scenario for the core (or the music tool) and names it in the
+// environment the stand-ins inherit. Returns the file's path.
+std::string UseCoreScenario(const std::string& name, const std::string& text);
+std::string UseMusicScenario(const std::string& name, const std::string& text);
+// The test's diagnostic log (started on first use) and its text so far.
+std::string LogPath();
+std::string LogText();
+// Ends every stand-in still running and waits until their windows are gone.
+bool EndAllTools(DWORD timeoutMs = 15000);
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+}  // namespace bridgetest

@@ -1,0 +1,344 @@
+// The launcher's side of the bridge against the stand-in core and music tool.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "BridgeHarness.h"
+#include "TestSupport.h"
+#include "common/Folders.h"
+#include "common/KilnLog.h"
+
+using bridgetest::CLauncherProbe;
+using bridgetest::Describe;
+using bridgetest::Received;
+
+namespace {
+
+std::string Hex8(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(v));
+    return buf;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class Bridge : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        bridgetest::LogPath();
+        ASSERT_TRUE(bridgetest::SetInstallDir(qmtest::BinFolder()));
+    }
+    void SetUp() override {
+        ASSERT_TRUE(bridgetest::EndAllTools());
+        ASSERT_NE(m_probe.Window(), nullptr);
+        m_journal = qmtest::WorkFolder() + testing::UnitTest::GetInstance()->current_test_info()->name() +
+                    ".journal";
+        m_record = qmtest::WorkFolder() + testing::UnitTest::GetInstance()->current_test_info()->name() +
+                   ".record";
+    }
+    void TearDown() override { EXPECT_TRUE(bridgetest::EndAllTools()); }
+
+    std::string Scenario(const std::string& body) {
+        return "record " + m_record + "\r\njournal " + m_journal + "\r\n" + body;
+    }
+    std::vector<std::string> Journal() { return qmtest::SplitLines(qmtest::ReadFile(m_journal)); }
+    bool JournalHas(const std::string& line) {
+        for (const std::string& l : Journal())
+            if (l == line) return true;
+        return false;
+    }
+    bool WaitJournal(const std::string& line, DWORD ms = 20000) {
+        return bridgetest::WaitUntil([&] { return JournalHas(line); }, ms);
+    }
+
+    CLauncherProbe m_probe;
+    std::string m_journal, m_record;
+};
+
+}  // namespace
+
+TEST_F(Bridge, CoreCommandLineForAllKindsByModel) {
+    bridgetest::UseCoreScenario("cmdline", Scenario(""));
+    const std::string hwnd = Hex8(WindowHandleBits(m_probe.Window()));
+    const std::string core = GetProgramPath(kProgramCore);
+    ASSERT_EQ(core, qmtest::BinFolder() + "Quillmarch_Core.exe");
+
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeAll, 18));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x10000000)) << Describe(m_probe.Messages());
+    ASSERT_TRUE(bridgetest::WaitUntil([] { return !FindCoreWindow(); }, 10000));
+    // Without "prb": the default scenario reports each kind once, in order.
+    const std::vector<Received> expected18 = {
+        {kMsgNotifyProgress, 0x02, 100}, {kMsgNotifyError, 0x02000000, 0},
+        {kMsgNotifyProgress, 0x04, 100}, {kMsgNotifyError, 0x04000000, 0},
+        {kMsgNotifyProgress, 0x08, 100}, {kMsgNotifyError, 0x08000000, 0},
+        {kMsgNotifyProgress, 0x10, 100}, {kMsgNotifyError, 0x10000000, 0},
+    };
+    EXPECT_EQ(m_probe.Messages(), expected18) << Describe(m_probe.Messages());
+
+    m_probe.Clear();
+    ASSERT_TRUE(StartCoreProcess('F', m_probe.Window(), kChargeAll, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x10000000)) << Describe(m_probe.Messages());
+    ASSERT_EQ(m_probe.Messages().size(), 10u) << Describe(m_probe.Messages());
+    EXPECT_EQ(m_probe.Messages()[0], (Received{kMsgNotifyProgress, 0x01, 100}));
+    EXPECT_EQ(m_probe.Messages()[1], (Received{kMsgNotifyError, 0x01000000, 0}));
+
+    const std::vector<std::string> lines = qmtest::SplitLines(qmtest::ReadFile(m_record));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], core + " /d E /w " + hwnd + " /p map bl wl msc");
+    EXPECT_EQ(lines[1], core + " /d F /w " + hwnd + " /p prb map bl wl msc");
+    EXPECT_TRUE(Contains(bridgetest::LogText(), "チャージ要求 TYPE:0xFFFFFFFF"));
+}
+
+TEST_F(Bridge, ProgressAndCompletionArriveInOrder) {
+    bridgetest::UseCoreScenario("order", Scenario("kind prb\r\n"
+                                                  "  progress 0 50 100 every 10\r\n"
+                                                  "kind bl\r\n"
+                                                  "  progress 10 100\r\n"
+                                                  "  result 0x200202 winerr 0x1F\r\n"
+                                                  "kind wl\r\n"
+                                                  "  result 0x00FF01\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), 0x0D, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x0800FF01)) << Describe(m_probe.Messages());
+    const std::vector<Received> expected = {
+        {kMsgNotifyProgress, 0x01, 0},   {kMsgNotifyProgress, 0x01, 50},
+        {kMsgNotifyProgress, 0x01, 100}, {kMsgNotifyError, 0x01000000, 0},
+        {kMsgNotifyProgress, 0x04, 10},  {kMsgNotifyProgress, 0x04, 100},
+        {kMsgNotifyError, 0x04200202, 0x1F}, {kMsgNotifyError, 0x0800FF01, 0},
+    };
+    EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
+    EXPECT_TRUE(WaitJournal("exit"));
+}
+
+TEST_F(Bridge, BusyMaskWhileRunningAndZeroAfter) {
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), 0u);  // no core at all
+    bridgetest::UseCoreScenario("busy", Scenario("idle stay\r\n"
+                                                 "kind map\r\n"
+                                                 "  progress 5\r\n"
+                                                 "  hold 1500\r\n"
+                                                 "kind wl\r\n"
+                                                 "  hold 300\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap | kChargeWeather, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, kChargeMap)) << Describe(m_probe.Messages());
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeMap | kChargeWeather);
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000));
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeWeather);
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x08000000));
+    ASSERT_TRUE(WaitJournal("idle"));
+    ASSERT_NE(FindCoreWindow(), nullptr);  // still there, and idle
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), 0u);
+    EXPECT_TRUE(JournalHas("reconfirm 0x0000000A"));
+    EXPECT_TRUE(JournalHas("reconfirm 0x00000000"));
+}
+
+TEST_F(Bridge, MapQuestionsAreReleasedThroughTheirEvents) {
+    bridgetest::UseCoreScenario("license", Scenario("kind map\r\n"
+                                                    "  ask license 4\r\n"
+                                                    "  ask verify\r\n"
+                                                    "  ask license 3\r\n"
+                                                    "  result 0x000000\r\n"
+                                                    "  declined 0x00FF02\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapLicense, 4)) << Describe(m_probe.Messages());
+    ASSERT_TRUE(WaitJournal("ask 0x00000004 Global\\WLKMapLicense"));
+    // The answer of another question does not release this one.
+    EXPECT_TRUE(SetCoreEvent(kEventMapVerify));
+    EXPECT_TRUE(SetCoreEvent(kEventMapDownload));
+    m_probe.Pump(400);
+    EXPECT_FALSE(JournalHas("answer Global\\WLKMapVerify"));
+    EXPECT_FALSE(m_probe.WaitFor(kMsgMapVerify, 0, 10));
+
+    EXPECT_TRUE(SetCoreEvent(kEventMapLicense));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapVerify, 0)) << Describe(m_probe.Messages());
+    EXPECT_TRUE(JournalHas("answer Global\\WLKMapLicense"));
+    // A stale answer set before the question was asked is not taken either.
+    EXPECT_TRUE(SetCoreEvent(kEventMapVerify));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapLicense, 3)) << Describe(m_probe.Messages());
+    EXPECT_TRUE(JournalHas("answer Global\\WLKMapVerify"));
+
+    EXPECT_TRUE(SetCoreEvent(kEventMapDownloadNo));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x0200FF02)) << Describe(m_probe.Messages());
+    EXPECT_TRUE(JournalHas("answer Global\\WLKMapDownloadNo"));
+    const std::vector<Received> expected = {
+        {kMsgMapLicense, 4, 0}, {kMsgMapVerify, 0, 0}, {kMsgMapLicense, 3, 0},
+        {kMsgNotifyError, 0x0200FF02, 0}};
+    EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
+}
+
+TEST_F(Bridge, ProgressBlocksAreReadWhole) {
+    // 40 000 updates as fast as the stand-in can write them, field by field.
+    constexpr uint64_t kStep = 1000, kTotal = 40000 * kStep;
+    constexpr uint32_t kSpeed = 70000;
+    bridgetest::UseCoreScenario("blocks", Scenario("kind map\r\n  block download " + std::to_string(kTotal) +
+                                                   " " + std::to_string(kStep) + " speed " +
+                                                   std::to_string(kSpeed) + " notify 10000\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, kMapPhaseDownload)) << Describe(m_probe.Messages());
+
+    int reads = 0, torn = 0, moving = 0;
+    uint64_t last = 0;
+    bool backwards = false;
+    auto readOnce = [&] {
+        MapProgressBlock b;
+        if (!ReadMapProgressBlock(kBlockMapDownload, b, nullptr)) return;
+        ++reads;
+        const uint64_t n = b.cumulativeSize / kStep;
+        if (b.totalSize != kTotal || b.currentSize != b.cumulativeSize || b.cumulativeSize % kStep ||
+            b.lineSpeed != kSpeed + n % 1000)
+            ++torn;
+        if (b.cumulativeSize < last) backwards = true;
+        if (b.cumulativeSize > last && b.cumulativeSize < kTotal) ++moving;
+        last = b.cumulativeSize;
+    };
+    ASSERT_TRUE(m_probe.PumpUntil([&] { return m_probe.WaitFor(kMsgMapProgressEnd, 0, 0); }, 120000,
+                                  readOnce));
+    readOnce();
+    EXPECT_EQ(torn, 0) << "of " << reads;
+    EXPECT_FALSE(backwards);
+    EXPECT_GE(moving, 5) << "the reads did not overlap the updates (" << reads << " reads)";
+    EXPECT_EQ(last, kTotal);
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000));
+    const std::vector<Received> expected = {
+        {kMsgMapProgressStart, 1, 0}, {kMsgMapProgress, 1, 0}, {kMsgMapProgress, 1, 0},
+        {kMsgMapProgress, 1, 0},      {kMsgMapProgress, 1, 0}, {kMsgMapProgressEnd, 0, 0},
+        {kMsgNotifyError, 0x02000000, 0}};
+    EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
+}
+
+TEST_F(Bridge, TransferBlockAndDiskCheckSequence) {
+    bridgetest::UseCoreScenario("transfer", Scenario("idle stay\r\n"
+                                                     "kind map\r\n"
+                                                     "  block transfer 300 100 every 5 speed 9\r\n"
+                                                     "  diskcheck 10\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000)) << Describe(m_probe.Messages());
+    const std::vector<Received> expected = {
+        {kMsgMapProgressStart, 2, 0}, {kMsgMapProgress, 2, 2},   {kMsgMapProgress, 2, 0},
+        {kMsgMapProgress, 2, 0},      {kMsgMapProgress, 2, 0},   {kMsgMapProgress, 2, 1},
+        {kMsgMapProgressStart, 3, 0}, {kMsgMapProgressEnd, 3, 0}, {kMsgMapProgressEnd, 0, 0},
+        {kMsgNotifyError, 0x02000000, 0}};
+    EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
+    MapProgressBlock b;
+    ASSERT_TRUE(ReadMapProgressBlock(kBlockMapTransfer, b, nullptr));
+    EXPECT_EQ(b.totalSize, 300u);
+    EXPECT_EQ(b.cumulativeSize, 300u);
+    EXPECT_EQ(b.lineSpeed, 9u + 3u);
+}
+
+TEST_F(Bridge, RequestEndEndsBothTools) {
+    bridgetest::UseCoreScenario("end", Scenario("kind map\r\n  progress 1\r\n  hold 60000\r\n"));
+    const std::string musicJournal = qmtest::WorkFolder() + "music.journal";
+    const std::string musicRecord = qmtest::WorkFolder() + "music.record";
+    bridgetest::UseMusicScenario("music", "record " + musicRecord + "\r\njournal " + musicJournal + "\r\n");
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap | kChargeMusic, 1));
+    ASSERT_TRUE(StartMusicTool('E', m_probe.Window(), true));
+    ASSERT_TRUE(StartMusicTool('G', m_probe.Window(), false));
+    ASSERT_TRUE(bridgetest::WaitUntil(
+        [] { return FindCoreWindow() && FindMusicWindow(true) && FindMusicWindow(false); }, 20000));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, kChargeMap));
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeMap | kChargeMusic);
+
+    // The card change reaches the music windows.
+    const UINT sdChange = ::RegisterWindowMessageA(kMsgSDChange);
+    ::PostMessageA(FindMusicWindow(true), sdChange, 'F', 0);
+    ::PostMessageA(FindMusicWindow(false), sdChange, 0, 0);
+
+    RequestToolsEnd();
+    ASSERT_TRUE(bridgetest::WaitUntil(
+        [] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); }, 15000));
+    EXPECT_TRUE(WaitJournal("exit"));
+    EXPECT_TRUE(JournalHas("end requested"));
+    EXPECT_TRUE(JournalHas("cut map"));
+    m_probe.Pump(200);
+    // Cut short: no completion was reported.
+    for (const Received& r : m_probe.Messages()) EXPECT_NE(r.name, kMsgNotifyError);
+
+    const std::vector<std::string> music = qmtest::SplitLines(qmtest::ReadFile(musicJournal));
+    int ends = 0, exits = 0;
+    bool sawF = false, sawNone = false;
+    for (const std::string& l : music) {
+        ends += l == "end requested";
+        exits += l == "exit";
+        sawF |= l == "sdchange F";
+        sawNone |= l == "sdchange 0";
+    }
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(exits, 2);
+    EXPECT_TRUE(sawF);
+    EXPECT_TRUE(sawNone);
+    const std::string hwnd = Hex8(WindowHandleBits(m_probe.Window()));
+    const std::vector<std::string> records = qmtest::SplitLines(qmtest::ReadFile(musicRecord));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], GetProgramPath(kProgramMusic) + " /d E /w " + hwnd + " /m manual");
+    EXPECT_EQ(records[1], GetProgramPath(kProgramMusic) + " /d G /w " + hwnd + " /m setting");
+}
+
+TEST_F(Bridge, MissingEventIsSkippedSilently) {
+    const std::string before = bridgetest::LogText();
+    EXPECT_FALSE(SetCoreEvent(kEventMapLicense));
+    EXPECT_FALSE(SetCoreEvent(kEventMapProbeNo));
+    EXPECT_FALSE(SetCoreEvent("Global\\NoSuchEventAtAll"));
+    EXPECT_EQ(bridgetest::LogText(), before);
+    // Posting to an absent core does nothing either.
+    EXPECT_FALSE(PostToCore(::RegisterWindowMessageA(kMsgRequestEnd), 0, 0));
+    EXPECT_EQ(bridgetest::LogText(), before);
+}
+
+TEST_F(Bridge, MissingBlockLogsTheCallersMessage) {
+    MapProgressBlock p;
+    p.lineSpeed = 11;
+    p.currentSize = 22;
+    p.cumulativeSize = 33;
+    p.totalSize = 44;
+    auto logDl = [](DWORD e) {
+        KILNLOG.Log(LOG_ERROR, "CLauncherWindow::OnMapChargeStart - DL用共有メモリオープン失敗 Err=0x%08X",
+                    static_cast<unsigned>(e));
+    };
+    EXPECT_FALSE(ReadMapProgressBlock(kBlockMapDownload, p, logDl));
+    EXPECT_EQ(p.lineSpeed, 11u);
+    EXPECT_EQ(p.currentSize, 22u);
+    EXPECT_EQ(p.cumulativeSize, 33u);
+    EXPECT_EQ(p.totalSize, 44u);
+    const std::string log = bridgetest::LogText();
+    EXPECT_TRUE(Contains(log, "CoreBridgeTest.cpp"));
+    EXPECT_TRUE(Contains(log, "CLauncherWindow::OnMapChargeStart - DL用共有メモリオープン失敗 Err=0x00000002"))
+        << log;
+
+    // A core that reports progress without publishing its block: the same.
+    bridgetest::UseCoreScenario("noblock", Scenario("kind map\r\n  fail noblock\r\n"
+                                                    "  block download 10 5\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, 1));
+    int failures = 0;
+    EXPECT_FALSE(ReadMapProgressBlock(kBlockMapDownload, p, [&](DWORD e) {
+        ++failures;
+        KILNLOG.Log(LOG_ERROR, "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=%d Err=0x%08X",
+                    1, static_cast<unsigned>(e));
+    }));
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(p.totalSize, 44u);
+    EXPECT_TRUE(Contains(bridgetest::LogText(),
+                         "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=1 Err=0x00000002"));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000));
+}
+
+TEST_F(Bridge, StartFailuresAreLogged) {
+    const std::string missing = qmtest::WorkFolder() + "not-installed";
+    ASSERT_TRUE(bridgetest::SetInstallDir(missing));
+    const bool core = StartCoreProcess('E', m_probe.Window(), 0x04, 1);
+    const bool music = StartMusicTool('E', m_probe.Window(), false);
+    const bool badDrive = StartCoreProcess(0, m_probe.Window(), 0x04, 1);
+    ASSERT_TRUE(bridgetest::SetInstallDir(qmtest::BinFolder()));
+    EXPECT_FALSE(core);
+    EXPECT_FALSE(music);
+    EXPECT_FALSE(badDrive);
+    const std::string log = bridgetest::LogText();
+    EXPECT_TRUE(Contains(log, "チャージ要求 TYPE:0x00000004"));
+    EXPECT_TRUE(Contains(log, "Core実行失敗 ERR:0x"));
+    EXPECT_TRUE(Contains(log, "Music実行失敗 ERR:0x"));
+    EXPECT_TRUE(Contains(log, "Core実行失敗 ERR:0x00000057"));  // the drive
+    EXPECT_FALSE(Contains(log, "Core実行失敗 ERR:0x00000000"));
+    EXPECT_FALSE(Contains(log, "Music実行失敗 ERR:0x00000000"));
+}

@@ -1,0 +1,222 @@
+// Stand-in of the core process "Quillmarch_Core.exe": window "Quillmarch Core"
+// of class "QuillmarchCORE", the kinds of its command line carried out one
+// after the other on a worker thread as its scenario says.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+
+#include "KindRunner.h"
+#include "StandInCommon.h"
+#include "common/WinHandle.h"
+
+namespace standin {
+namespace {
+
+std::string Hex(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", static_cast<unsigned>(v));
+    return buf;
+}
+
+// One map progress block, created by the core and kept for its life so the
+// launcher can read it after any notice.
+class CProgressBlock {
+public:
+    bool Write(const char* name, const MapProgressBlock& progress) {
+        if (!m_view && !Create(name)) return false;
+        unsigned char bytes[kMapProgressBlockSize];
+        EncodeMapProgressBlock(progress, bytes);
+        const DWORD waited = ::WaitForSingleObject(m_mutex.Get(), INFINITE);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return false;
+        qm::CMutexLock lock(m_mutex.Get());
+        // Field by field with a yield in between: a reader that did not
+        // take the mutex would see half of an update.
+        unsigned char* target = static_cast<unsigned char*>(m_view.Get());
+        for (size_t at = 4; at < kMapProgressBlockSize; at += 4) {
+            std::memcpy(target + at, bytes + at, 4);
+            ::SwitchToThread();
+        }
+        return true;
+    }
+
+private:
+    bool Create(const char* name) {
+        CNullDaclSecurity security;
+        m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Get(), PAGE_READWRITE, 0,
+                                             kMapProgressBlockSize, name));
+        if (!m_mapping) return false;
+        m_mutex.Reset(::CreateMutexA(security.Get(), FALSE, BlockMutexNameHere(name).c_str()));
+        if (!m_mutex) return false;
+        void* view = ::MapViewOfFile(m_mapping.Get(), FILE_MAP_ALL_ACCESS, 0, 0, 0);
+        if (!view) return false;
+        m_view.Reset(view);
+        return true;
+    }
+
+    qm::CHandle m_mapping, m_mutex;
+    CMappedView m_view;
+};
+
+class CCoreStandIn : public CChargeContext {
+public:
+    CCoreStandIn(const std::string& commandLine, Scenario scenario)
+        : m_scenario(std::move(scenario)), m_journal(m_scenario.journalPath),
+          m_args(ParseToolArguments(commandLine)) {
+        AppendLine(m_scenario.recordPath, commandLine);
+        m_journal.Write("start " + commandLine);
+        for (const std::string& p : m_scenario.problems) m_journal.Write("scenario " + p);
+        for (const std::string& p : m_args.problems) m_journal.Write("argument " + p);
+        m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        CNullDaclSecurity security;
+        for (const char* name : {kEventMapLicense, kEventMapLicenseNo, kEventMapDownload,
+                                 kEventMapDownloadNo, kEventMapVerify, kEventMapVerifyNo,
+                                 kEventMapProbe, kEventMapProbeNo})
+            m_events.emplace_back(::CreateEventA(security.Get(), FALSE, FALSE, name));
+    }
+
+    int Run(HINSTANCE instance) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &CCoreStandIn::WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kCoreWindowClass;
+        if (!::RegisterClassA(&wc)) return 2;
+        m_window = ::CreateWindowA(kCoreWindowClass, kCoreWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                   100, nullptr, nullptr, instance, this);
+        if (!m_window) return 3;
+        for (uint32_t bit : m_args.kinds) m_busy |= bit;
+        m_worker.Reset(::CreateThread(nullptr, 0, &CCoreStandIn::WorkerMain, this, 0, nullptr));
+        MSG m;
+        while (::GetMessageA(&m, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageA(&m);
+        }
+        m_journal.Write("exit");
+        return 0;
+    }
+
+    // --- CChargeContext ------------------------------------------------------
+    const CBridgeMessages& Messages() const override { return m_messages; }
+    void PostToLauncher(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (!m_args.haveWindow || !::PostMessageA(m_args.launcher, message, wParam, lParam))
+            m_journal.Write("post failed " + Hex(message));
+    }
+    bool Wait(uint32_t ms) override {
+        return ms == 0 ? !Stopped() : ::WaitForSingleObject(m_stop.Get(), ms) == WAIT_TIMEOUT;
+    }
+    int Ask(Question question, uint32_t requestType) override {
+        size_t pair = 0;  // index of the "yes" event in m_events
+        UINT message = m_messages.mapLicense;
+        switch (question) {
+        case Question::License: pair = 0; break;
+        case Question::Download: pair = 2; break;
+        case Question::Verify: pair = 4; message = m_messages.mapVerify; break;
+        case Question::Probe: pair = 6; message = m_messages.noSendProbe; break;
+        }
+        HANDLE waits[3] = {m_events[pair].Get(), m_events[pair + 1].Get(), m_stop.Get()};
+        ::ResetEvent(waits[0]);
+        ::ResetEvent(waits[1]);
+        m_journal.Write("ask " + Hex(message == m_messages.mapLicense ? requestType : 0) + " " +
+                        EventName(pair));
+        PostToLauncher(message, message == m_messages.mapLicense ? requestType : 0, 0);
+        const DWORD w = ::WaitForMultipleObjects(3, waits, FALSE, INFINITE);
+        if (w == WAIT_OBJECT_0 || w == WAIT_OBJECT_0 + 1) {
+            m_journal.Write("answer " + EventName(pair + (w - WAIT_OBJECT_0)));
+            return w == WAIT_OBJECT_0 ? 1 : 0;
+        }
+        return -1;
+    }
+    bool PublishMapProgress(uint32_t phase, const MapProgressBlock& progress) override {
+        return phase == kMapPhaseDownload ? m_download.Write(kBlockMapDownload, progress)
+                                          : m_transfer.Write(kBlockMapTransfer, progress);
+    }
+    void Journal(const std::string& line) override { m_journal.Write(line); }
+    [[noreturn]] void Exit(uint32_t code) override { ::ExitProcess(code); }
+
+private:
+    static std::string EventName(size_t index) {
+        static const char* const kNames[] = {kEventMapLicense, kEventMapLicenseNo, kEventMapDownload,
+                                             kEventMapDownloadNo, kEventMapVerify, kEventMapVerifyNo,
+                                             kEventMapProbe, kEventMapProbeNo};
+        return kNames[index];
+    }
+
+    bool Stopped() const { return ::WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0; }
+
+    static DWORD WINAPI WorkerMain(void* param) {
+        static_cast<CCoreStandIn*>(param)->Work();
+        return 0;
+    }
+
+    void Work() {
+        if (m_scenario.startDelayMs && !Wait(m_scenario.startDelayMs)) return;
+        for (uint32_t bit : m_args.kinds) {
+            m_journal.Write(std::string("kind ") + ChargeKeyword(bit));
+            uint32_t result = 0, winError = 0;
+            if (!MakeKindRunner(bit, m_scenario.Find(bit))->Run(*this, result, winError)) {
+                m_journal.Write(std::string("cut ") + ChargeKeyword(bit));
+                return;
+            }
+            m_busy &= ~bit;
+            PostToLauncher(m_messages.notifyError, (static_cast<WPARAM>(bit) << 24) | (result & 0xFFFFFF),
+                           winError);
+            m_journal.Write(std::string("done ") + ChargeKeyword(bit) + " " + Hex(result));
+        }
+        m_busy = 0;
+        m_journal.Write("idle");
+        if (!m_scenario.stayWhenIdle) ::PostMessageA(m_window, WM_CLOSE, 0, 0);
+    }
+
+    LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == m_messages.requestReconfirm) {
+            const uint32_t busy = m_busy;
+            m_journal.Write("reconfirm " + Hex(busy));
+            return busy;
+        }
+        if (message == m_messages.requestEnd) {
+            m_journal.Write("end requested");
+            ::SetEvent(m_stop.Get());
+            ::WaitForSingleObject(m_worker.Get(), 10000);
+            ::DestroyWindow(hwnd);
+            return 0;
+        }
+        switch (message) {
+        case WM_CLOSE:
+            ::DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        }
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<CCoreStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        return self ? self->OnMessage(hwnd, message, wParam, lParam)
+                    : ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+
+    Scenario m_scenario;
+    CJournal m_journal;
+    ToolArguments m_args;
+    CBridgeMessages m_messages;
+    qm::CHandle m_stop, m_worker;
+    std::vector<qm::CHandle> m_events;
+    CProgressBlock m_download, m_transfer;
+    std::atomic<uint32_t> m_busy{0};
+    HWND m_window = nullptr;
+};
+
+}  // namespace
+}  // namespace standin
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    standin::CCoreStandIn core(::GetCommandLineA(), standin::LoadScenario("QM_CORE_SCENARIO"));
+    return core.Run(instance);
+}
