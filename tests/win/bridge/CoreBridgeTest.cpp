@@ -168,12 +168,12 @@ TEST_F(Bridge, MapQuestionsAreReleasedThroughTheirEvents) {
 }
 
 TEST_F(Bridge, ProgressBlocksAreReadWhole) {
-    // 40 000 updates as fast as the stand-in can write them, field by field.
-    constexpr uint64_t kStep = 1000, kTotal = 40000 * kStep;
+    // 20 000 updates as fast as the stand-in can write them, field by field.
+    constexpr uint64_t kStep = 1000, kTotal = 20000 * kStep;
     constexpr uint32_t kSpeed = 70000;
     bridgetest::UseCoreScenario("blocks", Scenario("kind map\r\n  block download " + std::to_string(kTotal) +
                                                    " " + std::to_string(kStep) + " speed " +
-                                                   std::to_string(kSpeed) + " notify 10000\r\n"));
+                                                   std::to_string(kSpeed) + " notify 5000\r\n"));
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
     ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, kMapPhaseDownload)) << Describe(m_probe.Messages());
 
@@ -341,4 +341,29 @@ TEST_F(Bridge, StartFailuresAreLogged) {
     EXPECT_TRUE(Contains(log, "Core実行失敗 ERR:0x00000057"));  // the drive
     EXPECT_FALSE(Contains(log, "Core実行失敗 ERR:0x00000000"));
     EXPECT_FALSE(Contains(log, "Music実行失敗 ERR:0x00000000"));
+}
+
+TEST_F(Bridge, BadScenarioAndArgumentsAreReportedNotFatal) {
+    bridgetest::UseCoreScenario("bad", Scenario("kind xyz\r\n"
+                                                "progress 10\r\n"
+                                                "kind bl\r\n"
+                                                "  progress 101\r\n"
+                                                "  result 0x1000000\r\n"
+                                                "  block upload 1 1\r\n"
+                                                "  ask nothing\r\n"
+                                                "  teleport\r\n"
+                                                "  progress 30 every\r\n"
+                                                "  result 0x123\r\n"
+                                                "kind bl\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeTraffic, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x04000123)) << Describe(m_probe.Messages());
+    ASSERT_TRUE(WaitJournal("exit"));
+    int problems = 0;
+    for (const std::string& l : Journal()) problems += l.rfind("scenario line ", 0) == 0;
+    EXPECT_EQ(problems, 9);
+    EXPECT_TRUE(JournalHas("scenario line 3: kind prb|map|bl|wl|msc, once each"));
+    EXPECT_TRUE(JournalHas("scenario line 13: kind prb|map|bl|wl|msc, once each"));
+    // Only the valid result line of the kind remained: no progress at all.
+    const std::vector<Received> expected = {{kMsgNotifyError, 0x04000123, 0}};
+    EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
 }
