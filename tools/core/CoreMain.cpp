@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <exception>
 #include <cstdio>
 #include <cstring>
 
@@ -145,7 +146,14 @@ private:
     bool Stopped() const { return ::WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0; }
 
     static DWORD WINAPI WorkerMain(void* param) {
-        static_cast<CCoreStandIn*>(param)->Work();
+        auto* self = static_cast<CCoreStandIn*>(param);
+        try {
+            self->Work();
+        } catch (const std::exception& e) {
+            // Nothing may leave a thread function: note it and end the run.
+            self->m_journal.Write(std::string("worker failed ") + e.what());
+            ::PostMessageA(self->m_window, WM_CLOSE, 0, 0);
+        }
         return 0;
     }
 
@@ -198,8 +206,13 @@ private:
             ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
         auto* self = reinterpret_cast<CCoreStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        return self ? self->OnMessage(hwnd, message, wParam, lParam)
-                    : ::DefWindowProcA(hwnd, message, wParam, lParam);
+        if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        try {
+            return self->OnMessage(hwnd, message, wParam, lParam);
+        } catch (const std::exception& e) {
+            self->m_journal.Write(std::string("window failed ") + e.what());
+            return 0;
+        }
     }
 
     Scenario m_scenario;

@@ -3,6 +3,8 @@
 // noting the card changes it is told of and ending on "WKLRequestEnd".
 #include <windows.h>
 
+#include <exception>
+
 #include "StandInCommon.h"
 #include "common/CoreBridge.h"
 
@@ -68,8 +70,13 @@ private:
             ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
         auto* self = reinterpret_cast<CMusicStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        return self ? self->OnMessage(hwnd, message, wParam, lParam)
-                    : ::DefWindowProcA(hwnd, message, wParam, lParam);
+        if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        try {
+            return self->OnMessage(hwnd, message, wParam, lParam);
+        } catch (const std::exception& e) {
+            self->m_journal.Write(std::string("window failed ") + e.what());
+            return 0;
+        }
     }
 
     CJournal m_journal;
