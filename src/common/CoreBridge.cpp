@@ -10,7 +10,7 @@ struct KindKeyword {
 };
 // Command-line order.
 constexpr KindKeyword kKeywords[] = {
-    {kChargeProbe, "prb"}, {kChargeMap, "map"},     {kChargeTraffic, "bl"},
+    {kChargeProbe, "prb"},  {kChargeMap, "map"},   {kChargeTraffic, "bl"},
     {kChargeWeather, "wl"}, {kChargeMusic, "msc"},
 };
 

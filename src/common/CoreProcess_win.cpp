@@ -1,5 +1,6 @@
 #include "common/CoreProcess.h"
 
+// shellapi.h needs windows.h first.
 #include <shellapi.h>
 
 #include <cstring>
@@ -31,9 +32,9 @@ bool Launch(const std::string& path, const std::string& parameters, const char* 
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION pi = {};
-    if (!path.empty() &&
-        ::CreateProcessA(path.c_str(), &mutableLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                         nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    if (!path.empty() && ::CreateProcessA(path.c_str(), &mutableLine[0], nullptr, nullptr, FALSE,
+                                          NORMAL_PRIORITY_CLASS, nullptr,
+                                          folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
         qm::CHandle process(pi.hProcess), thread(pi.hThread);
         return true;
     }
@@ -68,7 +69,8 @@ bool GlobalNamespaceHere() {
 bool StartCoreProcess(char drive, HWND launcher, int32_t kindMask, int modelCode) {
     KILNLOG.Log(LOG_NORMAL, "チャージ要求 TYPE:0x%08X", static_cast<unsigned>(kindMask));
     if (!ValidDrive(drive)) {
-        KILNLOG.Log(LOG_ERROR, "Core実行失敗 ERR:0x%08X", static_cast<unsigned>(ERROR_INVALID_PARAMETER));
+        KILNLOG.Log(LOG_ERROR, "Core実行失敗 ERR:0x%08X",
+                    static_cast<unsigned>(ERROR_INVALID_PARAMETER));
         return false;
     }
     return Launch(GetProgramPath(kProgramCore),
@@ -78,7 +80,8 @@ bool StartCoreProcess(char drive, HWND launcher, int32_t kindMask, int modelCode
 
 bool StartMusicTool(char drive, HWND launcher, bool manual) {
     if (!ValidDrive(drive)) {
-        KILNLOG.Log(LOG_ERROR, "Music実行失敗 ERR:0x%08X", static_cast<unsigned>(ERROR_INVALID_PARAMETER));
+        KILNLOG.Log(LOG_ERROR, "Music実行失敗 ERR:0x%08X",
+                    static_cast<unsigned>(ERROR_INVALID_PARAMETER));
         return false;
     }
     return Launch(GetProgramPath(kProgramMusic),

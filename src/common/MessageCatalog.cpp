@@ -15,6 +15,8 @@ struct LauncherRow {
     const char* text;
 };
 
+// The tables keep one row per line and whole texts.
+// clang-format off
 constexpr LauncherRow kLauncherRows[] = {
     {0xFF00AA00, kStyleYesNoDefNo,
      "設定を初期状態に戻します。\r\nよろしいですか？"},
@@ -367,6 +369,7 @@ constexpr const char* kTexts[] = {
     /* E4 */ "エラー報告に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n販売店へお問い合わせください。\r\n"
              "\r\n(メッセージコード：%08X%s)",
 };
+// clang-format on
 static_assert(sizeof kTexts / sizeof kTexts[0] == kTextCount, "one text per id");
 
 // --- outcome rules -----------------------------------------------------------
@@ -401,7 +404,8 @@ constexpr OutcomeRule Bits(uint8_t area, uint32_t bits, TextId text,
 // Outcome class (bits 16 to 23) in [classLo, classHi], low 16 bits in [lowLo, lowHi].
 constexpr OutcomeRule Classes(uint8_t area, uint32_t classLo, uint32_t classHi, uint32_t lowLo,
                               uint32_t lowHi, TextId text, unsigned style = kStyleExclamation) {
-    return {area, 0xFF0000, classLo << 16, classHi << 16, 0xFFFF, lowLo, lowHi, text, style, kNoText};
+    return {area,  0xFF0000, classLo << 16, classHi << 16, 0xFFFF,
+            lowLo, lowHi,    text,          style,         kNoText};
 }
 constexpr OutcomeRule Class(uint8_t area, uint32_t cls, TextId text,
                             unsigned style = kStyleExclamation) {
@@ -419,6 +423,7 @@ constexpr uint8_t A01 = kAreaProbeUpload, A02 = kAreaMapData, A04 = kAreaTraffic
                   A08 = kAreaWeather, A10 = kAreaMusic, A40 = kAreaAuthentication,
                   A90 = kAreaErrorReport;
 
+// clang-format off
 constexpr OutcomeRule kRules[] = {
     // Navigation-info upload. The four registration questions open the
     // registration page on Yes.
@@ -573,6 +578,7 @@ constexpr OutcomeRule kRules[] = {
     Range(A90, 0x600001, 0x600009, E4),
     Bits(A90, 0x100000, E3),
 };
+// clang-format on
 
 constexpr const char kCodeMarker[] = "\r\n\r\n(メッセージコード：";
 constexpr const char kOnlineHelp[] = "\r\n詳細はオンラインヘルプを参照してください。";
@@ -643,8 +649,10 @@ std::string GetMessageText(uint32_t code, uint32_t windowsError, unsigned& style
     const char* marker = std::strstr(entry.text, kCodeMarker);
     if (!marker) return entry.text;
     char suffix[16] = "";
-    if (windowsError) std::snprintf(suffix, sizeof suffix, "-%X", static_cast<unsigned>(windowsError));
-    std::string text = FillMarker(entry.text, static_cast<size_t>(marker - entry.text), code, suffix);
+    if (windowsError)
+        std::snprintf(suffix, sizeof suffix, "-%X", static_cast<unsigned>(windowsError));
+    std::string text =
+        FillMarker(entry.text, static_cast<size_t>(marker - entry.text), code, suffix);
     if (area != kAreaAuthentication) text += kOnlineHelp;
     return text;
 }

@@ -1,8 +1,7 @@
-#include "common/WickerdaleErrorMessage.h"
-
 #include <atomic>
 
 #include "common/KilnLog.h"
+#include "common/WickerdaleErrorMessage.h"
 
 namespace {
 std::atomic<MessageBoxThreadNotice> g_threadNotice{nullptr};

@@ -7,13 +7,15 @@
 #include "common/CoreBridge.h"
 
 TEST(CoreBridge, CoreParametersForAllKinds) {
-    EXPECT_EQ(BuildCoreParameters('E', 0x0001A2B4, -1, 1), " /d E /w 0001A2B4 /p prb map bl wl msc");
+    EXPECT_EQ(BuildCoreParameters('E', 0x0001A2B4, -1, 1),
+              " /d E /w 0001A2B4 /p prb map bl wl msc");
     // Models 18 and 21 take no navigation-info upload; their neighbours do.
     EXPECT_EQ(BuildCoreParameters('E', 0x0001A2B4, -1, 18), " /d E /w 0001A2B4 /p map bl wl msc");
     EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 21), " /d F /w 00000010 /p map bl wl msc");
     EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 17), " /d F /w 00000010 /p prb map bl wl msc");
     EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 19), " /d F /w 00000010 /p prb map bl wl msc");
-    EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 0x12 + 0x100), " /d F /w 00000010 /p prb map bl wl msc");
+    EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 0x12 + 0x100),
+              " /d F /w 00000010 /p prb map bl wl msc");
 }
 
 TEST(CoreBridge, CoreParametersFollowTheMaskInFixedOrder) {

@@ -20,6 +20,8 @@ struct LauncherCase {
     unsigned style;
     const char* text;
 };
+// One case per row, whole texts.
+// clang-format off
 const LauncherCase kLauncher[] = {
     {0xFF00AA00, kYesNoDefNo,
      "設定を初期状態に戻します。\r\nよろしいですか？"},
@@ -388,7 +390,10 @@ struct AreaCase {
     unsigned style;
 };
 
+// clang-format on
+
 // Every named outcome, plus samples of each broad rule and its edges.
+// clang-format off
 const AreaCase kAreaCases[] = {
     // --- 0x01 navigation-info upload ---
     {0x01200201, "N8", kYesNo}, {0x01200202, "N5", kYesNo}, {0x01200205, "N7", kYesNo},
@@ -472,6 +477,7 @@ const AreaCase kAreaCases[] = {
     {0x03200201, "", 0}, {0x20000001, "", 0}, {0x00000001, "", 0}, {0x80200001, "", 0},
     {0xFE00AA00, "", 0},
 };
+// clang-format on
 
 }  // namespace
 
@@ -560,27 +566,32 @@ TEST(MessageCatalog, NicknameTakenDependsOnTheCard) {
 TEST(MessageCatalog, OsTextHasNoMarkerAndNothingAppended) {
     unsigned style = 0;
     const std::string text = GetMessageText(0xFF00EE01, 0, style);
-    EXPECT_EQ(text,
-              "本アプリケーションはこのOSでは動作できません。\r\nWindows 7(TM) / Windows Vista(TM) / "
-              "Windows XP(TM) にて実行してください。");
+    EXPECT_EQ(
+        text,
+        "本アプリケーションはこのOSでは動作できません。\r\nWindows 7(TM) / Windows Vista(TM) / "
+        "Windows XP(TM) にて実行してください。");
     EXPECT_EQ(style, 0x30u);
 }
 
 TEST(MessageCatalog, CodeAndWindowsErrorFormatting) {
     unsigned style = 0;
     const std::string withErr = GetMessageText(0x02230047, 0x1F, style);
-    const std::string tail = "(メッセージコード：02230047-1F)\r\n詳細はオンラインヘルプを参照してください。";
+    const std::string tail =
+        "(メッセージコード：02230047-1F)\r\n詳細はオンラインヘルプを参照してください。";
     ASSERT_GE(withErr.size(), tail.size());
     EXPECT_EQ(withErr.substr(withErr.size() - tail.size()), tail);
-    EXPECT_EQ(withErr.substr(0, 48), std::string("地図データがサーバーに未登録のバージョンです。\r\n"));
+    EXPECT_EQ(withErr.substr(0, 48),
+              std::string("地図データがサーバーに未登録のバージョンです。\r\n"));
 
     const std::string noErr = GetMessageText(0x02230047, 0, style);
-    const std::string tail0 = "(メッセージコード：02230047)\r\n詳細はオンラインヘルプを参照してください。";
+    const std::string tail0 =
+        "(メッセージコード：02230047)\r\n詳細はオンラインヘルプを参照してください。";
     EXPECT_EQ(noErr.substr(noErr.size() - tail0.size()), tail0);
     EXPECT_EQ(noErr.find('-'), std::string::npos);
     // Upper-case hexadecimal without padding for the error, padded code.
-    EXPECT_NE(GetMessageText(0x0200000A, 0xABCDEF, style).find("(メッセージコード：0200000A-ABCDEF)"),
-              std::string::npos);
+    EXPECT_NE(
+        GetMessageText(0x0200000A, 0xABCDEF, style).find("(メッセージコード：0200000A-ABCDEF)"),
+        std::string::npos);
 }
 
 TEST(MessageCatalog, AuthenticationNeverGetsTheHelpLine) {

@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include <atomic>
-#include <exception>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "KindRunner.h"
 #include "StandInCommon.h"
@@ -45,8 +45,8 @@ public:
 private:
     bool Create(const char* name) {
         CNullDaclSecurity security;
-        m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Get(), PAGE_READWRITE, 0,
-                                             kMapProgressBlockSize, name));
+        m_mapping.Reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Get(), PAGE_READWRITE,
+                                             0, kMapProgressBlockSize, name));
         if (!m_mapping) return false;
         m_mutex.Reset(::CreateMutexA(security.Get(), FALSE, BlockMutexNameHere(name).c_str()));
         if (!m_mutex) return false;
@@ -63,7 +63,8 @@ private:
 class CCoreStandIn : public CChargeContext {
 public:
     CCoreStandIn(const std::string& commandLine, Scenario scenario)
-        : m_scenario(std::move(scenario)), m_journal(m_scenario.journalPath),
+        : m_scenario(std::move(scenario)),
+          m_journal(m_scenario.journalPath),
           m_args(ParseToolArguments(commandLine)) {
         AppendLine(m_scenario.recordPath, commandLine);
         m_journal.Write("start " + commandLine);
@@ -71,9 +72,9 @@ public:
         for (const std::string& p : m_args.problems) m_journal.Write("argument " + p);
         m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         CNullDaclSecurity security;
-        for (const char* name : {kEventMapLicense, kEventMapLicenseNo, kEventMapDownload,
-                                 kEventMapDownloadNo, kEventMapVerify, kEventMapVerifyNo,
-                                 kEventMapProbe, kEventMapProbeNo})
+        for (const char* name :
+             {kEventMapLicense, kEventMapLicenseNo, kEventMapDownload, kEventMapDownloadNo,
+              kEventMapVerify, kEventMapVerifyNo, kEventMapProbe, kEventMapProbeNo})
             m_events.emplace_back(::CreateEventA(security.Get(), FALSE, FALSE, name));
     }
 
@@ -83,8 +84,8 @@ public:
         wc.hInstance = instance;
         wc.lpszClassName = kCoreWindowClass;
         if (!::RegisterClassA(&wc)) return 2;
-        m_window = ::CreateWindowA(kCoreWindowClass, kCoreWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                   100, nullptr, nullptr, instance, this);
+        m_window = ::CreateWindowA(kCoreWindowClass, kCoreWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0,
+                                   200, 100, nullptr, nullptr, instance, this);
         if (!m_window) return 3;
         for (uint32_t bit : m_args.kinds) m_busy |= bit;
         m_worker.Reset(::CreateThread(nullptr, 0, &CCoreStandIn::WorkerMain, this, 0, nullptr));
@@ -110,10 +111,20 @@ public:
         size_t pair = 0;  // index of the "yes" event in m_events
         UINT message = m_messages.mapLicense;
         switch (question) {
-        case Question::License: pair = 0; break;
-        case Question::Download: pair = 2; break;
-        case Question::Verify: pair = 4; message = m_messages.mapVerify; break;
-        case Question::Probe: pair = 6; message = m_messages.noSendProbe; break;
+            case Question::License:
+                pair = 0;
+                break;
+            case Question::Download:
+                pair = 2;
+                break;
+            case Question::Verify:
+                pair = 4;
+                message = m_messages.mapVerify;
+                break;
+            case Question::Probe:
+                pair = 6;
+                message = m_messages.noSendProbe;
+                break;
         }
         HANDLE waits[3] = {m_events[pair].Get(), m_events[pair + 1].Get(), m_stop.Get()};
         ::ResetEvent(waits[0]);
@@ -137,9 +148,9 @@ public:
 
 private:
     static std::string EventName(size_t index) {
-        static const char* const kNames[] = {kEventMapLicense, kEventMapLicenseNo, kEventMapDownload,
-                                             kEventMapDownloadNo, kEventMapVerify, kEventMapVerifyNo,
-                                             kEventMapProbe, kEventMapProbeNo};
+        static const char* const kNames[] = {
+            kEventMapLicense, kEventMapLicenseNo, kEventMapDownload, kEventMapDownloadNo,
+            kEventMapVerify,  kEventMapVerifyNo,  kEventMapProbe,    kEventMapProbeNo};
         return kNames[index];
     }
 
@@ -167,8 +178,8 @@ private:
                 return;
             }
             m_busy &= ~bit;
-            PostToLauncher(m_messages.notifyError, (static_cast<WPARAM>(bit) << 24) | (result & 0xFFFFFF),
-                           winError);
+            PostToLauncher(m_messages.notifyError,
+                           (static_cast<WPARAM>(bit) << 24) | (result & 0xFFFFFF), winError);
             m_journal.Write(std::string("done ") + ChargeKeyword(bit) + " " + Hex(result));
         }
         m_busy = 0;
@@ -190,12 +201,12 @@ private:
             return 0;
         }
         switch (message) {
-        case WM_CLOSE:
-            ::DestroyWindow(hwnd);
-            return 0;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
+            case WM_CLOSE:
+                ::DestroyWindow(hwnd);
+                return 0;
+            case WM_DESTROY:
+                ::PostQuitMessage(0);
+                return 0;
         }
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
@@ -203,7 +214,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
             auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
         auto* self = reinterpret_cast<CCoreStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);

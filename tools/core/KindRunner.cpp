@@ -35,38 +35,38 @@ public:
         };
         for (const Action& a : m_script->actions) {
             switch (a.type) {
-            case ActionType::Progress:
-                for (uint32_t p : a.percents) {
-                    ctx.PostToLauncher(msg.notifyProgress, m_bit, p);
-                    if (!ctx.Wait(a.everyMs)) return false;
+                case ActionType::Progress:
+                    for (uint32_t p : a.percents) {
+                        ctx.PostToLauncher(msg.notifyProgress, m_bit, p);
+                        if (!ctx.Wait(a.everyMs)) return false;
+                    }
+                    break;
+                case ActionType::Ask: {
+                    const int answer = ctx.Ask(a.question, a.requestType);
+                    if (answer < 0) return false;
+                    if (answer == 0) {
+                        endMap();
+                        result = m_script->declined;
+                        winError = 0;
+                        return true;
+                    }
+                    break;
                 }
-                break;
-            case ActionType::Ask: {
-                const int answer = ctx.Ask(a.question, a.requestType);
-                if (answer < 0) return false;
-                if (answer == 0) {
-                    endMap();
-                    result = m_script->declined;
-                    winError = 0;
-                    return true;
-                }
-                break;
-            }
-            case ActionType::Block:
-                published = true;
-                if (!RunBlock(ctx, a)) return false;
-                break;
-            case ActionType::DiskCheck:
-                ctx.PostToLauncher(msg.mapProgressStart, kMapPhaseDiskCheck, 0);
-                if (!ctx.Wait(a.ms)) return false;
-                ctx.PostToLauncher(msg.mapProgressEnd, kMapPhaseDiskCheck, 0);
-                break;
-            case ActionType::Hold:
-                if (!ctx.Wait(a.ms)) return false;
-                break;
-            case ActionType::Exit:
-                ctx.Journal("fail exit " + std::to_string(a.exitCode));
-                ctx.Exit(a.exitCode);
+                case ActionType::Block:
+                    published = true;
+                    if (!RunBlock(ctx, a)) return false;
+                    break;
+                case ActionType::DiskCheck:
+                    ctx.PostToLauncher(msg.mapProgressStart, kMapPhaseDiskCheck, 0);
+                    if (!ctx.Wait(a.ms)) return false;
+                    ctx.PostToLauncher(msg.mapProgressEnd, kMapPhaseDiskCheck, 0);
+                    break;
+                case ActionType::Hold:
+                    if (!ctx.Wait(a.ms)) return false;
+                    break;
+                case ActionType::Exit:
+                    ctx.Journal("fail exit " + std::to_string(a.exitCode));
+                    ctx.Exit(a.exitCode);
             }
         }
         endMap();
@@ -86,12 +86,14 @@ private:
             ctx.PostToLauncher(msg.mapProgress, kMapPhaseTransfer, kMapTransferTimersRestart);
         for (uint64_t n = 1; n <= updates; ++n) {
             Publish(ctx, a, n);
-            if (n % a.notifyEvery == 0 || n == updates) ctx.PostToLauncher(msg.mapProgress, a.phase, 0);
+            if (n % a.notifyEvery == 0 || n == updates)
+                ctx.PostToLauncher(msg.mapProgress, a.phase, 0);
             if (!ctx.Wait(a.everyMs)) return false;
         }
         if (a.phase == kMapPhaseTransfer)
             ctx.PostToLauncher(msg.mapProgress, kMapPhaseTransfer, kMapTransferChecking);
-        ctx.Journal("block " + std::to_string(a.phase) + " " + std::to_string(updates) + " updates");
+        ctx.Journal("block " + std::to_string(a.phase) + " " + std::to_string(updates) +
+                    " updates");
         return true;
     }
 

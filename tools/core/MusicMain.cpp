@@ -67,7 +67,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
             auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
         auto* self = reinterpret_cast<CMusicStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
         if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);

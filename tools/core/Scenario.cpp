@@ -46,9 +46,12 @@ bool Options(const std::vector<std::string>& w, size_t from, Action& a, std::str
             why = "option without a number: " + w[i];
             return false;
         }
-        if (w[i] == "every") a.everyMs = v;
-        else if (w[i] == "speed") a.speed = v;
-        else if (w[i] == "notify") a.notifyEvery = v ? v : 1;
+        if (w[i] == "every")
+            a.everyMs = v;
+        else if (w[i] == "speed")
+            a.speed = v;
+        else if (w[i] == "notify")
+            a.notifyEvery = v ? v : 1;
         else {
             why = "unknown option: " + w[i];
             return false;
@@ -167,14 +170,16 @@ Scenario ParseScenario(const std::string& text) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const size_t hash = line.find('#');
-        const std::vector<std::string> w = Words(hash == std::string::npos ? line : line.substr(0, hash));
+        const std::vector<std::string> w =
+            Words(hash == std::string::npos ? line : line.substr(0, hash));
         if (w.empty()) continue;
         std::string why;
         bool ok = true;
         if (w[0] == "record" || w[0] == "journal") {
             // The path is the rest of the line: it may hold blanks.
             const size_t at = line.find(w[0]) + w[0].size();
-            std::string path = line.substr(at, hash == std::string::npos ? std::string::npos : hash - at);
+            std::string path =
+                line.substr(at, hash == std::string::npos ? std::string::npos : hash - at);
             path.erase(0, path.find_first_not_of(" \t"));
             path.erase(path.find_last_not_of(" \t") + 1);
             ok = !path.empty();

@@ -30,10 +30,10 @@ struct KindScript {
     bool scripted = false;  // false: the default (progress 100, result 0)
     std::string source = "scripted";
     std::vector<Action> actions;
-    uint32_t result = 0;      // low 24 bits of the completion code
-    uint32_t winError = 0;    // lParam of the completion
+    uint32_t result = 0;         // low 24 bits of the completion code
+    uint32_t winError = 0;       // lParam of the completion
     uint32_t declined = 0xFF01;  // result when a question is answered No
-    bool noBlock = false;     // report map progress without publishing a block
+    bool noBlock = false;        // report map progress without publishing a block
 };
 
 struct Scenario {
@@ -41,8 +41,8 @@ struct Scenario {
     std::string journalPath;
     bool stayWhenIdle = false;
     uint32_t startDelayMs = 0;
-    std::vector<KindScript> kinds;       // only those the file names
-    std::vector<std::string> problems;   // "line N: ..." for lines that were ignored
+    std::vector<KindScript> kinds;      // only those the file names
+    std::vector<std::string> problems;  // "line N: ..." for lines that were ignored
     const KindScript* Find(uint32_t bit) const;
 };
 

@@ -29,8 +29,10 @@ ToolArguments ParseToolArguments(const std::string& commandLine) {
                 break;
             }
             if (word == "/d") {
-                if (value.size() == 1 && value[0] >= 'A' && value[0] <= 'Z') a.drive = value[0];
-                else a.problems.push_back("bad drive " + value);
+                if (value.size() == 1 && value[0] >= 'A' && value[0] <= 'Z')
+                    a.drive = value[0];
+                else
+                    a.problems.push_back("bad drive " + value);
             } else if (word == "/w") {
                 char* end = nullptr;
                 const unsigned long bits = std::strtoul(value.c_str(), &end, 16);
@@ -41,8 +43,10 @@ ToolArguments ParseToolArguments(const std::string& commandLine) {
                     a.problems.push_back("bad window " + value);
                 }
             } else {
-                if (value == "manual" || value == "setting") a.musicMode = value;
-                else a.problems.push_back("bad mode " + value);
+                if (value == "manual" || value == "setting")
+                    a.musicMode = value;
+                else
+                    a.problems.push_back("bad mode " + value);
             }
             section.clear();
         } else if (word == "/p") {
@@ -51,8 +55,10 @@ ToolArguments ParseToolArguments(const std::string& commandLine) {
             uint32_t bit = 0;
             for (uint32_t b = kChargeProbe; b <= kChargeMusic; b <<= 1)
                 if (word == ChargeKeyword(b)) bit = b;
-            if (bit) a.kinds.push_back(bit);
-            else a.problems.push_back("unknown kind " + word);
+            if (bit)
+                a.kinds.push_back(bit);
+            else
+                a.problems.push_back("unknown kind " + word);
         } else {
             a.problems.push_back("unexpected " + word);
         }
@@ -77,7 +83,8 @@ Scenario LoadScenario(const char* environmentName) {
     if (f) {
         char chunk[4096];
         DWORD got = 0;
-        while (::ReadFile(f.Get(), chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
+        while (::ReadFile(f.Get(), chunk, sizeof chunk, &got, nullptr) && got)
+            text.append(chunk, got);
     }
     return ParseScenario(text);
 }
@@ -86,8 +93,9 @@ void AppendLine(const std::string& path, const std::string& line) {
     if (path.empty()) return;
     // One write per line through an append handle: lines of the two threads
     // (and of both programs) never interleave.
-    qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_ALWAYS, 0, nullptr));
+    qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0,
+                                    nullptr));
     if (!f) return;
     const std::string bytes = line + "\r\n";
     DWORD written = 0;

@@ -17,7 +17,8 @@ std::string Describe(const std::vector<Received>& list) {
     for (const Received& r : list) {
         char buf[96];
         std::snprintf(buf, sizeof buf, "%s(0x%llX,0x%llX) ", r.name.c_str(),
-                      static_cast<unsigned long long>(r.wParam), static_cast<unsigned long long>(r.lParam));
+                      static_cast<unsigned long long>(r.wParam),
+                      static_cast<unsigned long long>(r.lParam));
         out += buf;
     }
     return out;
@@ -32,8 +33,8 @@ CLauncherProbe::CLauncherProbe() {
         wc.lpszClassName = kProbeClass;
         registered = ::RegisterClassA(&wc) != 0;
     }
-    m_window = ::CreateWindowA(kProbeClass, "Quillmarch bridge probe", WS_OVERLAPPED, 0, 0, 100, 100,
-                               nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
+    m_window = ::CreateWindowA(kProbeClass, "Quillmarch bridge probe", WS_OVERLAPPED, 0, 0, 100,
+                               100, nullptr, nullptr, ::GetModuleHandleA(nullptr), this);
 }
 
 CLauncherProbe::~CLauncherProbe() {
@@ -49,10 +50,14 @@ LRESULT CALLBACK CLauncherProbe::WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARA
     if (self && msg >= 0xC000 && msg <= 0xFFFF) {
         const CBridgeMessages& id = self->m_ids;
         const std::pair<UINT, const char*> names[] = {
-            {id.notifyProgress, kMsgNotifyProgress},     {id.notifyError, kMsgNotifyError},
-            {id.mapLicense, kMsgMapLicense},             {id.mapDownload, kMsgMapDownload},
-            {id.mapVerify, kMsgMapVerify},               {id.noSendProbe, kMsgNoSendProbe},
-            {id.mapProgressStart, kMsgMapProgressStart}, {id.mapProgress, kMsgMapProgress},
+            {id.notifyProgress, kMsgNotifyProgress},
+            {id.notifyError, kMsgNotifyError},
+            {id.mapLicense, kMsgMapLicense},
+            {id.mapDownload, kMsgMapDownload},
+            {id.mapVerify, kMsgMapVerify},
+            {id.noSendProbe, kMsgNoSendProbe},
+            {id.mapProgressStart, kMsgMapProgressStart},
+            {id.mapProgress, kMsgMapProgress},
             {id.mapProgressEnd, kMsgMapProgressEnd},
         };
         for (const auto& n : names)
@@ -77,8 +82,10 @@ bool CLauncherProbe::PumpUntil(const std::function<bool()>& done, DWORD timeoutM
         }
         if (done()) return true;
         if (::GetTickCount() - start > timeoutMs) return false;
-        if (each) each();
-        else ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        if (each)
+            each();
+        else
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
 }
 
@@ -145,8 +152,9 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 bool EndAllTools(DWORD timeoutMs) {
     RequestToolsEnd();
-    return WaitUntil([] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); },
-                     timeoutMs);
+    return WaitUntil(
+        [] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); },
+        timeoutMs);
 }
 
 }  // namespace bridgetest

@@ -34,10 +34,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(bridgetest::EndAllTools());
         ASSERT_NE(m_probe.Window(), nullptr);
-        m_journal = qmtest::WorkFolder() + testing::UnitTest::GetInstance()->current_test_info()->name() +
-                    ".journal";
-        m_record = qmtest::WorkFolder() + testing::UnitTest::GetInstance()->current_test_info()->name() +
-                   ".record";
+        m_journal = qmtest::WorkFolder() +
+                    testing::UnitTest::GetInstance()->current_test_info()->name() + ".journal";
+        m_record = qmtest::WorkFolder() +
+                   testing::UnitTest::GetInstance()->current_test_info()->name() + ".record";
     }
     void TearDown() override { EXPECT_TRUE(bridgetest::EndAllTools()); }
 
@@ -103,9 +103,9 @@ TEST_F(Bridge, ProgressAndCompletionArriveInOrder) {
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), 0x0D, 1));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x0800FF01)) << Describe(m_probe.Messages());
     const std::vector<Received> expected = {
-        {kMsgNotifyProgress, 0x01, 0},   {kMsgNotifyProgress, 0x01, 50},
-        {kMsgNotifyProgress, 0x01, 100}, {kMsgNotifyError, 0x01000000, 0},
-        {kMsgNotifyProgress, 0x04, 10},  {kMsgNotifyProgress, 0x04, 100},
+        {kMsgNotifyProgress, 0x01, 0},       {kMsgNotifyProgress, 0x01, 50},
+        {kMsgNotifyProgress, 0x01, 100},     {kMsgNotifyError, 0x01000000, 0},
+        {kMsgNotifyProgress, 0x04, 10},      {kMsgNotifyProgress, 0x04, 100},
         {kMsgNotifyError, 0x04200202, 0x1F}, {kMsgNotifyError, 0x0800FF01, 0},
     };
     EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
@@ -161,9 +161,10 @@ TEST_F(Bridge, MapQuestionsAreReleasedThroughTheirEvents) {
     EXPECT_TRUE(SetCoreEvent(kEventMapDownloadNo));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x0200FF02)) << Describe(m_probe.Messages());
     EXPECT_TRUE(JournalHas("answer Global\\WLKMapDownloadNo"));
-    const std::vector<Received> expected = {
-        {kMsgMapLicense, 4, 0}, {kMsgMapVerify, 0, 0}, {kMsgMapLicense, 3, 0},
-        {kMsgNotifyError, 0x0200FF02, 0}};
+    const std::vector<Received> expected = {{kMsgMapLicense, 4, 0},
+                                            {kMsgMapVerify, 0, 0},
+                                            {kMsgMapLicense, 3, 0},
+                                            {kMsgNotifyError, 0x0200FF02, 0}};
     EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
 }
 
@@ -171,11 +172,13 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
     // 20 000 updates as fast as the stand-in can write them, field by field.
     constexpr uint64_t kStep = 1000, kTotal = 20000 * kStep;
     constexpr uint32_t kSpeed = 70000;
-    bridgetest::UseCoreScenario("blocks", Scenario("kind map\r\n  block download " + std::to_string(kTotal) +
-                                                   " " + std::to_string(kStep) + " speed " +
-                                                   std::to_string(kSpeed) + " notify 5000\r\n"));
+    bridgetest::UseCoreScenario(
+        "blocks",
+        Scenario("kind map\r\n  block download " + std::to_string(kTotal) + " " +
+                 std::to_string(kStep) + " speed " + std::to_string(kSpeed) + " notify 5000\r\n"));
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
-    ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, kMapPhaseDownload)) << Describe(m_probe.Messages());
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, kMapPhaseDownload))
+        << Describe(m_probe.Messages());
 
     int reads = 0, torn = 0, moving = 0;
     uint64_t last = 0;
@@ -185,8 +188,8 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
         if (!ReadMapProgressBlock(kBlockMapDownload, b, nullptr)) return;
         ++reads;
         const uint64_t n = b.cumulativeSize / kStep;
-        if (b.totalSize != kTotal || b.currentSize != b.cumulativeSize || b.cumulativeSize % kStep ||
-            b.lineSpeed != kSpeed + n % 1000)
+        if (b.totalSize != kTotal || b.currentSize != b.cumulativeSize ||
+            b.cumulativeSize % kStep || b.lineSpeed != kSpeed + n % 1000)
             ++torn;
         if (b.cumulativeSize < last) backwards = true;
         if (b.cumulativeSize > last && b.cumulativeSize < kTotal) ++moving;
@@ -201,8 +204,8 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
     EXPECT_EQ(last, kTotal);
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000));
     const std::vector<Received> expected = {
-        {kMsgMapProgressStart, 1, 0}, {kMsgMapProgress, 1, 0}, {kMsgMapProgress, 1, 0},
-        {kMsgMapProgress, 1, 0},      {kMsgMapProgress, 1, 0}, {kMsgMapProgressEnd, 0, 0},
+        {kMsgMapProgressStart, 1, 0},    {kMsgMapProgress, 1, 0}, {kMsgMapProgress, 1, 0},
+        {kMsgMapProgress, 1, 0},         {kMsgMapProgress, 1, 0}, {kMsgMapProgressEnd, 0, 0},
         {kMsgNotifyError, 0x02000000, 0}};
     EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
 }
@@ -215,9 +218,9 @@ TEST_F(Bridge, TransferBlockAndDiskCheckSequence) {
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000)) << Describe(m_probe.Messages());
     const std::vector<Received> expected = {
-        {kMsgMapProgressStart, 2, 0}, {kMsgMapProgress, 2, 2},   {kMsgMapProgress, 2, 0},
-        {kMsgMapProgress, 2, 0},      {kMsgMapProgress, 2, 0},   {kMsgMapProgress, 2, 1},
-        {kMsgMapProgressStart, 3, 0}, {kMsgMapProgressEnd, 3, 0}, {kMsgMapProgressEnd, 0, 0},
+        {kMsgMapProgressStart, 2, 0},    {kMsgMapProgress, 2, 2},    {kMsgMapProgress, 2, 0},
+        {kMsgMapProgress, 2, 0},         {kMsgMapProgress, 2, 0},    {kMsgMapProgress, 2, 1},
+        {kMsgMapProgressStart, 3, 0},    {kMsgMapProgressEnd, 3, 0}, {kMsgMapProgressEnd, 0, 0},
         {kMsgNotifyError, 0x02000000, 0}};
     EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
     MapProgressBlock b;
@@ -231,7 +234,8 @@ TEST_F(Bridge, RequestEndEndsBothTools) {
     bridgetest::UseCoreScenario("end", Scenario("kind map\r\n  progress 1\r\n  hold 60000\r\n"));
     const std::string musicJournal = qmtest::WorkFolder() + "music.journal";
     const std::string musicRecord = qmtest::WorkFolder() + "music.record";
-    bridgetest::UseMusicScenario("music", "record " + musicRecord + "\r\njournal " + musicJournal + "\r\n");
+    bridgetest::UseMusicScenario("music",
+                                 "record " + musicRecord + "\r\njournal " + musicJournal + "\r\n");
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap | kChargeMusic, 1));
     ASSERT_TRUE(StartMusicTool('E', m_probe.Window(), true));
     ASSERT_TRUE(StartMusicTool('G', m_probe.Window(), false));
@@ -247,7 +251,8 @@ TEST_F(Bridge, RequestEndEndsBothTools) {
 
     RequestToolsEnd();
     ASSERT_TRUE(bridgetest::WaitUntil(
-        [] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); }, 15000));
+        [] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); },
+        15000));
     EXPECT_TRUE(WaitJournal("exit"));
     EXPECT_TRUE(JournalHas("end requested"));
     EXPECT_TRUE(JournalHas("cut map"));
@@ -293,7 +298,8 @@ TEST_F(Bridge, MissingBlockLogsTheCallersMessage) {
     p.cumulativeSize = 33;
     p.totalSize = 44;
     auto logDl = [](DWORD e) {
-        KILNLOG.Log(LOG_ERROR, "CLauncherWindow::OnMapChargeStart - DL用共有メモリオープン失敗 Err=0x%08X",
+        KILNLOG.Log(LOG_ERROR,
+                    "CLauncherWindow::OnMapChargeStart - DL用共有メモリオープン失敗 Err=0x%08X",
                     static_cast<unsigned>(e));
     };
     EXPECT_FALSE(ReadMapProgressBlock(kBlockMapDownload, p, logDl));
@@ -303,7 +309,8 @@ TEST_F(Bridge, MissingBlockLogsTheCallersMessage) {
     EXPECT_EQ(p.totalSize, 44u);
     const std::string log = bridgetest::LogText();
     EXPECT_TRUE(Contains(log, "CoreBridgeTest.cpp"));
-    EXPECT_TRUE(Contains(log, "CLauncherWindow::OnMapChargeStart - DL用共有メモリオープン失敗 Err=0x00000002"))
+    EXPECT_TRUE(Contains(
+        log, "CLauncherWindow::OnMapChargeStart - DL用共有メモリオープン失敗 Err=0x00000002"))
         << log;
 
     // A core that reports progress without publishing its block: the same.
@@ -314,13 +321,16 @@ TEST_F(Bridge, MissingBlockLogsTheCallersMessage) {
     int failures = 0;
     EXPECT_FALSE(ReadMapProgressBlock(kBlockMapDownload, p, [&](DWORD e) {
         ++failures;
-        KILNLOG.Log(LOG_ERROR, "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=%d Err=0x%08X",
-                    1, static_cast<unsigned>(e));
+        KILNLOG.Log(
+            LOG_ERROR,
+            "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=%d Err=0x%08X", 1,
+            static_cast<unsigned>(e));
     }));
     EXPECT_EQ(failures, 1);
     EXPECT_EQ(p.totalSize, 44u);
-    EXPECT_TRUE(Contains(bridgetest::LogText(),
-                         "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=1 Err=0x00000002"));
+    EXPECT_TRUE(Contains(
+        bridgetest::LogText(),
+        "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=1 Err=0x00000002"));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000));
 }
 
