@@ -152,8 +152,19 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 bool EndAllTools(DWORD timeoutMs) {
     RequestToolsEnd();
+    // A window goes before its process does: wait until the objects the core
+    // owns are gone too, so the next test starts without them.
+    auto exists = [](HANDLE h) {
+        qm::CHandle owned(h);
+        return owned.Valid();
+    };
     return WaitUntil(
-        [] { return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false); },
+        [&] {
+            return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false) &&
+                   !exists(::OpenEventA(SYNCHRONIZE, FALSE, kEventMapLicense)) &&
+                   !exists(::OpenFileMappingA(FILE_MAP_READ, FALSE, kBlockMapDownload)) &&
+                   !exists(::OpenFileMappingA(FILE_MAP_READ, FALSE, kBlockMapTransfer));
+        },
         timeoutMs);
 }
 

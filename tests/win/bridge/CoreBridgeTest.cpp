@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "BridgeHarness.h"
@@ -114,22 +115,27 @@ TEST_F(Bridge, ProgressAndCompletionArriveInOrder) {
 
 TEST_F(Bridge, BusyMaskWhileRunningAndZeroAfter) {
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), 0u);  // no core at all
+    // Each kind waits for an answer, so the test decides when it moves on.
     bridgetest::UseCoreScenario("busy", Scenario("idle stay\r\n"
                                                  "kind map\r\n"
                                                  "  progress 5\r\n"
-                                                 "  hold 1500\r\n"
+                                                 "  ask verify\r\n"
                                                  "kind wl\r\n"
-                                                 "  hold 300\r\n"));
+                                                 "  ask probe\r\n"));
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap | kChargeWeather, 1));
-    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, kChargeMap)) << Describe(m_probe.Messages());
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapVerify, 0)) << Describe(m_probe.Messages());
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeMap | kChargeWeather);
+    EXPECT_TRUE(SetCoreEvent(kEventMapVerify));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNoSendProbe, 0));
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeWeather);
+    EXPECT_TRUE(SetCoreEvent(kEventMapProbe));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x08000000));
     ASSERT_TRUE(WaitJournal("idle"));
     ASSERT_NE(FindCoreWindow(), nullptr);  // still there, and idle
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), 0u);
     EXPECT_TRUE(JournalHas("reconfirm 0x0000000A"));
+    EXPECT_TRUE(JournalHas("reconfirm 0x00000008"));
     EXPECT_TRUE(JournalHas("reconfirm 0x00000000"));
 }
 
@@ -274,10 +280,13 @@ TEST_F(Bridge, RequestEndEndsBothTools) {
     EXPECT_TRUE(sawF);
     EXPECT_TRUE(sawNone);
     const std::string hwnd = Hex8(WindowHandleBits(m_probe.Window()));
-    const std::vector<std::string> records = qmtest::SplitLines(qmtest::ReadFile(musicRecord));
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], GetProgramPath(kProgramMusic) + " /d E /w " + hwnd + " /m manual");
-    EXPECT_EQ(records[1], GetProgramPath(kProgramMusic) + " /d G /w " + hwnd + " /m setting");
+    // The two tools start side by side: their records may come in either order.
+    std::vector<std::string> records = qmtest::SplitLines(qmtest::ReadFile(musicRecord));
+    std::sort(records.begin(), records.end());
+    const std::vector<std::string> expected = {
+        GetProgramPath(kProgramMusic) + " /d E /w " + hwnd + " /m manual",
+        GetProgramPath(kProgramMusic) + " /d G /w " + hwnd + " /m setting"};
+    EXPECT_EQ(records, expected);
 }
 
 TEST_F(Bridge, MissingEventIsSkippedSilently) {
