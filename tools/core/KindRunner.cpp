@@ -37,7 +37,8 @@ public:
             switch (a.type) {
                 case ActionType::Progress:
                     for (uint32_t p : a.percents) {
-                        ctx.PostToLauncher(msg.notifyProgress, m_bit, p);
+                        ctx.PostToLauncher(msg.notifyProgress,
+                                           a.progressBit ? a.progressBit : m_bit, p);
                         if (!ctx.Wait(a.everyMs)) return false;
                     }
                     break;
@@ -63,6 +64,9 @@ public:
                     break;
                 case ActionType::Hold:
                     if (!ctx.Wait(a.ms)) return false;
+                    break;
+                case ActionType::MapDownload:
+                    ctx.PostToLauncher(msg.mapDownload, 0, 0);
                     break;
                 case ActionType::Exit:
                     ctx.Journal("fail exit " + std::to_string(a.exitCode));

@@ -52,6 +52,8 @@ bool Options(const std::vector<std::string>& w, size_t from, Action& a, std::str
             a.speed = v;
         else if (w[i] == "notify")
             a.notifyEvery = v ? v : 1;
+        else if (w[i] == "bit" && a.type == ActionType::Progress)
+            a.progressBit = v;
         else {
             why = "unknown option: " + w[i];
             return false;
@@ -66,7 +68,7 @@ bool ParseAction(const std::vector<std::string>& w, KindScript& kind, std::strin
     if (verb == "progress") {
         a.type = ActionType::Progress;
         size_t i = 1;
-        for (; i < w.size() && w[i] != "every"; ++i) {
+        for (; i < w.size() && w[i] != "every" && w[i] != "bit"; ++i) {
             uint32_t p = 0;
             if (!Number32(w[i], p) || p > 100) {
                 why = "percentage expected: " + w[i];
@@ -81,7 +83,7 @@ bool ParseAction(const std::vector<std::string>& w, KindScript& kind, std::strin
         if (!Options(w, i, a, why)) return false;
     } else if (verb == "ask") {
         a.type = ActionType::Ask;
-        if (w.size() >= 3 && w[1] == "license") {
+        if (w.size() == 3 && w[1] == "license") {
             a.question = Question::License;
             if (!Number32(w[2], a.requestType)) {
                 why = "request type expected";
@@ -113,10 +115,12 @@ bool ParseAction(const std::vector<std::string>& w, KindScript& kind, std::strin
         }
     } else if (verb == "fail" && w.size() >= 2 && w[1] == "exit") {
         a.type = ActionType::Exit;
-        if (w.size() == 3 && !Number32(w[2], a.exitCode)) {
+        if (w.size() > 3 || (w.size() == 3 && !Number32(w[2], a.exitCode))) {
             why = "fail exit [code]";
             return false;
         }
+    } else if (verb == "mapdownload" && w.size() == 1) {
+        a.type = ActionType::MapDownload;
     } else if (verb == "fail" && w.size() == 2 && w[1] == "noblock") {
         kind.noBlock = true;
         return true;

@@ -8,12 +8,13 @@
 
 namespace standin {
 
-enum class ActionType { Progress, Ask, Block, DiskCheck, Hold, Exit };
+enum class ActionType { Progress, Ask, Block, DiskCheck, Hold, MapDownload, Exit };
 enum class Question { License, Download, Verify, Probe };
 
 struct Action {
     ActionType type = ActionType::Hold;
     std::vector<uint32_t> percents;  // Progress
+    uint32_t progressBit = 0;        // Progress: wParam, 0 for the kind's own bit
     uint32_t everyMs = 0;            // Progress, Block: pause after each step
     Question question = Question::License;
     uint32_t requestType = 0;  // Ask license: wParam of "WKLMapLicense"

@@ -91,15 +91,23 @@ Scenario LoadScenario(const char* environmentName) {
 
 void AppendLine(const std::string& path, const std::string& line) {
     if (path.empty()) return;
-    // One write per line through an append handle: lines of the two threads
-    // (and of both programs) never interleave.
-    qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0,
-                                    nullptr));
-    if (!f) return;
-    const std::string bytes = line + "\r\n";
-    DWORD written = 0;
-    ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    // The core, the music tools and their threads may share one file: one
+    // writer at a time (an append handle alone does not keep two processes
+    // apart under every system).
+    qm::CHandle mutex(::CreateMutexA(nullptr, FALSE, "QuillmarchStandInJournal"));
+    const DWORD waited = mutex ? ::WaitForSingleObject(mutex.Get(), 5000) : WAIT_FAILED;
+    const bool locked = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    {
+        qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0,
+                                        nullptr));
+        if (f) {
+            const std::string bytes = line + "\r\n";
+            DWORD written = 0;
+            ::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        }
+    }
+    if (locked) ::ReleaseMutex(mutex.Get());
 }
 
 void CJournal::Write(const std::string& line) const { AppendLine(m_path, line); }

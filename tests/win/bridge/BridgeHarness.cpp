@@ -24,6 +24,8 @@ std::string Describe(const std::vector<Received>& list) {
     return out;
 }
 
+void PrintTo(const Received& r, std::ostream* out) { *out << Describe({r}); }
+
 CLauncherProbe::CLauncherProbe() {
     static bool registered = false;
     if (!registered) {

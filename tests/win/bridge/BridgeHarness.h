@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Received {
     }
 };
 std::string Describe(const std::vector<Received>& list);
+// Readable failure output.
+void PrintTo(const Received& r, std::ostream* out);
 
 class CLauncherProbe {
 public:

@@ -7,6 +7,7 @@
 
 #include "BridgeHarness.h"
 #include "TestSupport.h"
+#include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 
@@ -39,6 +40,8 @@ protected:
                     testing::UnitTest::GetInstance()->current_test_info()->name() + ".journal";
         m_record = qmtest::WorkFolder() +
                    testing::UnitTest::GetInstance()->current_test_info()->name() + ".record";
+        ::DeleteFileA(m_journal.c_str());
+        ::DeleteFileA(m_record.c_str());
     }
     void TearDown() override { EXPECT_TRUE(bridgetest::EndAllTools()); }
 
@@ -99,16 +102,29 @@ TEST_F(Bridge, ProgressAndCompletionArriveInOrder) {
                                                   "kind bl\r\n"
                                                   "  progress 10 100\r\n"
                                                   "  result 0x200202 winerr 0x1F\r\n"
+                                                  "kind map\r\n"
+                                                  "  progress 40 bit 0x20\r\n"
+                                                  "  mapdownload\r\n"
                                                   "kind wl\r\n"
                                                   "  result 0x00FF01\r\n"));
-    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), 0x0D, 1));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), 0x0F, 1));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x0800FF01)) << Describe(m_probe.Messages());
+    // The kinds run in the command line's order, whatever the file's order.
+    // clang-format off
     const std::vector<Received> expected = {
-        {kMsgNotifyProgress, 0x01, 0},       {kMsgNotifyProgress, 0x01, 50},
-        {kMsgNotifyProgress, 0x01, 100},     {kMsgNotifyError, 0x01000000, 0},
-        {kMsgNotifyProgress, 0x04, 10},      {kMsgNotifyProgress, 0x04, 100},
-        {kMsgNotifyError, 0x04200202, 0x1F}, {kMsgNotifyError, 0x0800FF01, 0},
+        {kMsgNotifyProgress, 0x01, 0},
+        {kMsgNotifyProgress, 0x01, 50},
+        {kMsgNotifyProgress, 0x01, 100},
+        {kMsgNotifyError, 0x01000000, 0},
+        {kMsgNotifyProgress, 0x20, 40},
+        {kMsgMapDownload, 0, 0},
+        {kMsgNotifyError, 0x02000000, 0},
+        {kMsgNotifyProgress, 0x04, 10},
+        {kMsgNotifyProgress, 0x04, 100},
+        {kMsgNotifyError, 0x04200202, 0x1F},
+        {kMsgNotifyError, 0x0800FF01, 0},
     };
+    // clang-format on
     EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
     EXPECT_TRUE(WaitJournal("exit"));
 }
@@ -240,6 +256,8 @@ TEST_F(Bridge, RequestEndEndsBothTools) {
     bridgetest::UseCoreScenario("end", Scenario("kind map\r\n  progress 1\r\n  hold 60000\r\n"));
     const std::string musicJournal = qmtest::WorkFolder() + "music.journal";
     const std::string musicRecord = qmtest::WorkFolder() + "music.record";
+    ::DeleteFileA(musicJournal.c_str());
+    ::DeleteFileA(musicRecord.c_str());
     bridgetest::UseMusicScenario("music",
                                  "record " + musicRecord + "\r\njournal " + musicJournal + "\r\n");
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap | kChargeMusic, 1));
@@ -385,4 +403,47 @@ TEST_F(Bridge, BadScenarioAndArgumentsAreReportedNotFatal) {
     // Only the valid result line of the kind remained: no progress at all.
     const std::vector<Received> expected = {{kMsgNotifyError, 0x04000123, 0}};
     EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
+}
+
+// With the detail switch on (WKLOG.ini beside the program) a failed start
+// also logs the whole line. Run from a copy of this program, so the switch
+// file touches nothing else.
+QM_CHILD_MAIN(startdetail) {
+    KILNLOG.Start(args.at(0).c_str(), 4096);
+    const bool core = StartCoreProcess('E', nullptr, 0x06, 18);
+    const bool music = StartMusicTool('F', nullptr, true);
+    return core || music ? 1 : 0;
+}
+
+TEST_F(Bridge, StartFailureLogsTheWholeLine) {
+    const std::string folder = qmtest::NewFolder("detail");
+    const std::string exe = folder + "test_bridge.exe";
+    ASSERT_TRUE(::CopyFileA(GetExePath().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(qmtest::WriteFile(folder + "WKLOG.ini", "[Log]\r\nRecover=1\r\n"));
+    const std::string missing = qmtest::WorkFolder() + "nowhere";
+    const std::string log = folder + "child.log";
+    ASSERT_TRUE(bridgetest::SetInstallDir(missing));
+    const qmtest::ProcessResult r = qmtest::RunProcess(exe, "--child=startdetail " + log);
+    ASSERT_TRUE(bridgetest::SetInstallDir(qmtest::BinFolder()));
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 0u);
+    const std::vector<std::string> lines = qmtest::SplitLines(qmtest::ReadFile(log));
+    auto at = [&](const std::string& part) {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (Contains(lines[i], part)) return static_cast<int>(i);
+        return -1;
+    };
+    const int charge = at("チャージ要求 TYPE:0x00000006");
+    const int coreFail = at("Core実行失敗 ERR:0x");
+    const int coreLine = at(missing + "\\Quillmarch_Core.exe /d E /w 00000000 /p map");
+    const int musicFail = at("Music実行失敗 ERR:0x");
+    const int musicLine = at(missing + "\\Quillmarch_Music.exe /d F /w 00000000 /m manual");
+    ASSERT_GE(charge, 0) << qmtest::ReadFile(log);
+    EXPECT_EQ(coreFail, charge + 1);
+    EXPECT_EQ(coreLine, charge + 2);
+    EXPECT_EQ(musicFail, charge + 3);
+    EXPECT_EQ(musicLine, charge + 4);
+    // The line ends with the kinds: "prb" was left out for model 18.
+    ASSERT_GE(coreLine, 0);
+    EXPECT_EQ(lines[coreLine].substr(lines[coreLine].size() - 9), "/p map bl");
 }
