@@ -447,3 +447,20 @@ TEST_F(Bridge, StartFailureLogsTheWholeLine) {
     ASSERT_GE(coreLine, 0);
     EXPECT_EQ(lines[coreLine].substr(lines[coreLine].size() - 9), "/p map bl");
 }
+
+TEST_F(Bridge, InjectedExitLeavesNoCoreAndNoCompletion) {
+    bridgetest::UseCoreScenario("crash", Scenario("kind prb\r\n"
+                                                  "  progress 30\r\n"
+                                                  "  fail exit 7\r\n"
+                                                  "  result 0x200204\r\n"));
+    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeProbe | kChargeMap, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, kChargeProbe));
+    ASSERT_TRUE(WaitJournal("fail exit 7"));
+    ASSERT_TRUE(bridgetest::WaitUntil([] { return !FindCoreWindow(); }, 10000));
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), 0u);
+    EXPECT_FALSE(PostToCore(::RegisterWindowMessageA(kMsgRequestEnd), 0, 0));
+    m_probe.Pump(200);
+    const std::vector<Received> expected = {{kMsgNotifyProgress, kChargeProbe, 30}};
+    EXPECT_EQ(m_probe.Messages(), expected) << Describe(m_probe.Messages());
+    EXPECT_FALSE(JournalHas("exit"));
+}
