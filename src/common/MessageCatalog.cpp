@@ -591,8 +591,11 @@ bool InRange(uint32_t value, uint32_t mask, uint32_t lo, uint32_t hi) {
 // Fills the marker's "%08X" with the code and a following "%s" with the
 // error suffix; the text before the marker is kept as it is.
 std::string FillMarker(const char* text, size_t markerAt, uint32_t code, const char* suffix) {
-    std::string out(text, markerAt);
-    const char* p = text + markerAt;
+    // The marker itself is copied whole; what follows it is the conversions
+    // and the closing bracket.
+    const size_t tail = markerAt + sizeof kCodeMarker - 1;
+    std::string out(text, tail);
+    const char* p = text + tail;
     while (*p) {
         if (IsCp932LeadByte(static_cast<unsigned char>(*p)) && p[1]) {
             out.append(p, 2);
