@@ -79,7 +79,11 @@ std::string GetSkinFolder();
 // and throws.
 std::string LoadSkinImage(const std::string& name);
 
-// Forgets every cached skin (tests and the skin checker only).
+// Any other source in place of the switch (tests); null gives the switch back.
+// The source must outlive its use.
+void SetSkinSource(ISkinFileSource* source);
+
+// Forgets every cached skin (tests only).
 void ClearSkinCache();
 
 }  // namespace ui

@@ -41,6 +41,7 @@ public:
     HMODULE imageModule = nullptr;
     bool folderMode = false;
     std::string folder;
+    ISkinFileSource* otherSource = nullptr;
     std::map<std::string, SkinData> cache;
 
 private:
@@ -165,6 +166,12 @@ std::string GetSkinFolder() {
     return state.folderMode ? state.folder : std::string();
 }
 
+void SetSkinSource(ISkinFileSource* source) {
+    CSkinState& state = State();
+    CSkinState::CLock lock(state);
+    state.otherSource = source;
+}
+
 void ClearSkinCache() {
     CSkinState& state = State();
     CSkinState::CLock lock(state);
@@ -179,8 +186,9 @@ SkinData GetSkin(const std::string& fileName) {
 
     CResourceSkinSource resources(state.skinModule, state.languageModule);
     CFolderSkinSource folder(state.folder);
-    ISkinFileSource& source = state.folderMode ? static_cast<ISkinFileSource&>(folder)
-                                               : static_cast<ISkinFileSource&>(resources);
+    ISkinFileSource& source = state.otherSource ? *state.otherSource
+                              : state.folderMode ? static_cast<ISkinFileSource&>(folder)
+                                                 : static_cast<ISkinFileSource&>(resources);
     SkinData skin;
     SkinError error;
     if (!LoadAndResolveSkin(source, fileName, skin, error)) ShowSkinErrors(error);
