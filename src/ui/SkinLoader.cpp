@@ -41,12 +41,18 @@ int CMemorySkinSource::ReadCount(const std::string& fileName) const {
 
 namespace {
 
-// Lays every property of over onto base, replacing values key by key.
-void Overlay(SkinData& base, const SkinData& over) {
-    for (const auto& [name, item] : over) {
-        SkinItem& target = base[name];
-        target.name = name;
-        for (const auto& [key, values] : item.properties) target.properties[key] = values;
+// Puts under result what the included file has and result lacks: the
+// including file wins key by key. Walking the included file rather than the
+// result keeps the cost with the (usually small) included file.
+void MergeUnder(SkinData& result, SkinData&& included) {
+    for (auto& [name, item] : included) {
+        auto [target, inserted] = result.try_emplace(name);
+        if (inserted) {
+            target->second = std::move(item);
+            continue;
+        }
+        for (auto& [key, values] : item.properties)
+            target->second.properties.try_emplace(key, std::move(values));
     }
 }
 
@@ -82,8 +88,7 @@ bool LoadSkinFile(ISkinFileSource& source, const std::string& fileName, SkinFile
                 error.messages.push_back("[" + name + "の取り込みエラー]" + error.Text());
                 return false;
             }
-            Overlay(included, result);
-            result = std::move(included);
+            MergeUnder(result, std::move(included));
         }
     }
     out = std::move(result);
