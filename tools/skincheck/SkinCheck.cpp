@@ -11,14 +11,46 @@
 // the other items its Font, and asks for the "StringTable".
 // --utf8 writes the tree and the errors in UTF-8 instead of code page 932.
 // Exit code: 0 clean, 1 skin errors, 2 bad command line or output file.
-#include <windows.h>
-
+//
+// Built into the Windows builds beside Quillmarch.exe and, for skin authors
+// without Wine, natively too (the folder is then read with the C library).
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 
-#include "ui/Skin.h"
 #include "ui/SkinDump.h"
+#include "ui/SkinLoader.h"
+#include "ui/SkinProperties.h"
+
+#if defined(_WIN32)
+#include "ui/Skin.h"
+using CheckerSource = ui::CFolderSkinSource;
+#else
+#include "ui/SkinParser.h"
+
+// The folder mode's reading, with the C library.
+class CStdioSkinSource : public ui::ISkinFileSource {
+public:
+    explicit CStdioSkinSource(const std::string& folder) : m_folder(folder) {}
+    bool ReadSkinLines(const std::string& fileName, ui::SkinFileKind,
+                       std::vector<std::wstring>& lines) override {
+        FILE* file = std::fopen((m_folder + fileName).c_str(), "rb");
+        if (!file) return false;
+        std::string bytes;
+        char buffer[16384];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
+        std::fclose(file);
+        lines = ui::DecodeSkinFolderFile(bytes);
+        return true;
+    }
+
+private:
+    std::string m_folder;
+};
+using CheckerSource = CStdioSkinSource;
+#endif
 
 namespace {
 
@@ -72,7 +104,7 @@ int main(int argc, char** argv) {
     const std::string folder = slash == std::string::npos ? ".\\" : path.substr(0, slash + 1);
     const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
 
-    ui::CFolderSkinSource source(folder);
+    CheckerSource source(folder);
     ui::SkinData skin;
     ui::SkinError error;
     bool ok = ui::LoadAndResolveSkin(source, fileName, skin, error);
