@@ -66,8 +66,8 @@ std::string Repeat(const std::vector<std::wstring>& lines, int copies) {
         const std::string suffix = "_" + std::to_string(copy);
         for (size_t i = 1; i < lines.size(); ++i) {
             std::string line = ui::SkinTokenToText(lines[i]);
-            const bool itemName = i + 1 < lines.size() && lines[i + 1] == L"{" &&
-                                  line != "ReplacementTable";
+            const bool itemName =
+                i + 1 < lines.size() && lines[i + 1] == L"{" && line != "ReplacementTable";
             size_t cls = line.find("Class = ");
             if (itemName) {
                 line += suffix;
@@ -105,9 +105,8 @@ int main(int argc, char** argv) {
         std::string bytes;
         ui::CResourceSkinSource::ReadResource(module, name, bytes);
         std::vector<std::wstring> lines;
-        const double read = BestUs(runs, [&] {
-            resources.ReadSkinLines(name, ui::SkinFileKind::kAny, lines);
-        });
+        const double read =
+            BestUs(runs, [&] { resources.ReadSkinLines(name, ui::SkinFileKind::kAny, lines); });
         const double parse = BestUs(runs, [&] {
             std::vector<std::wstring> decoded;
             resources.ReadSkinLines(name, ui::SkinFileKind::kAny, decoded);
@@ -137,8 +136,8 @@ int main(int argc, char** argv) {
     ui::CResourceSkinSource::ReadResource(module, "DefaultUIString.txt", language);
 
     std::printf("Generated from Common.txt, best of %d runs\n\n", runs);
-    std::printf("%-5s %9s %7s %10s %10s %10s %9s %7s\n", "size", "bytes", "items", "read",
-                "parse", "load", "load/KB", "vs 1x");
+    std::printf("%-5s %9s %7s %10s %10s %10s %9s %7s\n", "size", "bytes", "items", "read", "parse",
+                "load", "load/KB", "vs 1x");
     double basePerKb = 0;
     for (int copies : {1, 4, 16}) {
         ui::CMemorySkinSource source;
@@ -147,9 +146,8 @@ int main(int argc, char** argv) {
         source.Add("DefaultUIString.txt", language);
         size_t items = 0;
         std::vector<std::wstring> lines;
-        const double read = BestUs(runs, [&] {
-            source.ReadSkinLines("Main.txt", ui::SkinFileKind::kAny, lines);
-        });
+        const double read =
+            BestUs(runs, [&] { source.ReadSkinLines("Main.txt", ui::SkinFileKind::kAny, lines); });
         const double parse = BestUs(runs, [&] {
             std::vector<std::wstring> decoded;
             source.ReadSkinLines("Main.txt", ui::SkinFileKind::kAny, decoded);

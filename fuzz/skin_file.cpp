@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t pos = 0;
     for (const char* name : kNames) {
         size_t end = input.find(kSeparator, pos);
-        source.Add(name, input.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        source.Add(name,
+                   input.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
         if (end == std::string::npos) break;
         pos = end + sizeof kSeparator - 1;
     }

@@ -78,8 +78,7 @@ bool LoadSkinFile(ISkinFileSource& source, const std::string& fileName, SkinFile
                  {&parsed.languages, &languageDone, SkinFileKind::kLanguage}};
     for (const auto& list : lists) {
         for (const std::string& name : *list.names) {
-            if (std::find(list.done->begin(), list.done->end(), name) != list.done->end())
-                continue;
+            if (std::find(list.done->begin(), list.done->end(), name) != list.done->end()) continue;
             list.done->push_back(name);
             SkinData included;
             if (!LoadSkinFile(source, name, list.kind, includeDone, languageDone, included,

@@ -24,8 +24,8 @@ std::wstring Utf16LeText(const std::string& bytes, size_t offset) {
             unsigned low = static_cast<unsigned char>(bytes[i + 2]) |
                            (static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 3])) << 8);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                text.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) +
-                                                    (low - 0xDC00)));
+                text.push_back(
+                    static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00)));
                 i += 2;
                 continue;
             }
@@ -102,7 +102,8 @@ std::vector<std::wstring> DecodeSkinResource(const std::string& bytes) {
         return SplitAt<std::wstring>(Utf16LeText(bytes, 2), L"\r\n");
     }
     std::string text = bytes.substr(0, bytes.find('\0'));
-    for (const std::string& line : SplitAt<std::string>(text, "\r\n")) lines.push_back(AnsiLine(line));
+    for (const std::string& line : SplitAt<std::string>(text, "\r\n"))
+        lines.push_back(AnsiLine(line));
     return lines;
 }
 

@@ -1,9 +1,8 @@
-#include "ui/Skin.h"
-
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/Mbcs.h"
 #include "common/WinHandle.h"
+#include "ui/Skin.h"
 #include "ui/SkinParser.h"
 
 namespace ui {
@@ -67,7 +66,8 @@ void ShowSkinError(const std::string& text) {
 
 void ShowSkinErrors(const SkinError& error) {
     for (size_t i = 0; i + 1 < error.messages.size(); ++i) {
-        KILNLOG.Log(LOG_ERROR, "ui::ShowSkinError - スキン読込エラー %s", error.messages[i].c_str());
+        KILNLOG.Log(LOG_ERROR, "ui::ShowSkinError - スキン読込エラー %s",
+                    error.messages[i].c_str());
         ::MessageBoxA(nullptr, error.messages[i].c_str(), kSkinErrorCaption, MB_ICONHAND);
     }
     ShowSkinError(error.Text());
@@ -186,7 +186,7 @@ SkinData GetSkin(const std::string& fileName) {
 
     CResourceSkinSource resources(state.skinModule, state.languageModule);
     CFolderSkinSource folder(state.folder);
-    ISkinFileSource& source = state.otherSource ? *state.otherSource
+    ISkinFileSource& source = state.otherSource  ? *state.otherSource
                               : state.folderMode ? static_cast<ISkinFileSource&>(folder)
                                                  : static_cast<ISkinFileSource&>(resources);
     SkinData skin;

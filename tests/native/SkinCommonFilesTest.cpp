@@ -71,17 +71,27 @@ TEST(SkinCommonFiles, ClassesCarryWhatTheirReadersNeed) {
 
     // A button made from each button class with only its place and text
     // passes the button's required group.
-    static const PropertySpec kButton[] = {
-        {"Position", "ii"},       {"Size", "ii"},         {"NormalImage", "sii"},
-        {"PushImage", "sii"},     {"HotNormalImage", "sii"}, {"HotPushImage", "sii"},
-        {"PushImageShift", "ii"}, {"ToolTipText", "s"}};
-    const char* const kButtonClasses[] = {
-        "NormalButtonClass",   "SmallButtonClass",     "SmallButtonClassR",
-        "SmallButtonClassRC",  "WidthButtonClass",     "TransparentNormalButtonClass",
-        "MinimizeButtonClass", "MaximizeButtonClass",  "RestoreButtonClass",
-        "CloseButtonClass",    "CloseButton2Class",    "OKButtonClass",
-        "CancelButtonClass",   "ApplyButtonClass",     "TabClass",
-        "ComboBoxClass",       "CheckBox"};
+    static const PropertySpec kButton[] = {{"Position", "ii"},        {"Size", "ii"},
+                                           {"NormalImage", "sii"},    {"PushImage", "sii"},
+                                           {"HotNormalImage", "sii"}, {"HotPushImage", "sii"},
+                                           {"PushImageShift", "ii"},  {"ToolTipText", "s"}};
+    const char* const kButtonClasses[] = {"NormalButtonClass",
+                                          "SmallButtonClass",
+                                          "SmallButtonClassR",
+                                          "SmallButtonClassRC",
+                                          "WidthButtonClass",
+                                          "TransparentNormalButtonClass",
+                                          "MinimizeButtonClass",
+                                          "MaximizeButtonClass",
+                                          "RestoreButtonClass",
+                                          "CloseButtonClass",
+                                          "CloseButton2Class",
+                                          "OKButtonClass",
+                                          "CancelButtonClass",
+                                          "ApplyButtonClass",
+                                          "TabClass",
+                                          "ComboBoxClass",
+                                          "CheckBox"};
     for (const char* name : kButtonClasses) {
         SCOPED_TRACE(name);
         ASSERT_NE(FindSkinItem(skin, name), nullptr);
@@ -135,8 +145,7 @@ StringTable { }
     ASSERT_TRUE(LoadAndResolveSkin(source, "TestWindow.txt", skin, error)) << error.Text();
     InheritBaseFont(skin, "Base");
     // The title's empty font name comes from the base block.
-    EXPECT_EQ(skin["TitleStatic"].properties["Font"],
-              (SkinValues{"ＭＳ ゴシック", "12", "700"}));
+    EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ ゴシック", "12", "700"}));
     EXPECT_EQ(skin["TitleStatic"].properties["Color"], (SkinValues{"255", "255", "255"}));
     EXPECT_EQ(skin["CloseButton"].properties["ToolTipText"], SkinValues{"閉じる"});
     EXPECT_EQ(skin["Base"].properties["DivPoint"], (SkinValues{"460", "330", "620", "430"}));

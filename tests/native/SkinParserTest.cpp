@@ -69,13 +69,19 @@ TEST(SkinDecode, ResourceBytes) {
     // The text ends at the first zero byte.
     EXPECT_EQ(DecodeSkinResource(std::string("a\r\nb\0c\r\nd", 9)).size(), 2u);
     // UTF-16LE after FF FE.
-    const std::string utf16("\xFF\xFE" "h\0\r\0\n\0x\0=\0\x68\x88", 14);
+    const std::string utf16(
+        "\xFF\xFE"
+        "h\0\r\0\n\0x\0=\0\x68\x88",
+        14);
     lines = DecodeSkinResource(utf16);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], L"h");
     EXPECT_EQ(lines[1], L"x=\u8868");
     // An odd last byte of UTF-16 text is dropped, not read past.
-    EXPECT_EQ(DecodeSkinResource(std::string("\xFF\xFE" "a\0b", 5)), std::vector<std::wstring>{L"a"});
+    EXPECT_EQ(DecodeSkinResource(std::string("\xFF\xFE"
+                                             "a\0b",
+                                             5)),
+              std::vector<std::wstring>{L"a"});
     EXPECT_TRUE(DecodeSkinResource("").empty());
 }
 
@@ -86,7 +92,10 @@ TEST(SkinDecode, FolderBytes) {
     EXPECT_EQ(lines[1], L"a");
     EXPECT_EQ(lines[2], L"b\rc");
     // Second byte FE: UTF-16LE from the third byte on.
-    lines = DecodeSkinFolderFile(std::string("\xFF\xFE" "h\0\n\0y\0\r\0\n\0", 12));
+    lines =
+        DecodeSkinFolderFile(std::string("\xFF\xFE"
+                                         "h\0\n\0y\0\r\0\n\0",
+                                         12));
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], L"y");
     // A zero byte ends its line only.
@@ -182,7 +191,8 @@ TEST(SkinParser, EveryMessageWithFileAndLine) {
     EXPECT_EQ(ParseError("{"), "T.txt line 2:アイテム名が存在しません。");
     EXPECT_EQ(ParseError("\n\n  ;"), "T.txt line 4:アイテム名が存在しません。");
     EXPECT_EQ(ParseError("#pragma once"), "T.txt line 2:#pragmaは異常なプリプロセッサ命令です。");
-    EXPECT_EQ(ParseError("A{}\n#includes x"), "T.txt line 3:#includesは異常なプリプロセッサ命令です。");
+    EXPECT_EQ(ParseError("A{}\n#includes x"),
+              "T.txt line 3:#includesは異常なプリプロセッサ命令です。");
     EXPECT_EQ(ParseError("#include ;"), "T.txt line 2:#includeの構文が不正です。");
     EXPECT_EQ(ParseError("#language {"), "T.txt line 2:#languageの構文が不正です。");
     EXPECT_EQ(ParseError("A B"), "T.txt line 2:{が見つかりません。");
@@ -196,14 +206,15 @@ TEST(SkinParser, EveryMessageWithFileAndLine) {
     EXPECT_EQ(ParseError("A { K = \"1\" \\ \\ }"),
               "T.txt line 2:\\の次は文字列で無ければなりません。");
     // Comment-only and empty lines still count.
-    EXPECT_EQ(ParseError("// c\n\nA {\n// c\n K = 1 2;\n}"), "T.txt line 6:区切り文字が見つかりません。");
+    EXPECT_EQ(ParseError("// c\n\nA {\n// c\n K = 1 2;\n}"),
+              "T.txt line 6:区切り文字が見つかりません。");
 }
 
 TEST(SkinParser, ErrorCarriesFileAndLine) {
     ParsedSkinFile out;
     SkinError error;
-    EXPECT_FALSE(ParseSkinLines("Win.txt", DecodeSkinResource(SkinFile("A {\n K = 1;\n B C")), out,
-                                error));
+    EXPECT_FALSE(
+        ParseSkinLines("Win.txt", DecodeSkinResource(SkinFile("A {\n K = 1;\n B C")), out, error));
     EXPECT_EQ(error.file, "Win.txt");
     EXPECT_EQ(error.line, 4);
     ASSERT_EQ(error.messages.size(), 1u);

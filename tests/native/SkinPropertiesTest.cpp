@@ -26,8 +26,10 @@ std::string Check(const SkinItem& item, const PropertySpec* specs, size_t count)
 
 TEST(SkinProperties, CheckMessages) {
     static const PropertySpec kStatic[] = {{"Position", "ii"}, {"Size", "ii"}, {"Font", "sii"}};
-    SkinItem item = MakeItem("TitleStatic", {{"Position", {"1", "2"}}, {"Size", {"3", "4"}},
-                                             {"Font", {"f", "12", "400"}}, {"Extra", {"x"}}});
+    SkinItem item = MakeItem("TitleStatic", {{"Position", {"1", "2"}},
+                                             {"Size", {"3", "4"}},
+                                             {"Font", {"f", "12", "400"}},
+                                             {"Extra", {"x"}}});
     // Extra keys are nobody's business.
     EXPECT_EQ(Check(item, kStatic, 3), "");
     item.properties.erase("Size");

@@ -55,8 +55,8 @@ using CheckerSource = CStdioSkinSource;
 namespace {
 
 const ui::PropertySpec kWindowBaseSpecs[] = {
-    {"Image", "siiii"}, {"Title", "s"}, {"CaptionHeight", "i"}, {"Font", "sii"},
-    {"BorderWidth", "i"}, {"DivPoint", "iiii"}, {"MinSize", "ii"}, {"LayoutSize", "ii"},
+    {"Image", "siiii"},   {"Title", "s"},       {"CaptionHeight", "i"}, {"Font", "sii"},
+    {"BorderWidth", "i"}, {"DivPoint", "iiii"}, {"MinSize", "ii"},      {"LayoutSize", "ii"},
 };
 
 int Usage() {

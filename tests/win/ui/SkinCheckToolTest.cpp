@@ -17,8 +17,8 @@ struct CheckRun {
 CheckRun RunSkinCheck(const std::string& args) {
     const std::string out = qmtest::WorkFolder() + "skincheck.out";
     ::DeleteFileA(out.c_str());
-    qmtest::ProcessResult r = qmtest::RunProcess(qmtest::BinFolder() + "skincheck.exe",
-                                                 "--out \"" + out + "\" " + args);
+    qmtest::ProcessResult r =
+        qmtest::RunProcess(qmtest::BinFolder() + "skincheck.exe", "--out \"" + out + "\" " + args);
     CheckRun run;
     EXPECT_TRUE(r.started && r.finished);
     run.exitCode = r.exitCode;
@@ -40,17 +40,19 @@ TEST(SkinCheckTool, ReportsEveryBoxTheProgramWouldShow) {
     ASSERT_TRUE(qmtest::WriteFile(folder + "Inc.txt", SkinFile("\n#pragma once")));
     CheckRun run = RunSkinCheck("\"" + folder + "Win.txt\"");
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(run.output,
-              "error: Inc.txt line 3:#pragmaは異常なプリプロセッサ命令です。\n"
-              "error: [Inc.txtの取り込みエラー]Inc.txt line 3:#pragmaは異常なプリプロセッサ命令です。\n");
+    EXPECT_EQ(
+        run.output,
+        "error: Inc.txt line 3:#pragmaは異常なプリプロセッサ命令です。\n"
+        "error: [Inc.txtの取り込みエラー]Inc.txt line 3:#pragmaは異常なプリプロセッサ命令です。\n");
 }
 
 TEST(SkinCheckTool, WindowChecks) {
     const std::string folder = qmtest::NewFolder("skincheck-window");
     ASSERT_TRUE(qmtest::WriteFile(folder + "Common.txt",
                                   qmtest::ReadFile(SourcePath("resources/skin/Common.txt"))));
-    ASSERT_TRUE(qmtest::WriteFile(folder + "DefaultUIString.txt",
-                                  qmtest::ReadFile(SourcePath("resources/skin/DefaultUIString.txt"))));
+    ASSERT_TRUE(
+        qmtest::WriteFile(folder + "DefaultUIString.txt",
+                          qmtest::ReadFile(SourcePath("resources/skin/DefaultUIString.txt"))));
     ASSERT_TRUE(qmtest::WriteFile(
         folder + "Good.txt",
         SkinFile("#include \"Common.txt\"\nBase { Class = WindowBaseClass; }\n"
@@ -63,13 +65,15 @@ TEST(SkinCheckTool, WindowChecks) {
               std::string::npos)
         << run.output;
 
-    ASSERT_TRUE(qmtest::WriteFile(folder + "NoTable.txt",
-                                  SkinFile("#include \"Common.txt\"\nBase { Class = WindowBaseClass; }")));
+    ASSERT_TRUE(
+        qmtest::WriteFile(folder + "NoTable.txt",
+                          SkinFile("#include \"Common.txt\"\nBase { Class = WindowBaseClass; }")));
     run = RunSkinCheck("--window \"" + folder + "NoTable.txt\"");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.output, "error: StringTableが記述されていません\n");
 
-    ASSERT_TRUE(qmtest::WriteFile(folder + "Short.txt", SkinFile("Base { Image = 0, 0, 10, 10; }")));
+    ASSERT_TRUE(
+        qmtest::WriteFile(folder + "Short.txt", SkinFile("Base { Image = 0, 0, 10, 10; }")));
     run = RunSkinCheck("--window \"" + folder + "Short.txt\"");
     EXPECT_EQ(run.output, "error: Base/Imageのパラメータは 5個必要です\n");
 }

@@ -139,7 +139,10 @@ TEST_F(SkinShell, FolderModeReadsUtf16AndCodePageFiles) {
     const std::string folder = qmtest::NewFolder("encodings");
     SetSkinFolderMode(folder);
     // UTF-16LE with LF line ends (text-mode reading) and "表" (U+8868).
-    const std::string utf16("\xFF\xFE" "h\0\n\0A\0{\0K\0=\0\x68\x88;\0}\0\n\0", 24);
+    const std::string utf16(
+        "\xFF\xFE"
+        "h\0\n\0A\0{\0K\0=\0\x68\x88;\0}\0\n\0",
+        24);
     ASSERT_TRUE(qmtest::WriteFile(folder + "Wide.txt", utf16));
     EXPECT_EQ(GetSkin("Wide.txt")["A"].properties["K"], SkinValues{"表"});
     ASSERT_TRUE(qmtest::WriteFile(folder + "Ansi.txt", "h\nA { K = 表; }\r\n"));
@@ -179,7 +182,8 @@ TEST_F(SkinShell, ThrowingChecks) {
     EXPECT_EQ(&GetItem(skin, "Base"), &skin["Base"]);
     EXPECT_EQ(ThrownText([&] { GetItem(skin, "CloseButton"); }), "CloseButtonが記述されていません");
     static const char* const kNames[] = {"Base", "TitleStatic"};
-    EXPECT_EQ(ThrownText([&] { RequireItems(skin, kNames, 2); }), "TitleStaticが記述されていません");
+    EXPECT_EQ(ThrownText([&] { RequireItems(skin, kNames, 2); }),
+              "TitleStaticが記述されていません");
     static const PropertySpec kTitle[] = {{"Title", "s"}};
     EXPECT_EQ(ThrownText([&] { CheckProperties(skin["Base"], kTitle, 1); }),
               "Base/Titleのパラメータは 1個必要ですが、2個指定されています");
