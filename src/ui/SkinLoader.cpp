@@ -113,23 +113,34 @@ void ApplyReplacementTable(SkinData& skin) {
 
 namespace {
 
+// Follows the chain item -> its class -> the class's class ... down to an
+// item without "Class", removing each "Class" key on the way (so a cycle
+// ends), then lays every class under the item that names it, deepest first.
+// A loop rather than recursion: a chain as long as the file allows must not
+// exhaust the stack.
 bool ResolveClass(SkinData& skin, SkinItem& item, SkinError& error) {
-    auto classKey = item.properties.find("Class");
-    if (classKey == item.properties.end()) return true;
     static const PropertySpec kClassSpec[] = {{"Class", "s"}};
-    if (!CheckSkinProperties(item, kClassSpec, 1, error)) return false;
-    const std::string className = classKey->second.front();
-    // Removed before the class is resolved, so a cycle ends instead of recursing.
-    item.properties.erase(classKey);
-    auto base = skin.find(className);
-    if (base == skin.end()) {
-        error.Set(item.name + " 無効な Class(" + className + ")が指定されました");
-        return false;
+    std::vector<std::pair<SkinItem*, const SkinItem*>> chain;
+    SkinItem* current = &item;
+    for (;;) {
+        auto classKey = current->properties.find("Class");
+        if (classKey == current->properties.end()) break;
+        if (!CheckSkinProperties(*current, kClassSpec, 1, error)) return false;
+        const std::string className = classKey->second.front();
+        current->properties.erase(classKey);
+        auto base = skin.find(className);
+        if (base == skin.end()) {
+            error.Set(current->name + " 無効な Class(" + className + ")が指定されました");
+            return false;
+        }
+        chain.emplace_back(current, &base->second);
+        current = &base->second;
     }
-    if (!ResolveClass(skin, base->second, error)) return false;
-    std::map<std::string, SkinValues> merged = base->second.properties;
-    for (auto& [key, values] : item.properties) merged[key] = std::move(values);
-    item.properties = std::move(merged);
+    for (auto link = chain.rbegin(); link != chain.rend(); ++link) {
+        std::map<std::string, SkinValues> merged = link->second->properties;
+        for (auto& [key, values] : link->first->properties) merged[key] = std::move(values);
+        link->first->properties = std::move(merged);
+    }
     return true;
 }
 

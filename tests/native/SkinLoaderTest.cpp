@@ -189,6 +189,24 @@ TEST(SkinLoader, ClassCycleEnds) {
     EXPECT_EQ(Item(r.skin, "S"), "M=s;");
 }
 
+TEST(SkinLoader, VeryLongClassChainDoesNotExhaustTheStack) {
+    // Item0 -> Item1 -> ... -> Item59999, each adding a key of its own.
+    const int kLength = 60000;
+    std::string body;
+    for (int i = 0; i < kLength; ++i) {
+        body += "I" + std::to_string(i) + " { ";
+        if (i + 1 < kLength) body += "Class = I" + std::to_string(i + 1) + "; ";
+        body += "K" + std::to_string(i % 3) + " = " + std::to_string(i) + "; }\n";
+    }
+    CMemorySkinSource source;
+    source.Add("Long.txt", SkinFile(body));
+    Loaded r = Load(source, "Long.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    // Each key comes from the nearest item of the chain that has it.
+    EXPECT_EQ(Item(r.skin, "I0"), "K0=0;K1=1;K2=2;");
+    EXPECT_EQ(Item(r.skin, "I59998"), "K1=59998;K2=59999;");
+}
+
 TEST(SkinLoader, ClassErrors) {
     CMemorySkinSource source;
     source.Add("Missing.txt", SkinFile("Button { Class = NoSuchClass; }"));
