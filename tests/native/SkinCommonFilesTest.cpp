@@ -1,0 +1,153 @@
+// The common skin files as they ship: they load clean, their classes resolve
+// to what the windows need, and the resolved tree matches the reviewed golden
+// file tests/golden/Common.tree.txt.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "SkinTestHelpers.h"
+#include "ui/SkinDump.h"
+#include "ui/SkinLoader.h"
+#include "ui/SkinParser.h"
+#include "ui/SkinProperties.h"
+
+using namespace ui;
+
+namespace {
+
+std::string ReadSourceFile(const std::string& relative) {
+    std::ifstream in(std::string(QM_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+CMemorySkinSource CommonSource() {
+    CMemorySkinSource source;
+    source.Add("Common.txt", ReadSourceFile("resources/skin/Common.txt"));
+    source.Add("DefaultUIString.txt", ReadSourceFile("resources/skin/DefaultUIString.txt"));
+    return source;
+}
+
+}  // namespace
+
+TEST(SkinCommonFiles, StoredAsResourcesExpectThem) {
+    const std::string common = ReadSourceFile("resources/skin/Common.txt");
+    const std::string strings = ReadSourceFile("resources/skin/DefaultUIString.txt");
+    ASSERT_FALSE(common.empty());
+    ASSERT_GE(strings.size(), 2u);
+    // The resource reader splits at CR LF only: a bare LF would glue lines.
+    EXPECT_EQ(common.find("\r\n"), common.find('\n') - 1);
+    EXPECT_EQ(common.rfind("\r\n"), common.rfind('\n') - 1);
+    // Japanese text in UTF-16LE with its mark.
+    EXPECT_EQ(strings.substr(0, 2), "\xFF\xFE");
+    for (const std::wstring& line : DecodeSkinResource(strings))
+        EXPECT_EQ(line.find(L'\n'), std::wstring::npos);
+}
+
+TEST(SkinCommonFiles, ResolvedTreeMatchesGolden) {
+    CMemorySkinSource source = CommonSource();
+    SkinData skin;
+    SkinError error;
+    ASSERT_TRUE(LoadAndResolveSkin(source, "Common.txt", skin, error)) << error.Text();
+    const std::string golden = ReadSourceFile("tests/golden/Common.tree.txt");
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(DumpSkinTree(skin, SkinDumpCharset::kUtf8), golden);
+}
+
+TEST(SkinCommonFiles, ClassesCarryWhatTheirReadersNeed) {
+    CMemorySkinSource source = CommonSource();
+    SkinData skin;
+    SkinError error;
+    ASSERT_TRUE(LoadAndResolveSkin(source, "Common.txt", skin, error)) << error.Text();
+    EXPECT_EQ(skin.count("ReplacementTable"), 0u);
+
+    // Every value went through the tables: no pattern is left.
+    for (const auto& [name, item] : skin)
+        for (const auto& [key, values] : item.properties)
+            for (const std::string& value : values)
+                EXPECT_EQ(value.find('%'), std::string::npos) << name << "/" << key;
+
+    // A button made from each button class with only its place and text
+    // passes the button's required group.
+    static const PropertySpec kButton[] = {{"Position", "ii"},        {"Size", "ii"},
+                                           {"NormalImage", "sii"},    {"PushImage", "sii"},
+                                           {"HotNormalImage", "sii"}, {"HotPushImage", "sii"},
+                                           {"PushImageShift", "ii"},  {"ToolTipText", "s"}};
+    const char* const kButtonClasses[] = {"NormalButtonClass",
+                                          "SmallButtonClass",
+                                          "SmallButtonClassR",
+                                          "SmallButtonClassRC",
+                                          "WidthButtonClass",
+                                          "TransparentNormalButtonClass",
+                                          "MinimizeButtonClass",
+                                          "MaximizeButtonClass",
+                                          "RestoreButtonClass",
+                                          "CloseButtonClass",
+                                          "CloseButton2Class",
+                                          "OKButtonClass",
+                                          "CancelButtonClass",
+                                          "ApplyButtonClass",
+                                          "TabClass",
+                                          "ComboBoxClass",
+                                          "CheckBox"};
+    for (const char* name : kButtonClasses) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(FindSkinItem(skin, name), nullptr);
+        SkinItem button = *FindSkinItem(skin, name);
+        button.properties["Position"] = {"0", "0"};
+        EXPECT_TRUE(CheckSkinProperties(button, kButton, 8, error)) << error.Text();
+    }
+
+    // Chains: OK -> NormalButtonClass, RC -> R -> SmallButtonClass.
+    EXPECT_EQ(skin["OKButtonClass"].properties["NormalImage"],
+              skin["NormalButtonClass"].properties["NormalImage"]);
+    EXPECT_EQ(skin["OKButtonClass"].properties["Text"], SkinValues{"OK"});
+    EXPECT_EQ(skin["SmallButtonClassRC"].properties["Size"], (SkinValues{"60", "20"}));
+    EXPECT_EQ(skin["SmallButtonClassRC"].properties["DisableImageP"],
+              (SkinValues{"Parts.png", "328", "200"}));
+
+    // The values the other parts of the program rely on.
+    EXPECT_EQ(skin["ConnectAnimationClass"].properties["Image"],
+              (SkinValues{"Parts.png", "408", "24", "1", "18"}));
+    EXPECT_EQ(skin["ConnectAnimationClass"].properties["Time"], SkinValues{"80"});
+    EXPECT_EQ(skin["FrameOverlay"].properties["Alpha"], SkinValues{"128"});
+    // "ＭＳ ゴシック" from the language file, in code page 932.
+    EXPECT_EQ(skin["WindowBaseClass"].properties["Font"],
+              (SkinValues{"\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E", "12", "400"}));
+}
+
+TEST(SkinCommonFiles, LanguageFileHoldsTheFontNames) {
+    CMemorySkinSource source = CommonSource();
+    std::vector<std::string> includeDone, languageDone;
+    SkinData skin;
+    SkinError error;
+    ASSERT_TRUE(LoadSkinFile(source, "DefaultUIString.txt", SkinFileKind::kLanguage, includeDone,
+                             languageDone, skin, error))
+        << error.Text();
+    auto& table = skin["ReplacementTable"].properties;
+    EXPECT_EQ(table["%FontName%"], SkinValues{"ＭＳ ゴシック"});
+    EXPECT_EQ(table["%FontNameP%"], SkinValues{"ＭＳ Ｐゴシック"});
+    EXPECT_EQ(table["%FontNamePR%"], SkinValues{"@ＭＳ Ｐゴシック"});
+}
+
+TEST(SkinCommonFiles, WindowFileOnTopOfCommon) {
+    CMemorySkinSource source = CommonSource();
+    source.Add("TestWindow.txt", skintest::SkinFile(R"(#include "Common.txt"
+Base { Class = WindowBaseClass; Image = "Base.png", 0, 0, 293, 125; Title = "Test"; }
+TitleStatic { Class = TitleBaseClass; Text = "Title"; }
+CloseButton { Class = CloseButtonClass; Position = 270, 4; }
+StringTable { }
+)"));
+    SkinData skin;
+    SkinError error;
+    ASSERT_TRUE(LoadAndResolveSkin(source, "TestWindow.txt", skin, error)) << error.Text();
+    InheritBaseFont(skin, "Base");
+    // The title's empty font name comes from the base block.
+    EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ ゴシック", "12", "700"}));
+    EXPECT_EQ(skin["TitleStatic"].properties["Color"], (SkinValues{"255", "255", "255"}));
+    EXPECT_EQ(skin["CloseButton"].properties["ToolTipText"], SkinValues{"閉じる"});
+    EXPECT_EQ(skin["Base"].properties["DivPoint"], (SkinValues{"460", "330", "620", "430"}));
+    EXPECT_EQ(skin["Base"].properties["Title"], SkinValues{"Test"});
+}

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include "SkinTestHelpers.h"
+#include "ui/SkinLoader.h"
+
+using namespace ui;
+using skintest::Item;
+using skintest::SkinFile;
+
+namespace {
+
+struct Loaded {
+    bool ok = false;
+    SkinData skin;
+    SkinError error;
+};
+
+Loaded Load(CMemorySkinSource& source, const std::string& name) {
+    Loaded result;
+    result.ok = LoadAndResolveSkin(source, name, result.skin, result.error);
+    EXPECT_EQ(result.ok, !result.error.Failed());
+    return result;
+}
+
+}  // namespace
+
+TEST(SkinLoader, MissingOrEmptyFileIsAnOpenError) {
+    CMemorySkinSource source;
+    source.Add("Empty.txt", "");
+    Loaded r = Load(source, "Missing.txt");
+    EXPECT_EQ(r.error.messages, std::vector<std::string>{"skin file open error"});
+    r = Load(source, "Empty.txt");
+    EXPECT_EQ(r.error.Text(), "skin file open error");
+    // A file of a header alone loads, empty.
+    source.Add("Header.txt", SkinFile(""));
+    r = Load(source, "Header.txt");
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.skin.empty());
+}
+
+TEST(SkinLoader, FileNamesMatchWithoutCaseLikeResources) {
+    CMemorySkinSource source;
+    source.Add("Common.txt", SkinFile("A { K = 1; }"));
+    source.Add("Win.txt", SkinFile("#include \"COMMON.TXT\"\nB { }"));
+    Loaded r = Load(source, "win.TXT");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(Item(r.skin, "A"), "K=1;");
+}
+
+TEST(SkinLoader, IncludingFileOverridesPerProperty) {
+    CMemorySkinSource source;
+    source.Add("Common.txt", SkinFile("A { K = c; L = c1, c2; }\nOnlyCommon { X = 1; }"));
+    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\nA { L = w; M = w; }"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(Item(r.skin, "A"), "K=c;L=w;M=w;");
+    EXPECT_EQ(Item(r.skin, "OnlyCommon"), "X=1;");
+    EXPECT_EQ(r.skin["A"].name, "A");
+}
+
+TEST(SkinLoader, EarlierIncludesOverrideLaterAndIncludesOverrideLanguage) {
+    CMemorySkinSource source;
+    source.Add("First.txt", SkinFile("A { K = first; F = first; }"));
+    source.Add("Second.txt", SkinFile("A { K = second; S = second; F = second; }"));
+    source.Add("Lang.txt", SkinFile("A { K = lang; F = lang; G = lang; }"));
+    // The language directive comes first in the file, yet loses.
+    source.Add("Win.txt",
+               SkinFile("#language \"Lang.txt\"\n#include \"First.txt\"\n#include \"Second.txt\"\n"
+                        "A { K = own; }"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(Item(r.skin, "A"), "F=first;G=lang;K=own;S=second;");
+}
+
+TEST(SkinLoader, EachFileReadOncePerLoad) {
+    CMemorySkinSource source;
+    source.Add("Common.txt", SkinFile("A { K = 1; }"));
+    source.Add("Mid.txt", SkinFile("#include \"Common.txt\"\nB { }"));
+    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\n#include \"Mid.txt\"\n"
+                                   "#include \"Common.txt\"\nC { }"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(source.ReadCount("Common.txt"), 1);
+    EXPECT_EQ(source.ReadCount("Mid.txt"), 1);
+    EXPECT_EQ(r.skin.size(), 3u);
+    // A second load starts with fresh done lists.
+    Load(source, "Win.txt");
+    EXPECT_EQ(source.ReadCount("Common.txt"), 2);
+}
+
+TEST(SkinLoader, IncludeCycleEnds) {
+    CMemorySkinSource source;
+    source.Add("A.txt", SkinFile("#include \"B.txt\"\nA { From = a; }"));
+    source.Add("B.txt", SkinFile("#include \"A.txt\"\nB { From = b; }"));
+    Loaded r = Load(source, "A.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    // The top file is not on the done list, so it is read once more inside B.
+    EXPECT_EQ(source.ReadCount("A.txt"), 2);
+    EXPECT_EQ(source.ReadCount("B.txt"), 1);
+    EXPECT_EQ(Item(r.skin, "A"), "From=a;");
+    EXPECT_EQ(Item(r.skin, "B"), "From=b;");
+}
+
+TEST(SkinLoader, ErrorInIncludeIsWrappedPerLevel) {
+    CMemorySkinSource source;
+    source.Add("Inner.txt", SkinFile("A {\n K = 1 2;\n}"));
+    source.Add("Mid.txt", SkinFile("#include \"Inner.txt\""));
+    source.Add("Win.txt", SkinFile("#include \"Mid.txt\"\nB { }"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_FALSE(r.ok);
+    EXPECT_EQ(r.error.messages,
+              (std::vector<std::string>{
+                  "Inner.txt line 3:区切り文字が見つかりません。",
+                  "[Inner.txtの取り込みエラー]Inner.txt line 3:区切り文字が見つかりません。",
+                  "[Mid.txtの取り込みエラー][Inner.txtの取り込みエラー]Inner.txt line "
+                  "3:区切り文字が見つかりません。"}));
+    EXPECT_EQ(r.error.file, "Inner.txt");
+    EXPECT_EQ(r.error.line, 3);
+    // A missing include.
+    source.Add("Bad.txt", SkinFile("#language \"Nowhere.txt\""));
+    r = Load(source, "Bad.txt");
+    EXPECT_EQ(r.error.Text(), "[Nowhere.txtの取り込みエラー]skin file open error");
+}
+
+TEST(SkinLoader, ReplacementTable) {
+    CMemorySkinSource source;
+    source.Add("Win.txt", SkinFile(R"(ReplacementTable {
+    %ColorWhite% = "255";
+    %ColorWhite% = "0";
+    %ColorWhite% = "128";
+    %Empty% = ;
+    %None% =
+;
+    %A% = "%B%";
+    %B% = "b";
+    Plain = "p";
+}
+X {
+    Color = %ColorWhite%, %ColorWhite%, x%ColorWhite%;
+    E = %Empty%, %None%;
+    Chain = %A%, %B%;
+    Key = Plain, plain;
+}
+)"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(r.skin.count("ReplacementTable"), 0u);
+    // Whole values only, case-sensitive; the first of repeated values wins; a
+    // replacement is not replaced again; any key works as a pattern.
+    EXPECT_EQ(Item(r.skin, "X"), "Chain=%B%|b;Color=255|255|x%ColorWhite%;E=|;Key=p|plain;");
+}
+
+TEST(SkinLoader, ReplacementTableMergesAcrossIncludes) {
+    CMemorySkinSource source;
+    source.Add("Common.txt", SkinFile("ReplacementTable { %C% = common; %D% = common; }"));
+    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\nReplacementTable { %C% = win; }\n"
+                                   "X { V = %C%, %D%; }"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(Item(r.skin, "X"), "V=win|common;");
+}
+
+TEST(SkinLoader, ClassChains) {
+    CMemorySkinSource source;
+    source.Add("Win.txt", SkinFile(R"(
+B { FromB = b; Over = b; Deep = b; }
+A { Class = B; FromA = a; Over = a; }
+Item { Class = A; Over = own; }
+Zed { Class = "%Cls%"; }
+ReplacementTable { %Cls% = Item; }
+)"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(Item(r.skin, "Item"), "Deep=b;FromA=a;FromB=b;Over=own;");
+    EXPECT_EQ(Item(r.skin, "A"), "Deep=b;FromA=a;FromB=b;Over=a;");
+    // The class name itself goes through the replacement table first.
+    EXPECT_EQ(Item(r.skin, "Zed"), "Deep=b;FromA=a;FromB=b;Over=own;");
+    EXPECT_EQ(r.skin["Item"].name, "Item");
+}
+
+TEST(SkinLoader, ClassCycleEnds) {
+    CMemorySkinSource source;
+    source.Add("Win.txt", SkinFile("A { Class = B; K = a; }\nB { Class = A; L = b; }\n"
+                                   "S { Class = S; M = s; }"));
+    Loaded r = Load(source, "Win.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    EXPECT_EQ(Item(r.skin, "A"), "K=a;L=b;");
+    EXPECT_EQ(Item(r.skin, "B"), "K=a;L=b;");
+    EXPECT_EQ(Item(r.skin, "S"), "M=s;");
+}
+
+TEST(SkinLoader, VeryLongClassChainDoesNotExhaustTheStack) {
+    // Item0 -> Item1 -> ... -> Item59999, each adding a key of its own.
+    const int kLength = 60000;
+    std::string body;
+    for (int i = 0; i < kLength; ++i) {
+        body += "I" + std::to_string(i) + " { ";
+        if (i + 1 < kLength) body += "Class = I" + std::to_string(i + 1) + "; ";
+        body += "K" + std::to_string(i % 3) + " = " + std::to_string(i) + "; }\n";
+    }
+    CMemorySkinSource source;
+    source.Add("Long.txt", SkinFile(body));
+    Loaded r = Load(source, "Long.txt");
+    ASSERT_TRUE(r.ok) << r.error.Text();
+    // Each key comes from the nearest item of the chain that has it.
+    EXPECT_EQ(Item(r.skin, "I0"), "K0=0;K1=1;K2=2;");
+    EXPECT_EQ(Item(r.skin, "I59998"), "K1=59998;K2=59999;");
+}
+
+TEST(SkinLoader, ClassErrors) {
+    CMemorySkinSource source;
+    source.Add("Missing.txt", SkinFile("Button { Class = NoSuchClass; }"));
+    EXPECT_EQ(Load(source, "Missing.txt").error.Text(),
+              "Button 無効な Class(NoSuchClass)が指定されました");
+    // A missing class deeper in a chain names the item that names it.
+    source.Add("Deep.txt", SkinFile("A { Class = B; }\nB { Class = Gone; }\nC { Class = A; }"));
+    EXPECT_EQ(Load(source, "Deep.txt").error.Text(), "B 無効な Class(Gone)が指定されました");
+    source.Add("Two.txt", SkinFile("A { Class = B, C; }\nB { }"));
+    EXPECT_EQ(Load(source, "Two.txt").error.Text(),
+              "A/Classのパラメータは 1個必要ですが、2個指定されています");
+    source.Add("None.txt", SkinFile("A { Class ="));
+    EXPECT_EQ(Load(source, "None.txt").error.Text(), "A/Classのパラメータは 1個必要です");
+    // An empty class name is a name like any other.
+    source.Add("Empty.txt", SkinFile("A { Class = ; }"));
+    EXPECT_EQ(Load(source, "Empty.txt").error.Text(), "A 無効な Class()が指定されました");
+}

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include "SkinTestHelpers.h"
+#include "ui/SkinParser.h"
+
+using namespace ui;
+using skintest::Item;
+using skintest::SkinFile;
+
+namespace {
+
+std::string Tokens(const std::wstring& line) {
+    std::string out;
+    for (const SkinToken& t : TokenizeSkinLine(line))
+        out += (t.quoted ? "Q[" : "[") + SkinTokenToText(t.text) + "]";
+    return out;
+}
+
+// Parses a whole file (header added) and returns the error text or "".
+std::string Parse(const std::string& body, ParsedSkinFile& out) {
+    SkinError error;
+    bool ok = ParseSkinLines("T.txt", DecodeSkinResource(SkinFile(body)), out, error);
+    EXPECT_EQ(ok, !error.Failed());
+    return error.Text();
+}
+
+std::string ParseError(const std::string& body) {
+    ParsedSkinFile out;
+    return Parse(body, out);
+}
+
+}  // namespace
+
+TEST(SkinTokenizer, DelimitersAndText) {
+    EXPECT_EQ(Tokens(L"Item{Key=1,2;}"), "[Item][{][Key][=][1][,][2][;][}]");
+    EXPECT_EQ(Tokens(L" \t a\tb  "), "[a][b]");
+    EXPECT_EQ(Tokens(L"a\\b"), "[a][\\][b]");
+    // Carriage return is an ordinary character.
+    EXPECT_EQ(Tokens(L"a\rb c"), "[a\rb][c]");
+}
+
+TEST(SkinTokenizer, QuotedStrings) {
+    // Delimiters and backslashes inside a string are kept; no escapes here.
+    EXPECT_EQ(Tokens(L"\"a, b;{}=\\n\""), "Q[a, b;{}=\\n]");
+    // Characters collected before the quote stay in front of it.
+    EXPECT_EQ(Tokens(L"abc\"def\"ghi"), "Q[abcdef][ghi]");
+    // An empty string gives no token at all, not even an empty one.
+    EXPECT_EQ(Tokens(L"=\"\";"), "[=][;]");
+    // A string left open ends with the line.
+    EXPECT_EQ(Tokens(L"\"open end"), "Q[open end]");
+    // A quoted delimiter is text, not a delimiter.
+    EXPECT_EQ(Tokens(L"\";\""), "Q[;]");
+}
+
+TEST(SkinTokenizer, CommentCutEvenInsideQuotes) {
+    EXPECT_EQ(CutSkinComment(L"Key = 1; // note"), L"Key = 1; ");
+    EXPECT_EQ(CutSkinComment(L"Url = \"http://host/\";"), L"Url = \"http:");
+    EXPECT_EQ(CutSkinComment(L"a / b"), L"a / b");
+    EXPECT_EQ(CutSkinComment(L"//"), L"");
+}
+
+TEST(SkinDecode, ResourceBytes) {
+    // Code page 932 text, split at CR LF only.
+    auto lines = DecodeSkinResource("h\r\na\nb\rc\r\n\x95\x5C\r\nlast");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1], L"a\nb\rc");
+    EXPECT_EQ(lines[2], L"\u8868");  // 表, whose trail byte is a backslash
+    EXPECT_EQ(lines[3], L"last");
+    // The text ends at the first zero byte.
+    EXPECT_EQ(DecodeSkinResource(std::string("a\r\nb\0c\r\nd", 9)).size(), 2u);
+    // UTF-16LE after FF FE.
+    const std::string utf16(
+        "\xFF\xFE"
+        "h\0\r\0\n\0x\0=\0\x68\x88",
+        14);
+    lines = DecodeSkinResource(utf16);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], L"h");
+    EXPECT_EQ(lines[1], L"x=\u8868");
+    // An odd last byte of UTF-16 text is dropped, not read past.
+    EXPECT_EQ(DecodeSkinResource(std::string("\xFF\xFE"
+                                             "a\0b",
+                                             5)),
+              std::vector<std::wstring>{L"a"});
+    EXPECT_TRUE(DecodeSkinResource("").empty());
+}
+
+TEST(SkinDecode, FolderBytes) {
+    // Text-mode reading: lines end at LF, a CR before it goes.
+    auto lines = DecodeSkinFolderFile("h\r\na\nb\rc\r\n");
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], L"a");
+    EXPECT_EQ(lines[2], L"b\rc");
+    // Second byte FE: UTF-16LE from the third byte on.
+    lines =
+        DecodeSkinFolderFile(std::string("\xFF\xFE"
+                                         "h\0\n\0y\0\r\0\n\0",
+                                         12));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], L"y");
+    // A zero byte ends its line only.
+    lines = DecodeSkinFolderFile(std::string("h\na\0b\nc", 7));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], L"a");
+    EXPECT_EQ(lines[2], L"c");
+}
+
+TEST(SkinParser, EmptyValues) {
+    ParsedSkinFile out;
+    ASSERT_EQ(Parse("A {\n Q = \"\";\n E = ;\n L = , 1, 2;\n T = 1, ;\n}", out), "");
+    EXPECT_EQ(out.items["A"].properties["Q"], SkinValues{""});
+    EXPECT_EQ(out.items["A"].properties["E"], SkinValues{""});
+    EXPECT_EQ(out.items["A"].properties["L"], (SkinValues{"", "1", "2"}));
+    EXPECT_EQ(out.items["A"].properties["T"], (SkinValues{"1", ""}));
+}
+
+TEST(SkinParser, HeaderSkippedAndCommentsCut) {
+    ParsedSkinFile out;
+    // The header line is never examined, whatever it holds.
+    SkinError error;
+    ASSERT_TRUE(ParseSkinLines("T.txt", {L"{{{ not a header ;;", L"A{K=1;}"}, out, error));
+    EXPECT_EQ(Item(out.items, "A"), "K=1;");
+    // A quoted value with "//" loses the rest of the line, so the block stays
+    // open after the value and the next line's ";" ends the property.
+    out = ParsedSkinFile();
+    ASSERT_EQ(Parse("A {\n Url = \"http://x\"; B = 2;\n ;\n C = 3;\n}", out), "");
+    EXPECT_EQ(Item(out.items, "A"), "C=3;Url=http:;");
+    // Nothing of a file with no lines, or with only its header.
+    EXPECT_EQ(ParseError(""), "");
+    out = ParsedSkinFile();
+    ASSERT_TRUE(ParseSkinLines("T.txt", {}, out, error));
+    EXPECT_TRUE(out.items.empty());
+}
+
+TEST(SkinParser, BackslashJoinsStringsAcrossLines) {
+    ParsedSkinFile out;
+    ASSERT_EQ(Parse("A {\n Text = \"abc\" \\ \"def\",\n \"x\"\\\n\"y\" \\\n \"z\";\n}", out), "");
+    EXPECT_EQ(out.items["A"].properties["Text"], (SkinValues{"abcdef", "xyz"}));
+    // Joining an unquoted token after the backslash is an error...
+    EXPECT_EQ(ParseError("A {\n K = \"a\" \\ b;\n}"),
+              "T.txt line 3:\\の次は文字列で無ければなりません。");
+    // ...as is a delimiter there.
+    EXPECT_EQ(ParseError("A {\n K = \"a\" \\ ;\n}"),
+              "T.txt line 3:\\の次は文字列で無ければなりません。");
+    // A backslash where a value is expected.
+    EXPECT_EQ(ParseError("A {\n K = \\ \"a\";\n}"), "T.txt line 3:;が見つかりません。");
+}
+
+TEST(SkinParser, ItemsAndKeysAccumulate) {
+    ParsedSkinFile out;
+    ASSERT_EQ(Parse("A { K = 1; }\nB { X = 0; }\nA { K = 2, 3; L = x; }", out), "");
+    EXPECT_EQ(Item(out.items, "A"), "K=1|2|3;L=x;");
+    EXPECT_EQ(out.items["A"].name, "A");
+    EXPECT_EQ(out.items.size(), 2u);
+    // Names and keys are case-sensitive.
+    out = ParsedSkinFile();
+    ASSERT_EQ(Parse("a { k = 1; K = 2; }\nA { }", out), "");
+    EXPECT_EQ(out.items.size(), 2u);
+    EXPECT_EQ(Item(out.items, "a"), "K=2;k=1;");
+    // Quoted names and keys are text like any other.
+    out = ParsedSkinFile();
+    ASSERT_EQ(Parse("\"My Item\" { \"a key\" = \"v\"; }", out), "");
+    EXPECT_EQ(Item(out.items, "My Item"), "a key=v;");
+}
+
+TEST(SkinParser, OpenBlockAtEndOfFileKeepsWhatItRead) {
+    ParsedSkinFile out;
+    EXPECT_EQ(Parse("A {\n K = 1, 2;\n L = 3", out), "");
+    EXPECT_EQ(Item(out.items, "A"), "K=1|2;L=3;");
+    out = ParsedSkinFile();
+    EXPECT_EQ(Parse("A {\n K =", out), "");
+    EXPECT_EQ(Item(out.items, "A"), "K=;");  // the key, with no value
+    EXPECT_EQ(out.items["A"].properties["K"].size(), 0u);
+    out = ParsedSkinFile();
+    EXPECT_EQ(Parse("#include", out), "");
+    EXPECT_TRUE(out.includes.empty());
+}
+
+TEST(SkinParser, IncludeAndLanguageDirectives) {
+    ParsedSkinFile out;
+    ASSERT_EQ(Parse("#include \"Common.txt\"\n#INCLUDE Other.txt #Language \"L.txt\"\n"
+                    "#LANGUAGE x.txt\nA{}",
+                    out),
+              "");
+    EXPECT_EQ(out.includes, (std::vector<std::string>{"Common.txt", "Other.txt"}));
+    EXPECT_EQ(out.languages, (std::vector<std::string>{"L.txt", "x.txt"}));
+    EXPECT_EQ(out.items.size(), 1u);
+}
+
+TEST(SkinParser, EveryMessageWithFileAndLine) {
+    EXPECT_EQ(ParseError("{"), "T.txt line 2:アイテム名が存在しません。");
+    EXPECT_EQ(ParseError("\n\n  ;"), "T.txt line 4:アイテム名が存在しません。");
+    EXPECT_EQ(ParseError("#pragma once"), "T.txt line 2:#pragmaは異常なプリプロセッサ命令です。");
+    EXPECT_EQ(ParseError("A{}\n#includes x"),
+              "T.txt line 3:#includesは異常なプリプロセッサ命令です。");
+    EXPECT_EQ(ParseError("#include ;"), "T.txt line 2:#includeの構文が不正です。");
+    EXPECT_EQ(ParseError("#language {"), "T.txt line 2:#languageの構文が不正です。");
+    EXPECT_EQ(ParseError("A B"), "T.txt line 2:{が見つかりません。");
+    EXPECT_EQ(ParseError("A\n\"{\""), "T.txt line 3:{が見つかりません。");
+    EXPECT_EQ(ParseError("A { = }"), "T.txt line 2:}が見つかりません。");
+    EXPECT_EQ(ParseError("A { K ; }"), "T.txt line 2:=が見つかりません。");
+    EXPECT_EQ(ParseError("A { K = { }"), "T.txt line 2:;が見つかりません。");
+    EXPECT_EQ(ParseError("A { K = 1 { }"), "T.txt line 2:,または;が必要です。");
+    EXPECT_EQ(ParseError("A { K = 1 = }"), "T.txt line 2:,または;が必要です。");
+    EXPECT_EQ(ParseError("A { K = 1 2; }"), "T.txt line 2:区切り文字が見つかりません。");
+    EXPECT_EQ(ParseError("A { K = \"1\" \\ \\ }"),
+              "T.txt line 2:\\の次は文字列で無ければなりません。");
+    // Comment-only and empty lines still count.
+    EXPECT_EQ(ParseError("// c\n\nA {\n// c\n K = 1 2;\n}"),
+              "T.txt line 6:区切り文字が見つかりません。");
+}
+
+TEST(SkinParser, ErrorCarriesFileAndLine) {
+    ParsedSkinFile out;
+    SkinError error;
+    EXPECT_FALSE(
+        ParseSkinLines("Win.txt", DecodeSkinResource(SkinFile("A {\n K = 1;\n B C")), out, error));
+    EXPECT_EQ(error.file, "Win.txt");
+    EXPECT_EQ(error.line, 4);
+    ASSERT_EQ(error.messages.size(), 1u);
+    EXPECT_EQ(error.Text(), "Win.txt line 4:=が見つかりません。");
+    // What was read before the error stays.
+    EXPECT_EQ(Item(out.items, "A"), "B=;K=1;");
+}
+
+TEST(SkinParser, DoubleByteValuesSurviveRoundTrip) {
+    // 表 (0x95 0x5C) and ソ (0x83 0x5C): the trail byte is a backslash, which
+    // must neither join strings nor end a token.
+    ParsedSkinFile out;
+    ASSERT_EQ(Parse("A { K = \x95\x5C, \"\x83\x5C\x83\x5C\"; }", out), "");
+    EXPECT_EQ(out.items["A"].properties["K"], (SkinValues{"\x95\x5C", "\x83\x5C\x83\x5C"}));
+}
