@@ -28,14 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint8_t* e = data + off;
         std::string name = DownloadEntryItemName(e);
         std::string path = DownloadEntryDataPath(e);
-        if (name.size() > kDownloadItemNameSize || path.size() > kDownloadDataPathSize) std::abort();
+        if (name.size() > kDownloadItemNameSize || path.size() > kDownloadDataPathSize)
+            std::abort();
         if (name.size() < kDownloadItemNameSize &&
             !DownloadEntryMatches(e, DownloadEntryCategory(e), DownloadEntrySubcategory(e),
                                   name.c_str()))
             std::abort();
         uint8_t made[kDownloadEntrySize];
         MakeDownloadEntry(made, e[0], e[4], name, path);
-        if (name.size() < kDownloadItemNameSize && !DownloadEntryMatches(made, e[0], e[4], name.c_str()))
+        if (name.size() < kDownloadItemNameSize &&
+            !DownloadEntryMatches(made, e[0], e[4], name.c_str()))
             std::abort();
     }
     return 0;

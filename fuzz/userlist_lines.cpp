@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A parsed list whose fields hold no separators survives a save and load.
     bool plainFields = true;
     for (const auto& e : users)
-        for (const std::string* f : {&e.second.deviceNo, &e.second.nickname, &e.second.dataPath,
-                                     &e.second.userAgent})
+        for (const std::string* f :
+             {&e.second.deviceNo, &e.second.nickname, &e.second.dataPath, &e.second.userAgent})
             if (!PlainField(*f)) plainFields = false;
     if (plainFields) {
         for (auto& e : users) {

@@ -13,17 +13,16 @@ constexpr const char* kCardProbeFolder = ":\\PROBE\\";
 
 // Data folders filled by the transfers (their sizes are shown to the user).
 constexpr const char* kCardDataFolders[] = {
-    ":\\PC\\PROGRAM\\",  ":\\PC\\BT\\",       ":\\PC\\PROBE\\",    ":\\PC\\WEATHER\\",
-    ":\\PC\\LUMEN\\",    ":\\UPDATE\\",       ":\\PC\\MAP\\",      ":\\PC\\SEARCH1\\",
-    ":\\PC\\SEARCH2\\",  ":\\PC\\SEARCH3\\",  ":\\PC\\SEARCH4\\",  ":\\PC\\SEARCH5\\",
-    ":\\PC\\SEARCH6\\",  ":\\PC\\SEARCH7\\",  ":\\PC\\SEARCH8\\",  ":\\PC\\SEARCH9\\",
+    ":\\PC\\PROGRAM\\",  ":\\PC\\BT\\",       ":\\PC\\PROBE\\",   ":\\PC\\WEATHER\\",
+    ":\\PC\\LUMEN\\",    ":\\UPDATE\\",       ":\\PC\\MAP\\",     ":\\PC\\SEARCH1\\",
+    ":\\PC\\SEARCH2\\",  ":\\PC\\SEARCH3\\",  ":\\PC\\SEARCH4\\", ":\\PC\\SEARCH5\\",
+    ":\\PC\\SEARCH6\\",  ":\\PC\\SEARCH7\\",  ":\\PC\\SEARCH8\\", ":\\PC\\SEARCH9\\",
     ":\\PC\\SEARCH10\\", ":\\PC\\SEARCH11\\", ":\\PC\\SEARCH12\\"};
 
 // What clearing the card leaves in place.
-constexpr const char* kCardKeepList[] = {kCardNaviInfoPath,      kCardPcLinkPath,
-                                         kCardSdInfoPath,        kCardAutorunPath,
-                                         kCardPcLauncherExePath, kCardPcLauncherIniPath,
-                                         kCardProbeFolder};
+constexpr const char* kCardKeepList[] = {
+    kCardNaviInfoPath,      kCardPcLinkPath,        kCardSdInfoPath, kCardAutorunPath,
+    kCardPcLauncherExePath, kCardPcLauncherIniPath, kCardProbeFolder};
 
 // The drive letter in front of a card path ("%C%s"); the letter is made
 // upper case.

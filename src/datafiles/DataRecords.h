@@ -21,10 +21,10 @@ void EncodeRecordTime(const RecordTime& t, uint8_t* p);
 constexpr size_t kSdInfoRecordSize = 128;
 constexpr size_t kSdInfoTextSize = 92;
 struct SdInfoRecord {
-    uint32_t kindBit = 0;   // 2, 4, 8, 16 or 32
+    uint32_t kindBit = 0;  // 2, 4, 8, 16 or 32
     RecordTime lastTime;
-    int32_t result = 0;     // 2: the transfer to the card completed
-    std::string text;       // at most 91 bytes when written
+    int32_t result = 0;  // 2: the transfer to the card completed
+    std::string text;    // at most 91 bytes when written
     uint32_t extra116 = 0;
     uint32_t value120 = 0;
     uint32_t extra124 = 0;  // version of the data put on the card

@@ -1,6 +1,7 @@
 #include "datafiles/DownloadManageFile.h"
 
 #include <windows.h>
+// after windows.h, which it builds on
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -95,9 +96,9 @@ int32_t CDownloadManageFile::Search(uint8_t category, uint8_t subcategory, const
     int32_t result = kOpenFailed;
     if (Exists(m_path)) {
         CFileRetry retry;
-        qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_READ,
-                                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                                      nullptr));
         if (file) {
             const DWORD size = ::GetFileSize(file.Get(), nullptr);
             result = kNotFound;
@@ -128,15 +129,15 @@ bool CDownloadManageFile::GetDLManage(uint8_t category, uint8_t subcategory, con
     int32_t offset = Search(category, subcategory, name);
     if (offset >= 0) {
         CFileRetry retry;
-        qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_READ,
-                                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                                      nullptr));
         DWORD got = 0;
-        found = file &&
-                ::SetFilePointer(file.Get(), offset, nullptr, FILE_BEGIN) !=
-                    INVALID_SET_FILE_POINTER &&
-                retry.ReadFile_Recover(file.Get(), m_entry, sizeof m_entry, &got, nullptr) &&
-                got == sizeof m_entry;
+        found =
+            file &&
+            ::SetFilePointer(file.Get(), offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+            retry.ReadFile_Recover(file.Get(), m_entry, sizeof m_entry, &got, nullptr) &&
+            got == sizeof m_entry;
         if (!found) std::memset(m_entry, 0, sizeof m_entry);
     }
     KILNLOG.Log(LOG_DETAIL, "CDownloadManageFile::GetDLManage - End");
@@ -182,8 +183,8 @@ bool CDownloadManageFile::DelDLManage(uint8_t category, uint8_t subcategory, con
         for (size_t off = 0; off < data.size(); off += kDownloadEntrySize) {
             if (DownloadEntryMatches(&data[off], category, subcategory, name)) continue;
             DWORD put = 0;
-            BOOL ok = retry.WriteFile_Recover(file.Get(), &data[off], kDownloadEntrySize, &put,
-                                              nullptr);
+            BOOL ok =
+                retry.WriteFile_Recover(file.Get(), &data[off], kDownloadEntrySize, &put, nullptr);
             if (!ok || put != kDownloadEntrySize) {
                 DWORD werr = ok ? ERROR_WRITE_FAULT : retry.GetLastError();
                 KILNLOG.Log(LOG_ERROR,
@@ -198,8 +199,8 @@ bool CDownloadManageFile::DelDLManage(uint8_t category, uint8_t subcategory, con
     return result;
 }
 
-bool CDownloadManageFile::_DeleteLocalData(uint8_t category, uint8_t subcategory,
-                                           const char* name, const char* downloadFolder) {
+bool CDownloadManageFile::_DeleteLocalData(uint8_t category, uint8_t subcategory, const char* name,
+                                           const char* downloadFolder) {
     KILNLOG.Log(LOG_NORMAL, "CDownloadManageFile::_DeleteLocalData - Start[%02X][%02X][%s]",
                 category, subcategory, name ? name : "");
     if (!downloadFolder || !*downloadFolder) {
@@ -221,7 +222,8 @@ bool CDownloadManageFile::_DeleteLocalData(uint8_t category, uint8_t subcategory
         for (int level = 0; level < 2; ++level) {
             parent = CutAtLastSeparator(parent);
             if (IsDirectory(parent.c_str()) && FolderBytes(parent) == 0) {
-                KILNLOG.Log(LOG_DETAIL, "CDownloadManageFile::_DeleteLocalData - ディレクトリ削除：%s",
+                KILNLOG.Log(LOG_DETAIL,
+                            "CDownloadManageFile::_DeleteLocalData - ディレクトリ削除：%s",
                             parent.c_str());
                 DeleteFolderTree(parent.c_str(), true);
             }
@@ -232,7 +234,8 @@ bool CDownloadManageFile::_DeleteLocalData(uint8_t category, uint8_t subcategory
         std::string item = Canonical(folder + tail + (name ? name : "") + "\\");
         if (IsDirectory(item.c_str())) {
             deleted = DeleteFolderTree(item.c_str(), true);
-            KILNLOG.Log(LOG_NORMAL, "管理ファイルに非存のため、ディレクトリ削除 PATH:%s.", item.c_str());
+            KILNLOG.Log(LOG_NORMAL, "管理ファイルに非存のため、ディレクトリ削除 PATH:%s.",
+                        item.c_str());
         }
     }
     KILNLOG.Log(LOG_DETAIL, "CDownloadManageFile::_DeleteLocalData - End %s",

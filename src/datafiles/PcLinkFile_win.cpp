@@ -1,6 +1,7 @@
 #include "datafiles/PcLinkFile.h"
 
 #include <windows.h>
+// after windows.h, which it builds on
 #include <wincrypt.h>
 
 #include "common/FileRetry.h"
@@ -186,9 +187,7 @@ std::string CPcLinkFile::GetDeviceNo() const {
     return m_loaded ? m_content.GetDeviceNo() : std::string();
 }
 uint32_t CPcLinkFile::GetNaviId() const { return m_loaded ? m_content.GetNaviId() : 0; }
-uint32_t CPcLinkFile::GetPairingValue() const {
-    return m_loaded ? m_content.GetPairingValue() : 0;
-}
+uint32_t CPcLinkFile::GetPairingValue() const { return m_loaded ? m_content.GetPairingValue() : 0; }
 uint8_t CPcLinkFile::GetModelCode() const { return m_loaded ? m_content.GetModelCode() : 0; }
 bool CPcLinkFile::IsMothModel() const {
     uint8_t code = GetModelCode();

@@ -35,9 +35,7 @@ std::string Printf2(const char* format, unsigned a, unsigned b) {
 }  // namespace
 
 std::string FormatVersion6(uint32_t v) { return Printf2("%X.%06X", v >> 24, v & 0xFFFFFFu); }
-std::string FormatVersion3(uint32_t v) {
-    return Printf2("%X.%03X", v >> 24, (v >> 12) & 0xFFFu);
-}
+std::string FormatVersion3(uint32_t v) { return Printf2("%X.%03X", v >> 24, (v >> 12) & 0xFFFu); }
 std::string FormatVersion2(uint32_t v) {
     if (v == 0) return "-";
     return Printf2("%X.%02X", v >> 24, (v >> 16) & 0xFFu);
@@ -76,8 +74,7 @@ bool CPcLinkContent::DecipherDataHeader(const CDes& des,
     return HasPcLinkMarker(m_dataHeader.data());
 }
 
-void CPcLinkContent::EncipherDataHeader(const CDes& des,
-                                        uint8_t out[kPcLinkDataHeaderSize]) const {
+void CPcLinkContent::EncipherDataHeader(const CDes& des, uint8_t out[kPcLinkDataHeaderSize]) const {
     std::memcpy(out, m_dataHeader.data(), kPcLinkDataHeaderSize);
     des.CbcEncrypt(Iv(), out, kPcLinkDataHeaderSize);
 }
@@ -165,7 +162,8 @@ bool CPcLinkContent::HasSearchDataValue(uint32_t value) const {
 }
 
 void CPcLinkContent::SealFileHeader() {
-    PutLe16(m_fileHeader.data() + kOffHeaderCrc, CCrcCalc::Calc(m_fileHeader.data(), kOffHeaderCrc));
+    PutLe16(m_fileHeader.data() + kOffHeaderCrc,
+            CCrcCalc::Calc(m_fileHeader.data(), kOffHeaderCrc));
 }
 
 void CPcLinkContent::SealDataHeader() {
@@ -208,10 +206,18 @@ CPcLinkContent::Record MakePcLinkRecord(uint32_t id, uint32_t value, uint16_t wo
     return r;
 }
 
-uint32_t PcLinkRecordId(const CPcLinkContent::Record& r) { return GetLe32(r.data() + kOffRecordId); }
-uint32_t PcLinkRecordValue(const CPcLinkContent::Record& r) { return GetLe32(r.data() + kOffValue); }
-uint16_t PcLinkRecordWord16(const CPcLinkContent::Record& r) { return GetLe16(r.data() + kOffWord16); }
-uint16_t PcLinkRecordWord18(const CPcLinkContent::Record& r) { return GetLe16(r.data() + kOffWord18); }
+uint32_t PcLinkRecordId(const CPcLinkContent::Record& r) {
+    return GetLe32(r.data() + kOffRecordId);
+}
+uint32_t PcLinkRecordValue(const CPcLinkContent::Record& r) {
+    return GetLe32(r.data() + kOffValue);
+}
+uint16_t PcLinkRecordWord16(const CPcLinkContent::Record& r) {
+    return GetLe16(r.data() + kOffWord16);
+}
+uint16_t PcLinkRecordWord18(const CPcLinkContent::Record& r) {
+    return GetLe16(r.data() + kOffWord18);
+}
 std::string PcLinkRecordName(const CPcLinkContent::Record& r) {
     return GetTextField(r.data() + kOffName, kPcLinkNameSize);
 }

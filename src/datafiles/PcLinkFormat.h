@@ -82,17 +82,17 @@ public:
     void AppendRecord(const Record& record) { m_records.push_back(record); }
     const std::vector<Record>& Records() const { return m_records; }
 
-    uint32_t GetRecordValue(uint32_t id) const;    // 0 if none
-    uint16_t GetRecordWord16(uint32_t id) const;   // 0 if none
-    int32_t GetRecordWord18(uint32_t id) const;    // -1 if none
+    uint32_t GetRecordValue(uint32_t id) const;   // 0 if none
+    uint16_t GetRecordWord16(uint32_t id) const;  // 0 if none
+    int32_t GetRecordWord18(uint32_t id) const;   // -1 if none
     uint32_t FindSearchDataValue(const char* name) const;
     int32_t GetSearchDataWord18(uint32_t value) const;
     bool HasSearchDataValue(uint32_t value) const;
 
     // --- checksums before writing ---
-    void SealFileHeader();           // HeaderCrc over bytes 0..27
-    void SealDataHeader();           // RecordCount, then DataHeaderCrc over 0..59
-    void SealRecord(size_t index);   // RecordCrc over bytes 0..159
+    void SealFileHeader();          // HeaderCrc over bytes 0..27
+    void SealDataHeader();          // RecordCount, then DataHeaderCrc over 0..59
+    void SealRecord(size_t index);  // RecordCrc over bytes 0..159
 
     // The whole file as written: IV set, everything sealed and enciphered.
     std::vector<uint8_t> BuildImage(const CDes& des, uint32_t ivFirst, uint32_t ivSecond);

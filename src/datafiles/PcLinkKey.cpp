@@ -8,9 +8,8 @@ namespace {
 // scrambled order so that no key appears whole in the program image. These
 // values are the format's own: changing any of them makes every existing
 // card file unreadable.
-constexpr uint16_t kPieces[16] = {
-    0x511E, 0x0EE6, 0xA0B9, 0x545A, 0xA598, 0x8ADF, 0x3F61, 0xE471,
-    0xB8A1, 0x28F5, 0x76CE, 0xA34D, 0xDD8B, 0xE30A, 0xEB19, 0x0768};
+constexpr uint16_t kPieces[16] = {0x511E, 0x0EE6, 0xA0B9, 0x545A, 0xA598, 0x8ADF, 0x3F61, 0xE471,
+                                  0xB8A1, 0x28F5, 0x76CE, 0xA34D, 0xDD8B, 0xE30A, 0xEB19, 0x0768};
 // Where each piece goes: K1 takes order[0..3], K2 order[4..7], K3 order[8..11],
 // the block order[12..15]; each piece is stored big-endian.
 constexpr uint8_t kOrder[16] = {6, 10, 14, 2, 1, 9, 13, 5, 4, 8, 12, 0, 3, 11, 15, 7};

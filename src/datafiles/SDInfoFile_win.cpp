@@ -70,9 +70,9 @@ bool CSDInfoFile::Load() {
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return true;
     DWORD err = 0;
-    bool ok = ReadRecords<kSdInfoRecordSize>(
-        file.Get(), retry, err,
-        [this](const uint8_t* p) { m_records.push_back(DecodeSdInfoRecord(p)); });
+    bool ok = ReadRecords<kSdInfoRecordSize>(file.Get(), retry, err, [this](const uint8_t* p) {
+        m_records.push_back(DecodeSdInfoRecord(p));
+    });
     if (!ok) {
         file.Reset();
         KILNLOG.Log(LOG_ERROR, "SD情報ファイルデータ読込失敗 0x%08X", static_cast<unsigned>(err));
@@ -108,8 +108,8 @@ CProbeLogFile::CProbeLogFile(const char* userFolderName) {
 
 void CProbeLogFile::SetUser(const char* userFolderName) {
     m_folderName = userFolderName ? userFolderName : "";
-    std::string folder = m_folderName.empty() ? GetUserDataRoot()
-                                              : GetUserDataFolder(m_folderName.c_str());
+    std::string folder =
+        m_folderName.empty() ? GetUserDataRoot() : GetUserDataFolder(m_folderName.c_str());
     CreateDirectories(folder.c_str());
     m_path = folder + kProbeLogFileName;
 }
@@ -123,9 +123,9 @@ bool CProbeLogFile::Load() {
                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return true;
     DWORD err = 0;
-    bool ok = ReadRecords<kProbeLogRecordSize>(
-        file.Get(), retry, err,
-        [this](const uint8_t* p) { m_records.push_back(DecodeProbeLogRecord(p)); });
+    bool ok = ReadRecords<kProbeLogRecordSize>(file.Get(), retry, err, [this](const uint8_t* p) {
+        m_records.push_back(DecodeProbeLogRecord(p));
+    });
     if (!ok) {
         file.Reset();
         KILNLOG.Log(LOG_ERROR, "プローブログファイルデータ読込失敗 0x%08X",

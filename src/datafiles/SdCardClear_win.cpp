@@ -50,7 +50,8 @@ bool ClearFolder(const std::wstring& folder, char drive) {
 }  // namespace
 
 unsigned long ClearSdCard(char drive) {
-    KILNLOG.Log(LOG_NORMAL, "SDカード内クリア要求 %Cドライブ", static_cast<wint_t>(drive ? drive : ' '));
+    KILNLOG.Log(LOG_NORMAL, "SDカード内クリア要求 %Cドライブ",
+                static_cast<wint_t>(drive ? drive : ' '));
     if (!drive) {
         KILNLOG.Log(LOG_ERROR, "SDカード内クリア時のドライブ指定不正");
         return kClearSdCardNoSearch;

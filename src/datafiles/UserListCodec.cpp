@@ -124,7 +124,8 @@ void ParseUserListText(const std::string& text, UserMap& users) {
 
 std::string MakeUserListText(const UserMap& users) {
     std::string text;
-    for (const auto& entry : users) text += EncodeUserListLine(MakeUserListPlainLine(entry.second)) + "\r\n";
+    for (const auto& entry : users)
+        text += EncodeUserListLine(MakeUserListPlainLine(entry.second)) + "\r\n";
     return text;
 }
 

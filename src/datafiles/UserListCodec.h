@@ -8,13 +8,13 @@
 #include <string>
 
 struct UserInfo {
-    std::string deviceNo;   // the key, up to 16 characters
+    std::string deviceNo;  // the key, up to 16 characters
     std::string nickname;
-    std::string dataPath;   // no trailing separator
+    std::string dataPath;  // no trailing separator
     std::string userAgent;
     uint32_t isLastUser = 0;
-    uint32_t ccid = 0;      // the unit's NaviId
-    uint32_t modelType = 0; // format generation of the PC-link file, 1 or 2
+    uint32_t ccid = 0;       // the unit's NaviId
+    uint32_t modelType = 0;  // format generation of the PC-link file, 1 or 2
 };
 // Ordered by device number, byte-wise.
 using UserMap = std::map<std::string, UserInfo>;

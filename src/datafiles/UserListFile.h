@@ -18,8 +18,8 @@ public:
     bool Exists(const char* deviceNo);
     bool GetUser(const char* deviceNo, std::string* outNickname, std::string* outDataPath,
                  std::string* outUserAgent, uint32_t* outCcid);
-    bool GetLastUser(std::string* outDeviceNo, std::string* outNickname,
-                     std::string* outUserAgent, uint32_t* outCcid, uint32_t* outModelType);
+    bool GetLastUser(std::string* outDeviceNo, std::string* outNickname, std::string* outUserAgent,
+                     uint32_t* outCcid, uint32_t* outModelType);
     // Adds or updates a record and saves; null texts and zero numbers leave
     // the stored values. A new record needs a nickname.
     bool SetUser(const char* deviceNo, const char* nickname, uint32_t ccid, const char* userAgent,

@@ -38,7 +38,8 @@ bool CUserListFile::Load() {
     std::unique_ptr<char[]> buf(size == INVALID_FILE_SIZE ? nullptr
                                                           : new (std::nothrow) char[size + 1]());
     if (!buf) {
-        KILNLOG.Log(LOG_ERROR, "UserList.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d",
+        KILNLOG.Log(LOG_ERROR,
+                    "UserList.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d",
                     static_cast<unsigned>(::GetLastError()), static_cast<int>(size));
         return false;
     }

@@ -107,8 +107,8 @@ bool EjectVolume(char drive) {
 
 bool FlushVolume(char drive) {
     qm::CFileHandle volume(::CreateFileA(DevicePath(drive).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
     if (!volume) return true;  // nothing to flush through
     DWORD returned = 0;
     ::DeviceIoControl(volume.Get(), FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned,

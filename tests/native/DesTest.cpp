@@ -80,8 +80,7 @@ TEST(Des, CbcMatchesFips81Example) {
     std::vector<uint8_t> data(text.begin(), text.end());
     CDes des(key.data());
     des.CbcEncrypt(iv.data(), data.data(), data.size());
-    EXPECT_EQ(ToHex(data.data(), data.size()),
-              "e5c7cdde872bf27c43e934008c389c0f683788499a7c05f6");
+    EXPECT_EQ(ToHex(data.data(), data.size()), "e5c7cdde872bf27c43e934008c389c0f683788499a7c05f6");
     des.CbcDecrypt(iv.data(), data.data(), data.size());
     EXPECT_EQ(std::string(data.begin(), data.end()), text);
 }

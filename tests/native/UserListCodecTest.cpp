@@ -133,7 +133,8 @@ TEST(UserListCodec, DataPaths) {
     m["D1"] = UserInfo{"D1", "x", root + "x"};
     qm::test::CapturedLogs().clear();
     EXPECT_EQ(MakeUserDataPath(root, "//::", m), root + "USER1");
-    EXPECT_EQ(LogTexts(), std::vector<std::string>{"ニックネームからデータパスを設定できなかった://::."});
+    EXPECT_EQ(LogTexts(),
+              std::vector<std::string>{"ニックネームからデータパスを設定できなかった://::."});
     // "表" (0x95 0x5C) keeps its backslash-looking trail byte.
     EXPECT_EQ(MakeUserDataPath(root, "表", m), root + "表");
 }

@@ -20,6 +20,7 @@
 //   --damage=bad-header|bad-record|short-record|wrong-size
 //   --damage-target=navi|pclink|both      (default both)
 #include <windows.h>
+// after windows.h, which it builds on
 #include <wincrypt.h>
 
 #include <cstdio>
@@ -59,7 +60,9 @@ int Usage(const char* why) {
     return 2;
 }
 
-uint32_t Hex(const std::string& s) { return static_cast<uint32_t>(std::strtoul(s.c_str(), nullptr, 16)); }
+uint32_t Hex(const std::string& s) {
+    return static_cast<uint32_t>(std::strtoul(s.c_str(), nullptr, 16));
+}
 
 std::vector<std::string> Split(const std::string& s, char sep, size_t maxParts) {
     std::vector<std::string> parts;
@@ -158,13 +161,12 @@ bool ParseMakeOption(const std::string& arg, Options& o) {
     } else if ((v = value("--app="))) {
         auto p = Split(v, ':', 2);
         o.records.push_back(MakePcLinkRecord(kRecordNaviApplication, Hex(p[0]),
-                                             static_cast<uint16_t>(p.size() > 1 ? Hex(p[1]) : 0),
-                                             0, ""));
+                                             static_cast<uint16_t>(p.size() > 1 ? Hex(p[1]) : 0), 0,
+                                             ""));
     } else if ((v = value("--map="))) {
         auto p = Split(v, ':', 2);
-        o.records.push_back(MakePcLinkRecord(kRecordMapData, Hex(p[0]), 0,
-                                             static_cast<uint16_t>(p.size() > 1 ? Hex(p[1]) : 0),
-                                             ""));
+        o.records.push_back(MakePcLinkRecord(
+            kRecordMapData, Hex(p[0]), 0, static_cast<uint16_t>(p.size() > 1 ? Hex(p[1]) : 0), ""));
     } else if ((v = value("--bt="))) {
         o.records.push_back(MakePcLinkRecord(kRecordBluetoothFirmware, Hex(v), 0, 0, ""));
     } else if ((v = value("--search="))) {
@@ -190,8 +192,8 @@ bool ParseMakeOption(const std::string& arg, Options& o) {
         r.text = p.size() > 3 ? p[3] : "";
         SYSTEMTIME st;
         ::GetLocalTime(&st);
-        r.lastTime = {st.wYear, st.wMonth, st.wDayOfWeek, st.wDay,
-                      st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+        r.lastTime = {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+                      st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
         o.sdInfo.push_back(r);
     } else if ((v = value("--probe-files="))) {
         o.probeFiles = std::atoi(v);
@@ -238,8 +240,10 @@ int Make(const std::string& folderArg, const std::vector<std::string>& args) {
     // Card paths begin with ":\"; the folder stands in for the drive.
     auto onCard = [&](const char* cardPath) { return root + (cardPath + 2); };
     bool ok = WriteBytes(onCard(kCardNaviInfoPath), navi.data(), navi.size());
-    if (o.pcLink) ok = WriteBytes(onCard(kCardPcLinkPath), link.data(), link.size()) && ok;
-    else ::DeleteFileA(onCard(kCardPcLinkPath).c_str());
+    if (o.pcLink)
+        ok = WriteBytes(onCard(kCardPcLinkPath), link.data(), link.size()) && ok;
+    else
+        ::DeleteFileA(onCard(kCardPcLinkPath).c_str());
 
     if (!o.sdInfo.empty()) {
         std::vector<uint8_t> sd(o.sdInfo.size() * kSdInfoRecordSize);
@@ -291,14 +295,15 @@ int Dump(const std::string& path) {
                                      "bad data header", "short record"};
     std::printf("result: %s\n", kResults[static_cast<int>(r)]);
     std::printf("size: %u\n", static_cast<unsigned>(image.size()));
-    std::printf("format-version: %08X\ngeneration: %d\n", static_cast<unsigned>(c.GetFormatVersion()),
-                c.GetFormatGeneration());
+    std::printf("format-version: %08X\ngeneration: %d\n",
+                static_cast<unsigned>(c.GetFormatVersion()), c.GetFormatGeneration());
     std::printf("device: %s\nnavi-id: %08X\npairing: %08X\nmodel: %02X\nrecord-count: %u\n",
                 c.GetDeviceNo().c_str(), static_cast<unsigned>(c.GetNaviId()),
                 static_cast<unsigned>(c.GetPairingValue()), c.GetModelCode(),
                 static_cast<unsigned>(c.GetRecordCount()));
     for (const auto& rec : c.Records())
-        std::printf("record: %08X %08X %04X %04X %s%s\n", static_cast<unsigned>(PcLinkRecordId(rec)),
+        std::printf("record: %08X %08X %04X %04X %s%s\n",
+                    static_cast<unsigned>(PcLinkRecordId(rec)),
                     static_cast<unsigned>(PcLinkRecordValue(rec)), PcLinkRecordWord16(rec),
                     PcLinkRecordWord18(rec), PcLinkRecordName(rec).c_str(),
                     HasPcLinkMarker(rec.data()) ? "" : " (no marker)");

@@ -34,8 +34,8 @@ TEST(DownloadManageFile, SearchResults) {
     EXPECT_EQ(file.Search(1, 2, "A"), CDownloadManageFile::kOpenFailed);
     ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", ""));
     EXPECT_EQ(file.Search(1, 2, "A"), CDownloadManageFile::kNotFound);
-    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + Entry(1, 2, "B", "y") +
-                                                     Entry(1, 2, "B", "z")));
+    ASSERT_TRUE(qmtest::WriteFile(
+        dl + "DL.DAT", Entry(1, 2, "A", "x") + Entry(1, 2, "B", "y") + Entry(1, 2, "B", "z")));
     EXPECT_EQ(file.Search(1, 2, "B"), 304);
     EXPECT_EQ(file.Search(1, 3, "B"), CDownloadManageFile::kNotFound);
     ASSERT_TRUE(file.GetDLManage(1, 2, "B"));
@@ -54,8 +54,10 @@ TEST(DownloadManageFile, DamagedFileIsLostByDelete) {
     file.SetFolder(dl.c_str());
     size_t mark = LogMark();
     EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
-    EXPECT_EQ(LogSince(mark), std::vector<std::string>{
-                                  "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルサイズ不正 SIZE:308"});
+    EXPECT_EQ(
+        LogSince(mark),
+        std::vector<std::string>{
+            "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルサイズ不正 SIZE:308"});
     EXPECT_FALSE(FileExists(dl + "DL.DAT"));
 }
 
@@ -65,9 +67,10 @@ TEST(DownloadManageFile, DeleteOneItem) {
     Touch(dl + "02\\1A\\MAP0001\\part\\BLOCK.BIN");
     Touch(dl + "02\\1B\\MAP0002\\DATA.CNF");
     Touch(dl + "03\\01\\WX\\W.BIN");
-    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") +
-                                                     Entry(2, 0x1B, "MAP0002", "02/1B/./MAP0002/DATA.CNF") +
-                                                     Entry(3, 1, "WX", "03\\01\\WX\\")));
+    ASSERT_TRUE(
+        qmtest::WriteFile(dl + "DL.DAT", Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") +
+                                             Entry(2, 0x1B, "MAP0002", "02/1B/./MAP0002/DATA.CNF") +
+                                             Entry(3, 1, "WX", "03\\01\\WX\\")));
     CDownloadManageFile file;
     file.SetFolder(dl.c_str());
     size_t mark = LogMark();
@@ -78,7 +81,8 @@ TEST(DownloadManageFile, DeleteOneItem) {
     EXPECT_FALSE(FileExists(dl + "02\\1A"));
     EXPECT_TRUE(FileExists(dl + "02\\1B\\MAP0002\\DATA.CNF"));
     EXPECT_EQ(file.Search(2, 0x1A, "MAP0001"), CDownloadManageFile::kNotFound);
-    EXPECT_EQ(LogSince(mark).front(), "N:CDownloadManageFile::_DeleteLocalData - Start[02][1A][MAP0001]");
+    EXPECT_EQ(LogSince(mark).front(),
+              "N:CDownloadManageFile::_DeleteLocalData - Start[02][1A][MAP0001]");
 
     // The last item of a category: both parents go; "." and "/" are resolved.
     EXPECT_TRUE(file._DeleteLocalData(2, 0x1B, "MAP0002", dl.c_str()));
@@ -90,8 +94,8 @@ TEST(DownloadManageFile, DeleteOneItem) {
     mark = LogMark();
     EXPECT_TRUE(file._DeleteLocalData(5, 0x0F, "LOOSE", dl.c_str()));
     EXPECT_FALSE(FileExists(dl + "05\\0F\\LOOSE"));
-    EXPECT_TRUE(LogHas(mark, "N:管理ファイルに非存のため、ディレクトリ削除 PATH:" + dl +
-                                 "05\\0F\\LOOSE\\."));
+    EXPECT_TRUE(LogHas(
+        mark, "N:管理ファイルに非存のため、ディレクトリ削除 PATH:" + dl + "05\\0F\\LOOSE\\."));
     // Nothing anywhere: false. An empty folder parameter: logged.
     EXPECT_FALSE(file._DeleteLocalData(6, 6, "NONE", dl.c_str()));
     mark = LogMark();
@@ -105,8 +109,9 @@ TEST(DownloadManageFile, DeleteAllWithManagementFile) {
     Touch(dl + "03\\01\\WX\\W.BIN");
     Touch(dl + "keep\\mine.txt");
     Touch(dl + "DL.LST", "list");
-    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") +
-                                                     Entry(3, 1, "WX", "03\\01\\WX")));
+    ASSERT_TRUE(qmtest::WriteFile(
+        dl + "DL.DAT",
+        Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") + Entry(3, 1, "WX", "03\\01\\WX")));
     CDownloadManageFile file;
     file.SetFolder(dl.c_str());
     file._DeleteAllLocalData();

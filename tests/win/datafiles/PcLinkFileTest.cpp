@@ -26,10 +26,11 @@ CPcLinkContent Parse(const std::string& bytes) {
 }  // namespace
 
 TEST(PcLinkFile, LoadsWhatTheToolWrote) {
-    ASSERT_TRUE(MakeCard(kCardE, "--model=15 --device=DEVNO-E-0000001 --navi-id=0012ABCD "
-                                 "--pairing=1234 --generation=2 --app=01002000:0007 "
-                                 "--map=05123456:4 --bt=0 --search=ZENKOKU=05000001:1 "
-                                 "--search=TOKYO=05000002:2"));
+    ASSERT_TRUE(MakeCard(kCardE,
+                         "--model=15 --device=DEVNO-E-0000001 --navi-id=0012ABCD "
+                         "--pairing=1234 --generation=2 --app=01002000:0007 "
+                         "--map=05123456:4 --bt=0 --search=ZENKOKU=05000001:1 "
+                         "--search=TOKYO=05000002:2"));
     CPcLinkFile link(CPcLinkFile::kPcLink, kCardE);
     ASSERT_TRUE(link.IsLoaded());
     EXPECT_EQ(link.GetPath(), "E:\\PCLINK.DAT");
@@ -92,7 +93,8 @@ TEST(PcLinkFile, DamagedFiles) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.damage);
-        ASSERT_TRUE(MakeCard(kCardE, std::string("--damage=") + c.damage + " --damage-target=pclink"));
+        ASSERT_TRUE(
+            MakeCard(kCardE, std::string("--damage=") + c.damage + " --damage-target=pclink"));
         size_t mark = LogMark();
         CPcLinkFile link(CPcLinkFile::kPcLink, kCardE);
         EXPECT_EQ(link.IsLoaded(), c.loads);
@@ -115,7 +117,8 @@ TEST(PcLinkFile, DamagedFiles) {
     ASSERT_TRUE(qmtest::WriteFile(OnCard(kCardE, kCardPcLinkPath), two));
     CPcLinkFile headersOnly(CPcLinkFile::kPcLink, kCardE);
     EXPECT_TRUE(headersOnly.IsLoaded());
-    EXPECT_EQ(CPcLinkFile::FormatVersion2(headersOnly.GetRecordValue(kRecordBluetoothFirmware)), "-");
+    EXPECT_EQ(CPcLinkFile::FormatVersion2(headersOnly.GetRecordValue(kRecordBluetoothFirmware)),
+              "-");
 }
 
 TEST(PcLinkFile, SavingTwiceGivesNewCiphertextSameContent) {
@@ -158,7 +161,8 @@ TEST(PcLinkFile, NaviInfoIsNeverWritten) {
     CPcLinkFile link(CPcLinkFile::kPcLink, kCardE);
     mark = LogMark();
     EXPECT_FALSE(link.SetPairingValue(5));
-    EXPECT_EQ(LogSince(mark), std::vector<std::string>{"E:お出かけ管理ファイルへの書込み時の未読み込み"});
+    EXPECT_EQ(LogSince(mark),
+              std::vector<std::string>{"E:お出かけ管理ファイルへの書込み時の未読み込み"});
     EXPECT_EQ(LinkBytes(kCardE), damaged);
 }
 

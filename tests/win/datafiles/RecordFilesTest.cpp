@@ -69,7 +69,8 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     CSDInfoFile cut(kCardE);
     EXPECT_FALSE(cut.IsLoaded());
     EXPECT_EQ(cut.GetCount(), 2u);
-    EXPECT_EQ(LogSince(mark), std::vector<std::string>{"E:SD情報ファイルデータ読込失敗 0x00000026"});
+    EXPECT_EQ(LogSince(mark),
+              std::vector<std::string>{"E:SD情報ファイルデータ読込失敗 0x00000026"});
     ASSERT_TRUE(cut.GetEntry(16, &t, &result, &text, &v120));
     EXPECT_EQ(v120, 0x120u);
     EXPECT_FALSE(cut.GetEntry(32, &t, &result, &text, &v120));
@@ -120,7 +121,8 @@ TEST(ProbeLogFile, RecordsInFileOrder) {
     size_t mark = LogMark();
     EXPECT_FALSE(log.Load());
     EXPECT_EQ(log.GetCount(), 1u);
-    EXPECT_EQ(LogSince(mark), std::vector<std::string>{"E:プローブログファイルデータ読込失敗 0x00000026"});
+    EXPECT_EQ(LogSince(mark),
+              std::vector<std::string>{"E:プローブログファイルデータ読込失敗 0x00000026"});
 
     // Empty file: nothing, and nothing logged.
     ASSERT_TRUE(qmtest::WriteFile(folder + "ProbeLog.dat", ""));

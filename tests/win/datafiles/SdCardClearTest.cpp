@@ -28,9 +28,10 @@ void Touch(const std::string& path) {
 
 TEST(ClearSdCard, KeepsTheKeepListOnly) {
     ASSERT_TRUE(MakeCard(kCardF, "--sdinfo=4:2:1"));
-    for (const char* p : {"F:\\AUTORUN.INF", "F:\\PC\\PCAPL\\PCLAUNCHER.EXE", "F:\\PC\\PCAPL\\PCLAUNCHER.INI",
-                          "F:\\PC\\PCAPL\\OTHER.TXT", "F:\\PC\\PROBE\\P.DAT", "F:\\EXTRA.TXT",
-                          "F:\\SOME\\DEEP\\FILE.BIN", "F:\\PROBE\\SUB\\KEPT.BIN"})
+    for (const char* p :
+         {"F:\\AUTORUN.INF", "F:\\PC\\PCAPL\\PCLAUNCHER.EXE", "F:\\PC\\PCAPL\\PCLAUNCHER.INI",
+          "F:\\PC\\PCAPL\\OTHER.TXT", "F:\\PC\\PROBE\\P.DAT", "F:\\EXTRA.TXT",
+          "F:\\SOME\\DEEP\\FILE.BIN", "F:\\PROBE\\SUB\\KEPT.BIN"})
         Touch(p);
     // Our PC-link file gets a mark that a fresh copy would not have.
     std::string link = qmtest::ReadFile("F:\\PCLINK.DAT");

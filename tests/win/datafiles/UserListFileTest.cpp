@@ -55,9 +55,9 @@ TEST(UserListFile, UsersFoldersAndTheLastUser) {
     ASSERT_NE(attrs, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attrs & FILE_ATTRIBUTE_HIDDEN);
     // Written in key order, the last user set is the only one flagged.
-    EXPECT_EQ(StoredLines(), (std::vector<std::string>{
-                                 "DEV-A,taro," + root + "taro2,UA-A,1,10,1",
-                                 "DEV-B,taro," + root + "taro,UA-B,0,12ABCD,2"}));
+    EXPECT_EQ(StoredLines(),
+              (std::vector<std::string>{"DEV-A,taro," + root + "taro2,UA-A,1,10,1",
+                                        "DEV-B,taro," + root + "taro,UA-B,0,12ABCD,2"}));
 
     CUserListFile again;
     std::string nick, path, ua, dev;
@@ -94,14 +94,16 @@ TEST(UserListFile, UsersFoldersAndTheLastUser) {
     EXPECT_EQ(qmtest::ReadFile(ListPath()), before);
     size_t mark = LogMark();
     EXPECT_FALSE(third.SetUser("", "x", 0, nullptr, 0));
-    EXPECT_EQ(LogSince(mark), std::vector<std::string>{"E:UserList.infoファイル保存時のデータ無し"});
+    EXPECT_EQ(LogSince(mark),
+              std::vector<std::string>{"E:UserList.infoファイル保存時のデータ無し"});
 }
 
 TEST(UserListFile, UndecodableLinesAreDropped) {
     RemoveList();
     const std::string good1 = EncodeUserListLine("D1,one,C:\\one,UA,0,1,1");
     const std::string good2 = EncodeUserListLine("D2,two,C:\\two,UA,1,2,2");
-    ASSERT_TRUE(qmtest::WriteFile(ListPath(), good1 + "\r\n1234567\r\nXYZWXYZW\r\n" + good2 + "\r\n"));
+    ASSERT_TRUE(
+        qmtest::WriteFile(ListPath(), good1 + "\r\n1234567\r\nXYZWXYZW\r\n" + good2 + "\r\n"));
     size_t mark = LogMark();
     CUserListFile list;
     EXPECT_TRUE(list.Exists("D1"));

@@ -47,7 +47,8 @@ TEST(VolumeControl, WritableCheck) {
 
 TEST(VolumeControl, WriteProtectedCard) {
     ASSERT_TRUE(qmtest::FileExists("G:\\PC\\NAVIINFO.DAT"));
-    HANDLE probe = ::CreateFileA("G:\\probe.tmp", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    HANDLE probe =
+        ::CreateFileA("G:\\probe.tmp", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         ::CloseHandle(probe);
         ::DeleteFileA("G:\\probe.tmp");
