@@ -19,22 +19,6 @@ bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Total bytes of the files below a folder, subfolders included.
-uint64_t FolderBytes(const std::string& folder) {
-    uint64_t total = 0;
-    WIN32_FIND_DATAA fd;
-    qm::CFindHandle find(::FindFirstFileA((folder + "\\*").c_str(), &fd));
-    if (!find) return 0;
-    do {
-        if (!std::strcmp(fd.cFileName, ".") || !std::strcmp(fd.cFileName, "..")) continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            total += FolderBytes(folder + "\\" + fd.cFileName);
-        else
-            total += (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    } while (::FindNextFileA(find.Get(), &fd));
-    return total;
-}
-
 // Separators unified and "." and ".." resolved.
 std::string Canonical(std::string path) {
     for (char& c : path)
@@ -221,7 +205,7 @@ bool CDownloadManageFile::_DeleteLocalData(uint8_t category, uint8_t subcategory
         std::string parent = item;
         for (int level = 0; level < 2; ++level) {
             parent = CutAtLastSeparator(parent);
-            if (IsDirectory(parent.c_str()) && FolderBytes(parent) == 0) {
+            if (IsDirectory(parent.c_str()) && GetFolderSize(parent.c_str()) == 0) {
                 KILNLOG.Log(LOG_DETAIL,
                             "CDownloadManageFile::_DeleteLocalData - ディレクトリ削除：%s",
                             parent.c_str());

@@ -118,12 +118,17 @@ bool MakeCard(char d, const std::string& device) {
 
 // The registration lines of one start, in order.
 std::vector<std::string> RegistrationLines(const StartResult& r) {
-    static const char* kKnown[] = {"D:SD未挿入起動", "D:SD挿入起動", "D:　－最終ユーザーあり",
-                                   "D:　－最終ユーザーなし", "D:　－ユーザー登録情報あり",
-                                   "N:ユーザー登録状況 済", "N:ユーザー登録状況 未"};
+    static const char* kKnown[] = {"D:SD未挿入起動",
+                                   "D:SD挿入起動",
+                                   "D:　－最終ユーザーあり",
+                                   "D:　－最終ユーザーなし",
+                                   "D:　－ユーザー登録情報あり",
+                                   "N:ユーザー登録状況 済",
+                                   "N:ユーザー登録状況 未"};
     std::vector<std::string> out;
     for (const std::string& l : r.log)
-        if (std::find(std::begin(kKnown), std::end(kKnown), l) != std::end(kKnown)) out.push_back(l);
+        if (std::find(std::begin(kKnown), std::end(kKnown), l) != std::end(kKnown))
+            out.push_back(l);
     return out;
 }
 
@@ -143,8 +148,9 @@ TEST(Registration, NoCardNoUsers) {
     EXPECT_TRUE(r.ended);
     EXPECT_TRUE(r.initMutex);
     EXPECT_FALSE(r.launcherMutex);
-    EXPECT_EQ(RegistrationLines(r), (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーなし",
-                                                              "N:ユーザー登録状況 未"}));
+    EXPECT_EQ(RegistrationLines(r),
+              (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーなし",
+                                        "N:ユーザー登録状況 未"}));
 }
 
 TEST(Registration, NoCardWithALastUser) {
@@ -155,8 +161,9 @@ TEST(Registration, NoCardWithALastUser) {
     StartResult r = StartApp();
     EXPECT_TRUE(r.launcherMutex);
     EXPECT_FALSE(r.initMutex);
-    EXPECT_EQ(RegistrationLines(r), (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーあり",
-                                                              "N:ユーザー登録状況 済"}));
+    EXPECT_EQ(RegistrationLines(r),
+              (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーあり",
+                                        "N:ユーザー登録状況 済"}));
 }
 
 TEST(Registration, RegisteredCard) {
@@ -214,6 +221,7 @@ TEST(Registration, ACardWhosePcLinkFileDoesNotLoadIsNoCard) {
     ::DeleteFileA("E:\\PCLINK.DAT");
     StartResult r = StartApp();
     EXPECT_TRUE(r.initMutex);
-    EXPECT_EQ(RegistrationLines(r), (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーなし",
-                                                              "N:ユーザー登録状況 未"}));
+    EXPECT_EQ(RegistrationLines(r),
+              (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーなし",
+                                        "N:ユーザー登録状況 未"}));
 }
