@@ -222,6 +222,35 @@ std::string PcLinkRecordName(const CPcLinkContent::Record& r) {
     return GetTextField(r.data() + kOffName, kPcLinkNameSize);
 }
 
+std::string DumpPcLinkContent(const CPcLinkContent& c) {
+    char line[320];
+    std::string out;
+    std::snprintf(line, sizeof line,
+                  "format-version: %08X\ngeneration: %d\niv: %08X %08X\nheader-crc: %04X\n",
+                  static_cast<unsigned>(c.GetFormatVersion()), c.GetFormatGeneration(),
+                  static_cast<unsigned>(GetLe32(c.Iv())),
+                  static_cast<unsigned>(GetLe32(c.Iv() + 4)),
+                  GetLe16(c.FileHeader() + kOffHeaderCrc));
+    out += line;
+    std::snprintf(line, sizeof line,
+                  "device: %s\nnavi-id: %08X\npairing: %08X\nmodel: %02X\nrecord-count: %u\n"
+                  "data-header-crc: %04X\n",
+                  c.GetDeviceNo().c_str(), static_cast<unsigned>(c.GetNaviId()),
+                  static_cast<unsigned>(c.GetPairingValue()), c.GetModelCode(),
+                  static_cast<unsigned>(c.GetRecordCount()),
+                  GetLe16(c.DataHeader() + kOffDataHeaderCrc));
+    out += line;
+    for (const auto& r : c.Records()) {
+        std::snprintf(line, sizeof line, "record: %08X %08X %04X %04X %04X %s%s\n",
+                      static_cast<unsigned>(PcLinkRecordId(r)),
+                      static_cast<unsigned>(PcLinkRecordValue(r)), PcLinkRecordWord16(r),
+                      PcLinkRecordWord18(r), GetLe16(r.data() + kOffRecordCrc),
+                      PcLinkRecordName(r).c_str(), HasPcLinkMarker(r.data()) ? "" : " (no marker)");
+        out += line;
+    }
+    return out;
+}
+
 PcLinkParse ParsePcLinkImage(const uint8_t* data, size_t size, const CDes& des,
                              CPcLinkContent& content, size_t* badRecords) {
     content.Clear();

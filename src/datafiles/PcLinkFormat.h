@@ -115,6 +115,10 @@ uint16_t PcLinkRecordWord18(const CPcLinkContent::Record& r);
 std::string PcLinkRecordName(const CPcLinkContent::Record& r);
 bool HasPcLinkMarker(const uint8_t* plain);
 
+// The fields in a stable text form, one per line (the card maker prints it,
+// the golden-file test compares it).
+std::string DumpPcLinkContent(const CPcLinkContent& content);
+
 // Reading a whole file image the way the file class reads the file.
 enum class PcLinkParse {
     kOk,

@@ -294,19 +294,7 @@ int Dump(const std::string& path) {
     static const char* kResults[] = {"ok", "short file header", "short data header",
                                      "bad data header", "short record"};
     std::printf("result: %s\n", kResults[static_cast<int>(r)]);
-    std::printf("size: %u\n", static_cast<unsigned>(image.size()));
-    std::printf("format-version: %08X\ngeneration: %d\n",
-                static_cast<unsigned>(c.GetFormatVersion()), c.GetFormatGeneration());
-    std::printf("device: %s\nnavi-id: %08X\npairing: %08X\nmodel: %02X\nrecord-count: %u\n",
-                c.GetDeviceNo().c_str(), static_cast<unsigned>(c.GetNaviId()),
-                static_cast<unsigned>(c.GetPairingValue()), c.GetModelCode(),
-                static_cast<unsigned>(c.GetRecordCount()));
-    for (const auto& rec : c.Records())
-        std::printf("record: %08X %08X %04X %04X %s%s\n",
-                    static_cast<unsigned>(PcLinkRecordId(rec)),
-                    static_cast<unsigned>(PcLinkRecordValue(rec)), PcLinkRecordWord16(rec),
-                    PcLinkRecordWord18(rec), PcLinkRecordName(rec).c_str(),
-                    HasPcLinkMarker(rec.data()) ? "" : " (no marker)");
+    std::printf("size: %u\n%s", static_cast<unsigned>(image.size()), DumpPcLinkContent(c).c_str());
     std::printf("bad-records: %u\n", static_cast<unsigned>(bad));
     return r == PcLinkParse::kOk ? 0 : 1;
 }
