@@ -14,6 +14,8 @@
 //   --search=NAME=VALUE[:WORD18]          repeatable
 //   --record=ID:VALUE[:WORD16[:WORD18[:NAME]]]   repeatable, any kind
 //   --sdinfo=KIND:RESULT:VERSION[:TEXT]   repeatable (KIND and RESULT decimal)
+//   --no-sdinfo                           no SD info file (without --sdinfo a
+//                                         complete charge is recorded)
 //   --probe-files=N (decimal)             sample files in \PROBE\ (default 2)
 //   --no-pclink                           leave the PC-link file out
 //   --no-folders                          no data folders
@@ -37,6 +39,10 @@
 
 namespace {
 
+// Further items the unit reports (compared by the SD information window).
+constexpr uint32_t kRecordTraffic = 0x20000001;
+constexpr uint32_t kRecordWeather = 0x20000002;
+
 struct Options {
     uint8_t model = 0x0C;
     std::string device = "QM00000000000001";
@@ -48,6 +54,7 @@ struct Options {
     int probeFiles = 2;
     bool pcLink = true;
     bool folders = true;
+    bool defaultSdInfo = true;
     std::string damage;
     std::string damageTarget = "both";
 };
@@ -199,6 +206,8 @@ bool ParseMakeOption(const std::string& arg, Options& o) {
         o.probeFiles = std::atoi(v);
     } else if (arg == "--no-pclink") {
         o.pcLink = false;
+    } else if (arg == "--no-sdinfo") {
+        o.defaultSdInfo = false;
     } else if (arg == "--no-folders") {
         o.folders = false;
     } else if ((v = value("--damage="))) {
@@ -221,6 +230,25 @@ int Make(const std::string& folderArg, const std::vector<std::string>& args) {
         o.records.push_back(MakePcLinkRecord(kRecordMapData, 0x05000100, 0, 4, ""));
         o.records.push_back(MakePcLinkRecord(kRecordSearchData, 0x05000100, 0, 1, "電話番号"));
         o.records.push_back(MakePcLinkRecord(kRecordBluetoothFirmware, 0x01020000, 0, 1, ""));
+        o.records.push_back(MakePcLinkRecord(kRecordTraffic, 0x01000005, 0, 1, ""));
+        o.records.push_back(MakePcLinkRecord(kRecordWeather, 0x01000003, 0, 1, ""));
+    }
+    if (o.sdInfo.empty() && o.defaultSdInfo) {
+        // What the suite leaves after a complete charge: traffic, weather and
+        // the map on the card in the versions the unit reports.
+        SYSTEMTIME st;
+        ::GetLocalTime(&st);
+        const RecordTime now = {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+                                st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
+        const uint32_t kinds[][2] = {{4, 0x01000005}, {8, 0x01000003}, {2, 0x05000100}};
+        for (const auto& k : kinds) {
+            SdInfoRecord r;
+            r.kindBit = k[0];
+            r.lastTime = now;
+            r.result = 2;
+            r.extra124 = k[1];
+            o.sdInfo.push_back(r);
+        }
     }
     const std::string root = Folder(folderArg);
     if (!CreateDirectories((root + "PC").c_str())) {

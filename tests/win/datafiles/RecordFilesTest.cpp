@@ -76,8 +76,23 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     EXPECT_FALSE(cut.GetEntry(32, &t, &result, &text, &v120));
 }
 
-TEST(SDInfoFile, NoFileAndNoCard) {
+TEST(SDInfoFile, TheMakersCompleteCharge) {
     ASSERT_TRUE(MakeCard(kCardE));
+    CSDInfoFile file(kCardE);
+    EXPECT_EQ(file.GetCount(), 3u);
+    SYSTEMTIME t;
+    int32_t result = 0;
+    std::string text;
+    uint32_t v120 = 0, e124 = 0;
+    ASSERT_TRUE(file.GetEntry(2, &t, &result, &text, &v120, &e124));
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(e124, 0x05000100u);  // the map version the card lists
+    EXPECT_TRUE(file.GetEntry(4, &t, &result, &text, &v120));
+    EXPECT_FALSE(file.GetEntry(16, &t, &result, &text, &v120));
+}
+
+TEST(SDInfoFile, NoFileAndNoCard) {
+    ASSERT_TRUE(MakeCard(kCardE, "--no-sdinfo"));
     size_t mark = LogMark();
     CSDInfoFile none(kCardE);
     EXPECT_TRUE(none.IsLoaded());
