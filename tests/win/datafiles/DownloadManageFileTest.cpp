@@ -45,6 +45,22 @@ TEST(DownloadManageFile, SearchResults) {
     // Every matching entry goes, the others keep their order.
     EXPECT_TRUE(file.DelDLManage(1, 2, "B"));
     EXPECT_EQ(qmtest::ReadFile(dl + "DL.DAT"), Entry(1, 2, "A", "x"));
+    // A partial entry at the end cannot be read.
+    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + "0123456789"));
+    EXPECT_EQ(file.Search(1, 2, "A"), 0);
+    EXPECT_EQ(file.Search(1, 2, "Z"), CDownloadManageFile::kReadFailed);
+}
+
+TEST(DownloadManageFile, DeleteWithoutTheFile) {
+    const std::string dl = qmtest::NewFolder("dl-missing");
+    CDownloadManageFile file;
+    file.SetFolder(dl.c_str());
+    size_t mark = LogMark();
+    EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
+    EXPECT_TRUE(LogHas(mark,
+                       "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルオープン失敗 "
+                       "ERR:0x00000002"));
+    EXPECT_FALSE(FileExists(dl + "DL.DAT"));
 }
 
 TEST(DownloadManageFile, DamagedFileIsLostByDelete) {
