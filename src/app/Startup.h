@@ -19,7 +19,9 @@ void UninstallCleanup();
 void ProtocolLaunch();
 
 // Whether the user of the inserted card (or the last user) is registered,
-// with the navigation model type handed to the launcher.
+// with the navigation model type handed to the launcher. The first card from
+// D: upwards decides; without a card the user list's last user does. Logs
+// what it found.
 struct RegistrationStatus {
     bool registered = false;
     int navigationModelType = 1;

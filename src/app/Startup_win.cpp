@@ -1,11 +1,14 @@
 #include "app/Startup.h"
 
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/OsType.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "datafiles/PcLinkFile.h"
+#include "datafiles/UserListFile.h"
 
 int GetOsType() {
     OSVERSIONINFOEXA vi = {};
@@ -73,9 +76,34 @@ void ProtocolLaunch() {
 }
 
 RegistrationStatus GetRegistrationStatus() {
-    // The card scan and the user list join here with the card-file classes;
-    // until then every start is a registered (launcher) start.
     RegistrationStatus status;
-    status.registered = true;
+    std::vector<char> drives;
+    ScanNaviCards(drives);
+    if (drives.empty()) {
+        KILNLOG.Log(LOG_DETAIL, "SD未挿入起動");
+        CUserListFile users;
+        uint32_t modelType = 0;
+        if (users.GetLastUser(nullptr, nullptr, nullptr, nullptr, &modelType)) {
+            status.registered = true;
+            if (modelType) status.navigationModelType = static_cast<int>(modelType);
+            KILNLOG.Log(LOG_DETAIL, "　－最終ユーザーあり");
+        } else {
+            KILNLOG.Log(LOG_DETAIL, "　－最終ユーザーなし");
+        }
+    } else {
+        KILNLOG.Log(LOG_DETAIL, "SD挿入起動");
+        // Only the first card counts, also when several are inserted.
+        CPcLinkFile link(CPcLinkFile::kPcLink, drives.front());
+        if (link.IsLoaded()) {
+            const std::string deviceNo = link.GetDeviceNo();
+            CUserListFile users;
+            if (users.Exists(deviceNo.c_str())) {
+                status.registered = true;
+                KILNLOG.Log(LOG_DETAIL, "　－ユーザー登録情報あり");
+            }
+            status.navigationModelType = link.GetFormatGeneration();
+        }
+    }
+    KILNLOG.Log(LOG_NORMAL, "ユーザー登録状況 %s", status.registered ? "済" : "未");
     return status;
 }

@@ -9,8 +9,16 @@
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/WinHandle.h"
+#include "datafiles/UserListFile.h"
 
 namespace {
+
+// No card is inserted (the card drives of prefix-setup start empty): a last
+// user in the user list makes the start a launcher start.
+void RegisterLastUser() {
+    CUserListFile list;
+    ASSERT_TRUE(list.SetUser("STARTUPTEST0001", "startup", 0x1, "", 1));
+}
 
 std::string LauncherExe() { return qmtest::BinFolder() + "Quillmarch.exe"; }
 std::string LauncherLog() { return GetLogFolder() + "Quillmarch.log"; }
@@ -107,6 +115,7 @@ struct FakeLauncher {
 }  // namespace
 
 TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
+    RegisterLastUser();
     ::DeleteFileA(LauncherLog().c_str());
     qm::CHandle p(Launch(""));
     ASSERT_TRUE(p);
@@ -131,6 +140,7 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
 }
 
 TEST(Startup, SecondStartRaisesTheRunningLauncherAndExits) {
+    RegisterLastUser();
     // The running launcher is this process: it holds the mutex and owns a
     // window titled "Quillmarch".
     qm::CHandle mutex(::CreateMutexA(nullptr, TRUE, "MN_Quillmarch_Launcher"));

@@ -1,0 +1,4 @@
+// The PC-link bench in the native (sanitizer, unoptimised) build.
+#include "PcLinkBench.h"
+
+int main() { return RunPcLinkBench(); }

@@ -1,0 +1,196 @@
+#include "datafiles/UserListFile.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <new>
+
+#include "common/FileHelpers.h"
+#include "common/FileRetry.h"
+#include "common/Folders.h"
+#include "common/KilnLog.h"
+#include "common/WinHandle.h"
+
+std::string CUserListFile::GetFilePath() {
+    return GetUserDataRoot() + kUserListFileName;  // the root is created when missing
+}
+
+void CUserListFile::EnsureLoaded() {
+    if (m_users.empty()) Load();
+}
+
+bool CUserListFile::Load() {
+    const std::string path = GetFilePath();
+    if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        KILNLOG.Log(LOG_NORMAL, "UserList.infoファイルが存在しない:%s.", path.c_str());
+        return true;
+    }
+    CFileRetry retry;
+    qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_READ,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        KILNLOG.Log(LOG_ERROR, "UserList.infoファイルオープン失敗(ERR:0x%X).%s",
+                    static_cast<unsigned>(retry.GetLastError()), path.c_str());
+        return false;
+    }
+    const DWORD size = ::GetFileSize(file.Get(), nullptr);
+    std::unique_ptr<char[]> buf(size == INVALID_FILE_SIZE ? nullptr
+                                                          : new (std::nothrow) char[size + 1]());
+    if (!buf) {
+        KILNLOG.Log(LOG_ERROR,
+                    "UserList.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d",
+                    static_cast<unsigned>(::GetLastError()), static_cast<int>(size));
+        return false;
+    }
+    DWORD got = 0;
+    BOOL ok = size == 0 || retry.ReadFile_Recover(file.Get(), buf.get(), size, &got, nullptr);
+    if (!ok || got != size) {
+        DWORD err = ok ? ERROR_HANDLE_EOF : retry.GetLastError();
+        KILNLOG.Log(LOG_ERROR, "UserList.infoファイル読み込み失敗(ERR:0x%X).サイズ:%d",
+                    static_cast<unsigned>(err), static_cast<int>(size));
+        return false;
+    }
+    // The text is read as a C text: a zero byte ends it.
+    ParseUserListText(std::string(buf.get()), m_users);
+    return true;
+}
+
+bool CUserListFile::Exists(const char* deviceNo) {
+    EnsureLoaded();
+    return deviceNo && m_users.count(deviceNo) != 0;
+}
+
+bool CUserListFile::GetUser(const char* deviceNo, std::string* outNickname,
+                            std::string* outDataPath, std::string* outUserAgent,
+                            uint32_t* outCcid) {
+    EnsureLoaded();
+    if (!deviceNo || !outNickname) return false;
+    auto it = m_users.find(deviceNo);
+    if (it == m_users.end()) return false;
+    *outNickname = it->second.nickname;
+    if (outDataPath) *outDataPath = it->second.dataPath;
+    if (outUserAgent) *outUserAgent = it->second.userAgent;
+    if (outCcid) *outCcid = it->second.ccid;
+    return true;
+}
+
+bool CUserListFile::GetLastUser(std::string* outDeviceNo, std::string* outNickname,
+                                std::string* outUserAgent, uint32_t* outCcid,
+                                uint32_t* outModelType) {
+    EnsureLoaded();
+    for (const auto& entry : m_users) {
+        const UserInfo& u = entry.second;
+        if (!u.isLastUser) continue;
+        if (outDeviceNo) *outDeviceNo = u.deviceNo;
+        if (outNickname) *outNickname = u.nickname;
+        if (outUserAgent) *outUserAgent = u.userAgent;
+        if (outCcid) *outCcid = u.ccid;
+        if (outModelType) *outModelType = u.modelType;
+        return true;
+    }
+    return false;
+}
+
+std::string CUserListFile::MakeDataPath(const char* nickname) {
+    EnsureLoaded();
+    return MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+}
+
+bool CUserListFile::SetUser(const char* deviceNo, const char* nickname, uint32_t ccid,
+                            const char* userAgent, uint32_t modelType) {
+    EnsureLoaded();
+    if (!deviceNo || !*deviceNo) {
+        KILNLOG.Log(LOG_ERROR, "UserList.infoファイル保存時のデータ無し");
+        return false;
+    }
+    auto it = m_users.find(deviceNo);
+    if (it != m_users.end()) {
+        UserInfo& u = it->second;
+        if (nickname && u.nickname != nickname) {
+            // The user moves to a new folder; the old one stays.
+            u.dataPath = MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+            CreateDirectories(u.dataPath.c_str());
+            u.nickname = nickname;
+        }
+        if (userAgent) u.userAgent = userAgent;
+        if (u.dataPath.empty()) {
+            u.dataPath = MakeUserDataPath(GetUserDataRoot(), u.nickname.c_str(), m_users);
+            CreateDirectories(u.dataPath.c_str());
+        }
+        if (ccid) u.ccid = ccid;
+        if (modelType) u.modelType = modelType;
+    } else {
+        if (!nickname) return false;
+        UserInfo u;
+        u.deviceNo = deviceNo;
+        u.nickname = nickname;
+        u.userAgent = userAgent ? userAgent : "";
+        u.isLastUser = 1;
+        u.ccid = ccid;
+        u.modelType = modelType;
+        UserInfo& added = m_users[deviceNo] = u;
+        // Counted with the record being added.
+        added.dataPath = MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+        CreateDirectories(added.dataPath.c_str());
+    }
+    return Save(deviceNo);
+}
+
+bool CUserListFile::SetUserAgent(const char* deviceNo, const char* userAgent) {
+    return SetUser(deviceNo, nullptr, 0, userAgent, 0);
+}
+bool CUserListFile::SetCcid(const char* deviceNo, uint32_t ccid) {
+    return SetUser(deviceNo, nullptr, ccid, nullptr, 0);
+}
+bool CUserListFile::SetModelType(const char* deviceNo, uint32_t modelType) {
+    return SetUser(deviceNo, nullptr, 0, nullptr, modelType);
+}
+
+bool CUserListFile::DeleteUser(const char* deviceNo) {
+    EnsureLoaded();
+    auto it = deviceNo ? m_users.find(deviceNo) : m_users.end();
+    if (it == m_users.end()) {
+        KILNLOG.Log(LOG_ERROR, "ユーザー情報削除失敗：ユーザー情報なし");
+        KILNLOG.Log(LOG_DETAIL, "\tDeviceNo : %s", deviceNo ? deviceNo : "");
+        return false;
+    }
+    // The user's data folder stays.
+    m_users.erase(it);
+    return Save(nullptr);
+}
+
+bool CUserListFile::Save(const char* lastUser) {
+    const std::string path = GetFilePath();
+    if (lastUser)
+        for (auto& entry : m_users) entry.second.isLastUser = entry.first == lastUser ? 1 : 0;
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(path.c_str());
+    CFileRetry retry;
+    qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN,
+                                                  nullptr));
+    if (!file) {
+        KILNLOG.Log(LOG_ERROR, "UserList.infoファイルオープン失敗(ERR:0x%X).%s",
+                    static_cast<unsigned>(retry.GetLastError()), path.c_str());
+        return false;
+    }
+    for (const auto& entry : m_users) {
+        const std::string line = EncodeUserListLine(MakeUserListPlainLine(entry.second));
+        DWORD put = 0;
+        BOOL ok = retry.WriteFile_Recover(file.Get(), line.data(), static_cast<DWORD>(line.size()),
+                                          &put, nullptr);
+        if (!ok || put != line.size()) {
+            KILNLOG.Log(LOG_ERROR, "UserList.info 書込み失敗(ERR:%d)",
+                        static_cast<int>(::GetLastError()));
+            return false;
+        }
+        ok = retry.WriteFile_Recover(file.Get(), "\r\n", 2, &put, nullptr);
+        if (!ok || put != 2) {
+            KILNLOG.Log(LOG_ERROR, "UserList.info 改行書込み失敗(ERR:%d)",
+                        static_cast<int>(::GetLastError()));
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "datafiles/ByteOrder.h"
+#include "datafiles/CrcCalc.h"
+#include "datafiles/PcLinkFormat.h"
+#include "datafiles/PcLinkKey.h"
+
+namespace {
+
+CPcLinkContent SampleContent() {
+    CPcLinkContent c;
+    c.SetFormatVersion(0x02000100);
+    c.SetDataHeaderMarker();
+    c.SetDeviceNo("DEV0123456789ABC");  // exactly 16: no terminator
+    c.SetPairingValue(0x11223344);
+    c.SetNaviId(0x0012ABCD);
+    c.SetModelCode(0x15);
+    c.AppendRecord(MakePcLinkRecord(kRecordNaviApplication, 0x01020304, 0x0007, 1, ""));
+    c.AppendRecord(MakePcLinkRecord(kRecordMapData, 0x05123456, 0, 2, ""));
+    c.AppendRecord(MakePcLinkRecord(kRecordSearchData, 0x03000010, 0, 5, "東京電話番号"));
+    c.AppendRecord(MakePcLinkRecord(kRecordSearchData, 0x03000020, 0, 6, "大阪住所"));
+    return c;
+}
+
+}  // namespace
+
+TEST(PcLinkFormat, VersionTexts) {
+    EXPECT_EQ(FormatVersion6(0x01020304), "1.020304");
+    EXPECT_EQ(FormatVersion3(0x01020304), "1.020");
+    EXPECT_EQ(FormatVersion2(0x01020304), "1.02");
+    EXPECT_EQ(FormatVersion2(0), "-");
+    EXPECT_EQ(FormatVersion3(0), "0.000");
+    EXPECT_EQ(FormatVersion6(0xFFFFFFFF), "FF.FFFFFF");
+    EXPECT_EQ(FormatVersion3(0xAB00F123), "AB.00F");
+}
+
+TEST(PcLinkFormat, RoundTripThroughImage) {
+    CDes des = MakePcLinkCipher();
+    CPcLinkContent c = SampleContent();
+    std::vector<uint8_t> image = c.BuildImage(des, 0xA1B2C3D4, 0x01020304);
+    ASSERT_EQ(image.size(), 32u + 64u + 4u * 168u);
+    // The IV: the second value drawn at offset 12, the first at 16.
+    EXPECT_EQ(GetLe32(image.data() + 12), 0x01020304u);
+    EXPECT_EQ(GetLe32(image.data() + 16), 0xA1B2C3D4u);
+    EXPECT_EQ(GetLe16(image.data() + 28), CCrcCalc::Calc(image.data(), 28));
+    // The data header is not in plain form on disk.
+    EXPECT_EQ(std::memcmp(image.data() + 32, "DECRYPT", 7) == 0, false);
+
+    CPcLinkContent back;
+    size_t bad = 99;
+    ASSERT_EQ(ParsePcLinkImage(image.data(), image.size(), des, back, &bad), PcLinkParse::kOk);
+    EXPECT_EQ(bad, 0u);
+    EXPECT_EQ(back.GetFormatGeneration(), 2);
+    EXPECT_EQ(back.GetDeviceNo(), "DEV0123456789ABC");
+    EXPECT_EQ(back.GetPairingValue(), 0x11223344u);
+    EXPECT_EQ(back.GetNaviId(), 0x0012ABCDu);
+    EXPECT_EQ(back.GetModelCode(), 0x15);
+    EXPECT_EQ(back.GetRecordCount(), 4u);
+    EXPECT_EQ(GetLe16(back.DataHeader() + 60), CCrcCalc::Calc(back.DataHeader(), 60));
+    ASSERT_EQ(back.Records().size(), 4u);
+    for (const auto& r : back.Records())
+        EXPECT_EQ(GetLe16(r.data() + 160), CCrcCalc::Calc(r.data(), 160));
+    EXPECT_EQ(back.GetRecordValue(kRecordNaviApplication), 0x01020304u);
+    EXPECT_EQ(back.GetRecordWord16(kRecordNaviApplication), 7);
+    EXPECT_EQ(back.GetRecordWord18(kRecordMapData), 2);
+    EXPECT_EQ(back.GetRecordValue(kRecordBluetoothFirmware), 0u);
+    EXPECT_EQ(back.GetRecordWord16(kRecordBluetoothFirmware), 0);
+    EXPECT_EQ(back.GetRecordWord18(kRecordBluetoothFirmware), -1);
+}
+
+TEST(PcLinkFormat, SameContentDifferentIvDifferentBytes) {
+    CDes des = MakePcLinkCipher();
+    CPcLinkContent c = SampleContent();
+    std::vector<uint8_t> a = c.BuildImage(des, 1, 2);
+    std::vector<uint8_t> b = c.BuildImage(des, 3, 2);
+    ASSERT_EQ(a.size(), b.size());
+    // Each enciphered part differs from its first block on.
+    EXPECT_NE(std::memcmp(a.data() + 32, b.data() + 32, 8), 0);
+    EXPECT_NE(std::memcmp(a.data() + 96, b.data() + 96, 8), 0);
+    CPcLinkContent ra, rb;
+    ASSERT_EQ(ParsePcLinkImage(a.data(), a.size(), des, ra), PcLinkParse::kOk);
+    ASSERT_EQ(ParsePcLinkImage(b.data(), b.size(), des, rb), PcLinkParse::kOk);
+    EXPECT_EQ(std::memcmp(ra.DataHeader(), rb.DataHeader(), 64), 0);
+    EXPECT_EQ(ra.Records(), rb.Records());
+}
+
+TEST(PcLinkFormat, EachPartChainsFromTheIv) {
+    // Records are enciphered separately: equal records give equal bytes.
+    CDes des = MakePcLinkCipher();
+    CPcLinkContent c;
+    c.SetDataHeaderMarker();
+    auto r = MakePcLinkRecord(kRecordMapData, 5, 0, 0, "");
+    c.AppendRecord(r);
+    c.AppendRecord(r);
+    std::vector<uint8_t> img = c.BuildImage(des, 7, 8);
+    EXPECT_EQ(std::memcmp(img.data() + 96, img.data() + 96 + 168, 168), 0);
+}
+
+TEST(PcLinkFormat, DamagedImages) {
+    CDes des = MakePcLinkCipher();
+    CPcLinkContent c = SampleContent();
+    std::vector<uint8_t> img = c.BuildImage(des, 1, 2);
+    CPcLinkContent out;
+    EXPECT_EQ(ParsePcLinkImage(img.data(), 31, des, out), PcLinkParse::kShortFileHeader);
+    EXPECT_EQ(ParsePcLinkImage(img.data(), 95, des, out), PcLinkParse::kShortDataHeader);
+    // Only the two headers: loads with no records.
+    EXPECT_EQ(ParsePcLinkImage(img.data(), 96, des, out), PcLinkParse::kOk);
+    EXPECT_TRUE(out.Records().empty());
+    EXPECT_EQ(out.GetRecordValue(kRecordBluetoothFirmware), 0u);
+    EXPECT_EQ(FormatVersion2(out.GetRecordValue(kRecordBluetoothFirmware)), "-");
+    // A short last record.
+    EXPECT_EQ(ParsePcLinkImage(img.data(), img.size() - 1, des, out), PcLinkParse::kShortRecord);
+    EXPECT_EQ(out.Records().size(), 3u);
+    // A bad data header rejects the file.
+    std::vector<uint8_t> badHeader = img;
+    badHeader[32] ^= 0x01;
+    EXPECT_EQ(ParsePcLinkImage(badHeader.data(), badHeader.size(), des, out),
+              PcLinkParse::kBadDataHeader);
+    // A changed IV garbles the first block of every part.
+    std::vector<uint8_t> badIv = img;
+    badIv[12] ^= 0x80;
+    EXPECT_EQ(ParsePcLinkImage(badIv.data(), badIv.size(), des, out), PcLinkParse::kBadDataHeader);
+    // A record that does not decipher is kept and counted.
+    std::vector<uint8_t> badRecord = img;
+    badRecord[96 + 168 + 3] ^= 0xFF;
+    size_t bad = 0;
+    EXPECT_EQ(ParsePcLinkImage(badRecord.data(), badRecord.size(), des, out, &bad),
+              PcLinkParse::kOk);
+    EXPECT_EQ(bad, 1u);
+    EXPECT_EQ(out.Records().size(), 4u);
+}
+
+TEST(PcLinkFormat, UninterpretedBytesCarriedThrough) {
+    CDes des = MakePcLinkCipher();
+    CPcLinkContent c = SampleContent();
+    uint8_t header[32];
+    std::memcpy(header, c.FileHeader(), 32);
+    for (int i : {0, 7, 20, 27, 30, 31}) header[i] = static_cast<uint8_t>(0xC0 + i);
+    c.SetFileHeader(header);
+    std::vector<uint8_t> img = c.BuildImage(des, 1, 2);
+    for (int i : {0, 7, 20, 27, 30, 31}) EXPECT_EQ(img[i], 0xC0 + i) << i;
+}
+
+TEST(PcLinkFormat, FormatGeneration) {
+    CPcLinkContent c;
+    c.SetFormatVersion(0x01FFFFFF);
+    EXPECT_EQ(c.GetFormatGeneration(), 1);
+    c.SetFormatVersion(0x02000000);
+    EXPECT_EQ(c.GetFormatGeneration(), 2);
+}
+
+TEST(PcLinkFormat, DeviceNoField) {
+    CPcLinkContent c;
+    c.SetDeviceNo("12345678901234567890");
+    EXPECT_EQ(c.GetDeviceNo(), "1234567890123456");
+    c.SetDeviceNo("");
+    EXPECT_EQ(c.GetDeviceNo(), "");
+    c.SetDeviceNo("AB");
+    EXPECT_EQ(c.GetDeviceNo(), "AB");
+}
+
+TEST(PcLinkFormat, SearchDataLookups) {
+    CPcLinkContent c = SampleContent();
+    EXPECT_EQ(c.FindSearchDataValue("東京"), 0x03000010u);
+    EXPECT_EQ(c.FindSearchDataValue("大阪住所"), 0x03000020u);
+    EXPECT_EQ(c.FindSearchDataValue("大阪住所です"), 0u);
+    EXPECT_EQ(c.FindSearchDataValue("名古屋"), 0u);
+    EXPECT_EQ(c.FindSearchDataValue(""), 0x03000020u);  // the largest
+    EXPECT_EQ(c.GetSearchDataWord18(0x03000010), 5);
+    EXPECT_EQ(c.GetSearchDataWord18(0x03000011), -1);
+    EXPECT_EQ(c.GetSearchDataWord18(0), -1);
+    EXPECT_TRUE(c.HasSearchDataValue(0x03000020));
+    EXPECT_FALSE(c.HasSearchDataValue(0));
+    EXPECT_FALSE(c.HasSearchDataValue(0x05123456));  // a map record, not search data
+}

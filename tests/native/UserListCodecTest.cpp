@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include "common/CsvLine.h"
+#include "common/KilnLog.h"
+#include "common/LogCapture.h"
+#include "datafiles/UserListCodec.h"
+
+namespace {
+std::vector<std::string> LogTexts() {
+    std::vector<std::string> out;
+    for (const auto& r : qm::test::CapturedLogs()) out.push_back(r.text);
+    return out;
+}
+}  // namespace
+
+TEST(CsvLine, Fields) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(SplitCsvLine(""), V{""});
+    EXPECT_EQ(SplitCsvLine("a,b,,c"), (V{"a", "b", "", "c"}));
+    EXPECT_EQ(SplitCsvLine("a,"), (V{"a", ""}));
+    EXPECT_EQ(SplitCsvLine("\"x,y\",z"), (V{"x,y", "z"}));
+    EXPECT_EQ(SplitCsvLine("\"say \"\"hi\"\"\",2"), (V{"say \"hi\"", "2"}));
+    EXPECT_EQ(SplitCsvLine("a\"b,c"), (V{"a\"b", "c"}));  // a quote inside a field is plain
+    EXPECT_EQ(SplitCsvLine("\"open,end"), V{"open,end"});
+    EXPECT_EQ(SplitCsvLine("k=v&RET=0", '&'), (V{"k=v", "RET=0"}));
+    // "ソ" is 0x83 0x5C and a lead byte may take a comma-looking trail byte.
+    EXPECT_EQ(SplitCsvLine("\x83\x2C,x"), (V{"\x83\x2C", "x"}));
+    EXPECT_EQ(SplitCsvLine("\x83"), V{"\x83"});  // a lone lead byte at the end
+}
+
+TEST(UserListCodec, LineCoding) {
+    EXPECT_EQ(EncodeUserListLine("abc"), "631363236333");
+    EXPECT_EQ(EncodeUserListLine(""), "");
+    // Every byte value survives, and each becomes four hex digits.
+    std::string all;
+    for (int i = 1; i < 256; ++i) all += static_cast<char>(i);
+    std::string enc = EncodeUserListLine(all);
+    EXPECT_EQ(enc.size(), all.size() * 4);
+    EXPECT_EQ(enc.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+    std::string dec;
+    ASSERT_TRUE(DecodeUserListLine(enc, dec));
+    EXPECT_EQ(dec, all);
+    // Lower-case digits decode too.
+    ASSERT_TRUE(DecodeUserListLine("631363236333", dec));
+    EXPECT_EQ(dec, "abc");
+    ASSERT_TRUE(DecodeUserListLine("6313632363f3", dec) == false);  // 0x3f is '?', not a digit
+    EXPECT_FALSE(DecodeUserListLine("6313632", dec));
+    EXPECT_FALSE(DecodeUserListLine("G313", dec));
+    EXPECT_FALSE(DecodeUserListLine("0000", dec));  // codes 0x00 are not digits
+}
+
+TEST(UserListCodec, PlainLineFormat) {
+    UserInfo u;
+    u.deviceNo = "DEV1";
+    u.nickname = "たろう";
+    u.dataPath = "C:\\Data\\たろう";
+    u.userAgent = "NV/1.0";
+    u.isLastUser = 1;
+    u.ccid = 0x0012ABCD;
+    u.modelType = 2;
+    std::string plain = MakeUserListPlainLine(u);
+    EXPECT_EQ(plain, "DEV1,たろう,C:\\Data\\たろう,NV/1.0,1,12ABCD,2");
+    UserInfo back = ParseUserListPlainLine(plain);
+    EXPECT_EQ(back.deviceNo, "DEV1");
+    EXPECT_EQ(back.nickname, u.nickname);
+    EXPECT_EQ(back.dataPath, u.dataPath);
+    EXPECT_EQ(back.userAgent, "NV/1.0");
+    EXPECT_EQ(back.isLastUser, 1u);
+    EXPECT_EQ(back.ccid, 0x0012ABCDu);
+    EXPECT_EQ(back.modelType, 2u);
+    // Missing fields stay empty or zero.
+    UserInfo shortOne = ParseUserListPlainLine("DEV9,nick");
+    EXPECT_EQ(shortOne.nickname, "nick");
+    EXPECT_EQ(shortOne.dataPath, "");
+    EXPECT_EQ(shortOne.ccid, 0u);
+}
+
+TEST(UserListCodec, TextParsing) {
+    UserInfo a, b;
+    a.deviceNo = "B";
+    a.nickname = "bee";
+    b.deviceNo = "A";
+    b.nickname = "ay";
+    b.isLastUser = 1;
+    UserMap m{{"B", a}, {"A", b}};
+    std::string text = MakeUserListText(m);
+    // Key order: A first.
+    EXPECT_EQ(text.substr(0, 4), EncodeUserListLine("A"));
+    qm::test::CapturedLogs().clear();
+    UserMap back;
+    // A 7-character line is logged and skipped; an undecodable one is dropped
+    // silently; the rest load.
+    ParseUserListText("1234567\r\nZZZZ\r\n" + text, back);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back["A"].nickname, "ay");
+    EXPECT_EQ(back["A"].isLastUser, 1u);
+    EXPECT_EQ(back["B"].nickname, "bee");
+    EXPECT_EQ(LogTexts(), std::vector<std::string>{"複合化時の不正な行:1234567"});
+    EXPECT_EQ(qm::test::CapturedLogs()[0].kind, LOG_ERROR);
+}
+
+TEST(UserListCodec, TextLineRules) {
+    std::string l1 = EncodeUserListLine("D1,one"), l2 = EncodeUserListLine("D2,two"),
+                l3 = EncodeUserListLine("D3,three");
+    UserMap m;
+    // Bare LF lines, and a last line without a terminator.
+    ParseUserListText(l1 + "\n" + l2 + "\n" + l3, m);
+    EXPECT_EQ(m.size(), 3u);
+    // An empty line ends the reading.
+    ParseUserListText(l1 + "\r\n\r\n" + l2 + "\r\n", m);
+    EXPECT_EQ(m.size(), 1u);
+    // A line of 1024 characters or more is skipped.
+    std::string longLine = EncodeUserListLine("D9," + std::string(253, 'x'));
+    ASSERT_EQ(longLine.size(), 1024u);
+    ParseUserListText(l1 + "\r\n" + longLine + "\r\n" + l2 + "\r\n", m);
+    EXPECT_EQ(m.size(), 2u);
+    EXPECT_EQ(m.count("D9"), 0u);
+    // A later line with the same device number replaces the earlier one.
+    ParseUserListText(l1 + "\r\n" + EncodeUserListLine("D1,uno") + "\r\n", m);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m["D1"].nickname, "uno");
+}
+
+TEST(UserListCodec, DataPaths) {
+    const std::string root = "C:\\Users\\u\\Data\\";
+    UserMap m;
+    qm::test::CapturedLogs().clear();
+    EXPECT_EQ(MakeUserDataPath(root, nullptr, m), "");
+    EXPECT_EQ(LogTexts().back(), "ニックネームが不正.");
+    EXPECT_EQ(MakeUserDataPath(root, "a/b:c", m), root + "abc");
+    EXPECT_EQ(MakeUserDataPath(root, "x\\/:*?\"<>|,y", m), root + "xy");
+    // Only filtered characters: USER and the record count.
+    m["D1"] = UserInfo{"D1", "x", root + "x"};
+    qm::test::CapturedLogs().clear();
+    EXPECT_EQ(MakeUserDataPath(root, "//::", m), root + "USER1");
+    EXPECT_EQ(LogTexts(),
+              std::vector<std::string>{"ニックネームからデータパスを設定できなかった://::."});
+    // "表" (0x95 0x5C) keeps its backslash-looking trail byte.
+    EXPECT_EQ(MakeUserDataPath(root, "表", m), root + "表");
+}
+
+TEST(UserListCodec, DuplicatePathsGetTheCount) {
+    const std::string root = "R\\";
+    UserMap m;
+    m["D1"] = UserInfo{"D1", "taro", root + "taro"};
+    m["D2"] = UserInfo{"D2", "taro", ""};  // the record being added
+    qm::test::CapturedLogs().clear();
+    EXPECT_EQ(MakeUserDataPath(root, "taro", m), root + "taro2");
+    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"データパスが重複した:taro, R\\taro.",
+                                                    "データパスが重複した(変更パス), R\\taro2."}));
+    // The walk goes on with the changed path: a later record holding it
+    // makes the count appended again.
+    UserMap chain;
+    chain["A"] = UserInfo{"A", "t", root + "t"};
+    chain["B"] = UserInfo{"B", "t", root + "t2"};
+    EXPECT_EQ(MakeUserDataPath(root, "t", chain), root + "t22");
+    // But an earlier record is not looked at again.
+    UserMap before;
+    before["A"] = UserInfo{"A", "t", root + "t2"};
+    before["B"] = UserInfo{"B", "t", root + "t"};
+    EXPECT_EQ(MakeUserDataPath(root, "t", before), root + "t2");
+}

@@ -1,0 +1,78 @@
+#include "CardTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "common/FileHelpers.h"
+#include "common/KilnLog.h"
+
+namespace cardtest {
+
+namespace {
+
+std::string LogPath() { return qmtest::WorkFolder() + "datafiles.log"; }
+
+class LogEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { KILNLOG.Start(LogPath().c_str(), 4096); }
+    void TearDown() override { KILNLOG.End(); }
+};
+const auto* const g_logEnvironment = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+
+}  // namespace
+
+bool RunSdCard(const std::string& args) {
+    qmtest::ProcessResult r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe", args, 60000);
+    return r.finished && r.exitCode == 0;
+}
+
+void EmptyDrive(char drive) {
+    std::string root = std::string(1, drive) + ":\\";
+    DeleteFolderTree(root.c_str(), false);
+}
+
+bool MakeCard(char drive, const std::string& args) {
+    EmptyDrive(drive);
+    return RunSdCard(std::string("make ") + drive + ":\\ " + args);
+}
+
+std::string OnCard(char drive, const char* cardPath) { return std::string(1, drive) + cardPath; }
+
+size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
+
+std::vector<std::string> LogSince(size_t mark) {
+    std::string text = qmtest::ReadFile(LogPath());
+    std::vector<std::string> out;
+    for (const std::string& line :
+         qmtest::SplitLines(text.size() > mark ? text.substr(mark) : "")) {
+        // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"
+        size_t pos = 0;
+        std::vector<std::string> fields;
+        for (int i = 0; i < 5; ++i) {
+            size_t tab = line.find('\t', pos);
+            if (tab == std::string::npos) break;
+            fields.push_back(line.substr(pos, tab - pos));
+            pos = tab + 1;
+        }
+        if (fields.size() < 5) continue;
+        std::string message = line.substr(pos);
+        std::string kind = fields[1] == ".."   ? "N"
+                           : fields[1] == "!!" ? "E"
+                           : fields[1] == "@@" ? "D"
+                                               : fields[1];
+        if (kind == "D" && message.compare(0, 4, "[WS:") == 0) {
+            size_t tab = message.find('\t');  // the memory figures
+            if (tab != std::string::npos) message = message.substr(tab + 1);
+        }
+        out.push_back(kind + ":" + message);
+    }
+    return out;
+}
+
+bool LogHas(size_t mark, const std::string& kindAndText) {
+    for (const std::string& s : LogSince(mark))
+        if (s == kindAndText) return true;
+    return false;
+}
+
+}  // namespace cardtest

@@ -1,0 +1,30 @@
+#pragma once
+// Cards and log records for the card-file tests. The drive letters are
+// mapped by prefix-setup before the test program starts.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace cardtest {
+
+constexpr char kCardE = 'E';
+constexpr char kCardF = 'F';
+constexpr char kReadOnlyCard = 'G';
+constexpr char kCardOnB = 'B';
+
+// Empties the drive and runs "sdcard make X:\ ARGS"; true when it succeeded.
+bool MakeCard(char drive, const std::string& args = "");
+bool RunSdCard(const std::string& args);
+void EmptyDrive(char drive);
+std::string OnCard(char drive, const char* cardPath);  // "%C%s"
+
+// The test program's own log file (opened by the test environment). Mark
+// the log before an operation and read back what it wrote: the message
+// texts, each prefixed by its kind as "N:", "E:" or "D:" (detail records
+// are off in the test program).
+size_t LogMark();
+std::vector<std::string> LogSince(size_t mark);
+bool LogHas(size_t mark, const std::string& kindAndText);
+
+}  // namespace cardtest

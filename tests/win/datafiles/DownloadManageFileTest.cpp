@@ -1,0 +1,155 @@
+// The download management file and the deletion of downloaded data.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "CardTestSupport.h"
+#include "TestSupport.h"
+#include "common/FileHelpers.h"
+#include "datafiles/DownloadManageFile.h"
+
+using namespace cardtest;
+using qmtest::FileExists;
+
+namespace {
+
+std::string Entry(uint8_t cat, uint8_t sub, const std::string& name, const std::string& path) {
+    uint8_t e[kDownloadEntrySize];
+    MakeDownloadEntry(e, cat, sub, name, path);
+    return std::string(reinterpret_cast<char*>(e), sizeof e);
+}
+
+void Touch(const std::string& path, const std::string& body = "data") {
+    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
+    ASSERT_TRUE(qmtest::WriteFile(path, body));
+}
+
+}  // namespace
+
+TEST(DownloadManageFile, SearchResults) {
+    const std::string dl = qmtest::NewFolder("dl-search");
+    CDownloadManageFile file;
+    file.SetFolder(dl.substr(0, dl.size() - 1).c_str());  // '\' is added
+    EXPECT_EQ(file.GetPath(), dl + "DL.DAT");
+    EXPECT_EQ(file.Search(1, 2, "A"), CDownloadManageFile::kOpenFailed);
+    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", ""));
+    EXPECT_EQ(file.Search(1, 2, "A"), CDownloadManageFile::kNotFound);
+    ASSERT_TRUE(qmtest::WriteFile(
+        dl + "DL.DAT", Entry(1, 2, "A", "x") + Entry(1, 2, "B", "y") + Entry(1, 2, "B", "z")));
+    EXPECT_EQ(file.Search(1, 2, "B"), 304);
+    EXPECT_EQ(file.Search(1, 3, "B"), CDownloadManageFile::kNotFound);
+    ASSERT_TRUE(file.GetDLManage(1, 2, "B"));
+    EXPECT_EQ(DownloadEntryDataPath(file.GetEntry()), "y");
+    EXPECT_FALSE(file.GetDLManage(9, 9, "B"));
+    EXPECT_EQ(file.GetEntry()[0], 0);  // the buffer is zeroed
+    // Every matching entry goes, the others keep their order.
+    EXPECT_TRUE(file.DelDLManage(1, 2, "B"));
+    EXPECT_EQ(qmtest::ReadFile(dl + "DL.DAT"), Entry(1, 2, "A", "x"));
+    // A partial entry at the end cannot be read.
+    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + "0123456789"));
+    EXPECT_EQ(file.Search(1, 2, "A"), 0);
+    EXPECT_EQ(file.Search(1, 2, "Z"), CDownloadManageFile::kReadFailed);
+}
+
+TEST(DownloadManageFile, DeleteWithoutTheFile) {
+    const std::string dl = qmtest::NewFolder("dl-missing");
+    CDownloadManageFile file;
+    file.SetFolder(dl.c_str());
+    size_t mark = LogMark();
+    EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
+    EXPECT_TRUE(LogHas(mark,
+                       "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルオープン失敗 "
+                       "ERR:0x00000002"));
+    EXPECT_FALSE(FileExists(dl + "DL.DAT"));
+}
+
+TEST(DownloadManageFile, DamagedFileIsLostByDelete) {
+    const std::string dl = qmtest::NewFolder("dl-damaged");
+    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + "tail"));
+    CDownloadManageFile file;
+    file.SetFolder(dl.c_str());
+    size_t mark = LogMark();
+    EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
+    EXPECT_EQ(
+        LogSince(mark),
+        std::vector<std::string>{
+            "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルサイズ不正 SIZE:308"});
+    EXPECT_FALSE(FileExists(dl + "DL.DAT"));
+}
+
+TEST(DownloadManageFile, DeleteOneItem) {
+    const std::string dl = qmtest::NewFolder("dl-one");
+    Touch(dl + "02\\1A\\MAP0001\\DATA.CNF");
+    Touch(dl + "02\\1A\\MAP0001\\part\\BLOCK.BIN");
+    Touch(dl + "02\\1B\\MAP0002\\DATA.CNF");
+    Touch(dl + "03\\01\\WX\\W.BIN");
+    ASSERT_TRUE(
+        qmtest::WriteFile(dl + "DL.DAT", Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") +
+                                             Entry(2, 0x1B, "MAP0002", "02/1B/./MAP0002/DATA.CNF") +
+                                             Entry(3, 1, "WX", "03\\01\\WX\\")));
+    CDownloadManageFile file;
+    file.SetFolder(dl.c_str());
+    size_t mark = LogMark();
+    // The ".CNF" names a file: the folder holding it goes.
+    EXPECT_TRUE(file._DeleteLocalData(2, 0x1A, "MAP0001", dl.c_str()));
+    EXPECT_FALSE(FileExists(dl + "02\\1A\\MAP0001"));
+    // The subcategory folder emptied, the category folder still holds data.
+    EXPECT_FALSE(FileExists(dl + "02\\1A"));
+    EXPECT_TRUE(FileExists(dl + "02\\1B\\MAP0002\\DATA.CNF"));
+    EXPECT_EQ(file.Search(2, 0x1A, "MAP0001"), CDownloadManageFile::kNotFound);
+    EXPECT_EQ(LogSince(mark).front(),
+              "N:CDownloadManageFile::_DeleteLocalData - Start[02][1A][MAP0001]");
+
+    // The last item of a category: both parents go; "." and "/" are resolved.
+    EXPECT_TRUE(file._DeleteLocalData(2, 0x1B, "MAP0002", dl.c_str()));
+    EXPECT_FALSE(FileExists(dl + "02"));
+    EXPECT_TRUE(FileExists(dl + "03\\01\\WX\\W.BIN"));
+
+    // Not in the file: the folder by its numbers goes, logged.
+    Touch(dl + "05\\0F\\LOOSE\\x.bin");
+    mark = LogMark();
+    EXPECT_TRUE(file._DeleteLocalData(5, 0x0F, "LOOSE", dl.c_str()));
+    EXPECT_FALSE(FileExists(dl + "05\\0F\\LOOSE"));
+    EXPECT_TRUE(LogHas(
+        mark, "N:管理ファイルに非存のため、ディレクトリ削除 PATH:" + dl + "05\\0F\\LOOSE\\."));
+    // Nothing anywhere: false. An empty folder parameter: logged.
+    EXPECT_FALSE(file._DeleteLocalData(6, 6, "NONE", dl.c_str()));
+    mark = LogMark();
+    EXPECT_FALSE(file._DeleteLocalData(6, 6, "NONE", ""));
+    EXPECT_TRUE(LogHas(mark, "E:CDownloadManageFile::_DeleteLocalData - パラメータ異常"));
+}
+
+TEST(DownloadManageFile, DeleteAllWithManagementFile) {
+    const std::string dl = qmtest::NewFolder("dl-all");
+    Touch(dl + "02\\1A\\MAP0001\\DATA.CNF");
+    Touch(dl + "03\\01\\WX\\W.BIN");
+    Touch(dl + "keep\\mine.txt");
+    Touch(dl + "DL.LST", "list");
+    ASSERT_TRUE(qmtest::WriteFile(
+        dl + "DL.DAT",
+        Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") + Entry(3, 1, "WX", "03\\01\\WX")));
+    CDownloadManageFile file;
+    file.SetFolder(dl.c_str());
+    file._DeleteAllLocalData();
+    std::vector<std::string> left = qmtest::ListFiles(dl + "*");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, std::vector<std::string>{"keep"});
+    EXPECT_TRUE(FileExists(dl + "keep\\mine.txt"));
+}
+
+TEST(DownloadManageFile, DeleteAllWithoutManagementFile) {
+    const std::string dl = qmtest::NewFolder("dl-sweep");
+    for (const char* f : {"00\\a.bin", "0A\\1\\b.bin", "FF\\c.bin", "ZZ\\d.bin", "100\\e.bin",
+                          "notes\\f.txt", "1g\\h.bin"})
+        Touch(dl + f);
+    Touch(dl + "DL.LST", "list");
+    Touch(dl + "7F.txt", "a file named like a category");
+    CDownloadManageFile file;
+    file.SetFolder(dl.c_str());
+    size_t mark = LogMark();
+    file._DeleteAllLocalData();
+    EXPECT_TRUE(LogHas(mark, "N:ダウンロード管理ファイルが存在しないため、大項目フォルダごと削除"));
+    std::vector<std::string> left = qmtest::ListFiles(dl + "*");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"100", "1g", "7F.txt", "ZZ", "notes"}));
+}
