@@ -17,6 +17,8 @@ State folder (created; the caller owns it):
     records/NNNNNN.json   method, path, query, headers, body file, uploads
     records/NNNNNN.body   the exact body bytes
     records/NNNNNN-<filename>  each uploaded file part
+    records/NNNNNN-<filename>.zip.list  entries of an uploaded archive as
+                    Python's zip reader sees them (or "BAD <reason>")
     faults.json     optional, read at every request: {"/path": "mode", ...}
 
 Fault modes (also settable by POST /_control/fault with path=..&mode=..,
@@ -44,6 +46,7 @@ import sys
 import threading
 import time
 import urllib.parse
+import zipfile
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 RECORD_LOCK = threading.Lock()
@@ -84,6 +87,22 @@ def parse_multipart(body, boundary):
     return parts
 
 
+def check_archive(path):
+    """Opens an uploaded archive with Python's zip reader, as the service
+    would unpack it, and leaves PATH.list: one "name<TAB>size<TAB>method"
+    line per entry, or "BAD <reason>"."""
+    try:
+        with zipfile.ZipFile(path) as z:
+            bad = z.testzip()
+            if bad is not None:
+                raise ValueError("bad entry " + bad)
+            text = "".join("%s\t%d\t%d\r\n" % (i.filename, i.file_size, i.compress_type) for i in z.infolist())
+    except Exception as e:  # any damage is reported, never fatal
+        text = "BAD %s\r\n" % e
+    with open(path + ".list", "w", encoding="utf-8", newline="") as f:
+        f.write(text)
+
+
 class Service:
     def __init__(self, state, data):
         self.state = state
@@ -112,6 +131,8 @@ class Service:
             with open(path, "wb") as f:
                 f.write(data)
             saved.append({"name": name, "filename": filename, "file": os.path.basename(path), "size": len(data)})
+            if filename.lower().endswith(".zip"):
+                check_archive(path)
         url = urllib.parse.urlsplit(handler.path)
         entry = {
             "seq": n,

@@ -83,6 +83,10 @@ bool Record::HasHeader(const std::string& name, const std::string& value) const 
 
 std::string Record::Path() const { return JsonString(json, "path"); }
 std::string Record::UploadedFileName() const { return JsonString(json, "filename"); }
+std::string Record::StoredUploadPath() const {
+    std::string file = JsonString(json, "file");
+    return file.empty() ? std::string() : folder + file;
+}
 std::string Record::UploadedFile() const {
     std::string file = JsonString(json, "file");
     return file.empty() ? std::string() : qmtest::ReadFile(folder + file);

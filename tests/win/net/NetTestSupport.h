@@ -32,6 +32,8 @@ struct Record {
     // The stored bytes of the first uploaded file part.
     std::string UploadedFile() const;
     std::string UploadedFileName() const;
+    // Where the service stored that part (Windows path).
+    std::string StoredUploadPath() const;
 };
 // Recorded requests, oldest first.
 std::vector<Record> Records();
