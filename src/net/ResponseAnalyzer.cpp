@@ -28,7 +28,9 @@ int32_t ReadNumber(const char* text, int base) {
     return static_cast<int32_t>(v);
 }
 
-uint32_t ServerError(int32_t n) { return ANALYZE_SERVER_ERROR + static_cast<uint32_t>(n); }
+// Bit 31 marks a service error. Setting it (rather than adding) keeps a
+// negative number from wrapping round to ANALYZE_OK or a small code.
+uint32_t ServerError(int32_t n) { return ANALYZE_SERVER_ERROR | static_cast<uint32_t>(n); }
 
 uint32_t FromRet(int32_t n) { return n == 0 ? ANALYZE_OK : ServerError(n); }
 

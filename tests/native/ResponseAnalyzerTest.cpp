@@ -46,6 +46,15 @@ TEST(AnalyzeAuthentication, SeveralFieldsReadTheNumberAsHexadecimal) {
     EXPECT_EQ(LastLog().text, "サーバレスポンスエラー[SVRERR:NG=1&RET=0]");
 }
 
+TEST(AnalyzeAuthentication, NegativeNumbersStayServiceErrors) {
+    std::string url, ver;
+    EXPECT_EQ(Auth("RET=-1"), 0xFFFFFFFFu);
+    EXPECT_EQ(Latest("RET=-2147483648", url, ver), 0x80000000u);
+    EXPECT_EQ(Latest("RET=-220880002088", url, ver), 0x80000000u) << "clamped, never 0";
+    EXPECT_EQ(Upload("RET=99999999999"), 0xFFFFFFFFu);
+    EXPECT_EQ(Upload("RET=-0"), ANALYZE_OK);
+}
+
 TEST(AnalyzeAuthentication, NoDataIsAFormatError) {
     EXPECT_EQ(AnalyzeAuthentication(nullptr, 5), ANALYZE_FORMAT_ERROR);
     EXPECT_EQ(AnalyzeAuthentication("RET=0", 0), ANALYZE_FORMAT_ERROR);
