@@ -171,19 +171,19 @@ unsigned __stdcall CAplLogUpload::UploadThread(void* param) {
 void CAplLogUpload::_CheckPermission() {
     m_result = 0;
     m_detail = 0;
-    const DWORD endpoint = m_isMothModel ? 32 : 23;
+    const CallEndpoints ids = EndpointsFor(ServiceCall::kLogUploadPermission, m_isMothModel);
     CRequestParams params;
     params.SetDeviceParams(m_deviceNo.c_str(), m_ccid);
     CConnectionFile& table = CConnectionFile::Instance();
     table.SetParams(params);
     uint32_t size = 0;
-    std::unique_ptr<char[]> body = table.CreatePostData(endpoint, size);
+    std::unique_ptr<char[]> body = table.CreatePostData(ids.body, size);
     if (!body || size == 0) {
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CheckPermission - ログアップロード許可確認時のパラメータ生成失敗");
         m_result = kAplLogNoBody;
         return;
     }
-    const std::string url = table.GetUrl(endpoint);
+    const std::string url = table.GetUrl(ids.url);
     CWinHttpWrapper http;
     if (!http.SetRequest(url.c_str(), 0, nullptr, true)) {
         m_detail = ::GetLastError();
@@ -418,7 +418,8 @@ bool CAplLogUpload::_SendLogFile() {
     CConnectionFile& table = CConnectionFile::Instance();
     table.SetParams(params);
     uint32_t size = 0;
-    std::unique_ptr<char[]> body = table.CreateMultiPartData(24, size);
+    const CallEndpoints ids = EndpointsFor(ServiceCall::kLogUpload, m_isMothModel);
+    std::unique_ptr<char[]> body = table.CreateMultiPartData(ids.body, size);
     if (!body || size == 0) {
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_SendLogFile - ログアップロード時のパラメータ生成失敗");
         m_result = kAplLogNoBody;
@@ -426,7 +427,7 @@ bool CAplLogUpload::_SendLogFile() {
         return false;
     }
     KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_SendLogFile - ログアップロードデータサイズ %dbyte", static_cast<int>(size));
-    const std::string url = table.GetUrl(m_isMothModel ? 33 : 24);
+    const std::string url = table.GetUrl(ids.url);
     CWinHttpWrapper http;
     if (!http.SetRequest(url.c_str(), 0, nullptr, true)) {
         m_detail = ::GetLastError();

@@ -603,6 +603,20 @@ bool CConnectionFile::HasVerificationFile() {
     return true;
 }
 
+CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel) {
+    switch (call) {
+    case ServiceCall::kAuthentication:
+        return isMothModel ? CallEndpoints{31, 31} : CallEndpoints{4, 4};
+    case ServiceCall::kLatestApplication:
+        return isMothModel ? CallEndpoints{34, 5} : CallEndpoints{5, 5};
+    case ServiceCall::kLogUploadPermission:
+        return isMothModel ? CallEndpoints{32, 32} : CallEndpoints{23, 23};
+    case ServiceCall::kLogUpload:
+        return isMothModel ? CallEndpoints{33, 24} : CallEndpoints{24, 24};
+    }
+    return CallEndpoints{0, 0};
+}
+
 // --- user agent -------------------------------------------------------------
 
 namespace {

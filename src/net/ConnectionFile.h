@@ -105,6 +105,18 @@ private:
     std::string m_infoPath;
 };
 
+// The exchanges the launcher itself makes and the endpoints they use: the
+// Moth line (model codes 18 and 21) has endpoints of its own, though two of
+// them keep the body of the standard one.
+enum class ServiceCall { kAuthentication, kLatestApplication, kLogUploadPermission, kLogUpload };
+struct CallEndpoints {
+    uint32_t url;   // GetUrl
+    uint32_t body;  // CreatePostData / CreateMultiPartData
+};
+CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel);
+// Pages opened in the browser, by their endpoint ids (URL with query).
+constexpr uint32_t kWebPageEndpoints[] = {0, 2, 3, 25, 41};
+
 // --- platform pieces (ConnectionFile_win.cpp / ConnectionFile_native.cpp) ---
 enum class FileReadStatus { kOk, kMissing, kOpenFailed, kNoMemory, kReadFailed };
 struct FileReadResult {

@@ -343,3 +343,18 @@ TEST(UserAgent, UnknownModelLoggedAndCachedPerDrive) {
     SetNaviUnitReader(nullptr);
     ResetUserAgentCache();
 }
+
+TEST(LauncherEndpoints, MothLineHasItsOwn) {
+    auto eq = [](CallEndpoints e, uint32_t url, uint32_t body) { return e.url == url && e.body == body; };
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kAuthentication, false), 4, 4));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kAuthentication, true), 31, 31));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLatestApplication, false), 5, 5));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLatestApplication, true), 34, 5));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUploadPermission, false), 23, 23));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUploadPermission, true), 32, 32));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUpload, false), 24, 24));
+    EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUpload, true), 33, 24));
+    // Endpoint 34 takes no parameters of its own, so its body comes from 5.
+    EXPECT_TRUE(ConnectionEndpointTable()[34].paramIds.empty());
+    EXPECT_EQ(ConnectionEndpointTable()[34].id, 34u);
+}

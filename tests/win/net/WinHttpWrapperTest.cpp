@@ -166,6 +166,71 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
     EXPECT_EQ(AnalyzeAuthentication(o.body.data(), o.body.size()), 0x80000002u);
 }
 
+namespace {
+uint8_t g_cardModel = 0;
+bool CardOfModel(char drive, NaviUnitFacts& facts) {
+    if (drive != 'E') return false;
+    facts.modelCode = g_cardModel;
+    facts.appWord16 = 0x0134;
+    facts.appValue = 0x02000105;
+    return true;
+}
+}  // namespace
+
+TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
+    REQUIRE_SERVICE();
+    PointTableAtService({{4, "/pcapp/DeviceNoUserAuthenticationAPI"},
+                         {31, "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"},
+                         {5, "/pcapp/GetLatestPcaplAPI"},
+                         {34, "/pcapp/GetLatestPcaplTRKMothAPI"}});
+    SetNaviUnitReader(CardOfModel);
+    struct Case {
+        uint8_t model;
+        bool moth;
+        const char* agent;
+    } cases[] = {{18, true, "34MothV18/2.000105"}, {21, true, "34MothV21/2.000105"}, {4, false, "34TrkV23/2.000105"}};
+    for (const Case& c : cases) {
+        g_cardModel = c.model;
+        ResetUserAgentCache();
+        const std::string agent = GetUserAgent('E');
+        EXPECT_EQ(agent, c.agent);
+        CallEndpoints auth = EndpointsFor(ServiceCall::kAuthentication, c.moth);
+        CRequestParams p;
+        ASSERT_TRUE(p.SetAuthParams("taro", "pass1234", "0123456789ABCDEF", 0x00120034));
+        CConnectionFile::Instance().SetParams(p);
+        uint32_t size = 0;
+        auto body = CConnectionFile::Instance().CreatePostData(auth.body, size);
+        ASSERT_NE(body, nullptr);
+        CWinHttpWrapper http;
+        ASSERT_TRUE(http.SetRequest(CConnectionFile::Instance().GetUrl(auth.url).c_str(), 0, nullptr, true));
+        ASSERT_TRUE(http.Open(HTTP_VERB_POST, AnsiToWide(agent).c_str(), L""));
+        HANDLE worker = http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr, nullptr);
+        ASSERT_NE(worker, nullptr);
+        ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
+        EXPECT_EQ(AnalyzeAuthentication(http.GetResponseData(), http.GetResponseSize()), ANALYZE_OK);
+        Record r = LastRecord();
+        EXPECT_EQ(r.Path(), c.moth ? "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"
+                                   : "/pcapp/DeviceNoUserAuthenticationAPI");
+        EXPECT_TRUE(r.HasHeader("User-Agent", agent)) << r.json;
+
+        // The latest-application check: the Moth URL with the standard body.
+        CallEndpoints latest = EndpointsFor(ServiceCall::kLatestApplication, c.moth);
+        p.SetAplParams(1);
+        CConnectionFile::Instance().SetParams(p);
+        body = CConnectionFile::Instance().CreatePostData(latest.body, size);
+        ASSERT_NE(body, nullptr);
+        Outcome o = PostForm(CConnectionFile::Instance().GetUrl(latest.url), std::string(body.get(), size));
+        std::string url, ver;
+        EXPECT_EQ(AnalyzeLatestApplication(o.body.data(), o.body.size(), url, ver), ANALYZE_OK) << o.body;
+        EXPECT_EQ(ver, "1.0.0.2");
+        r = LastRecord();
+        EXPECT_EQ(r.Path(), c.moth ? "/pcapp/GetLatestPcaplTRKMothAPI" : "/pcapp/GetLatestPcaplAPI");
+        EXPECT_EQ(r.body, "aplver=0.0.0.0&apltype=0001") << "no installation in the test prefix";
+    }
+    SetNaviUnitReader(nullptr);
+    ResetUserAgentCache();
+}
+
 TEST_F(Engine, NotFoundGivesStatusCodeAndNoBody) {
     REQUIRE_SERVICE();
     SetFault("/pcapp/LogUploadCheckAPI", "http:404");
