@@ -266,3 +266,25 @@ TEST_F(LogUpload, CancelDuringTheUpload) {
     EXPECT_TRUE(qmtest::FileExists(logFolder + "Quillmarch.log"));
     EXPECT_TRUE(qmtest::FileExists(logFolder + "20130230.log"));
 }
+
+TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
+    REQUIRE_SERVICE();
+    SetFault("/pcapp/LogUploadCheckAPI", "stall:8");
+    CAplLogUpload upload;
+    ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
+    CResultWindow window;
+    ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
+    ::Sleep(300);
+    size_t from = LogText().size();
+    DWORD start = ::GetTickCount();
+    EXPECT_FALSE(upload.Start(window.Get(), kResultMessage, 0));
+    EXPECT_GE(::GetTickCount() - start, 1400u);
+    EXPECT_EQ(CountInLog("CAplLogUpload::Start - 開始要求時の処理中エラー直前スレッド生存 0", from), 1);
+    // The next start finds no worker and runs.
+    ClearFaults();
+    WPARAM result = 0xDEAD;
+    LPARAM detail = 0;
+    ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
+    ASSERT_TRUE(window.Wait(30000, result, detail));
+    EXPECT_EQ(result, 0u);
+}

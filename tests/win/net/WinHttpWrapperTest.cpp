@@ -315,6 +315,47 @@ TEST_F(Engine, MultipartUploadCarriesBoundaryHeader) {
     EXPECT_EQ(r.UploadedFile(), bytes);
 }
 
+TEST_F(Engine, ResponseToFileWholeOrStreamed) {
+    REQUIRE_SERVICE();
+    const std::string folder = qmtest::NewFolder("tofile");
+    const std::string whole = folder + "whole.txt";
+    ASSERT_TRUE(qmtest::WriteFile(whole, "old content that is replaced"));
+    {
+        CWinHttpWrapper http;
+        ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/LogUploadCheckAPI").c_str(), 0, whole.c_str(), true));
+        ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
+        HANDLE worker = http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+        ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
+        EXPECT_EQ(http.GetResult(), 0u);
+        EXPECT_EQ(qmtest::ReadFile(whole), "RET=0&VALID=TRUE");
+        EXPECT_EQ(http.GetResponseSize(), 16u);
+    }
+    const std::string streamed = folder + "streamed.txt";
+    ASSERT_TRUE(qmtest::WriteFile(streamed, "kept:"));
+    SetFault("/pcapp/Drip", "drip:5");
+    CWinHttpWrapper http;
+    UINT chunks = 0;
+    HWND sink = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    http.SetNotify(sink, WM_APP + 7);
+    ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/Drip").c_str(), 0, streamed.c_str(), false));
+    ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
+    HANDLE worker = http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+    ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(http.GetResult(), 0u);
+    EXPECT_EQ(qmtest::ReadFile(streamed), "kept:xxxxx") << "chunks are appended to what was there";
+    EXPECT_EQ(http.GetResponseData(), nullptr);
+    EXPECT_EQ(http.GetResponseSize(), 5u);
+    MSG msg;
+    LPARAM bytes = 0;
+    while (::PeekMessageA(&msg, sink, WM_APP + 7, WM_APP + 7, PM_REMOVE)) {
+        ++chunks;
+        bytes += msg.lParam;
+    }
+    EXPECT_GE(chunks, 1u);
+    EXPECT_EQ(bytes, 5);
+    ::DestroyWindow(sink);
+}
+
 TEST_F(Engine, ClosedConnectionIsAnError) {
     REQUIRE_SERVICE();
     SetFault("/pcapp/Any", "close");
