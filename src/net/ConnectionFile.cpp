@@ -7,7 +7,7 @@
 #include "common/KilnLog.h"
 #include "common/Mbcs.h"
 #include "net/CsvLine.h"
-#include "net/PercentEncode.h"
+#include "common/UrlEscape.h"
 
 // --- tables ------------------------------------------------------------------
 
@@ -284,7 +284,7 @@ std::string MakeDottedVersion(const std::string& versionText) {
 // --- CRequestParams ----------------------------------------------------------
 
 void CRequestParams::Store(const ConnectionParamDef& def, std::string value) {
-    if (def.flags & kParamEncode) value = PercentEncode(value);
+    if (def.flags & kParamEncode) value = UrlEscape(value.c_str());
     m_values[def.id] = std::move(value);
 }
 
@@ -307,7 +307,7 @@ void CRequestParams::SetString(uint32_t id, const char* text) {
 void CRequestParams::SetCcidHead(uint32_t id, uint32_t ccid) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d%04X", static_cast<int>(ccid & 0xFFFF), static_cast<unsigned>(ccid >> 16));
-    m_values[id] = PercentEncode(buf);
+    m_values[id] = UrlEscape(buf);
 }
 
 bool CRequestParams::SetAuthParams(const char* nickname, const char* password, const char* deviceNo,
