@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -357,4 +358,27 @@ TEST(LauncherEndpoints, MothLineHasItsOwn) {
     // Endpoint 34 takes no parameters of its own, so its body comes from 5.
     EXPECT_TRUE(ConnectionEndpointTable()[34].paramIds.empty());
     EXPECT_EQ(ConnectionEndpointTable()[34].id, 34u);
+}
+
+TEST_F(ConnectionFileTest, UnreadableFileFailsTheFirstUseOnly) {
+    // A folder named like the file opens but cannot be read.
+    const std::string info = TempPath("folder.info");
+    ASSERT_EQ(mkdir(info.c_str(), 0700), 0);
+    cf.Reset(info);
+    size_t before = CapturedLogs().size();
+    uint32_t size = 0;
+    CRequestParams p;
+    p.SetDeviceParams("D", 1);
+    cf.SetParams(p);
+    EXPECT_EQ(cf.CreatePostData(23, size), nullptr);
+    EXPECT_TRUE(Logged("送信データ作成失敗:Connection.info読取失敗", before));
+    bool readLogged = false;
+    for (size_t i = before; i < CapturedLogs().size(); ++i)
+        readLogged |= CapturedLogs()[i].text.rfind("Connection.infoファイル読み込み失敗(ERR:0x", 0) == 0;
+    EXPECT_TRUE(readLogged);
+    // From then on the compiled-in table answers, without reading again.
+    before = CapturedLogs().size();
+    EXPECT_EQ(cf.GetUrl(23), "https://pcapp.example.com/pcapp/LogUploadCheckAPI");
+    EXPECT_EQ(CapturedLogs().size(), before);
+    rmdir(info.c_str());
 }
