@@ -40,26 +40,32 @@ int main(int argc, char** argv) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         CWinHttpWrapper http;
-        if (!http.SetRequest(argv[2], 0, nullptr, true) || !http.Open(HTTP_VERB_POST, L"bench", L"")) return 1;
+        if (!http.SetRequest(argv[2], 0, nullptr, true) ||
+            !http.Open(HTTP_VERB_POST, L"bench", L""))
+            return 1;
         LARGE_INTEGER freq, t0, t1;
         ::QueryPerformanceFrequency(&freq);
         ::QueryPerformanceCounter(&t0);
-        HANDLE worker = http.UploadMultiPart(body.data(), static_cast<DWORD>(body.size()), "WickerdaleBoundary",
-                                             "multipart/form-data");
-        if (!worker || ::WaitForSingleObject(worker, 300000) != WAIT_OBJECT_0 || http.GetResult() != 0) {
-            std::fprintf(stderr, "upload failed: %lu\n", static_cast<unsigned long>(http.GetResult()));
+        HANDLE worker = http.UploadMultiPart(body.data(), static_cast<DWORD>(body.size()),
+                                             "WickerdaleBoundary", "multipart/form-data");
+        if (!worker || ::WaitForSingleObject(worker, 300000) != WAIT_OBJECT_0 ||
+            http.GetResult() != 0) {
+            std::fprintf(stderr, "upload failed: %lu\n",
+                         static_cast<unsigned long>(http.GetResult()));
             return 1;
         }
         ::QueryPerformanceCounter(&t1);
-        times.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart));
+        times.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
+                        static_cast<double>(freq.QuadPart));
     }
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
     const double mb = static_cast<double>(body.size()) / (1024.0 * 1024.0);
     std::printf("%-34s %10s %10s %8s\n", "multipart upload", "ms", "MB/s", "ratio");
-    std::printf("%-34s %10.1f %10.2f %8.2f\n", "curl (native, baseline)", curlMs, mb / (curlMs / 1000.0), 1.0);
-    std::printf("%-34s %10.1f %10.2f %8.2f\n", "CWinHttpWrapper (Wine, median)", median, mb / (median / 1000.0),
-                median / curlMs);
+    std::printf("%-34s %10.1f %10.2f %8.2f\n", "curl (native, baseline)", curlMs,
+                mb / (curlMs / 1000.0), 1.0);
+    std::printf("%-34s %10.1f %10.2f %8.2f\n", "CWinHttpWrapper (Wine, median)", median,
+                mb / (median / 1000.0), median / curlMs);
     std::printf("body %.1f MB, %d runs\n", mb, runs);
     return 0;
 }

@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         ::QueryPerformanceCounter(&t1);
-        times.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart));
+        times.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
+                        static_cast<double>(freq.QuadPart));
     }
     WIN32_FILE_ATTRIBUTE_DATA fa;
     if (::GetFileAttributesExA(argv[2], GetFileExInfoStandard, &fa)) {

@@ -1,5 +1,3 @@
-#include "net/AplLogUpload.h"
-
 #include <process.h>
 
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "net/AplLogRules.h"
+#include "net/AplLogUpload.h"
 #include "net/ConnectionFile.h"
 #include "net/ResponseAnalyzer.h"
 #include "net/WinHttpWrapper.h"
@@ -41,8 +40,8 @@ bool IsAdministrator() {
     qm::CHandle token(raw);
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
     PSID admins = nullptr;
-    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                    &admins))
+    if (!::AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0,
+                                    0, 0, 0, 0, 0, &admins))
         return false;
     bool found = false;
     DWORD size = 0;
@@ -61,11 +60,14 @@ bool IsAdministrator() {
 
 }  // namespace
 
-CAplLogUpload::CAplLogUpload() { m_cancelEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, "AplLogUploadCancel")); }
+CAplLogUpload::CAplLogUpload() {
+    m_cancelEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, "AplLogUploadCancel"));
+}
 
 CAplLogUpload::~CAplLogUpload() = default;
 
-bool CAplLogUpload::SetNaviInfo(const char* deviceNo, DWORD ccid, const char* userAgent, bool isMothModel) {
+bool CAplLogUpload::SetNaviInfo(const char* deviceNo, DWORD ccid, const char* userAgent,
+                                bool isMothModel) {
     if (ccid == 0) {
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::SetNaviInfo - CCID指定なし");
         m_result = kAplLogBadParams;
@@ -87,7 +89,8 @@ bool CAplLogUpload::SetNaviInfo(const char* deviceNo, DWORD ccid, const char* us
     m_isMothModel = isMothModel;
     SYSTEMTIME t;
     ::GetLocalTime(&t);
-    const std::string name = MakeArchiveName(m_deviceNo, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    const std::string name =
+        MakeArchiveName(m_deviceNo, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     const std::string temp = GetTemporaryFolder();
     m_collectFolder = temp + name + "\\";
     m_zipPath = temp + name + ".zip";
@@ -102,13 +105,15 @@ bool CAplLogUpload::Start(HWND window, UINT message, DWORD kind) {
         return false;
     }
     if (kind != kAplLogCheckPermission && kind != kAplLogUpload) {
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::Start - 指定処理種別不正 %X", static_cast<unsigned>(kind));
+        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::Start - 指定処理種別不正 %X",
+                    static_cast<unsigned>(kind));
         m_result = kAplLogBadParams;
         return false;
     }
     if (m_thread) {
         if (::WaitForSingleObject(m_thread.Get(), kPreviousWorkerWaitMs) == WAIT_TIMEOUT) {
-            KILNLOG.Log(LOG_ERROR, "CAplLogUpload::Start - 開始要求時の処理中エラー直前スレッド生存 %X",
+            KILNLOG.Log(LOG_ERROR,
+                        "CAplLogUpload::Start - 開始要求時の処理中エラー直前スレッド生存 %X",
                         static_cast<unsigned>(m_kind));
             ::TerminateThread(m_thread.Get(), 17);
             ::WaitForSingleObject(m_thread.Get(), INFINITE);
@@ -121,13 +126,13 @@ bool CAplLogUpload::Start(HWND window, UINT message, DWORD kind) {
     m_window = window;
     m_message = message;
     ::ResetEvent(m_cancelEvent.Get());
-    uintptr_t h = _beginthreadex(nullptr, 0, kind == kAplLogUpload ? &UploadThread : &PermissionThread, this, 0,
-                                 nullptr);
+    uintptr_t h = _beginthreadex(
+        nullptr, 0, kind == kAplLogUpload ? &UploadThread : &PermissionThread, this, 0, nullptr);
     if (!h) {
         m_result = kAplLogFailed;
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::Start - スレッド開始失敗(種別:%d) ERR:0x%08X", static_cast<int>(kind),
-                    static_cast<unsigned>(m_detail));
+        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::Start - スレッド開始失敗(種別:%d) ERR:0x%08X",
+                    static_cast<int>(kind), static_cast<unsigned>(m_detail));
         return false;
     }
     m_thread.Reset(reinterpret_cast<HANDLE>(h));
@@ -135,7 +140,8 @@ bool CAplLogUpload::Start(HWND window, UINT message, DWORD kind) {
 }
 
 void CAplLogUpload::PostResult() {
-    ::PostMessageA(m_window, m_message, static_cast<WPARAM>(m_result), static_cast<LPARAM>(m_detail));
+    ::PostMessageA(m_window, m_message, static_cast<WPARAM>(m_result),
+                   static_cast<LPARAM>(m_detail));
 }
 
 unsigned __stdcall CAplLogUpload::PermissionThread(void* param) {
@@ -144,7 +150,8 @@ unsigned __stdcall CAplLogUpload::PermissionThread(void* param) {
         self->_CheckPermission();
     } catch (...) {
         self->m_result = kAplLogFailed;
-        KILNLOG.Log(LOG_ERROR, "AplLogUpload::_CheckPermission - ログアップロード許可確認時の失敗[ERR:0x%08X]",
+        KILNLOG.Log(LOG_ERROR,
+                    "AplLogUpload::_CheckPermission - ログアップロード許可確認時の失敗[ERR:0x%08X]",
                     static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
     }
     self->PostResult();
@@ -179,7 +186,9 @@ void CAplLogUpload::_CheckPermission() {
     uint32_t size = 0;
     std::unique_ptr<char[]> body = table.CreatePostData(ids.body, size);
     if (!body || size == 0) {
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CheckPermission - ログアップロード許可確認時のパラメータ生成失敗");
+        KILNLOG.Log(
+            LOG_ERROR,
+            "CAplLogUpload::_CheckPermission - ログアップロード許可確認時のパラメータ生成失敗");
         m_result = kAplLogNoBody;
         return;
     }
@@ -187,7 +196,9 @@ void CAplLogUpload::_CheckPermission() {
     CWinHttpWrapper http;
     if (!http.SetRequest(url.c_str(), 0, nullptr, true)) {
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CheckPermission - ログアップロード許可確認時のHTTP生成失敗[ERR:0x%08X]",
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::_CheckPermission - "
+                    "ログアップロード許可確認時のHTTP生成失敗[ERR:0x%08X]",
                     static_cast<unsigned>(m_detail));
         m_result = kAplLogNoHttp;
         return;
@@ -195,10 +206,13 @@ void CAplLogUpload::_CheckPermission() {
     const std::wstring agent = AnsiToWide(m_userAgent);
     HANDLE worker = nullptr;
     if (!http.Open(HTTP_VERB_POST, agent.c_str(), nullptr) ||
-        !(worker = http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr, nullptr))) {
+        !(worker = http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr,
+                               nullptr))) {
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "AplLogUpload::_CheckPermission - ログアップロード許可確認時の接続試行失敗[ERR:0x%08X]",
-                    static_cast<unsigned>(m_detail));
+        KILNLOG.Log(
+            LOG_ERROR,
+            "AplLogUpload::_CheckPermission - ログアップロード許可確認時の接続試行失敗[ERR:0x%08X]",
+            static_cast<unsigned>(m_detail));
         m_result = kAplLogNoHttp;
         return;
     }
@@ -207,31 +221,37 @@ void CAplLogUpload::_CheckPermission() {
     if (w == Wait::kCancelled) {
         http.Abort(kAbortWaitMs);
         m_result = kAplLogCancelled;
-        KILNLOG.Log(LOG_NORMAL, "AplLogUpload::_CheckPermission - ログアップロード許可確認時のユーザキャンセル");
+        KILNLOG.Log(
+            LOG_NORMAL,
+            "AplLogUpload::_CheckPermission - ログアップロード許可確認時のユーザキャンセル");
         return;
     }
     if (w == Wait::kFailed) {
         m_result = kAplLogFailed;
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "AplLogUpload::_CheckPermission - ログアップロード許可確認時の失敗[ERR:0x%08X]",
+        KILNLOG.Log(LOG_ERROR,
+                    "AplLogUpload::_CheckPermission - ログアップロード許可確認時の失敗[ERR:0x%08X]",
                     static_cast<unsigned>(m_detail));
         return;
     }
     const DWORD r = http.GetResult();
     if (r != 0) {
         KILNLOG.Log(LOG_ERROR,
-                    "AplLogUpload::_CheckPermission - ログアップロード許可確認時の通信異常失敗[nResponse:0x%08X]",
+                    "AplLogUpload::_CheckPermission - "
+                    "ログアップロード許可確認時の通信異常失敗[nResponse:0x%08X]",
                     static_cast<unsigned>(r));
         m_result = (r & ~kHttpStatusFlag) | kAplLogTransportFlag;
         m_detail = ::GetLastError();
         return;
     }
     bool permitted = false;
-    const uint32_t a = AnalyzeLogUploadPermission(http.GetResponseData(), http.GetResponseSize(), permitted);
+    const uint32_t a =
+        AnalyzeLogUploadPermission(http.GetResponseData(), http.GetResponseSize(), permitted);
     if (a != ANALYZE_OK) {
         m_result = (a & ~ANALYZE_SERVER_ERROR) | kAplLogServiceFlag;
         KILNLOG.Log(LOG_ERROR,
-                    "AplLogUpload::_CheckPermission - ログアップロード許可確認時のサーバーレスポンスエラー [AnalyzeERR:0x%08X]",
+                    "AplLogUpload::_CheckPermission - "
+                    "ログアップロード許可確認時のサーバーレスポンスエラー [AnalyzeERR:0x%08X]",
                     static_cast<unsigned>(a & ~ANALYZE_SERVER_ERROR));
         return;
     }
@@ -257,7 +277,8 @@ void CAplLogUpload::_CollectLogFolders() {
     if (IsDirectory(folder.c_str()))
         m_logFolders.push_back(folder);
     else
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectLogFolders - ログフォルダなし %s", folder.c_str());
+        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectLogFolders - ログフォルダなし %s",
+                    folder.c_str());
 }
 
 bool CAplLogUpload::_CollectLogFiles() {
@@ -271,7 +292,8 @@ bool CAplLogUpload::_CollectLogFiles() {
         const std::string pattern = folder + "*";
         qm::CFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
         if (!find) {
-            KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectLogFiles - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
+            KILNLOG.Log(LOG_ERROR,
+                        "CAplLogUpload::_CollectLogFiles - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
                         pattern.c_str(), static_cast<unsigned>(::GetLastError()));
             continue;
         }
@@ -281,16 +303,20 @@ bool CAplLogUpload::_CollectLogFiles() {
             const LogFileChoice choice = ChooseLogFile(fd.cFileName, size);
             if (choice == LogFileChoice::kSkip) continue;
             if (choice == LogFileChoice::kTooLarge) {
-                KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectLogFiles - ログファイルサイズ超過 SIZE:%X%08Xbyte %s",
-                            static_cast<unsigned>(fd.nFileSizeHigh), static_cast<unsigned>(fd.nFileSizeLow),
-                            fd.cFileName);
+                KILNLOG.Log(
+                    LOG_ERROR,
+                    "CAplLogUpload::_CollectLogFiles - ログファイルサイズ超過 SIZE:%X%08Xbyte %s",
+                    static_cast<unsigned>(fd.nFileSizeHigh), static_cast<unsigned>(fd.nFileSizeLow),
+                    fd.cFileName);
                 continue;
             }
             const std::string src = folder + fd.cFileName;
             const std::string dst = m_collectFolder + fd.cFileName;
             if (!::CopyFileA(src.c_str(), dst.c_str(), FALSE))
-                KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectLogFiles - CopyFile失敗 SRC:%s DST:%s ERR:0x%08X",
-                            src.c_str(), dst.c_str(), static_cast<unsigned>(::GetLastError()));
+                KILNLOG.Log(
+                    LOG_ERROR,
+                    "CAplLogUpload::_CollectLogFiles - CopyFile失敗 SRC:%s DST:%s ERR:0x%08X",
+                    src.c_str(), dst.c_str(), static_cast<unsigned>(::GetLastError()));
         } while (::FindNextFileA(find.Get(), &fd));
     }
     return true;
@@ -299,14 +325,16 @@ bool CAplLogUpload::_CollectLogFiles() {
 bool CAplLogUpload::_CollectPCInfo() {
     PcInfoFacts facts;
     facts.isAdmin = IsAdministrator();
-    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_CollectPCInfo - 起動ユーザー情報 %s", PcInfoUserPart(facts).c_str());
+    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_CollectPCInfo - 起動ユーザー情報 %s",
+                PcInfoUserPart(facts).c_str());
 
     const int os = GetOsType();
     if (os == 9 || os >= 12) {
         HMODULE kernel = ::GetModuleHandleA("Kernel32.dll");
         if (!kernel) {
             facts.cpu = PcInfoFacts::kCpuNoDll;
-            KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectPCInfo - CPU情報取得失敗 DLL取得失敗 ERR:0x%08X",
+            KILNLOG.Log(LOG_ERROR,
+                        "CAplLogUpload::_CollectPCInfo - CPU情報取得失敗 DLL取得失敗 ERR:0x%08X",
                         static_cast<unsigned>(::GetLastError()));
         } else {
             using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
@@ -314,8 +342,10 @@ bool CAplLogUpload::_CollectPCInfo() {
                 reinterpret_cast<void*>(::GetProcAddress(kernel, "GetNativeSystemInfo")));
             if (!fn) {
                 facts.cpu = PcInfoFacts::kCpuNoApi;
-                KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectPCInfo - CPU情報取得失敗 API取得失敗 ERR:0x%08X",
-                            static_cast<unsigned>(::GetLastError()));
+                KILNLOG.Log(
+                    LOG_ERROR,
+                    "CAplLogUpload::_CollectPCInfo - CPU情報取得失敗 API取得失敗 ERR:0x%08X",
+                    static_cast<unsigned>(::GetLastError()));
             } else {
                 SYSTEM_INFO si = {};
                 fn(&si);
@@ -347,7 +377,8 @@ bool CAplLogUpload::_CollectPCInfo() {
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectPCInfo - メモリ情報取得失敗 ERR:0x%08X",
                     static_cast<unsigned>(::GetLastError()));
     }
-    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_CollectPCInfo - メモリ情報取得 %s", PcInfoMemoryPart(facts).c_str());
+    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_CollectPCInfo - メモリ情報取得 %s",
+                PcInfoMemoryPart(facts).c_str());
 
     OSVERSIONINFOEXA ver = {};
     ver.dwOSVersionInfoSize = sizeof ver;
@@ -369,12 +400,13 @@ bool CAplLogUpload::_CollectPCInfo() {
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectPCInfo - OS情報取得失敗 ERR:0x%08X",
                     static_cast<unsigned>(::GetLastError()));
     }
-    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_CollectPCInfo - OS情報 %s", PcInfoOsPart(facts).c_str());
+    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_CollectPCInfo - OS情報 %s",
+                PcInfoOsPart(facts).c_str());
 
     const std::string text = BuildPcInfoText(facts);
     const std::string path = m_collectFolder + "PcInfo.txt";
-    qm::CFileHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    qm::CFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         m_detail = ::GetLastError();
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectPCInfo - PC情報ファイル作成失敗 ERR:0x%08X",
@@ -386,7 +418,8 @@ bool CAplLogUpload::_CollectPCInfo() {
     if (!::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size()) {
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectPCInfo - PC情報ファイル書込み失敗 ERR:0x%08X",
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::_CollectPCInfo - PC情報ファイル書込み失敗 ERR:0x%08X",
                     static_cast<unsigned>(m_detail));
         m_result = kAplLogFailed;
         return false;
@@ -396,7 +429,8 @@ bool CAplLogUpload::_CollectPCInfo() {
 
 bool CAplLogUpload::_CreateSendFile() {
     if (!IsDirectory(m_collectFolder.c_str())) {
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CreateSendFile - 送信ファイル作成時の収集フォルダなし %s",
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::_CreateSendFile - 送信ファイル作成時の収集フォルダなし %s",
                     m_collectFolder.c_str());
         m_result = kAplLogBadParams;
         return false;
@@ -405,8 +439,9 @@ bool CAplLogUpload::_CreateSendFile() {
     if (!zip.ZipFolder(m_collectFolder.c_str(), m_zipPath.c_str())) {
         m_result = kAplLogZipFailed;
         m_detail = static_cast<DWORD>(zip.GetLastZipError());
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CreateSendFile - 送信ファイル圧縮失敗 %s ERR:0x%08X", m_zipPath.c_str(),
-                    static_cast<unsigned>(m_detail));
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::_CreateSendFile - 送信ファイル圧縮失敗 %s ERR:0x%08X",
+                    m_zipPath.c_str(), static_cast<unsigned>(m_detail));
         return false;
     }
     return true;
@@ -421,17 +456,20 @@ bool CAplLogUpload::_SendLogFile() {
     const CallEndpoints ids = EndpointsFor(ServiceCall::kLogUpload, m_isMothModel);
     std::unique_ptr<char[]> body = table.CreateMultiPartData(ids.body, size);
     if (!body || size == 0) {
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_SendLogFile - ログアップロード時のパラメータ生成失敗");
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::_SendLogFile - ログアップロード時のパラメータ生成失敗");
         m_result = kAplLogNoBody;
         m_detail = ::GetLastError();
         return false;
     }
-    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_SendLogFile - ログアップロードデータサイズ %dbyte", static_cast<int>(size));
+    KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_SendLogFile - ログアップロードデータサイズ %dbyte",
+                static_cast<int>(size));
     const std::string url = table.GetUrl(ids.url);
     CWinHttpWrapper http;
     if (!http.SetRequest(url.c_str(), 0, nullptr, true)) {
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_SendLogFile - ログアップロード時のHTTP生成失敗[ERR:0x%08X]",
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::_SendLogFile - ログアップロード時のHTTP生成失敗[ERR:0x%08X]",
                     static_cast<unsigned>(m_detail));
         m_result = kAplLogNoHttp;
         return false;
@@ -439,9 +477,11 @@ bool CAplLogUpload::_SendLogFile() {
     const std::wstring agent = AnsiToWide(m_userAgent);
     HANDLE worker = nullptr;
     if (!http.Open(HTTP_VERB_POST, agent.c_str(), nullptr) ||
-        !(worker = http.UploadMultiPart(body.get(), size, "WickerdaleBoundary", "multipart/form-data"))) {
+        !(worker = http.UploadMultiPart(body.get(), size, "WickerdaleBoundary",
+                                        "multipart/form-data"))) {
         m_detail = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "AplLogUpload::_SendLogFile - ログアップロード時の接続試行失敗[ERR:0x%08X]",
+        KILNLOG.Log(LOG_ERROR,
+                    "AplLogUpload::_SendLogFile - ログアップロード時の接続試行失敗[ERR:0x%08X]",
                     static_cast<unsigned>(m_detail));
         m_result = kAplLogNoHttp;
         return false;
@@ -451,7 +491,8 @@ bool CAplLogUpload::_SendLogFile() {
     if (w == Wait::kCancelled) {
         http.Abort(kAbortWaitMs);
         m_result = kAplLogCancelled;
-        KILNLOG.Log(LOG_NORMAL, "AplLogUpload::_SendLogFile - ログアップロード時のユーザキャンセル");
+        KILNLOG.Log(LOG_NORMAL,
+                    "AplLogUpload::_SendLogFile - ログアップロード時のユーザキャンセル");
         return false;
     }
     if (w == Wait::kFailed) {
@@ -463,8 +504,10 @@ bool CAplLogUpload::_SendLogFile() {
     }
     const DWORD r = http.GetResult();
     if (r != 0) {
-        KILNLOG.Log(LOG_ERROR, "AplLogUpload::_SendLogFile - ログアップロード時の通信異常失敗[nResponse:0x%08X]",
-                    static_cast<unsigned>(r));
+        KILNLOG.Log(
+            LOG_ERROR,
+            "AplLogUpload::_SendLogFile - ログアップロード時の通信異常失敗[nResponse:0x%08X]",
+            static_cast<unsigned>(r));
         m_result = (r & ~kHttpStatusFlag) | kAplLogTransportFlag;
         m_detail = ::GetLastError();
         return false;
@@ -473,7 +516,8 @@ bool CAplLogUpload::_SendLogFile() {
     if (a != ANALYZE_OK) {
         m_result = (a & ~ANALYZE_SERVER_ERROR) | kAplLogServiceFlag;
         KILNLOG.Log(LOG_ERROR,
-                    "AplLogUpload::_SendLogFile - ログアップロード時のサーバーレスポンスエラー [AnalyzeERR:0x%08X]",
+                    "AplLogUpload::_SendLogFile - ログアップロード時のサーバーレスポンスエラー "
+                    "[AnalyzeERR:0x%08X]",
                     static_cast<unsigned>(a & ~ANALYZE_SERVER_ERROR));
         return false;
     }
@@ -491,7 +535,8 @@ void CAplLogUpload::_ClearLogFiles() {
         const std::string pattern = folder + "*";
         qm::CFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
         if (!find) {
-            KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_ClearLogFiles - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
+            KILNLOG.Log(LOG_ERROR,
+                        "CAplLogUpload::_ClearLogFiles - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
                         pattern.c_str(), static_cast<unsigned>(::GetLastError()));
             continue;
         }
@@ -500,8 +545,9 @@ void CAplLogUpload::_ClearLogFiles() {
             if (!IsUploadedLogName(fd.cFileName)) continue;
             const std::string path = folder + fd.cFileName;
             if (!::DeleteFileA(path.c_str()))
-                KILNLOG.Log(LOG_ERROR, "CAplLogUpload::DeleteFile - DeleteFile失敗 PATH:%s ERR:0x%08X", path.c_str(),
-                            static_cast<unsigned>(::GetLastError()));
+                KILNLOG.Log(LOG_ERROR,
+                            "CAplLogUpload::DeleteFile - DeleteFile失敗 PATH:%s ERR:0x%08X",
+                            path.c_str(), static_cast<unsigned>(::GetLastError()));
         } while (::FindNextFileA(find.Get(), &fd));
     }
 }

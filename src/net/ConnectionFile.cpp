@@ -6,8 +6,8 @@
 
 #include "common/KilnLog.h"
 #include "common/Mbcs.h"
-#include "net/CsvLine.h"
 #include "common/UrlEscape.h"
+#include "net/CsvLine.h"
 
 // --- tables ------------------------------------------------------------------
 
@@ -104,7 +104,9 @@ const std::vector<ConnectionEntry>& ConnectionEndpointTable() {
         {10, QM_PROBE, {30, 7, 31}},
         {6, QM_PROBE, {30, 4, 9}},
         {11, QM_MAP_B "/wlink/", {}},
-        {12, QM_PROBE_B "/cgi-bin/odv.cgi", {7, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45}},
+        {12,
+         QM_PROBE_B "/cgi-bin/odv.cgi",
+         {7, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45}},
         {13, QM_ENTRY "/pcapp/TransmissionRateUrlAPI", {78}},
         {14, QM_ENTRY "/pcapp/TransmissionRateRegistAPI", {8, 3, 77}},
         {15, QM_ENTRY "/pcapp/TransmissionRateLimitAPI", {8, 3}},
@@ -119,7 +121,9 @@ const std::vector<ConnectionEntry>& ConnectionEndpointTable() {
         {24, QM_ENTRY "/pcapp/LogUploadAPI", {8, 3, 90}},
         {25, QM_TOP, {200, 201, 202}},
         {26, QM_MAP_A "/wlink36/", {}},
-        {27, QM_PROBE_A "/cgi-bin/odv.cgi", {7, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 100, 44, 45}},
+        {27,
+         QM_PROBE_A "/cgi-bin/odv.cgi",
+         {7, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 100, 44, 45}},
         {28, QM_PROBE, {30, 7, 31, 101}},
         {29, QM_PROBE, {30, 7, 31, 101, 102, 103, 104, 105}},
         {30, QM_PROBE, {30, 7, 31, 101}},
@@ -216,7 +220,8 @@ std::string FormatOne(const char* format, const FormatArg& arg) {
         char buf[128];
         const uint32_t v = first ? arg.number : 0;
         if (conv == 'd' || conv == 'i') {
-            std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), static_cast<long long>(static_cast<int32_t>(v)));
+            std::snprintf(buf, sizeof buf, (spec + "lld").c_str(),
+                          static_cast<long long>(static_cast<int32_t>(v)));
         } else if (conv == 'c') {
             buf[0] = static_cast<char>(v);
             buf[1] = 0;
@@ -306,7 +311,8 @@ void CRequestParams::SetString(uint32_t id, const char* text) {
 
 void CRequestParams::SetCcidHead(uint32_t id, uint32_t ccid) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%04X", static_cast<int>(ccid & 0xFFFF), static_cast<unsigned>(ccid >> 16));
+    std::snprintf(buf, sizeof buf, "%04d%04X", static_cast<int>(ccid & 0xFFFF),
+                  static_cast<unsigned>(ccid >> 16));
     m_values[id] = UrlEscape(buf);
 }
 
@@ -326,7 +332,8 @@ bool CRequestParams::SetAplParams(uint32_t aplType) {
     return true;
 }
 
-bool CRequestParams::SetWebPageParams(const char* userAgent, const char* nickname, uint32_t functionCode) {
+bool CRequestParams::SetWebPageParams(const char* userAgent, const char* nickname,
+                                      uint32_t functionCode) {
     if (!userAgent || !nickname || functionCode == 0) return false;
     SetString(200, userAgent);
     SetString(202, nickname);
@@ -388,20 +395,22 @@ bool CConnectionFile::ReadOverrides() {
     std::string text;
     FileReadResult r = ReadWholeFile(path, true, text);
     switch (r.status) {
-    case FileReadStatus::kOk:
-        break;
-    case FileReadStatus::kMissing:
-    case FileReadStatus::kOpenFailed:
-        KILNLOG.Log(LOG_ERROR, "Connection.infoファイルオープン失敗(ERR:0x%X).%s", r.error, path.c_str());
-        return false;
-    case FileReadStatus::kNoMemory:
-        KILNLOG.Log(LOG_ERROR, "Connection.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d", r.error,
-                    static_cast<int>(r.size + 1));
-        return false;
-    case FileReadStatus::kReadFailed:
-        KILNLOG.Log(LOG_ERROR, "Connection.infoファイル読み込み失敗(ERR:0x%X).サイズ:%d", r.error,
-                    static_cast<int>(r.size));
-        return false;
+        case FileReadStatus::kOk:
+            break;
+        case FileReadStatus::kMissing:
+        case FileReadStatus::kOpenFailed:
+            KILNLOG.Log(LOG_ERROR, "Connection.infoファイルオープン失敗(ERR:0x%X).%s", r.error,
+                        path.c_str());
+            return false;
+        case FileReadStatus::kNoMemory:
+            KILNLOG.Log(LOG_ERROR,
+                        "Connection.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d",
+                        r.error, static_cast<int>(r.size + 1));
+            return false;
+        case FileReadStatus::kReadFailed:
+            KILNLOG.Log(LOG_ERROR, "Connection.infoファイル読み込み失敗(ERR:0x%X).サイズ:%d",
+                        r.error, static_cast<int>(r.size));
+            return false;
     }
     // The file is read as a zero-terminated text.
     size_t nul = text.find('\0');
@@ -518,7 +527,8 @@ std::unique_ptr<char[]> CConnectionFile::CreatePostData(uint32_t id, uint32_t& o
         KILNLOG.Log(LOG_ERROR, "送信データ作成失敗");
         return nullptr;
     }
-    KILNLOG.Log(LOG_DETAIL, "送信データ(%dbyte)：%s", static_cast<int>(body.size()), body.substr(0, 1023).c_str());
+    KILNLOG.Log(LOG_DETAIL, "送信データ(%dbyte)：%s", static_cast<int>(body.size()),
+                body.substr(0, 1023).c_str());
     std::unique_ptr<char[]> out(new char[body.size()]);
     std::memcpy(out.get(), body.data(), body.size());
     outSize = static_cast<uint32_t>(body.size());
@@ -552,7 +562,8 @@ std::unique_ptr<char[]> CConnectionFile::CreateMultiPartData(uint32_t id, uint32
                           name, LastPathComponent(value).c_str());
             FileReadResult r = ReadWholeFile(value, false, data);
             if (r.status == FileReadStatus::kMissing || r.status == FileReadStatus::kOpenFailed) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:ファイルオープン失敗 PATH:%s", value.c_str());
+                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:ファイルオープン失敗 PATH:%s",
+                            value.c_str());
                 m_params.Clear();
                 return nullptr;
             }
@@ -562,13 +573,14 @@ std::unique_ptr<char[]> CConnectionFile::CreateMultiPartData(uint32_t id, uint32
                 return nullptr;
             }
             if (r.status == FileReadStatus::kReadFailed) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:ファイル読込み失敗 PATH:%s ERR:0x%08X", value.c_str(),
-                            r.error);
+                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:ファイル読込み失敗 PATH:%s ERR:0x%08X",
+                            value.c_str(), r.error);
                 m_params.Clear();
                 return nullptr;
             }
         } else {
-            std::snprintf(header, sizeof header, "Content-Disposition: form-data; name=\"%s\"\r\n", name);
+            std::snprintf(header, sizeof header, "Content-Disposition: form-data; name=\"%s\"\r\n",
+                          name);
             data = value;
         }
         if (data.empty()) {
@@ -605,14 +617,14 @@ bool CConnectionFile::HasVerificationFile() {
 
 CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel) {
     switch (call) {
-    case ServiceCall::kAuthentication:
-        return isMothModel ? CallEndpoints{31, 31} : CallEndpoints{4, 4};
-    case ServiceCall::kLatestApplication:
-        return isMothModel ? CallEndpoints{34, 5} : CallEndpoints{5, 5};
-    case ServiceCall::kLogUploadPermission:
-        return isMothModel ? CallEndpoints{32, 32} : CallEndpoints{23, 23};
-    case ServiceCall::kLogUpload:
-        return isMothModel ? CallEndpoints{33, 24} : CallEndpoints{24, 24};
+        case ServiceCall::kAuthentication:
+            return isMothModel ? CallEndpoints{31, 31} : CallEndpoints{4, 4};
+        case ServiceCall::kLatestApplication:
+            return isMothModel ? CallEndpoints{34, 5} : CallEndpoints{5, 5};
+        case ServiceCall::kLogUploadPermission:
+            return isMothModel ? CallEndpoints{32, 32} : CallEndpoints{23, 23};
+        case ServiceCall::kLogUpload:
+            return isMothModel ? CallEndpoints{33, 24} : CallEndpoints{24, 24};
     }
     return CallEndpoints{0, 0};
 }
@@ -637,23 +649,40 @@ void ResetUserAgentCache() { Cache() = UserAgentCache(); }
 
 const char* UserAgentModelName(uint8_t modelCode) {
     switch (modelCode) {
-    case 1: return "HopperLiteV1";
-    case 2: return "TrkV21";
-    case 3: return "TrkV22";
-    case 4: return "TrkV23";
-    case 5: return "TrkV24";
-    case 6: return "TrkV25";
-    case 7: return "TrkV26";
-    case 8: return "TrkV27";
-    case 9: return "TrkV28";
-    case 10: return "GlideV10";
-    case 11: return "HopperLiteV2";
-    case 12: return "HopperLiteV3";
-    case 13: return "HopperLiteV4";
-    case 17: return "TrkV23X";
-    case 18: return "MothV18";
-    case 21: return "MothV21";
-    default: return nullptr;
+        case 1:
+            return "HopperLiteV1";
+        case 2:
+            return "TrkV21";
+        case 3:
+            return "TrkV22";
+        case 4:
+            return "TrkV23";
+        case 5:
+            return "TrkV24";
+        case 6:
+            return "TrkV25";
+        case 7:
+            return "TrkV26";
+        case 8:
+            return "TrkV27";
+        case 9:
+            return "TrkV28";
+        case 10:
+            return "GlideV10";
+        case 11:
+            return "HopperLiteV2";
+        case 12:
+            return "HopperLiteV3";
+        case 13:
+            return "HopperLiteV4";
+        case 17:
+            return "TrkV23X";
+        case 18:
+            return "MothV18";
+        case 21:
+            return "MothV21";
+        default:
+            return nullptr;
     }
 }
 
@@ -664,8 +693,9 @@ std::string FormatUserAgent(const NaviUnitFacts& facts) {
         return std::string();
     }
     char buf[128];
-    std::snprintf(buf, sizeof buf, "%02X%s/%X.%06X", static_cast<unsigned>(facts.appWord16 & 0xFF), model,
-                  static_cast<unsigned>(facts.appValue >> 24), static_cast<unsigned>(facts.appValue & 0xFFFFFF));
+    std::snprintf(buf, sizeof buf, "%02X%s/%X.%06X", static_cast<unsigned>(facts.appWord16 & 0xFF),
+                  model, static_cast<unsigned>(facts.appValue >> 24),
+                  static_cast<unsigned>(facts.appValue & 0xFFFFFF));
     return buf;
 }
 

@@ -55,7 +55,8 @@ public:
     // The unit's CCID as "%04d%04X" of its low and high halves, encoded.
     void SetCcidHead(uint32_t id, uint32_t ccid);
 
-    bool SetAuthParams(const char* nickname, const char* password, const char* deviceNo, uint32_t ccid);
+    bool SetAuthParams(const char* nickname, const char* password, const char* deviceNo,
+                       uint32_t ccid);
     bool SetAplParams(uint32_t aplType);
     bool SetWebPageParams(const char* userAgent, const char* nickname, uint32_t functionCode);
     bool SetDeviceParams(const char* deviceNo, uint32_t ccid);

@@ -12,12 +12,13 @@ FileReadResult ReadWholeFile(const std::string& path, bool shareWrite, std::stri
     FileReadResult r;
     out.clear();
     const DWORD share = FILE_SHARE_READ | (shareWrite ? FILE_SHARE_WRITE : 0);
-    qm::CFileHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    qm::CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         r.error = ::GetLastError();
-        r.status = (r.error == ERROR_FILE_NOT_FOUND || r.error == ERROR_PATH_NOT_FOUND) ? FileReadStatus::kMissing
-                                                                                          : FileReadStatus::kOpenFailed;
+        r.status = (r.error == ERROR_FILE_NOT_FOUND || r.error == ERROR_PATH_NOT_FOUND)
+                       ? FileReadStatus::kMissing
+                       : FileReadStatus::kOpenFailed;
         return r;
     }
     LARGE_INTEGER size{};
@@ -42,7 +43,8 @@ FileReadResult ReadWholeFile(const std::string& path, bool shareWrite, std::stri
     }
     DWORD got = 0;
     if (r.size > 0 &&
-        (!::ReadFile(file.Get(), &out[0], static_cast<DWORD>(r.size), &got, nullptr) || got != r.size)) {
+        (!::ReadFile(file.Get(), &out[0], static_cast<DWORD>(r.size), &got, nullptr) ||
+         got != r.size)) {
         r.error = ::GetLastError();
         r.status = FileReadStatus::kReadFailed;
         out.clear();

@@ -118,7 +118,8 @@ uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPerm
         KILNLOG.Log(LOG_ERROR, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:%d]", n);
         return ServerError(n);
     }
-    KILNLOG.Log(LOG_ERROR, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:%s]", text.c_str());
+    KILNLOG.Log(LOG_ERROR, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:%s]",
+                text.c_str());
     return ANALYZE_FORMAT_ERROR;
 }
 

@@ -41,7 +41,8 @@ public:
     bool Open(int verbType, const wchar_t* userAgent, const wchar_t* proxy);
     HANDLE Upload(const void* body, DWORD bodySize, const char* contentType, const char* userName,
                   const char* password);
-    HANDLE UploadMultiPart(const void* body, DWORD bodySize, const char* boundary, const char* contentType);
+    HANDLE UploadMultiPart(const void* body, DWORD bodySize, const char* boundary,
+                           const char* contentType);
     // Asks the worker to stop and waits; true when it ended by itself.
     bool Abort(DWORD timeoutMs);
 

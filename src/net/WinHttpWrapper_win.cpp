@@ -1,5 +1,3 @@
-#include "net/WinHttpWrapper.h"
-
 #include <process.h>
 
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include "app/Startup.h"
 #include "common/CodePage.h"
 #include "common/KilnLog.h"
+#include "net/WinHttpWrapper.h"
 
 namespace {
 
@@ -24,7 +23,8 @@ int OsGeneration() {
 }
 
 const wchar_t* const kVerbs[] = {L"GET", L"POST", L"HEAD"};
-const wchar_t* const kInternetSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const wchar_t* const kInternetSettings =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
 // Reads a registry value of the user's Internet settings as text.
 LONG ReadInternetSetting(const wchar_t* name, std::wstring& out) {
@@ -53,7 +53,8 @@ CWinHttpWrapper::CWinHttpWrapper() {
     // it: aborting one request of a thread aborts them all. Signalled means
     // "go on", reset means "abort".
     char name[64];
-    std::snprintf(name, sizeof name, "EventHttpAbort_%X", static_cast<unsigned>(::GetCurrentThreadId()));
+    std::snprintf(name, sizeof name, "EventHttpAbort_%X",
+                  static_cast<unsigned>(::GetCurrentThreadId()));
     m_abortEvent.Reset(::CreateEventA(nullptr, TRUE, TRUE, name));
 }
 
@@ -83,7 +84,8 @@ bool CWinHttpWrapper::IsAborted() const {
 
 // --- SetRequest ----------------------------------------------------------------
 
-bool CWinHttpWrapper::SetRequest(const char* url, WORD port, const char* filePath, bool keepInMemory) {
+bool CWinHttpWrapper::SetRequest(const char* url, WORD port, const char* filePath,
+                                 bool keepInMemory) {
     if (IsOpen()) return false;
     FreeResponse();
     delete[] m_body;
@@ -107,8 +109,9 @@ bool CWinHttpWrapper::SetRequest(const char* url, WORD port, const char* filePat
 
 std::wstring CWinHttpWrapper::DiscoverProxy() {
     std::wstring result;
-    CInternetHandle discovery(::WinHttpOpen(L"WinHTTP AutoProxy Get/1.0", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                            WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    CInternetHandle discovery(::WinHttpOpen(L"WinHTTP AutoProxy Get/1.0",
+                                            WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                            WINHTTP_NO_PROXY_BYPASS, 0));
     if (!discovery) return result;
 
     std::wstring autoConfig;
@@ -131,24 +134,27 @@ std::wstring CWinHttpWrapper::DiscoverProxy() {
     WINHTTP_PROXY_INFO info = {};
     if (::WinHttpGetProxyForUrl(discovery.Get(), m_url.c_str(), &options, &info)) {
         switch (info.dwAccessType) {
-        case WINHTTP_ACCESS_TYPE_DEFAULT_PROXY:
-            KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY\n");
-            break;
-        case WINHTTP_ACCESS_TYPE_NO_PROXY:
-            KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_NO_PROXY");
-            break;
-        case WINHTTP_ACCESS_TYPE_NAMED_PROXY:
-            KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_NAMED_PROXY");
-            break;
-        default:
-            break;
+            case WINHTTP_ACCESS_TYPE_DEFAULT_PROXY:
+                KILNLOG.Log(LOG_DETAIL,
+                            "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY\n");
+                break;
+            case WINHTTP_ACCESS_TYPE_NO_PROXY:
+                KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_NO_PROXY");
+                break;
+            case WINHTTP_ACCESS_TYPE_NAMED_PROXY:
+                KILNLOG.Log(LOG_DETAIL,
+                            "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_NAMED_PROXY");
+                break;
+            default:
+                break;
         }
         if (info.lpszProxy) result = info.lpszProxy;
         KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : %s", Narrow(result).c_str());
         if (info.lpszProxy) ::GlobalFree(info.lpszProxy);
         if (info.lpszProxyBypass) ::GlobalFree(info.lpszProxyBypass);
     } else {
-        KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl()失敗[ERR:%d]", static_cast<int>(::GetLastError()));
+        KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl()失敗[ERR:%d]",
+                    static_cast<int>(::GetLastError()));
     }
     discovery.Reset();
 
@@ -158,8 +164,8 @@ std::wstring CWinHttpWrapper::DiscoverProxy() {
         LONG rc = ::RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_READ, &raw);
         qm::CRegKey key(rc == ERROR_SUCCESS ? raw : nullptr);
         if (rc == ERROR_SUCCESS)
-            rc = ::RegQueryValueExW(key.Get(), L"ProxyEnable", nullptr, &type, reinterpret_cast<BYTE*>(&enable),
-                                    &size);
+            rc = ::RegQueryValueExW(key.Get(), L"ProxyEnable", nullptr, &type,
+                                    reinterpret_cast<BYTE*>(&enable), &size);
         if (rc != ERROR_SUCCESS) {
             KILNLOG.Log(LOG_ERROR, "プロキシ設定取得失敗[ERR:0x%08X]", static_cast<unsigned>(rc));
         } else if (enable == 0) {
@@ -168,7 +174,8 @@ std::wstring CWinHttpWrapper::DiscoverProxy() {
             std::wstring server;
             rc = ReadInternetSetting(L"ProxyServer", server);
             if (rc != ERROR_SUCCESS) {
-                KILNLOG.Log(LOG_ERROR, "プロキシサーバ取得失敗[ERR:0x%08X]", static_cast<unsigned>(rc));
+                KILNLOG.Log(LOG_ERROR, "プロキシサーバ取得失敗[ERR:0x%08X]",
+                            static_cast<unsigned>(rc));
             } else {
                 result = server;
                 KILNLOG.Log(LOG_DETAIL, "プロキシサーバ取得[SVR:%s]", Narrow(result).c_str());
@@ -198,7 +205,8 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
     m_urlParts.dwUrlPathLength = static_cast<DWORD>(-1);
     m_urlParts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!::WinHttpCrackUrl(m_url.c_str(), static_cast<DWORD>(m_url.size()), 0, &m_urlParts)) {
-        KILNLOG.Log(LOG_ERROR, "接続先URL解析に失敗[ERR:0x%08X]", static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "接続先URL解析に失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
         return false;
     }
 
@@ -206,15 +214,17 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
 
     if (g_proxyServer.empty()) {
         KILNLOG.Log(LOG_DETAIL, "WinHttpOpen WINHTTP_NO_PROXY_NAME");
-        m_session.Reset(::WinHttpOpen(userAgent ? userAgent : L"", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        m_session.Reset(::WinHttpOpen(userAgent ? userAgent : L"",
+                                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                      WINHTTP_NO_PROXY_BYPASS, 0));
     } else {
         KILNLOG.Log(LOG_DETAIL, "WinHttpOpen Proxy:%s", Narrow(g_proxyServer).c_str());
         m_session.Reset(::WinHttpOpen(userAgent ? userAgent : L"", WINHTTP_ACCESS_TYPE_NAMED_PROXY,
                                       g_proxyServer.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
     }
     if (!m_session) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpOpen失敗[ERR:0x%08X]", static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "WinHttpOpen失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
         CloseHandles();
         return false;
     }
@@ -223,7 +233,8 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
     // scheme decides (a port written in the URL is not used).
     WORD port = m_port;
     if (port == 0 || port == INTERNET_DEFAULT_HTTP_PORT || port == INTERNET_DEFAULT_HTTPS_PORT) {
-        std::wstring scheme(m_urlParts.lpszScheme ? m_urlParts.lpszScheme : L"", m_urlParts.dwSchemeLength);
+        std::wstring scheme(m_urlParts.lpszScheme ? m_urlParts.lpszScheme : L"",
+                            m_urlParts.dwSchemeLength);
         if (_wcsicmp(scheme.c_str(), L"http") == 0)
             port = INTERNET_DEFAULT_HTTP_PORT;
         else if (_wcsicmp(scheme.c_str(), L"https") == 0)
@@ -239,25 +250,30 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
     if (m_urlParts.lpszHostName) std::wmemcpy(host, m_urlParts.lpszHostName, hostLen);
     m_connection.Reset(::WinHttpConnect(m_session.Get(), host, port, 0));
     if (!m_connection) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpConnect失敗[ERR:0x%08X]", static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "WinHttpConnect失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
         CloseHandles();
         return false;
     }
 
-    const wchar_t* path = m_urlParts.lpszUrlPath && *m_urlParts.lpszUrlPath ? m_urlParts.lpszUrlPath : L"/";
+    const wchar_t* path =
+        m_urlParts.lpszUrlPath && *m_urlParts.lpszUrlPath ? m_urlParts.lpszUrlPath : L"/";
     const wchar_t* accept[] = {L"*/*", nullptr};
     DWORD flags = WINHTTP_FLAG_REFRESH | (m_secure ? WINHTTP_FLAG_SECURE : 0);
     m_request.Reset(::WinHttpOpenRequest(m_connection.Get(), kVerbs[verbType], path, nullptr,
                                          WINHTTP_NO_REFERER, accept, flags));
     if (!m_request) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpOpenRequest失敗[ERR:0x%08X]", static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "WinHttpOpenRequest失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
         CloseHandles();
         return false;
     }
     if (m_secure) {
         DWORD security = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE |
-                         SECURITY_FLAG_IGNORE_CERT_CN_INVALID | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
-        if (!::WinHttpSetOption(m_request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security, sizeof security)) {
+                         SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
+                         SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+        if (!::WinHttpSetOption(m_request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security,
+                                sizeof security)) {
             CloseHandles();
             return false;
         }
@@ -295,14 +311,15 @@ HANDLE CWinHttpWrapper::StartWorker(unsigned(__stdcall* proc)(void*)) {
     return m_thread.Get();
 }
 
-HANDLE CWinHttpWrapper::Upload(const void* body, DWORD bodySize, const char* contentType, const char* userName,
-                               const char* password) {
+HANDLE CWinHttpWrapper::Upload(const void* body, DWORD bodySize, const char* contentType,
+                               const char* userName, const char* password) {
     if (!m_session || !m_connection || !m_request) return nullptr;
     if (m_abortEvent) ::SetEvent(m_abortEvent.Get());
     if (!contentType) {
-        KILNLOG.Log(LOG_ERROR, "アップロード要求時のパラメータ不正 0x%08X, 0x%08X, 0x%08X, 0x%08X, ",
-                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(body)), static_cast<unsigned>(bodySize), 0u,
-                    0u);
+        KILNLOG.Log(LOG_ERROR,
+                    "アップロード要求時のパラメータ不正 0x%08X, 0x%08X, 0x%08X, 0x%08X, ",
+                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(body)),
+                    static_cast<unsigned>(bodySize), 0u, 0u);
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
@@ -325,7 +342,8 @@ HANDLE CWinHttpWrapper::UploadMultiPart(const void* body, DWORD bodySize, const 
         return nullptr;
     }
     if (contentType && *contentType)
-        m_headers = L"Content-Type:" + AnsiToWide(contentType) + L"; boundary=\"" + AnsiToWide(boundary) + L"\"";
+        m_headers = L"Content-Type:" + AnsiToWide(contentType) + L"; boundary=\"" +
+                    AnsiToWide(boundary) + L"\"";
     if (!PrepareUpload(body, bodySize)) return nullptr;
     return StartWorker(&CWinHttpWrapper::_UploadThreadMultiPart);
 }
@@ -339,13 +357,14 @@ unsigned __stdcall CWinHttpWrapper::_UploadThread(void* param) {
         ::WinHttpSetOption(self->m_request.Get(), WINHTTP_OPTION_PASSWORD, &self->m_password[0],
                            static_cast<DWORD>(self->m_password.size()));
     }
-    const wchar_t* headers = self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
+    const wchar_t* headers =
+        self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
     if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L),
-                              self->m_bodySize ? self->m_body : WINHTTP_NO_REQUEST_DATA, self->m_bodySize,
-                              self->m_bodySize, 0)) {
+                              self->m_bodySize ? self->m_body : WINHTTP_NO_REQUEST_DATA,
+                              self->m_bodySize, self->m_bodySize, 0)) {
         result = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "WinHttpSendRequest失敗[ERR:0x%08X] %s", static_cast<unsigned>(result),
-                    self->m_urlNarrow.c_str());
+        KILNLOG.Log(LOG_ERROR, "WinHttpSendRequest失敗[ERR:0x%08X] %s",
+                    static_cast<unsigned>(result), self->m_urlNarrow.c_str());
     } else {
         result = self->_GetResponse();
         if (result != 0) {
@@ -355,7 +374,8 @@ unsigned __stdcall CWinHttpWrapper::_UploadThread(void* param) {
         }
     }
     self->CloseHandles();
-    if (result != 0) KILNLOG.Log(LOG_DETAIL, "_UploadThread 終了 終了コード:%d.", static_cast<int>(result));
+    if (result != 0)
+        KILNLOG.Log(LOG_DETAIL, "_UploadThread 終了 終了コード:%d.", static_cast<int>(result));
     self->m_result = result;
     return result;
 }
@@ -364,28 +384,35 @@ unsigned __stdcall CWinHttpWrapper::_UploadThreadMultiPart(void* param) {
     CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
     KILNLOG.Log(LOG_NORMAL, "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 開始.");
     DWORD result = 0;
-    const wchar_t* headers = self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
+    const wchar_t* headers =
+        self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
     DWORD written = 0;
-    if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0,
-                              self->m_bodySize, 0)) {
+    if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L),
+                              WINHTTP_NO_REQUEST_DATA, 0, self->m_bodySize, 0)) {
         result = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpSendRequest失敗[ERR:0x%08X] %s",
-                    static_cast<unsigned>(result), self->m_urlNarrow.c_str());
-    } else if (!::WinHttpWriteData(self->m_request.Get(), self->m_body, self->m_bodySize, &written)) {
+        KILNLOG.Log(
+            LOG_ERROR,
+            "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpSendRequest失敗[ERR:0x%08X] %s",
+            static_cast<unsigned>(result), self->m_urlNarrow.c_str());
+    } else if (!::WinHttpWriteData(self->m_request.Get(), self->m_body, self->m_bodySize,
+                                   &written)) {
         result = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpWriteData失敗[ERR:0x%08X] %s",
+        KILNLOG.Log(LOG_ERROR,
+                    "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpWriteData失敗[ERR:0x%08X] %s",
                     static_cast<unsigned>(result), self->m_urlNarrow.c_str());
     } else {
         result = self->_GetResponse();
         if (result != 0) {
-            KILNLOG.Log(LOG_DETAIL, "CWinHttpWrapper::_UploadThreadMultiPart - _GetResponse 終了 終了コード%d.",
+            KILNLOG.Log(LOG_DETAIL,
+                        "CWinHttpWrapper::_UploadThreadMultiPart - _GetResponse 終了 終了コード%d.",
                         static_cast<int>(result));
         } else if (!self->m_filePath.empty() && self->m_keepInMemory) {
             self->WriteWholeResponse();
         }
     }
     self->CloseHandles();
-    KILNLOG.Log(LOG_NORMAL, "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 終了 終了コード:%d.",
+    KILNLOG.Log(LOG_NORMAL,
+                "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 終了 終了コード:%d.",
                 static_cast<int>(result));
     self->m_result = result;
     return result;
@@ -416,8 +443,8 @@ DWORD CWinHttpWrapper::_GetResponse() {
     if (IsAborted()) return ERROR_REQUEST_ABORTED;
     if (!::WinHttpReceiveResponse(m_request.Get(), nullptr)) {
         DWORD err = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "WinHttpReceiveResponse失敗[ERR:0x%08X] %s", static_cast<unsigned>(err),
-                    m_urlNarrow.c_str());
+        KILNLOG.Log(LOG_ERROR, "WinHttpReceiveResponse失敗[ERR:0x%08X] %s",
+                    static_cast<unsigned>(err), m_urlNarrow.c_str());
         return err;
     }
     if (IsAborted()) return ERROR_REQUEST_ABORTED;
@@ -430,13 +457,16 @@ DWORD CWinHttpWrapper::_GetResponse() {
     bool lengthKnown = false;
     err = QueryNumber(WINHTTP_QUERY_CONTENT_LENGTH, lengthKnown, contentLength);
     if (err) {
-        KILNLOG.Log(LOG_ERROR, "WINHTTP_QUERY_CONTENT_LENGTH 失敗 0x%08X", static_cast<unsigned>(err));
+        KILNLOG.Log(LOG_ERROR, "WINHTTP_QUERY_CONTENT_LENGTH 失敗 0x%08X",
+                    static_cast<unsigned>(err));
         return err;
     }
-    if (lengthKnown) KILNLOG.Log(LOG_DETAIL, "WINHTTP_QUERY_CONTENT_LENGTH %dBYTE", static_cast<int>(contentLength));
+    if (lengthKnown)
+        KILNLOG.Log(LOG_DETAIL, "WINHTTP_QUERY_CONTENT_LENGTH %dBYTE",
+                    static_cast<int>(contentLength));
     if (status < 200 || status > 299) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpQueryHeaders HTTPSTATUSエラー:%d  %s", static_cast<int>(status),
-                    m_urlNarrow.c_str());
+        KILNLOG.Log(LOG_ERROR, "WinHttpQueryHeaders HTTPSTATUSエラー:%d  %s",
+                    static_cast<int>(status), m_urlNarrow.c_str());
         return status | kHttpStatusFlag;
     }
 
@@ -456,7 +486,8 @@ DWORD CWinHttpWrapper::_GetResponse() {
             batch = contentLength;
         } else if (!::WinHttpQueryDataAvailable(m_request.Get(), &batch)) {
             DWORD e = ::GetLastError();
-            KILNLOG.Log(LOG_ERROR, "WinHttpQueryDataAvailable失敗[ERR:0x%08X]", static_cast<unsigned>(e));
+            KILNLOG.Log(LOG_ERROR, "WinHttpQueryDataAvailable失敗[ERR:0x%08X]",
+                        static_cast<unsigned>(e));
             freeCollected();
             return e;
         }
@@ -478,7 +509,8 @@ DWORD CWinHttpWrapper::_GetResponse() {
             const DWORD chunkSize = remaining < kHttpChunkMax ? remaining : kHttpChunkMax;
             BYTE* chunk = new (std::nothrow) BYTE[chunkSize];
             if (!chunk) {
-                KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
+                KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]",
+                            static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
                 freeCollected();
                 return ERROR_NOT_ENOUGH_MEMORY;
             }
@@ -486,14 +518,16 @@ DWORD CWinHttpWrapper::_GetResponse() {
             DWORD got = 0;
             if (!::WinHttpReadData(m_request.Get(), chunk, chunkSize, &got)) {
                 remembered = ::GetLastError();
-                KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]", static_cast<unsigned>(remembered));
+                KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]",
+                            static_cast<unsigned>(remembered));
                 delete[] chunk;
                 break;
             }
             if (got == 0) {
                 delete[] chunk;
                 if (++zeroReads > kHttpZeroReadLimit) {
-                    KILNLOG.Log(LOG_ERROR, "WinHttpReadData 取得サイズリトライオーバー [ERR:0x%08X]",
+                    KILNLOG.Log(LOG_ERROR,
+                                "WinHttpReadData 取得サイズリトライオーバー [ERR:0x%08X]",
                                 static_cast<unsigned>(::GetLastError()));
                     remembered = ERROR_WINHTTP_TIMEOUT;
                     break;
@@ -508,7 +542,8 @@ DWORD CWinHttpWrapper::_GetResponse() {
                 BYTE* grown = new (std::nothrow) BYTE[collectedSize + got];
                 if (!grown) {
                     delete[] chunk;
-                    KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
+                    KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]",
+                                static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
                     freeCollected();
                     return ERROR_NOT_ENOUGH_MEMORY;
                 }
@@ -521,7 +556,8 @@ DWORD CWinHttpWrapper::_GetResponse() {
                 DWORD e = AppendChunkToFile(chunk, got);
                 if (e) {
                     delete[] chunk;
-                    KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]", static_cast<unsigned>(e));
+                    KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]",
+                                static_cast<unsigned>(e));
                     freeCollected();
                     return e;
                 }
@@ -529,7 +565,8 @@ DWORD CWinHttpWrapper::_GetResponse() {
             delete[] chunk;
             total += got;
             remaining = got < remaining ? remaining - got : 0;
-            if (m_notifyWindow) ::PostMessageA(m_notifyWindow, m_notifyMessage, 0, static_cast<LPARAM>(got));
+            if (m_notifyWindow)
+                ::PostMessageA(m_notifyWindow, m_notifyMessage, 0, static_cast<LPARAM>(got));
         }
         if (remembered) break;
         if (lengthKnown && total >= contentLength) break;
@@ -556,8 +593,8 @@ DWORD CWinHttpWrapper::WriteWholeResponse() {
         return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
     }
     ::DeleteFileA(m_filePath.c_str());
-    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         DWORD e = ::GetLastError();
         KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み時のファイルオープン失敗[ERR:0x%08X].%s",
@@ -565,7 +602,8 @@ DWORD CWinHttpWrapper::WriteWholeResponse() {
         return e;
     }
     DWORD written = 0;
-    if (!::WriteFile(file.Get(), m_responseData, m_responseSize, &written, nullptr) || written != m_responseSize) {
+    if (!::WriteFile(file.Get(), m_responseData, m_responseSize, &written, nullptr) ||
+        written != m_responseSize) {
         DWORD e = ::GetLastError();
         KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X", static_cast<unsigned>(e));
         return e ? e : ERROR_WRITE_FAULT;
@@ -576,12 +614,12 @@ DWORD CWinHttpWrapper::WriteWholeResponse() {
 DWORD CWinHttpWrapper::AppendChunkToFile(const BYTE* data, DWORD size) {
     if (!data || !size || m_filePath.empty()) {
         KILNLOG.Log(LOG_ERROR, "ファイル書込み時のデータエラー 0x%08X, 0x%08X, %s",
-                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(data)), static_cast<unsigned>(size),
-                    m_filePath.c_str());
+                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(data)),
+                    static_cast<unsigned>(size), m_filePath.c_str());
         return ERROR_INVALID_PARAMETER;
     }
-    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         DWORD e = ::GetLastError();
         KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み時のファイルオープン失敗[ERR:0x%08X].%s",
@@ -591,13 +629,15 @@ DWORD CWinHttpWrapper::AppendChunkToFile(const BYTE* data, DWORD size) {
     if (::SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
         ::GetLastError() != NO_ERROR) {
         DWORD e = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込みファイルポインタ移動失敗[ERR:0x%08X", static_cast<unsigned>(e));
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込みファイルポインタ移動失敗[ERR:0x%08X",
+                    static_cast<unsigned>(e));
         return e;
     }
     DWORD written = 0;
     if (!::WriteFile(file.Get(), data, size, &written, nullptr) || written != size) {
         DWORD e = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X]", static_cast<unsigned>(e));
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(e));
         return e ? e : ERROR_WRITE_FAULT;
     }
     return 0;
@@ -614,13 +654,15 @@ bool CWinHttpWrapper::Abort(DWORD timeoutMs) {
         return true;
     }
     if (wait == WAIT_TIMEOUT) {
-        KILNLOG.Log(LOG_ERROR, "中断要求にタイムアウトしました[ERR:0x%08X]", static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "中断要求にタイムアウトしました[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
         // The sending and receiving calls cannot be interrupted: the worker goes.
         ::TerminateThread(m_thread.Get(), 0);
         ::WaitForSingleObject(m_thread.Get(), INFINITE);
         m_thread.Reset();
         return false;
     }
-    KILNLOG.Log(LOG_ERROR, "中断要求に失敗しました[ERR:0x%08X]", static_cast<unsigned>(::GetLastError()));
+    KILNLOG.Log(LOG_ERROR, "中断要求に失敗しました[ERR:0x%08X]",
+                static_cast<unsigned>(::GetLastError()));
     return false;
 }

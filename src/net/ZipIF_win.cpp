@@ -1,5 +1,3 @@
-#include "net/ZipIF.h"
-
 #include <shlwapi.h>
 
 #include <cstring>
@@ -9,6 +7,7 @@
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/WinHandle.h"
+#include "net/ZipIF.h"
 #include "zip.h"
 
 namespace {
@@ -56,15 +55,15 @@ bool CZipIF::ZipFolder(const char* folder, const char* zipPath) {
     m_zipError = 0;
     if (!folder || !zipPath || !::PathIsDirectoryA(folder)) {
         m_zipError = static_cast<int>(::GetLastError());
-        KILNLOG.Log(LOG_ERROR, "CZipIF::ZipFolder - PathIsDirectory 失敗 PATH:%s ERR:0x%08X", folder ? folder : "",
-                    static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "CZipIF::ZipFolder - PathIsDirectory 失敗 PATH:%s ERR:0x%08X",
+                    folder ? folder : "", static_cast<unsigned>(::GetLastError()));
         return false;
     }
     const std::string archiveFolder = ParentFolder(zipPath);
     if (!archiveFolder.empty() && !CreateDirectories(archiveFolder.c_str())) {
         m_zipError = static_cast<int>(::GetLastError());
-        KILNLOG.Log(LOG_ERROR, "CZipIF::ZipFolder - CreateDirectories 失敗 PATH:%s ERR:0x%08X", archiveFolder.c_str(),
-                    static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "CZipIF::ZipFolder - CreateDirectories 失敗 PATH:%s ERR:0x%08X",
+                    archiveFolder.c_str(), static_cast<unsigned>(::GetLastError()));
         return false;
     }
     ZipCloser archive{zipOpen(zipPath, APPEND_STATUS_CREATE)};
@@ -94,8 +93,8 @@ bool CZipIF::_ZipFolderEx(void* zip, const std::string& folder, const std::strin
     qm::CFindHandle find(::FindFirstFileA((folder + "*").c_str(), &fd));
     if (!find) {
         m_zipError = static_cast<int>(::GetLastError());
-        KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - FindFirstFile 失敗 PATH:%s ERR:0x%08X", folder.c_str(),
-                    static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
+                    folder.c_str(), static_cast<unsigned>(::GetLastError()));
         return false;
     }
     do {
@@ -107,22 +106,23 @@ bool CZipIF::_ZipFolderEx(void* zip, const std::string& folder, const std::strin
             // An empty sub-folder still shows in the archive.
             if (IsEmptyFolder(sub)) {
                 if (!_ZipEmptyFolder(zip, entry + "\\")) {
-                    KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - _ZipEmptyFolder 失敗 PATH:%s ERR:0x%08X",
+                    KILNLOG.Log(LOG_ERROR,
+                                "CZipIF::_ZipFolderEx - _ZipEmptyFolder 失敗 PATH:%s ERR:0x%08X",
                                 path.c_str(), static_cast<unsigned>(m_zipError));
                     return false;
                 }
                 continue;
             }
             if (!_ZipFolderEx(zip, sub, entry + "\\")) {
-                KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - ZipFolderEx 失敗 PATH:%s ERR:0x%08X", path.c_str(),
-                            static_cast<unsigned>(m_zipError));
+                KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - ZipFolderEx 失敗 PATH:%s ERR:0x%08X",
+                            path.c_str(), static_cast<unsigned>(m_zipError));
                 return false;
             }
             continue;
         }
         if (!_ZipFileEx(zip, path, entry)) {
-            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - _ZipFileEx 失敗 PATH:%s ERR:0x%08X", path.c_str(),
-                        static_cast<unsigned>(m_zipError));
+            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFolderEx - _ZipFileEx 失敗 PATH:%s ERR:0x%08X",
+                        path.c_str(), static_cast<unsigned>(m_zipError));
             return false;
         }
     } while (::FindNextFileA(find.Get(), &fd));
@@ -132,8 +132,8 @@ bool CZipIF::_ZipFolderEx(void* zip, const std::string& folder, const std::strin
 bool CZipIF::_ZipEmptyFolder(void* zip, const std::string& entryName) {
     zip_fileinfo info;
     std::memset(&info, 0, sizeof info);
-    int rc = zipOpenNewFileInZip(static_cast<zipFile>(zip), entryName.c_str(), &info, nullptr, 0, nullptr, 0,
-                                 nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION);
+    int rc = zipOpenNewFileInZip(static_cast<zipFile>(zip), entryName.c_str(), &info, nullptr, 0,
+                                 nullptr, 0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION);
     if (rc == ZIP_OK) rc = zipCloseFileInZip(static_cast<zipFile>(zip));
     m_zipError = rc;
     return rc == ZIP_OK;
@@ -141,34 +141,36 @@ bool CZipIF::_ZipEmptyFolder(void* zip, const std::string& entryName) {
 
 bool CZipIF::_ZipFileEx(void* zipHandle, const std::string& path, const std::string& entryName) {
     zipFile zip = static_cast<zipFile>(zipHandle);
-    qm::CFileHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    qm::CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         DWORD err = ::GetLastError();
         m_zipError = static_cast<int>(err);
         if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND)
-            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - 指定ファイルなし PATH%s ERR:0x%08X", path.c_str(),
-                        static_cast<unsigned>(err));
+            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - 指定ファイルなし PATH%s ERR:0x%08X",
+                        path.c_str(), static_cast<unsigned>(err));
         else
-            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - CreateFile 失敗 PATH%s ERR:0x%08X", path.c_str(),
-                        static_cast<unsigned>(err));
+            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - CreateFile 失敗 PATH%s ERR:0x%08X",
+                        path.c_str(), static_cast<unsigned>(err));
         return false;
     }
     zip_fileinfo info;
     std::memset(&info, 0, sizeof info);  // no date, no attributes
-    int rc = zipOpenNewFileInZip(zip, entryName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                 Z_DEFAULT_COMPRESSION);
+    int rc = zipOpenNewFileInZip(zip, entryName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                 Z_DEFLATED, Z_DEFAULT_COMPRESSION);
     if (rc != ZIP_OK) {
         m_zipError = rc;
-        KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - zipOpenNewFileInZip 失敗 PATH%s ERR:0x%08X ZIPERR:0x%08X",
-                    path.c_str(), static_cast<unsigned>(::GetLastError()), static_cast<unsigned>(rc));
+        KILNLOG.Log(LOG_ERROR,
+                    "CZipIF::_ZipFileEx - zipOpenNewFileInZip 失敗 PATH%s ERR:0x%08X ZIPERR:0x%08X",
+                    path.c_str(), static_cast<unsigned>(::GetLastError()),
+                    static_cast<unsigned>(rc));
         return false;
     }
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF) {
         m_zipError = static_cast<int>(::GetLastError());
-        KILNLOG.Log(LOG_ERROR, "CGZipIF::GZipFileEx - GetFileSize 不正値 %s ERR:0x%08X", path.c_str(),
-                    static_cast<unsigned>(::GetLastError()));
+        KILNLOG.Log(LOG_ERROR, "CGZipIF::GZipFileEx - GetFileSize 不正値 %s ERR:0x%08X",
+                    path.c_str(), static_cast<unsigned>(::GetLastError()));
         zipCloseFileInZip(zip);
         return false;
     }
@@ -186,16 +188,18 @@ bool CZipIF::_ZipFileEx(void* zipHandle, const std::string& path, const std::str
         DWORD got = 0;
         if (!::ReadFile(file.Get(), buffer.get(), total - written, &got, nullptr) || got == 0) {
             m_zipError = static_cast<int>(::GetLastError());
-            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - ReadFile 失敗 PATH%s ERR:0x%08X", path.c_str(),
-                        static_cast<unsigned>(::GetLastError()));
+            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - ReadFile 失敗 PATH%s ERR:0x%08X",
+                        path.c_str(), static_cast<unsigned>(::GetLastError()));
             zipCloseFileInZip(zip);
             return false;
         }
         rc = zipWriteInFileInZip(zip, buffer.get(), got);
         if (rc != ZIP_OK) {
             m_zipError = rc;
-            KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - zipWriteInFileInZip 失敗 PATH%s ERR:0x%08X ZIPERR:0x%08X",
-                        path.c_str(), static_cast<unsigned>(::GetLastError()), static_cast<unsigned>(rc));
+            KILNLOG.Log(
+                LOG_ERROR,
+                "CZipIF::_ZipFileEx - zipWriteInFileInZip 失敗 PATH%s ERR:0x%08X ZIPERR:0x%08X",
+                path.c_str(), static_cast<unsigned>(::GetLastError()), static_cast<unsigned>(rc));
             zipCloseFileInZip(zip);
             return false;
         }
@@ -204,8 +208,10 @@ bool CZipIF::_ZipFileEx(void* zipHandle, const std::string& path, const std::str
     rc = zipCloseFileInZip(zip);
     if (rc != ZIP_OK) {
         m_zipError = rc;
-        KILNLOG.Log(LOG_ERROR, "CZipIF::_ZipFileEx - zipCloseFileInZip 失敗 PATH%s ERR:0x%08X ZIPERR:0x%08X",
-                    path.c_str(), static_cast<unsigned>(::GetLastError()), static_cast<unsigned>(rc));
+        KILNLOG.Log(LOG_ERROR,
+                    "CZipIF::_ZipFileEx - zipCloseFileInZip 失敗 PATH%s ERR:0x%08X ZIPERR:0x%08X",
+                    path.c_str(), static_cast<unsigned>(::GetLastError()),
+                    static_cast<unsigned>(rc));
         return false;
     }
     return true;

@@ -17,7 +17,8 @@ TEST(AplLogRules, ProgramLogsUpToTheSizeLimit) {
 }
 
 TEST(AplLogRules, DatedLogsOfAnySize) {
-    EXPECT_EQ(ChooseLogFile("20130230.log", 0xFFFFFFFFFull), LogFileChoice::kCollect);  // 30 February counts
+    EXPECT_EQ(ChooseLogFile("20130230.log", 0xFFFFFFFFFull),
+              LogFileChoice::kCollect);  // 30 February counts
     EXPECT_TRUE(IsDatedLogName("19800101.log"));
     EXPECT_TRUE(IsDatedLogName("20991231.LOG"));
     EXPECT_FALSE(IsDatedLogName("19791231.log"));
@@ -32,7 +33,8 @@ TEST(AplLogRules, DatedLogsOfAnySize) {
 }
 
 TEST(AplLogRules, ArchiveName) {
-    EXPECT_EQ(MakeArchiveName("0123456789ABCDEF", 2013, 4, 5, 12, 1, 2), "Lite_0123456789ABCDEF_20130405120102");
+    EXPECT_EQ(MakeArchiveName("0123456789ABCDEF", 2013, 4, 5, 12, 1, 2),
+              "Lite_0123456789ABCDEF_20130405120102");
     EXPECT_EQ(MakeArchiveName("", 10123, 12, 31, 23, 59, 59), "Lite__101231231235959");
 }
 
@@ -63,14 +65,18 @@ TEST(AplLogRules, PcInfoText) {
     f.productType = 1;
     EXPECT_EQ(BuildPcInfoText(f),
               "起動ユーザー：管理者\r\n\r\n"
-              "CPU情報：\r\nOEMID:74565\r\nProcessorArchitecture:9\r\nPageSize:4096\r\nActiveProcessorMask:3\r\n"
-              "NumberOfProcessors:2\r\nProcessorType:8664\r\nAllocationGranularity:65536\r\nProcessorLevel:6\r\n"
+              "CPU情報：\r\nOEMID:74565\r\nProcessorArchitecture:9\r\nPageSize:"
+              "4096\r\nActiveProcessorMask:3\r\n"
+              "NumberOfProcessors:2\r\nProcessorType:8664\r\nAllocationGranularity:"
+              "65536\r\nProcessorLevel:6\r\n"
               "ProcessorRevision:14857\r\n\r\n"
               "メモリ情報：総サイズ8589934592byte 有効サイズ123\r\n\r\n"
-              "OS情報：OS 6.1, BuildNumber 7601, PratformId 2, SP Service Pack 1(1.0), Suite 100, Product 1\r\n\r\n");
+              "OS情報：OS 6.1, BuildNumber 7601, PratformId 2, SP Service Pack 1(1.0), Suite 100, "
+              "Product 1\r\n\r\n");
     PcInfoFacts none;
     EXPECT_EQ(BuildPcInfoText(none),
-              "起動ユーザー：管理者以外\r\n\r\nCPU情報：取得不可(XP未満)\r\n\r\nメモリ情報：取得不可\r\n\r\n"
+              "起動ユーザー：管理者以外\r\n\r\nCPU情報：取得不可(XP未満)"
+              "\r\n\r\nメモリ情報：取得不可\r\n\r\n"
               "OS情報：取得不可\r\n\r\n");
     none.cpu = PcInfoFacts::kCpuNoDll;
     EXPECT_EQ(PcInfoCpuPart(none), "CPU情報：取得不可(DLL取得失敗)");

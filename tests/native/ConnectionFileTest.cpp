@@ -78,7 +78,7 @@ TEST(ConnectionTables, RowsAndOrder) {
     }
     EXPECT_EQ(ids.size(), 42u);
     EXPECT_EQ(*ids.rbegin(), 41u);
-    EXPECT_EQ(ends[10].id, 6u);  // 6 comes after 10
+    EXPECT_EQ(ends[10].id, 6u);                       // 6 comes after 10
     EXPECT_EQ(ends[11].url.rfind("http://", 0), 0u);  // the one plain-http host
 }
 
@@ -146,7 +146,8 @@ TEST_F(ConnectionFileTest, AuthenticationBodyIsExact) {
     cf.SetParams(p);
     uint32_t size = 0;
     auto body = cf.CreatePostData(4, size);
-    EXPECT_EQ(Body(body, size), "nick=taro&pass=pa%20ss%2A&ccid_head=00520012&deviceno=0123456789ABCDEF");
+    EXPECT_EQ(Body(body, size),
+              "nick=taro&pass=pa%20ss%2A&ccid_head=00520012&deviceno=0123456789ABCDEF");
     EXPECT_EQ(size, 70u);
     EXPECT_TRUE(cf.Params().Empty()) << "building uses the values up";
     auto again = cf.CreatePostData(4, size);
@@ -160,7 +161,8 @@ TEST_F(ConnectionFileTest, NicknameIsPercentEncodedUtf8) {
     cf.SetParams(p);
     uint32_t size = 0;
     auto body = cf.CreatePostData(31, size);
-    EXPECT_EQ(Body(body, size), "nick=a%20b.c_d-e%E5%A4%AA%E9%83%8E&pass=x&ccid_head=00010000&deviceno=1");
+    EXPECT_EQ(Body(body, size),
+              "nick=a%20b.c_d-e%E5%A4%AA%E9%83%8E&pass=x&ccid_head=00010000&deviceno=1");
 }
 
 TEST_F(ConnectionFileTest, RequiredValueMissingFailsTheBody) {
@@ -190,7 +192,8 @@ TEST_F(ConnectionFileTest, OptionalParametersAreSkipped) {
     EXPECT_EQ(Body(body, size), "ccid_head=00010002&deviceno=D1&type01=0A&ver=1.0");
     ASSERT_FALSE(CapturedLogs().empty());
     EXPECT_EQ(CapturedLogs().back().kind, LOG_DETAIL);
-    EXPECT_EQ(CapturedLogs().back().text, "送信データ(48byte)：ccid_head=00010002&deviceno=D1&type01=0A&ver=1.0");
+    EXPECT_EQ(CapturedLogs().back().text,
+              "送信データ(48byte)：ccid_head=00010002&deviceno=D1&type01=0A&ver=1.0");
     // The optional row is sent once it has a value.
     p.SetString(61, "B");
     cf.SetParams(p);
@@ -202,8 +205,9 @@ TEST_F(ConnectionFileTest, UrlWithQueryForThePortalPage) {
     CRequestParams p;
     ASSERT_TRUE(p.SetWebPageParams("34MothV18/1.000002", "", 100));
     std::string url = cf.GetUrlWithQuery(3, &p);
-    EXPECT_EQ(url, "https://pcapp.example.com/navigation/PcAppTop.html"
-                   "?pcsoft-userAgent=34MothV18%2F1.000002&functionCode=100&nickname=");
+    EXPECT_EQ(url,
+              "https://pcapp.example.com/navigation/PcAppTop.html"
+              "?pcsoft-userAgent=34MothV18%2F1.000002&functionCode=100&nickname=");
     // The values stay for another query.
     EXPECT_EQ(cf.GetUrlWithQuery(41, nullptr), url);
     p.SetString(202, "花 子");
@@ -230,14 +234,16 @@ TEST_F(ConnectionFileTest, MultipartBodyWithFilePart) {
         "Content-Type: application/octet-stream\r\n\r\n" +
         std::string("PK\x03\x04\0zz", 7) + "\r\n--WickerdaleBoundary--";
     EXPECT_EQ(Body(body, size), expected);
-    EXPECT_EQ(CapturedLogs().back().text, "送信データ(" + std::to_string(expected.size()) + "byte)");
+    EXPECT_EQ(CapturedLogs().back().text,
+              "送信データ(" + std::to_string(expected.size()) + "byte)");
 
     // A missing file fails with its path; an empty one counts as no value.
     size_t before = CapturedLogs().size();
     p.SetLogUploadParams("DEV1", 1, TempPath("missing.zip").c_str());
     cf.SetParams(p);
     EXPECT_EQ(cf.CreateMultiPartData(33, size), nullptr);
-    EXPECT_TRUE(Logged("送信データ作成失敗:ファイルオープン失敗 PATH:" + TempPath("missing.zip"), before));
+    EXPECT_TRUE(
+        Logged("送信データ作成失敗:ファイルオープン失敗 PATH:" + TempPath("missing.zip"), before));
     WriteText(TempPath("empty.zip"), "");
     p.SetLogUploadParams("DEV1", 1, TempPath("empty.zip").c_str());
     cf.SetParams(p);
@@ -266,9 +272,11 @@ TEST_F(ConnectionFileTest, OverridesReplaceUrlsOnly) {
     size_t before = CapturedLogs().size();
     EXPECT_EQ(cf.GetUrl(4), "https://127.0.0.1:8443/auth");
     EXPECT_EQ(cf.GetUrl(24), "https://127.0.0.1:8443/up?a=1,b=2");
-    EXPECT_EQ(cf.GetUrl(5), "https://pcapp.example.com/pcapp/GetLatestPcaplAPI") << "read stops at an empty line";
+    EXPECT_EQ(cf.GetUrl(5), "https://pcapp.example.com/pcapp/GetLatestPcaplAPI")
+        << "read stops at an empty line";
     EXPECT_TRUE(Logged("接続ファイル不正 ID:99", before));
-    EXPECT_TRUE(Logged("接続ファイル不正 ID:0", before));  // "x" reads as id 0, which has no URL field
+    EXPECT_TRUE(
+        Logged("接続ファイル不正 ID:0", before));  // "x" reads as id 0, which has no URL field
     const ConnectionEntry* e = cf.FindEntry(4);
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->paramIds, (std::vector<uint32_t>{1, 2, 8, 3}));
@@ -280,13 +288,15 @@ TEST_F(ConnectionFileTest, OverridesReplaceUrlsOnly) {
     CRequestParams p;
     p.SetDeviceParams("D", 1);
     cf.SetParams(p);
-    EXPECT_EQ(cf.GetUrlWithQuery(24, nullptr), "https://127.0.0.1:8443/up?a=1,b=2ccid_head=00010000&deviceno=D&file=");
+    EXPECT_EQ(cf.GetUrlWithQuery(24, nullptr),
+              "https://127.0.0.1:8443/up?a=1,b=2ccid_head=00010000&deviceno=D&file=");
 }
 
 TEST_F(ConnectionFileTest, LongLinesAreSkipped) {
     const std::string info = TempPath("long.info");
     std::string longUrl(1030, 'a');
-    WriteText(info, "4," + longUrl + "\r\n5,https://five.example.com/\n23,https://tail.example.com/" );
+    WriteText(info,
+              "4," + longUrl + "\r\n5,https://five.example.com/\n23,https://tail.example.com/");
     cf.Reset(info);
     EXPECT_EQ(cf.GetUrl(4), "https://pcapp.example.com/pcapp/DeviceNoUserAuthenticationAPI");
     EXPECT_EQ(cf.GetUrl(5), "https://five.example.com/");
@@ -346,7 +356,9 @@ TEST(UserAgent, UnknownModelLoggedAndCachedPerDrive) {
 }
 
 TEST(LauncherEndpoints, MothLineHasItsOwn) {
-    auto eq = [](CallEndpoints e, uint32_t url, uint32_t body) { return e.url == url && e.body == body; };
+    auto eq = [](CallEndpoints e, uint32_t url, uint32_t body) {
+        return e.url == url && e.body == body;
+    };
     EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kAuthentication, false), 4, 4));
     EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kAuthentication, true), 31, 31));
     EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLatestApplication, false), 5, 5));
@@ -374,7 +386,8 @@ TEST_F(ConnectionFileTest, UnreadableFileFailsTheFirstUseOnly) {
     EXPECT_TRUE(Logged("送信データ作成失敗:Connection.info読取失敗", before));
     bool readLogged = false;
     for (size_t i = before; i < CapturedLogs().size(); ++i)
-        readLogged |= CapturedLogs()[i].text.rfind("Connection.infoファイル読み込み失敗(ERR:0x", 0) == 0;
+        readLogged |=
+            CapturedLogs()[i].text.rfind("Connection.infoファイル読み込み失敗(ERR:0x", 0) == 0;
     EXPECT_TRUE(readLogged);
     // From then on the compiled-in table answers, without reading again.
     before = CapturedLogs().size();

@@ -29,8 +29,8 @@ TEST(AnalyzeAuthentication, SingleFieldAnswers) {
     EXPECT_EQ(Auth("RET=12abc"), 0x8000000Cu);  // digits only
     EXPECT_EQ(Auth("RET="), ANALYZE_OK);        // no digits reads as 0
     EXPECT_EQ(Auth("OK"), ANALYZE_OK);
-    EXPECT_EQ(Auth("RETURN=5"), 0x80000005u);  // the key is recognised by its beginning
-    EXPECT_EQ(Auth("RET5"), ANALYZE_OK);       // no '=': the whole field is the value
+    EXPECT_EQ(Auth("RETURN=5"), 0x80000005u);     // the key is recognised by its beginning
+    EXPECT_EQ(Auth("RET5"), ANALYZE_OK);          // no '=': the whole field is the value
     EXPECT_EQ(Auth("\"RET=7&x\""), 0x80000007u);  // quoted whole: one field
     EXPECT_EQ(LogCount(), before) << "well-formed answers log nothing";
 }
@@ -135,7 +135,8 @@ TEST(AnalyzeLogUploadPermission, FlagUntouchedWithoutValid) {
     ASSERT_EQ(LogCount(), before + 1);
     EXPECT_EQ(LastLog().text, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:5]");
     EXPECT_EQ(Permission("VALID=TRUE", permitted), ANALYZE_FORMAT_ERROR);
-    EXPECT_EQ(LastLog().text, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:VALID=TRUE]");
+    EXPECT_EQ(LastLog().text,
+              "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:VALID=TRUE]");
     // Quoted as a whole, the field keeps its ampersand and loses its quotes.
     permitted = false;
     EXPECT_EQ(Permission("\"VALID=TRUE\"&\"RET=0&x\"", permitted), ANALYZE_OK);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "NetTestSupport.h"
 #include "TestSupport.h"
@@ -27,8 +27,8 @@ constexpr UINT kResultMessage = WM_APP + 0x98;
 class CResultWindow {
 public:
     CResultWindow() {
-        m_hwnd = ::CreateWindowExA(0, "STATIC", "AplLogUploadTest", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                   ::GetModuleHandleA(nullptr), nullptr);
+        m_hwnd = ::CreateWindowExA(0, "STATIC", "AplLogUploadTest", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
     }
     ~CResultWindow() {
         if (m_hwnd) ::DestroyWindow(m_hwnd);
@@ -84,7 +84,8 @@ void PointAllAtService() {
 // The entries of an uploaded archive as the service's zip reader (Python's
 // zipfile) listed them: "name<TAB>size<TAB>method" lines.
 std::vector<std::string> ArchiveEntries(const Record& r) {
-    std::vector<std::string> entries = qmtest::SplitLines(qmtest::ReadFile(r.StoredUploadPath() + ".list"));
+    std::vector<std::string> entries =
+        qmtest::SplitLines(qmtest::ReadFile(r.StoredUploadPath() + ".list"));
     std::sort(entries.begin(), entries.end());
     return entries;
 }
@@ -103,8 +104,10 @@ protected:
     }
     void MakeLogs() {
         ASSERT_TRUE(qmtest::WriteFile(logFolder + "Quillmarch.log", "2013/04/05 ログ\r\n"));
-        ASSERT_TRUE(qmtest::WriteFile(logFolder + "Quillmarch_Core.log", std::string(4195329, 'c')));
-        ASSERT_TRUE(qmtest::WriteFile(logFolder + "Quillmarch_Music.log", std::string(4195328, 'm')));
+        ASSERT_TRUE(
+            qmtest::WriteFile(logFolder + "Quillmarch_Core.log", std::string(4195329, 'c')));
+        ASSERT_TRUE(
+            qmtest::WriteFile(logFolder + "Quillmarch_Music.log", std::string(4195328, 'm')));
         ASSERT_TRUE(qmtest::WriteFile(logFolder + "20130230.log", "dated"));
         ASSERT_TRUE(qmtest::WriteFile(logFolder + "19791231.log", "too old"));
         ASSERT_TRUE(qmtest::WriteFile(logFolder + "notes.txt", "not a log"));
@@ -123,7 +126,8 @@ TEST(AplLogUploadArgs, BadArgumentsAreRefused) {
     ASSERT_TRUE(upload.SetNaviInfo("DEV", 1, "ua", false));
     EXPECT_NE(upload.GetZipPath().find("Lite_DEV_"), std::string::npos);
     EXPECT_EQ(upload.GetZipPath().substr(upload.GetZipPath().size() - 4), ".zip");
-    EXPECT_EQ(upload.GetCollectFolder(), upload.GetZipPath().substr(0, upload.GetZipPath().size() - 4) + "\\");
+    EXPECT_EQ(upload.GetCollectFolder(),
+              upload.GetZipPath().substr(0, upload.GetZipPath().size() - 4) + "\\");
     size_t from = LogText().size();
     EXPECT_FALSE(upload.Start(nullptr, kResultMessage, 0));
     EXPECT_EQ(upload.GetResult(), 0x40FFA1u);
@@ -173,7 +177,8 @@ TEST_F(LogUpload, ServiceAndTransportErrorsOfTheCheck) {
     SetFault("/pcapp/LogUploadCheckAPI", "malformed");
     EXPECT_EQ(RunStep(upload, 0).result, 0x200FFFu);
     SetFault("/pcapp/LogUploadCheckAPI", "http:500");
-    EXPECT_EQ(RunStep(upload, 0).result, 0x1001F4u) << "status with bit 28 cleared, as a transport failure";
+    EXPECT_EQ(RunStep(upload, 0).result, 0x1001F4u)
+        << "status with bit 28 cleared, as a transport failure";
 }
 
 TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
@@ -186,14 +191,16 @@ TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
     EXPECT_EQ(s.result, 0u);
     Record r = LastRecord();
     EXPECT_EQ(r.Path(), "/pcapp/LogUploadTRKMothAPI");
-    EXPECT_TRUE(r.HasHeader("Content-Type", "multipart/form-data; boundary=\"WickerdaleBoundary\"")) << r.json;
+    EXPECT_TRUE(r.HasHeader("Content-Type", "multipart/form-data; boundary=\"WickerdaleBoundary\""))
+        << r.json;
     const std::string zipName = upload.GetZipPath().substr(upload.GetZipPath().rfind('\\') + 1);
     EXPECT_EQ(r.UploadedFileName(), zipName);
     const std::string head =
-        "--WickerdaleBoundary\r\nContent-Disposition: form-data; name=\"ccid_head\"\r\n\r\n00520012\r\n"
+        "--WickerdaleBoundary\r\nContent-Disposition: form-data; "
+        "name=\"ccid_head\"\r\n\r\n00520012\r\n"
         "--WickerdaleBoundary\r\nContent-Disposition: form-data; name=\"deviceno\"\r\n\r\nDEV1\r\n"
-        "--WickerdaleBoundary\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + zipName +
-        "\"\r\nContent-Type: application/octet-stream\r\n\r\nPK\x03\x04";
+        "--WickerdaleBoundary\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" +
+        zipName + "\"\r\nContent-Type: application/octet-stream\r\n\r\nPK\x03\x04";
     EXPECT_EQ(r.body.substr(0, head.size()), head);
     EXPECT_EQ(r.body.substr(r.body.size() - 24), "\r\n--WickerdaleBoundary--");
 
@@ -202,7 +209,8 @@ TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
     ASSERT_EQ(entries.size(), 4u) << (entries.empty() ? "" : entries[0]);
     EXPECT_EQ(entries[0], "20130230.log\t5\t8");
     EXPECT_EQ(entries[1].substr(0, 11), "PcInfo.txt\t");
-    EXPECT_EQ(entries[2], "Quillmarch.log\t" + std::to_string(std::string("2013/04/05 ログ\r\n").size()) + "\t8");
+    EXPECT_EQ(entries[2], "Quillmarch.log\t" +
+                              std::to_string(std::string("2013/04/05 ログ\r\n").size()) + "\t8");
     EXPECT_EQ(entries[3], "Quillmarch_Music.log\t4195328\t8");
 
     // Afterwards: the uploaded logs are gone (the oversized one too), the rest stays.
@@ -279,7 +287,8 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
     DWORD start = ::GetTickCount();
     EXPECT_FALSE(upload.Start(window.Get(), kResultMessage, 0));
     EXPECT_GE(::GetTickCount() - start, 1400u);
-    EXPECT_EQ(CountInLog("CAplLogUpload::Start - 開始要求時の処理中エラー直前スレッド生存 0", from), 1);
+    EXPECT_EQ(CountInLog("CAplLogUpload::Start - 開始要求時の処理中エラー直前スレッド生存 0", from),
+              1);
     // The next start finds no worker and runs.
     ClearFaults();
     WPARAM result = 0xDEAD;

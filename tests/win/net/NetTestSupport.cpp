@@ -108,7 +108,9 @@ std::vector<Record> Records() {
     return out;
 }
 
-int RecordCount() { return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size()); }
+int RecordCount() {
+    return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
+}
 
 Record LastRecord() {
     std::vector<Record> all = Records();
@@ -121,13 +123,16 @@ std::string LogText() { return qmtest::ReadFile(LogPath()); }
 int CountInLog(const std::string& text, size_t fromOffset) {
     std::string log = LogText();
     int n = 0;
-    for (size_t p = log.find(text, fromOffset); p != std::string::npos; p = log.find(text, p + text.size())) ++n;
+    for (size_t p = log.find(text, fromOffset); p != std::string::npos;
+         p = log.find(text, p + text.size()))
+        ++n;
     return n;
 }
 
 void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {
     std::string lines;
-    for (const auto& e : endpointPaths) lines += std::to_string(e.first) + "," + ServiceUrl(e.second) + "\r\n";
+    for (const auto& e : endpointPaths)
+        lines += std::to_string(e.first) + "," + ServiceUrl(e.second) + "\r\n";
     const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
     qmtest::WriteFile(path, lines);
     CConnectionFile::Instance().Reset(path);

@@ -35,8 +35,8 @@ Outcome PostForm(const std::string& url, const std::string& body, DWORD waitMs =
     CWinHttpWrapper http;
     if (!http.SetRequest(url.c_str(), 0, nullptr, true)) return o;
     if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return o;
-    HANDLE worker = http.Upload(body.data(), static_cast<DWORD>(body.size()), "application/x-www-form-urlencoded",
-                                nullptr, nullptr);
+    HANDLE worker = http.Upload(body.data(), static_cast<DWORD>(body.size()),
+                                "application/x-www-form-urlencoded", nullptr, nullptr);
     if (!worker) return o;
     o.started = true;
     o.ended = ::WaitForSingleObject(worker, waitMs) == WAIT_OBJECT_0;
@@ -46,7 +46,9 @@ Outcome PostForm(const std::string& url, const std::string& body, DWORD waitMs =
     }
     o.result = http.GetResult();
     o.hasData = http.GetResponseData() != nullptr;
-    if (o.hasData) o.body.assign(reinterpret_cast<const char*>(http.GetResponseData()), http.GetResponseSize());
+    if (o.hasData)
+        o.body.assign(reinterpret_cast<const char*>(http.GetResponseData()),
+                      http.GetResponseSize());
     return o;
 }
 
@@ -69,8 +71,8 @@ TEST(EngineOpen, PortAndSecureFlagFollowTheScheme) {
         WORD expectPort;
         bool secure;
     } cases[] = {
-        {"https://127.0.0.1/a", 0, 443, true},     {"https://127.0.0.1/a", 80, 443, true},
-        {"https://127.0.0.1/a", 443, 443, true},   {"https://127.0.0.1/a", 8080, 8080, false},
+        {"https://127.0.0.1/a", 0, 443, true},      {"https://127.0.0.1/a", 80, 443, true},
+        {"https://127.0.0.1/a", 443, 443, true},    {"https://127.0.0.1/a", 8080, 8080, false},
         {"https://127.0.0.1:8443/a", 0, 443, true}, {"http://127.0.0.1/a", 0, 80, false},
         {"http://127.0.0.1/a", 443, 80, false},     {"HTTPS://127.0.0.1/", 0, 443, true},
     };
@@ -142,7 +144,8 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
         uint32_t size = 0;
         auto body = CConnectionFile::Instance().CreatePostData(endpoint, size);
         ASSERT_NE(body, nullptr);
-        Outcome o = PostForm(CConnectionFile::Instance().GetUrl(endpoint), std::string(body.get(), size));
+        Outcome o =
+            PostForm(CConnectionFile::Instance().GetUrl(endpoint), std::string(body.get(), size));
         ASSERT_TRUE(o.ended);
         EXPECT_EQ(o.result, 0u);
         EXPECT_EQ(o.body, "RET=0") << "the service found the user from the decoded nickname";
@@ -150,8 +153,9 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
         Record r = LastRecord();
         EXPECT_EQ(r.Path(), endpoint == 4 ? "/pcapp/DeviceNoUserAuthenticationAPI"
                                           : "/pcapp/DeviceNoUserAuthenticationTRKMothAPI");
-        EXPECT_EQ(r.body, "nick=a%20b.c_d-e%E5%A4%AA%E9%83%8E&pass=p%20w%2A&ccid_head=00520012"
-                          "&deviceno=00000000000000FF");
+        EXPECT_EQ(r.body,
+                  "nick=a%20b.c_d-e%E5%A4%AA%E9%83%8E&pass=p%20w%2A&ccid_head=00520012"
+                  "&deviceno=00000000000000FF");
         EXPECT_TRUE(r.HasHeader("Content-Type", "application/x-www-form-urlencoded")) << r.json;
         EXPECT_TRUE(r.HasHeader("User-Agent", "34MothV18/1.000002")) << r.json;
         EXPECT_TRUE(r.HasHeader("Accept", "*/*")) << r.json;
@@ -188,7 +192,9 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
         uint8_t model;
         bool moth;
         const char* agent;
-    } cases[] = {{18, true, "34MothV18/2.000105"}, {21, true, "34MothV21/2.000105"}, {4, false, "34TrkV23/2.000105"}};
+    } cases[] = {{18, true, "34MothV18/2.000105"},
+                 {21, true, "34MothV21/2.000105"},
+                 {4, false, "34TrkV23/2.000105"}};
     for (const Case& c : cases) {
         g_cardModel = c.model;
         ResetUserAgentCache();
@@ -202,12 +208,15 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
         auto body = CConnectionFile::Instance().CreatePostData(auth.body, size);
         ASSERT_NE(body, nullptr);
         CWinHttpWrapper http;
-        ASSERT_TRUE(http.SetRequest(CConnectionFile::Instance().GetUrl(auth.url).c_str(), 0, nullptr, true));
+        ASSERT_TRUE(http.SetRequest(CConnectionFile::Instance().GetUrl(auth.url).c_str(), 0,
+                                    nullptr, true));
         ASSERT_TRUE(http.Open(HTTP_VERB_POST, AnsiToWide(agent).c_str(), L""));
-        HANDLE worker = http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr, nullptr);
+        HANDLE worker =
+            http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr, nullptr);
         ASSERT_NE(worker, nullptr);
         ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
-        EXPECT_EQ(AnalyzeAuthentication(http.GetResponseData(), http.GetResponseSize()), ANALYZE_OK);
+        EXPECT_EQ(AnalyzeAuthentication(http.GetResponseData(), http.GetResponseSize()),
+                  ANALYZE_OK);
         Record r = LastRecord();
         EXPECT_EQ(r.Path(), c.moth ? "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"
                                    : "/pcapp/DeviceNoUserAuthenticationAPI");
@@ -219,12 +228,15 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
         CConnectionFile::Instance().SetParams(p);
         body = CConnectionFile::Instance().CreatePostData(latest.body, size);
         ASSERT_NE(body, nullptr);
-        Outcome o = PostForm(CConnectionFile::Instance().GetUrl(latest.url), std::string(body.get(), size));
+        Outcome o =
+            PostForm(CConnectionFile::Instance().GetUrl(latest.url), std::string(body.get(), size));
         std::string url, ver;
-        EXPECT_EQ(AnalyzeLatestApplication(o.body.data(), o.body.size(), url, ver), ANALYZE_OK) << o.body;
+        EXPECT_EQ(AnalyzeLatestApplication(o.body.data(), o.body.size(), url, ver), ANALYZE_OK)
+            << o.body;
         EXPECT_EQ(ver, "1.0.0.2");
         r = LastRecord();
-        EXPECT_EQ(r.Path(), c.moth ? "/pcapp/GetLatestPcaplTRKMothAPI" : "/pcapp/GetLatestPcaplAPI");
+        EXPECT_EQ(r.Path(),
+                  c.moth ? "/pcapp/GetLatestPcaplTRKMothAPI" : "/pcapp/GetLatestPcaplAPI");
         EXPECT_EQ(r.body, "aplver=0.0.0.0&apltype=0001") << "no installation in the test prefix";
     }
     SetNaviUnitReader(nullptr);
@@ -240,7 +252,10 @@ TEST_F(Engine, NotFoundGivesStatusCodeAndNoBody) {
     EXPECT_EQ(o.result, 0x10000194u);
     EXPECT_FALSE(o.hasData);
     EXPECT_TRUE(o.body.empty());
-    EXPECT_EQ(CountInLog("WinHttpQueryHeaders HTTPSTATUSエラー:404  " + ServiceUrl("/pcapp/LogUploadCheckAPI"), from), 1);
+    EXPECT_EQ(CountInLog("WinHttpQueryHeaders HTTPSTATUSエラー:404  " +
+                             ServiceUrl("/pcapp/LogUploadCheckAPI"),
+                         from),
+              1);
     SetFault("/pcapp/LogUploadCheckAPI", "http:503");
     EXPECT_EQ(PostForm(ServiceUrl("/pcapp/LogUploadCheckAPI"), "x=1").result, 0x100001F7u);
 }
@@ -302,14 +317,17 @@ TEST_F(Engine, MultipartUploadCarriesBoundaryHeader) {
     CWinHttpWrapper http;
     ASSERT_TRUE(http.SetRequest(CConnectionFile::Instance().GetUrl(24).c_str(), 0, nullptr, true));
     ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
-    HANDLE worker = http.UploadMultiPart(body.get(), size, "WickerdaleBoundary", "multipart/form-data");
+    HANDLE worker =
+        http.UploadMultiPart(body.get(), size, "WickerdaleBoundary", "multipart/form-data");
     ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(http.GetHeaders(), L"Content-Type:multipart/form-data; boundary=\"WickerdaleBoundary\"");
+    EXPECT_EQ(http.GetHeaders(),
+              L"Content-Type:multipart/form-data; boundary=\"WickerdaleBoundary\"");
     ASSERT_EQ(::WaitForSingleObject(worker, 60000), WAIT_OBJECT_0);
     EXPECT_EQ(http.GetResult(), 0u);
     EXPECT_EQ(AnalyzeLogUpload(http.GetResponseData(), http.GetResponseSize()), ANALYZE_OK);
     Record r = LastRecord();
-    EXPECT_TRUE(r.HasHeader("Content-Type", "multipart/form-data; boundary=\"WickerdaleBoundary\"")) << r.json;
+    EXPECT_TRUE(r.HasHeader("Content-Type", "multipart/form-data; boundary=\"WickerdaleBoundary\""))
+        << r.json;
     EXPECT_EQ(r.body, std::string(body.get(), size));
     EXPECT_EQ(r.UploadedFileName(), "Lite_DEV_20130405120102.zip");
     EXPECT_EQ(r.UploadedFile(), bytes);
@@ -322,9 +340,11 @@ TEST_F(Engine, ResponseToFileWholeOrStreamed) {
     ASSERT_TRUE(qmtest::WriteFile(whole, "old content that is replaced"));
     {
         CWinHttpWrapper http;
-        ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/LogUploadCheckAPI").c_str(), 0, whole.c_str(), true));
+        ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/LogUploadCheckAPI").c_str(), 0,
+                                    whole.c_str(), true));
         ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
-        HANDLE worker = http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+        HANDLE worker =
+            http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
         ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
         EXPECT_EQ(http.GetResult(), 0u);
         EXPECT_EQ(qmtest::ReadFile(whole), "RET=0&VALID=TRUE");
@@ -335,7 +355,8 @@ TEST_F(Engine, ResponseToFileWholeOrStreamed) {
     SetFault("/pcapp/Drip", "drip:5");
     CWinHttpWrapper http;
     UINT chunks = 0;
-    HWND sink = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND sink =
+        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     http.SetNotify(sink, WM_APP + 7);
     ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/Drip").c_str(), 0, streamed.c_str(), false));
     ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
@@ -398,8 +419,8 @@ TEST_F(Engine, AbortDuringAStallTerminatesTheWorker) {
     HANDLE worker = http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
     ASSERT_NE(worker, nullptr);
     HANDLE watch = nullptr;
-    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), worker, ::GetCurrentProcess(), &watch, 0, FALSE,
-                                  DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), worker, ::GetCurrentProcess(), &watch, 0,
+                                  FALSE, DUPLICATE_SAME_ACCESS));
     qm::CHandle watched(watch);
     ::Sleep(500);
     size_t from = LogText().size();
@@ -430,9 +451,10 @@ QM_CHILD_MAIN(connection_info) {
 TEST(ConnectionInfo, FileBesideTheExecutableOverrides) {
     std::string folder = qmtest::NewFolder("exe-copy");
     ASSERT_TRUE(::CopyFileA(GetExePath().c_str(), (folder + "test_net.exe").c_str(), FALSE));
-    ASSERT_TRUE(qmtest::WriteFile(folder + "Connection.info", "24,\"https://127.0.0.1/up?a=1,b=2\"\r\n"));
-    qmtest::ProcessResult r =
-        qmtest::RunProcess(folder + "test_net.exe", "--child=connection_info 24 https://127.0.0.1/up?a=1,b=2");
+    ASSERT_TRUE(
+        qmtest::WriteFile(folder + "Connection.info", "24,\"https://127.0.0.1/up?a=1,b=2\"\r\n"));
+    qmtest::ProcessResult r = qmtest::RunProcess(
+        folder + "test_net.exe", "--child=connection_info 24 https://127.0.0.1/up?a=1,b=2");
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.exitCode, 0u);
     // Without the file the compiled-in table answers.
