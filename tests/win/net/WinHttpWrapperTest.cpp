@@ -133,6 +133,39 @@ TEST(EngineOpen, ProxyDiscoveryFallsBackToNoProxy) {
     EXPECT_EQ(CWinHttpWrapper::GetProxyServer(), L"proxy.example.com:8080");
 }
 
+TEST(EngineOpen, ManualProxyFromTheUserSettings) {
+    const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                &raw, nullptr),
+              ERROR_SUCCESS);
+    qm::CRegKey settings(raw);
+    const char server[] = "http=proxy.example.com:3128;https=proxy.example.com:3129";
+    DWORD enable = 1;
+    ASSERT_EQ(::RegSetValueExA(settings.Get(), "ProxyServer", 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(server), sizeof server),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExA(settings.Get(), "ProxyEnable", 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&enable), sizeof enable),
+              ERROR_SUCCESS);
+    {
+        CWinHttpWrapper http;
+        ASSERT_TRUE(http.SetRequest("https://127.0.0.1/a", 0, nullptr, true));
+        ASSERT_TRUE(http.Open(HTTP_VERB_GET, kAgent, nullptr));
+        // Taken as stored, per-protocol list and all.
+        EXPECT_EQ(CWinHttpWrapper::GetProxyServer(), AnsiToWide(server));
+    }
+    enable = 0;
+    ::RegSetValueExA(settings.Get(), "ProxyEnable", 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+    CWinHttpWrapper http;
+    ASSERT_TRUE(http.SetRequest("https://127.0.0.1/a", 0, nullptr, true));
+    ASSERT_TRUE(http.Open(HTTP_VERB_GET, kAgent, nullptr));
+    EXPECT_TRUE(CWinHttpWrapper::GetProxyServer().empty()) << "switched off: no proxy";
+    ::RegDeleteValueA(settings.Get(), "ProxyServer");
+    ::RegDeleteValueA(settings.Get(), "ProxyEnable");
+}
+
 TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
     REQUIRE_SERVICE();
     PointTableAtService({{4, "/pcapp/DeviceNoUserAuthenticationAPI"},
