@@ -412,6 +412,12 @@ bool CConnectionFile::ReadOverrides() {
                         r.error, static_cast<int>(r.size));
             return false;
     }
+    ApplyOverrides(text);
+    return true;
+}
+
+void CConnectionFile::ApplyOverrides(std::string text) {
+    EnsureLoaded();
     // The file is read as a zero-terminated text.
     size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);
@@ -441,7 +447,6 @@ bool CConnectionFile::ReadOverrides() {
         ApplyOverrideLine(text.substr(pos, length));
         pos = next;
     }
-    return true;
 }
 
 void CConnectionFile::ApplyOverrideLine(const std::string& line) {

@@ -94,6 +94,8 @@ public:
     // "Connection.info" path (empty: the one beside the executable).
     void Reset(const std::string& infoPath = std::string());
     const ConnectionEntry* FindEntry(uint32_t id);
+    // Applies the lines of a "Connection.info" text to the loaded table.
+    void ApplyOverrides(std::string text);
 
 private:
     CConnectionFile();
