@@ -1,0 +1,668 @@
+#include <process.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <new>
+
+#include "app/Startup.h"
+#include "common/CodePage.h"
+#include "common/KilnLog.h"
+#include "net/WinHttpWrapper.h"
+
+namespace {
+
+// The proxy of the most recent Open, for the whole process. One request is
+// opened at a time, so it is not locked.
+std::wstring g_proxyServer;
+
+int OsGeneration() {
+    static int cached = -1;
+    if (cached < 0) cached = GetOsType();
+    return cached;
+}
+
+const wchar_t* const kVerbs[] = {L"GET", L"POST", L"HEAD"};
+const wchar_t* const kInternetSettings =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// Reads a registry value of the user's Internet settings as text.
+LONG ReadInternetSetting(const wchar_t* name, std::wstring& out) {
+    HKEY raw = nullptr;
+    LONG rc = ::RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_READ, &raw);
+    if (rc != ERROR_SUCCESS) return rc;
+    qm::CRegKey key(raw);
+    wchar_t buf[513] = {};
+    DWORD size = 1024, type = 0;
+    rc = ::RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    buf[size / sizeof(wchar_t) < 512 ? size / sizeof(wchar_t) : 512] = 0;
+    out = buf;
+    return ERROR_SUCCESS;
+}
+
+std::string Narrow(const std::wstring& w) { return WideToAnsi(w); }
+
+}  // namespace
+
+// --- construction ------------------------------------------------------------
+
+CWinHttpWrapper::CWinHttpWrapper() {
+    std::memset(&m_urlParts, 0, sizeof m_urlParts);
+    // Named after the creating thread, so every wrapper of one thread shares
+    // it: aborting one request of a thread aborts them all. Signalled means
+    // "go on", reset means "abort".
+    char name[64];
+    std::snprintf(name, sizeof name, "EventHttpAbort_%X",
+                  static_cast<unsigned>(::GetCurrentThreadId()));
+    m_abortEvent.Reset(::CreateEventA(nullptr, TRUE, TRUE, name));
+}
+
+CWinHttpWrapper::~CWinHttpWrapper() {
+    CloseHandles();
+    FreeResponse();
+    delete[] m_body;
+}
+
+void CWinHttpWrapper::CloseHandles() {
+    m_request.Reset();
+    m_connection.Reset();
+    m_session.Reset();
+}
+
+void CWinHttpWrapper::FreeResponse() {
+    delete[] m_responseData;
+    m_responseData = nullptr;
+    m_responseSize = 0;
+}
+
+std::wstring CWinHttpWrapper::GetProxyServer() { return g_proxyServer; }
+
+bool CWinHttpWrapper::IsAborted() const {
+    return m_abortEvent && ::WaitForSingleObject(m_abortEvent.Get(), 0) != WAIT_OBJECT_0;
+}
+
+// --- SetRequest ----------------------------------------------------------------
+
+bool CWinHttpWrapper::SetRequest(const char* url, WORD port, const char* filePath,
+                                 bool keepInMemory) {
+    if (IsOpen()) return false;
+    FreeResponse();
+    delete[] m_body;
+    m_body = nullptr;
+    m_bodySize = 0;
+    m_port = port;
+    if (m_abortEvent) ::SetEvent(m_abortEvent.Get());
+    if (url) {
+        m_urlNarrow = url;
+        m_url = AnsiToWide(url);
+    }
+    if (filePath) {
+        m_filePath = filePath;
+        m_keepInMemory = keepInMemory;
+    }
+    std::memset(&m_urlParts, 0, sizeof m_urlParts);
+    return true;
+}
+
+// --- proxy discovery ---------------------------------------------------------------
+
+std::wstring CWinHttpWrapper::DiscoverProxy() {
+    std::wstring result;
+    CInternetHandle discovery(::WinHttpOpen(L"WinHTTP AutoProxy Get/1.0",
+                                            WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                            WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!discovery) return result;
+
+    std::wstring autoConfig;
+    if (ReadInternetSetting(L"AutoConfigURL", autoConfig) != ERROR_SUCCESS) {
+        KILNLOG.Log(LOG_DETAIL, "AutoConfigURL設定無し");
+        autoConfig.clear();
+    } else if (!autoConfig.empty()) {
+        KILNLOG.Log(LOG_DETAIL, "AutoConfigURL取得[SVR:%s]", Narrow(autoConfig).c_str());
+    }
+
+    WINHTTP_AUTOPROXY_OPTIONS options = {};
+    options.fAutoLogonIfChallenged = TRUE;
+    if (!autoConfig.empty()) {
+        options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+        options.lpszAutoConfigUrl = autoConfig.c_str();
+    } else {
+        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+    }
+    WINHTTP_PROXY_INFO info = {};
+    if (::WinHttpGetProxyForUrl(discovery.Get(), m_url.c_str(), &options, &info)) {
+        switch (info.dwAccessType) {
+            case WINHTTP_ACCESS_TYPE_DEFAULT_PROXY:
+                KILNLOG.Log(LOG_DETAIL,
+                            "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_DEFAULT_PROXY\n");
+                break;
+            case WINHTTP_ACCESS_TYPE_NO_PROXY:
+                KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_NO_PROXY");
+                break;
+            case WINHTTP_ACCESS_TYPE_NAMED_PROXY:
+                KILNLOG.Log(LOG_DETAIL,
+                            "WinHttpGetProxyForUrl() : WINHTTP_ACCESS_TYPE_NAMED_PROXY");
+                break;
+            default:
+                break;
+        }
+        if (info.lpszProxy) result = info.lpszProxy;
+        KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl() : %s", Narrow(result).c_str());
+        if (info.lpszProxy) ::GlobalFree(info.lpszProxy);
+        if (info.lpszProxyBypass) ::GlobalFree(info.lpszProxyBypass);
+    } else {
+        KILNLOG.Log(LOG_DETAIL, "WinHttpGetProxyForUrl()失敗[ERR:%d]",
+                    static_cast<int>(::GetLastError()));
+    }
+    discovery.Reset();
+
+    if (result.empty()) {
+        HKEY raw = nullptr;
+        DWORD enable = 0, size = sizeof enable, type = 0;
+        LONG rc = ::RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettings, 0, KEY_READ, &raw);
+        qm::CRegKey key(rc == ERROR_SUCCESS ? raw : nullptr);
+        if (rc == ERROR_SUCCESS)
+            rc = ::RegQueryValueExW(key.Get(), L"ProxyEnable", nullptr, &type,
+                                    reinterpret_cast<BYTE*>(&enable), &size);
+        if (rc != ERROR_SUCCESS) {
+            KILNLOG.Log(LOG_ERROR, "プロキシ設定取得失敗[ERR:0x%08X]", static_cast<unsigned>(rc));
+        } else if (enable == 0) {
+            KILNLOG.Log(LOG_DETAIL, "プロキシ設定無し");
+        } else {
+            std::wstring server;
+            rc = ReadInternetSetting(L"ProxyServer", server);
+            if (rc != ERROR_SUCCESS) {
+                KILNLOG.Log(LOG_ERROR, "プロキシサーバ取得失敗[ERR:0x%08X]",
+                            static_cast<unsigned>(rc));
+            } else {
+                result = server;
+                KILNLOG.Log(LOG_DETAIL, "プロキシサーバ取得[SVR:%s]", Narrow(result).c_str());
+            }
+        }
+    }
+    return result;
+}
+
+// --- Open ----------------------------------------------------------------------------
+
+bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t* proxy) {
+    if (verbType < 0 || verbType >= 3) {
+        KILNLOG.Log(LOG_ERROR, "HTTPVerb指定が不正 HTTPVerbType:%d", verbType);
+        return false;
+    }
+    if (m_url.empty()) {
+        KILNLOG.Log(LOG_ERROR, "接続先URLが未設定");
+        return false;
+    }
+    if (IsOpen()) return false;
+    m_verbType = verbType;
+    std::memset(&m_urlParts, 0, sizeof m_urlParts);
+    m_urlParts.dwStructSize = sizeof m_urlParts;
+    m_urlParts.dwSchemeLength = static_cast<DWORD>(-1);
+    m_urlParts.dwHostNameLength = static_cast<DWORD>(-1);
+    m_urlParts.dwUrlPathLength = static_cast<DWORD>(-1);
+    m_urlParts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!::WinHttpCrackUrl(m_url.c_str(), static_cast<DWORD>(m_url.size()), 0, &m_urlParts)) {
+        KILNLOG.Log(LOG_ERROR, "接続先URL解析に失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
+        return false;
+    }
+
+    g_proxyServer = proxy ? std::wstring(proxy) : DiscoverProxy();
+
+    if (g_proxyServer.empty()) {
+        KILNLOG.Log(LOG_DETAIL, "WinHttpOpen WINHTTP_NO_PROXY_NAME");
+        m_session.Reset(::WinHttpOpen(userAgent ? userAgent : L"",
+                                      WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                      WINHTTP_NO_PROXY_BYPASS, 0));
+    } else {
+        KILNLOG.Log(LOG_DETAIL, "WinHttpOpen Proxy:%s", Narrow(g_proxyServer).c_str());
+        m_session.Reset(::WinHttpOpen(userAgent ? userAgent : L"", WINHTTP_ACCESS_TYPE_NAMED_PROXY,
+                                      g_proxyServer.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
+    }
+    if (!m_session) {
+        KILNLOG.Log(LOG_ERROR, "WinHttpOpen失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
+        CloseHandles();
+        return false;
+    }
+
+    // An explicit port other than the standard ones wins; otherwise the
+    // scheme decides (a port written in the URL is not used).
+    WORD port = m_port;
+    if (port == 0 || port == INTERNET_DEFAULT_HTTP_PORT || port == INTERNET_DEFAULT_HTTPS_PORT) {
+        std::wstring scheme(m_urlParts.lpszScheme ? m_urlParts.lpszScheme : L"",
+                            m_urlParts.dwSchemeLength);
+        if (_wcsicmp(scheme.c_str(), L"http") == 0)
+            port = INTERNET_DEFAULT_HTTP_PORT;
+        else if (_wcsicmp(scheme.c_str(), L"https") == 0)
+            port = INTERNET_DEFAULT_HTTPS_PORT;
+        else
+            port = INTERNET_DEFAULT_PORT;
+    }
+    m_connectPort = port;
+    m_secure = port == INTERNET_DEFAULT_HTTPS_PORT;
+
+    wchar_t host[512] = {};
+    DWORD hostLen = m_urlParts.dwHostNameLength < 511 ? m_urlParts.dwHostNameLength : 511;
+    if (m_urlParts.lpszHostName) std::wmemcpy(host, m_urlParts.lpszHostName, hostLen);
+    m_connection.Reset(::WinHttpConnect(m_session.Get(), host, port, 0));
+    if (!m_connection) {
+        KILNLOG.Log(LOG_ERROR, "WinHttpConnect失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
+        CloseHandles();
+        return false;
+    }
+
+    const wchar_t* path =
+        m_urlParts.lpszUrlPath && *m_urlParts.lpszUrlPath ? m_urlParts.lpszUrlPath : L"/";
+    const wchar_t* accept[] = {L"*/*", nullptr};
+    DWORD flags = WINHTTP_FLAG_REFRESH | (m_secure ? WINHTTP_FLAG_SECURE : 0);
+    m_request.Reset(::WinHttpOpenRequest(m_connection.Get(), kVerbs[verbType], path, nullptr,
+                                         WINHTTP_NO_REFERER, accept, flags));
+    if (!m_request) {
+        KILNLOG.Log(LOG_ERROR, "WinHttpOpenRequest失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
+        CloseHandles();
+        return false;
+    }
+    if (m_secure) {
+        DWORD security = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE |
+                         SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
+                         SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+        if (!::WinHttpSetOption(m_request.Get(), WINHTTP_OPTION_SECURITY_FLAGS, &security,
+                                sizeof security)) {
+            CloseHandles();
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- uploads ----------------------------------------------------------------------
+
+bool CWinHttpWrapper::PrepareUpload(const void* body, DWORD bodySize) {
+    delete[] m_body;
+    m_body = nullptr;
+    m_bodySize = 0;
+    if (bodySize) {
+        m_body = new (std::nothrow) BYTE[bodySize];
+        if (!m_body) {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
+        if (body) std::memcpy(m_body, body, bodySize);
+    }
+    m_bodySize = bodySize;
+    if (bodySize >= kHttpLargeBody && OsGeneration() >= 13) {
+        // Large bodies on slow lines: the defaults would cut them off.
+        BOOL ok = ::WinHttpSetTimeouts(m_request.Get(), 0, 60000, 240000, 240000);
+        KILNLOG.Log(LOG_NORMAL, "WinHttpSetTimeouts設定 %s [ERR:0x%08X]", ok ? "成功" : "失敗",
+                    static_cast<unsigned>(::GetLastError()));
+    }
+    return true;
+}
+
+HANDLE CWinHttpWrapper::StartWorker(unsigned(__stdcall* proc)(void*)) {
+    uintptr_t h = _beginthreadex(nullptr, 0, proc, this, 0, nullptr);
+    m_thread.Reset(reinterpret_cast<HANDLE>(h));
+    return m_thread.Get();
+}
+
+HANDLE CWinHttpWrapper::Upload(const void* body, DWORD bodySize, const char* contentType,
+                               const char* userName, const char* password) {
+    if (!m_session || !m_connection || !m_request) return nullptr;
+    if (m_abortEvent) ::SetEvent(m_abortEvent.Get());
+    if (!contentType) {
+        KILNLOG.Log(LOG_ERROR,
+                    "アップロード要求時のパラメータ不正 0x%08X, 0x%08X, 0x%08X, 0x%08X, ",
+                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(body)),
+                    static_cast<unsigned>(bodySize), 0u, 0u);
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (*contentType) m_headers = L"Content-Type:" + AnsiToWide(contentType);
+    if (!PrepareUpload(body, bodySize)) return nullptr;
+    if (userName && password) {
+        m_userName = AnsiToWide(userName);
+        m_password = AnsiToWide(password);
+    }
+    return StartWorker(&CWinHttpWrapper::_UploadThread);
+}
+
+HANDLE CWinHttpWrapper::UploadMultiPart(const void* body, DWORD bodySize, const char* boundary,
+                                        const char* contentType) {
+    if (!m_session || !m_connection || !m_request) return nullptr;
+    if (m_abortEvent) ::SetEvent(m_abortEvent.Get());
+    if (!boundary) {
+        KILNLOG.Log(LOG_ERROR, "アップロード要求時のパラメータ不正 バウンダリー未指定 ");
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (contentType && *contentType)
+        m_headers = L"Content-Type:" + AnsiToWide(contentType) + L"; boundary=\"" +
+                    AnsiToWide(boundary) + L"\"";
+    if (!PrepareUpload(body, bodySize)) return nullptr;
+    return StartWorker(&CWinHttpWrapper::_UploadThreadMultiPart);
+}
+
+unsigned __stdcall CWinHttpWrapper::_UploadThread(void* param) {
+    CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
+    DWORD result = 0;
+    if (!self->m_userName.empty() && !self->m_password.empty()) {
+        ::WinHttpSetOption(self->m_request.Get(), WINHTTP_OPTION_USERNAME, &self->m_userName[0],
+                           static_cast<DWORD>(self->m_userName.size()));
+        ::WinHttpSetOption(self->m_request.Get(), WINHTTP_OPTION_PASSWORD, &self->m_password[0],
+                           static_cast<DWORD>(self->m_password.size()));
+    }
+    const wchar_t* headers =
+        self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
+    if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L),
+                              self->m_bodySize ? self->m_body : WINHTTP_NO_REQUEST_DATA,
+                              self->m_bodySize, self->m_bodySize, 0)) {
+        result = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "WinHttpSendRequest失敗[ERR:0x%08X] %s",
+                    static_cast<unsigned>(result), self->m_urlNarrow.c_str());
+    } else {
+        result = self->_GetResponse();
+        if (result != 0) {
+            KILNLOG.Log(LOG_DETAIL, "_GetResponse 終了 終了コード%d.", static_cast<int>(result));
+        } else if (!self->m_filePath.empty() && self->m_keepInMemory) {
+            self->WriteWholeResponse();  // its outcome is logged only
+        }
+    }
+    self->CloseHandles();
+    if (result != 0)
+        KILNLOG.Log(LOG_DETAIL, "_UploadThread 終了 終了コード:%d.", static_cast<int>(result));
+    self->m_result = result;
+    return result;
+}
+
+unsigned __stdcall CWinHttpWrapper::_UploadThreadMultiPart(void* param) {
+    CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
+    KILNLOG.Log(LOG_NORMAL, "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 開始.");
+    DWORD result = 0;
+    const wchar_t* headers =
+        self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
+    DWORD written = 0;
+    if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L),
+                              WINHTTP_NO_REQUEST_DATA, 0, self->m_bodySize, 0)) {
+        result = ::GetLastError();
+        KILNLOG.Log(
+            LOG_ERROR,
+            "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpSendRequest失敗[ERR:0x%08X] %s",
+            static_cast<unsigned>(result), self->m_urlNarrow.c_str());
+    } else if (!::WinHttpWriteData(self->m_request.Get(), self->m_body, self->m_bodySize,
+                                   &written)) {
+        result = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR,
+                    "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpWriteData失敗[ERR:0x%08X] %s",
+                    static_cast<unsigned>(result), self->m_urlNarrow.c_str());
+    } else {
+        result = self->_GetResponse();
+        if (result != 0) {
+            KILNLOG.Log(LOG_DETAIL,
+                        "CWinHttpWrapper::_UploadThreadMultiPart - _GetResponse 終了 終了コード%d.",
+                        static_cast<int>(result));
+        } else if (!self->m_filePath.empty() && self->m_keepInMemory) {
+            self->WriteWholeResponse();
+        }
+    }
+    self->CloseHandles();
+    KILNLOG.Log(LOG_NORMAL,
+                "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 終了 終了コード:%d.",
+                static_cast<int>(result));
+    self->m_result = result;
+    return result;
+}
+
+// --- response --------------------------------------------------------------------
+
+// The two-step text query of a numeric header; 0 or the error of the second
+// query. present is false when the header is missing.
+DWORD CWinHttpWrapper::QueryNumber(DWORD what, bool& present, DWORD& value) {
+    present = false;
+    DWORD size = 0;
+    if (::WinHttpQueryHeaders(m_request.Get(), what, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+                              WINHTTP_NO_HEADER_INDEX))
+        return 0;
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
+    size &= ~1u;
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (!::WinHttpQueryHeaders(m_request.Get(), what, WINHTTP_HEADER_NAME_BY_INDEX, &text[0], &size,
+                               WINHTTP_NO_HEADER_INDEX))
+        return ::GetLastError();
+    present = true;
+    value = static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 10));
+    return 0;
+}
+
+DWORD CWinHttpWrapper::_GetResponse() {
+    if (IsAborted()) return ERROR_REQUEST_ABORTED;
+    if (!::WinHttpReceiveResponse(m_request.Get(), nullptr)) {
+        DWORD err = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "WinHttpReceiveResponse失敗[ERR:0x%08X] %s",
+                    static_cast<unsigned>(err), m_urlNarrow.c_str());
+        return err;
+    }
+    if (IsAborted()) return ERROR_REQUEST_ABORTED;
+
+    bool present = false;
+    DWORD status = 0;
+    DWORD err = QueryNumber(WINHTTP_QUERY_STATUS_CODE, present, status);
+    if (err) return err;
+    DWORD contentLength = 0;
+    bool lengthKnown = false;
+    err = QueryNumber(WINHTTP_QUERY_CONTENT_LENGTH, lengthKnown, contentLength);
+    if (err) {
+        KILNLOG.Log(LOG_ERROR, "WINHTTP_QUERY_CONTENT_LENGTH 失敗 0x%08X",
+                    static_cast<unsigned>(err));
+        return err;
+    }
+    if (lengthKnown)
+        KILNLOG.Log(LOG_DETAIL, "WINHTTP_QUERY_CONTENT_LENGTH %dBYTE",
+                    static_cast<int>(contentLength));
+    if (status < 200 || status > 299) {
+        KILNLOG.Log(LOG_ERROR, "WinHttpQueryHeaders HTTPSTATUSエラー:%d  %s",
+                    static_cast<int>(status), m_urlNarrow.c_str());
+        return status | kHttpStatusFlag;
+    }
+
+    KILNLOG.Log(LOG_DETAIL, "実ファイルダウンロード開始 %s", m_urlNarrow.c_str());
+    BYTE* collected = nullptr;
+    DWORD collectedSize = 0;
+    DWORD total = 0;
+    DWORD remembered = 0;
+    auto freeCollected = [&]() {
+        delete[] collected;
+        collected = nullptr;
+        collectedSize = 0;
+    };
+    for (;;) {
+        DWORD batch = 0;
+        if (lengthKnown) {
+            batch = contentLength;
+        } else if (!::WinHttpQueryDataAvailable(m_request.Get(), &batch)) {
+            DWORD e = ::GetLastError();
+            KILNLOG.Log(LOG_ERROR, "WinHttpQueryDataAvailable失敗[ERR:0x%08X]",
+                        static_cast<unsigned>(e));
+            freeCollected();
+            return e;
+        }
+        if (IsAborted()) {
+            freeCollected();
+            return ERROR_REQUEST_ABORTED;
+        }
+        if (!lengthKnown && batch == 0) {
+            ::Sleep(50);
+            break;
+        }
+        DWORD remaining = lengthKnown ? batch - (total < batch ? total : batch) : batch;
+        int zeroReads = 0;
+        while (remaining > 0) {
+            if (IsAborted()) {
+                freeCollected();
+                return ERROR_REQUEST_ABORTED;
+            }
+            const DWORD chunkSize = remaining < kHttpChunkMax ? remaining : kHttpChunkMax;
+            BYTE* chunk = new (std::nothrow) BYTE[chunkSize];
+            if (!chunk) {
+                KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]",
+                            static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
+                freeCollected();
+                return ERROR_NOT_ENOUGH_MEMORY;
+            }
+            std::memset(chunk, 0, chunkSize);
+            DWORD got = 0;
+            if (!::WinHttpReadData(m_request.Get(), chunk, chunkSize, &got)) {
+                remembered = ::GetLastError();
+                KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]",
+                            static_cast<unsigned>(remembered));
+                delete[] chunk;
+                break;
+            }
+            if (got == 0) {
+                delete[] chunk;
+                if (++zeroReads > kHttpZeroReadLimit) {
+                    KILNLOG.Log(LOG_ERROR,
+                                "WinHttpReadData 取得サイズリトライオーバー [ERR:0x%08X]",
+                                static_cast<unsigned>(::GetLastError()));
+                    remembered = ERROR_WINHTTP_TIMEOUT;
+                    break;
+                }
+                KILNLOG.Log(LOG_NORMAL, "WinHttpReadData 取得サイズ０ 継続 [ERR:0x%08X]",
+                            static_cast<unsigned>(::GetLastError()));
+                ::Sleep(100);
+                continue;
+            }
+            zeroReads = 0;
+            if (m_keepInMemory) {
+                BYTE* grown = new (std::nothrow) BYTE[collectedSize + got];
+                if (!grown) {
+                    delete[] chunk;
+                    KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]",
+                                static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
+                    freeCollected();
+                    return ERROR_NOT_ENOUGH_MEMORY;
+                }
+                if (collectedSize) std::memcpy(grown, collected, collectedSize);
+                std::memcpy(grown + collectedSize, chunk, got);
+                delete[] collected;
+                collected = grown;
+                collectedSize += got;
+            } else {
+                DWORD e = AppendChunkToFile(chunk, got);
+                if (e) {
+                    delete[] chunk;
+                    KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]",
+                                static_cast<unsigned>(e));
+                    freeCollected();
+                    return e;
+                }
+            }
+            delete[] chunk;
+            total += got;
+            remaining = got < remaining ? remaining - got : 0;
+            if (m_notifyWindow)
+                ::PostMessageA(m_notifyWindow, m_notifyMessage, 0, static_cast<LPARAM>(got));
+        }
+        if (remembered) break;
+        if (lengthKnown && total >= contentLength) break;
+    }
+    KILNLOG.Log(LOG_DETAIL, "実ファイルダウンロード終了 総サイズ%d", static_cast<int>(total));
+    FreeResponse();
+    if (collected && collectedSize) {
+        m_responseData = collected;
+        m_responseSize = collectedSize;
+    } else {
+        m_responseSize = total;
+        delete[] collected;
+    }
+    return remembered;
+}
+
+// --- response to a file ------------------------------------------------------------
+
+DWORD CWinHttpWrapper::WriteWholeResponse() {
+    if (!m_responseData || !m_responseSize || m_filePath.empty()) {
+        KILNLOG.Log(LOG_ERROR, "ファイル書込み時のデータエラー 0x%08X, 0x%08X, %s",
+                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_responseData)),
+                    static_cast<unsigned>(m_responseSize), m_filePath.c_str());
+        return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+    }
+    ::DeleteFileA(m_filePath.c_str());
+    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        DWORD e = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み時のファイルオープン失敗[ERR:0x%08X].%s",
+                    static_cast<unsigned>(e), m_filePath.c_str());
+        return e;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), m_responseData, m_responseSize, &written, nullptr) ||
+        written != m_responseSize) {
+        DWORD e = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X", static_cast<unsigned>(e));
+        return e ? e : ERROR_WRITE_FAULT;
+    }
+    return 0;
+}
+
+DWORD CWinHttpWrapper::AppendChunkToFile(const BYTE* data, DWORD size) {
+    if (!data || !size || m_filePath.empty()) {
+        KILNLOG.Log(LOG_ERROR, "ファイル書込み時のデータエラー 0x%08X, 0x%08X, %s",
+                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(data)),
+                    static_cast<unsigned>(size), m_filePath.c_str());
+        return ERROR_INVALID_PARAMETER;
+    }
+    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        DWORD e = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み時のファイルオープン失敗[ERR:0x%08X].%s",
+                    static_cast<unsigned>(e), m_filePath.c_str());
+        return e;
+    }
+    if (::SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        ::GetLastError() != NO_ERROR) {
+        DWORD e = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込みファイルポインタ移動失敗[ERR:0x%08X",
+                    static_cast<unsigned>(e));
+        return e;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), data, size, &written, nullptr) || written != size) {
+        DWORD e = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X]",
+                    static_cast<unsigned>(e));
+        return e ? e : ERROR_WRITE_FAULT;
+    }
+    return 0;
+}
+
+// --- Abort ----------------------------------------------------------------------------
+
+bool CWinHttpWrapper::Abort(DWORD timeoutMs) {
+    if (m_abortEvent) ::ResetEvent(m_abortEvent.Get());
+    if (!m_thread) return true;
+    DWORD wait = ::WaitForSingleObject(m_thread.Get(), timeoutMs);
+    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
+        m_thread.Reset();
+        return true;
+    }
+    if (wait == WAIT_TIMEOUT) {
+        KILNLOG.Log(LOG_ERROR, "中断要求にタイムアウトしました[ERR:0x%08X]",
+                    static_cast<unsigned>(::GetLastError()));
+        // The sending and receiving calls cannot be interrupted: the worker goes.
+        ::TerminateThread(m_thread.Get(), 0);
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+        m_thread.Reset();
+        return false;
+    }
+    KILNLOG.Log(LOG_ERROR, "中断要求に失敗しました[ERR:0x%08X]",
+                static_cast<unsigned>(::GetLastError()));
+    return false;
+}

@@ -1,0 +1,141 @@
+#include "NetTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "TestSupport.h"
+#include "common/KilnLog.h"
+#include "net/ConnectionFile.h"
+
+namespace nettest {
+
+namespace {
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// Find a JSON string value after a key in the service's record (the service
+// writes one key per line; values we look at carry no escapes we need).
+std::string JsonString(const std::string& json, const std::string& key) {
+    size_t k = json.find("\"" + key + "\": \"");
+    if (k == std::string::npos) return std::string();
+    size_t start = k + key.size() + 5;
+    size_t end = json.find('"', start);
+    return json.substr(start, end - start);
+}
+
+// Starts this program's log in its scratch folder, once.
+class LogEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { KILNLOG.Start(LogPath().c_str(), 10240); }
+};
+::testing::Environment* const g_logEnv = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+}  // namespace
+
+bool HaveService() { return !Env("QM_SERVICE_STATE").empty() && !Env("QM_SERVICE_HOST").empty(); }
+std::string ServiceHost() { return Env("QM_SERVICE_HOST"); }
+std::string ServiceUrl(const std::string& path) { return "https://" + ServiceHost() + path; }
+
+std::string StateFolder() {
+    std::string unixPath = Env("QM_SERVICE_STATE");
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return "Z:" + unixPath + "\\";
+}
+
+void SetFaults(const std::map<std::string, std::string>& faults) {
+    std::string json = "{";
+    for (const auto& f : faults) {
+        if (json.size() > 1) json += ", ";
+        json += "\"" + f.first + "\": \"" + f.second + "\"";
+    }
+    json += "}";
+    qmtest::WriteFile(StateFolder() + "faults.json", json);
+}
+
+namespace {
+std::map<std::string, std::string>& CurrentFaults() {
+    static std::map<std::string, std::string> faults;
+    return faults;
+}
+}  // namespace
+
+void SetFault(const std::string& path, const std::string& mode) {
+    CurrentFaults()[path] = mode;
+    SetFaults(CurrentFaults());
+}
+
+void ClearFaults() {
+    CurrentFaults().clear();
+    SetFaults(CurrentFaults());
+}
+
+bool Record::HasHeader(const std::string& name, const std::string& value) const {
+    std::string escaped;
+    for (char c : value) {
+        if (c == '"' || c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    return json.find("[\n   \"" + name + "\",\n   \"" + escaped + "\"\n  ]") != std::string::npos;
+}
+
+std::string Record::Path() const { return JsonString(json, "path"); }
+std::string Record::UploadedFileName() const { return JsonString(json, "filename"); }
+std::string Record::StoredUploadPath() const {
+    std::string file = JsonString(json, "file");
+    return file.empty() ? std::string() : folder + file;
+}
+std::string Record::UploadedFile() const {
+    std::string file = JsonString(json, "file");
+    return file.empty() ? std::string() : qmtest::ReadFile(folder + file);
+}
+
+std::vector<Record> Records() {
+    std::vector<Record> out;
+    const std::string folder = StateFolder() + "records\\";
+    std::vector<std::string> names = qmtest::ListFiles(folder + "*.json");
+    std::sort(names.begin(), names.end());
+    for (const std::string& n : names) {
+        Record r;
+        r.seq = std::atoi(n.c_str());
+        r.folder = folder;
+        r.json = qmtest::ReadFile(folder + n);
+        r.body = qmtest::ReadFile(folder + n.substr(0, n.size() - 5) + ".body");
+        out.push_back(r);
+    }
+    return out;
+}
+
+int RecordCount() {
+    return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
+}
+
+Record LastRecord() {
+    std::vector<Record> all = Records();
+    return all.empty() ? Record() : all.back();
+}
+
+std::string LogPath() { return qmtest::WorkFolder() + "net.log"; }
+std::string LogText() { return qmtest::ReadFile(LogPath()); }
+
+int CountInLog(const std::string& text, size_t fromOffset) {
+    std::string log = LogText();
+    int n = 0;
+    for (size_t p = log.find(text, fromOffset); p != std::string::npos;
+         p = log.find(text, p + text.size()))
+        ++n;
+    return n;
+}
+
+void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {
+    std::string lines;
+    for (const auto& e : endpointPaths)
+        lines += std::to_string(e.first) + "," + ServiceUrl(e.second) + "\r\n";
+    const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
+    qmtest::WriteFile(path, lines);
+    CConnectionFile::Instance().Reset(path);
+}
+
+}  // namespace nettest

@@ -1,0 +1,361 @@
+#!/usr/bin/env python3
+"""Stand-in for the navigation maker's web service (standard library only).
+
+HTTPS on 127.0.0.1 with a self-signed certificate made at start. Answers in
+the service's KEY=value&... form, records every request it receives, and can
+be told per path to fail.
+
+    service.py --state DIR [--data DIR] [--host H] [--port N]
+
+The program's engine sends an https URL to port 443 whatever port the URL
+names, so the service listens on 443. When 127.0.0.1:443 is taken (another
+test run), it takes 443 on another loopback address 127.0.x.y instead.
+
+State folder (created; the caller owns it):
+    host, port      the listening address, written once the service is ready
+    cert.pem key.pem
+    records/NNNNNN.json   method, path, query, headers, body file, uploads
+    records/NNNNNN.body   the exact body bytes
+    records/NNNNNN-<filename>  each uploaded file part
+    records/NNNNNN-<filename>.zip.list  entries of an uploaded archive as
+                    Python's zip reader sees them (or "BAD <reason>")
+    faults.json     optional, read at every request: {"/path": "mode", ...}
+
+Fault modes (also settable by POST /_control/fault with path=..&mode=..,
+cleared by POST /_control/reset):
+    http:N          answer HTTP status N with an empty body
+    ret:N           answer RET=N (a service error)
+    body:TEXT       answer TEXT as it is
+    malformed       answer a text that is not of the KEY=value form
+    stall:S         say nothing for S seconds, then close
+    truncate        promise 100 bytes more than sent, then close
+    nolength        answer without Content-Length and close after the body
+    drip:N          no Content-Length; send N bytes, one every 100 ms
+    close           close the connection without an answer
+"""
+import argparse
+import errno
+import random
+import json
+import os
+import re
+import socket
+import ssl
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+import zipfile
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+RECORD_LOCK = threading.Lock()
+
+
+def load_json(path, default):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return json.load(f)
+    except (OSError, ValueError):
+        return default
+
+
+def decode_form(body):
+    """Form fields with their values percent-decoded as UTF-8 (the program
+    encodes every value byte by byte from UTF-8)."""
+    fields = {}
+    for part in body.split(b"&"):
+        if not part:
+            continue
+        key, _, value = part.partition(b"=")
+        fields[key.decode("latin-1")] = urllib.parse.unquote_to_bytes(value).decode("utf-8", "replace")
+    return fields
+
+
+def parse_multipart(body, boundary):
+    """Parts of a multipart body: (headers text, data bytes)."""
+    parts = []
+    dash = b"--" + boundary
+    for chunk in body.split(dash)[1:]:
+        if chunk.startswith(b"--"):
+            break
+        chunk = chunk[2:] if chunk.startswith(b"\r\n") else chunk
+        head, _, data = chunk.partition(b"\r\n\r\n")
+        if data.endswith(b"\r\n"):
+            data = data[:-2]
+        parts.append((head.decode("latin-1"), data))
+    return parts
+
+
+def check_archive(path):
+    """Opens an uploaded archive with Python's zip reader, as the service
+    would unpack it, and leaves PATH.list: one "name<TAB>size<TAB>method"
+    line per entry, or "BAD <reason>"."""
+    try:
+        with zipfile.ZipFile(path) as z:
+            bad = z.testzip()
+            if bad is not None:
+                raise ValueError("bad entry " + bad)
+            text = "".join("%s\t%d\t%d\r\n" % (i.filename, i.file_size, i.compress_type) for i in z.infolist())
+    except Exception as e:  # any damage is reported, never fatal
+        text = "BAD %s\r\n" % e
+    with open(path + ".list", "w", encoding="utf-8", newline="") as f:
+        f.write(text)
+
+
+class Service:
+    def __init__(self, state, data):
+        self.state = state
+        self.data = data
+        self.records = os.path.join(state, "records")
+        os.makedirs(self.records, exist_ok=True)
+        self.counter = 0
+        self.faults = {}
+
+    def fault_for(self, path):
+        faults = dict(self.faults)
+        faults.update(load_json(os.path.join(self.state, "faults.json"), {}))
+        return faults.get(path)
+
+    def record(self, handler, body, uploads):
+        with RECORD_LOCK:
+            self.counter += 1
+            n = self.counter
+        stem = os.path.join(self.records, "%06d" % n)
+        with open(stem + ".body", "wb") as f:
+            f.write(body)
+        saved = []
+        for name, filename, data in uploads:
+            safe = re.sub(r"[^A-Za-z0-9._-]", "_", filename) or "upload"
+            path = "%s-%s" % (stem, safe)
+            with open(path, "wb") as f:
+                f.write(data)
+            saved.append({"name": name, "filename": filename, "file": os.path.basename(path), "size": len(data)})
+            if filename.lower().endswith(".zip"):
+                check_archive(path)
+        url = urllib.parse.urlsplit(handler.path)
+        entry = {
+            "seq": n,
+            "method": handler.command,
+            "path": url.path,
+            "query": url.query,
+            "headers": [[k, v] for k, v in handler.headers.items()],
+            "body": os.path.basename(stem + ".body"),
+            "body_size": len(body),
+            "uploads": saved,
+        }
+        tmp = stem + ".json.tmp"
+        with open(tmp, "w", encoding="utf-8") as f:
+            json.dump(entry, f, ensure_ascii=False, indent=1)
+        os.replace(tmp, stem + ".json")
+
+    # --- the service's own answers ---------------------------------------------
+    def answer(self, path, query, form, uploads):
+        users = load_json(os.path.join(self.data, "users.json"), [])
+        release = load_json(os.path.join(self.data, "release.json"), {})
+        settings = load_json(os.path.join(self.data, "settings.json"), {})
+        if path.startswith("/pcapp/DeviceNoUserAuthentication"):
+            for u in users:
+                if u.get("nickname") == form.get("nick"):
+                    if u.get("password") != form.get("pass"):
+                        return "RET=2"
+                    if u.get("deviceno") and u.get("deviceno") != form.get("deviceno"):
+                        return "RET=3"
+                    return "RET=0"
+            return "RET=1"
+        if path.startswith("/pcapp/GetLatestPcapl"):
+            return "RET=0&VER=%s&URL=%s" % (release.get("version", "1.0.0.0"), release.get("url", ""))
+        if path.startswith("/pcapp/LogUploadCheck"):
+            return "RET=0&VALID=%s" % settings.get("log_upload_valid", "TRUE")
+        if path.startswith("/pcapp/LogUpload"):
+            return "RET=0" if uploads else "RET=4"
+        if path.startswith("/navigation/"):
+            q = urllib.parse.parse_qs(query, keep_blank_values=True)
+            items = "".join("<li>%s=%s</li>" % (k, v[0]) for k, v in sorted(q.items()))
+            return "<html><head><meta charset=\"utf-8\"></head><body><ul>%s</ul></body></html>" % items
+        payload = os.path.join(self.data, "payloads", path.lstrip("/"))
+        if os.path.isfile(payload):
+            with open(payload, "rb") as f:
+                return f.read()
+        return "RET=0"
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "QuillmarchStandIn/1.0"
+
+    def setup(self):
+        self.request = self.server.tls.wrap_socket(self.request, server_side=True)
+        super().setup()
+
+    def log_message(self, fmt, *args):
+        sys.stderr.write("service: " + (fmt % args) + "\n")
+
+    def do_GET(self):
+        self.handle_any()
+
+    def do_POST(self):
+        self.handle_any()
+
+    def do_HEAD(self):
+        self.handle_any()
+
+    def read_body(self):
+        if self.headers.get("Transfer-Encoding", "").lower() == "chunked":
+            body = b""
+            while True:
+                size = int(self.rfile.readline().split(b";")[0].strip() or b"0", 16)
+                if size == 0:
+                    self.rfile.readline()
+                    return body
+                body += self.rfile.read(size)
+                self.rfile.readline()
+        length = int(self.headers.get("Content-Length", "0") or 0)
+        return self.rfile.read(length) if length else b""
+
+    def handle_any(self):
+        svc = self.server.service
+        body = self.read_body()
+        url = urllib.parse.urlsplit(self.path)
+        if url.path.startswith("/_control/"):
+            return self.control(url.path, decode_form(body))
+        form = {}
+        uploads = []
+        ctype = self.headers.get("Content-Type", "")
+        m = re.search(r'boundary="?([^";]+)"?', ctype)
+        if ctype.startswith("multipart/form-data") and m:
+            for head, data in parse_multipart(body, m.group(1).encode()):
+                name = re.search(r'name="([^"]*)"', head)
+                filename = re.search(r'filename="([^"]*)"', head)
+                if filename:
+                    uploads.append((name.group(1) if name else "", filename.group(1), data))
+                elif name:
+                    form[name.group(1)] = data.decode("utf-8", "replace")
+        else:
+            form = decode_form(body)
+        svc.record(self, body, uploads)
+        fault = svc.fault_for(url.path)
+        if fault:
+            return self.fail(fault)
+        text = svc.answer(url.path, url.query, form, uploads)
+        ctype_out = "text/html; charset=utf-8" if url.path.startswith("/navigation/") else "text/plain"
+        self.send_text(200, text if isinstance(text, bytes) else text.encode("utf-8"), ctype_out)
+
+    def send_text(self, status, data, ctype="text/plain"):
+        self.send_response(status)
+        self.send_header("Content-Type", ctype)
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(data)
+
+    def fail(self, fault):
+        mode, _, arg = fault.partition(":")
+        if mode == "http":
+            return self.send_text(int(arg), b"")
+        if mode == "ret":
+            return self.send_text(200, ("RET=%s" % arg).encode())
+        if mode == "body":
+            return self.send_text(200, arg.encode("utf-8"))
+        if mode == "malformed":
+            return self.send_text(200, b"<html>Service Temporarily Unavailable</html>")
+        if mode == "stall":
+            time.sleep(float(arg or 30))
+            self.close_connection = True
+            return
+        if mode == "close":
+            self.close_connection = True
+            return
+        self.close_connection = True
+        if mode == "truncate":
+            data = b"RET=0&VALID=TRUE"
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", str(len(data) + 100))
+            self.end_headers()
+            self.wfile.write(data)
+            self.wfile.flush()
+            return
+        if mode in ("nolength", "drip"):
+            data = b"RET=0&VALID=TRUE" if mode == "nolength" else b"x" * int(arg or 50)
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            if mode == "nolength":
+                self.wfile.write(data)
+            else:
+                for i in range(len(data)):
+                    self.wfile.write(data[i:i + 1])
+                    self.wfile.flush()
+                    time.sleep(0.1)
+            return
+        self.send_text(500, ("unknown fault mode " + fault).encode())
+
+    def control(self, path, form):
+        svc = self.server.service
+        if path == "/_control/fault":
+            if form.get("mode"):
+                svc.faults[form.get("path", "")] = form["mode"]
+            else:
+                svc.faults.pop(form.get("path", ""), None)
+        elif path == "/_control/reset":
+            svc.faults.clear()
+        self.send_text(200, b"OK")
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def make_certificate(state):
+    cert = os.path.join(state, "cert.pem")
+    key = os.path.join(state, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return cert, key
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--state", required=True)
+    ap.add_argument("--data", default=os.path.join(here, "data"))
+    ap.add_argument("--host", default="127.0.0.1")
+    ap.add_argument("--port", type=int, default=443)
+    args = ap.parse_args()
+    os.makedirs(args.state, exist_ok=True)
+    cert, key = make_certificate(args.state)
+    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    tls.load_cert_chain(cert, key)
+    server = None
+    hosts = [args.host] + ["127.0.%d.%d" % (random.randint(1, 254), random.randint(1, 254)) for _ in range(20)]
+    for host in hosts:
+        try:
+            server = Server((host, args.port), Handler)
+            break
+        except OSError as e:
+            if e.errno != errno.EADDRINUSE:
+                raise
+    if server is None:
+        sys.exit("service: no free loopback address for port %d" % args.port)
+    server.tls = tls
+    server.service = Service(args.state, args.data)
+    host, port = server.server_address[:2]
+    with open(os.path.join(args.state, "host"), "w") as f:
+        f.write("%s\n" % host)
+    tmp = os.path.join(args.state, "port.tmp")
+    with open(tmp, "w") as f:
+        f.write("%d\n" % port)
+    os.replace(tmp, os.path.join(args.state, "port"))
+    sys.stderr.write("service: listening on https://%s:%d\n" % (host, port))
+    try:
+        server.serve_forever(poll_interval=0.2)
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()
