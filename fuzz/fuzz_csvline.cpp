@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "net/CsvLine.h"
+#include "common/CsvLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

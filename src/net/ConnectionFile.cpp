@@ -7,7 +7,7 @@
 #include "common/KilnLog.h"
 #include "common/Mbcs.h"
 #include "common/UrlEscape.h"
-#include "net/CsvLine.h"
+#include "common/CsvLine.h"
 
 // --- tables ------------------------------------------------------------------
 
@@ -637,7 +637,7 @@ CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel) {
 // --- user agent -------------------------------------------------------------
 
 namespace {
-NaviUnitReader g_naviUnitReader = nullptr;
+NaviUnitReader g_naviUnitReader = ReadPcLinkNaviUnit;
 struct UserAgentCache {
     bool valid = false;
     char drive = 0;
@@ -649,7 +649,9 @@ UserAgentCache& Cache() {
 }
 }  // namespace
 
-void SetNaviUnitReader(NaviUnitReader reader) { g_naviUnitReader = reader; }
+void SetNaviUnitReader(NaviUnitReader reader) {
+    g_naviUnitReader = reader ? reader : ReadPcLinkNaviUnit;
+}
 void ResetUserAgentCache() { Cache() = UserAgentCache(); }
 
 const char* UserAgentModelName(uint8_t modelCode) {

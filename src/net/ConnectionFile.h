@@ -144,10 +144,12 @@ struct NaviUnitFacts {
     uint16_t appWord16 = 0;
     uint32_t appValue = 0;
 };
-// Reads the PC-link file of the card in a drive; false when unreadable. The
-// card-file classes install theirs at start-up; without one no card is
-// readable and the user agent is empty.
+// Reads the PC-link file of the card in a drive; false when unreadable.
 using NaviUnitReader = bool (*)(char drive, NaviUnitFacts& facts);
+// The card's own PC-link file (ConnectionFile_win.cpp); the native build has
+// no cards and answers false.
+bool ReadPcLinkNaviUnit(char drive, NaviUnitFacts& facts);
+// Tests put a reader of their own in place; null restores the card reader.
 void SetNaviUnitReader(NaviUnitReader reader);
 
 // Model name for a model code; null for codes the service does not know.

@@ -37,3 +37,5 @@ std::string DefaultConnectionInfoPath() { return "Connection.info"; }
 
 // No installation exists natively.
 std::string GetProgramVersionText() { return "0.0.0.0"; }
+
+bool ReadPcLinkNaviUnit(char, NaviUnitFacts&) { return false; }

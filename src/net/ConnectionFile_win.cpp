@@ -8,6 +8,8 @@
 #include "common/WinHandle.h"
 #include "net/ConnectionFile.h"
 
+#include "datafiles/PcLinkFile.h"
+
 FileReadResult ReadWholeFile(const std::string& path, bool shareWrite, std::string& out) {
     FileReadResult r;
     out.clear();
@@ -67,4 +69,13 @@ std::string GetProgramVersionText() {
     if (!text || !*text) return "0.0.0.2";
     std::string dotted = MakeDottedVersion(text);
     return dotted.empty() ? "0.0.0.2" : dotted;
+}
+
+bool ReadPcLinkNaviUnit(char drive, NaviUnitFacts& facts) {
+    CPcLinkFile file(CPcLinkFile::kPcLink, drive);
+    if (!file.IsLoaded()) return false;
+    facts.modelCode = file.GetModelCode();
+    facts.appWord16 = file.GetRecordWord16(kRecordNaviApplication);
+    facts.appValue = file.GetRecordValue(kRecordNaviApplication);
+    return true;
 }

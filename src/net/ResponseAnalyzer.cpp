@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "common/KilnLog.h"
-#include "net/CsvLine.h"
+#include "common/CsvLine.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "net/CsvLine.h"
+#include "common/CsvLine.h"
 
 namespace {
 std::vector<std::string> Fields(const std::string& text, char sep = ',') {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include <string>
 
 #include "NetTestSupport.h"
@@ -204,13 +206,13 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
 }
 
 namespace {
-uint8_t g_cardModel = 0;
-bool CardOfModel(char drive, NaviUnitFacts& facts) {
-    if (drive != 'E') return false;
-    facts.modelCode = g_cardModel;
-    facts.appWord16 = 0x0134;
-    facts.appValue = 0x02000105;
-    return true;
+// A card on E: as the unit writes it, made by the card maker.
+bool MakeCardOfModel(uint8_t model) {
+    DeleteFolderTree("E:\\", false);
+    char args[160];
+    std::snprintf(args, sizeof args, "make E:\\ --model=%X --app=02000105:0134", model);
+    auto r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe", args, 60000);
+    return r.finished && r.exitCode == 0;
 }
 }  // namespace
 
@@ -220,7 +222,6 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
                          {31, "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"},
                          {5, "/pcapp/GetLatestPcaplAPI"},
                          {34, "/pcapp/GetLatestPcaplTRKMothAPI"}});
-    SetNaviUnitReader(CardOfModel);
     struct Case {
         uint8_t model;
         bool moth;
@@ -229,7 +230,7 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
                  {21, true, "34MothV21/2.000105"},
                  {4, false, "34TrkV23/2.000105"}};
     for (const Case& c : cases) {
-        g_cardModel = c.model;
+        ASSERT_TRUE(MakeCardOfModel(c.model)) << "card maker failed";
         ResetUserAgentCache();
         const std::string agent = GetUserAgent('E');
         EXPECT_EQ(agent, c.agent);
@@ -272,7 +273,7 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
                   c.moth ? "/pcapp/GetLatestPcaplTRKMothAPI" : "/pcapp/GetLatestPcaplAPI");
         EXPECT_EQ(r.body, "aplver=0.0.0.0&apltype=0001") << "no installation in the test prefix";
     }
-    SetNaviUnitReader(nullptr);
+    DeleteFolderTree("E:\\", false);
     ResetUserAgentCache();
 }
 
