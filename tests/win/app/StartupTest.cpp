@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
+#include "common/MessageCatalog.h"
 #include "common/WinHandle.h"
 #include "datafiles/UserListFile.h"
 
@@ -200,4 +201,46 @@ TEST(Startup, UninstallRemovesTheDataFolderAndOpensNoWindow) {
     EXPECT_FALSE(IsDirectory(data.c_str())) << data;
     EXPECT_TRUE(IsDirectory(sibling.c_str()));
     EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
+}
+
+TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
+    // Wine reports Windows 2000 to this copy of the program only.
+    const std::string dir = qmtest::NewFolder("oldos");
+    const std::string exe = dir + "QmOldOs.exe";
+    ASSERT_TRUE(::CopyFileA(LauncherExe().c_str(), exe.c_str(), FALSE));
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\QmOldOs.exe", 0,
+                                nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    qm::CRegKey owned(key);
+    ASSERT_EQ(::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win2k"), 6),
+              ERROR_SUCCESS);
+
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &si, &pi));
+    qm::CHandle process(pi.hProcess), thread(pi.hThread);
+
+    // The plain system box, titled with the hidden window's title.
+    HWND box = WaitForWindow("#32770", "Quillmarch ", 20000);
+    ASSERT_NE(box, nullptr) << "no message box";
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    unsigned style = 0;
+    EXPECT_EQ(std::string(text), GetMessageText(0xFF00EE01, 0, style));
+    EXPECT_EQ(style, 0x30u);
+    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr) << "a window before the OS check";
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+
+    ASSERT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCode(process.Get()), 0u);
+    const std::string log = qmtest::ReadFile(GetLogFolder() + "QmOldOs.log");
+    EXPECT_NE(log.find("\t!!\tWinMain_win.cpp\t"), std::string::npos) << log;
+    EXPECT_NE(log.find("\t起動OS-NG OSType:8\r\n"), std::string::npos) << log;
+    // Refused before the instance mutex: nothing of it is left.
+    qm::CHandle mutex(::OpenMutexA(SYNCHRONIZE, FALSE, "MN_Quillmarch_Launcher"));
+    EXPECT_FALSE(mutex);
 }
