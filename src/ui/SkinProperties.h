@@ -21,8 +21,8 @@ std::string MissingItemText(const std::string& name);
 bool CheckRequiredItems(const SkinData& skin, const char* const* names, size_t count,
                         SkinError& error);
 
-// Each spec in order: the key must be there with exactly as many values as
-// the spec has types. The types themselves are not checked.
+// Each PropertySpec in order: the key must be there with exactly as many
+// values as it names types. The types themselves are not checked.
 bool CheckSkinProperties(const SkinItem& item, const PropertySpec* specs, size_t count,
                          SkinError& error);
 
