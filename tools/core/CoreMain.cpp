@@ -60,7 +60,9 @@ private:
     CMappedView m_view;
 };
 
-class CCoreStandIn : public CChargeContext {
+class CCoreStandIn : public CChargeContext, public CStandInWindow<CCoreStandIn> {
+    friend class CStandInWindow<CCoreStandIn>;
+
 public:
     CCoreStandIn(const std::string& commandLine, Scenario scenario)
         : m_scenario(std::move(scenario)),
@@ -209,22 +211,6 @@ private:
                 return 0;
         }
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<CCoreStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-        try {
-            return self->OnMessage(hwnd, message, wParam, lParam);
-        } catch (const std::exception& e) {
-            self->m_journal.Write(std::string("window failed ") + e.what());
-            return 0;
-        }
     }
 
     Scenario m_scenario;

@@ -3,8 +3,6 @@
 // noting the card changes it is told of and ending on "WKLRequestEnd".
 #include <windows.h>
 
-#include <exception>
-
 #include "StandInCommon.h"
 #include "common/CoreBridge.h"
 
@@ -13,7 +11,9 @@ namespace {
 
 constexpr char kMusicWindowClass[] = "QuillmarchMusicStandIn";
 
-class CMusicStandIn {
+class CMusicStandIn : public CStandInWindow<CMusicStandIn> {
+    friend class CStandInWindow<CMusicStandIn>;
+
 public:
     CMusicStandIn(const std::string& commandLine, const Scenario& scenario)
         : m_journal(scenario.journalPath), m_args(ParseToolArguments(commandLine)) {
@@ -62,22 +62,6 @@ private:
             return 0;
         }
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<CMusicStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-        try {
-            return self->OnMessage(hwnd, message, wParam, lParam);
-        } catch (const std::exception& e) {
-            self->m_journal.Write(std::string("window failed ") + e.what());
-            return 0;
-        }
     }
 
     CJournal m_journal;

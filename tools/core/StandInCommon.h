@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -39,5 +40,29 @@ private:
 };
 
 void AppendLine(const std::string& path, const std::string& line);
+
+// The window procedure both stand-ins share: the object handed to
+// CreateWindow arrives with WM_NCCREATE and is kept in GWLP_USERDATA, every
+// message goes to its OnMessage, and an exception is noted in its journal
+// rather than let through into Windows. TStandIn names this class a friend.
+template <class TStandIn>
+class CStandInWindow {
+protected:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<TStandIn*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (!self) return ::DefWindowProcA(hwnd, message, wParam, lParam);
+        try {
+            return self->OnMessage(hwnd, message, wParam, lParam);
+        } catch (const std::exception& e) {
+            self->m_journal.Write(std::string("window failed ") + e.what());
+            return 0;
+        }
+    }
+};
 
 }  // namespace standin
