@@ -58,6 +58,28 @@ bool IsAdministrator() {
     return found;
 }
 
+// Calls onFile with each file (not sub-folder) of a log folder; method names
+// the caller in the log records.
+template <class OnFile>
+void ForEachFileIn(const std::string& folder, const char* method, OnFile onFile) {
+    if (folder.empty()) {
+        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::%s - パス指定不正", method);
+        return;
+    }
+    WIN32_FIND_DATAA fd;
+    const std::string pattern = folder + "*";
+    qm::CFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
+    if (!find) {
+        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::%s - FindFirstFile 失敗 PATH:%s ERR:0x%08X", method,
+                    pattern.c_str(), static_cast<unsigned>(::GetLastError()));
+        return;
+    }
+    do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        onFile(fd);
+    } while (::FindNextFileA(find.Get(), &fd));
+}
+
 }  // namespace
 
 CAplLogUpload::CAplLogUpload() {
@@ -284,31 +306,17 @@ void CAplLogUpload::_CollectLogFolders() {
 bool CAplLogUpload::_CollectLogFiles() {
     CreateDirectories(m_collectFolder.c_str());
     for (const std::string& folder : m_logFolders) {
-        if (folder.empty()) {
-            KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_CollectLogFiles - パス指定不正");
-            continue;
-        }
-        WIN32_FIND_DATAA fd;
-        const std::string pattern = folder + "*";
-        qm::CFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
-        if (!find) {
-            KILNLOG.Log(LOG_ERROR,
-                        "CAplLogUpload::_CollectLogFiles - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
-                        pattern.c_str(), static_cast<unsigned>(::GetLastError()));
-            continue;
-        }
-        do {
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        ForEachFileIn(folder, "_CollectLogFiles", [&](const WIN32_FIND_DATAA& fd) {
             const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
             const LogFileChoice choice = ChooseLogFile(fd.cFileName, size);
-            if (choice == LogFileChoice::kSkip) continue;
+            if (choice == LogFileChoice::kSkip) return;
             if (choice == LogFileChoice::kTooLarge) {
                 KILNLOG.Log(
                     LOG_ERROR,
                     "CAplLogUpload::_CollectLogFiles - ログファイルサイズ超過 SIZE:%X%08Xbyte %s",
                     static_cast<unsigned>(fd.nFileSizeHigh), static_cast<unsigned>(fd.nFileSizeLow),
                     fd.cFileName);
-                continue;
+                return;
             }
             const std::string src = folder + fd.cFileName;
             const std::string dst = m_collectFolder + fd.cFileName;
@@ -317,7 +325,7 @@ bool CAplLogUpload::_CollectLogFiles() {
                     LOG_ERROR,
                     "CAplLogUpload::_CollectLogFiles - CopyFile失敗 SRC:%s DST:%s ERR:0x%08X",
                     src.c_str(), dst.c_str(), static_cast<unsigned>(::GetLastError()));
-        } while (::FindNextFileA(find.Get(), &fd));
+        });
     }
     return true;
 }
@@ -527,27 +535,13 @@ bool CAplLogUpload::_SendLogFile() {
 
 void CAplLogUpload::_ClearLogFiles() {
     for (const std::string& folder : m_logFolders) {
-        if (folder.empty()) {
-            KILNLOG.Log(LOG_ERROR, "CAplLogUpload::_ClearLogFiles - パス指定不正");
-            continue;
-        }
-        WIN32_FIND_DATAA fd;
-        const std::string pattern = folder + "*";
-        qm::CFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
-        if (!find) {
-            KILNLOG.Log(LOG_ERROR,
-                        "CAplLogUpload::_ClearLogFiles - FindFirstFile 失敗 PATH:%s ERR:0x%08X",
-                        pattern.c_str(), static_cast<unsigned>(::GetLastError()));
-            continue;
-        }
-        do {
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            if (!IsUploadedLogName(fd.cFileName)) continue;
+        ForEachFileIn(folder, "_ClearLogFiles", [&](const WIN32_FIND_DATAA& fd) {
+            if (!IsUploadedLogName(fd.cFileName)) return;
             const std::string path = folder + fd.cFileName;
             if (!::DeleteFileA(path.c_str()))
                 KILNLOG.Log(LOG_ERROR,
                             "CAplLogUpload::DeleteFile - DeleteFile失敗 PATH:%s ERR:0x%08X",
                             path.c_str(), static_cast<unsigned>(::GetLastError()));
-        } while (::FindNextFileA(find.Get(), &fd));
+        });
     }
 }
