@@ -46,6 +46,26 @@ bool ReadRecords(HANDLE file, CFileRetry& retry, DWORD& err, Sink sink) {
     }
 }
 
+// Reads the record file at path through sink. A file not written yet, or one
+// that cannot be opened, holds no records and is no error; a damaged one is
+// logged as "<what> 0x<error>".
+template <size_t Size, typename Sink>
+bool ReadRecordFile(const std::string& path, const char* what, Sink sink) {
+    if (!Exists(path)) return true;
+    CFileRetry retry;
+    qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_READ,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return true;
+    DWORD err = 0;
+    const bool ok = ReadRecords<Size>(file.Get(), retry, err, sink);
+    if (!ok) {
+        file.Reset();
+        KILNLOG.Log(LOG_ERROR, "%s 0x%08X", what, static_cast<unsigned>(err));
+    }
+    return ok;
+}
+
 }  // namespace
 
 // --- CSDInfoFile ---------------------------------------------------------
@@ -62,22 +82,9 @@ bool CSDInfoFile::Load() {
         KILNLOG.Log(LOG_NORMAL, "SDINFOファイル読み込み時のSD無し");
         return false;
     }
-    // Nothing transferred yet is not an error.
-    if (!Exists(m_path)) return true;
-    CFileRetry retry;
-    qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_READ,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return true;
-    DWORD err = 0;
-    bool ok = ReadRecords<kSdInfoRecordSize>(file.Get(), retry, err, [this](const uint8_t* p) {
-        m_records.push_back(DecodeSdInfoRecord(p));
-    });
-    if (!ok) {
-        file.Reset();
-        KILNLOG.Log(LOG_ERROR, "SD情報ファイルデータ読込失敗 0x%08X", static_cast<unsigned>(err));
-    }
-    return ok;
+    return ReadRecordFile<kSdInfoRecordSize>(
+        m_path, "SD情報ファイルデータ読込失敗",
+        [this](const uint8_t* p) { m_records.push_back(DecodeSdInfoRecord(p)); });
 }
 
 bool CSDInfoFile::GetEntry(uint32_t kindBit, SYSTEMTIME* time, int32_t* result, std::string* text,
@@ -116,22 +123,9 @@ void CProbeLogFile::SetUser(const char* userFolderName) {
 
 bool CProbeLogFile::Load() {
     m_records.clear();
-    if (!Exists(m_path)) return true;
-    CFileRetry retry;
-    qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_READ,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return true;
-    DWORD err = 0;
-    bool ok = ReadRecords<kProbeLogRecordSize>(file.Get(), retry, err, [this](const uint8_t* p) {
-        m_records.push_back(DecodeProbeLogRecord(p));
-    });
-    if (!ok) {
-        file.Reset();
-        KILNLOG.Log(LOG_ERROR, "プローブログファイルデータ読込失敗 0x%08X",
-                    static_cast<unsigned>(err));
-    }
-    return ok;
+    return ReadRecordFile<kProbeLogRecordSize>(
+        m_path, "プローブログファイルデータ読込失敗",
+        [this](const uint8_t* p) { m_records.push_back(DecodeProbeLogRecord(p)); });
 }
 
 bool CProbeLogFile::GetEntry(uint32_t index, SYSTEMTIME* time, int32_t* result,
