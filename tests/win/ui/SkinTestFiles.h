@@ -1,8 +1,11 @@
 #pragma once
-// Paths and file builders shared by the skin tests under Wine.
+// What the skin tests under Wine share: the source path below, and SkinFile
+// from the native skin tests so that both build skin files alike.
 #include <windows.h>
 
 #include <string>
+
+#include "tests/native/SkinTestHelpers.h"
 
 namespace skintest {
 
@@ -15,19 +18,6 @@ inline std::string SourcePath(const std::string& relative) {
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-constexpr const char kHeader[] = "<SDC2 Skin Definition File Version 0.10>";
-
-inline std::string SkinFile(const std::string& body) {
-    std::string out = std::string(kHeader) + "\r\n";
-    for (char c : body) {
-        if (c == '\n')
-            out += "\r\n";
-        else
-            out.push_back(c);
-    }
-    return out;
 }
 
 }  // namespace skintest
