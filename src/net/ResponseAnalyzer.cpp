@@ -46,6 +46,19 @@ std::string ValueOf(const std::string& field) {
 
 bool StartsWithRetEquals(const std::string& text) { return text.compare(0, 4, "RET=") == 0; }
 
+// An answer without the expected number of fields: a leading "RET=" still
+// carries the service's error number (read in base), anything else is
+// malformed. Both are logged, after logPrefix.
+uint32_t UnexpectedAnswer(const std::string& text, int base, const char* logPrefix) {
+    if (StartsWithRetEquals(text)) {
+        int32_t n = ReadNumber(text.c_str() + 4, base);
+        KILNLOG.Log(LOG_ERROR, "%sサーバレスポンスエラー[SVRERR:%d]", logPrefix, n);
+        return ServerError(n);
+    }
+    KILNLOG.Log(LOG_ERROR, "%sサーバレスポンスエラー[SVRERR:%s]", logPrefix, text.c_str());
+    return ANALYZE_FORMAT_ERROR;
+}
+
 }  // namespace
 
 uint32_t AnalyzeAuthentication(const void* data, size_t size) {
@@ -58,14 +71,8 @@ uint32_t AnalyzeAuthentication(const void* data, size_t size) {
         if (HasKey(field, "RET")) return FromRet(ReadNumber(ValueOf(field).c_str(), 10));
         return ANALYZE_OK;
     }
-    if (StartsWithRetEquals(text)) {
-        // With more fields than expected the number is read as hexadecimal.
-        int32_t n = ReadNumber(text.c_str() + 4, 16);
-        KILNLOG.Log(LOG_ERROR, "サーバレスポンスエラー[SVRERR:%d]", n);
-        return ServerError(n);
-    }
-    KILNLOG.Log(LOG_ERROR, "サーバレスポンスエラー[SVRERR:%s]", text.c_str());
-    return ANALYZE_FORMAT_ERROR;
+    // With more fields than expected the number is read as hexadecimal.
+    return UnexpectedAnswer(text, 16, "");
 }
 
 uint32_t AnalyzeLatestApplication(const void* data, size_t size, std::string& outUrl,
@@ -88,13 +95,7 @@ uint32_t AnalyzeLatestApplication(const void* data, size_t size, std::string& ou
         if (outVersion.empty() || outUrl.empty()) return ANALYZE_FORMAT_ERROR;
         return result;
     }
-    if (StartsWithRetEquals(text)) {
-        int32_t n = ReadNumber(text.c_str() + 4, 10);
-        KILNLOG.Log(LOG_ERROR, "サーバレスポンスエラー[SVRERR:%d]", n);
-        return ServerError(n);
-    }
-    KILNLOG.Log(LOG_ERROR, "サーバレスポンスエラー[SVRERR:%s]", text.c_str());
-    return ANALYZE_FORMAT_ERROR;
+    return UnexpectedAnswer(text, 10, "");
 }
 
 uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPermitted) {
@@ -113,14 +114,7 @@ uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPerm
         }
         return result;
     }
-    if (StartsWithRetEquals(text)) {
-        int32_t n = ReadNumber(text.c_str() + 4, 10);
-        KILNLOG.Log(LOG_ERROR, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:%d]", n);
-        return ServerError(n);
-    }
-    KILNLOG.Log(LOG_ERROR, "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:%s]",
-                text.c_str());
-    return ANALYZE_FORMAT_ERROR;
+    return UnexpectedAnswer(text, 10, "AnalyzeLogUploadPermission - ");
 }
 
 uint32_t AnalyzeLogUpload(const void* data, size_t size) {
