@@ -21,6 +21,32 @@ DWORD ShortTransferError(BOOL ok, const CFileRetry& retry, DWORD fallback) {
     return ok ? fallback : retry.GetLastError();
 }
 
+// After a failed or short transfer: closes the file, then logs
+// "<what> 0x<error>". Always false.
+bool TransferFailed(qm::CFileHandle& file, BOOL ok, const CFileRetry& retry, DWORD fallback,
+                    const char* what) {
+    const DWORD err = ShortTransferError(ok, retry, fallback);
+    file.Reset();
+    KILNLOG.Log(LOG_ERROR, "%s 0x%08X", what, static_cast<unsigned>(err));
+    return false;
+}
+
+bool ReadExactly(CFileRetry& retry, qm::CFileHandle& file, void* buffer, DWORD size,
+                 const char* what) {
+    DWORD got = 0;
+    const BOOL ok = retry.ReadFile_Recover(file.Get(), buffer, size, &got, nullptr);
+    if (ok && got == size) return true;
+    return TransferFailed(file, ok, retry, ERROR_HANDLE_EOF, what);
+}
+
+bool WriteExactly(CFileRetry& retry, qm::CFileHandle& file, const void* buffer, DWORD size,
+                  const char* what) {
+    DWORD put = 0;
+    const BOOL ok = retry.WriteFile_Recover(file.Get(), buffer, size, &put, nullptr);
+    if (ok && put == size) return true;
+    return TransferFailed(file, ok, retry, ERROR_WRITE_FAULT, what);
+}
+
 // Two 32-bit values from the system's cryptographic random source.
 bool DrawRandom(uint32_t values[2]) {
     HCRYPTPROV prov = 0;
@@ -62,26 +88,15 @@ bool CPcLinkFile::Load() {
     if (!file) return false;
 
     uint8_t header[kPcLinkFileHeaderSize];
-    DWORD got = 0;
-    BOOL ok = retry.ReadFile_Recover(file.Get(), header, sizeof header, &got, nullptr);
-    if (!ok || got != sizeof header) {
-        DWORD err = ShortTransferError(ok, retry, ERROR_HANDLE_EOF);
-        file.Reset();
-        KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルファイルヘッダ読込失敗 0x%08X",
-                    static_cast<unsigned>(err));
+    if (!ReadExactly(retry, file, header, sizeof header,
+                     "お出かけ管理ファイルファイルヘッダ読込失敗"))
         return false;
-    }
     m_content.SetFileHeader(header);
 
     uint8_t dataHeader[kPcLinkDataHeaderSize];
-    ok = retry.ReadFile_Recover(file.Get(), dataHeader, sizeof dataHeader, &got, nullptr);
-    if (!ok || got != sizeof dataHeader) {
-        DWORD err = ShortTransferError(ok, retry, ERROR_HANDLE_EOF);
-        file.Reset();
-        KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルデータヘッダ読込失敗 0x%08X",
-                    static_cast<unsigned>(err));
+    if (!ReadExactly(retry, file, dataHeader, sizeof dataHeader,
+                     "お出かけ管理ファイルデータヘッダ読込失敗"))
         return false;
-    }
     const CDes des = MakePcLinkCipher();
     if (!m_content.DecipherDataHeader(des, dataHeader)) {
         file.Reset();
@@ -91,17 +106,13 @@ bool CPcLinkFile::Load() {
 
     for (;;) {
         uint8_t cipher[kPcLinkRecordSize] = {};
-        got = 0;
-        ok = retry.ReadFile_Recover(file.Get(), cipher, sizeof cipher, &got, nullptr);
+        DWORD got = 0;
+        const BOOL ok = retry.ReadFile_Recover(file.Get(), cipher, sizeof cipher, &got, nullptr);
         if (ok && got == 0) break;
         if (!ok && retry.GetLastError() == ERROR_HANDLE_EOF) break;
-        if (!ok || got != sizeof cipher) {
-            DWORD err = ShortTransferError(ok, retry, ERROR_HANDLE_EOF);
-            file.Reset();
-            KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルデータレコード読込失敗 0x%08X",
-                        static_cast<unsigned>(err));
-            return false;
-        }
+        if (!ok || got != sizeof cipher)
+            return TransferFailed(file, ok, retry, ERROR_HANDLE_EOF,
+                                  "お出かけ管理ファイルデータレコード読込失敗");
         CPcLinkContent::Record record;
         if (!m_content.DecipherRecord(des, cipher, record))
             KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルデータレコード復号化不正");
@@ -144,38 +155,21 @@ bool CPcLinkFile::Save() {
                                                   nullptr));
     if (!file) return false;
 
-    DWORD put = 0;
-    BOOL ok = retry.WriteFile_Recover(file.Get(), m_content.FileHeader(), kPcLinkFileHeaderSize,
-                                      &put, nullptr);
-    if (!ok || put != kPcLinkFileHeaderSize) {
-        DWORD err = ShortTransferError(ok, retry, ERROR_WRITE_FAULT);
-        file.Reset();
-        KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルファイルヘッダ書込み失敗 0x%08X",
-                    static_cast<unsigned>(err));
+    if (!WriteExactly(retry, file, m_content.FileHeader(), kPcLinkFileHeaderSize,
+                      "お出かけ管理ファイルファイルヘッダ書込み失敗"))
         return false;
-    }
     const CDes des = MakePcLinkCipher();
     uint8_t cipher[kPcLinkRecordSize];
     m_content.EncipherDataHeader(des, cipher);
-    ok = retry.WriteFile_Recover(file.Get(), cipher, kPcLinkDataHeaderSize, &put, nullptr);
-    if (!ok || put != kPcLinkDataHeaderSize) {
-        DWORD err = ShortTransferError(ok, retry, ERROR_WRITE_FAULT);
-        file.Reset();
-        KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルデータヘッダ書込み失敗 0x%08X",
-                    static_cast<unsigned>(err));
+    if (!WriteExactly(retry, file, cipher, kPcLinkDataHeaderSize,
+                      "お出かけ管理ファイルデータヘッダ書込み失敗"))
         return false;
-    }
     for (size_t i = 0; i < m_content.Records().size(); ++i) {
         m_content.SealRecord(i);
         m_content.EncipherRecord(des, i, cipher);
-        ok = retry.WriteFile_Recover(file.Get(), cipher, kPcLinkRecordSize, &put, nullptr);
-        if (!ok || put != kPcLinkRecordSize) {
-            DWORD err = ShortTransferError(ok, retry, ERROR_WRITE_FAULT);
-            file.Reset();
-            KILNLOG.Log(LOG_ERROR, "お出かけ管理ファイルデータレコード書込み失敗 0x%08X",
-                        static_cast<unsigned>(err));
+        if (!WriteExactly(retry, file, cipher, kPcLinkRecordSize,
+                          "お出かけ管理ファイルデータレコード書込み失敗"))
             return false;
-        }
     }
     return true;
 }
