@@ -81,23 +81,12 @@ public:
     }
 
     int Run(HINSTANCE instance) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &CCoreStandIn::WindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kCoreWindowClass;
-        if (!::RegisterClassA(&wc)) return 2;
-        m_window = ::CreateWindowA(kCoreWindowClass, kCoreWindowTitle, WS_OVERLAPPEDWINDOW, 0, 0,
-                                   200, 100, nullptr, nullptr, instance, this);
-        if (!m_window) return 3;
+        if (const int failed =
+                CreateStandInWindow(instance, kCoreWindowClass, kCoreWindowTitle, &m_window))
+            return failed;
         for (uint32_t bit : m_args.kinds) m_busy |= bit;
         m_worker.Reset(::CreateThread(nullptr, 0, &CCoreStandIn::WorkerMain, this, 0, nullptr));
-        MSG m;
-        while (::GetMessageA(&m, nullptr, 0, 0) > 0) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageA(&m);
-        }
-        m_journal.Write("exit");
-        return 0;
+        return RunMessageLoop();
     }
 
     // --- CChargeContext ------------------------------------------------------

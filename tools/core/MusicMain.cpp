@@ -27,22 +27,11 @@ public:
 
     int Run(HINSTANCE instance) {
         if (m_args.musicMode.empty()) return 1;  // noted in the journal
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &CMusicStandIn::WindowProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kMusicWindowClass;
-        if (!::RegisterClassA(&wc)) return 2;
         const char* title = m_args.musicMode == "manual" ? kMusicManualTitle : kMusicSettingTitle;
-        if (!::CreateWindowA(kMusicWindowClass, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                             nullptr, instance, this))
-            return 3;
-        MSG m;
-        while (::GetMessageA(&m, nullptr, 0, 0) > 0) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageA(&m);
-        }
-        m_journal.Write("exit");
-        return 0;
+        HWND window = nullptr;
+        if (const int failed = CreateStandInWindow(instance, kMusicWindowClass, title, &window))
+            return failed;
+        return RunMessageLoop();
     }
 
 private:

@@ -41,13 +41,40 @@ private:
 
 void AppendLine(const std::string& path, const std::string& line);
 
-// The window procedure both stand-ins share: the object handed to
-// CreateWindow arrives with WM_NCCREATE and is kept in GWLP_USERDATA, every
-// message goes to its OnMessage, and an exception is noted in its journal
-// rather than let through into Windows. TStandIn names this class a friend.
+// The window both stand-ins share. The object handed to CreateWindow arrives
+// with WM_NCCREATE and is kept in GWLP_USERDATA, every message goes to its
+// OnMessage, and an exception is noted in its journal rather than let through
+// into Windows. TStandIn names this class a friend.
 template <class TStandIn>
 class CStandInWindow {
 protected:
+    // Registers className and creates the window: 0, or the exit code of the
+    // step that failed (2 the class, 3 the window).
+    int CreateStandInWindow(HINSTANCE instance, const char* className, const char* title,
+                            HWND* window) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &CStandInWindow::WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = className;
+        if (!::RegisterClassA(&wc)) return 2;
+        // The stand-in itself, not this base within it: WindowProc casts back.
+        *window = ::CreateWindowA(className, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                  nullptr, instance, static_cast<TStandIn*>(this));
+        return *window ? 0 : 3;
+    }
+
+    // Dispatches messages until WM_QUIT, then notes "exit".
+    int RunMessageLoop() {
+        MSG m;
+        while (::GetMessageA(&m, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&m);
+            ::DispatchMessageA(&m);
+        }
+        static_cast<TStandIn*>(this)->m_journal.Write("exit");
+        return 0;
+    }
+
+private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == WM_NCCREATE) {
             auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
