@@ -53,33 +53,13 @@ protected:
 
 }  // namespace
 
-TEST(ConnectionTables, RowsAndOrder) {
-    const auto& params = ConnectionParamTable();
-    ASSERT_EQ(params.size(), 59u);
-    EXPECT_EQ(params.front().id, 1u);
-    EXPECT_EQ(params[12].id, 70u);  // "fc" again, after 30
-    EXPECT_EQ(params[52].id, 90u);  // "file" sits between 204 and 100
-    EXPECT_EQ(params.back().id, 105u);
-    EXPECT_STREQ(FindParamDef(30)->name, "fc");
-    EXPECT_STREQ(FindParamDef(70)->format, "%d");
-    EXPECT_EQ(FindParamDef(8)->flags, 0x101u);
-    EXPECT_EQ(FindParamDef(31)->maxLen, 10u);
-    EXPECT_EQ(FindParamDef(999), nullptr);
-    // The map version format begins with the double-byte hyphen of code page 932.
-    EXPECT_EQ(std::string(FindParamDef(33)->format).substr(0, 2), "\x81\x5D");
-
-    const auto& ends = ConnectionEndpointTable();
-    ASSERT_EQ(ends.size(), 42u);
+// The rows themselves are pinned by the exact bodies and URLs below; what
+// those cannot show is an id that two endpoint rows share (one would never
+// be found) or a lookup that finds an unknown id.
+TEST(ConnectionTables, IdsAreUniqueAndUnknownOnesAreNotFound) {
     std::set<uint32_t> ids;
-    for (const auto& e : ends) {
-        ids.insert(e.id);
-        EXPECT_LE(e.paramIds.size(), 20u);
-        EXPECT_NE(e.url.find(".example.com/"), std::string::npos) << e.id;
-    }
-    EXPECT_EQ(ids.size(), 42u);
-    EXPECT_EQ(*ids.rbegin(), 41u);
-    EXPECT_EQ(ends[10].id, 6u);                       // 6 comes after 10
-    EXPECT_EQ(ends[11].url.rfind("http://", 0), 0u);  // the one plain-http host
+    for (const auto& e : ConnectionEndpointTable()) EXPECT_TRUE(ids.insert(e.id).second) << e.id;
+    EXPECT_EQ(FindParamDef(999), nullptr);
 }
 
 TEST(ParamFormat, TableFormatsWithOneArgument) {
@@ -303,7 +283,7 @@ TEST_F(ConnectionFileTest, LongLinesAreSkipped) {
     EXPECT_EQ(cf.GetUrl(23), "https://tail.example.com/") << "an unterminated last line counts";
 }
 
-TEST(UserAgent, FormatAndModelTable) {
+TEST(UserAgent, Format) {
     NaviUnitFacts f;
     f.modelCode = 18;
     f.appWord16 = 0x1234;
@@ -314,13 +294,6 @@ TEST(UserAgent, FormatAndModelTable) {
     EXPECT_EQ(FormatUserAgent(f), "34MothV21/AB.00FFFF");
     f.modelCode = 1;
     EXPECT_EQ(FormatUserAgent(f).substr(2, 13), "HopperLiteV1/");
-    const int known[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 17, 18, 21};
-    int count = 0;
-    for (int c = 0; c < 256; ++c)
-        if (UserAgentModelName(static_cast<uint8_t>(c))) ++count;
-    EXPECT_EQ(count, 16);
-    for (int c : known) EXPECT_NE(UserAgentModelName(static_cast<uint8_t>(c)), nullptr) << c;
-    EXPECT_STREQ(UserAgentModelName(17), "TrkV23X");
 }
 
 namespace {
@@ -367,9 +340,6 @@ TEST(LauncherEndpoints, MothLineHasItsOwn) {
     EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUploadPermission, true), 32, 32));
     EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUpload, false), 24, 24));
     EXPECT_TRUE(eq(EndpointsFor(ServiceCall::kLogUpload, true), 33, 24));
-    // Endpoint 34 takes no parameters of its own, so its body comes from 5.
-    EXPECT_TRUE(ConnectionEndpointTable()[34].paramIds.empty());
-    EXPECT_EQ(ConnectionEndpointTable()[34].id, 34u);
 }
 
 TEST_F(ConnectionFileTest, UnreadableFileFailsTheFirstUseOnly) {

@@ -64,38 +64,35 @@ TEST(AnalyzeAuthentication, NoDataIsAFormatError) {
 }
 
 TEST(AnalyzeLatestApplication, ThreeFieldsInAnyOrder) {
-    std::string url, ver;
-    EXPECT_EQ(Latest("RET=0&VER=1.2.3&URL=u", url, ver), ANALYZE_OK);
-    EXPECT_EQ(ver, "1.2.3");
-    EXPECT_EQ(url, "u");
-    url.clear();
-    ver.clear();
-    EXPECT_EQ(Latest("VER=1&URL=u&X=0", url, ver), ANALYZE_OK);
-    EXPECT_EQ(ver, "1");
-    url.clear();
-    ver.clear();
-    EXPECT_EQ(Latest("URL=https://w.example.com/a?b=c=d&RET=0&VER=2", url, ver), ANALYZE_OK);
-    EXPECT_EQ(url, "https://w.example.com/a?b=c=d") << "value is after the first '='";
-    url.clear();
-    ver.clear();
-    EXPECT_EQ(Latest("RET=4&VER=1&URL=u", url, ver), 0x80000004u);
-    url.clear();
-    ver.clear();
-    // A later field of the same key overwrites the earlier one.
-    EXPECT_EQ(Latest("VER=1&VER=2&URL=u", url, ver), ANALYZE_OK);
-    EXPECT_EQ(ver, "2");
-}
-
-TEST(AnalyzeLatestApplication, EmptyVersionOrUrlIsAFormatError) {
-    std::string url, ver;
-    EXPECT_EQ(Latest("RET=0&VER=&URL=u", url, ver), ANALYZE_FORMAT_ERROR);
-    url.clear();
-    ver.clear();
-    EXPECT_EQ(Latest("RET=0&VER=1&URL=", url, ver), ANALYZE_FORMAT_ERROR);
-    url.clear();
-    ver.clear();
-    // A service error with no version is still a format error: the check comes first.
-    EXPECT_EQ(Latest("RET=9&X=1&Y=2", url, ver), ANALYZE_FORMAT_ERROR);
+    struct Case {
+        const char* answer;
+        uint32_t result;
+        const char *ver, *url;  // checked when given
+    } cases[] = {
+        {"RET=0&VER=1.2.3&URL=u", ANALYZE_OK, "1.2.3", "u"},
+        {"VER=1&URL=u&X=0", ANALYZE_OK, "1", "u"},
+        // The value is what follows the first '='.
+        {"URL=https://w.example.com/a?b=c=d&RET=0&VER=2", ANALYZE_OK, "2",
+         "https://w.example.com/a?b=c=d"},
+        {"RET=4&VER=1&URL=u", 0x80000004u, nullptr, nullptr},
+        // A later field of the same key overwrites the earlier one.
+        {"VER=1&VER=2&URL=u", ANALYZE_OK, "2", "u"},
+        // An empty version or URL is a format error...
+        {"RET=0&VER=&URL=u", ANALYZE_FORMAT_ERROR, nullptr, nullptr},
+        {"RET=0&VER=1&URL=", ANALYZE_FORMAT_ERROR, nullptr, nullptr},
+        // ...even beside a service error: that check comes first.
+        {"RET=9&X=1&Y=2", ANALYZE_FORMAT_ERROR, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string url, ver;
+        EXPECT_EQ(Latest(c.answer, url, ver), c.result) << c.answer;
+        if (c.ver) {
+            EXPECT_EQ(ver, c.ver) << c.answer;
+        }
+        if (c.url) {
+            EXPECT_EQ(url, c.url) << c.answer;
+        }
+    }
 }
 
 TEST(AnalyzeLatestApplication, OtherFieldCountsReadRetAsDecimal) {
@@ -112,24 +109,29 @@ TEST(AnalyzeLatestApplication, OtherFieldCountsReadRetAsDecimal) {
 }
 
 TEST(AnalyzeLogUploadPermission, ValidMustBeExactlyTrue) {
-    bool permitted = false;
-    EXPECT_EQ(Permission("RET=0&VALID=TRUE", permitted), ANALYZE_OK);
-    EXPECT_TRUE(permitted);
-    permitted = true;
-    EXPECT_EQ(Permission("RET=0&VALID=true", permitted), ANALYZE_OK);
-    EXPECT_FALSE(permitted);
-    permitted = true;
-    EXPECT_EQ(Permission("RET=0&VALID=FALSE", permitted), ANALYZE_OK);
-    EXPECT_FALSE(permitted);
-    permitted = false;
-    EXPECT_EQ(Permission("VALID=TRUE&RET=3", permitted), 0x80000003u);
-    EXPECT_TRUE(permitted);
+    struct Case {
+        const char* answer;
+        bool before;  // the flag as the caller left it
+        uint32_t result;
+        bool after;
+    } cases[] = {
+        {"RET=0&VALID=TRUE", false, ANALYZE_OK, true},
+        {"RET=0&VALID=true", true, ANALYZE_OK, false},
+        {"RET=0&VALID=FALSE", true, ANALYZE_OK, false},
+        {"VALID=TRUE&RET=3", false, 0x80000003u, true},
+        {"RET=0&X=1", true, ANALYZE_OK, true},  // no VALID: untouched
+        // Quoted as a whole, a field keeps its ampersand and loses its quotes.
+        {"\"VALID=TRUE\"&\"RET=0&x\"", false, ANALYZE_OK, true},
+    };
+    for (const Case& c : cases) {
+        bool permitted = c.before;
+        EXPECT_EQ(Permission(c.answer, permitted), c.result) << c.answer;
+        EXPECT_EQ(permitted, c.after) << c.answer;
+    }
 }
 
-TEST(AnalyzeLogUploadPermission, FlagUntouchedWithoutValid) {
+TEST(AnalyzeLogUploadPermission, OtherFieldCountsAreLogged) {
     bool permitted = true;
-    EXPECT_EQ(Permission("RET=0&X=1", permitted), ANALYZE_OK);
-    EXPECT_TRUE(permitted);
     size_t before = LogCount();
     EXPECT_EQ(Permission("RET=5", permitted), 0x80000005u);
     ASSERT_EQ(LogCount(), before + 1);
@@ -137,10 +139,6 @@ TEST(AnalyzeLogUploadPermission, FlagUntouchedWithoutValid) {
     EXPECT_EQ(Permission("VALID=TRUE", permitted), ANALYZE_FORMAT_ERROR);
     EXPECT_EQ(LastLog().text,
               "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:VALID=TRUE]");
-    // Quoted as a whole, the field keeps its ampersand and loses its quotes.
-    permitted = false;
-    EXPECT_EQ(Permission("\"VALID=TRUE\"&\"RET=0&x\"", permitted), ANALYZE_OK);
-    EXPECT_TRUE(permitted);
 }
 
 TEST(AnalyzeLogUpload, OnlyTheBeginningCounts) {

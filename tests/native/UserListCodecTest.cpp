@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "common/CsvLine.h"
 #include "common/KilnLog.h"
 #include "common/LogCapture.h"
 #include "datafiles/UserListCodec.h"
@@ -12,21 +11,6 @@ std::vector<std::string> LogTexts() {
     return out;
 }
 }  // namespace
-
-TEST(CsvLine, Fields) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(SplitCsvLine(""), V{""});
-    EXPECT_EQ(SplitCsvLine("a,b,,c"), (V{"a", "b", "", "c"}));
-    EXPECT_EQ(SplitCsvLine("a,"), (V{"a", ""}));
-    EXPECT_EQ(SplitCsvLine("\"x,y\",z"), (V{"x,y", "z"}));
-    EXPECT_EQ(SplitCsvLine("\"say \"\"hi\"\"\",2"), (V{"say \"hi\"", "2"}));
-    EXPECT_EQ(SplitCsvLine("a\"b,c"), (V{"a\"b", "c"}));  // a quote inside a field is plain
-    EXPECT_EQ(SplitCsvLine("\"open,end"), V{"open,end"});
-    EXPECT_EQ(SplitCsvLine("k=v&RET=0", '&'), (V{"k=v", "RET=0"}));
-    // "ソ" is 0x83 0x5C and a lead byte may take a comma-looking trail byte.
-    EXPECT_EQ(SplitCsvLine("\x83\x2C,x"), (V{"\x83\x2C", "x"}));
-    EXPECT_EQ(SplitCsvLine("\x83"), V{"\x83"});  // a lone lead byte at the end
-}
 
 TEST(UserListCodec, LineCoding) {
     EXPECT_EQ(EncodeUserListLine("abc"), "631363236333");
