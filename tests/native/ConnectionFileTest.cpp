@@ -134,17 +134,6 @@ TEST_F(ConnectionFileTest, AuthenticationBodyIsExact) {
     EXPECT_EQ(again, nullptr);
 }
 
-TEST_F(ConnectionFileTest, NicknameIsPercentEncodedUtf8) {
-    CRequestParams p;
-    // Blank, full stop, underscore, hyphen and two double-byte characters.
-    ASSERT_TRUE(p.SetAuthParams("a b.c_d-e太郎", "x", "1", 1));
-    cf.SetParams(p);
-    uint32_t size = 0;
-    auto body = cf.CreatePostData(31, size);
-    EXPECT_EQ(Body(body, size),
-              "nick=a%20b.c_d-e%E5%A4%AA%E9%83%8E&pass=x&ccid_head=00010000&deviceno=1");
-}
-
 TEST_F(ConnectionFileTest, RequiredValueMissingFailsTheBody) {
     CRequestParams p;
     p.SetString(1, "taro");
