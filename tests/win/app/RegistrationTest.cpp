@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AppHarness.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
@@ -53,14 +54,8 @@ StartResult StartApp() {
     StartResult r;
     std::string before = qmtest::ReadFile(LogPath());
     std::string exe = AppCopy();
-    std::string cmd = "\"" + exe + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
-        return r;
-    qm::CHandle process(pi.hProcess), thread(pi.hThread);
+    qm::CHandle process(apptest::Launch(exe));
+    if (!process) return r;
     r.started = true;
     HWND main = nullptr;
     for (int i = 0; i < 200 && !main; ++i) {
@@ -132,96 +127,60 @@ std::vector<std::string> RegistrationLines(const StartResult& r) {
     return out;
 }
 
-void AddUser(const char* deviceNo, const char* nickname) {
-    CUserListFile list;
-    ASSERT_TRUE(list.SetUser(deviceNo, nickname, 0x1234, "UA", 2));
-}
-
 }  // namespace
 
-TEST(Registration, NoCardNoUsers) {
-    EmptyDrive('E');
-    EmptyDrive('F');
-    RemoveUserList();
-    StartResult r = StartApp();
-    ASSERT_TRUE(r.started);
-    EXPECT_TRUE(r.ended);
-    EXPECT_TRUE(r.initMutex);
-    EXPECT_FALSE(r.launcherMutex);
-    EXPECT_EQ(RegistrationLines(r),
-              (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーなし",
-                                        "N:ユーザー登録状況 未"}));
-}
-
-TEST(Registration, NoCardWithALastUser) {
-    EmptyDrive('E');
-    EmptyDrive('F');
-    RemoveUserList();
-    AddUser("LASTUSER0000001", "last");
-    StartResult r = StartApp();
-    EXPECT_TRUE(r.launcherMutex);
-    EXPECT_FALSE(r.initMutex);
-    EXPECT_EQ(RegistrationLines(r),
-              (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーあり",
-                                        "N:ユーザー登録状況 済"}));
-}
-
-TEST(Registration, RegisteredCard) {
-    RemoveUserList();
-    AddUser("REGISTERED00001", "reg");
-    EmptyDrive('F');
-    ASSERT_TRUE(MakeCard('E', "REGISTERED00001"));
-    StartResult r = StartApp();
-    EXPECT_TRUE(r.launcherMutex);
-    EXPECT_FALSE(r.initMutex);
-    EXPECT_EQ(RegistrationLines(r),
-              (std::vector<std::string>{"D:SD挿入起動", "D:　－ユーザー登録情報あり",
-                                        "N:ユーザー登録状況 済"}));
-}
-
-TEST(Registration, UnregisteredCard) {
-    RemoveUserList();
-    AddUser("SOMEBODYELSE001", "other");  // a last user exists, but the card decides
-    EmptyDrive('F');
-    ASSERT_TRUE(MakeCard('E', "UNREGISTERED001"));
-    StartResult r = StartApp();
-    EXPECT_TRUE(r.initMutex);
-    EXPECT_FALSE(r.launcherMutex);
-    EXPECT_EQ(RegistrationLines(r),
-              (std::vector<std::string>{"D:SD挿入起動", "N:ユーザー登録状況 未"}));
-}
-
-TEST(Registration, TwoCardsTheLowerLetterDecides) {
-    RemoveUserList();
-    AddUser("REGISTERED00001", "reg");
-    ASSERT_TRUE(MakeCard('E', "UNREGISTERED001"));
-    ASSERT_TRUE(MakeCard('F', "REGISTERED00001"));
-    StartResult first = StartApp();
-    EXPECT_TRUE(first.initMutex);
-    EXPECT_FALSE(first.launcherMutex);
-    EXPECT_EQ(RegistrationLines(first),
-              (std::vector<std::string>{"D:SD挿入起動", "N:ユーザー登録状況 未"}));
-
-    ASSERT_TRUE(MakeCard('E', "REGISTERED00001"));
-    ASSERT_TRUE(MakeCard('F', "UNREGISTERED001"));
-    StartResult second = StartApp();
-    EXPECT_TRUE(second.launcherMutex);
-    EXPECT_FALSE(second.initMutex);
-    EXPECT_EQ(RegistrationLines(second),
-              (std::vector<std::string>{"D:SD挿入起動", "D:　－ユーザー登録情報あり",
-                                        "N:ユーザー登録状況 済"}));
-}
-
-TEST(Registration, ACardWhosePcLinkFileDoesNotLoadIsNoCard) {
-    // The navigation-info file alone does not make a card at start-up.
-    RemoveUserList();
-    EmptyDrive('E');
-    EmptyDrive('F');
-    ASSERT_TRUE(MakeCard('E', "NOPCLINK0000001"));
-    ::DeleteFileA("E:\\PCLINK.DAT");
-    StartResult r = StartApp();
-    EXPECT_TRUE(r.initMutex);
-    EXPECT_EQ(RegistrationLines(r),
-              (std::vector<std::string>{"D:SD未挿入起動", "D:　－最終ユーザーなし",
-                                        "N:ユーザー登録状況 未"}));
+// One start per case: the card on the lowest drive decides (E: before F:);
+// without a card, a last user in the list does.
+TEST(Registration, StartUpCases) {
+    struct Case {
+        const char* name;
+        const char* listed;  // device number in the user list, or none
+        const char *cardE, *cardF;  // device number on the card, or no card
+        bool noPcLink;              // E:'s PC-link file removed
+        bool registered;            // launcher mutex, else the first-run one
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"no card, no users", nullptr, nullptr, nullptr, false, false,
+         {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
+        {"no card, a last user", "LASTUSER0000001", nullptr, nullptr, false, true,
+         {"D:SD未挿入起動", "D:　－最終ユーザーあり", "N:ユーザー登録状況 済"}},
+        {"registered card", "REGISTERED00001", "REGISTERED00001", nullptr, false, true,
+         {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
+        // A last user exists, but the card decides.
+        {"unregistered card", "SOMEBODYELSE001", "UNREGISTERED001", nullptr, false, false,
+         {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
+        {"unregistered E:, registered F:", "REGISTERED00001", "UNREGISTERED001",
+         "REGISTERED00001", false, false, {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
+        {"registered E:, unregistered F:", "REGISTERED00001", "REGISTERED00001",
+         "UNREGISTERED001", false, true,
+         {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
+        // The navigation-info file alone does not make a card at start-up.
+        {"card without PC-link file", nullptr, "NOPCLINK0000001", nullptr, true, false,
+         {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveUserList();
+        if (c.listed) {
+            CUserListFile list;
+            ASSERT_TRUE(list.SetUser(c.listed, "user", 0x1234, "UA", 2));
+        }
+        if (c.cardE) {
+            ASSERT_TRUE(MakeCard('E', c.cardE));
+        } else {
+            EmptyDrive('E');
+        }
+        if (c.cardF) {
+            ASSERT_TRUE(MakeCard('F', c.cardF));
+        } else {
+            EmptyDrive('F');
+        }
+        if (c.noPcLink) ::DeleteFileA("E:\\PCLINK.DAT");
+        StartResult r = StartApp();
+        ASSERT_TRUE(r.started);
+        EXPECT_TRUE(r.ended);
+        EXPECT_EQ(r.launcherMutex, c.registered);
+        EXPECT_EQ(r.initMutex, !c.registered);
+        EXPECT_EQ(RegistrationLines(r), c.lines);
+    }
 }

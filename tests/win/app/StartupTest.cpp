@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "AppHarness.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
@@ -44,14 +45,6 @@ bool HasLineWith(const std::string& mark, const std::string& message) {
     return false;
 }
 
-HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
-        if (HWND w = ::FindWindowA(cls, title)) return w;
-        ::Sleep(50);
-    }
-    return nullptr;
-}
-
 // Pumps this thread's messages while waiting for a process.
 bool WaitPumping(HANDLE process, DWORD ms) {
     DWORD start = ::GetTickCount();
@@ -65,17 +58,7 @@ bool WaitPumping(HANDLE process, DWORD ms) {
     }
 }
 
-HANDLE Launch(const std::string& args) {
-    std::string cmd = "\"" + LauncherExe() + "\" " + args;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(LauncherExe().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &si, &pi))
-        return nullptr;
-    ::CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
+HANDLE Launch(const std::string& args) { return apptest::Launch(LauncherExe(), args); }
 
 DWORD ExitCode(HANDLE p) {
     DWORD code = 12345;
@@ -120,7 +103,7 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
     ::DeleteFileA(LauncherLog().c_str());
     qm::CHandle p(Launch(""));
     ASSERT_TRUE(p);
-    HWND hidden = WaitForWindow("Quillmarch", "Quillmarch ", 20000);
+    HWND hidden = apptest::WaitForWindow("Quillmarch", "Quillmarch ", 20000);
     ASSERT_NE(hidden, nullptr) << "hidden main window not found";
     EXPECT_FALSE(::IsWindowVisible(hidden));
     // The trailing blank keeps a search for the launcher's title off it.
@@ -216,16 +199,11 @@ TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
     ASSERT_EQ(::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win2k"), 6),
               ERROR_SUCCESS);
 
-    std::string cmd = "\"" + exe + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &si, &pi));
-    qm::CHandle process(pi.hProcess), thread(pi.hThread);
+    qm::CHandle process(apptest::Launch(exe));
+    ASSERT_TRUE(process);
 
     // The plain system box, titled with the hidden window's title.
-    HWND box = WaitForWindow("#32770", "Quillmarch ", 20000);
+    HWND box = apptest::WaitForWindow("#32770", "Quillmarch ", 20000);
     ASSERT_NE(box, nullptr) << "no message box";
     char text[512] = {};
     ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
