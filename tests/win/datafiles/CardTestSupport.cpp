@@ -38,6 +38,11 @@ bool MakeCard(char drive, const std::string& args) {
 
 std::string OnCard(char drive, const char* cardPath) { return std::string(1, drive) + cardPath; }
 
+bool Touch(const std::string& path, const std::string& body) {
+    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
+    return qmtest::WriteFile(path, body);
+}
+
 size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
 
 std::vector<std::string> LogSince(size_t mark) {

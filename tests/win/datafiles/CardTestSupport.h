@@ -18,6 +18,8 @@ bool MakeCard(char drive, const std::string& args = "");
 bool RunSdCard(const std::string& args);
 void EmptyDrive(char drive);
 std::string OnCard(char drive, const char* cardPath);  // "%C%s"
+// Writes a file, making the folders on its way; true when it was written.
+bool Touch(const std::string& path, const std::string& body = "data");
 
 // The test program's own log file (opened by the test environment). Mark
 // the log before an operation and read back what it wrote: the message

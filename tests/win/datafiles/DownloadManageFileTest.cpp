@@ -5,7 +5,6 @@
 
 #include "CardTestSupport.h"
 #include "TestSupport.h"
-#include "common/FileHelpers.h"
 #include "datafiles/DownloadManageFile.h"
 
 using namespace cardtest;
@@ -17,11 +16,6 @@ std::string Entry(uint8_t cat, uint8_t sub, const std::string& name, const std::
     uint8_t e[kDownloadEntrySize];
     MakeDownloadEntry(e, cat, sub, name, path);
     return std::string(reinterpret_cast<char*>(e), sizeof e);
-}
-
-void Touch(const std::string& path, const std::string& body = "data") {
-    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
-    ASSERT_TRUE(qmtest::WriteFile(path, body));
 }
 
 }  // namespace
@@ -79,10 +73,10 @@ TEST(DownloadManageFile, DamagedFileIsLostByDelete) {
 
 TEST(DownloadManageFile, DeleteOneItem) {
     const std::string dl = qmtest::NewFolder("dl-one");
-    Touch(dl + "02\\1A\\MAP0001\\DATA.CNF");
-    Touch(dl + "02\\1A\\MAP0001\\part\\BLOCK.BIN");
-    Touch(dl + "02\\1B\\MAP0002\\DATA.CNF");
-    Touch(dl + "03\\01\\WX\\W.BIN");
+    ASSERT_TRUE(Touch(dl + "02\\1A\\MAP0001\\DATA.CNF"));
+    ASSERT_TRUE(Touch(dl + "02\\1A\\MAP0001\\part\\BLOCK.BIN"));
+    ASSERT_TRUE(Touch(dl + "02\\1B\\MAP0002\\DATA.CNF"));
+    ASSERT_TRUE(Touch(dl + "03\\01\\WX\\W.BIN"));
     ASSERT_TRUE(
         qmtest::WriteFile(dl + "DL.DAT", Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") +
                                              Entry(2, 0x1B, "MAP0002", "02/1B/./MAP0002/DATA.CNF") +
@@ -106,7 +100,7 @@ TEST(DownloadManageFile, DeleteOneItem) {
     EXPECT_TRUE(FileExists(dl + "03\\01\\WX\\W.BIN"));
 
     // Not in the file: the folder by its numbers goes, logged.
-    Touch(dl + "05\\0F\\LOOSE\\x.bin");
+    ASSERT_TRUE(Touch(dl + "05\\0F\\LOOSE\\x.bin"));
     mark = LogMark();
     EXPECT_TRUE(file._DeleteLocalData(5, 0x0F, "LOOSE", dl.c_str()));
     EXPECT_FALSE(FileExists(dl + "05\\0F\\LOOSE"));
@@ -121,10 +115,10 @@ TEST(DownloadManageFile, DeleteOneItem) {
 
 TEST(DownloadManageFile, DeleteAllWithManagementFile) {
     const std::string dl = qmtest::NewFolder("dl-all");
-    Touch(dl + "02\\1A\\MAP0001\\DATA.CNF");
-    Touch(dl + "03\\01\\WX\\W.BIN");
-    Touch(dl + "keep\\mine.txt");
-    Touch(dl + "DL.LST", "list");
+    ASSERT_TRUE(Touch(dl + "02\\1A\\MAP0001\\DATA.CNF"));
+    ASSERT_TRUE(Touch(dl + "03\\01\\WX\\W.BIN"));
+    ASSERT_TRUE(Touch(dl + "keep\\mine.txt"));
+    ASSERT_TRUE(Touch(dl + "DL.LST", "list"));
     ASSERT_TRUE(qmtest::WriteFile(
         dl + "DL.DAT",
         Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") + Entry(3, 1, "WX", "03\\01\\WX")));
@@ -141,9 +135,9 @@ TEST(DownloadManageFile, DeleteAllWithoutManagementFile) {
     const std::string dl = qmtest::NewFolder("dl-sweep");
     for (const char* f : {"00\\a.bin", "0A\\1\\b.bin", "FF\\c.bin", "ZZ\\d.bin", "100\\e.bin",
                           "notes\\f.txt", "1g\\h.bin"})
-        Touch(dl + f);
-    Touch(dl + "DL.LST", "list");
-    Touch(dl + "7F.txt", "a file named like a category");
+        ASSERT_TRUE(Touch(dl + f));
+    ASSERT_TRUE(Touch(dl + "DL.LST", "list"));
+    ASSERT_TRUE(Touch(dl + "7F.txt", "a file named like a category"));
     CDownloadManageFile file;
     file.SetFolder(dl.c_str());
     size_t mark = LogMark();

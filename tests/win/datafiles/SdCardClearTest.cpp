@@ -5,7 +5,6 @@
 
 #include "CardTestSupport.h"
 #include "TestSupport.h"
-#include "common/FileHelpers.h"
 #include "datafiles/PcLinkFile.h"
 #include "datafiles/SdCardClear.h"
 
@@ -19,11 +18,6 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
     return v;
 }
 
-void Touch(const std::string& path) {
-    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
-    ASSERT_TRUE(qmtest::WriteFile(path, "x"));
-}
-
 }  // namespace
 
 TEST(ClearSdCard, KeepsTheKeepListOnly) {
@@ -32,7 +26,7 @@ TEST(ClearSdCard, KeepsTheKeepListOnly) {
          {"F:\\AUTORUN.INF", "F:\\PC\\PCAPL\\PCLAUNCHER.EXE", "F:\\PC\\PCAPL\\PCLAUNCHER.INI",
           "F:\\PC\\PCAPL\\OTHER.TXT", "F:\\PC\\PROBE\\P.DAT", "F:\\EXTRA.TXT",
           "F:\\SOME\\DEEP\\FILE.BIN", "F:\\PROBE\\SUB\\KEPT.BIN"})
-        Touch(p);
+        ASSERT_TRUE(Touch(p));
     // Our PC-link file gets a mark that a fresh copy would not have.
     std::string link = qmtest::ReadFile("F:\\PCLINK.DAT");
     link[0] = '\x55';
@@ -58,7 +52,7 @@ TEST(ClearSdCard, KeepListIgnoresCase) {
     ASSERT_TRUE(MakeCard(kCardF));
     ASSERT_TRUE(::MoveFileA("F:\\PROBE", "F:\\probe-tmp"));
     ASSERT_TRUE(::MoveFileA("F:\\probe-tmp", "F:\\probe"));
-    Touch("F:\\pc\\pcapl\\pclauncher.exe");
+    ASSERT_TRUE(Touch("F:\\pc\\pcapl\\pclauncher.exe"));
     EXPECT_EQ(ClearSdCard(kCardF), 0u);
     EXPECT_TRUE(FileExists("F:\\probe\\PRB00001.DAT"));
     EXPECT_TRUE(FileExists("F:\\PC\\PCAPL\\PCLAUNCHER.EXE"));
@@ -75,7 +69,7 @@ TEST(ClearSdCard, Failures) {
     EXPECT_EQ(LogSince(mark).back(), "E:SDカード内クリア時のドライブ指定不正");
     // No navigation-info file: nothing to make the PC-link file from.
     EmptyDrive(kCardF);
-    Touch("F:\\JUNK.TXT");
+    ASSERT_TRUE(Touch("F:\\JUNK.TXT"));
     mark = LogMark();
     EXPECT_EQ(ClearSdCard(kCardF), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
     EXPECT_TRUE(LogHas(mark, "E:PcLink.dat作成失敗 ERR:0x00000002"));
