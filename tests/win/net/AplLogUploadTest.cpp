@@ -18,9 +18,6 @@ using namespace nettest;
 
 namespace {
 
-#define REQUIRE_SERVICE() \
-    if (!HaveService()) GTEST_SKIP() << "no stand-in service (run through run-with-service)"
-
 constexpr UINT kResultMessage = WM_APP + 0x98;
 
 // A message-only window that receives the posted result.
@@ -93,7 +90,7 @@ std::vector<std::string> ArchiveEntries(const Record& r) {
 class LogUpload : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!HaveService()) return;
+        REQUIRE_SERVICE();
         ClearFaults();
         PointAllAtService();
         logFolder = GetLogFolder();
@@ -141,7 +138,6 @@ TEST(AplLogUploadArgs, BadArgumentsAreRefused) {
 }
 
 TEST_F(LogUpload, PermissionCheckOfBothModelLines) {
-    REQUIRE_SERVICE();
     for (bool moth : {false, true}) {
         CAplLogUpload upload;
         ASSERT_TRUE(upload.SetNaviInfo("DEV1", 0x00120034, "34MothV18/1.000002", moth));
@@ -156,7 +152,6 @@ TEST_F(LogUpload, PermissionCheckOfBothModelLines) {
 }
 
 TEST_F(LogUpload, ValidFalseMeansNotPermittedAndNothingUploaded) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/LogUploadCheckAPI", "body:RET=0&VALID=FALSE");
     int before = RecordCount();
     CAplLogUpload upload;
@@ -169,7 +164,6 @@ TEST_F(LogUpload, ValidFalseMeansNotPermittedAndNothingUploaded) {
 }
 
 TEST_F(LogUpload, ServiceAndTransportErrorsOfTheCheck) {
-    REQUIRE_SERVICE();
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
     SetFault("/pcapp/LogUploadCheckAPI", "ret:7");
@@ -182,7 +176,6 @@ TEST_F(LogUpload, ServiceAndTransportErrorsOfTheCheck) {
 }
 
 TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
-    REQUIRE_SERVICE();
     MakeLogs();
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 0x00120034, "34MothV21/1.000002", true));
@@ -225,7 +218,6 @@ TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
 }
 
 TEST_F(LogUpload, NoLogsStillSendsPcInfo) {
-    REQUIRE_SERVICE();
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV2", 5, "ua", false));
     Step s = RunStep(upload, 1);
@@ -239,7 +231,6 @@ TEST_F(LogUpload, NoLogsStillSendsPcInfo) {
 }
 
 TEST_F(LogUpload, ServiceErrorOnUploadKeepsTheLogs) {
-    REQUIRE_SERVICE();
     MakeLogs();
     SetFault("/pcapp/LogUploadAPI", "ret:9");
     CAplLogUpload upload;
@@ -252,7 +243,6 @@ TEST_F(LogUpload, ServiceErrorOnUploadKeepsTheLogs) {
 }
 
 TEST_F(LogUpload, CancelDuringTheUpload) {
-    REQUIRE_SERVICE();
     MakeLogs();
     SetFault("/pcapp/LogUploadAPI", "drip:300");
     CAplLogUpload upload;
@@ -276,7 +266,6 @@ TEST_F(LogUpload, CancelDuringTheUpload) {
 }
 
 TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/LogUploadCheckAPI", "stall:8");
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));

@@ -8,17 +8,19 @@
 #include <string>
 #include <vector>
 
+// Tests that talk to the service skip when run without it (a fixture's
+// SetUp may say so for all of its tests).
+#define REQUIRE_SERVICE() \
+    if (!nettest::HaveService()) GTEST_SKIP() << "no stand-in service (run through run-with-service)"
+
 namespace nettest {
 
 bool HaveService();
-std::string ServiceHost();
 // "https://<host><path>"; the engine takes port 443 from the scheme.
 std::string ServiceUrl(const std::string& path);
-// The service's state folder as a Windows path, with '\'.
-std::string StateFolder();
 
-// Replaces the faults the service injects (path -> mode); empty clears.
-void SetFaults(const std::map<std::string, std::string>& faults);
+// Sets the fault the service injects for one path (mode as the service
+// reads it: "http:404", "drip:12", ...); ClearFaults() ends them all.
 void SetFault(const std::string& path, const std::string& mode);
 void ClearFaults();
 
@@ -35,8 +37,7 @@ struct Record {
     // Where the service stored that part (Windows path).
     std::string StoredUploadPath() const;
 };
-// Recorded requests, oldest first.
-std::vector<Record> Records();
+// Recorded requests so far, and the latest one.
 int RecordCount();
 Record LastRecord();
 

@@ -18,9 +18,6 @@ using namespace nettest;
 
 namespace {
 
-#define REQUIRE_SERVICE() \
-    if (!HaveService()) GTEST_SKIP() << "no stand-in service (run through run-with-service)"
-
 const wchar_t* const kAgent = L"34MothV18/1.000002";
 
 struct Outcome {
@@ -31,14 +28,21 @@ struct Outcome {
     bool hasData = false;  // the wrapper held a response block
 };
 
-// One form POST through the calling order every caller uses.
+// Starts a form POST through the calling order every caller uses: the
+// worker's handle, or null.
+HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1",
+                 const char* toFile = nullptr, bool whole = true) {
+    if (!http.SetRequest(url.c_str(), 0, toFile, whole)) return nullptr;
+    if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return nullptr;
+    return http.Upload(body.data(), static_cast<DWORD>(body.size()),
+                       "application/x-www-form-urlencoded", nullptr, nullptr);
+}
+
+// One whole form POST and what came of it.
 Outcome PostForm(const std::string& url, const std::string& body, DWORD waitMs = 60000) {
     Outcome o;
     CWinHttpWrapper http;
-    if (!http.SetRequest(url.c_str(), 0, nullptr, true)) return o;
-    if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return o;
-    HANDLE worker = http.Upload(body.data(), static_cast<DWORD>(body.size()),
-                                "application/x-www-form-urlencoded", nullptr, nullptr);
+    HANDLE worker = StartPost(http, url, body);
     if (!worker) return o;
     o.started = true;
     o.ended = ::WaitForSingleObject(worker, waitMs) == WAIT_OBJECT_0;
@@ -57,7 +61,8 @@ Outcome PostForm(const std::string& url, const std::string& body, DWORD waitMs =
 class Engine : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (HaveService()) ClearFaults();
+        REQUIRE_SERVICE();
+        ClearFaults();
     }
     void TearDown() override {
         if (HaveService()) ClearFaults();
@@ -169,7 +174,6 @@ TEST(EngineOpen, ManualProxyFromTheUserSettings) {
 }
 
 TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
-    REQUIRE_SERVICE();
     PointTableAtService({{4, "/pcapp/DeviceNoUserAuthenticationAPI"},
                          {31, "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"}});
     for (unsigned endpoint : {4u, 31u}) {
@@ -217,7 +221,6 @@ bool MakeCardOfModel(uint8_t model) {
 }  // namespace
 
 TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
-    REQUIRE_SERVICE();
     PointTableAtService({{4, "/pcapp/DeviceNoUserAuthenticationAPI"},
                          {31, "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"},
                          {5, "/pcapp/GetLatestPcaplAPI"},
@@ -278,7 +281,6 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
 }
 
 TEST_F(Engine, NotFoundGivesStatusCodeAndNoBody) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/LogUploadCheckAPI", "http:404");
     size_t from = LogText().size();
     Outcome o = PostForm(ServiceUrl("/pcapp/LogUploadCheckAPI"), "ccid_head=1&deviceno=2");
@@ -295,7 +297,6 @@ TEST_F(Engine, NotFoundGivesStatusCodeAndNoBody) {
 }
 
 TEST_F(Engine, BodyWithoutContentLengthIsReadToTheEnd) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/LogUploadCheckAPI", "nolength");
     Outcome o = PostForm(ServiceUrl("/pcapp/LogUploadCheckAPI"), "ccid_head=1&deviceno=2");
     ASSERT_TRUE(o.ended);
@@ -309,7 +310,6 @@ TEST_F(Engine, BodyWithoutContentLengthIsReadToTheEnd) {
 }
 
 TEST_F(Engine, TruncatedBodyEndsAfterTheToleratedZeroReads) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/LogUploadCheckAPI", "truncate");
     size_t from = LogText().size();
     DWORD start = ::GetTickCount();
@@ -324,7 +324,6 @@ TEST_F(Engine, TruncatedBodyEndsAfterTheToleratedZeroReads) {
 }
 
 TEST_F(Engine, LargeBodiesGetLongTimeouts) {
-    REQUIRE_SERVICE();
     size_t from = LogText().size();
     std::string body(511999, 'a');
     EXPECT_EQ(PostForm(ServiceUrl("/pcapp/Any"), body).result, 0u);
@@ -336,7 +335,6 @@ TEST_F(Engine, LargeBodiesGetLongTimeouts) {
 }
 
 TEST_F(Engine, MultipartUploadCarriesBoundaryHeader) {
-    REQUIRE_SERVICE();
     PointTableAtService({{24, "/pcapp/LogUploadAPI"}});
     std::string file = qmtest::NewFolder("mp") + "Lite_DEV_20130405120102.zip";
     std::string bytes;
@@ -368,17 +366,12 @@ TEST_F(Engine, MultipartUploadCarriesBoundaryHeader) {
 }
 
 TEST_F(Engine, ResponseToFileWholeOrStreamed) {
-    REQUIRE_SERVICE();
     const std::string folder = qmtest::NewFolder("tofile");
     const std::string whole = folder + "whole.txt";
     ASSERT_TRUE(qmtest::WriteFile(whole, "old content that is replaced"));
     {
         CWinHttpWrapper http;
-        ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/LogUploadCheckAPI").c_str(), 0,
-                                    whole.c_str(), true));
-        ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
-        HANDLE worker =
-            http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+        HANDLE worker = StartPost(http, ServiceUrl("/pcapp/LogUploadCheckAPI"), "x=1", whole.c_str());
         ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
         EXPECT_EQ(http.GetResult(), 0u);
         EXPECT_EQ(qmtest::ReadFile(whole), "RET=0&VALID=TRUE");
@@ -392,9 +385,7 @@ TEST_F(Engine, ResponseToFileWholeOrStreamed) {
     HWND sink =
         ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     http.SetNotify(sink, WM_APP + 7);
-    ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/Drip").c_str(), 0, streamed.c_str(), false));
-    ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
-    HANDLE worker = http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+    HANDLE worker = StartPost(http, ServiceUrl("/pcapp/Drip"), "x=1", streamed.c_str(), false);
     ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
     EXPECT_EQ(http.GetResult(), 0u);
     EXPECT_EQ(qmtest::ReadFile(streamed), "kept:xxxxx") << "chunks are appended to what was there";
@@ -412,7 +403,6 @@ TEST_F(Engine, ResponseToFileWholeOrStreamed) {
 }
 
 TEST_F(Engine, ClosedConnectionIsAnError) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/Any", "close");
     Outcome o = PostForm(ServiceUrl("/pcapp/Any"), "x=1");
     ASSERT_TRUE(o.ended);
@@ -421,15 +411,10 @@ TEST_F(Engine, ClosedConnectionIsAnError) {
 }
 
 TEST_F(Engine, TwoWrappersOfOneThreadAbortTogether) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/Drip", "drip:60");  // six seconds of one byte per 100 ms
     CWinHttpWrapper first, second;
-    for (CWinHttpWrapper* w : {&first, &second}) {
-        ASSERT_TRUE(w->SetRequest(ServiceUrl("/pcapp/Drip").c_str(), 0, nullptr, true));
-        ASSERT_TRUE(w->Open(HTTP_VERB_POST, kAgent, L""));
-    }
-    HANDLE a = first.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
-    HANDLE b = second.Upload("x=2", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+    HANDLE a = StartPost(first, ServiceUrl("/pcapp/Drip"), "x=1");
+    HANDLE b = StartPost(second, ServiceUrl("/pcapp/Drip"), "x=2");
     ASSERT_NE(a, nullptr);
     ASSERT_NE(b, nullptr);
     ::Sleep(800);
@@ -445,12 +430,9 @@ TEST_F(Engine, TwoWrappersOfOneThreadAbortTogether) {
 
 // Last: a terminated worker is the one way out of a stalled answer.
 TEST_F(Engine, AbortDuringAStallTerminatesTheWorker) {
-    REQUIRE_SERVICE();
     SetFault("/pcapp/Stall", "stall:20");
     CWinHttpWrapper http;
-    ASSERT_TRUE(http.SetRequest(ServiceUrl("/pcapp/Stall").c_str(), 0, nullptr, true));
-    ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, L""));
-    HANDLE worker = http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+    HANDLE worker = StartPost(http, ServiceUrl("/pcapp/Stall"));
     ASSERT_NE(worker, nullptr);
     HANDLE watch = nullptr;
     ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), worker, ::GetCurrentProcess(), &watch, 0,
