@@ -31,21 +31,23 @@ struct Outcome {
 // Starts a form POST through the calling order every caller uses: the
 // worker's handle, or null.
 HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1",
-                 const char* toFile = nullptr, bool whole = true) {
+                 const char* toFile = nullptr, bool whole = true,
+                 const std::wstring& agent = kAgent) {
     if (!http.SetRequest(url.c_str(), 0, toFile, whole)) return nullptr;
-    if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return nullptr;
+    if (!http.Open(HTTP_VERB_POST, agent.c_str(), L"")) return nullptr;
     return http.Upload(body.data(), static_cast<DWORD>(body.size()),
                        "application/x-www-form-urlencoded", nullptr, nullptr);
 }
 
 // One whole form POST and what came of it.
-Outcome PostForm(const std::string& url, const std::string& body, DWORD waitMs = 60000) {
+Outcome PostForm(const std::string& url, const std::string& body,
+                 const std::wstring& agent = kAgent) {
     Outcome o;
     CWinHttpWrapper http;
-    HANDLE worker = StartPost(http, url, body);
+    HANDLE worker = StartPost(http, url, body, nullptr, true, agent);
     if (!worker) return o;
     o.started = true;
-    o.ended = ::WaitForSingleObject(worker, waitMs) == WAIT_OBJECT_0;
+    o.ended = ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0;
     if (!o.ended) {
         http.Abort(1000);
         return o;
@@ -56,6 +58,18 @@ Outcome PostForm(const std::string& url, const std::string& body, DWORD waitMs =
         o.body.assign(reinterpret_cast<const char*>(http.GetResponseData()),
                       http.GetResponseSize());
     return o;
+}
+
+// Builds the body of endpoint bodyId from the values and posts it to the
+// URL of urlId; not started when the body could not be built.
+Outcome PostEndpoint(uint32_t urlId, uint32_t bodyId, const CRequestParams& p,
+                     const std::wstring& agent = kAgent) {
+    CConnectionFile& cf = CConnectionFile::Instance();
+    cf.SetParams(p);
+    uint32_t size = 0;
+    auto body = cf.CreatePostData(bodyId, size);
+    if (!body) return Outcome();
+    return PostForm(cf.GetUrl(urlId), std::string(body.get(), size), agent);
 }
 
 class Engine : public ::testing::Test {
@@ -179,12 +193,7 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
     for (unsigned endpoint : {4u, 31u}) {
         CRequestParams p;
         ASSERT_TRUE(p.SetAuthParams("a b.c_d-e太郎", "p w*", "00000000000000FF", 0x00120034));
-        CConnectionFile::Instance().SetParams(p);
-        uint32_t size = 0;
-        auto body = CConnectionFile::Instance().CreatePostData(endpoint, size);
-        ASSERT_NE(body, nullptr);
-        Outcome o =
-            PostForm(CConnectionFile::Instance().GetUrl(endpoint), std::string(body.get(), size));
+        Outcome o = PostEndpoint(endpoint, endpoint, p);
         ASSERT_TRUE(o.ended);
         EXPECT_EQ(o.result, 0u);
         EXPECT_EQ(o.body, "RET=0") << "the service found the user from the decoded nickname";
@@ -202,10 +211,7 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
     // A wrong password is the service's error 2.
     CRequestParams p;
     p.SetAuthParams("taro", "wrong", "0123456789ABCDEF", 1);
-    CConnectionFile::Instance().SetParams(p);
-    uint32_t size = 0;
-    auto body = CConnectionFile::Instance().CreatePostData(4, size);
-    Outcome o = PostForm(CConnectionFile::Instance().GetUrl(4), std::string(body.get(), size));
+    Outcome o = PostEndpoint(4, 4, p);
     EXPECT_EQ(AnalyzeAuthentication(o.body.data(), o.body.size()), 0x80000002u);
 }
 
@@ -240,20 +246,9 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
         CallEndpoints auth = EndpointsFor(ServiceCall::kAuthentication, c.moth);
         CRequestParams p;
         ASSERT_TRUE(p.SetAuthParams("taro", "pass1234", "0123456789ABCDEF", 0x00120034));
-        CConnectionFile::Instance().SetParams(p);
-        uint32_t size = 0;
-        auto body = CConnectionFile::Instance().CreatePostData(auth.body, size);
-        ASSERT_NE(body, nullptr);
-        CWinHttpWrapper http;
-        ASSERT_TRUE(http.SetRequest(CConnectionFile::Instance().GetUrl(auth.url).c_str(), 0,
-                                    nullptr, true));
-        ASSERT_TRUE(http.Open(HTTP_VERB_POST, AnsiToWide(agent).c_str(), L""));
-        HANDLE worker =
-            http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr, nullptr);
-        ASSERT_NE(worker, nullptr);
-        ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
-        EXPECT_EQ(AnalyzeAuthentication(http.GetResponseData(), http.GetResponseSize()),
-                  ANALYZE_OK);
+        Outcome o = PostEndpoint(auth.url, auth.body, p, AnsiToWide(agent));
+        ASSERT_TRUE(o.started);
+        EXPECT_EQ(AnalyzeAuthentication(o.body.data(), o.body.size()), ANALYZE_OK) << o.body;
         Record r = LastRecord();
         EXPECT_EQ(r.Path(), c.moth ? "/pcapp/DeviceNoUserAuthenticationTRKMothAPI"
                                    : "/pcapp/DeviceNoUserAuthenticationAPI");
@@ -262,11 +257,8 @@ TEST_F(Engine, MothLineUnitsUseTheirOwnEndpoints) {
         // The latest-application check: the Moth URL with the standard body.
         CallEndpoints latest = EndpointsFor(ServiceCall::kLatestApplication, c.moth);
         p.SetAplParams(1);
-        CConnectionFile::Instance().SetParams(p);
-        body = CConnectionFile::Instance().CreatePostData(latest.body, size);
-        ASSERT_NE(body, nullptr);
-        Outcome o =
-            PostForm(CConnectionFile::Instance().GetUrl(latest.url), std::string(body.get(), size));
+        o = PostEndpoint(latest.url, latest.body, p);
+        ASSERT_TRUE(o.started);
         std::string url, ver;
         EXPECT_EQ(AnalyzeLatestApplication(o.body.data(), o.body.size(), url, ver), ANALYZE_OK)
             << o.body;
