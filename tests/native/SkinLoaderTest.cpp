@@ -38,20 +38,12 @@ TEST(SkinLoader, MissingOrEmptyFileIsAnOpenError) {
     EXPECT_TRUE(r.skin.empty());
 }
 
-TEST(SkinLoader, FileNamesMatchWithoutCaseLikeResources) {
-    CMemorySkinSource source;
-    source.Add("Common.txt", SkinFile("A { K = 1; }"));
-    source.Add("Win.txt", SkinFile("#include \"COMMON.TXT\"\nB { }"));
-    Loaded r = Load(source, "win.TXT");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(Item(r.skin, "A"), "K=1;");
-}
-
 TEST(SkinLoader, IncludingFileOverridesPerProperty) {
+    // File names match without case, as resource names do.
     CMemorySkinSource source;
     source.Add("Common.txt", SkinFile("A { K = c; L = c1, c2; }\nOnlyCommon { X = 1; }"));
-    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\nA { L = w; M = w; }"));
-    Loaded r = Load(source, "Win.txt");
+    source.Add("Win.txt", SkinFile("#include \"COMMON.TXT\"\nA { L = w; M = w; }"));
+    Loaded r = Load(source, "win.TXT");
     ASSERT_TRUE(r.ok) << r.error.Text();
     EXPECT_EQ(Item(r.skin, "A"), "K=c;L=w;M=w;");
     EXPECT_EQ(Item(r.skin, "OnlyCommon"), "X=1;");

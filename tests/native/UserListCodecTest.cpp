@@ -44,14 +44,9 @@ TEST(UserListCodec, PlainLineFormat) {
     u.modelType = 2;
     std::string plain = MakeUserListPlainLine(u);
     EXPECT_EQ(plain, "DEV1,たろう,C:\\Data\\たろう,NV/1.0,1,12ABCD,2");
-    UserInfo back = ParseUserListPlainLine(plain);
-    EXPECT_EQ(back.deviceNo, "DEV1");
-    EXPECT_EQ(back.nickname, u.nickname);
-    EXPECT_EQ(back.dataPath, u.dataPath);
-    EXPECT_EQ(back.userAgent, "NV/1.0");
-    EXPECT_EQ(back.isLastUser, 1u);
-    EXPECT_EQ(back.ccid, 0x0012ABCDu);
-    EXPECT_EQ(back.modelType, 2u);
+    // The line above is checked byte for byte, so reading it back and
+    // writing it again checks every field of the reading.
+    EXPECT_EQ(MakeUserListPlainLine(ParseUserListPlainLine(plain)), plain);
     // Missing fields stay empty or zero.
     UserInfo shortOne = ParseUserListPlainLine("DEV9,nick");
     EXPECT_EQ(shortOne.nickname, "nick");
