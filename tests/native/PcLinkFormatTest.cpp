@@ -41,9 +41,8 @@ TEST(PcLinkFormat, RoundTripThroughImage) {
     CPcLinkContent c = SampleContent();
     std::vector<uint8_t> image = c.BuildImage(des, 0xA1B2C3D4, 0x01020304);
     ASSERT_EQ(image.size(), 32u + 64u + 4u * 168u);
-    // The IV: the second value drawn at offset 12, the first at 16.
-    EXPECT_EQ(GetLe32(image.data() + 12), 0x01020304u);
-    EXPECT_EQ(GetLe32(image.data() + 16), 0xA1B2C3D4u);
+    // Where the IV goes is pinned by the golden file; the Windows card tests
+    // rely on this line for the header checksum.
     EXPECT_EQ(GetLe16(image.data() + 28), CCrcCalc::Calc(image.data(), 28));
     // The data header is not in plain form on disk.
     EXPECT_EQ(std::memcmp(image.data() + 32, "DECRYPT", 7) == 0, false);
@@ -52,16 +51,8 @@ TEST(PcLinkFormat, RoundTripThroughImage) {
     size_t bad = 99;
     ASSERT_EQ(ParsePcLinkImage(image.data(), image.size(), des, back, &bad), PcLinkParse::kOk);
     EXPECT_EQ(bad, 0u);
-    EXPECT_EQ(back.GetFormatGeneration(), 2);
-    EXPECT_EQ(back.GetDeviceNo(), "DEV0123456789ABC");
-    EXPECT_EQ(back.GetPairingValue(), 0x11223344u);
-    EXPECT_EQ(back.GetNaviId(), 0x0012ABCDu);
-    EXPECT_EQ(back.GetModelCode(), 0x15);
-    EXPECT_EQ(back.GetRecordCount(), 4u);
-    EXPECT_EQ(GetLe16(back.DataHeader() + 60), CCrcCalc::Calc(back.DataHeader(), 60));
-    ASSERT_EQ(back.Records().size(), 4u);
-    for (const auto& r : back.Records())
-        EXPECT_EQ(GetLe16(r.data() + 160), CCrcCalc::Calc(r.data(), 160));
+    ASSERT_EQ(back.Records(), c.Records());
+    EXPECT_EQ(std::memcmp(back.DataHeader(), c.DataHeader(), 64), 0);
     EXPECT_EQ(back.GetRecordValue(kRecordNaviApplication), 0x01020304u);
     EXPECT_EQ(back.GetRecordWord16(kRecordNaviApplication), 7);
     EXPECT_EQ(back.GetRecordWord18(kRecordMapData), 2);
