@@ -39,30 +39,34 @@ struct CFolderCleanup {
 
 // ---- CreateDirectories ------------------------------------------------------
 
-TEST(CreateDirectories, PlainTextBuildsADeepPathBelowTheRoot) {
-    const std::string top = RootFolder("qmdeep");
-    CFolderCleanup cleanup{top};
-    const std::string deep = top + "a\\b\\c\\d\\e";
-    ASSERT_FALSE(IsDirectory(top.c_str()));
-    EXPECT_TRUE(CreateDirectories(deep.c_str()));
-    EXPECT_TRUE(IsDirectory(deep.c_str()));
-    // Done already, with or without the final separator.
-    EXPECT_TRUE(CreateDirectories(deep.c_str()));
-    EXPECT_TRUE(CreateDirectories((deep + "\\f\\").c_str()));
-    EXPECT_TRUE(IsDirectory((deep + "\\f").c_str()));
-    // A drive root is done.
-    EXPECT_TRUE(CreateDirectories(top.substr(0, 3).c_str()));
+TEST(CreateDirectories, BothFormsBuildParentsAndRefuseFiles) {
+    // The plain-text and the string form are separate walks; both must agree.
+    bool (*const forms[])(const std::string&) = {
+        [](const std::string& p) { return CreateDirectories(p.c_str()); },
+        [](const std::string& p) { return CreateDirectories(p); }};
+    for (int form = 0; form < 2; ++form) {
+        SCOPED_TRACE(form ? "string form" : "plain text");
+        auto make = forms[form];
+        const std::string top = RootFolder(form ? "qmtext" : "qmdeep");
+        CFolderCleanup cleanup{top};
+        const std::string deep = top + "a\\b\\c\\d";
+        ASSERT_FALSE(IsDirectory(top.c_str()));
+        EXPECT_TRUE(make(deep));
+        EXPECT_TRUE(IsDirectory(deep.c_str()));
+        // Done already, with or without the final separator; a drive root is done.
+        EXPECT_TRUE(make(deep));
+        EXPECT_TRUE(make(deep + "\\e\\"));
+        EXPECT_TRUE(IsDirectory((deep + "\\e").c_str()));
+        EXPECT_TRUE(make(top.substr(0, 3)));
+        EXPECT_FALSE(make(""));
+        // A component that is a file fails and the file stays.
+        ASSERT_TRUE(qmtest::WriteFile(top + "file", "data"));
+        EXPECT_FALSE(make(top + "file"));
+        EXPECT_FALSE(make(top + "file\\sub\\deeper"));
+        EXPECT_EQ(qmtest::ReadFile(top + "file"), "data");
+        EXPECT_FALSE(IsDirectory((top + "file\\sub").c_str()));
+    }
     EXPECT_FALSE(CreateDirectories(static_cast<const char*>(nullptr)));
-    EXPECT_FALSE(CreateDirectories(""));
-}
-
-TEST(CreateDirectories, PlainTextFailsWhereAComponentIsAFile) {
-    const std::string folder = qmtest::NewFolder("mkdir_file");
-    ASSERT_TRUE(qmtest::WriteFile(folder + "file", "data"));
-    EXPECT_FALSE(CreateDirectories((folder + "file\\sub\\deeper").c_str()));
-    EXPECT_FALSE(CreateDirectories((folder + "file").c_str()));
-    EXPECT_EQ(qmtest::ReadFile(folder + "file"), "data");
-    EXPECT_FALSE(IsDirectory((folder + "file\\sub").c_str()));
 }
 
 TEST(CreateDirectories, PlainTextGoesBeyondMaxPath) {
@@ -87,24 +91,6 @@ TEST(CreateDirectories, TrailBytesThatLookLikeSeparatorsStayInTheName) {
     EXPECT_EQ(names.size(), 2u) << "no folder named after a lead byte alone";
     EXPECT_TRUE(IsDirectory((folder + "表\\能\\x").c_str()));
     EXPECT_TRUE(IsDirectory((folder + "予定表\\ソ").c_str()));
-}
-
-TEST(CreateDirectories, TextFormBuildsParentsFirst) {
-    const std::string top = RootFolder("qmtext");
-    CFolderCleanup cleanup{top};
-    const std::string deep = top + "one\\two\\three";
-    EXPECT_TRUE(CreateDirectories(deep));
-    EXPECT_TRUE(IsDirectory(deep.c_str()));
-    EXPECT_TRUE(CreateDirectories(deep + "\\four\\"));
-    EXPECT_TRUE(IsDirectory((deep + "\\four").c_str()));
-    EXPECT_TRUE(CreateDirectories(deep));              // a directory already
-    EXPECT_TRUE(CreateDirectories(top.substr(0, 3)));  // a root
-    EXPECT_FALSE(CreateDirectories(std::string()));
-
-    ASSERT_TRUE(qmtest::WriteFile(top + "plain", "p"));
-    EXPECT_FALSE(CreateDirectories(top + "plain"));
-    EXPECT_FALSE(CreateDirectories(top + "plain\\below\\more"));
-    EXPECT_EQ(qmtest::ReadFile(top + "plain"), "p");
 }
 
 // ---- GetFolderSize ----------------------------------------------------------
@@ -258,20 +244,9 @@ TEST(VersionInfo, ProductLabelOfTheLauncher) {
     const std::string launcher = GetExeFolder() + "Quillmarch.exe";
     EXPECT_EQ(GetProductVersionLabel(launcher.c_str()),
               "Ver." + version.substr(0, version.rfind('.')));
-    EXPECT_EQ(GetProductVersionLabel(launcher.c_str()), "Ver.1.0.0");
     // Without a resource the label is bare.
     EXPECT_EQ(GetProductVersionLabel(), "Ver.");
     EXPECT_EQ(GetProductVersionLabel((GetExeFolder() + "none.exe").c_str()), "Ver.");
-    // A version from the resource compares as numbers.
-    CVersionBlock block;
-    ASSERT_EQ(LoadVersionInfo(launcher.c_str(), block), 0);
-    VersionNumber mine = ParseVersion(GetFileVersionText(block));
-    EXPECT_GT(mine.major + mine.minor + mine.build + mine.revision, 0);
-    VersionNumber next = mine;
-    next.revision += 10;  // "1.0.0.11" against "1.0.0.1": numbers, not texts
-    EXPECT_TRUE(IsNewerVersion(next, mine));
-    EXPECT_FALSE(IsNewerVersion(mine, next));
-    EXPECT_FALSE(IsNewerVersion(ParseVersion(QM_VERSION_TEXT), mine));
 }
 
 // ---- text -------------------------------------------------------------------
@@ -295,9 +270,6 @@ TEST(ConvertCodePage, BetweenShiftJisAndUtf8) {
 }
 
 TEST(UrlEscape, ThroughTheSystemCodePage) {
-    EXPECT_EQ(UrlEscape("a b.c"), "a%20b.c");
     EXPECT_EQ(UrlEscape("日本 *"), "%E6%97%A5%E6%9C%AC%20%2A");
     EXPECT_EQ(UrlEscape("予定表_v-1"), "%E4%BA%88%E5%AE%9A%E8%A1%A8_v-1");
-    EXPECT_EQ(UrlEscape(nullptr), "");
-    EXPECT_EQ(UrlEscape(""), "");
 }

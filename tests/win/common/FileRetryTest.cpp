@@ -34,47 +34,38 @@ private:
 
 }  // namespace
 
-TEST(FileRetry, ReadGivesUpAfterThreeTriesWithOneRecord) {
-    const std::string path = qmtest::NewFolder("retry_read") + "data.bin";
+TEST(FileRetry, ReadAndWriteGiveUpWithOneRecordEach) {
+    const std::string path = qmtest::NewFolder("retry_rw") + "data.bin";
     ASSERT_TRUE(qmtest::WriteFile(path, "0123456789"));
-    // Opened for writing only: every read is refused.
-    qm::CFileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(file);
+    // Opened for writing only, every read is refused; for reading only, every write.
+    qm::CFileHandle writeOnly(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+    qm::CFileHandle readOnly(::CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(writeOnly);
+    ASSERT_TRUE(readOnly);
     qm::CHandle stop = SignalledEvent();
     CFileRetry retry(stop.Get());
     EXPECT_EQ(retry.GetLastError(), 0u);
 
     CLogTail log;
     char buf[16];
-    DWORD got = 77;
+    DWORD n = 77;
     DWORD start = ::GetTickCount();
     ::SetLastError(0xdeadbeef);
-    EXPECT_FALSE(retry.ReadFile_Recover(file.Get(), buf, sizeof buf, &got, nullptr));
+    EXPECT_FALSE(retry.ReadFile_Recover(writeOnly.Get(), buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_LT(ElapsedSince(start), 1000u) << "a signalled stop event must not be waited on";
+    EXPECT_FALSE(retry.WriteFile_Recover(readOnly.Get(), "abc", 3, &n, nullptr));
+    EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     std::vector<CLogTail::Entry> records = log.Entries();
-    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].mark, "!!");
     EXPECT_EQ(records[0].text, "ReadFile_Recover( ) - Error ERR:0x00000005 SIZE:16");
-}
-
-TEST(FileRetry, WriteGivesUpWithItsOwnRecord) {
-    const std::string path = qmtest::NewFolder("retry_write") + "data.bin";
-    ASSERT_TRUE(qmtest::WriteFile(path, "x"));
-    qm::CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(file);
-    qm::CHandle stop = SignalledEvent();
-    CFileRetry retry(stop.Get());
-    CLogTail log;
-    DWORD written = 0;
-    EXPECT_FALSE(retry.WriteFile_Recover(file.Get(), "abc", 3, &written, nullptr));
-    EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(log.Errors(),
-              std::vector<std::string>{"WriteFile_Recover( ) - Error ERR:0x00000005 SIZE:3"});
-    EXPECT_EQ(qmtest::ReadFile(path), "x");
+    EXPECT_EQ(records[1].text, "WriteFile_Recover( ) - Error ERR:0x00000005 SIZE:3");
+    EXPECT_EQ(qmtest::ReadFile(path), "0123456789");
 }
 
 TEST(FileRetry, SuccessIsQuietAndLeavesNoError) {

@@ -80,17 +80,11 @@ protected:
 // Construction and a missing file
 // ============================================================================
 
-TEST_F(Settings, PathsAndConstructionDefaults) {
-    CWickerdaleConfig config;
-    EXPECT_EQ(config.GetIniPath(), IniPath());
-    EXPECT_EQ(config.GetMusicFilePath(), AnsiToWide(MusicPath()));
-    EXPECT_EQ(config.GetRetryInterval(), 5);
-    EXPECT_EQ(config.GetRetryMax(), 6);
-}
-
 TEST_F(Settings, AMissingFileReadsAsAllKeysMissing) {
     CLogTail log;
     CWickerdaleConfig config;
+    EXPECT_EQ(config.GetIniPath(), IniPath());
+    EXPECT_EQ(config.GetMusicFilePath(), AnsiToWide(MusicPath()));
     EXPECT_TRUE(config.LoadSetting());
     EXPECT_EQ(config.GetLauncherAutoUpdate(), 1);
     EXPECT_EQ(config.GetNotifiesLater(), 1) << "missing is 1, though the reset value is 0";
@@ -423,15 +417,8 @@ TEST_F(Settings, SavedValuesLoadBack) {
         config.LoadSetting();
         config.LoadMap();
         ASSERT_TRUE(config.SetLauncherAutoUpdate(0));
-        SYSTEMTIME when = {};
-        when.wYear = 2025;
-        when.wMonth = 2;
-        when.wDay = 3;
-        when.wHour = 4;
-        when.wMinute = 5;
-        when.wSecond = 6;
-        when.wMilliseconds = 789;
-        when.wDayOfWeek = 1;
+        // Year, month, day of week, day, hour, minute, second, milliseconds.
+        const SYSTEMTIME when = {2025, 2, 1, 3, 4, 5, 6, 789};
         config.StoreFinalConfirmationDate(when);
         ASSERT_TRUE(config.SaveSetting());
         ASSERT_TRUE(config.SaveMap());
@@ -476,13 +463,7 @@ TEST_F(Settings, ImmediateSetters) {
     EXPECT_STREQ(config.GetDownloadFolderPath(), "E:\\ダウンロード\\");
     EXPECT_EQ(Profile("Setting", "DownloadFolderPath"), "E:\\ダウンロード\\");
 
-    SYSTEMTIME date = {};
-    date.wYear = 2024;
-    date.wMonth = 12;
-    date.wDay = 31;
-    date.wHour = 23;
-    date.wMinute = 59;
-    date.wSecond = 58;
+    const SYSTEMTIME date = {2024, 12, 0, 31, 23, 59, 58, 0};
     EXPECT_TRUE(config.SaveMapNotifyFinalConfirmationDate(date));
     EXPECT_EQ(Profile("Map", "MapNotifyFinalConfirmationDate"), "20241231235958");
 
@@ -654,20 +635,6 @@ TEST_F(Settings, MusicFileThatCannotBeWritten) {
     // The ini keys were written all the same.
     EXPECT_EQ(Profile("Music", "ChargeType"), "2");
     EXPECT_FALSE(config.ResetMusic(true));
-}
-
-TEST_F(Settings, InitializationCompleteChoiceIsSaved) {
-    // Load, change ChargeType, save: as the initialization-complete window does.
-    {
-        CWickerdaleConfig config;
-        config.LoadMusic();
-        config.StoreChargeType(1);
-        ASSERT_TRUE(config.SaveMusic());
-    }
-    EXPECT_EQ(Profile("Music", "ChargeType"), "1");
-    CWickerdaleConfig again;
-    EXPECT_TRUE(again.LoadChargeType());
-    EXPECT_EQ(again.GetChargeType(), 1);
 }
 
 TEST_F(Settings, AnOversizedMusicFileIsRefusedAsOutOfMemory) {

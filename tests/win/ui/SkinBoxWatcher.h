@@ -37,13 +37,8 @@ public:
     }
 
 private:
-    struct ChildScan {
-        std::string text;
-        bool stopIcon = false;
-    };
-
     static BOOL CALLBACK ScanChild(HWND child, LPARAM param) {
-        auto* scan = reinterpret_cast<ChildScan*>(param);
+        auto* scan = reinterpret_cast<SeenBox*>(param);
         char cls[32] = {};
         ::GetClassNameA(child, cls, sizeof cls);
         if (lstrcmpiA(cls, "Static") != 0) return TRUE;
@@ -78,11 +73,11 @@ private:
             HWND box = nullptr;
             ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
             if (box) {
-                ChildScan scan;
+                SeenBox scan;
                 ::EnumChildWindows(box, ScanChild, reinterpret_cast<LPARAM>(&scan));
                 {
                     std::lock_guard<std::mutex> lock(m_mutex);
-                    m_boxes.push_back({scan.text, scan.stopIcon});
+                    m_boxes.push_back(scan);
                 }
                 ::PostMessageA(box, WM_COMMAND, IDOK, 0);
                 // Wait for this box to go before looking for the next one.
