@@ -150,22 +150,15 @@ TEST(SkinProperties, Integers) {
 }
 
 TEST(SkinProperties, Conversions) {
-    SkinRect r = ToRect({"Parts.png", "1", "2", "30", "40"}, 1);
-    EXPECT_EQ(r.left, 1);
-    EXPECT_EQ(r.top, 2);
-    EXPECT_EQ(r.right, 30);
-    EXPECT_EQ(r.bottom, 40);
-    // Missing values count as 0.
-    r = ToRect({"5"}, 0);
-    EXPECT_EQ(r.left, 5);
-    EXPECT_EQ(r.bottom, 0);
-    r = ToItemRect({"10", "-20"}, {"100", "50"});
-    EXPECT_EQ(r.left, 10);
-    EXPECT_EQ(r.top, -20);
-    EXPECT_EQ(r.right, 110);
-    EXPECT_EQ(r.bottom, 30);
-    r = ToItemRect({"2147483647", "0"}, {"1", "0"});
-    EXPECT_EQ(r.right, INT32_MIN);  // wraps, never undefined
+    auto text = [](const SkinRect& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+               std::to_string(r.right) + "," + std::to_string(r.bottom);
+    };
+    EXPECT_EQ(text(ToRect({"Parts.png", "1", "2", "30", "40"}, 1)), "1,2,30,40");
+    EXPECT_EQ(text(ToRect({"5"}, 0)), "5,0,0,0");  // missing values count as 0
+    EXPECT_EQ(text(ToItemRect({"10", "-20"}, {"100", "50"})), "10,-20,110,30");
+    // Wraps, never undefined.
+    EXPECT_EQ(ToItemRect({"2147483647", "0"}, {"1", "0"}).right, INT32_MIN);
     EXPECT_EQ(ToColor({"255", "0", "0"}), 0x0000FFu);
     EXPECT_EQ(ToColor({"1", "2", "3"}), 0x030201u);
     EXPECT_EQ(ToColor({"256", "-1", "511"}), 0xFFFF00u);
