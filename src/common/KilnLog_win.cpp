@@ -1,13 +1,17 @@
 // Diagnostic log: the files. Every record takes the file's named mutex, opens,
 // appends and closes, so the log can be copied or uploaded between records
-// and several processes can share one file.
+// and several processes can share one file. Threads of this process queue on
+// an in-process lock first, so the named mutex (a kernel object, a round trip
+// to the system for every wait) only ever orders processes.
 #include "common/KilnLog.h"
 
 #include <windows.h>
 #include <psapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "common/FileHelpers.h"
@@ -47,16 +51,33 @@ public:
     std::string Get() const { return m_isSet ? std::string(m_path) : std::string(); }
     bool IsEmpty() const { return !m_isSet || !m_path[0]; }
 
+    // The threads of this process writing to this path queue here.
+    std::timed_mutex& ThreadLock() { return m_threads; }
+    // The named mutex shared with other processes, created on first use and
+    // kept for the life of the process (the system closes it at exit: a log
+    // record may still be written while static objects are destroyed). Call
+    // with ThreadLock held. Null, with the error in lastError, when it
+    // cannot be created.
+    HANDLE ProcessLock(const char* name, DWORD& lastError) {
+        if (!m_processLock) {
+            m_processLock = ::CreateMutexA(nullptr, FALSE, name);
+            if (!m_processLock) lastError = ::GetLastError();
+        }
+        return m_processLock;
+    }
+
 private:
     volatile LONG m_isSet = 0;
     char m_path[MAX_PATH];
+    std::timed_mutex m_threads;
+    HANDLE m_processLock = nullptr;
 };
 
 // The output record, built for each write from the call site and a holder.
 class CKilnLog {
 public:
-    CKilnLog(const CKilnLogWrapper& site, const CKilnlogPathString& holder)
-        : m_line(site.Line()) {
+    CKilnLog(const CKilnLogWrapper& site, CKilnlogPathString& holder)
+        : m_holder(holder), m_line(site.Line()) {
         std::snprintf(m_sourceFile, sizeof m_sourceFile, "%s",
                       SourceFileName(site.SourcePath()).c_str());
         std::string path = holder.Get();
@@ -71,8 +92,11 @@ public:
     int Write(int kind, const std::string& message, DWORD& lastError) const;
 
 private:
+    int Append(const std::string& record, size_t headerLen, size_t messageLen,
+               DWORD& lastError) const;
     int TakeSnapshot() const;
 
+    CKilnlogPathString& m_holder;
     char m_sourceFile[MAX_PATH];
     int m_line;
     char m_logPath[MAX_PATH];
@@ -99,12 +123,10 @@ void EnsureSystemPath() {
                                    GetExeFileName()));
 }
 
-uint64_t CurrentSize(const char* path) {
-    qm::CFileHandle f(::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size;
-    if (!f || !::GetFileSizeEx(f.Get(), &size)) return 0;
-    return static_cast<uint64_t>(size.QuadPart);
+qm::CFileHandle OpenForAppend(const char* path) {
+    return qm::CFileHandle(::CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                         FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) const {
@@ -112,20 +134,27 @@ int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) cons
     if (!m_logPath[0]) return kNoDestination;
     if (kind < 0 || kind > kMaxKind) return kInvalidKind;
 
-    qm::CHandle mutex(::CreateMutexA(nullptr, FALSE, m_lockName));
-    if (!mutex) {
-        lastError = ::GetLastError();
-        return kMutexCreateFailed;
-    }
-    DWORD wait = ::WaitForSingleObject(mutex.Get(), kLockWaitMs);
-    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-        lastError = ::GetLastError();
+    // One wait of at most kLockWaitMs in all, for the threads of this process
+    // and the named mutex together.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+    std::unique_lock<std::timed_mutex> threads(m_holder.ThreadLock(), std::defer_lock);
+    if (!threads.try_lock_until(deadline)) {
+        lastError = WAIT_TIMEOUT;
         return kMutexWaitFailed;
     }
-    qm::CMutexLock held(mutex.Get());
+    const HANDLE mutex = m_holder.ProcessLock(m_lockName, lastError);
+    if (!mutex) return kMutexCreateFailed;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    DWORD wait = ::WaitForSingleObject(mutex, left.count() > 0 ? static_cast<DWORD>(left.count()) : 0);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        lastError = wait == WAIT_TIMEOUT ? static_cast<DWORD>(WAIT_TIMEOUT) : ::GetLastError();
+        return kMutexWaitFailed;
+    }
+    qm::CMutexLock held(mutex);
 
     std::string record = FormatHeader(Now(), kind, m_sourceFile, m_line, ::GetCurrentThreadId());
-    size_t headerLen = record.size();
+    const size_t headerLen = record.size();
     if (kind == LOG_DETAIL) {
         PROCESS_MEMORY_COUNTERS pmc = {};
         pmc.cb = sizeof pmc;
@@ -135,24 +164,35 @@ int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) cons
     record += message;
     record += RecordTail(kind);
 
-    if (NeedsRotation(CurrentSize(m_logPath), headerLen, message.size(), g_sizeLimit)) {
+    const int appended = Append(record, headerLen, message.size(), lastError);
+    if (appended != kWritten) return appended;
+    if (kind == LOG_FATAL) return TakeSnapshot();
+    return kWritten;
+}
+
+// Opens the log, rotates it first when the record would pass the limit, and
+// appends the record. Runs with the file's locks held.
+int CKilnLog::Append(const std::string& record, size_t headerLen, size_t messageLen,
+                     DWORD& lastError) const {
+    qm::CFileHandle file = OpenForAppend(m_logPath);
+    if (!file) {
+        lastError = ::GetLastError();
+        return kFileOpenFailed;
+    }
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.Get(), &size)) size.QuadPart = 0;
+    if (NeedsRotation(static_cast<uint64_t>(size.QuadPart), headerLen, messageLen, g_sizeLimit)) {
+        file.Reset();
         ::DeleteFileA(m_backupPath);
         ::MoveFileA(m_logPath, m_backupPath);
-    }
-
-    {
-        qm::CFileHandle file(::CreateFileA(m_logPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file = OpenForAppend(m_logPath);
         if (!file) {
             lastError = ::GetLastError();
             return kFileOpenFailed;
         }
-        ::SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-        DWORD written = 0;
-        ::WriteFile(file.Get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
     }
-
-    if (kind == LOG_FATAL) return TakeSnapshot();
+    DWORD written = 0;
+    ::WriteFile(file.Get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
     return kWritten;
 }
 
@@ -237,9 +277,23 @@ int WriteText(const CKilnLogWrapper& site, int kind, const std::string& text) {
     return HandleFailure(site, result, kind, text, lastError);
 }
 
+// Leaves the thread's last error as the caller had it: a caller may log a
+// failure first and read its error afterwards.
+class CLastErrorKeeper {
+public:
+    CLastErrorKeeper() : m_error(::GetLastError()) {}
+    ~CLastErrorKeeper() { ::SetLastError(m_error); }
+    CLastErrorKeeper(const CLastErrorKeeper&) = delete;
+    CLastErrorKeeper& operator=(const CLastErrorKeeper&) = delete;
+
+private:
+    DWORD m_error;
+};
+
 }  // namespace
 
 int CKilnLogWrapper::Log(int kind, const char* format, ...) {
+    CLastErrorKeeper keep;
     va_list args;
     va_start(args, format);
     bool truncated = false;
@@ -251,6 +305,7 @@ int CKilnLogWrapper::Log(int kind, const char* format, ...) {
 }
 
 void CKilnLogWrapper::Start(const char* fileName, int maxSizeKB) {
+    CLastErrorKeeper keep;
     if (g_mainPath.IsEmpty()) {
         bool named = fileName && *fileName;
         std::string path =
@@ -276,4 +331,7 @@ void CKilnLogWrapper::Start(const char* fileName, int maxSizeKB) {
     Log(LOG_START, "==========<開始(%s)>==========", text ? text : "");
 }
 
-int CKilnLogWrapper::End() { return Log(LOG_END, "----------<終了>----------"); }
+int CKilnLogWrapper::End() {
+    CLastErrorKeeper keep;
+    return Log(LOG_END, "----------<終了>----------");
+}

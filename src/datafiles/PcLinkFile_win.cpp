@@ -54,7 +54,9 @@ bool DrawRandom(uint32_t values[2]) {
                                 CRYPT_VERIFYCONTEXT | CRYPT_SILENT))
         return false;
     BOOL ok = ::CryptGenRandom(prov, 2 * sizeof(uint32_t), reinterpret_cast<BYTE*>(values));
+    const DWORD err = ::GetLastError();
     ::CryptReleaseContext(prov, 0);
+    if (!ok) ::SetLastError(err);  // the caller logs the generator's error, not the release's
     return ok != FALSE;
 }
 
@@ -242,8 +244,8 @@ bool SyncPcLinkFile(char drive, bool force) {
     ::DeleteFileA(pcLink.c_str());
     if (!::CopyFileA(naviInfo.c_str(), pcLink.c_str(), FALSE)) {
         DWORD err = ::GetLastError();
+        // The caller reads the error: the log leaves it as it was.
         KILNLOG.Log(LOG_ERROR, "お出かけ管理コピー失敗 ERR:0x%08X", static_cast<unsigned>(err));
-        ::SetLastError(err);
         return false;
     }
     KILNLOG.Log(LOG_NORMAL, "お出かけ管理コピー完了");
