@@ -456,8 +456,11 @@ bool CWickerdaleConfig::LoadMusicSetting(bool musicFolder) {
 }
 
 bool CWickerdaleConfig::SaveMusicSetting() {
-    qm::CFileHandle file(::CreateFileW(m_musicFilePath.c_str(), GENERIC_WRITE, 0, nullptr,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Shared for reading and writing, as the C runtime's text-mode write
+    // opens it: the music tool may hold the file open while we save.
+    qm::CFileHandle file(::CreateFileW(m_musicFilePath.c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::SaveMusicSetting - _wfopen [%08X]",
                     static_cast<unsigned>(::GetLastError()));

@@ -549,6 +549,22 @@ TEST_F(Settings, MusicFileBytesAreTheRuntimesUnicodeText) {
     EXPECT_EQ(
         qmtest::ReadFile(MusicPath()),
         std::string("\xFF\xFE", 2) + Utf16(L"MusicFolderW=C:\\M||ManualRecentFolderW=D:\\R||"));
+
+    // The music tool holds the file open for reading and writing, sharing
+    // both: the save goes through all the same.
+    qm::CFileHandle tool(::CreateFileA(MusicPath().c_str(), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
+    ASSERT_TRUE(tool);
+    config.StoreMusicFolder(L"C:\\N");
+    CLogTail log;
+    EXPECT_TRUE(config.SaveMusicSetting());
+    EXPECT_TRUE(log.Errors().empty());
+    char bytes[128] = {};
+    DWORD got = 0;
+    ASSERT_TRUE(::ReadFile(tool.Get(), bytes, sizeof bytes, &got, nullptr));
+    EXPECT_EQ(std::string(bytes, got), std::string("\xFF\xFE", 2) +
+                                           Utf16(L"MusicFolderW=C:\\N||ManualRecentFolderW=D:\\R||"));
 }
 
 TEST_F(Settings, MusicFolderOutsideShiftJisRoundTrips) {
