@@ -28,8 +28,16 @@ struct CBridgeMessages {
         requestLogUpLoad, requestVersionCheck, requestAutoUpdate, requestStartCharge;
 };
 
-// The kinds the core is busy with; 0 when idle or when there is no core.
-uint32_t QueryCoreBusyMask(HWND launcher);
+// The answer for a core whose window is there but that does not answer in
+// time: every kind counts as busy, so the user is asked before a close, an
+// eject or an abort cuts a transfer.
+constexpr uint32_t kCoreBusyNoAnswer = 0xFFFFFFFF;
+// How long the launcher waits for the core's answer.
+constexpr UINT kCoreAnswerTimeoutMs = 10000;
+
+// The kinds the core is busy with; 0 when idle or when there is no core;
+// kCoreBusyNoAnswer (logged) when the core does not answer within timeoutMs.
+uint32_t QueryCoreBusyMask(HWND launcher, UINT timeoutMs = kCoreAnswerTimeoutMs);
 // Posts to the core window; false (nothing posted) when there is none.
 bool PostToCore(UINT message, WPARAM wParam, LPARAM lParam);
 // Posts "WKLRequestEnd" to the core and to both music windows, those found.

@@ -11,10 +11,6 @@
 
 namespace {
 
-// A core that stops answering must not freeze the launcher: after this long
-// it counts as gone.
-constexpr UINT kReconfirmTimeoutMs = 10000;
-
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -113,16 +109,18 @@ CBridgeMessages::CBridgeMessages()
       requestAutoUpdate(::RegisterWindowMessageA(kMsgRequestAutoUpdate)),
       requestStartCharge(::RegisterWindowMessageA(kMsgRequestStartCharge)) {}
 
-uint32_t QueryCoreBusyMask(HWND launcher) {
+uint32_t QueryCoreBusyMask(HWND launcher, UINT timeoutMs) {
     const HWND core = FindCoreWindow();
     if (!core) return 0;
     DWORD_PTR answer = 0;
+    // A core that stops answering must not freeze the launcher, nor count as
+    // idle: a transfer may still run behind a hung window.
     if (!::SendMessageTimeoutA(core, ::RegisterWindowMessageA(kMsgRequestReconfirm), 0,
-                               reinterpret_cast<LPARAM>(launcher), SMTO_ABORTIFHUNG,
-                               kReconfirmTimeoutMs, &answer)) {
+                               reinterpret_cast<LPARAM>(launcher), SMTO_ABORTIFHUNG, timeoutMs,
+                               &answer)) {
         KILNLOG.Log(LOG_ERROR, "QueryCoreBusyMask - Core応答無し ERR:0x%08X",
                     static_cast<unsigned>(::GetLastError()));
-        return 0;
+        return kCoreBusyNoAnswer;
     }
     return static_cast<uint32_t>(answer);
 }

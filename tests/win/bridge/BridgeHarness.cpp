@@ -10,6 +10,26 @@ namespace bridgetest {
 
 namespace {
 constexpr char kProbeClass[] = "QmBridgeLauncherProbe";
+
+// The messages the launcher receives, registered by their names written out
+// here once, not taken from the header that the program and the stand-ins
+// share: a name changed there no longer reaches the probe under its own name.
+struct NamedMessage {
+    UINT id;
+    const char* name;
+};
+const std::vector<NamedMessage>& LauncherMessages() {
+    static const std::vector<NamedMessage> table = [] {
+        std::vector<NamedMessage> t;
+        for (const char* name :
+             {"WKLNotifyProgress", "WKLNotifyError", "WKLMapLicense", "WKLMapDownload",
+              "WKLMapVerify", "WKLNoSendProbe", "WKLMapProgressStart", "WKLMapProgress",
+              "WKLMapProgressEnd"})
+            t.push_back({::RegisterWindowMessageA(name), name});
+        return t;
+    }();
+    return table;
+}
 }  // namespace
 
 std::string Describe(const std::vector<Received>& list) {
@@ -50,21 +70,9 @@ LRESULT CALLBACK CLauncherProbe::WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARA
     }
     auto* self = reinterpret_cast<CLauncherProbe*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self && msg >= 0xC000 && msg <= 0xFFFF) {
-        const CBridgeMessages& id = self->m_ids;
-        const std::pair<UINT, const char*> names[] = {
-            {id.notifyProgress, kMsgNotifyProgress},
-            {id.notifyError, kMsgNotifyError},
-            {id.mapLicense, kMsgMapLicense},
-            {id.mapDownload, kMsgMapDownload},
-            {id.mapVerify, kMsgMapVerify},
-            {id.noSendProbe, kMsgNoSendProbe},
-            {id.mapProgressStart, kMsgMapProgressStart},
-            {id.mapProgress, kMsgMapProgress},
-            {id.mapProgressEnd, kMsgMapProgressEnd},
-        };
-        for (const auto& n : names)
-            if (n.first == msg) {
-                self->m_received.push_back({n.second, w, l});
+        for (const NamedMessage& n : LauncherMessages())
+            if (n.id == msg) {
+                self->m_received.push_back({n.name, w, l});
                 return 0;
             }
         self->m_received.push_back({"other", w, l});

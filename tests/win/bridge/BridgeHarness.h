@@ -43,8 +43,12 @@ private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
     HWND m_window = nullptr;
     std::vector<Received> m_received;
-    CBridgeMessages m_ids;
 };
+
+// The core's window class and title, written out once (see LauncherMessages
+// in BridgeHarness.cpp).
+constexpr char kCoreClassText[] = "QuillmarchCORE";
+constexpr char kCoreTitleText[] = "Quillmarch Core";
 
 // Points "InstallDir" (HKLM, the view this build reads) at folder.
 bool SetInstallDir(const std::string& folder);

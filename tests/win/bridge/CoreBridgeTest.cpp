@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "BridgeHarness.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "common/WinHandle.h"
 
 using bridgetest::CLauncherProbe;
 using bridgetest::Describe;
@@ -26,6 +28,39 @@ std::string Hex8(uint32_t v) {
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
+
+// A core whose window is there but whose thread has stopped taking messages.
+class CHungCore {
+public:
+    CHungCore()
+        : m_ready(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_release(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_thread([this] {
+              WNDCLASSA wc = {};
+              wc.lpfnWndProc = ::DefWindowProcA;
+              wc.hInstance = ::GetModuleHandleA(nullptr);
+              wc.lpszClassName = bridgetest::kCoreClassText;
+              ::RegisterClassA(&wc);
+              m_window = ::CreateWindowA(bridgetest::kCoreClassText, bridgetest::kCoreTitleText,
+                                         WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                         wc.hInstance, nullptr);
+              ::SetEvent(m_ready.Get());
+              ::WaitForSingleObject(m_release.Get(), INFINITE);  // no message is taken
+              if (m_window) ::DestroyWindow(m_window);
+          }) {
+        ::WaitForSingleObject(m_ready.Get(), INFINITE);
+    }
+    ~CHungCore() {
+        ::SetEvent(m_release.Get());
+        m_thread.join();
+    }
+    HWND Window() const { return m_window; }
+
+private:
+    qm::CHandle m_ready, m_release;
+    HWND m_window = nullptr;
+    std::thread m_thread;
+};
 
 class Bridge : public testing::Test {
 protected:
@@ -155,6 +190,19 @@ TEST_F(Bridge, BusyMaskWhileRunningAndZeroAfter) {
     EXPECT_TRUE(JournalHas("reconfirm 0x00000000"));
 }
 
+// A core that does not answer may still be moving data: it counts as busy
+// in every kind, so the user is asked, and the miss is logged.
+TEST_F(Bridge, AHungCoreCountsAsBusyAndIsLogged) {
+    CHungCore hung;
+    ASSERT_NE(hung.Window(), nullptr);
+    ASSERT_EQ(FindCoreWindow(), hung.Window());
+    const size_t before = bridgetest::LogText().size();
+    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window(), 300), 0xFFFFFFFFu);
+    const std::string added = bridgetest::LogText().substr(before);
+    EXPECT_TRUE(Contains(added, "\t!!\t"));
+    EXPECT_TRUE(Contains(added, "QueryCoreBusyMask - Core応答無し ERR:0x000005B4")) << added;
+}
+
 TEST_F(Bridge, MapQuestionsAreReleasedThroughTheirEvents) {
     bridgetest::UseCoreScenario("license", Scenario("kind map\r\n"
                                                     "  ask license 4\r\n"
@@ -194,9 +242,11 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
     // 20 000 updates as fast as the stand-in can write them, field by field.
     constexpr uint64_t kStep = 1000, kTotal = 20000 * kStep;
     constexpr uint32_t kSpeed = 70000;
+    // "idle stay": the block outlives the run, so the last read below cannot
+    // race the core's exit.
     bridgetest::UseCoreScenario(
         "blocks",
-        Scenario("kind map\r\n  block download " + std::to_string(kTotal) + " " +
+        Scenario("idle stay\r\nkind map\r\n  block download " + std::to_string(kTotal) + " " +
                  std::to_string(kStep) + " speed " + std::to_string(kSpeed) + " notify 5000\r\n"));
     ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeMap, 1));
     ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, kMapPhaseDownload))
@@ -207,7 +257,7 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
     bool backwards = false;
     auto readOnce = [&] {
         MapProgressBlock b;
-        if (!ReadMapProgressBlock(kBlockMapDownload, b, nullptr)) return;
+        if (!ReadMapProgressBlock("MapChargeDLProgress", b, nullptr)) return false;
         ++reads;
         const uint64_t n = b.cumulativeSize / kStep;
         if (b.totalSize != kTotal || b.currentSize != b.cumulativeSize ||
@@ -216,10 +266,12 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
         if (b.cumulativeSize < last) backwards = true;
         if (b.cumulativeSize > last && b.cumulativeSize < kTotal) ++moving;
         last = b.cumulativeSize;
+        return true;
     };
     ASSERT_TRUE(m_probe.PumpUntil([&] { return m_probe.WaitFor(kMsgMapProgressEnd, 0, 0); }, 120000,
-                                  readOnce));
-    readOnce();
+                                  [&] { readOnce(); }));
+    // The last update was written before the end was posted.
+    ASSERT_TRUE(readOnce());
     EXPECT_EQ(torn, 0) << "of " << reads;
     EXPECT_FALSE(backwards);
     EXPECT_GE(moving, 5) << "the reads did not overlap the updates (" << reads << " reads)";
@@ -267,6 +319,9 @@ TEST_F(Bridge, RequestEndEndsBothTools) {
         [] { return FindCoreWindow() && FindMusicWindow(true) && FindMusicWindow(false); }, 20000));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, kChargeMap));
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeMap | kChargeMusic);
+    EXPECT_EQ(FindCoreWindow(), ::FindWindowA(bridgetest::kCoreClassText, bridgetest::kCoreTitleText));
+    EXPECT_EQ(FindMusicWindow(true), ::FindWindowA(nullptr, "Quillmarch Music Manual"));
+    EXPECT_EQ(FindMusicWindow(false), ::FindWindowA(nullptr, "Quillmarch Music Setting"));
 
     // The card change reaches the music windows.
     const UINT sdChange = ::RegisterWindowMessageA(kMsgSDChange);
@@ -399,12 +454,14 @@ TEST_F(Bridge, StartFailureLogsTheWholeLine) {
         return -1;
     };
     const int charge = at("チャージ要求 TYPE:0x00000006");
-    const int coreFail = at("Core実行失敗 ERR:0x");
+    // The error is the start's own (the folder is missing: path not found),
+    // not one of the log's.
+    const int coreFail = at("Core実行失敗 ERR:0x00000003");
     const int coreLine = at(missing + "\\Quillmarch_Core.exe /d E /w 00000000 /p map");
-    const int musicFail = at("Music実行失敗 ERR:0x");
+    const int musicFail = at("Music実行失敗 ERR:0x00000003");
     const int musicLine = at(missing + "\\Quillmarch_Music.exe /d F /w 00000000 /m manual");
     ASSERT_GE(charge, 0) << qmtest::ReadFile(log);
-    EXPECT_EQ(coreFail, charge + 1);
+    EXPECT_EQ(coreFail, charge + 1) << qmtest::ReadFile(log);
     EXPECT_EQ(coreLine, charge + 2);
     EXPECT_EQ(musicFail, charge + 3);
     EXPECT_EQ(musicLine, charge + 4);

@@ -10,18 +10,23 @@
 
 namespace {
 
-std::atomic<DWORD> g_noticedThread{0};
-std::atomic<int> g_notices{0};
-void Notice(DWORD threadId) {
-    g_noticedThread = threadId;
-    ++g_notices;
-}
-
 struct BoxSeen {
     std::string caption;
     std::string text;
     bool found = false;
+    int noticesBeforeBox = -1;  // notices already given when the box was found
 };
+
+std::atomic<DWORD> g_noticedThread{0};
+std::atomic<int> g_notices{0};
+std::atomic<bool> g_boxAtNotice{false};
+BoxSeen* g_seen = nullptr;
+// The notice also looks for the box: it must not be there yet.
+void Notice(DWORD threadId) {
+    g_noticedThread = threadId;
+    if (g_seen && ::FindWindowA("#32770", g_seen->caption.c_str())) g_boxAtNotice = true;
+    ++g_notices;
+}
 
 BOOL CALLBACK FindText(HWND child, LPARAM param) {
     auto* seen = reinterpret_cast<BoxSeen*>(param);
@@ -39,6 +44,7 @@ DWORD WINAPI AnswerBox(void* param) {
         HWND box = ::FindWindowA("#32770", seen->caption.c_str());
         if (box) {
             seen->found = true;
+            seen->noticesBeforeBox = g_notices.load();
             ::EnumChildWindows(box, FindText, reinterpret_cast<LPARAM>(seen));
             ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
         } else {
@@ -71,6 +77,8 @@ TEST(ErrorMessageBox, TextIsShownAfterTheThreadIsNoticed) {
     g_notices = 0;
     BoxSeen seen;
     seen.caption = "Quillmarch bridge box";
+    g_seen = &seen;
+    g_boxAtNotice = false;
     HANDLE answerer = ::CreateThread(nullptr, 0, AnswerBox, &seen, 0, nullptr);
     ASSERT_NE(answerer, nullptr);
     const int answer = ShowErrorMessageBox(nullptr, "データ更新中です。", seen.caption.c_str(),
@@ -78,9 +86,13 @@ TEST(ErrorMessageBox, TextIsShownAfterTheThreadIsNoticed) {
     ::WaitForSingleObject(answerer, 15000);
     ::CloseHandle(answerer);
     SetMessageBoxThreadNotice(nullptr);
+    g_seen = nullptr;
     EXPECT_TRUE(seen.found);
     EXPECT_EQ(answer, IDNO);
     EXPECT_EQ(seen.text, "データ更新中です。");
     EXPECT_EQ(g_notices.load(), 1);
     EXPECT_EQ(g_noticedThread.load(), ::GetCurrentThreadId());
+    // The notice came first: no box when it was given, and given when the box was seen.
+    EXPECT_FALSE(g_boxAtNotice.load());
+    EXPECT_EQ(seen.noticesBeforeBox, 1);
 }
