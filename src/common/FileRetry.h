@@ -7,6 +7,7 @@
 class CFileRetry {
 public:
     explicit CFileRetry(HANDLE stopEvent = nullptr) : m_stopEvent(stopEvent) {}
+    virtual ~CFileRetry() = default;
 
     BOOL ReadFile_Recover(HANDLE file, void* buffer, DWORD size, DWORD* bytesRead,
                           OVERLAPPED* overlapped);
@@ -19,14 +20,19 @@ public:
 
     // OS error of the last operation that gave up; 0 until then.
     DWORD GetLastError() const { return m_lastError; }
+    // How many times the last operation was tried (1: it worked at once).
+    int LastTries() const { return m_tries; }
 
     static constexpr int kTries = 3;
     static constexpr DWORD kPauseMs = 3000;
     static constexpr DWORD kNotFoundPauseMs = 500;
 
-private:
-    void Pause(DWORD ms) const;
+protected:
+    // The wait after a failed try: on the stop event when there is one.
+    virtual void Pause(DWORD ms);
 
+private:
     DWORD m_lastError = 0;
+    int m_tries = 0;
     HANDLE m_stopEvent;
 };

@@ -5,7 +5,7 @@
 #include "common/CodePage.h"
 #include "common/KilnLog.h"
 
-void CFileRetry::Pause(DWORD ms) const {
+void CFileRetry::Pause(DWORD ms) {
     if (m_stopEvent)
         ::WaitForSingleObject(m_stopEvent, ms);
     else
@@ -15,10 +15,11 @@ void CFileRetry::Pause(DWORD ms) const {
 BOOL CFileRetry::ReadFile_Recover(HANDLE file, void* buffer, DWORD size, DWORD* bytesRead,
                                   OVERLAPPED* overlapped) {
     DWORD err = 0;
-    for (int i = 0; i < kTries; ++i) {
+    for (m_tries = 1;; ++m_tries) {
         if (::ReadFile(file, buffer, size, bytesRead, overlapped)) return TRUE;
         err = ::GetLastError();
         Pause(kPauseMs);
+        if (m_tries == kTries) break;
     }
     m_lastError = err;
     KILNLOG.Log(LOG_ERROR, "ReadFile_Recover( ) - Error ERR:0x%08X SIZE:%d",
@@ -30,10 +31,11 @@ BOOL CFileRetry::ReadFile_Recover(HANDLE file, void* buffer, DWORD size, DWORD* 
 BOOL CFileRetry::WriteFile_Recover(HANDLE file, const void* buffer, DWORD size,
                                    DWORD* bytesWritten, OVERLAPPED* overlapped) {
     DWORD err = 0;
-    for (int i = 0; i < kTries; ++i) {
+    for (m_tries = 1;; ++m_tries) {
         if (::WriteFile(file, buffer, size, bytesWritten, overlapped)) return TRUE;
         err = ::GetLastError();
         Pause(kPauseMs);
+        if (m_tries == kTries) break;
     }
     m_lastError = err;
     KILNLOG.Log(LOG_ERROR, "WriteFile_Recover( ) - Error ERR:0x%08X SIZE:%d",
@@ -46,7 +48,7 @@ HANDLE CFileRetry::CreateFile_Recover(const char* ansiPath, DWORD access, DWORD 
                                       SECURITY_ATTRIBUTES* security, DWORD disposition,
                                       DWORD flags, HANDLE templateFile, const wchar_t* widePath) {
     DWORD err = 0;
-    for (int i = 0; i < kTries; ++i) {
+    for (m_tries = 1;; ++m_tries) {
         HANDLE h = ansiPath ? ::CreateFileA(ansiPath, access, share, security, disposition, flags,
                                             templateFile)
                             : ::CreateFileW(widePath, access, share, security, disposition, flags,
@@ -56,6 +58,7 @@ HANDLE CFileRetry::CreateFile_Recover(const char* ansiPath, DWORD access, DWORD 
         // A file that is simply not there is not worth the long wait.
         Pause(disposition == OPEN_EXISTING && err == ERROR_FILE_NOT_FOUND ? kNotFoundPauseMs
                                                                           : kPauseMs);
+        if (m_tries == kTries) break;
     }
     m_lastError = err;
     std::string path = ansiPath ? std::string(ansiPath)

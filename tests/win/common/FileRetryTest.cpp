@@ -1,10 +1,10 @@
 // The retrying file operations: how often they try, how long they pause,
-// what they log when they give up, and how a stop event cuts the pauses.
+// what they log when they give up, and that a stop event cuts the pauses.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
-#include <thread>
 
 #include "LogTail.h"
 #include "TestSupport.h"
@@ -16,25 +16,24 @@ namespace {
 
 qm::CHandle SignalledEvent() { return qm::CHandle(::CreateEventA(nullptr, TRUE, TRUE, nullptr)); }
 
-DWORD ElapsedSince(DWORD start) { return ::GetTickCount() - start; }
-
-// Signals an event after a delay, from its own thread.
-class CDelayedSignal {
+// Records the pauses instead of waiting; onPause runs at each (1-based).
+class CRecordingRetry : public CFileRetry {
 public:
-    CDelayedSignal(HANDLE event, DWORD delayMs)
-        : m_thread([event, delayMs] {
-              ::Sleep(delayMs);
-              ::SetEvent(event);
-          }) {}
-    ~CDelayedSignal() { m_thread.join(); }
+    std::vector<DWORD> pauses;
+    std::function<void(size_t)> onPause;
 
-private:
-    std::thread m_thread;
+protected:
+    void Pause(DWORD ms) override {
+        pauses.push_back(ms);
+        if (onPause) onPause(pauses.size());
+    }
 };
 
 }  // namespace
 
-TEST(FileRetry, ReadAndWriteGiveUpWithOneRecordEach) {
+// With the stop event already set, the real pauses end at once: the three
+// tries of each operation are seen through LastTries.
+TEST(FileRetry, ReadAndWriteTryThreeTimesAndLogOnce) {
     const std::string path = qmtest::NewFolder("retry_rw") + "data.bin";
     ASSERT_TRUE(qmtest::WriteFile(path, "0123456789"));
     // Opened for writing only, every read is refused; for reading only, every write.
@@ -52,14 +51,18 @@ TEST(FileRetry, ReadAndWriteGiveUpWithOneRecordEach) {
     CLogTail log;
     char buf[16];
     DWORD n = 77;
-    DWORD start = ::GetTickCount();
+    const DWORD start = ::GetTickCount();
     ::SetLastError(0xdeadbeef);
     EXPECT_FALSE(retry.ReadFile_Recover(writeOnly.Get(), buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_LT(ElapsedSince(start), 1000u) << "a signalled stop event must not be waited on";
+    EXPECT_EQ(retry.LastTries(), 3);
+    ::SetLastError(0xdeadbeef);
     EXPECT_FALSE(retry.WriteFile_Recover(readOnly.Get(), "abc", 3, &n, nullptr));
-    EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(retry.LastTries(), 3);
+    // Six pauses of 3 s had the event not cut them.
+    EXPECT_LT(::GetTickCount() - start, 3000u) << "a signalled stop event must not be waited on";
     std::vector<CLogTail::Entry> records = log.Entries();
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].mark, "!!");
@@ -70,12 +73,12 @@ TEST(FileRetry, ReadAndWriteGiveUpWithOneRecordEach) {
 
 TEST(FileRetry, SuccessIsQuietAndLeavesNoError) {
     const std::string path = qmtest::NewFolder("retry_ok") + "data.bin";
-    CFileRetry retry;  // no stop event: a failure here would sleep, so success must be first time
+    CRecordingRetry retry;
     CLogTail log;
-    DWORD start = ::GetTickCount();
     qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                                   nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file);
+    EXPECT_EQ(retry.LastTries(), 1);
     DWORD n = 0;
     ASSERT_TRUE(retry.WriteFile_Recover(file.Get(), "hello", 5, &n, nullptr));
     EXPECT_EQ(n, 5u);
@@ -83,85 +86,48 @@ TEST(FileRetry, SuccessIsQuietAndLeavesNoError) {
     char buf[8] = {};
     ASSERT_TRUE(retry.ReadFile_Recover(file.Get(), buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(std::string(buf, n), "ello");
-    EXPECT_LT(ElapsedSince(start), 1000u);
+    EXPECT_TRUE(retry.pauses.empty());
     EXPECT_EQ(retry.GetLastError(), 0u);
     EXPECT_TRUE(log.Entries().empty());
 }
 
-// The one timed run of the long schedule: a file held open by someone else
-// is let go after 3.5 s, so the first two tries fail and the third, after
-// two pauses of 3000 ms, succeeds at about 6 s.
+// A file held by someone else is let go during the second pause: the third
+// try opens it, after two pauses of 3000 ms.
 TEST(FileRetry, OtherErrorsPauseThreeSecondsBetweenTries) {
     const std::string path = qmtest::NewFolder("retry_busy") + "busy.bin";
     ASSERT_TRUE(qmtest::WriteFile(path, "busy"));
     qm::CFileHandle holder(
         ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
-    CFileRetry retry;
+    CRecordingRetry retry;
+    retry.onPause = [&](size_t n) {
+        if (n == 2) holder.Reset();
+    };
     CLogTail log;
-    DWORD start = ::GetTickCount();
-    std::thread release([&holder] {
-        ::Sleep(3500);
-        holder.Reset();
-    });
     qm::CFileHandle opened(retry.CreateFile_Recover(path.c_str(), GENERIC_READ, 0, nullptr,
                                                     OPEN_EXISTING, 0, nullptr));
-    DWORD elapsed = ElapsedSince(start);
-    release.join();
     EXPECT_TRUE(opened);
-    EXPECT_GE(elapsed, 5800u);
-    EXPECT_LT(elapsed, 8000u);
+    EXPECT_EQ(retry.pauses, (std::vector<DWORD>{3000, 3000}));
+    EXPECT_EQ(retry.LastTries(), 3);
     EXPECT_EQ(retry.GetLastError(), 0u);
     EXPECT_TRUE(log.Errors().empty());
 }
 
 TEST(FileRetry, MissingFileGivesUpAfterThreeShortPauses) {
-    const std::string folder = qmtest::NewFolder("retry_missing");
-    const std::string path = folder + "none.bin";
-    CFileRetry retry;
+    const std::string path = qmtest::NewFolder("retry_missing") + "none.bin";
+    CRecordingRetry retry;
     CLogTail log;
-    DWORD start = ::GetTickCount();
     ::SetLastError(0);
     HANDLE h = retry.CreateFile_Recover(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, 0, nullptr);
-    DWORD elapsed = ElapsedSince(start);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    // Three pauses of 500 ms, the last one after the third try.
-    EXPECT_GE(elapsed, 1450u);
-    EXPECT_LT(elapsed, 2800u);
+    // The last pause comes after the third try too.
+    EXPECT_EQ(retry.pauses, (std::vector<DWORD>{500, 500, 500}));
     EXPECT_EQ(log.Errors(),
               std::vector<std::string>{"CreateFile_Recover( ) - Error ERR:0x00000002 PATH:" + path +
                                        " ACCESS:80000000 SHARE:1"});
-}
-
-TEST(FileRetry, StopEventSignalledMidwayCutsTheWait) {
-    const std::string path = qmtest::NewFolder("retry_stop") + "busy.bin";
-    ASSERT_TRUE(qmtest::WriteFile(path, "busy"));
-    qm::CFileHandle holder(
-        ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(holder);
-    qm::CHandle stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    CFileRetry retry(stop.Get());
-    CLogTail log;
-    DWORD start = ::GetTickCount();
-    DWORD elapsed = 0;
-    HANDLE h = nullptr;
-    {
-        CDelayedSignal signal(stop.Get(), 1000);
-        h = retry.CreateFile_Recover(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-        elapsed = ElapsedSince(start);
-    }
-    EXPECT_EQ(h, INVALID_HANDLE_VALUE);
-    // Instead of three pauses of 3000 ms: the first cut at 1 s, the others at once.
-    EXPECT_GE(elapsed, 900u);
-    EXPECT_LT(elapsed, 2500u);
-    EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(log.Errors(),
-              std::vector<std::string>{"CreateFile_Recover( ) - Error ERR:0x00000020 PATH:" + path +
-                                       " ACCESS:40000000 SHARE:2"});
 }
 
 TEST(FileRetry, WidePathIsUsedWithoutAnAnsiOneAndLoggedInAnsi) {
@@ -169,8 +135,7 @@ TEST(FileRetry, WidePathIsUsedWithoutAnAnsiOneAndLoggedInAnsi) {
     std::wstring name = AnsiToWide(folder) + L"caf";
     name += wchar_t(0x00E9);  // é has no code page 932 form
     name += L".txt";
-    qm::CHandle stop = SignalledEvent();
-    CFileRetry retry(stop.Get());
+    CRecordingRetry retry;
     {
         qm::CFileHandle created(retry.CreateFile_Recover(nullptr, GENERIC_WRITE, 0, nullptr,
                                                          CREATE_NEW, 0, nullptr, name.c_str()));
