@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "AppHarness.h"
 #include "TestSupport.h"
@@ -58,7 +59,62 @@ bool WaitPumping(HANDLE process, DWORD ms) {
     }
 }
 
-HANDLE Launch(const std::string& args) { return apptest::Launch(LauncherExe(), args); }
+// Starts the launcher with every window it creates seen while it runs: it
+// starts suspended, the system tells this thread of each window created in
+// the process (this thread pumps messages while it waits), then it runs.
+class CWatchedLaunch {
+public:
+    explicit CWatchedLaunch(const std::string& args) {
+        std::string cmd = "\"" + LauncherExe() + "\" " + args;
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessA(LauncherExe().c_str(), &cmd[0], nullptr, nullptr, FALSE,
+                              CREATE_SUSPENDED, nullptr, nullptr, &si, &pi))
+            return;
+        m_process.Reset(pi.hProcess);
+        qm::CHandle thread(pi.hThread);
+        s_watch = this;
+        m_hook = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, &Seen,
+                                   pi.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+        ::ResumeThread(thread.Get());
+    }
+    ~CWatchedLaunch() {
+        if (m_hook) ::UnhookWinEvent(m_hook);
+        s_watch = nullptr;
+    }
+    bool Started() const { return m_process && m_hook; }
+    HANDLE Process() const { return m_process.Get(); }
+    bool WaitForExit(DWORD ms) { return WaitPumping(m_process.Get(), ms); }
+    // Pumps until the process has a window of the class and title.
+    HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < ms) {
+            if (HWND w = ::FindWindowA(cls, title)) return w;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        }
+        return nullptr;
+    }
+    // Windows of the class the process created so far.
+    int Created(const char* cls) const {
+        int n = 0;
+        for (const std::string& c : m_classes) n += c == cls;
+        return n;
+    }
+
+private:
+    static void CALLBACK Seen(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+        char cls[64] = {};
+        if (s_watch && object == OBJID_WINDOW && ::GetClassNameA(window, cls, sizeof cls))
+            s_watch->m_classes.push_back(cls);
+    }
+    static inline CWatchedLaunch* s_watch = nullptr;
+    qm::CHandle m_process;
+    HWINEVENTHOOK m_hook = nullptr;
+    std::vector<std::string> m_classes;
+};
 
 DWORD ExitCode(HANDLE p) {
     DWORD code = 12345;
@@ -101,10 +157,12 @@ struct FakeLauncher {
 TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
     RegisterLastUser();
     ::DeleteFileA(LauncherLog().c_str());
-    qm::CHandle p(Launch(""));
-    ASSERT_TRUE(p);
-    HWND hidden = apptest::WaitForWindow("Quillmarch", "Quillmarch ", 20000);
+    CWatchedLaunch p("");
+    ASSERT_TRUE(p.Started());
+    HWND hidden = p.WaitForWindow("Quillmarch", "Quillmarch ", 20000);
     ASSERT_NE(hidden, nullptr) << "hidden main window not found";
+    // The watch sees the program's windows (the other starts below rely on it).
+    EXPECT_EQ(p.Created("Quillmarch"), 1);
     EXPECT_FALSE(::IsWindowVisible(hidden));
     // The trailing blank keeps a search for the launcher's title off it.
     EXPECT_EQ(::FindWindowA(nullptr, "Quillmarch"), nullptr);
@@ -113,8 +171,8 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
     EXPECT_TRUE(mutex) << "launcher mutex not held";
 
     ::PostMessageA(hidden, WM_CLOSE, 0, 0);
-    ASSERT_EQ(::WaitForSingleObject(p.Get(), 20000), WAIT_OBJECT_0);
-    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    ASSERT_TRUE(p.WaitForExit(20000));
+    EXPECT_EQ(ExitCode(p.Process()), 0u);
 
     const std::string log = qmtest::ReadFile(LauncherLog());
     EXPECT_NE(log.find("\t==\tWinMain_win.cpp\t"), std::string::npos) << log;
@@ -132,35 +190,36 @@ TEST(Startup, SecondStartRaisesTheRunningLauncherAndExits) {
     FakeLauncher fake;
     ASSERT_NE(fake.wnd, nullptr);
 
-    qm::CHandle p(Launch(""));
-    ASSERT_TRUE(p);
-    ASSERT_TRUE(WaitPumping(p.Get(), 20000));
-    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    CWatchedLaunch p("");
+    ASSERT_TRUE(p.Started());
+    ASSERT_TRUE(p.WaitForExit(20000));
+    EXPECT_EQ(ExitCode(p.Process()), 0u);
     EXPECT_EQ(FakeLauncher::s_lastSysCommand, static_cast<UINT>(SC_RESTORE));
     // It made no hidden window of its own.
-    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
+    EXPECT_EQ(p.Created("Quillmarch"), 0);
     ::ReleaseMutex(mutex.Get());
 }
 
 TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
     ::DeleteFileA(LauncherLog().c_str());
     {
-        qm::CHandle p(Launch("-MapDownload"));
-        ASSERT_TRUE(p);
-        ASSERT_EQ(::WaitForSingleObject(p.Get(), 20000), WAIT_OBJECT_0);
-        EXPECT_EQ(ExitCode(p.Get()), 0u);
+        CWatchedLaunch p("-MapDownload");
+        ASSERT_TRUE(p.Started());
+        ASSERT_TRUE(p.WaitForExit(20000));
+        EXPECT_EQ(ExitCode(p.Process()), 0u);
+        EXPECT_EQ(p.Created("Quillmarch"), 0);
     }
     EXPECT_TRUE(HasLineWith("!!", "プロトコル起動 ランチャー無し"));
     EXPECT_EQ(CountLines("----------<終了>----------"), 1);
-    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
 
     FakeLauncher fake;
-    qm::CHandle p(Launch("/mapdownload"));
-    ASSERT_TRUE(p);
-    ASSERT_TRUE(WaitPumping(p.Get(), 20000));
+    CWatchedLaunch p("/mapdownload");
+    ASSERT_TRUE(p.Started());
+    ASSERT_TRUE(p.WaitForExit(20000));
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    EXPECT_EQ(ExitCode(p.Process()), 0u);
+    EXPECT_EQ(p.Created("Quillmarch"), 0);
     EXPECT_EQ(FakeLauncher::s_mapDownloads, 1);
     EXPECT_TRUE(HasLineWith("..", "プロトコル起動"));
 }
@@ -177,13 +236,13 @@ TEST(Startup, UninstallRemovesTheDataFolderAndOpensNoWindow) {
     ASSERT_TRUE(CreateDirectories(sibling.c_str()));
 
     // "MapDownload" before it does not stop the clean-up.
-    qm::CHandle p(Launch("/MapDownload /UNINSTALL"));
-    ASSERT_TRUE(p);
-    ASSERT_EQ(::WaitForSingleObject(p.Get(), 20000), WAIT_OBJECT_0);
-    EXPECT_EQ(ExitCode(p.Get()), 0u);
+    CWatchedLaunch p("/MapDownload /UNINSTALL");
+    ASSERT_TRUE(p.Started());
+    ASSERT_TRUE(p.WaitForExit(20000));
+    EXPECT_EQ(ExitCode(p.Process()), 0u);
     EXPECT_FALSE(IsDirectory(data.c_str())) << data;
     EXPECT_TRUE(IsDirectory(sibling.c_str()));
-    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr);
+    EXPECT_EQ(p.Created("Quillmarch"), 0);
 }
 
 TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
