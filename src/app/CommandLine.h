@@ -19,10 +19,6 @@ struct StartSwitches {
 // Scans the switches in order; "Uninstall" ends the scan at once.
 StartSwitches ScanSwitches(const std::vector<CommandLineArgument>& args);
 
-// Case-insensitive comparison of ANSI texts that leaves double-byte
-// characters as they are.
-bool EqualsNoCaseMbcs(const std::string& a, const char* b);
-
 // True when path is the program's own data folder (it ends in the folder
 // "Corvane\Quillmarch\"): only that tree is ours to delete on uninstall.
 bool IsOwnDataFolder(const std::string& path);

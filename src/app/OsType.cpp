@@ -1,6 +1,6 @@
 #include "app/OsType.h"
 
-#include "app/CommandLine.h"
+#include "common/Mbcs.h"
 
 int OsTypeFromVersion(const OsVersionFacts& v) {
     if (v.win9xPlatform && v.major == 4) {

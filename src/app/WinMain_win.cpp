@@ -1,7 +1,6 @@
-// The launcher's entry point: log, OS check, command line, instance control,
-// the one message loop of the program, and the restart rule.
+// The launcher's entry point: log, OS check, command line, instance control
+// and the one message loop of the program.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
@@ -76,12 +75,6 @@ void RaiseRunningInstance(bool registered) {
     ForceForegroundWindow(running);
 }
 
-void RestartSelf() {
-    char path[MAX_PATH] = {};
-    if (::GetModuleFileNameA(nullptr, path, MAX_PATH - 1) == 0) return;
-    ::ShellExecuteA(nullptr, "open", path, nullptr, "", SW_SHOWNORMAL);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
@@ -135,8 +128,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
 
     // The first windows (launcher or first-run setup) are created here once
     // the window library is in place; they end the loop by posting WM_QUIT.
-    bool initUserClose = true;      // first run not completed
-    bool restartOnExit = false;     // card of another model inserted
+    // The restart after the loop (a completed first run, a card of another
+    // model) comes back with them: see docs/DESIGN.md.
 
     MSG msg = {};
     for (;;) {
@@ -155,8 +148,5 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
 
     ::ReleaseMutex(instanceMutex.Get());
     KILNLOG.End();
-
-    if ((!status.registered && !initUserClose) || (status.registered && restartOnExit))
-        RestartSelf();
     return static_cast<int>(msg.wParam);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "common/CsvLine.h"
-#include "common/KilnLog.h"
 #include "common/Mbcs.h"
 
 namespace {
@@ -89,7 +88,8 @@ UserInfo ParseUserListPlainLine(const std::string& plain) {
     return u;
 }
 
-void ParseUserListText(const std::string& text, UserMap& users) {
+std::vector<std::string> ParseUserListText(const std::string& text, UserMap& users) {
+    std::vector<std::string> badLines;
     users.clear();
     size_t pos = 0;
     while (pos < text.size()) {
@@ -111,7 +111,7 @@ void ParseUserListText(const std::string& text, UserMap& users) {
         }
         pos = terminated ? end + skip : text.size();
         if (line.size() % 4 != 0) {
-            KILNLOG.Log(LOG_ERROR, "複合化時の不正な行:%s", line.c_str());
+            badLines.push_back(line);
             continue;
         }
         std::string plain;
@@ -120,6 +120,7 @@ void ParseUserListText(const std::string& text, UserMap& users) {
         std::string key = u.deviceNo;
         users[key] = std::move(u);
     }
+    return badLines;
 }
 
 std::string MakeUserListText(const UserMap& users) {
@@ -129,13 +130,15 @@ std::string MakeUserListText(const UserMap& users) {
     return text;
 }
 
-std::string MakeUserDataPath(const std::string& userDataRoot, const char* nickname,
-                             const UserMap& users) {
+UserDataPath MakeUserDataPath(const std::string& userDataRoot, const char* nickname,
+                              const UserMap& users) {
+    UserDataPath out;
     if (!nickname) {
-        KILNLOG.Log(LOG_ERROR, "ニックネームが不正.");
-        return std::string();
+        out.badNickname = true;
+        return out;
     }
-    std::string path = userDataRoot;
+    std::string& path = out.path;
+    path = userDataRoot;
     const size_t rootLength = path.size();
     for (size_t i = 0; nickname[i]; ++i) {
         unsigned char c = static_cast<unsigned char>(nickname[i]);
@@ -151,14 +154,14 @@ std::string MakeUserDataPath(const std::string& userDataRoot, const char* nickna
     }
     const std::string count = std::to_string(users.size());
     if (path.size() == rootLength) {
-        KILNLOG.Log(LOG_ERROR, "ニックネームからデータパスを設定できなかった:%s.", nickname);
+        out.nothingLeft = true;
         path += "USER" + count;
     }
     for (const auto& entry : users) {
         if (entry.second.dataPath != path) continue;
-        KILNLOG.Log(LOG_ERROR, "データパスが重複した:%s, %s.", nickname, path.c_str());
+        std::string clashed = path;
         path += count;
-        KILNLOG.Log(LOG_ERROR, "データパスが重複した(変更パス), %s.", path.c_str());
+        out.clashes.emplace_back(std::move(clashed), path);
     }
-    return path;
+    return out;
 }

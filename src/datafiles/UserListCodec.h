@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct UserInfo {
     std::string deviceNo;  // the key, up to 16 characters
@@ -30,13 +32,23 @@ UserInfo ParseUserListPlainLine(const std::string& plain);
 // Lines longer than this are skipped when reading.
 constexpr size_t kUserListMaxLine = 1024;
 
-// Fills the map from the file's text; logs and drops lines that do not decode.
-void ParseUserListText(const std::string& text, UserMap& users);
+// Fills the map from the file's text and drops lines that do not decode.
+// Answers the dropped lines whose length is not a multiple of 4, for the
+// shell to log; other undecodable lines are dropped silently.
+std::vector<std::string> ParseUserListText(const std::string& text, UserMap& users);
 // The file's text for the map (lines in key order, each ended by CR LF).
 std::string MakeUserListText(const UserMap& users);
 
-// The data folder for a nickname, unique within the list: the user data root
-// (ending in '\') followed by the nickname without "\/:*?\"<>|,"; logs what
-// it had to change. A null nickname gives an empty text.
-std::string MakeUserDataPath(const std::string& userDataRoot, const char* nickname,
-                             const UserMap& users);
+// The data folder for a nickname, unique within the list, and what had to
+// change to get it, for the shell to log.
+struct UserDataPath {
+    std::string path;
+    bool badNickname = false;  // null nickname: the path is empty
+    bool nothingLeft = false;  // no character was left: "USER" and the count
+    // Each clash in order: the path another record holds, the path it became.
+    std::vector<std::pair<std::string, std::string>> clashes;
+};
+// The user data root (ending in '\') followed by the nickname without
+// "\/:*?\"<>|,".
+UserDataPath MakeUserDataPath(const std::string& userDataRoot, const char* nickname,
+                              const UserMap& users);

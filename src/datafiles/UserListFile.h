@@ -34,6 +34,7 @@ public:
     static std::string GetFilePath();
 
 private:
+    std::string DataPathFor(const char* nickname) const;
     void EnsureLoaded();
     bool Save(const char* lastUser);  // null keeps every isLastUser as it is
 

@@ -52,7 +52,8 @@ bool CUserListFile::Load() {
         return false;
     }
     // The text is read as a C text: a zero byte ends it.
-    ParseUserListText(std::string(buf.get()), m_users);
+    for (const std::string& line : ParseUserListText(std::string(buf.get()), m_users))
+        KILNLOG.Log(LOG_ERROR, "複合化時の不正な行:%s", line.c_str());
     return true;
 }
 
@@ -94,7 +95,20 @@ bool CUserListFile::GetLastUser(std::string* outDeviceNo, std::string* outNickna
 
 std::string CUserListFile::MakeDataPath(const char* nickname) {
     EnsureLoaded();
-    return MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+    return DataPathFor(nickname);
+}
+
+// The data folder for a nickname, with what had to change logged.
+std::string CUserListFile::DataPathFor(const char* nickname) const {
+    const UserDataPath made = MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+    if (made.badNickname) KILNLOG.Log(LOG_ERROR, "ニックネームが不正.");
+    if (made.nothingLeft)
+        KILNLOG.Log(LOG_ERROR, "ニックネームからデータパスを設定できなかった:%s.", nickname);
+    for (const auto& clash : made.clashes) {
+        KILNLOG.Log(LOG_ERROR, "データパスが重複した:%s, %s.", nickname, clash.first.c_str());
+        KILNLOG.Log(LOG_ERROR, "データパスが重複した(変更パス), %s.", clash.second.c_str());
+    }
+    return made.path;
 }
 
 bool CUserListFile::SetUser(const char* deviceNo, const char* nickname, uint32_t ccid,
@@ -109,13 +123,13 @@ bool CUserListFile::SetUser(const char* deviceNo, const char* nickname, uint32_t
         UserInfo& u = it->second;
         if (nickname && u.nickname != nickname) {
             // The user moves to a new folder; the old one stays.
-            u.dataPath = MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+            u.dataPath = DataPathFor(nickname);
             CreateDirectories(u.dataPath.c_str());
             u.nickname = nickname;
         }
         if (userAgent) u.userAgent = userAgent;
         if (u.dataPath.empty()) {
-            u.dataPath = MakeUserDataPath(GetUserDataRoot(), u.nickname.c_str(), m_users);
+            u.dataPath = DataPathFor(u.nickname.c_str());
             CreateDirectories(u.dataPath.c_str());
         }
         if (ccid) u.ccid = ccid;
@@ -131,7 +145,7 @@ bool CUserListFile::SetUser(const char* deviceNo, const char* nickname, uint32_t
         u.modelType = modelType;
         UserInfo& added = m_users[deviceNo] = u;
         // Counted with the record being added.
-        added.dataPath = MakeUserDataPath(GetUserDataRoot(), nickname, m_users);
+        added.dataPath = DataPathFor(nickname);
         CreateDirectories(added.dataPath.c_str());
     }
     return Save(deviceNo);

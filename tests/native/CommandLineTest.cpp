@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/OsType.h"
+#include "common/Mbcs.h"
 
 namespace {
 std::string Dump(const std::vector<CommandLineArgument>& args) {

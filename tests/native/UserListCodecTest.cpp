@@ -1,16 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "common/KilnLog.h"
-#include "common/LogCapture.h"
 #include "datafiles/UserListCodec.h"
 
-namespace {
-std::vector<std::string> LogTexts() {
-    std::vector<std::string> out;
-    for (const auto& r : qm::test::CapturedLogs()) out.push_back(r.text);
-    return out;
-}
-}  // namespace
+using Lines = std::vector<std::string>;
 
 TEST(UserListCodec, LineCoding) {
     EXPECT_EQ(EncodeUserListLine("abc"), "631363236333");
@@ -27,7 +19,7 @@ TEST(UserListCodec, LineCoding) {
     // Lower-case digits decode too.
     ASSERT_TRUE(DecodeUserListLine("631363236333", dec));
     EXPECT_EQ(dec, "abc");
-    ASSERT_TRUE(DecodeUserListLine("6313632363f3", dec) == false);  // 0x3f is '?', not a digit
+    EXPECT_FALSE(DecodeUserListLine("6313632363f3", dec));  // 0x3f is '?', not a digit
     EXPECT_FALSE(DecodeUserListLine("6313632", dec));
     EXPECT_FALSE(DecodeUserListLine("G313", dec));
     EXPECT_FALSE(DecodeUserListLine("0000", dec));  // codes 0x00 are not digits
@@ -65,33 +57,27 @@ TEST(UserListCodec, TextParsing) {
     std::string text = MakeUserListText(m);
     // Key order: A first.
     EXPECT_EQ(text.substr(0, 4), EncodeUserListLine("A"));
-    qm::test::CapturedLogs().clear();
     UserMap back;
-    // A 7-character line is logged and skipped; an undecodable one is dropped
-    // silently; the rest load.
-    ParseUserListText("1234567\r\nZZZZ\r\n" + text, back);
+    // A 7-character line is answered for the log and skipped; an undecodable
+    // one is dropped silently; the rest load.
+    EXPECT_EQ(ParseUserListText("1234567\r\nZZZZ\r\n" + text, back), Lines{"1234567"});
     ASSERT_EQ(back.size(), 2u);
     EXPECT_EQ(back["A"].nickname, "ay");
     EXPECT_EQ(back["A"].isLastUser, 1u);
     EXPECT_EQ(back["B"].nickname, "bee");
-    EXPECT_EQ(LogTexts(), std::vector<std::string>{"複合化時の不正な行:1234567"});
-    EXPECT_EQ(qm::test::CapturedLogs()[0].kind, LOG_ERROR);
-}
 
-TEST(UserListCodec, TextLineRules) {
     std::string l1 = EncodeUserListLine("D1,one"), l2 = EncodeUserListLine("D2,two"),
                 l3 = EncodeUserListLine("D3,three");
-    UserMap m;
     // Bare LF lines, and a last line without a terminator.
-    ParseUserListText(l1 + "\n" + l2 + "\n" + l3, m);
+    EXPECT_TRUE(ParseUserListText(l1 + "\n" + l2 + "\n" + l3, m).empty());
     EXPECT_EQ(m.size(), 3u);
     // An empty line ends the reading.
     ParseUserListText(l1 + "\r\n\r\n" + l2 + "\r\n", m);
     EXPECT_EQ(m.size(), 1u);
-    // A line of 1024 characters or more is skipped.
+    // A line of 1024 characters or more is skipped, without a word.
     std::string longLine = EncodeUserListLine("D9," + std::string(253, 'x'));
     ASSERT_EQ(longLine.size(), 1024u);
-    ParseUserListText(l1 + "\r\n" + longLine + "\r\n" + l2 + "\r\n", m);
+    EXPECT_TRUE(ParseUserListText(l1 + "\r\n" + longLine + "\r\n" + l2 + "\r\n", m).empty());
     EXPECT_EQ(m.size(), 2u);
     EXPECT_EQ(m.count("D9"), 0u);
     // A later line with the same device number replaces the earlier one.
@@ -103,39 +89,41 @@ TEST(UserListCodec, TextLineRules) {
 TEST(UserListCodec, DataPaths) {
     const std::string root = "C:\\Users\\u\\Data\\";
     UserMap m;
-    qm::test::CapturedLogs().clear();
-    EXPECT_EQ(MakeUserDataPath(root, nullptr, m), "");
-    EXPECT_EQ(LogTexts().back(), "ニックネームが不正.");
-    EXPECT_EQ(MakeUserDataPath(root, "a/b:c", m), root + "abc");
-    EXPECT_EQ(MakeUserDataPath(root, "x\\/:*?\"<>|,y", m), root + "xy");
+    UserDataPath p = MakeUserDataPath(root, nullptr, m);
+    EXPECT_EQ(p.path, "");
+    EXPECT_TRUE(p.badNickname);
+    p = MakeUserDataPath(root, "x\\/:*?\"<>|,y", m);
+    EXPECT_EQ(p.path, root + "xy");
+    EXPECT_FALSE(p.badNickname || p.nothingLeft || !p.clashes.empty());
     // Only filtered characters: USER and the record count.
     m["D1"] = UserInfo{"D1", "x", root + "x"};
-    qm::test::CapturedLogs().clear();
-    EXPECT_EQ(MakeUserDataPath(root, "//::", m), root + "USER1");
-    EXPECT_EQ(LogTexts(),
-              std::vector<std::string>{"ニックネームからデータパスを設定できなかった://::."});
+    p = MakeUserDataPath(root, "//::", m);
+    EXPECT_EQ(p.path, root + "USER1");
+    EXPECT_TRUE(p.nothingLeft);
     // "表" (0x95 0x5C) keeps its backslash-looking trail byte.
-    EXPECT_EQ(MakeUserDataPath(root, "表", m), root + "表");
+    EXPECT_EQ(MakeUserDataPath(root, "表", m).path, root + "表");
 }
 
 TEST(UserListCodec, DuplicatePathsGetTheCount) {
+    using Clashes = std::vector<std::pair<std::string, std::string>>;
     const std::string root = "R\\";
     UserMap m;
     m["D1"] = UserInfo{"D1", "taro", root + "taro"};
     m["D2"] = UserInfo{"D2", "taro", ""};  // the record being added
-    qm::test::CapturedLogs().clear();
-    EXPECT_EQ(MakeUserDataPath(root, "taro", m), root + "taro2");
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"データパスが重複した:taro, R\\taro.",
-                                                    "データパスが重複した(変更パス), R\\taro2."}));
+    UserDataPath p = MakeUserDataPath(root, "taro", m);
+    EXPECT_EQ(p.path, root + "taro2");
+    EXPECT_EQ(p.clashes, (Clashes{{"R\\taro", "R\\taro2"}}));
     // The walk goes on with the changed path: a later record holding it
     // makes the count appended again.
     UserMap chain;
     chain["A"] = UserInfo{"A", "t", root + "t"};
     chain["B"] = UserInfo{"B", "t", root + "t2"};
-    EXPECT_EQ(MakeUserDataPath(root, "t", chain), root + "t22");
+    p = MakeUserDataPath(root, "t", chain);
+    EXPECT_EQ(p.path, root + "t22");
+    EXPECT_EQ(p.clashes, (Clashes{{"R\\t", "R\\t2"}, {"R\\t2", "R\\t22"}}));
     // But an earlier record is not looked at again.
     UserMap before;
     before["A"] = UserInfo{"A", "t", root + "t2"};
     before["B"] = UserInfo{"B", "t", root + "t"};
-    EXPECT_EQ(MakeUserDataPath(root, "t", before), root + "t2");
+    EXPECT_EQ(MakeUserDataPath(root, "t", before).path, root + "t2");
 }
