@@ -4,8 +4,11 @@
 //
 // Coordinates are top-down like GDI's (y = 0 is the top row) although the
 // bits are stored bottom-up; Row(y) hides that.
-#include <objidl.h>
+
+// clang-format off
 #include <windows.h>
+#include <objidl.h>
+// clang-format on
 
 #include <cstddef>
 #include <string>
@@ -61,6 +64,9 @@ public:
     int LoadStream(IStream* stream);
     int LoadMemory(const void* data, size_t size);
     void Destroy();
+    // PNG through the GDI+ encoder: the bytes, or a file. Empty / false on failure.
+    std::string EncodePng() const;
+    bool SavePng(const char* path) const;
 
     bool IsEmpty() const { return !m_bitmap; }
     int Width() const { return m_width; }

@@ -90,7 +90,7 @@ protected:
     DWORD Run() override;
 
 private:
-    CCriticalSection m_lock;
+    mutable CCriticalSection m_lock;
     HWND m_tooltip = nullptr;
     DWORD m_delay = 500;       // until the control answers
     POINT m_point = {-1, -1};  // as reported

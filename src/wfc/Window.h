@@ -11,8 +11,11 @@
 // Dispatch keeps a per-thread record: the current message (restored after a
 // nested SendMessage) and the objects whose deletion waits for the outermost
 // dispatch to return (DeleteLater).
-#include <shellapi.h>
+
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <string>
 
