@@ -78,6 +78,8 @@ std::string GetSkinFolder();
 // the language module). A missing image shows "<folder><name>が読み込めません."
 // and throws.
 std::string LoadSkinImage(const std::string& name);
+// The path the image error names for an image ("<folder><name>" without "/lang").
+std::string SkinImagePath(const std::string& name);
 
 // Any other source in place of the switch (tests); null gives the switch back.
 // The source must outlive its use.

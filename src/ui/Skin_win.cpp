@@ -195,24 +195,41 @@ SkinData GetSkin(const std::string& fileName) {
     return state.cache.emplace(fileName, std::move(skin)).first->second;
 }
 
-std::string LoadSkinImage(const std::string& name) {
+namespace {
+
+bool HasLangSuffix(const std::string& name) {
+    return name.size() > 5 && name.compare(name.size() - 5, 5, "/lang") == 0;
+}
+
+}  // namespace
+
+std::string SkinImagePath(const std::string& name) {
     CSkinState& state = State();
-    HMODULE module = nullptr;
     std::string folder;
     {
         CSkinState::CLock lock(state);
-        module = state.imageModule;
         folder = state.folderMode ? state.folder : DefaultSkinFolder();
-        if (!state.folderMode && name.size() > 5 && name.compare(name.size() - 5, 5, "/lang") == 0)
+    }
+    return folder + (HasLangSuffix(name) ? name.substr(0, name.size() - 5) : name);
+}
+
+std::string LoadSkinImage(const std::string& name) {
+    CSkinState& state = State();
+    HMODULE module = nullptr;
+    bool folderMode = false;
+    {
+        CSkinState::CLock lock(state);
+        module = state.imageModule;
+        folderMode = state.folderMode;
+        if (!state.folderMode && HasLangSuffix(name))
             module = state.languageModule ? state.languageModule : state.skinModule;
     }
-    std::string resourceName = name;
-    if (resourceName.size() > 5 && resourceName.compare(resourceName.size() - 5, 5, "/lang") == 0)
-        resourceName.resize(resourceName.size() - 5);
+    const std::string resourceName = HasLangSuffix(name) ? name.substr(0, name.size() - 5) : name;
+    const std::string path = SkinImagePath(name);
     std::string bytes;
-    bool read = state.folderMode ? CFolderSkinSource::ReadWholeFile(folder + resourceName, bytes)
-                                 : CResourceSkinSource::ReadResource(module, resourceName, bytes);
-    if (!read || bytes.empty()) ShowSkinError(folder + resourceName + "が読み込めません.");
+    bool read = folderMode ? CFolderSkinSource::ReadWholeFile(path, bytes)
+                           : CResourceSkinSource::ReadResource(module, resourceName, bytes);
+    if (!read || bytes.empty()) ShowSkinError(path + "が読み込めません.");
     return bytes;
 }
 

@@ -1,0 +1,189 @@
+#pragma once
+// CSkinWindow: the base of every skinned window. It loads its skin file, takes
+// background, title, caption height and font from the base block, keeps its
+// items in z-order, composes them into a back buffer and paints by one
+// BitBlt of the update rectangle, and routes mouse, keyboard, focus, timer and
+// tool-tip events to the items.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Skin.h"
+#include "ui/SkinWindowItem.h"
+#include "wfc/DIB.h"
+#include "wfc/Window.h"
+
+namespace lib::wfc {
+class CTooltipActivator;
+}
+
+namespace ui {
+
+// Keyboard-focus order of the items (the window's focus item walks it).
+class CSkinWindowItemTabAccessor {
+public:
+    virtual ~CSkinWindowItemTabAccessor() = default;
+};
+
+// The tick the window hands its items every 33 ms: GetTickCount unless a
+// test supplies its own clock.
+using SkinTickSource = DWORD (*)();
+DWORD SkinTickCount();
+void SetSkinTickSource(SkinTickSource source);  // null: GetTickCount
+
+// The registered message that asks a skin window to lay itself out again.
+UINT GetSkinInternalMessage();
+// Every skin window of the process (the registry).
+std::vector<HWND> GetSkinWindows();
+
+constexpr UINT_PTR kSkinTickTimer = 0xFFFFFFFF;
+constexpr UINT kSkinTickPeriod = 33;
+constexpr COLORREF kSkinKeyColor = RGB(255, 0, 255);
+
+class CSkinWindow : public lib::wfc::CRegionWindow,
+                    private ISkinWindowItemAccessor,
+                    private CSkinWindowItemTabAccessor {
+public:
+    CSkinWindow();
+    ~CSkinWindow() override;
+
+    // Loads the skin file, gives every item the base block's font and applies
+    // the base block. Skin errors are shown and thrown.
+    void LoadSkin(const std::string& fileName, const std::string& baseItemName, bool shaped);
+    // Creates the window with a client area the size of the background, at
+    // x, y (screen) with the skin's title. Throws CWindowException on failure.
+    HWND CreateSkinWindow(HWND parent, DWORD style, DWORD exStyle, int x, int y);
+
+    // Takes ownership; items are drawn in the order added.
+    template <class T, class... Args>
+    T* AddItem(int id, Args&&... args) {
+        auto item = std::make_unique<T>(static_cast<ISkinWindowItemAccessor&>(*this), id,
+                                        std::forward<Args>(args)...);
+        T* raw = item.get();
+        m_items.push_back(std::move(item));
+        return raw;
+    }
+    CSkinWindowItem* GetItemById(int id) { return FindItem(id); }
+    const std::vector<std::unique_ptr<CSkinWindowItem>>& Items() const { return m_items; }
+
+    const SkinData& Skin() const { return m_skin; }
+    const std::string& Title() const { return m_title; }
+    int CaptionHeight() const { return m_captionHeight; }
+    HFONT Font() const { return m_font.Get(); }
+    lib::wfc::CDIB* BackBuffer() { return m_backBuffer.Width() > 0 ? &m_backBuffer : nullptr; }
+    // Counters for the benchmarks and tests: how many pixels the window
+    // composed and how many paints it made.
+    unsigned long long ComposedPixels() const { return m_composedPixels; }
+    unsigned PaintCount() const { return m_paintCount; }
+    // Composes the whole back buffer again (background and every item).
+    void RedrawAll();
+    HWND ToolTipWindow() const { return m_toolTip; }
+
+    // --- virtual operations added by the skin window -------------------------------------
+    virtual const lib::wfc::CDIB* GetBackgroundSource(RECT& sourceRect);
+    virtual SIZE GetMinimumWindowSize();
+    virtual SIZE GetDefaultWindowSize();
+    virtual SIZE GetLayoutSize();
+    virtual RECT GetLayoutRect();
+    virtual void OnCaptureEnd() {}
+    virtual void ApplyBaseItem(const SkinItem& item);
+    virtual void AdjustSize(int& width, int& height);
+    virtual void DrawBackground(lib::wfc::CDIB& target, const lib::wfc::CDIB& source,
+                                const RECT& sourceRect);
+    virtual void Layout(UINT flags, int width, int height);
+    virtual void OnItemNotify(int id, int flag);
+    virtual bool FilterKey(UINT key, UINT flags);
+    virtual void OnRelayout() {}
+
+protected:
+    // --- the library's handlers -----------------------------------------------------------
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnCreate(CREATESTRUCTA* cs) override;
+    void OnDestroy() override;
+    void OnSize(UINT type, int cx, int cy) override;
+    void OnSetFocus(HWND previous) override;
+    void OnKillFocus(HWND next) override;
+    void OnPaint() override;
+    bool OnEraseBkgnd(HDC dc) override;
+    bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;
+    void OnMouseMove(UINT flags, int x, int y) override;
+    void OnLButtonDown(UINT flags, int x, int y) override;
+    void OnLButtonUp(UINT flags, int x, int y) override;
+    void OnLButtonDblClk(UINT flags, int x, int y) override;
+    void OnRButtonDown(UINT flags, int x, int y) override;
+    void OnRButtonUp(UINT flags, int x, int y) override;
+    void OnRButtonDblClk(UINT flags, int x, int y) override;
+    void OnMouseLeave() override;
+    void OnCaptureChanged(HWND newCapture) override;
+    bool OnNotify(int id, NMHDR* header, LRESULT& result) override;
+    void OnDisplayChange(UINT depth, int cx, int cy) override;
+    LRESULT OnNcHitTest(int x, int y) override;
+    void OnNcMouseMove(UINT hitTest, int x, int y) override;
+    void OnKeyDown(UINT key, UINT flags) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
+    void OnTimer(UINT_PTR id) override;
+
+    // --- the item accessor ------------------------------------------------------------------
+    bool IsReady() const override;
+    CSkinWindowItem* FindItem(int id) override;
+    const lib::wfc::CDIB& GetImageCache(const std::string& fileName) override;
+    lib::wfc::CDIB* GetBackBuffer() override { return BackBuffer(); }
+    void RedrawRect(int left, int top, int right, int bottom, bool update) override;
+    bool OnItemEvent(int id, int code, intptr_t param) override;
+    void NotifyOn(int id) override { OnItemNotify(id, 1); }
+    void NotifyOff(int id) override { OnItemNotify(id, 0); }
+    void ForwardKey(UINT key, UINT flags) override;
+    LRESULT SendToWindow(UINT message, WPARAM wParam, LPARAM lParam) override;
+    CSkinWindowItem* GetCaptureItem() override { return m_captureItem; }
+    HWND HasWindow() const override { return GetHandle(); }
+    void UpdateToolTip(CSkinWindowItem* item) override;
+    void LockRedraw(bool lock) override;
+    RECT GetRedrawClip() const override { return m_redrawClip; }
+
+    ISkinWindowItemAccessor& ItemAccessor() { return *this; }
+    CSkinWindowItem* HitTest(int x, int y) const;
+    // Ends the capture: a normal release or a capture lost.
+    void EndCapture(bool lost);
+
+private:
+    void SetFocusItem(CSkinWindowItem* item);
+    bool FindItemPointer(const CSkinWindowItem* item) const;
+    void ComposeRect(const RECT& rect);
+    void ApplyShape();
+    void RefreshToolRects();
+    void CreateToolTip();
+    void ButtonDown(bool left, bool doubleClick, int x, int y);
+    void ButtonUp(bool left, int x, int y);
+
+    SkinData m_skin;
+    std::string m_baseName;
+    bool m_shaped = false;
+    std::string m_backgroundFile;
+    RECT m_backgroundRect = {};
+    std::string m_title;
+    int m_captionHeight = 0;
+    LOGFONTA m_logFont = {};
+    lib::wfc::CFont m_font;
+    lib::wfc::CDIB m_backBuffer;
+    std::map<std::string, std::unique_ptr<lib::wfc::CDIB>> m_images;
+    std::vector<std::unique_ptr<CSkinWindowItem>> m_items;
+    CSkinWindowItem* m_hoverItem = nullptr;
+    CSkinWindowItem* m_focusItem = nullptr;
+    CSkinWindowItem* m_captureItem = nullptr;
+    bool m_captureLeft = true;
+    CSkinWindowItem* m_toolTipItem = nullptr;
+    HWND m_toolTip = nullptr;
+    std::unique_ptr<lib::wfc::CTooltipActivator> m_activator;
+    std::vector<CSkinWindowItem*> m_tools;  // items with a registered tool
+    bool m_redrawLocked = false;
+    bool m_inButtonDown = false;
+    RECT m_redrawClip = {};
+    bool m_trackingLeave = false;
+    unsigned long long m_composedPixels = 0;
+    unsigned m_paintCount = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,149 @@
+#pragma once
+// The base of every item of a skin window, and the accessor through which an
+// item reaches its window. Items compose themselves on a bitmap of their own
+// size that starts magenta (the key colour) and is key-copied onto the
+// window's back buffer; points given to items are relative to their top-left
+// corner.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ui/SkinData.h"
+
+namespace lib::wfc {
+class CDIB;
+}
+
+namespace ui {
+
+class CSkinWindowItem;
+
+// Item notification codes (OnItemEvent).
+enum SkinItemEvent : int {
+    kItemClicked = 0,
+    kItemPressedInside = 1,
+    kItemPressedOutside = 2,
+    kItemDoubleClick = 3,
+    kItemPressEnded = 4,
+    kItemPictureDown = 12,
+    kItemMouseMove = 14,
+    kItemMouseLeave = 15,
+};
+
+// Control codes of buttons.
+enum SkinItemControl : int {
+    kControlSetChecked = 100000001,
+    kControlGetChecked = 100000002,
+    kControlGetAutoToggle = 100000003,
+    kControlBlink = 100000004,
+    kControlIconMode = 100000005,
+};
+
+class ISkinWindowItemAccessor {
+public:
+    virtual ~ISkinWindowItemAccessor() = default;
+    // The window has a handle and a back buffer.
+    virtual bool IsReady() const = 0;
+    virtual CSkinWindowItem* FindItem(int id) = 0;
+    // The image of the skin's file ("Parts.png"), loaded on first use; a file
+    // that cannot be read is a skin error.
+    virtual const lib::wfc::CDIB& GetImageCache(const std::string& fileName) = 0;
+    virtual lib::wfc::CDIB* GetBackBuffer() = 0;
+    // Composes that part of the back buffer again and, with update, has it
+    // painted.
+    virtual void RedrawRect(int left, int top, int right, int bottom, bool update) = 0;
+    virtual bool OnItemEvent(int id, int code, intptr_t param) = 0;
+    virtual void NotifyOn(int id) = 0;
+    virtual void NotifyOff(int id) = 0;
+    virtual void ForwardKey(UINT key, UINT flags) = 0;
+    virtual LRESULT SendToWindow(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual CSkinWindowItem* GetCaptureItem() = 0;
+    virtual HWND HasWindow() const = 0;
+    virtual void UpdateToolTip(CSkinWindowItem* item) = 0;
+    virtual void LockRedraw(bool lock) = 0;
+    // The part of the back buffer being composed: items draw nothing outside.
+    virtual RECT GetRedrawClip() const = 0;
+};
+
+class CSkinWindowItem {
+public:
+    CSkinWindowItem(ISkinWindowItemAccessor& accessor, int id);
+    virtual ~CSkinWindowItem();
+    CSkinWindowItem(const CSkinWindowItem&) = delete;
+    CSkinWindowItem& operator=(const CSkinWindowItem&) = delete;
+
+    virtual bool IsEnabled() const { return m_enabled; }
+    virtual std::string GetToolTipText() const { return std::string(); }
+    virtual bool IsHitTarget() const { return true; }
+    virtual intptr_t Control(int code, intptr_t value, intptr_t extra);
+    virtual void OnMouseMove(int x, int y);
+    // True asks the window to capture the mouse for this item.
+    virtual bool OnLButtonDown(int x, int y);
+    virtual bool OnLButtonDblClk(int x, int y) { return OnLButtonDown(x, y); }
+    virtual void OnLButtonUp(int x, int y);
+    virtual void OnLButtonCaptureLost(int x, int y) { OnLButtonUp(x, y); }
+    virtual bool OnRButtonDown(int x, int y);
+    virtual bool OnRButtonDblClk(int x, int y) { return OnRButtonDown(x, y); }
+    virtual void OnRButtonUp(int x, int y);
+    virtual void OnRButtonCaptureLost(int x, int y) { OnRButtonUp(x, y); }
+    virtual void OnMouseLeave() {}
+    virtual bool OnSetCursor(int x, int y);
+    // Every 33 ms with the window's tick count.
+    virtual void OnTick(DWORD tickCount);
+    virtual void OnAttach(HWND window);
+    virtual void OnSetFocus() {}
+    virtual void OnKillFocus() {}
+    virtual bool FilterMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Draws the item into the window's back buffer.
+    virtual void Draw() {}
+    virtual void SetRect(int left, int top, int right, int bottom);
+    virtual void OnEnableChanged() {}
+
+    int GetId() const { return m_id; }
+    RECT GetRect() const { return RECT{m_x, m_y, m_x + m_width, m_y + m_height}; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    bool IsVisible() const { return m_visible; }
+    void SetVisible(bool visible);
+    void SetEnabled(bool enabled);
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
+    // Asks the window to compose and paint the item's rectangle again.
+    void Redraw();
+    // An item drawn over the whole window (the frame overlay).
+    bool CoversWindow() const { return m_coversWindow; }
+
+protected:
+    ISkinWindowItemAccessor& Accessor() const { return m_accessor; }
+    bool Notify(int code, intptr_t param = 0) { return m_accessor.OnItemEvent(m_id, code, param); }
+    // Position and Size of a block.
+    void ReadRect(const SkinItem& item);
+
+    // The item's own bitmap, m_width x m_height, filled with magenta.
+    lib::wfc::CDIB& BeginCompose();
+    // The item's own bitmap holding what the back buffer shows under the item
+    // now (for text, which must not be anti-aliased against the key colour).
+    lib::wfc::CDIB& BeginComposeOver();
+    // Puts the composed bitmap onto the back buffer: key copy, or key blend
+    // with an alpha below 255.
+    void EndCompose(int alpha = 255);
+    // Key-copies a rectangle of a skin image into the item bitmap.
+    void DrawImage(const std::string& file, int sx, int sy, int width, int height, int dx, int dy);
+
+    int m_x = 0;
+    int m_y = 0;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_visible = true;
+    bool m_enabled = true;
+    int m_tabOrder = -1;
+    bool m_coversWindow = false;
+
+private:
+    ISkinWindowItemAccessor& m_accessor;
+    int m_id;
+    std::unique_ptr<lib::wfc::CDIB> m_canvas;
+};
+
+}  // namespace ui

@@ -1,0 +1,57 @@
+#include "ui/Skin.h"
+#include "ui/SkinItemRules.h"
+#include "ui/SkinItemText.h"
+#include "ui/SkinWindowItemStatic.h"
+#include "wfc/DIB.h"
+
+namespace ui {
+
+CSkinWindowItemStatic::CSkinWindowItemStatic(ISkinWindowItemAccessor& accessor, int id,
+                                             const SkinItem& item)
+    : CSkinWindowItem(accessor, id) {
+    static const PropertySpec kSpec[] = {{"Position", "ii"}, {"Size", "ii"}, {"Font", "sii"}};
+    CheckProperties(item, kSpec, 3);
+    ReadRect(item);
+    m_font.Create(ToLogFont(item.properties.at("Font")));
+    m_antialias = ReadInteger(item, "Antialias", 0) == 1;
+    m_color = ReadColor(item, "Color", RGB(0, 0, 0));
+    m_text = ExpandLineBreaks(ReadText(item, "Text"));
+}
+
+void CSkinWindowItemStatic::SetText(const std::string& text) {
+    m_text = ExpandLineBreaks(text);
+    Redraw();
+}
+
+void CSkinWindowItemStatic::SetFormat(UINT format) {
+    m_format = format;
+    Redraw();
+}
+
+void CSkinWindowItemStatic::SetColor(COLORREF color) {
+    m_color = color;
+    Redraw();
+}
+
+void CSkinWindowItemStatic::SetRect(int left, int top, int right, int bottom) {
+    const RECT old = GetRect();
+    m_x = left;
+    m_y = top;
+    m_width = right - left;
+    m_height = bottom - top;
+    if (Accessor().IsReady()) {
+        Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
+        Redraw();
+    }
+}
+
+void CSkinWindowItemStatic::Draw() {
+    // On what lies under the label, so anti-aliased edges meet the real background.
+    lib::wfc::CDIB& canvas = BeginComposeOver();
+    const COLORREF color = IsEnabled() ? m_color : DisabledTextColor(m_color);
+    DrawItemText(canvas, RECT{0, 0, m_width, m_height}, m_text, m_font.Get(), color, m_format,
+                 m_antialias);
+    EndCompose();
+}
+
+}  // namespace ui
