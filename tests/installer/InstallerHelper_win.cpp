@@ -1,0 +1,78 @@
+// Helper of the installer test, run under Wine beside the setup programs.
+//   installer_helper launcher READYFILE
+//       Shows a window titled "Quillmarch" the way the launcher does and waits
+//       for "WKLMapDownload"; writes READYFILE once the window exists, prints
+//       "WKLMapDownload" and exits 0 when the message comes (1 after a minute
+//       without it, so a broken link cannot hang the test).
+//   installer_helper wait-window CLASS TITLE MS
+//       Exits 0 once a top-level window of that class and title exists
+//       ("-" for either means any), 1 when MS milliseconds pass first.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr UINT_PTR kGiveUpTimer = 1;
+constexpr UINT kGiveUpMs = 60000;
+UINT g_mapDownload = 0;
+
+LRESULT CALLBACK LauncherProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == g_mapDownload && g_mapDownload != 0) {
+        std::printf("WKLMapDownload wParam=%u lParam=%u\n", static_cast<unsigned>(wp),
+                    static_cast<unsigned>(lp));
+        std::fflush(stdout);
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    if (msg == WM_TIMER && wp == kGiveUpTimer) {
+        std::printf("no WKLMapDownload within %u ms\n", kGiveUpMs);
+        ::PostQuitMessage(1);
+        return 0;
+    }
+    return ::DefWindowProcA(wnd, msg, wp, lp);
+}
+
+int RunLauncher(const char* readyFile) {
+    g_mapDownload = ::RegisterWindowMessageA("WKLMapDownload");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = LauncherProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QmInstallerTestLauncher";
+    if (!::RegisterClassA(&wc)) return 2;
+    HWND wnd = ::CreateWindowExA(0, wc.lpszClassName, "Quillmarch", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                 100, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!wnd) return 2;
+    ::SetTimer(wnd, kGiveUpTimer, kGiveUpMs, nullptr);
+    HANDLE ready = ::CreateFileA(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (ready == INVALID_HANDLE_VALUE) return 2;
+    ::CloseHandle(ready);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+    ::DestroyWindow(wnd);
+    return static_cast<int>(msg.wParam);
+}
+
+int WaitWindow(const char* cls, const char* title, DWORD ms) {
+    if (std::strcmp(cls, "-") == 0) cls = nullptr;
+    if (std::strcmp(title, "-") == 0) title = nullptr;
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (::FindWindowA(cls, title)) return 0;
+        if (::GetTickCount() - start >= ms) return 1;
+        ::Sleep(20);  // polling a condition with a deadline; no event tells of another's window
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "launcher") == 0) return RunLauncher(argv[2]);
+    if (argc == 5 && std::strcmp(argv[1], "wait-window") == 0)
+        return WaitWindow(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)));
+    std::fprintf(stderr,
+                 "usage: installer_helper launcher READYFILE | wait-window CLASS TITLE MS\n");
+    return 2;
+}

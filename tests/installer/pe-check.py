@@ -1,0 +1,130 @@
+#!/usr/bin/env python3
+"""Checks a setup program as a file: a PE of the given machine that carries
+every image of the product icon and version information with the given
+version, product and company.
+
+    pe-check.py SETUP.exe x86|amd64 ICON.ico VERSION
+Prints what it found; exits 1 naming the first thing that is wrong.
+"""
+import struct
+import sys
+
+MACHINES = {"x86": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
+RT_ICON, RT_VERSION = 3, 16
+
+
+def fail(why):
+    print("pe-check: " + why)
+    sys.exit(1)
+
+
+def sections(pe, off):
+    count = struct.unpack_from("<H", pe, off + 6)[0]
+    opt_size = struct.unpack_from("<H", pe, off + 20)[0]
+    first = off + 24 + opt_size
+    for i in range(count):
+        s = first + 40 * i
+        vsize, va, rsize, raw = struct.unpack_from("<IIII", pe, s + 8)
+        yield va, max(vsize, rsize), raw
+
+
+def resources(pe, off, magic):
+    """{type: [data bytes, ...]} from the resource directory."""
+    dirs = off + 24 + (96 if magic == 0x10B else 112)
+    rva = struct.unpack_from("<I", pe, dirs + 2 * 8)[0]
+    secs = list(sections(pe, off))
+
+    def at(r):
+        for va, size, raw in secs:
+            if va <= r < va + size:
+                return raw + r - va
+        fail("resource address 0x%X outside every section" % r)
+
+    base = at(rva)
+    out = {}
+
+    def walk(d, depth, rtype):
+        named, ids = struct.unpack_from("<HH", pe, d + 12)
+        for i in range(named + ids):
+            name, target = struct.unpack_from("<II", pe, d + 16 + 8 * i)
+            t = name if depth == 0 else rtype
+            if target & 0x80000000:
+                walk(base + (target & 0x7FFFFFFF), depth + 1, t)
+            else:
+                drva, dsize = struct.unpack_from("<II", pe, base + target)
+                out.setdefault(t, []).append(pe[at(drva):at(drva) + dsize])
+
+    walk(base, 0, None)
+    return out
+
+
+def version_strings(blob):
+    """(fixed file version text, {key: value} of the string tables)."""
+    strings = {}
+    fixed = None
+
+    def node(p, end):
+        nonlocal fixed
+        length, vlen, vtype = struct.unpack_from("<HHH", blob, p)
+        q = p + 6
+        k = q
+        while blob[k:k + 2] != b"\0\0":
+            k += 2
+        key = blob[q:k].decode("utf-16-le")
+        v = (k + 2 + 3) & ~3
+        if key == "VS_VERSION_INFO" and vlen >= 52:
+            sig, _, ms, ls = struct.unpack_from("<IIII", blob, v)
+            if sig == 0xFEEF04BD:
+                fixed = "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+        elif vtype == 1 and vlen:
+            strings[key] = blob[v:v + 2 * vlen].decode("utf-16-le").rstrip("\0")
+        c = (v + (vlen * (2 if vtype == 1 else 1)) + 3) & ~3
+        while c < min(p + length, end):
+            c = (node(c, p + length) + 3) & ~3
+        return p + length
+
+    node(0, len(blob))
+    return fixed, strings
+
+
+def main():
+    path, arch, ico_path, version = sys.argv[1:5]
+    pe = open(path, "rb").read()
+    if pe[:2] != b"MZ":
+        fail("no MZ header")
+    off = struct.unpack_from("<I", pe, 0x3C)[0]
+    if pe[off:off + 4] != b"PE\0\0":
+        fail("no PE signature")
+    machine = struct.unpack_from("<H", pe, off + 4)[0]
+    magic = struct.unpack_from("<H", pe, off + 24)[0]
+    if (machine, magic) != MACHINES[arch]:
+        fail("machine 0x%X magic 0x%X, expected %s" % (machine, magic, arch))
+    print("machine %s (0x%X), optional header 0x%X" % (arch, machine, magic))
+
+    res = resources(pe, off, magic)
+    ico = open(ico_path, "rb").read()
+    count = struct.unpack_from("<H", ico, 4)[0]
+    images = []
+    for i in range(count):
+        size, at = struct.unpack_from("<II", ico, 6 + 16 * i + 8)
+        images.append(ico[at:at + size])
+    missing = [i for i, img in enumerate(images) if img not in res.get(RT_ICON, [])]
+    if missing:
+        fail("icon images %s of %s not among the program's icons" % (missing, ico_path))
+    print("icon: all %d images of the product icon" % count)
+
+    if RT_VERSION not in res:
+        fail("no version information")
+    fixed, strings = version_strings(res[RT_VERSION][0])
+    want = {"ProductName": "Quillmarch", "CompanyName": "Corvane", "ProductVersion": version,
+            "FileVersion": version}
+    for key, value in want.items():
+        if strings.get(key) != value:
+            fail("version information %s = %r, expected %r" % (key, strings.get(key), value))
+    parts = (version.split(".") + ["0"] * 4)[:4]
+    if fixed != ".".join(str(int(p)) for p in parts):
+        fail("fixed file version %s, expected %s" % (fixed, version))
+    print("version information: %s %s %s" % (strings["CompanyName"], strings["ProductName"], fixed))
+
+
+main()
