@@ -9,11 +9,24 @@
 #include <exception>
 
 #include "KindRunner.h"
+#include "Leavings.h"
 #include "StandInCommon.h"
+#include "common/KilnLog.h"
 #include "common/WinHandle.h"
+#include "datafiles/CardPaths.h"
 
 namespace standin {
 namespace {
+
+// Results when the card goes during a run (lParam ERROR_NOT_READY): the codes
+// whose messages say the card cannot be read or written.
+constexpr uint32_t kCardGone = 0x00FF06;
+constexpr uint32_t kCardGoneMap = 0x35FF06;
+// Exit code of a second start turned away because the first one is busy.
+constexpr int kExitAlreadyBusy = 4;
+constexpr char kInstanceMutex[] = "QuillmarchStandInCore";
+// How often waits look at the card.
+constexpr DWORD kCardPollMs = 100;
 
 std::string Hex(uint32_t v) {
     char buf[16];
@@ -73,6 +86,8 @@ public:
         for (const std::string& p : m_scenario.problems) m_journal.Write("scenario " + p);
         for (const std::string& p : m_args.problems) m_journal.Write("argument " + p);
         m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        m_cardAtStart = m_args.drive && CardThere();
+        KILNLOG.Log(LOG_NORMAL, "CoreStandIn - 開始 %s", commandLine.c_str());
         CNullDaclSecurity security;
         for (const char* name :
              {kEventMapLicense, kEventMapLicenseNo, kEventMapDownload, kEventMapDownloadNo,
@@ -96,9 +111,38 @@ public:
             m_journal.Write("post failed " + Hex(message));
     }
     bool Wait(uint32_t ms) override {
-        return ms == 0 ? !Stopped() : ::WaitForSingleObject(m_stop.Get(), ms) == WAIT_TIMEOUT;
+        for (;;) {
+            if (CardGone()) return false;
+            const DWORD slice = ms < kCardPollMs ? ms : kCardPollMs;
+            if (::WaitForSingleObject(m_stop.Get(), slice) != WAIT_TIMEOUT) return false;
+            if ((ms -= slice) == 0) return !CardGone();
+        }
     }
-    int Ask(Question question, uint32_t requestType) override {
+    void Leave(const Action& a, uint32_t kindBit) override {
+        static const char* const kTargets[] = {"sdinfo", "probelog", "download", "card"};
+        std::string failed;
+        switch (a.target) {
+            case WriteTarget::SdInfo:
+                failed = LeaveSdInfo(m_args.drive, kindBit, a.version, a.writeResult);
+                break;
+            case WriteTarget::ProbeLog:
+                failed = LeaveProbeLog(m_args.drive, a.writeResult, a.code);
+                break;
+            case WriteTarget::Download:
+                failed = LeaveDownload(static_cast<uint8_t>(a.category),
+                                       static_cast<uint8_t>(a.subcategory), a.name, a.bytes);
+                break;
+            case WriteTarget::CardFile:
+                failed = LeaveCardFile(m_args.drive, a.name, a.bytes);
+                break;
+        }
+        const char* target = kTargets[static_cast<int>(a.target)];
+        m_journal.Write(std::string("write ") + target +
+                        (failed.empty() ? "" : " failed " + failed));
+        if (!failed.empty())
+            KILNLOG.Log(LOG_ERROR, "CoreStandIn - 書込み失敗 %s %s", target, failed.c_str());
+    }
+    int Ask(Question question, uint32_t requestType, uint32_t argument) override {
         size_t pair = 0;  // index of the "yes" event in m_events
         UINT message = m_messages.mapLicense;
         switch (question) {
@@ -122,8 +166,11 @@ public:
         ::ResetEvent(waits[1]);
         m_journal.Write("ask " + Hex(message == m_messages.mapLicense ? requestType : 0) + " " +
                         EventName(pair));
-        PostToLauncher(message, message == m_messages.mapLicense ? requestType : 0, 0);
-        const DWORD w = ::WaitForMultipleObjects(3, waits, FALSE, INFINITE);
+        PostToLauncher(message, message == m_messages.mapLicense ? requestType : 0,
+                       message == m_messages.mapLicense ? argument : 0);
+        DWORD w = WAIT_TIMEOUT;
+        while (w == WAIT_TIMEOUT && !CardGone())
+            w = ::WaitForMultipleObjects(3, waits, FALSE, kCardPollMs);
         if (w == WAIT_OBJECT_0 || w == WAIT_OBJECT_0 + 1) {
             m_journal.Write("answer " + EventName(pair + (w - WAIT_OBJECT_0)));
             return w == WAIT_OBJECT_0 ? 1 : 0;
@@ -145,7 +192,19 @@ private:
         return kNames[index];
     }
 
-    bool Stopped() const { return ::WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0; }
+    bool CardThere() const {
+        return ::GetFileAttributesA(CardRoot(m_args.drive).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    // True once the card the run began with has gone (noted once).
+    bool CardGone() {
+        if (!m_cardAtStart) return false;
+        if (!m_cardRemoved && !CardThere()) {
+            m_cardRemoved = true;
+            m_journal.Write(std::string("card removed ") + m_args.drive);
+            KILNLOG.Log(LOG_ERROR, "CoreStandIn - SDカード抜去 %c", m_args.drive);
+        }
+        return m_cardRemoved;
+    }
 
     static DWORD WINAPI WorkerMain(void* param) {
         auto* self = static_cast<CCoreStandIn*>(param);
@@ -164,11 +223,19 @@ private:
         for (uint32_t bit : m_args.kinds) {
             m_journal.Write(std::string("kind ") + ChargeKeyword(bit));
             uint32_t result = 0, winError = 0;
-            if (!MakeKindRunner(bit, m_scenario.Find(bit))->Run(*this, result, winError)) {
-                m_journal.Write(std::string("cut ") + ChargeKeyword(bit));
-                return;
+            // Once the card is gone every kind left reports it at once.
+            if (CardGone() ||
+                !MakeKindRunner(bit, m_scenario.Find(bit))->Run(*this, result, winError)) {
+                if (!CardGone()) {
+                    m_journal.Write(std::string("cut ") + ChargeKeyword(bit));
+                    return;
+                }
+                result = bit == kChargeMap ? kCardGoneMap : kCardGone;
+                winError = ERROR_NOT_READY;
             }
             m_busy &= ~bit;
+            KILNLOG.Log(LOG_NORMAL, "CoreStandIn - %s 終了 0x%08X", ChargeKeyword(bit),
+                        static_cast<unsigned>(result));
             PostToLauncher(m_messages.notifyError,
                            (static_cast<WPARAM>(bit) << 24) | (result & 0xFFFFFF), winError);
             m_journal.Write(std::string("done ") + ChargeKeyword(bit) + " " + Hex(result));
@@ -211,12 +278,53 @@ private:
     CProgressBlock m_download, m_transfer;
     std::atomic<uint32_t> m_busy{0};
     HWND m_window = nullptr;
+    bool m_cardAtStart = false;
+    std::atomic<bool> m_cardRemoved{false};
 };
+
+// A second start while a core runs: when the running one is busy the
+// newcomer is turned away (journal "already running", exit code 4, nothing
+// posted); when it is idle it is asked to end and the newcomer takes over.
+// False when this start must end.
+bool TakeInstance(qm::CHandle& mutex, const CJournal& journal) {
+    HANDLE created = ::CreateMutexA(nullptr, TRUE, kInstanceMutex);
+    const DWORD error = ::GetLastError();
+    mutex.Reset(created);
+    if (!mutex || error != ERROR_ALREADY_EXISTS) return true;
+    CBridgeMessages messages;
+    DWORD_PTR busy = 0;
+    if (HWND running = FindCoreWindow()) {
+        if (!::SendMessageTimeoutA(running, messages.requestReconfirm, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                   &busy))
+            busy = 1;  // a core that does not answer counts as busy
+        if (busy) {
+            journal.Write("already running");
+            return false;
+        }
+        ::PostMessageA(running, messages.requestEnd, 0, 0);
+    }
+    const DWORD w = ::WaitForSingleObject(mutex.Get(), 15000);
+    if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) {
+        journal.Write("already running");
+        return false;
+    }
+    journal.Write("took over from an idle core");
+    return true;
+}
 
 }  // namespace
 }  // namespace standin
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    standin::CCoreStandIn core(::GetCommandLineA(), standin::LoadScenario("QM_CORE_SCENARIO"));
-    return core.Run(instance);
+    KILNLOG.Start(nullptr, 1024);  // "Quillmarch_Core.log" in the log folder
+    standin::Scenario scenario = standin::LoadScenario("QM_CORE_SCENARIO", "use default\n");
+    qm::CHandle instanceMutex;
+    if (!standin::TakeInstance(instanceMutex, standin::CJournal(scenario.journalPath))) {
+        KILNLOG.Log(LOG_NORMAL, "CoreStandIn - 実行中のため終了");
+        return standin::kExitAlreadyBusy;
+    }
+    standin::CCoreStandIn core(::GetCommandLineA(), std::move(scenario));
+    const int code = core.Run(instance);
+    KILNLOG.End();
+    return code;
 }

@@ -15,6 +15,12 @@ MapProgressBlock Update(const Action& a, uint64_t n) {
     b.cumulativeSize = std::min<uint64_t>(n * a.step, a.total);
     b.currentSize = b.cumulativeSize;
     b.lineSpeed = a.speed + static_cast<uint32_t>(n % 1000);
+    if (a.wave) {
+        // A line that is never steady: a triangle of 40 updates, up to wave
+        // above the base speed.
+        const uint64_t t = n % 40;
+        b.lineSpeed += static_cast<uint32_t>(a.wave * (t < 20 ? t : 40 - t) / 20);
+    }
     return b;
 }
 
@@ -43,7 +49,7 @@ public:
                     }
                     break;
                 case ActionType::Ask: {
-                    const int answer = ctx.Ask(a.question, a.requestType);
+                    const int answer = ctx.Ask(a.question, a.requestType, a.argument);
                     if (answer < 0) return false;
                     if (answer == 0) {
                         endMap();
@@ -67,6 +73,9 @@ public:
                     break;
                 case ActionType::MapDownload:
                     ctx.PostToLauncher(msg.mapDownload, 0, 0);
+                    break;
+                case ActionType::Write:
+                    ctx.Leave(a, m_bit);
                     break;
                 case ActionType::Exit:
                     ctx.Journal("fail exit " + std::to_string(a.exitCode));

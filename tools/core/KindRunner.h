@@ -24,9 +24,12 @@ public:
     virtual void PostToLauncher(UINT message, WPARAM wParam, LPARAM lParam) = 0;
     // Waits; false when the launcher asked the core to end meanwhile.
     virtual bool Wait(uint32_t ms) = 0;
-    // Raises a map question and waits for its answer event: 1 yes, 0 no,
-    // -1 when the core is asked to end first.
-    virtual int Ask(Question question, uint32_t requestType) = 0;
+    // Raises a map question (argument: lParam of "WKLMapLicense") and waits
+    // for its answer event: 1 yes, 0 no, -1 when the core is asked to end
+    // or the card goes first.
+    virtual int Ask(Question question, uint32_t requestType, uint32_t argument) = 0;
+    // Carries out a write step for the kind; failures go to the journal.
+    virtual void Leave(const Action& write, uint32_t kindBit) = 0;
     // Writes a progress block (1 download, 2 transfer) under its mutex.
     virtual bool PublishMapProgress(uint32_t phase, const MapProgressBlock& progress) = 0;
     virtual void Journal(const std::string& line) = 0;
@@ -37,9 +40,9 @@ public:
 class CKindRunner {
 public:
     virtual ~CKindRunner() = default;
-    // Carries the kind out; false when it was cut by an end request (then
-    // no completion is reported). result is the low 24 bits of the
-    // completion code, winError its lParam.
+    // Carries the kind out; false when it was cut by an end request or by
+    // the removal of the card (the core then reports what it must). result is the low 24 bits of
+    // the completion code, winError its lParam.
     virtual bool Run(CChargeContext& context, uint32_t& result, uint32_t& winError) = 0;
 };
 

@@ -54,12 +54,57 @@ bool Options(const std::vector<std::string>& w, size_t from, Action& a, std::str
             a.notifyEvery = v ? v : 1;
         else if (w[i] == "bit" && a.type == ActionType::Progress)
             a.progressBit = v;
+        else if (w[i] == "wave" && a.type == ActionType::Block)
+            a.wave = v;
         else {
             why = "unknown option: " + w[i];
             return false;
         }
     }
     return true;
+}
+
+// "result r" and "code c" pairs after the fixed words of a write step.
+bool WriteOptions(const std::vector<std::string>& w, size_t from, Action& a) {
+    for (size_t i = from; i < w.size(); i += 2) {
+        uint32_t v = 0;
+        if (i + 1 >= w.size() || !Number32(w[i + 1], v)) return false;
+        if (w[i] == "result")
+            a.writeResult = static_cast<int32_t>(v);
+        else if (w[i] == "code")
+            a.code = v;
+        else
+            return false;
+    }
+    return true;
+}
+
+bool ParseWrite(const std::vector<std::string>& w, Action& a, std::string& why) {
+    const std::string what = w.size() > 1 ? w[1] : "";
+    bool ok = false;
+    if (what == "sdinfo") {
+        a.target = WriteTarget::SdInfo;
+        a.writeResult = 2;  // the transfer to the card completed
+        ok = w.size() >= 3 && Number32(w[2], a.version) && WriteOptions(w, 3, a);
+    } else if (what == "probelog") {
+        a.target = WriteTarget::ProbeLog;
+        ok = WriteOptions(w, 2, a);
+    } else if (what == "download") {
+        a.target = WriteTarget::Download;
+        ok = w.size() == 6 && Number32(w[2], a.category) && a.category <= 0xFF &&
+             Number32(w[3], a.subcategory) && a.subcategory <= 0xFF && Number(w[5], a.bytes);
+        if (ok) a.name = w[4];
+    } else if (what == "card") {
+        a.target = WriteTarget::CardFile;
+        ok = w.size() == 4 && w[2].compare(0, 2, ":\\") == 0 && Number(w[3], a.bytes);
+        if (ok) a.name = w[2];
+    }
+    if (!ok)
+        why =
+            "write sdinfo <version> [result r] | probelog [result r] [code c] | download "
+            "<category> "
+            "<subcategory> <name> <bytes> | card :\\<path> <bytes>";
+    return ok;
 }
 
 bool ParseAction(const std::vector<std::string>& w, KindScript& kind, std::string& why) {
@@ -83,10 +128,11 @@ bool ParseAction(const std::vector<std::string>& w, KindScript& kind, std::strin
         if (!Options(w, i, a, why)) return false;
     } else if (verb == "ask") {
         a.type = ActionType::Ask;
-        if (w.size() == 3 && w[1] == "license") {
+        if ((w.size() == 3 || w.size() == 5) && w[1] == "license") {
             a.question = Question::License;
-            if (!Number32(w[2], a.requestType)) {
-                why = "request type expected";
+            if (!Number32(w[2], a.requestType) ||
+                (w.size() == 5 && (w[3] != "arg" || !Number32(w[4], a.argument)))) {
+                why = "ask license <type> [arg <n>]";
                 return false;
             }
             if (a.requestType == 3) a.question = Question::Download;
@@ -119,6 +165,9 @@ bool ParseAction(const std::vector<std::string>& w, KindScript& kind, std::strin
             why = "fail exit [code]";
             return false;
         }
+    } else if (verb == "write") {
+        a.type = ActionType::Write;
+        if (!ParseWrite(w, a, why)) return false;
     } else if (verb == "mapdownload" && w.size() == 1) {
         a.type = ActionType::MapDownload;
     } else if (verb == "fail" && w.size() == 2 && w[1] == "noblock") {
@@ -164,8 +213,9 @@ const KindScript* Scenario::Find(uint32_t bit) const {
     return nullptr;
 }
 
-Scenario ParseScenario(const std::string& text) {
-    Scenario s;
+namespace {
+
+void ParseInto(Scenario& s, const std::string& text, const std::string& where, int depth) {
     std::istringstream in(text);
     std::string line;
     int number = 0;
@@ -193,16 +243,30 @@ Scenario ParseScenario(const std::string& text) {
             ok = w.size() == 2 && (w[1] == "stay" || w[1] == "exit");
             why = "idle stay|exit";
             s.stayWhenIdle = ok && w[1] == "stay";
+        } else if (w[0] == "use") {
+            const char* named = w.size() == 2 ? FindNamedScenario(w[1]) : nullptr;
+            ok = named && depth < 4;
+            why = "use <name of a built-in scenario>";
+            if (ok) ParseInto(s, named, w[1] + " ", depth + 1);
+            kind = nullptr;  // steps after it need a kind of their own
         } else if (w[0] == "startdelay") {
             ok = w.size() == 2 && Number32(w[1], s.startDelayMs);
             why = "startdelay <ms>";
         } else if (w[0] == "kind") {
             const uint32_t bit = w.size() == 2 ? KindBit(w[1]) : 0;
-            ok = bit != 0 && !s.Find(bit);
-            why = "kind prb|map|bl|wl|msc, once each";
+            ok = bit != 0;
+            why = "kind prb|map|bl|wl|msc";
             if (ok) {
-                s.kinds.emplace_back();
-                kind = &s.kinds.back();
+                // A later section of a kind replaces the earlier one, so a
+                // file can take a built-in scenario and change one kind.
+                kind = nullptr;
+                for (KindScript& k : s.kinds)
+                    if (k.bit == bit) kind = &k;
+                if (!kind) {
+                    s.kinds.emplace_back();
+                    kind = &s.kinds.back();
+                }
+                *kind = KindScript();
                 kind->bit = bit;
                 kind->scripted = true;
             }
@@ -212,8 +276,15 @@ Scenario ParseScenario(const std::string& text) {
         } else {
             ok = ParseAction(w, *kind, why);
         }
-        if (!ok) s.problems.push_back("line " + std::to_string(number) + ": " + why);
+        if (!ok) s.problems.push_back(where + "line " + std::to_string(number) + ": " + why);
     }
+}
+
+}  // namespace
+
+Scenario ParseScenario(const std::string& text) {
+    Scenario s;
+    ParseInto(s, text, "", 0);
     return s;
 }
 

@@ -8,7 +8,9 @@
 
 namespace standin {
 
-enum class ActionType { Progress, Ask, Block, DiskCheck, Hold, MapDownload, Exit };
+enum class ActionType { Progress, Ask, Block, DiskCheck, Hold, MapDownload, Exit, Write };
+// What a write step leaves behind for the launcher's windows.
+enum class WriteTarget { SdInfo, ProbeLog, Download, CardFile };
 enum class Question { License, Download, Verify, Probe };
 
 struct Action {
@@ -18,12 +20,23 @@ struct Action {
     uint32_t everyMs = 0;            // Progress, Block: pause after each step
     Question question = Question::License;
     uint32_t requestType = 0;  // Ask license: wParam of "WKLMapLicense"
+    uint32_t argument = 0;     // Ask license: lParam (date in BCD or seconds)
     uint32_t phase = 0;        // Block: 1 download, 2 transfer
     uint64_t total = 0, step = 0;
     uint32_t speed = 0;
     uint32_t notifyEvery = 1;  // Block: post every n-th update
     uint32_t ms = 0;           // Hold, DiskCheck
     uint32_t exitCode = 0;     // Exit
+    uint32_t wave = 0;         // Block: the line speed swings by up to this much
+    // Write: sdinfo <version> [result r]; probelog [result r] [code c];
+    // download <category> <subcategory> <name> <bytes>; card <path> <bytes>
+    WriteTarget target = WriteTarget::SdInfo;
+    uint32_t version = 0;
+    int32_t writeResult = 0;
+    uint32_t code = 0;
+    uint32_t category = 0, subcategory = 0;
+    std::string name;  // download item name, or the card path
+    uint64_t bytes = 0;
 };
 
 struct KindScript {
@@ -48,7 +61,12 @@ struct Scenario {
 };
 
 // Parses scenario text; lines that cannot be understood are reported in
-// problems and skipped.
+// problems and skipped. "use <name>" reads a built-in scenario in its place.
 Scenario ParseScenario(const std::string& text);
+
+// The built-in scenarios ("default" is played when there is no file); null
+// for an unknown name.
+const char* FindNamedScenario(const std::string& name);
+std::vector<std::string> NamedScenarioNames();
 
 }  // namespace standin

@@ -66,7 +66,7 @@ ToolArguments ParseToolArguments(const std::string& commandLine) {
     return a;
 }
 
-Scenario LoadScenario(const char* environmentName) {
+Scenario LoadScenario(const char* environmentName, const char* whenMissing) {
     std::string path;
     char buf[MAX_PATH] = {};
     const DWORD n = ::GetEnvironmentVariableA(environmentName, buf, sizeof buf);
@@ -79,7 +79,7 @@ Scenario LoadScenario(const char* environmentName) {
     }
     qm::CFileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string text;
+    std::string text = f ? std::string() : std::string(whenMissing);
     if (f) {
         char chunk[4096];
         DWORD got = 0;

@@ -26,8 +26,8 @@ ToolArguments ParseToolArguments(const std::string& commandLine);
 
 // The scenario of this program: the file named by the environment variable
 // (QM_CORE_SCENARIO or QM_MUSIC_SCENARIO) or "<exe name>.scenario" beside the
-// executable. A missing file gives the default scenario.
-Scenario LoadScenario(const char* environmentName);
+// executable. Without a file the text whenMissing is played.
+Scenario LoadScenario(const char* environmentName, const char* whenMissing = "");
 
 // Appends lines to the file named in the scenario (nothing when unnamed).
 class CJournal {

@@ -5,7 +5,9 @@ HTTPS on 127.0.0.1 with a self-signed certificate made at start. Answers in
 the service's KEY=value&... form, records every request it receives, and can
 be told per path to fail.
 
-    service.py --state DIR [--data DIR] [--host H] [--port N]
+    service.py --state DIR [--data DIR] [--users FILE] [--latest-version V]
+               [--release-url URL] [--log-upload-valid TEXT] [--maintenance]
+               [--host H] [--port N]
 
 The program's engine sends an https URL to port 443 whatever port the URL
 names, so the service listens on 443. When 127.0.0.1:443 is taken (another
@@ -21,8 +23,23 @@ State folder (created; the caller owns it):
                     Python's zip reader sees them (or "BAD <reason>")
     faults.json     optional, read at every request: {"/path": "mode", ...}
 
-Fault modes (also settable by POST /_control/fault with path=..&mode=..,
-cleared by POST /_control/reset):
+Users (authentication): seeded at start from --users (default
+DATA/users.json), a list of {"nickname", "password", "deviceno", "status"};
+status "active" (default), "suspended" or "withdrawn". Answers: RET=0
+success, RET=6 wrong password, RET=9 unknown user, RET=7 known nickname of
+another device, RET=10 suspended, RET=11 withdrawn, RET=5 maintenance.
+
+Configuration at run time (POST, form fields; each answers OK):
+    /_control/user         nickname=..&password=..[&deviceno=..][&status=..]
+                           adds or replaces a user (remove=1 deletes it)
+    /_control/release      version=..&url=..   the latest release offered
+    /_control/logupload    valid=..            the VALID of the permission
+    /_control/maintenance  on=1|0              every /pcapp/ call answers RET=5
+    /_control/fault        path=..&mode=..     (mode empty: clear that path)
+    /_control/reset        clears every fault
+
+Fault modes (faults.json or /_control/fault); "once:MODE" happens at the
+next request of the path only and then clears:
     http:N          answer HTTP status N with an empty body
     ret:N           answer RET=N (a service error)
     body:TEXT       answer TEXT as it is
@@ -103,19 +120,65 @@ def check_archive(path):
         f.write(text)
 
 
+# Authentication answers (RET values whose message codes name the case).
+AUTH_OK = 0
+AUTH_MAINTENANCE = 5
+AUTH_WRONG_PASSWORD = 6
+AUTH_OTHER_DEVICE = 7
+AUTH_UNKNOWN_USER = 9
+AUTH_SUSPENDED = 10
+AUTH_WITHDRAWN = 11
+
+
 class Service:
-    def __init__(self, state, data):
+    def __init__(self, state, data, users_file=None, release=None, valid=None, maintenance=False):
         self.state = state
         self.data = data
         self.records = os.path.join(state, "records")
         os.makedirs(self.records, exist_ok=True)
         self.counter = 0
         self.faults = {}
+        self.fired = set()  # once-faults of faults.json already spent
+        self.lock = threading.Lock()
+        seed = load_json(users_file or os.path.join(data, "users.json"), [])
+        self.users = {u.get("nickname", ""): dict(u) for u in seed}
+        self.release = dict(load_json(os.path.join(data, "release.json"), {}))
+        self.release.update({k: v for k, v in (release or {}).items() if v is not None})
+        settings = load_json(os.path.join(data, "settings.json"), {})
+        self.valid = valid if valid is not None else settings.get("log_upload_valid", "TRUE")
+        self.maintenance = maintenance
 
     def fault_for(self, path):
-        faults = dict(self.faults)
-        faults.update(load_json(os.path.join(self.state, "faults.json"), {}))
-        return faults.get(path)
+        with self.lock:
+            mode = self.faults.get(path)
+            if mode is not None:
+                if mode.startswith("once:"):
+                    del self.faults[path]
+                    return mode[5:]
+                return mode
+            mode = load_json(os.path.join(self.state, "faults.json"), {}).get(path)
+            if mode is None or not mode.startswith("once:"):
+                return mode
+            if (path, mode) in self.fired:
+                return None
+            self.fired.add((path, mode))
+            return mode[5:]
+
+    def authenticate(self, form):
+        with self.lock:
+            user = self.users.get(form.get("nick"))
+        if user is None:
+            return AUTH_UNKNOWN_USER
+        if user.get("password") != form.get("pass"):
+            return AUTH_WRONG_PASSWORD
+        if user.get("deviceno") and user.get("deviceno") != form.get("deviceno"):
+            return AUTH_OTHER_DEVICE
+        status = user.get("status", "active")
+        if status == "suspended":
+            return AUTH_SUSPENDED
+        if status == "withdrawn":
+            return AUTH_WITHDRAWN
+        return AUTH_OK
 
     def record(self, handler, body, uploads):
         with RECORD_LOCK:
@@ -151,22 +214,16 @@ class Service:
 
     # --- the service's own answers ---------------------------------------------
     def answer(self, path, query, form, uploads):
-        users = load_json(os.path.join(self.data, "users.json"), [])
-        release = load_json(os.path.join(self.data, "release.json"), {})
-        settings = load_json(os.path.join(self.data, "settings.json"), {})
+        if self.maintenance and path.startswith("/pcapp/"):
+            return "RET=%d" % AUTH_MAINTENANCE
         if path.startswith("/pcapp/DeviceNoUserAuthentication"):
-            for u in users:
-                if u.get("nickname") == form.get("nick"):
-                    if u.get("password") != form.get("pass"):
-                        return "RET=2"
-                    if u.get("deviceno") and u.get("deviceno") != form.get("deviceno"):
-                        return "RET=3"
-                    return "RET=0"
-            return "RET=1"
+            return "RET=%d" % self.authenticate(form)
         if path.startswith("/pcapp/GetLatestPcapl"):
+            with self.lock:
+                release = dict(self.release)
             return "RET=0&VER=%s&URL=%s" % (release.get("version", "1.0.0.0"), release.get("url", ""))
         if path.startswith("/pcapp/LogUploadCheck"):
-            return "RET=0&VALID=%s" % settings.get("log_upload_valid", "TRUE")
+            return "RET=0&VALID=%s" % self.valid
         if path.startswith("/pcapp/LogUpload"):
             return "RET=0" if uploads else "RET=4"
         if path.startswith("/navigation/"):
@@ -294,13 +351,31 @@ class Handler(BaseHTTPRequestHandler):
 
     def control(self, path, form):
         svc = self.server.service
-        if path == "/_control/fault":
-            if form.get("mode"):
-                svc.faults[form.get("path", "")] = form["mode"]
+        with svc.lock:
+            if path == "/_control/fault":
+                if form.get("mode"):
+                    svc.faults[form.get("path", "")] = form["mode"]
+                else:
+                    svc.faults.pop(form.get("path", ""), None)
+            elif path == "/_control/reset":
+                svc.faults.clear()
+                svc.fired.clear()
+            elif path == "/_control/user":
+                nick = form.get("nickname", "")
+                if form.get("remove"):
+                    svc.users.pop(nick, None)
+                else:
+                    svc.users[nick] = {"nickname": nick, "password": form.get("password", ""),
+                                       "deviceno": form.get("deviceno", ""),
+                                       "status": form.get("status", "active")}
+            elif path == "/_control/release":
+                svc.release.update({k: form[k] for k in ("version", "url") if k in form})
+            elif path == "/_control/logupload":
+                svc.valid = form.get("valid", "")
+            elif path == "/_control/maintenance":
+                svc.maintenance = form.get("on", "0") not in ("", "0")
             else:
-                svc.faults.pop(form.get("path", ""), None)
-        elif path == "/_control/reset":
-            svc.faults.clear()
+                return self.send_text(404, b"unknown control")
         self.send_text(200, b"OK")
 
 
@@ -325,6 +400,11 @@ def main():
     ap.add_argument("--data", default=os.path.join(here, "data"))
     ap.add_argument("--host", default="127.0.0.1")
     ap.add_argument("--port", type=int, default=443)
+    ap.add_argument("--users", help="the user database to start from (JSON list)")
+    ap.add_argument("--latest-version")
+    ap.add_argument("--release-url")
+    ap.add_argument("--log-upload-valid")
+    ap.add_argument("--maintenance", action="store_true")
     args = ap.parse_args()
     os.makedirs(args.state, exist_ok=True)
     cert, key = make_certificate(args.state)
@@ -342,7 +422,9 @@ def main():
     if server is None:
         sys.exit("service: no free loopback address for port %d" % args.port)
     server.tls = tls
-    server.service = Service(args.state, args.data)
+    server.service = Service(args.state, args.data, args.users,
+                             {"version": args.latest_version, "url": args.release_url},
+                             args.log_upload_valid, args.maintenance)
     host, port = server.server_address[:2]
     with open(os.path.join(args.state, "host"), "w") as f:
         f.write("%s\n" % host)
