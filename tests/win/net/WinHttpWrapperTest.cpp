@@ -208,11 +208,12 @@ TEST_F(Engine, AuthenticationBodyArrivesByteForByte) {
         EXPECT_TRUE(r.HasHeader("User-Agent", "34MothV18/1.000002")) << r.json;
         EXPECT_TRUE(r.HasHeader("Accept", "*/*")) << r.json;
     }
-    // A wrong password is the service's error 2.
+    // A wrong password is the service's error 6 (the nickname-and-password
+    // message).
     CRequestParams p;
     p.SetAuthParams("taro", "wrong", "0123456789ABCDEF", 1);
     Outcome o = PostEndpoint(4, 4, p);
-    EXPECT_EQ(AnalyzeAuthentication(o.body.data(), o.body.size()), 0x80000002u);
+    EXPECT_EQ(AnalyzeAuthentication(o.body.data(), o.body.size()), 0x80000006u);
 }
 
 namespace {
