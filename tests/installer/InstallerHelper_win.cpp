@@ -2,8 +2,9 @@
 //   installer_helper launcher READYFILE
 //       Shows a window titled "Quillmarch" the way the launcher does and waits
 //       for "WKLMapDownload"; writes READYFILE once the window exists, prints
-//       "WKLMapDownload" and exits 0 when the message comes (1 after a minute
-//       without it, so a broken link cannot hang the test).
+//       "WKLMapDownload" and exits 0 when the message comes (1 after two minutes
+//       without it, so a broken link cannot hang the test; 3 when someone
+//       closes the window instead).
 //   installer_helper wait-window CLASS TITLE MS
 //       Exits 0 once a top-level window of that class and title exists
 //       ("-" for either means any), 1 when MS milliseconds pass first.
@@ -16,7 +17,7 @@
 namespace {
 
 constexpr UINT_PTR kGiveUpTimer = 1;
-constexpr UINT kGiveUpMs = 60000;
+constexpr UINT kGiveUpMs = 120000;
 UINT g_mapDownload = 0;
 
 LRESULT CALLBACK LauncherProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -25,6 +26,11 @@ LRESULT CALLBACK LauncherProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
                     static_cast<unsigned>(lp));
         std::fflush(stdout);
         ::PostQuitMessage(0);
+        return 0;
+    }
+    if (msg == WM_DESTROY) {  // closed by someone else: not what the test wants
+        std::printf("closed\n");
+        ::PostQuitMessage(3);
         return 0;
     }
     if (msg == WM_TIMER && wp == kGiveUpTimer) {
@@ -51,8 +57,9 @@ int RunLauncher(const char* readyFile) {
     ::CloseHandle(ready);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
-    ::DestroyWindow(wnd);
-    return static_cast<int>(msg.wParam);
+    const int result = static_cast<int>(msg.wParam);
+    if (::IsWindow(wnd)) ::DestroyWindow(wnd);
+    return result;
 }
 
 int WaitWindow(const char* cls, const char* title, DWORD ms) {
