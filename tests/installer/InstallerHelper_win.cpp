@@ -1,7 +1,7 @@
 // Helper of the installer test, run under Wine beside the setup programs.
-//   installer_helper launcher READYFILE
-//       Shows a window titled "Quillmarch" the way the launcher does and waits
-//       for "WKLMapDownload"; writes READYFILE once the window exists, prints
+//   installer_helper launcher
+//       Shows a window titled "Quillmarch" (class QmInstallerTestLauncher)
+//       the way the launcher does and waits for "WKLMapDownload"; prints
 //       "WKLMapDownload" and exits 0 when the message comes (1 after two minutes
 //       without it, so a broken link cannot hang the test; 3 when someone
 //       closes the window instead).
@@ -41,7 +41,7 @@ LRESULT CALLBACK LauncherProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcA(wnd, msg, wp, lp);
 }
 
-int RunLauncher(const char* readyFile) {
+int RunLauncher() {
     g_mapDownload = ::RegisterWindowMessageA("WKLMapDownload");
     WNDCLASSA wc = {};
     wc.lpfnWndProc = LauncherProc;
@@ -52,9 +52,6 @@ int RunLauncher(const char* readyFile) {
                                  100, nullptr, nullptr, wc.hInstance, nullptr);
     if (!wnd) return 2;
     ::SetTimer(wnd, kGiveUpTimer, kGiveUpMs, nullptr);
-    HANDLE ready = ::CreateFileA(readyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (ready == INVALID_HANDLE_VALUE) return 2;
-    ::CloseHandle(ready);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
     const int result = static_cast<int>(msg.wParam);
@@ -76,10 +73,9 @@ int WaitWindow(const char* cls, const char* title, DWORD ms) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "launcher") == 0) return RunLauncher(argv[2]);
+    if (argc == 2 && std::strcmp(argv[1], "launcher") == 0) return RunLauncher();
     if (argc == 5 && std::strcmp(argv[1], "wait-window") == 0)
         return WaitWindow(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)));
-    std::fprintf(stderr,
-                 "usage: installer_helper launcher READYFILE | wait-window CLASS TITLE MS\n");
+    std::fprintf(stderr, "usage: installer_helper launcher | wait-window CLASS TITLE MS\n");
     return 2;
 }
