@@ -6,8 +6,8 @@
 //       without it, so a broken link cannot hang the test; 3 when someone
 //       closes the window instead).
 //   installer_helper wait-window CLASS TITLE MS
-//       Exits 0 once a top-level window of that class and title exists
-//       ("-" for either means any), 1 when MS milliseconds pass first.
+//       Exits 0 once a top-level window of that class and title exists, 1
+//       when MS milliseconds pass first.
 #include <windows.h>
 
 #include <cstdio>
@@ -60,8 +60,6 @@ int RunLauncher() {
 }
 
 int WaitWindow(const char* cls, const char* title, DWORD ms) {
-    if (std::strcmp(cls, "-") == 0) cls = nullptr;
-    if (std::strcmp(title, "-") == 0) title = nullptr;
     const DWORD start = ::GetTickCount();
     for (;;) {
         if (::FindWindowA(cls, title)) return 0;
