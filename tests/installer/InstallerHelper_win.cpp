@@ -5,6 +5,9 @@
 //       "WKLMapDownload" and exits 0 when the message comes (1 after two minutes
 //       without it, so a broken link cannot hang the test; 3 when someone
 //       closes the window instead).
+//   installer_helper close-window CLASS TITLE
+//       Posts WM_CLOSE to that top-level window, as a user closing it would;
+//       exits 1 when there is none.
 //   installer_helper wait-window CLASS TITLE MS
 //       Exits 0 once a top-level window of that class and title exists, 1
 //       when MS milliseconds pass first.
@@ -68,12 +71,21 @@ int WaitWindow(const char* cls, const char* title, DWORD ms) {
     }
 }
 
+int CloseWindow(const char* cls, const char* title) {
+    HWND wnd = ::FindWindowA(cls, title);
+    return wnd && ::PostMessageA(wnd, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "launcher") == 0) return RunLauncher();
+    if (argc == 4 && std::strcmp(argv[1], "close-window") == 0)
+        return CloseWindow(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "wait-window") == 0)
         return WaitWindow(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)));
-    std::fprintf(stderr, "usage: installer_helper launcher | wait-window CLASS TITLE MS\n");
+    std::fprintf(stderr,
+                 "usage: installer_helper launcher | close-window CLASS TITLE | wait-window CLASS "
+                 "TITLE MS\n");
     return 2;
 }
