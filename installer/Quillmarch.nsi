@@ -92,9 +92,10 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "LegalCopyright" "Copyright (C) ${PUBLISH
 !define TEXT_NOT_ADMIN "${PRODUCT} のインストールには管理者の権限が必要です。"
 
 ; ---------------------------------------------------------------------------
-; A running Quillmarch: found by its instance mutexes, closed through its
-; windows (launcher, first-run window, else the hidden main window; the
-; program's own close path decides about transfers), waited for by process.
+; A running Quillmarch: found by its instance mutexes, closed through the
+; windows of its process (launcher, first-run window, else the hidden main
+; window; the program's own close path decides about transfers), waited for
+; by process.
 ; Shared by the setup program and the uninstaller.
 
 !macro RUNNING_FUNCTIONS UN
@@ -115,6 +116,24 @@ Function ${UN}IsProgramRunning
   Pop $1
 FunctionEnd
 
+; The top-level window titled $6 that belongs to process $2, in $7 (0 when
+; none): a folder window showing "Quillmarch" is not the launcher.
+Function ${UN}FindWindowOfProcess
+  Push $8
+  StrCpy $7 0
+  ${Do}
+    System::Call 'user32::FindWindowExW(p 0, p r7, p 0, w r6) p.r7'
+    ${If} $7 == 0
+      ${ExitDo}
+    ${EndIf}
+    System::Call 'user32::GetWindowThreadProcessId(p r7, *i 0 r8)'
+    ${If} $8 == $2
+      ${ExitDo}
+    ${EndIf}
+  ${Loop}
+  Pop $8
+FunctionEnd
+
 ; Closes every running instance and waits for its process to end.
 ; $0 = 1 when none is left.
 Function ${UN}CloseProgram
@@ -123,24 +142,32 @@ Function ${UN}CloseProgram
   Push $3
   Push $4
   Push $5
+  Push $6
+  Push $7
   StrCpy $5 0
   ${Do}
-    System::Call 'user32::FindWindowW(p 0, w "${PRODUCT}") p.r1'
-    ${If} $1 == 0
-      System::Call 'user32::FindWindowW(p 0, w "${PRODUCT} UserEntry") p.r1'
-    ${EndIf}
-    ${If} $1 == 0
-      System::Call 'user32::FindWindowW(w "${PRODUCT}", p 0) p.r1'
-    ${EndIf}
+    ; Every instance has its hidden main window; its process is the one to end.
+    System::Call 'user32::FindWindowW(w "${PRODUCT}", w "${PRODUCT} ") p.r1'
     ${If} $1 == 0
       ${ExitDo}
     ${EndIf}
-    ; Two instances of each kind cannot run: a few rounds are enough.
+    ; A launcher and a first-run instance may both run: a few rounds are enough.
     IntOp $5 $5 + 1
     ${If} $5 > 4
       ${ExitDo}
     ${EndIf}
     System::Call 'user32::GetWindowThreadProcessId(p r1, *i 0 r2)'
+    ; Its visible window is closed in preference, the way a user would.
+    StrCpy $6 "${PRODUCT} UserEntry"
+    Call ${UN}FindWindowOfProcess
+    ${If} $7 != 0
+      StrCpy $1 $7
+    ${EndIf}
+    StrCpy $6 "${PRODUCT}"
+    Call ${UN}FindWindowOfProcess
+    ${If} $7 != 0
+      StrCpy $1 $7
+    ${EndIf}
     System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r2) p.r3'
     ${If} $3 == 0
       ${ExitDo}
@@ -154,6 +181,8 @@ Function ${UN}CloseProgram
   ${Loop}
   Call ${UN}IsProgramRunning
   IntOp $0 $0 !
+  Pop $7
+  Pop $6
   Pop $5
   Pop $4
   Pop $3
