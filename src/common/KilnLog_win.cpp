@@ -6,6 +6,7 @@
 #include "common/KilnLog.h"
 
 #include <windows.h>
+// psapi.h needs windows.h first.
 #include <psapi.h>
 
 #include <chrono>
