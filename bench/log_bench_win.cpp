@@ -57,8 +57,8 @@ void AppendRecords(const std::string& path, HANDLE mutex, int n) {
         len += std::snprintf(line + len, sizeof line - len, "\r\n");
         if (mutex) ::WaitForSingleObject(mutex, INFINITE);
         {
-            qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD written = 0;
             if (f) ::WriteFile(f.Get(), line, len, &written, nullptr);
         }
@@ -105,8 +105,9 @@ int main(int argc, char** argv) {
         ::DeleteFileA(lockedPath.c_str());
     }
 
-    std::printf("log benchmark: %d records per writer and round, median of %d rounds, 4096 KB limit\n",
-                each, kRounds);
+    std::printf(
+        "log benchmark: %d records per writer and round, median of %d rounds, 4096 KB limit\n",
+        each, kRounds);
     std::printf("%-10s %12s %12s %12s %10s %10s\n", "case", "log rec/s", "locked rec/s",
                 "bare rec/s", "log/lock", "log/bare");
     for (const Row& r : rows) {

@@ -248,8 +248,11 @@ TEST(MessageCatalog, PinnedRows) {
 TEST(MessageCatalog, LauncherRowsAndTheGapsBetweenThem) {
     const struct {
         uint32_t first, last;
-    } kRows[] = {{0xFF00AA00, 0xFF00AA09}, {0xFF00BB00, 0xFF00BB18}, {0xFF00CC01, 0xFF00CC0E},
-                 {0xFF00DD01, 0xFF00DD01}, {0xFF00EE01, 0xFF00EE0A}};
+    } kRows[] = {{0xFF00AA00, 0xFF00AA09},
+                 {0xFF00BB00, 0xFF00BB18},
+                 {0xFF00CC01, 0xFF00CC0E},
+                 {0xFF00DD01, 0xFF00DD01},
+                 {0xFF00EE01, 0xFF00EE0A}};
     for (const auto& range : kRows)
         for (uint32_t code = range.first; code <= range.last; ++code) {
             SCOPED_TRACE(testing::Message() << std::hex << code);

@@ -273,7 +273,8 @@ TEST_F(Bridge, ProgressBlocksAreReadWhole) {
     ASSERT_TRUE(m_probe.PumpUntil([&] { return m_probe.WaitFor(kMsgMapProgressEnd, 0, 0); }, 120000,
                                   [&] {
                                       readOnce();
-                                      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+                                      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1,
+                                                                  QS_ALLINPUT);
                                   }));
     // The last update was written before the end was posted.
     ASSERT_TRUE(readOnce());
@@ -324,7 +325,8 @@ TEST_F(Bridge, RequestEndEndsBothTools) {
         [] { return FindCoreWindow() && FindMusicWindow(true) && FindMusicWindow(false); }, 20000));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, kChargeMap));
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeMap | kChargeMusic);
-    EXPECT_EQ(FindCoreWindow(), ::FindWindowA(bridgetest::kCoreClassText, bridgetest::kCoreTitleText));
+    EXPECT_EQ(FindCoreWindow(),
+              ::FindWindowA(bridgetest::kCoreClassText, bridgetest::kCoreTitleText));
     EXPECT_EQ(FindMusicWindow(true), ::FindWindowA(nullptr, "Quillmarch Music Manual"));
     EXPECT_EQ(FindMusicWindow(false), ::FindWindowA(nullptr, "Quillmarch Music Setting"));
 

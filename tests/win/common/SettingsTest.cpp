@@ -561,8 +561,9 @@ TEST_F(Settings, MusicFileBytesAreTheRuntimesUnicodeText) {
     char bytes[128] = {};
     DWORD got = 0;
     ASSERT_TRUE(::ReadFile(tool.Get(), bytes, sizeof bytes, &got, nullptr));
-    EXPECT_EQ(std::string(bytes, got), std::string("\xFF\xFE", 2) +
-                                           Utf16(L"MusicFolderW=C:\\N||ManualRecentFolderW=D:\\R||"));
+    EXPECT_EQ(
+        std::string(bytes, got),
+        std::string("\xFF\xFE", 2) + Utf16(L"MusicFolderW=C:\\N||ManualRecentFolderW=D:\\R||"));
 }
 
 TEST_F(Settings, MusicFolderOutsideShiftJisRoundTrips) {
