@@ -5,7 +5,9 @@
 //   locked: the same inside a wait/release of one named mutex, which is what
 //           the log must do so that several processes can share the file.
 // The log is expected to reach 0.8 of the locked floor.
-//   log_bench_win.exe [records-per-writer]
+// Many short rounds interleave the three, and the medians are compared, so a
+// busy stretch of the machine falls on all three alike.
+//   log_bench_win.exe [records-per-writer-and-round] [rounds]
 #include <windows.h>
 
 #include <algorithm>
@@ -55,8 +57,8 @@ void AppendRecords(const std::string& path, HANDLE mutex, int n) {
         len += std::snprintf(line + len, sizeof line - len, "\r\n");
         if (mutex) ::WaitForSingleObject(mutex, INFINITE);
         {
-            qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            qm::CFileHandle f(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
             DWORD written = 0;
             if (f) ::WriteFile(f.Get(), line, len, &written, nullptr);
         }
@@ -72,8 +74,8 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int each = argc > 1 ? std::atoi(argv[1]) : 2000;
-    constexpr int kRounds = 5;
+    const int each = argc > 1 ? std::atoi(argv[1]) : 400;
+    const int kRounds = argc > 2 ? std::atoi(argv[2]) : 15;
     char tmp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, tmp);
     const std::string dir = std::string(tmp) + "qm-logbench\\";
@@ -91,7 +93,6 @@ int main(int argc, char** argv) {
         std::vector<double> log, bare, locked;
     };
     Row rows[] = {{"1 writer", 1, {}, {}, {}}, {"4 writers", 4, {}, {}, {}}};
-    // Rounds interleave the three so a slow stretch of the machine hits all.
     for (int round = 0; round < kRounds; ++round) {
         for (Row& r : rows) {
             r.bare.push_back(RecordsPerSecond(
@@ -104,8 +105,9 @@ int main(int argc, char** argv) {
         ::DeleteFileA(lockedPath.c_str());
     }
 
-    std::printf("log benchmark: %d records per writer, median of %d rounds, 4096 KB limit\n", each,
-                kRounds);
+    std::printf(
+        "log benchmark: %d records per writer and round, median of %d rounds, 4096 KB limit\n",
+        each, kRounds);
     std::printf("%-10s %12s %12s %12s %10s %10s\n", "case", "log rec/s", "locked rec/s",
                 "bare rec/s", "log/lock", "log/bare");
     for (const Row& r : rows) {

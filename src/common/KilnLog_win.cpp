@@ -6,6 +6,7 @@
 #include "common/KilnLog.h"
 
 #include <windows.h>
+// psapi.h needs windows.h first.
 #include <psapi.h>
 
 #include <chrono>
@@ -124,9 +125,9 @@ void EnsureSystemPath() {
 }
 
 qm::CFileHandle OpenForAppend(const char* path) {
-    return qm::CFileHandle(::CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                         FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    return qm::CFileHandle(
+        ::CreateFileA(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ,
+                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) const {
@@ -146,7 +147,8 @@ int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) cons
     if (!mutex) return kMutexCreateFailed;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    DWORD wait = ::WaitForSingleObject(mutex, left.count() > 0 ? static_cast<DWORD>(left.count()) : 0);
+    DWORD wait =
+        ::WaitForSingleObject(mutex, left.count() > 0 ? static_cast<DWORD>(left.count()) : 0);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
         lastError = wait == WAIT_TIMEOUT ? static_cast<DWORD>(WAIT_TIMEOUT) : ::GetLastError();
         return kMutexWaitFailed;

@@ -221,6 +221,7 @@ const PinnedRow kPinned[] = {
 };
 // clang-format on
 
+// clang-format off
 const char kNicknameTaken[] =
     "お客様登録の確認に失敗しました。\r\n過去に別のニックネームを登録済みのお客様は、\r\n"
     "以前に登録したニックネームを使用してログインしてください。\r\n\r\n"
@@ -230,6 +231,7 @@ const char kNicknameTaken[] =
     "PHS、携帯電話、一部のIP電話などからは下記へお問合わせください。\r\n"
     "一般電話：000-000-0000（有料）\r\n"
     "受付時間：月曜～土曜　9：30～12：00、13：00～17：00\r\n　　　　　　（日曜・祝日、弊社休日除く）";
+// clang-format on
 
 }  // namespace
 
@@ -246,8 +248,11 @@ TEST(MessageCatalog, PinnedRows) {
 TEST(MessageCatalog, LauncherRowsAndTheGapsBetweenThem) {
     const struct {
         uint32_t first, last;
-    } kRows[] = {{0xFF00AA00, 0xFF00AA09}, {0xFF00BB00, 0xFF00BB18}, {0xFF00CC01, 0xFF00CC0E},
-                 {0xFF00DD01, 0xFF00DD01}, {0xFF00EE01, 0xFF00EE0A}};
+    } kRows[] = {{0xFF00AA00, 0xFF00AA09},
+                 {0xFF00BB00, 0xFF00BB18},
+                 {0xFF00CC01, 0xFF00CC0E},
+                 {0xFF00DD01, 0xFF00DD01},
+                 {0xFF00EE01, 0xFF00EE0A}};
     for (const auto& range : kRows)
         for (uint32_t code = range.first; code <= range.last; ++code) {
             SCOPED_TRACE(testing::Message() << std::hex << code);

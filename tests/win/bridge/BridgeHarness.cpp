@@ -21,10 +21,9 @@ struct NamedMessage {
 const std::vector<NamedMessage>& LauncherMessages() {
     static const std::vector<NamedMessage> table = [] {
         std::vector<NamedMessage> t;
-        for (const char* name :
-             {"WKLNotifyProgress", "WKLNotifyError", "WKLMapLicense", "WKLMapDownload",
-              "WKLMapVerify", "WKLNoSendProbe", "WKLMapProgressStart", "WKLMapProgress",
-              "WKLMapProgressEnd"})
+        for (const char* name : {"WKLNotifyProgress", "WKLNotifyError", "WKLMapLicense",
+                                 "WKLMapDownload", "WKLMapVerify", "WKLNoSendProbe",
+                                 "WKLMapProgressStart", "WKLMapProgress", "WKLMapProgressEnd"})
             t.push_back({::RegisterWindowMessageA(name), name});
         return t;
     }();
