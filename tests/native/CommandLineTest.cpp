@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
-#include "app/OsType.h"
+#include "common/OsType.h"
 
 namespace {
 std::string Dump(const std::vector<CommandLineArgument>& args) {
