@@ -105,6 +105,9 @@ private:
     std::wstring DiscoverProxy();
     void CloseHandles();
     void CloseRequestHandle();
+    // Closes the request, waits for the worker, terminates it after the
+    // time-out (logged); true when it ended by itself.
+    bool StopWorker(DWORD timeoutMs);
     void FreeResponse();
 
     std::wstring m_url;

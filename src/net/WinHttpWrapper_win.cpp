@@ -72,8 +72,11 @@ CWinHttpWrapper::CWinHttpWrapper() {
 }
 
 CWinHttpWrapper::~CWinHttpWrapper() {
-    // The worker uses this object: it must be gone before the object is.
-    if (m_thread) Abort(m_destroyWaitMs);
+    // The worker uses this object: it must be gone before the object is. Only
+    // this wrapper's request is cancelled; the thread's abort event, which
+    // its other wrappers share, is left alone.
+    if (m_thread && ::WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT)
+        StopWorker(m_destroyWaitMs);
     CloseHandles();
     ::DeleteCriticalSection(&m_handleLock);
 }
@@ -750,6 +753,10 @@ DWORD CWinHttpWrapper::AppendChunkToFile(const BYTE* data, DWORD size) {
 bool CWinHttpWrapper::Abort(DWORD timeoutMs) {
     if (m_abortEvent) ::ResetEvent(m_abortEvent.Get());
     if (!m_thread) return true;
+    return StopWorker(timeoutMs);
+}
+
+bool CWinHttpWrapper::StopWorker(DWORD timeoutMs) {
     // The sending and receiving calls do not poll the event: closing the
     // request handle is what makes them return.
     CloseRequestHandle();

@@ -540,6 +540,23 @@ TEST_F(Engine, TwoWrappersOfOneThreadAbortTogether) {
     ::DestroyWindow(sink);
 }
 
+TEST_F(Engine, DestroyingAFinishedWrapperLeavesItsSiblingRunning) {
+    SetFault("/pcapp/Drip", "drip:8");
+    CWinHttpWrapper second;
+    HANDLE b = StartPost(second, ServiceUrl("/pcapp/Drip"), "x=2");
+    ASSERT_NE(b, nullptr);
+    {
+        CWinHttpWrapper first;
+        HANDLE a = StartPost(first, ServiceUrl("/pcapp/Any"), "x=1");
+        ASSERT_NE(a, nullptr);
+        ASSERT_EQ(::WaitForSingleObject(a, 30000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(b, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    }
+    ASSERT_EQ(::WaitForSingleObject(b, 30000), WAIT_OBJECT_0);
+    EXPECT_EQ(second.GetResult(), 0u) << "the shared abort event was left alone";
+    EXPECT_EQ(second.GetResponseSize(), 8u);
+}
+
 namespace {
 // A copy of the worker's handle, to see it end after the wrapper has gone.
 qm::CHandle Watch(HANDLE worker) {
