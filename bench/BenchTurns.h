@@ -30,11 +30,11 @@ inline double BaselineTurn(const std::string& sync, const char* name, int round)
     const std::string theirs = sync + "\\base-" + std::to_string(round);
     HANDLE f = ::CreateFileA(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
-    for (int i = 0; i < 60000; ++i) {
+    for (int i = 0; i < 15000; ++i) {
         std::string text;
         if (ReadWholeFile(theirs, text).Ok() && !text.empty() && text.back() == '\n')
             return std::atof(text.c_str()) * 1000.0;
-        ::Sleep(5);
+        ::Sleep(20);
     }
     return -1;
 }
