@@ -9,6 +9,7 @@
 #include <string>
 
 #include "net/ConnectionTable.h"
+#include "net/CriticalSection.h"
 
 class CConnectionFile {
 public:
@@ -37,7 +38,7 @@ private:
     std::string InfoPath() const;
     bool ReadOverrides(CConnectionTable& table);
 
-    CRITICAL_SECTION m_lock;
+    qm::CCriticalSection m_lock;
     bool m_loaded = false;
     CConnectionTable m_table;
     std::string m_infoPath;

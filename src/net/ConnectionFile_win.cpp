@@ -10,16 +10,7 @@
 
 namespace {
 
-class CLockHeld {
-public:
-    explicit CLockHeld(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
-    ~CLockHeld() { ::LeaveCriticalSection(&m_cs); }
-    CLockHeld(const CLockHeld&) = delete;
-    CLockHeld& operator=(const CLockHeld&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
+using qm::CLockHeld;
 
 void LogBodyError(const RequestBody& body) {
     switch (body.error) {
@@ -58,9 +49,9 @@ CConnectionFile& CConnectionFile::Instance() {
     return instance;
 }
 
-CConnectionFile::CConnectionFile() { ::InitializeCriticalSection(&m_lock); }
+CConnectionFile::CConnectionFile() = default;
 
-CConnectionFile::~CConnectionFile() { ::DeleteCriticalSection(&m_lock); }
+CConnectionFile::~CConnectionFile() = default;
 
 void CConnectionFile::Reset(const std::string& infoPath) {
     CLockHeld held(m_lock);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/WinHandle.h"
+#include "net/CriticalSection.h"
 
 enum HTTPVerbType : int { HTTP_VERB_GET = 0, HTTP_VERB_POST = 1, HTTP_VERB_HEAD = 2 };
 
@@ -121,7 +122,7 @@ private:
     // The worker uses these from its start and closes them before it ends;
     // Abort may close the request handle meanwhile. m_handleLock guards the
     // closing.
-    CRITICAL_SECTION m_handleLock;
+    qm::CCriticalSection m_handleLock;
     CInternetHandle m_session;
     CInternetHandle m_connection;
     CInternetHandle m_request;

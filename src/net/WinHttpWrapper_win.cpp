@@ -44,23 +44,13 @@ LONG ReadInternetSetting(const wchar_t* name, std::wstring& out) {
 
 std::string Narrow(const std::wstring& w) { return WideToAnsi(w); }
 
-class CLockHeld {
-public:
-    explicit CLockHeld(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
-    ~CLockHeld() { ::LeaveCriticalSection(&m_cs); }
-    CLockHeld(const CLockHeld&) = delete;
-    CLockHeld& operator=(const CLockHeld&) = delete;
-
-private:
-    CRITICAL_SECTION& m_cs;
-};
+using qm::CLockHeld;
 
 }  // namespace
 
 // --- construction ------------------------------------------------------------
 
 CWinHttpWrapper::CWinHttpWrapper() {
-    ::InitializeCriticalSection(&m_handleLock);
     std::memset(&m_urlParts, 0, sizeof m_urlParts);
     // Named after the creating thread, so every wrapper of one thread shares
     // it: aborting one request of a thread aborts them all. Signalled means
@@ -78,7 +68,6 @@ CWinHttpWrapper::~CWinHttpWrapper() {
     if (m_thread && ::WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT)
         StopWorker(m_destroyWaitMs);
     CloseHandles();
-    ::DeleteCriticalSection(&m_handleLock);
 }
 
 // Closes request, connection and session (in that order), keeping the
