@@ -408,11 +408,6 @@ TEST_F(Engine, BodyWithoutContentLengthIsReadToTheEnd) {
     ASSERT_TRUE(o.ended);
     EXPECT_EQ(o.result, 0u);
     EXPECT_EQ(o.body, "RET=0&VALID=TRUE");
-    // Dripped byte by byte: many batches, all collected.
-    SetFault("/pcapp/LogUploadCheckAPI", "drip:12");
-    o = PostForm(ServiceUrl("/pcapp/LogUploadCheckAPI"), "x=1");
-    EXPECT_EQ(o.result, 0u);
-    EXPECT_EQ(o.body, std::string(12, 'x'));
 }
 
 TEST_F(Engine, TruncatedBodyEndsAfterTheToleratedZeroReads) {
@@ -554,7 +549,10 @@ TEST_F(Engine, DestroyingAFinishedWrapperLeavesItsSiblingRunning) {
     }
     ASSERT_EQ(::WaitForSingleObject(b, 30000), WAIT_OBJECT_0);
     EXPECT_EQ(second.GetResult(), 0u) << "the shared abort event was left alone";
-    EXPECT_EQ(second.GetResponseSize(), 8u);
+    // Dripped byte by byte: many batches, all collected.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(second.GetResponseData()),
+                          second.GetResponseSize()),
+              std::string(8, 'x'));
 }
 
 namespace {
