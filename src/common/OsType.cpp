@@ -1,4 +1,4 @@
-#include "app/OsType.h"
+#include "common/OsType.h"
 
 #include "common/Mbcs.h"
 
