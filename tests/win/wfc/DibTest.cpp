@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "TestSupport.h"
 #include "WfcTestSupport.h"
 #include "wfc/DIB.h"
 #include "wfc/Gdi.h"
@@ -184,6 +185,14 @@ TEST(DibDecode, OddWidthPngIsUprightWithPaddedRowsAndKeepsItsColourKey) {
     const std::string bits(reinterpret_cast<const char*>(loaded.Bits()), 24);
     EXPECT_EQ(std::string("\x03\x02\x01\0\0\0\xFF\0\xFF\0\0\0", 12), bits.substr(0, 12));
     EXPECT_EQ(std::string("\0\0\xFF\0\xFF\0\xFF\0\0\0\0\0", 12), bits.substr(12));
+
+    // The same from a file.
+    const std::string path = qmtest::WorkFolder() + "odd.png";
+    ASSERT_TRUE(qmtest::WriteFile(path, png));
+    CDIB fromFile;
+    ASSERT_EQ(lib::wfc::kLoadOk, fromFile.LoadFile(path.c_str()));
+    EXPECT_EQ("FF0000 00FF00 0000FF", RowText(fromFile, 0));
+    EXPECT_EQ("010203 000000 FF00FF", RowText(fromFile, 1));
 
     const std::string keyed = WithColourKey(png, 255, 0, 255);
     CDIB withKey;
