@@ -59,6 +59,16 @@ TEST(DibPixels, KeyCopyLeavesTheDestinationUnderMagentaAndCopyClips) {
     clipped.Copy(-1, 0, 10, 10, source, 0, 0);
     EXPECT_EQ("FF00FF 010203 090909 090909", RowText(clipped, 0));
     EXPECT_EQ("010203 010203 090909 090909", RowText(clipped, 1));
+    // Within one bitmap the rows move as a block, down or up.
+    CDIB column = Solid(1, 3, RGB(1, 1, 1));
+    column.SetPixel(0, 1, RGB(2, 2, 2));
+    column.Copy(0, 1, 1, 2, column, 0, 0);
+    EXPECT_EQ("010101|010101|020202",
+              RowText(column, 0) + "|" + RowText(column, 1) + "|" + RowText(column, 2));
+    column.Copy(0, 0, 1, 2, column, 0, 1);
+    EXPECT_EQ("010101|020202|020202",
+              RowText(column, 0) + "|" + RowText(column, 1) + "|" + RowText(column, 2));
+
     CDIB untouched = Solid(2, 2, RGB(9, 9, 9));
     untouched.Copy(0, 0, 2, 2, source, 5, 0);
     untouched.Blend(2, 0, 2, 2, source, 0, 0, 128);
