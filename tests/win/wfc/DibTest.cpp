@@ -41,6 +41,14 @@ TEST(DibPixels, BlendAndKeyBlendPerChannelAtAlpha0And128And255) {
         EXPECT_EQ(std::string(c.blended) + " " + magentaBlended, RowText(plain, 0)) << c.alpha;
         EXPECT_EQ(std::string(c.blended) + " 0064C8", RowText(keyed, 0)) << c.alpha;
     }
+    // Alpha outside 0..255 is taken as the nearest end.
+    CDIB source = Solid(1, 1, RGB(100, 255, 0));
+    CDIB over = Solid(1, 1, RGB(0, 100, 200));
+    CDIB under = Solid(1, 1, RGB(0, 100, 200));
+    over.Blend(0, 0, 1, 1, source, 0, 0, 300);
+    under.Blend(0, 0, 1, 1, source, 0, 0, -7);
+    EXPECT_EQ("64FF00", RowText(over, 0));
+    EXPECT_EQ("0064C7", RowText(under, 0));
 }
 
 TEST(DibPixels, KeyCopyLeavesTheDestinationUnderMagentaAndCopyClips) {
