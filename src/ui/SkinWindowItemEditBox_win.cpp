@@ -1,3 +1,5 @@
+#include <windows.h>
+// The common-control headers need the types of windows.h first.
 #include <richedit.h>
 
 #include <tuple>
@@ -93,8 +95,14 @@ void CSkinWindowItemEditBox::OnAttach(HWND window) {
                     static_cast<unsigned>(::GetLastError()));
         return;
     }
+    m_control = std::make_unique<CEditControl>(Accessor());
+    m_control->Attach(control);
+    if (m_limit >= 0) ::SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(m_limit), 0);
+    ::EnableWindow(control, IsEnabled());
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     if (m_options.kind != EditBoxOptions::kEdit) {
-        // One face for Latin and Japanese alike, and Shift-JIS as the character set.
+        // One face for Latin and Japanese alike, and Shift-JIS as the character
+        // set; set after the font, which would otherwise replace both.
         LRESULT lang = ::SendMessageA(control, EM_GETLANGOPTIONS, 0, 0);
         ::SendMessageA(control, EM_SETLANGOPTIONS, 0, lang & ~IMF_DUALFONT);
         CHARFORMAT2A format = {};
@@ -104,11 +112,6 @@ void CSkinWindowItemEditBox::OnAttach(HWND window) {
         lstrcpynA(format.szFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
         ::SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     }
-    m_control = std::make_unique<CEditControl>(Accessor());
-    m_control->Attach(control);
-    if (m_limit >= 0) ::SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(m_limit), 0);
-    ::EnableWindow(control, IsEnabled());
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
 }
 
 intptr_t CSkinWindowItemEditBox::Control(int code, intptr_t value, intptr_t extra) {
@@ -156,7 +159,8 @@ void CSkinWindowItemEditBox::Draw() {
 
 std::string CSkinWindowItemEditBox::GetTextA() const {
     if (!GetControl()) return std::string();
-    const int length = ::GetWindowTextLengthA(GetControl());
+    // Room for two bytes a character: a rich edit may count characters here.
+    const int length = ::GetWindowTextLengthA(GetControl()) * 2 + 1;
     std::string text(static_cast<size_t>(length) + 1, '\0');
     const int got = ::GetWindowTextA(GetControl(), &text[0], length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
@@ -165,7 +169,8 @@ std::string CSkinWindowItemEditBox::GetTextA() const {
 
 std::wstring CSkinWindowItemEditBox::GetTextW() const {
     if (!GetControl()) return std::wstring();
-    const int length = ::GetWindowTextLengthW(GetControl());
+    // An 8-bit control answers in bytes and converts into a buffer of that size.
+    const int length = ::GetWindowTextLengthW(GetControl()) * 2 + 1;
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     const int got = ::GetWindowTextW(GetControl(), &text[0], length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
