@@ -2,13 +2,12 @@
 """Composes the skin's two sprite sheets from their SVG sources.
 
   compose.py TABLE OUTDIR                 render every sprite, write the sheets
-  compose.py --skin TABLE COMMON.TXT      rewrite the generated sprite block of
-                                          the common skin file from the table:
-                                          the positions that the skin files of
-                                          its folder use
-  compose.py --check-skin TABLE COMMON.TXT  exit 1 when that block is stale
+  compose.py --skin TABLE SKINDIR         write the positions of the skin files
+                                          in SKINDIR from the table
+  compose.py --check-skin TABLE SKINDIR   exit 1 when any of them is stale
 
-The table (sprites.csv) is the only place where a cut position is written.
+The table (sprites.csv) is the only place where a cut position is written by
+hand; the skin files mark each line that takes one (see "skin positions").
 Each row is one sprite or one strip of frames:
 
   name, sheet, x, y, width, height, source, frames, matte, slice
@@ -44,8 +43,6 @@ import zlib
 
 KEY = (255, 0, 255)
 SHEETS = {}  # sheet name -> (width, height), from the table's @sheet rows
-BEGIN = "// ---- generated from resources/art/sprites.csv by tools/art/compose.py: do not edit ----"
-END = "// ---- end of generated sprite positions ----"
 
 
 class Sprite:
@@ -266,93 +263,95 @@ def compose(table, out_dir):
 
 
 # ---- skin positions ------------------------------------------------------------
+#
+# A skin line that takes positions from the table carries a note after its
+# value: "// @Sprite: k1 k2 ...". The first numbers of the line's values are
+# the table's values of Sprite.k1, Sprite.k2, ... (x, y top left; r, b bottom
+# right; x1, y1, x2, y2 nine-slice cuts; "state.x" and so on for one face of
+# a strip). compose.py writes them; the skin loader never sees the note.
 
-def replacement_lines(sprites):
-    lines = []
-    def key(name, value):
-        lines.append('\t%%%s%% = "%d";' % (name, value))
+NOTE = re.compile(r"^(?P<head>\s*[^=/]+=\s*)(?P<values>[^;]*);(?P<gap>\s*)//\s*@(?P<sprite>[A-Za-z0-9_]+):(?P<keys>[^/]*)$")
+
+
+def positions(sprites):
+    table = {}
     for s in sprites:
-        key(s.name + ".x", s.x)
-        key(s.name + ".y", s.y)
-        key(s.name + ".r", s.right)
-        key(s.name + ".b", s.bottom)
+        table[s.name + ".x"], table[s.name + ".y"] = s.x, s.y
+        table[s.name + ".r"], table[s.name + ".b"] = s.right, s.bottom
         if s.slice:
             l, t, r, b = s.slice
-            key(s.name + ".x1", s.x + l)
-            key(s.name + ".y1", s.y + t)
-            key(s.name + ".x2", s.x + s.w - r)
-            key(s.name + ".y2", s.y + s.h - b)
+            table[s.name + ".x1"], table[s.name + ".y1"] = s.x + l, s.y + t
+            table[s.name + ".x2"], table[s.name + ".y2"] = s.x + s.w - r, s.y + s.h - b
         if len(s.variants) > 1:
             for i, v in enumerate(s.variants):
                 x, y = s.frame_origin(i)
-                key("%s.%s.x" % (s.name, v), x)
-                key("%s.%s.y" % (s.name, v), y)
-                key("%s.%s.r" % (s.name, v), x + s.w)
-                key("%s.%s.b" % (s.name, v), y + s.h)
+                table["%s.%s.x" % (s.name, v)], table["%s.%s.y" % (s.name, v)] = x, y
+                table["%s.%s.r" % (s.name, v)], table["%s.%s.b" % (s.name, v)] = x + s.w, y + s.h
                 if s.slice:
-                    key("%s.%s.x1" % (s.name, v), x + s.slice[0])
-                    key("%s.%s.x2" % (s.name, v), x + s.w - s.slice[2])
-    return lines
+                    table["%s.%s.x1" % (s.name, v)] = x + s.slice[0]
+                    table["%s.%s.x2" % (s.name, v)] = x + s.w - s.slice[2]
+    return table
 
 
 def read_skin_text(path):
     data = open(path, "rb").read()
-    return data[2:].decode("utf-16-le") if data[:2] == b"\xff\xfe" else data.decode("cp932")
+    if data[:2] == b"\xff\xfe":
+        return data[2:].decode("utf-16-le"), "utf-16"
+    return data.decode("cp932"), "cp932"
 
 
-def used_keys(skin_dir):
-    """The %Sprite.key% names that the skin files of the folder use."""
-    used = set()
+def write_skin_text(path, text, encoding):
+    data = b"\xff\xfe" + text.encode("utf-16-le") if encoding == "utf-16" else text.encode("cp932")
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def place_line(line, table, where, errors):
+    m = NOTE.match(line)
+    if not m:
+        return line
+    keys = m.group("keys").split()
+    values = [v.strip() for v in m.group("values").split(",")]
+    numbers = [i for i, v in enumerate(values) if re.fullmatch(r"-?\d+", v)]
+    if len(numbers) < len(keys):
+        errors.append("%s: fewer numbers than positions" % where)
+        return line
+    for i, key in zip(numbers, keys):
+        full = m.group("sprite") + "." + key
+        if full not in table:
+            errors.append("%s: the table has no %s" % (where, full))
+            return line
+        values[i] = str(table[full])
+    return m.group("head") + ", ".join(values) + ";" + m.group("gap") + "// @" + m.group("sprite") + ":" + m.group("keys")
+
+
+def place_positions(table_path, skin_dir, write):
+    sprites = read_table(table_path)
+    errors = check_table(sprites)
+    table = positions(sprites)
+    stale = []
     for name in sorted(os.listdir(skin_dir)):
-        if name.lower().endswith(".txt"):
-            text = read_skin_text(os.path.join(skin_dir, name))
-            text = text.split(BEGIN)[0] + (text.split(END)[1] if END in text else "")
-            used.update(re.findall(r"%([A-Za-z0-9_]+\.[A-Za-z0-9_.]+)%", text))
-    return used
-
-
-def generated_block(sprites, used):
-    available = {}
-    for line in replacement_lines(sprites):
-        available[line.split("%")[1]] = line
-    unknown = sorted(used - set(available))
-    if unknown:
-        sys.exit("compose: the skin files use positions the table lacks: " + ", ".join(unknown))
-    lines = [line for key, line in available.items() if key in used]
-    body = ["// Cut positions in Base.png and Parts.png: %Name.x%, %Name.y% top left,",
-            "// %Name.r%, %Name.b% bottom right, %Name.x1% .. %Name.y2% nine-slice cuts,",
-            "// %Name.state.x% .. for each face of a strip.",
-            "ReplacementTable", "{"] + lines + ["}"]
-    return [BEGIN] + body + [END]
-
-
-def skin_with_block(common_text, sprites, used):
-    lines = common_text.split("\r\n")
-    if BEGIN in lines:
-        start, end = lines.index(BEGIN), lines.index(END)
-        lines[start:end + 1] = generated_block(sprites, used)
-    else:
-        while lines and lines[-1] == "":
-            lines.pop()
-        lines += [""] + generated_block(sprites, used) + [""]
-    return "\r\n".join(lines)
+        if not name.lower().endswith(".txt"):
+            continue
+        path = os.path.join(skin_dir, name)
+        text, encoding = read_skin_text(path)
+        lines = text.split("\r\n")
+        placed = [place_line(l, table, "%s line %d" % (name, n + 1), errors) for n, l in enumerate(lines)]
+        if placed != lines:
+            stale.append(name)
+            if write:
+                write_skin_text(path, "\r\n".join(placed), encoding)
+    if errors:
+        sys.exit("compose: " + "\n".join(errors))
+    return stale
 
 
 def main(argv):
     if len(argv) == 4 and argv[1] in ("--skin", "--check-skin"):
-        sprites = read_table(argv[2])
-        errors = check_table(sprites)
-        if errors:
-            sys.exit("compose: " + "\n".join(errors))
-        current = open(argv[3], "rb").read().decode("ascii")
-        wanted = skin_with_block(current, sprites, used_keys(os.path.dirname(os.path.abspath(argv[3]))))
-        if argv[1] == "--skin":
-            if wanted != current:
-                open(argv[3], "wb").write(wanted.encode("ascii"))
-            return 0
-        if wanted != current:
-            print("compose: %s is stale: run tools/art/compose.py --skin %s %s" % (argv[3], argv[2], argv[3]),
-                  file=sys.stderr)
+        stale = place_positions(argv[2], argv[3], argv[1] == "--skin")
+        if stale and argv[1] == "--check-skin":
+            print("compose: positions out of date in %s: run tools/art/compose.py --skin %s %s"
+                  % (", ".join(stale), argv[2], argv[3]), file=sys.stderr)
             return 1
         return 0
     if len(argv) == 3:
