@@ -63,8 +63,8 @@ std::map<std::string, std::pair<int, int>> SheetSizes() {
     return out;
 }
 
-// What a window makes of an item: the reader's required group (Part of the
-// item framework) is what the test checks.
+// The item type a window makes of a block; the test checks the keys that
+// type's reader requires.
 enum Kind {
     kAny,
     kStatic,
