@@ -37,3 +37,6 @@ add_custom_command(
   VERBATIM)
 set(QM_ART_SHEETS ${QM_ART_OUT}/Base.png ${QM_ART_OUT}/Parts.png ${QM_ART_OUT}/positions.checked)
 add_custom_target(qm_art DEPENDS ${QM_ART_SHEETS})
+# The composed sheets: the table's sizes, nothing outside the sprites, no
+# pixel with the key colour mixed in.
+add_test(NAME art.sheets COMMAND Python3::Interpreter ${QM_COMPOSE} --check-sheets ${QM_ART_TABLE} ${QM_ART_OUT})

@@ -5,6 +5,8 @@
   compose.py --skin TABLE SKINDIR         write the positions of the skin files
                                           in SKINDIR from the table
   compose.py --check-skin TABLE SKINDIR   exit 1 when any of them is stale
+  compose.py --check-sheets TABLE OUTDIR  exit 1 when a composed sheet has the
+                                          wrong size, stray pixels or pink fringes
 
 The table (sprites.csv) is the only place where a cut position is written by
 hand; the skin files mark each line that takes one (see "skin positions").
@@ -346,7 +348,45 @@ def place_positions(table_path, skin_dir, write):
     return stale
 
 
+# ---- checking composed sheets -------------------------------------------------
+
+def check_sheets(table_path, sheet_dir):
+    """The sheets have the table's sizes, hold nothing outside the sprites,
+    and no pixel near the key colour that is not the key colour itself."""
+    sprites = read_table(table_path)
+    problems = []
+    for name, (width, height) in SHEETS.items():
+        w, h, rgba = read_png_rgba(os.path.join(sheet_dir, name))
+        if (w, h) != (width, height):
+            problems.append("%s is %dx%d, the table says %dx%d" % (name, w, h, width, height))
+            continue
+        covered = bytearray(w * h)
+        for s in sprites:
+            if s.sheet == name:
+                for y in range(s.y, s.bottom):
+                    covered[y * w + s.x:y * w + s.right] = b"\x01" * (s.right - s.x)
+        fringe = stray = 0
+        for i in range(w * h):
+            r, g, b = rgba[4 * i:4 * i + 3]
+            if (r, g, b) == KEY:
+                continue
+            if not covered[i]:
+                stray += 1
+            elif r - g > 100 and b - g > 100 and abs(r - b) < 80:  # magenta mixed in
+                fringe += 1
+        if fringe:
+            problems.append("%s: %d pixels tinted by the key colour" % (name, fringe))
+        if stray:
+            problems.append("%s: %d pixels outside every sprite" % (name, stray))
+    return problems
+
+
 def main(argv):
+    if len(argv) == 4 and argv[1] == "--check-sheets":
+        problems = check_sheets(argv[2], argv[3])
+        for line in problems:
+            print("compose: " + line, file=sys.stderr)
+        return 1 if problems else 0
     if len(argv) == 4 and argv[1] in ("--skin", "--check-skin"):
         stale = place_positions(argv[2], argv[3], argv[1] == "--skin")
         if stale and argv[1] == "--check-skin":
