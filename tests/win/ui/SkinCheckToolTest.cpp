@@ -60,8 +60,8 @@ TEST(SkinCheckTool, WindowChecks) {
     CheckRun run = RunSkinCheck("--window \"" + folder + "Good.txt\"");
     EXPECT_EQ(run.exitCode, 0u);
     // The title took the base block's font name.
-    EXPECT_NE(run.output.find("Title {\n    Antialias = \"1\";\n    Color = \"255\", \"255\", "
-                              "\"255\";\n    Font = \"ＭＳ ゴシック\", \"12\", \"700\";"),
+    EXPECT_NE(run.output.find("Title {\n    Antialias = \"1\";\n    Color = \"242\", \"244\", "
+                              "\"247\";\n    Font = \"ＭＳ Ｐゴシック\", \"13\", \"700\";"),
               std::string::npos)
         << run.output;
 

@@ -78,7 +78,7 @@ TEST_F(SkinShell, GetSkinFromResourcesMatchesGolden) {
               qmtest::ReadFile(SourcePath("tests/golden/Common.tree.txt")));
     // The font name came from the language file through the system's code page.
     EXPECT_EQ(skin["WindowBaseClass"].properties["Font"],
-              (SkinValues{"ＭＳ ゴシック", "12", "400"}));
+              (SkinValues{"ＭＳ Ｐゴシック", "12", "400"}));
 }
 
 TEST_F(SkinShell, CacheHandsOutCopiesAndKeepsTheFirstLoad) {
@@ -217,10 +217,16 @@ TEST_F(SkinShell, Images) {
     EXPECT_EQ(LoadSkinImage("Parts.png/lang"), "PNGBYTES");
     CSkinBoxWatcher watcher;
     EXPECT_EQ(ThrownText([] { LoadSkinImage("Base.png"); }), folder + "Base.pngが読み込めません.");
-    // Resource mode: Quillmarch.exe carries no images yet.
+    // Resource mode: Quillmarch.exe carries the two sheets the build composed.
     SetSkinResourceMode(ProgramModule(), ProgramModule(), ProgramModule());
-    std::string message = ThrownText([] { LoadSkinImage("Base.png"); });
-    EXPECT_EQ(message, qmtest::BinFolder() + "Skin\\Base.pngが読み込めません.");
+    for (const char* sheet : {"Base.png", "Parts.png"}) {
+        std::string composed =
+            qmtest::ReadFile(qmtest::BinFolder() + "..\\generated\\art\\" + sheet);
+        ASSERT_EQ(composed.substr(0, 8), "\x89PNG\r\n\x1a\n") << sheet;
+        EXPECT_TRUE(LoadSkinImage(sheet) == composed) << sheet;
+    }
+    std::string message = ThrownText([] { LoadSkinImage("Missing.png"); });
+    EXPECT_EQ(message, qmtest::BinFolder() + "Skin\\Missing.pngが読み込めません.");
 }
 
 TEST(SkinLogFont, Fields) {
