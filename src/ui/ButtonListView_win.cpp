@@ -530,6 +530,8 @@ int CButtonListView::ButtonState(int row, int column) const {
 }
 
 void CButtonListView::DrawHeader(lib::wfc::CDIB& canvas) {
+    // The strip runs on past the last column, under the cells drawn below.
+    DrawStrip(canvas, m_header, 0, m_width);
     for (size_t c = 0; c < m_columns.size(); ++c) {
         const int left = ColumnLeft(static_cast<int>(c));
         const int width = std::min(m_columns[c].width, m_width - left);

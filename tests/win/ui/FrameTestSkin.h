@@ -17,6 +17,8 @@ namespace frametest {
 // top edge, whose red channel is twice the source x so that tiling shows.
 inline COLORREF PieceColor(int i, int j) { return RGB(30 + i * 70, 30 + j * 70, 90); }
 inline COLORREF TopEdgeColor(int sourceX) { return RGB(sourceX * 2, 40, 91); }
+// The left edge varies by row, so that repeated rows show.
+inline COLORREF LeftEdgeColor(int sourceY) { return RGB(35, sourceY * 3, 95); }
 constexpr COLORREF kItemColor = RGB(10, 200, 10);
 constexpr COLORREF kOverlayColor = RGB(200, 200, 200);
 constexpr COLORREF kRow0 = RGB(220, 220, 220);
@@ -37,6 +39,7 @@ inline std::string ImageBytes() {
         for (int j = 0; j < 3; ++j) Fill(dib, xs[i], ys[j], xs[i + 1], ys[j + 1], PieceColor(i, j));
     for (int x = 10; x < 90; ++x)
         for (int y = 0; y < 10; ++y) dib.SetPixel(x, y, TopEdgeColor(x));
+    for (int y = 10; y < 70; ++y) Fill(dib, 0, y, 10, y + 1, LeftEdgeColor(y));
     Fill(dib, 100, 0, 130, 30, kOverlayColor);
     Fill(dib, 150, 0, 160, 10, kItemColor);
     // Scroll bar parts.

@@ -77,7 +77,10 @@ TEST(ResizableWindow, AtLayoutSizeItemsStayAndBackgroundIsSliced) {
     const lib::wfc::CDIB& back = *window.BackBuffer();
     EXPECT_EQ(back.GetPixel(0, 0), PieceColor(0, 0));
     EXPECT_EQ(back.GetPixel(239, 229), PieceColor(2, 2));
-    EXPECT_EQ(back.GetPixel(9, 160), PieceColor(0, 1));
+    // The left edge repeats its 60 source rows: y 95 shows row 35, y 160 row 40.
+    EXPECT_EQ(back.GetPixel(9, 95), frametest::LeftEdgeColor(35));
+    EXPECT_EQ(back.GetPixel(0, 160), frametest::LeftEdgeColor(40));
+    EXPECT_EQ(back.GetPixel(10, 160), PieceColor(1, 1));
     EXPECT_EQ(back.GetPixel(60, 200), PieceColor(1, 1));
     EXPECT_EQ(back.GetPixel(235, 0), PieceColor(2, 0));
     // The top edge repeats its 80 source columns: x 95 shows column 15, x 229 column 69.
