@@ -184,3 +184,53 @@ TEST(ResizableWindow, ComesBackOntoAMonitorAfterAMove) {
     EXPECT_NE(::MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
     EXPECT_EQ(r.right - r.left, 240);
 }
+
+TEST(ResizableWindow, SizingIsHeldToTheMaximumTrackSize) {
+    CLayoutWindow window;
+    const int maxWidth = ::GetSystemMetrics(SM_CXMAXTRACK);
+    const int maxHeight = ::GetSystemMetrics(SM_CYMAXTRACK);
+    RECT left = {-100000, 0, 500, 100000};  // the left and bottom edges were dragged
+    window.SendMessage(WM_SIZING, WMSZ_BOTTOMLEFT, reinterpret_cast<LPARAM>(&left));
+    EXPECT_EQ(Edges(left), Edges(RECT{500 - maxWidth, 0, 500, maxHeight}));
+    RECT right = {0, -100000, 100000, 500};
+    window.SendMessage(WM_SIZING, WMSZ_TOPRIGHT, reinterpret_cast<LPARAM>(&right));
+    EXPECT_EQ(Edges(right), Edges(RECT{0, 500 - maxHeight, maxWidth, 500}));
+}
+
+// The painter's run-copying path against the library's pixel-by-pixel one:
+// corners cut by a small destination, a one-pixel middle, clipping.
+TEST(ResizableDIBHelper, CopyMatchesTheLibraryPainter) {
+    lib::wfc::CDIB source;
+    source.Create(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) source.SetPixel(x, y, RGB(x * 6, y * 8, (x * y) % 256));
+    struct Case {
+        lib::wfc::NineSlice slice;
+        RECT dest;
+        bool clipped;
+    } const cases[] = {
+        {{{0, 8, 30, 40}, {0, 5, 25, 30}}, {3, 2, 150, 97}, false},
+        {{{0, 8, 30, 40}, {0, 5, 25, 30}}, {3, 2, 150, 97}, true},
+        {{{2, 12, 13, 38}, {1, 10, 11, 29}}, {0, 0, 120, 80}, true},  // one-pixel middle
+        {{{0, 8, 30, 40}, {0, 5, 25, 30}}, {10, 10, 22, 17}, false},  // corners cut
+        {{{5, 5, 20, 40}, {0, 0, 10, 30}}, {-7, -3, 90, 60}, true},   // empty pieces, off the edge
+    };
+    const RECT clip = {17, 9, 101, 63};
+    for (const Case& c : cases) {
+        lib::wfc::CDIB mine, theirs;
+        mine.Create(130, 90);
+        theirs.Create(130, 90);
+        mine.Fill(RECT{0, 0, 130, 90}, RGB(1, 2, 3));
+        theirs.Fill(RECT{0, 0, 130, 90}, RGB(1, 2, 3));
+        ui::NineSliceImage image;
+        image.source = &source;
+        image.slice = c.slice;
+        ui::CResizableDIBHelper::Draw(mine, c.dest, c.clipped ? &clip : nullptr, image, 255,
+                                      lib::wfc::kNoKey);
+        lib::wfc::DrawNineSlice(theirs, c.dest, c.clipped ? &clip : nullptr, source, c.slice);
+        int differing = 0;
+        for (int y = 0; y < 90; ++y)
+            for (int x = 0; x < 130; ++x) differing += mine.GetPixel(x, y) != theirs.GetPixel(x, y);
+        EXPECT_EQ(differing, 0) << Edges(c.dest) << (c.clipped ? " clipped" : "");
+    }
+}
