@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <string>
 
 #include "app/CommandLine.h"
@@ -10,8 +11,10 @@
 #include "app/Startup.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
+#include "common/WickerdaleErrorMessage.h"
 #include "common/WinHandle.h"
 #include "resources/ResourceIds.h"
+#include "wfc/Library.h"
 
 namespace {
 
@@ -91,6 +94,11 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
 
     KILNLOG.Start(nullptr, kLogLimitKB);
 
+    // The window library shows its boxes through the program's own function,
+    // which tells the library the thread of every box it opens.
+    lib::wfc::SetMessageBoxFunction(ShowErrorMessageBox);
+    SetMessageBoxThreadNotice(lib::wfc::NoteMessageBoxThread);
+
     const int osType = GetOsType();
     if (!IsSupportedOsType(osType)) {
         KILNLOG.Log(LOG_ERROR, "起動OS-NG OSType:%d", osType);
@@ -132,6 +140,18 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
     ::UpdateWindow(mainWnd);
 
     HACCEL accel = ::LoadAcceleratorsA(inst, MAKEINTRESOURCEA(IDC_QUILLMARCH));
+    HICON icon = ::LoadIconA(inst, MAKEINTRESOURCEA(IDI_QUILLMARCH));
+    try {
+        lib::wfc::InitLibrary(inst, g_title, icon, icon);
+        lib::wfc::InitThread();
+    } catch (const std::exception& e) {
+        // Nothing may leave WinMain; without the library no window can be made.
+        KILNLOG.Log(LOG_ERROR, "アプリケーション初期化失敗[%s]", e.what());
+        ::DestroyWindow(mainWnd);
+        ::ReleaseMutex(instanceMutex.Get());
+        KILNLOG.End();
+        return 0;
+    }
 
     // The first windows (launcher or first-run setup) are created here once
     // the window library is in place; they end the loop by posting WM_QUIT.
@@ -153,6 +173,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
         }
     }
 
+    lib::wfc::ReleaseThread();
+    lib::wfc::TermLibrary();
     ::ReleaseMutex(instanceMutex.Get());
     KILNLOG.End();
 

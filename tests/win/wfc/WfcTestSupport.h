@@ -1,0 +1,24 @@
+#pragma once
+// Shared pieces of the window library's tests: pixels as text for readable
+// failures, and where screenshots go.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "wfc/DIB.h"
+
+namespace wfctest {
+
+// "RRGGBB" of every pixel of a row, separated by blanks.
+std::string RowText(const lib::wfc::CDIB& dib, int y);
+// A DIB of the given size filled with one colour.
+lib::wfc::CDIB Solid(int width, int height, COLORREF color);
+// Saves the DIB as build/<build>/test-output/wfc/<name>.png for a look.
+void SaveScreenshot(const lib::wfc::CDIB& dib, const char* name);
+// GDI and USER objects of this process (under Wine, which does not count
+// them: the used GDI handle slots, and the windows of this thread).
+DWORD GdiObjects();
+DWORD UserObjects();
+
+}  // namespace wfctest

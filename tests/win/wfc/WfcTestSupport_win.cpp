@@ -1,0 +1,92 @@
+// The library is started once for the whole test program, as the program's
+// start-up does.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "TestSupport.h"
+#include "WfcTestSupport.h"
+#include "wfc/Library.h"
+
+namespace wfctest {
+
+std::string RowText(const lib::wfc::CDIB& dib, int y) {
+    std::string text;
+    for (int x = 0; x < dib.Width(); ++x) {
+        COLORREF c = dib.GetPixel(x, y);
+        char cell[8];
+        std::snprintf(cell, sizeof cell, "%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+        if (x) text += ' ';
+        text += cell;
+    }
+    return text;
+}
+
+lib::wfc::CDIB Solid(int width, int height, COLORREF color) {
+    lib::wfc::CDIB dib;
+    dib.Create(width, height);
+    dib.Fill({0, 0, width, height}, color);
+    return dib;
+}
+
+void SaveScreenshot(const lib::wfc::CDIB& dib, const char* name) {
+    std::string folder = qmtest::BinFolder() + "..\\test-output\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    folder += "wfc\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_TRUE(dib.SavePng((folder + name + ".png").c_str())) << name;
+}
+
+namespace {
+// How many more GDI objects the process can make: regions are made until the
+// system refuses, then all deleted again.
+DWORD FreeGdiSlots() {
+    std::vector<HRGN> regions;
+    regions.reserve(70000);
+    while (regions.size() < 200000) {
+        HRGN region = ::CreateRectRgn(0, 0, 1, 1);
+        if (!region) break;
+        regions.push_back(region);
+    }
+    for (HRGN region : regions) ::DeleteObject(region);
+    return static_cast<DWORD>(regions.size());
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
+    ++*reinterpret_cast<DWORD*>(param);
+    ::EnumChildWindows(window, CountWindow, param);
+    return TRUE;
+}
+}  // namespace
+
+DWORD GdiObjects() {
+    // Wine answers 0 here; there the used slots of the handle table count.
+    DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    return count ? count : 1000000 - FreeGdiSlots();
+}
+
+DWORD UserObjects() {
+    DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+    if (count) return count;
+    // Wine: the windows of this thread and their children.
+    ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count + 1;
+}
+
+namespace {
+class CLibraryEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "wfc test", nullptr, nullptr);
+        lib::wfc::InitThread();
+    }
+    void TearDown() override {
+        lib::wfc::ReleaseThread();
+        lib::wfc::TermLibrary();
+    }
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new CLibraryEnvironment);
+}  // namespace
+
+}  // namespace wfctest
