@@ -76,6 +76,10 @@ public:
     ~CListWindow() override {
         if (GetHandle()) DestroyWindow();
     }
+    // The scroll bar's requests reach the list through the window.
+    void OnVScroll(UINT code, UINT position, HWND) override {
+        list->Control(WM_VSCROLL, MAKEWPARAM(code, position), 0);
+    }
     void Rows(int rows) {
         table.rows = rows;
         list->SetTable(&table);
@@ -248,4 +252,19 @@ TEST(ButtonListView, HeaderDividerResizesAColumnAndHeaderCellsClick) {
     const std::vector<std::string> expected = {"columns", "columns", "columns", "header 1"};
     EXPECT_EQ(window.listener.log, expected);
     frametest::SaveScreenshot(*window.BackBuffer(), "list-view");
+}
+
+TEST(ButtonListView, ScrollBarClicksReachTheListThroughTheWindow) {
+    CListWindow window;
+    window.Rows(25);
+    auto click = [&](int x, int y) {
+        window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        window.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    };
+    click(208, 24 + 180 - 8);   // the down button
+    click(208, 24 + 180 - 20);  // the track below the thumb
+    EXPECT_EQ(window.list->FirstRow(), 11);
+    EXPECT_EQ(window.bar->GetPosition(), 11);
+    const std::vector<std::string> expected = {"scrolled 1", "scrolled 11"};
+    EXPECT_EQ(window.listener.log, expected);
 }
