@@ -48,6 +48,11 @@ public:
     // The modifier mask of the keyboard now (Ctrl 8, Shift 4).
     static UINT KeyModifiers();
     static bool IsKeyInTable(const KeyEntry* table, size_t count, UINT modifiers, UINT key);
+    // For FilterKey: the window wants the key when the table has it with the
+    // modifiers held now.
+    static bool WantsKey(const KeyEntry* table, size_t count, UINT key) {
+        return IsKeyInTable(table, count, KeyModifiers(), key);
+    }
     // A key press in the table is swallowed (true: the window acts on it);
     // any other is posted on to the parent as WM_KEYDOWN (false: the skin
     // window handles it as well).
