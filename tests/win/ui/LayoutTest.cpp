@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/win/ui/FrameTestSkin.h"
+#include "tests/win/ui/SkinBoxWatcher.h"
 #include "ui/ResizableSkinWindow.h"
 #include "ui/SkinWindowItemResizableStaticImage.h"
 
@@ -233,4 +234,23 @@ TEST(ResizableDIBHelper, CopyMatchesTheLibraryPainter) {
             for (int x = 0; x < 130; ++x) differing += mine.GetPixel(x, y) != theirs.GetPixel(x, y);
         EXPECT_EQ(differing, 0) << Edges(c.dest) << (c.clipped ? " clipped" : "");
     }
+}
+
+TEST(ResizableWindow, BaseBlockWithoutResizeKeysIsASkinError) {
+    frametest::UseFrameSkin();
+    skintest::CSkinBoxWatcher watcher;
+    for (const char* key : {"BorderWidth", "LayoutSize"}) {
+        CResizableSkinWindow window;
+        window.LoadSkin("FrameTest.txt", "Base", false);
+        SkinItem base = GetItem(window.Skin(), "Base");
+        base.properties.erase(key);
+        std::string thrown = "<nothing thrown>";
+        try {
+            window.ApplyBaseItem(base);
+        } catch (const CSkinWindowException& e) {
+            thrown = e.what();
+        }
+        EXPECT_EQ(thrown, std::string("Base/") + key + "が定義されていません");
+    }
+    EXPECT_EQ(watcher.Texts().size(), 2u);
 }

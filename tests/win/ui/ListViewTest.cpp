@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/win/ui/FrameTestSkin.h"
+#include "tests/win/ui/SkinBoxWatcher.h"
 #include "ui/ButtonListView.h"
 #include "ui/ResizableSkinWindow.h"
 #include "ui/SkinWindowItemScrollBar.h"
@@ -267,4 +268,32 @@ TEST(ButtonListView, ScrollBarClicksReachTheListThroughTheWindow) {
     EXPECT_EQ(window.bar->GetPosition(), 11);
     const std::vector<std::string> expected = {"scrolled 1", "scrolled 11"};
     EXPECT_EQ(window.listener.log, expected);
+}
+
+TEST(ButtonListView, MissingPerRowOrPerLabelKeysAreSkinErrors) {
+    // Items are made before their window exists, as the windows do.
+    frametest::UseFrameSkin();
+    struct Case {
+        const char* key;
+        const char* text;
+    } const cases[] = {
+        {"NormalRow.1", "List/NormalRow.1が定義されていません"},
+        {"ButtonToolTipTextP.1", "List/ButtonToolTipTextP.1が定義されていません"},
+    };
+    skintest::CSkinBoxWatcher watcher;
+    for (const Case& c : cases) {
+        CResizableSkinWindow window;
+        window.LoadSkin("FrameTest.txt", "Base", false);
+        SkinItem item = GetItem(window.Skin(), "List");
+        item.properties.erase(c.key);
+        std::string thrown = "<nothing thrown>";
+        try {
+            window.AddItem<CButtonListView>(11, item, nullptr, nullptr);
+        } catch (const CSkinWindowException& e) {
+            thrown = e.what();
+        }
+        EXPECT_EQ(thrown, c.text);
+        EXPECT_TRUE(window.Items().empty());
+    }
+    EXPECT_EQ(watcher.Texts().size(), 2u);
 }
