@@ -25,6 +25,8 @@ constexpr COLORREF kRow0 = RGB(220, 220, 220);
 constexpr COLORREF kRow1 = RGB(180, 180, 240);
 constexpr COLORREF kActiveRow = RGB(250, 200, 80);
 constexpr COLORREF kHeader = RGB(120, 120, 120);
+constexpr COLORREF kIcon0 = RGB(0, 150, 150);
+constexpr COLORREF kIcon1 = RGB(150, 150, 0);
 
 inline void Fill(lib::wfc::CDIB& dib, int l, int t, int r, int b, COLORREF color) {
     dib.Fill(RECT{l, t, r, b}, color);
@@ -49,6 +51,8 @@ inline std::string ImageBytes() {
     for (int k = 0; k < 4; ++k) Fill(dib, k * 20, 100, k * 20 + 16, 112, RGB(40 + k * 40, 0, 0));
     for (int k = 0; k < 4; ++k)
         Fill(dib, 100 + k * 10, 100, 108 + k * 10, 108, RGB(0, 0, 40 + k * 40));
+    Fill(dib, 140, 100, 146, 106, kIcon0);
+    Fill(dib, 150, 100, 156, 106, kIcon1);
     Fill(dib, 0, 120, 12, 138, kHeader);
     Fill(dib, 20, 120, 32, 138, RGB(80, 80, 80));
     Fill(dib, 0, 160, 12, 178, kRow0);
@@ -103,7 +107,10 @@ constexpr const char kSkinBody[] =
     "\tOffLabel.1 = \"Parts.png\", 110, 100, 118, 108;\n"
     "\tOnDLabel.1 = \"Parts.png\", 120, 100, 128, 108;\n"
     "\tOffDLabel.1 = \"Parts.png\", 130, 100, 138, 108;\n"
-    "\tButtonToolTipText.1 = \"tip1\";\n\tButtonToolTipTextP.1 = \"tipP1\";\n}\n"
+    "\tButtonToolTipText.1 = \"tip1\";\n\tButtonToolTipTextP.1 = \"tipP1\";\n"
+    "\tIconCount = 2;\n"
+    "\tIconImage.0 = \"Parts.png\", 140, 100, 146, 106, 2, 3;\n"
+    "\tIconImage.1 = \"Parts.png\", 150, 100, 156, 106, 2, 3;\n}\n"
     "StringTable\n{\n}\n";
 
 // Writes the skin folder once; switches the skin source to it every time.

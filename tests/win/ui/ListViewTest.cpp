@@ -22,6 +22,8 @@ class CTable : public CButtonListViewTable {
 public:
     int rows = 0;
     int activeRow = -1;
+    int iconRow = -1;       // column 3 shows icon 0
+    int animationRow = -1;  // column 3 animates from icon 0
     int GetRowCount() override { return rows; }
     bool IsRowActive(int row) override { return row == activeRow; }
     bool IsButtonEnabled(int row, int) override { return row != 5; }
@@ -31,11 +33,23 @@ public:
     bool GetCellTextColor(int, int, COLORREF&) override { return false; }
     std::string GetCellToolTip(int row, int column) override { return "cell " + Cell(row, column); }
     bool GetCellFormat(int, int, UINT&) override { return false; }
+    int GetIconIndex(int row, int column) override {
+        return column == 3 && row == iconRow ? 0 : -1;
+    }
+    int GetAnimationIndex(int row, int column) override {
+        return column == 3 && row == animationRow ? 0 : -1;
+    }
 };
 
 class CListener : public CButtonListViewListener {
 public:
     std::vector<std::string> log;
+    int drawnRow = -1;  // the listener draws column 0 of this row itself
+    bool DrawCell(lib::wfc::CDIB& canvas, const RECT& cell, int row, int column) override {
+        if (row != drawnRow || column != 0) return false;
+        canvas.Fill(cell, RGB(5, 6, 7));
+        return true;
+    }
     void OnColumnsChanged() override { log.push_back("columns"); }
     void OnListScrolled(int first) override { log.push_back("scrolled " + std::to_string(first)); }
     void OnCellClicked(int row, int column, POINT) override {
@@ -296,4 +310,29 @@ TEST(ButtonListView, MissingPerRowOrPerLabelKeysAreSkinErrors) {
         EXPECT_TRUE(window.Items().empty());
     }
     EXPECT_EQ(watcher.Texts().size(), 2u);
+}
+
+TEST(ButtonListView, IconAnimationAndListenerDrawnCells) {
+    CListWindow window;
+    window.table.iconRow = 0;
+    window.table.animationRow = 1;
+    window.listener.drawnRow = 2;
+    window.list->SetAnimation(2, 100);
+    window.Rows(3);
+    // Icons sit at 2, 3 in their cell: column 3 starts at 140; the list at 10, 24.
+    auto iconPixel = [&](int row) {
+        return window.BackBuffer()->GetPixel(10 + 143, 24 + row * 18 + 4);
+    };
+    EXPECT_EQ(iconPixel(0), frametest::kIcon0);
+    EXPECT_EQ(iconPixel(1), frametest::kIcon0);
+    EXPECT_EQ(window.BackBuffer()->GetPixel(10 + 30, 24 + 36 + 9), RGB(5, 6, 7));
+    // Frames follow the ticks fed to the item: 100 ms each, two frames.
+    const DWORD ticks[] = {5000, 5099, 5100, 5250, 5300};
+    const COLORREF frames[] = {frametest::kIcon0, frametest::kIcon0, frametest::kIcon1,
+                               frametest::kIcon0, frametest::kIcon1};
+    for (size_t i = 0; i < 5; ++i) {
+        window.list->OnTick(ticks[i]);
+        EXPECT_EQ(iconPixel(1), frames[i]) << ticks[i];
+        EXPECT_EQ(iconPixel(0), frametest::kIcon0);
+    }
 }
