@@ -1,7 +1,8 @@
 // Whether resizing a window by its border keeps up with the pointer: one
-// resize step of the largest window (the settings and SD information windows,
-// laid out here at 600 x 460 with 8 group frames, 16 pictures and 24 labels,
-// like a settings page) relays its items and composes the whole back buffer.
+// resize step of the largest window relays its items and composes the whole
+// back buffer. The settings window is the largest (520 x 520 in its skin; the
+// SD information window is 600 x 372); here it has 8 group frames, 16
+// pictures and 24 labels, like a settings page.
 //
 //   resize_win [steps]
 //
@@ -29,8 +30,8 @@
 
 namespace {
 
-constexpr int kWidth = 600;
-constexpr int kHeight = 460;
+constexpr int kWidth = 520;
+constexpr int kHeight = 520;
 
 double NowUs() {
     static LARGE_INTEGER frequency = [] {
@@ -75,25 +76,25 @@ std::string Skin() {
     std::string s = "<SDC2 Skin Definition File Version 0.10>\r\n";
     s += "Base\r\n{\r\nImage = \"Parts.png\", 0, 0, 180, 140;\r\nTitle = \"Bench\";\r\n"
          "CaptionHeight = 24;\r\nFont = \"ＭＳ Ｐゴシック\", 12, 400;\r\nBorderWidth = 4;\r\n"
-         "DivPoint = 30, 30, 150, 110;\r\nMinSize = 400, 300;\r\nLayoutSize = 600, 460;\r\n}\r\n";
+         "DivPoint = 30, 30, 150, 110;\r\nMinSize = 400, 300;\r\nLayoutSize = 520, 520;\r\n}\r\n";
     for (int i = 0; i < 8; ++i) {
         s += "Frame" + std::to_string(i) +
-             "\r\n{\r\nPosition = " + std::to_string(12 + (i % 2) * 292) + ", " +
+             "\r\n{\r\nPosition = " + std::to_string(12 + (i % 2) * 254) + ", " +
              std::to_string(36 + (i / 2) * 104) +
-             ";\r\nSize = 284, 96;\r\n"
+             ";\r\nSize = 242, 96;\r\n"
              "Image = \"Parts.png\", 200, 208, 248, 256, 200, 208, 248, 256;\r\n}\r\n";
     }
     for (int i = 0; i < 16; ++i) {
         s += "Icon" + std::to_string(i) +
-             "\r\n{\r\nPosition = " + std::to_string(24 + (i % 2) * 292) + ", " +
+             "\r\n{\r\nPosition = " + std::to_string(24 + (i % 2) * 254) + ", " +
              std::to_string(48 + (i / 2) * 48) +
              ";\r\nSize = 24, 24;\r\nImage = \"Parts.png\", 40, 40, 64, 64;\r\n}\r\n";
     }
     for (int i = 0; i < 24; ++i) {
         s += "Label" + std::to_string(i) +
-             "\r\n{\r\nPosition = " + std::to_string(56 + (i % 2) * 292) + ", " +
+             "\r\n{\r\nPosition = " + std::to_string(56 + (i % 2) * 254) + ", " +
              std::to_string(44 + (i / 2) * 32) +
-             ";\r\nSize = 220, 20;\r\nText = \"ダウンロードデータの保存先フォルダ\";\r\n}\r\n";
+             ";\r\nSize = 180, 20;\r\nText = \"ダウンロードデータの保存先フォルダ\";\r\n}\r\n";
     }
     return s + "StringTable\r\n{\r\n}\r\n";
 }
