@@ -29,8 +29,13 @@ double NowMs() {
     return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
-// Median time of one call, over `rounds` rounds of `batch` calls.
-double Median(int rounds, int batch, const std::function<void()>& work) {
+struct Timing {
+    double median;
+    double best;  // the least disturbed round on a shared machine
+};
+
+// Time of one call, over `rounds` rounds of `batch` calls.
+Timing Measure(int rounds, int batch, const std::function<void()>& work) {
     std::vector<double> times;
     for (int r = 0; r < rounds; ++r) {
         const double t0 = NowMs();
@@ -38,7 +43,7 @@ double Median(int rounds, int batch, const std::function<void()>& work) {
         times.push_back((NowMs() - t0) / batch);
     }
     std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return {times[times.size() / 2], times.front()};
 }
 
 }  // namespace
@@ -103,12 +108,14 @@ int main(int argc, char** argv) {
         {"CreateRegion (rounded window shape)",
          [&] { lib::wfc::CRgn region = lib::wfc::CreateRegion(shape, 0, 0, kWidth, kHeight); }},
     };
-    std::printf("%-36s %12s %8s\n", "400 x 140, 24-bit", "us per call", "ratio");
-    double baseline = 0;
+    std::printf("%-36s %10s %8s %10s %8s\n", "400 x 140, 24-bit, us per call", "median", "ratio",
+                "best", "ratio");
+    Timing baseline = {0, 0};
     for (const Row& row : rows) {
-        const double ms = Median(rounds, batch, row.work);
-        if (baseline == 0) baseline = ms;
-        std::printf("%-36s %12.1f %8.1f\n", row.name, ms * 1000.0, ms / baseline);
+        const Timing t = Measure(rounds, batch, row.work);
+        if (baseline.median == 0) baseline = t;
+        std::printf("%-36s %10.1f %8.1f %10.1f %8.1f\n", row.name, t.median * 1000.0,
+                    t.median / baseline.median, t.best * 1000.0, t.best / baseline.best);
     }
     std::printf("median of %d rounds of %d calls\n", rounds, batch);
     return 0;

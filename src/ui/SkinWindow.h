@@ -80,6 +80,9 @@ public:
     unsigned PaintCount() const { return m_paintCount; }
     // Composes the whole back buffer again (background and every item).
     void RedrawAll();
+    // Composes one part of the back buffer again: the background there, then
+    // every visible item that meets it, each clipped to it. Paints nothing.
+    void Compose(const RECT& rect);
     HWND ToolTipWindow() const { return m_toolTip; }
 
     // --- virtual operations added by the skin window -------------------------------------
@@ -151,7 +154,6 @@ protected:
 private:
     void SetFocusItem(CSkinWindowItem* item);
     bool FindItemPointer(const CSkinWindowItem* item) const;
-    void ComposeRect(const RECT& rect);
     void ApplyShape();
     void RefreshToolRects();
     void CreateToolTip();

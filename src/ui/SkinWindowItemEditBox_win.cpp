@@ -95,8 +95,14 @@ void CSkinWindowItemEditBox::OnAttach(HWND window) {
                     static_cast<unsigned>(::GetLastError()));
         return;
     }
+    m_control = std::make_unique<CEditControl>(Accessor());
+    m_control->Attach(control);
+    if (m_limit >= 0) ::SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(m_limit), 0);
+    ::EnableWindow(control, IsEnabled());
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
     if (m_options.kind != EditBoxOptions::kEdit) {
-        // One face for Latin and Japanese alike, and Shift-JIS as the character set.
+        // One face for Latin and Japanese alike, and Shift-JIS as the character
+        // set; set after the font, which would otherwise replace both.
         LRESULT lang = ::SendMessageA(control, EM_GETLANGOPTIONS, 0, 0);
         ::SendMessageA(control, EM_SETLANGOPTIONS, 0, lang & ~IMF_DUALFONT);
         CHARFORMAT2A format = {};
@@ -106,11 +112,6 @@ void CSkinWindowItemEditBox::OnAttach(HWND window) {
         lstrcpynA(format.szFaceName, "ＭＳ Ｐゴシック", LF_FACESIZE);
         ::SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     }
-    m_control = std::make_unique<CEditControl>(Accessor());
-    m_control->Attach(control);
-    if (m_limit >= 0) ::SendMessageA(control, EM_LIMITTEXT, static_cast<WPARAM>(m_limit), 0);
-    ::EnableWindow(control, IsEnabled());
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
 }
 
 intptr_t CSkinWindowItemEditBox::Control(int code, intptr_t value, intptr_t extra) {
@@ -149,16 +150,19 @@ void CSkinWindowItemEditBox::Draw() {
     const bool disabled = !IsEnabled() && !m_disabledFrameFile.empty();
     const std::string& file = disabled ? m_disabledFrameFile : m_frameFile;
     if (file.empty()) return;
-    lib::wfc::CDIB& canvas = BeginCompose();
-    lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
-                            Accessor().GetImageCache(file), disabled ? m_disabledFrame : m_frame,
-                            255, lib::wfc::kKeyColor);
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
+                                Accessor().GetImageCache(file),
+                                disabled ? m_disabledFrame : m_frame, 255, lib::wfc::kKeyColor);
+    }
     EndCompose();
 }
 
 std::string CSkinWindowItemEditBox::GetTextA() const {
     if (!GetControl()) return std::string();
-    const int length = ::GetWindowTextLengthA(GetControl());
+    // Room for two bytes a character: a rich edit may count characters here.
+    const int length = ::GetWindowTextLengthA(GetControl()) * 2 + 1;
     std::string text(static_cast<size_t>(length) + 1, '\0');
     const int got = ::GetWindowTextA(GetControl(), &text[0], length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));
@@ -167,7 +171,8 @@ std::string CSkinWindowItemEditBox::GetTextA() const {
 
 std::wstring CSkinWindowItemEditBox::GetTextW() const {
     if (!GetControl()) return std::wstring();
-    const int length = ::GetWindowTextLengthW(GetControl());
+    // An 8-bit control answers in bytes and converts into a buffer of that size.
+    const int length = ::GetWindowTextLengthW(GetControl()) * 2 + 1;
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     const int got = ::GetWindowTextW(GetControl(), &text[0], length + 1);
     text.resize(static_cast<size_t>(got > 0 ? got : 0));

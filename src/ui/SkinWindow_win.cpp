@@ -176,10 +176,10 @@ void CSkinWindow::Layout(UINT, int width, int height) {
 
 void CSkinWindow::RedrawAll() {
     if (m_backBuffer.IsEmpty()) return;
-    ComposeRect(RECT{0, 0, m_backBuffer.Width(), m_backBuffer.Height()});
+    Compose(RECT{0, 0, m_backBuffer.Width(), m_backBuffer.Height()});
 }
 
-void CSkinWindow::ComposeRect(const RECT& rect) {
+void CSkinWindow::Compose(const RECT& rect) {
     RECT clip = {std::max<LONG>(rect.left, 0), std::max<LONG>(rect.top, 0),
                  std::min<LONG>(rect.right, m_backBuffer.Width()),
                  std::min<LONG>(rect.bottom, m_backBuffer.Height())};
@@ -217,7 +217,7 @@ CSkinWindowItem* CSkinWindow::FindItem(int id) {
 void CSkinWindow::RedrawRect(int left, int top, int right, int bottom, bool update) {
     if (m_backBuffer.IsEmpty()) return;
     const RECT rect = {left, top, right, bottom};
-    ComposeRect(rect);
+    Compose(rect);
     if (!GetHandle()) return;
     ::InvalidateRect(GetHandle(), &rect, FALSE);
     if (update && !m_redrawLocked) ::UpdateWindow(GetHandle());

@@ -469,8 +469,12 @@ void RunRect(CDIB& dst, int x, int y, int w, int h, const CDIB& src, int sx, int
     if (!Clip(x, y, w, h, sx, sy, dst.Width(), dst.Height(), src.Width(), src.Height())) return;
     alpha = std::clamp(alpha, 0, 255);
     const BYTE kb = GetBValue(key), kg = GetGValue(key), kr = GetRValue(key);
-    for (int row = 0; row < h; ++row)
+    // Within one bitmap (scrolling), rows moving down are taken from the bottom.
+    const bool upwards = &dst == &src && y > sy;
+    for (int i = 0; i < h; ++i) {
+        const int row = upwards ? h - 1 - i : i;
         RowOp<kOp>(dst.Row(y + row) + x * 3, src.Row(sy + row) + sx * 3, w, alpha, kb, kg, kr);
+    }
 }
 
 }  // namespace

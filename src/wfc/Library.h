@@ -13,11 +13,12 @@ namespace wfc {
 // The class every CWindow is created with unless it names its own.
 constexpr const char* kDefaultWindowClass = "WFC-DefaultWindowClass";
 
-// Once, before any window: keeps the instance and a copy of the name (at most
-// 256 bytes), installs the out-of-memory handler (throws lib::wfc::bad_alloc),
-// starts the common controls and the rich-edit library, registers the
-// messages "TaskbarCreated" and "WFC-InternalMessage" and the default class,
-// and allocates the per-thread slot (failure throws std::bad_alloc).
+// Once, before any window: keeps the instance and a copy of the name (at
+// most 256 bytes with its terminator), installs the out-of-memory handler
+// (throws lib::wfc::bad_alloc), starts the common controls and the rich-edit
+// library, registers the messages "TaskbarCreated" and "WFC-InternalMessage"
+// and the default class, and allocates the per-thread slot (failure throws
+// std::bad_alloc). Calling it again is harmless.
 void InitLibrary(HINSTANCE instance, const char* applicationName, HICON icon, HICON smallIcon);
 // At program end: unregisters the default class, unloads the rich-edit
 // library and frees the per-thread slot. The thread's data must be released.

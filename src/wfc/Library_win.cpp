@@ -21,7 +21,7 @@ namespace wfc {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-char g_applicationName[257];
+char g_applicationName[256];  // with its terminator
 HICON g_icon = nullptr;
 HICON g_smallIcon = nullptr;
 HMODULE g_richEdit = nullptr;
@@ -95,8 +95,7 @@ void LogApiFailure(const char* operation, DWORD code) {
 
 void InitLibrary(HINSTANCE instance, const char* applicationName, HICON icon, HICON smallIcon) {
     g_instance = instance;
-    lstrcpynA(g_applicationName, applicationName ? applicationName : "",
-              sizeof g_applicationName - 1);
+    lstrcpynA(g_applicationName, applicationName ? applicationName : "", sizeof g_applicationName);
     g_icon = icon;
     g_smallIcon = smallIcon;
     std::set_new_handler(OutOfMemory);

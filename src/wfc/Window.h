@@ -34,6 +34,7 @@ struct CurrentMessage {
     DWORD time = 0;        // GetMessageTime
     DWORD position = 0;    // GetMessagePos
     bool handled = false;  // cleared by the handlers' base implementations
+    LRESULT result = 0;    // what DefaultProc answered for it, once it ran
 };
 
 class CWindow : public CWindowPolicy {

@@ -36,6 +36,7 @@ public:
         current.time = static_cast<DWORD>(::GetMessageTime());
         current.position = ::GetMessagePos();
         current.handled = true;
+        current.result = 0;
     }
     ~CDispatchFrame() {
         m_record->current = m_saved;
@@ -218,9 +219,12 @@ LRESULT CWindow::CallDefault(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWindow::DefaultProc() {
-    const CurrentMessage* current = GetCurrentMessage();
-    if (!current) return 0;
-    return CallDefault(current->message, current->wParam, current->lParam);
+    ThreadRecord* record = GetThreadRecord(false);
+    if (!record || record->depth == 0) return 0;
+    CurrentMessage& current = record->current;
+    // Kept, so that a void handler that asked for the default answers with it.
+    current.result = CallDefault(current.message, current.wParam, current.lParam);
+    return current.result;
 }
 
 // --- routing ---------------------------------------------------------------------------
@@ -237,6 +241,7 @@ LRESULT CWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     SetMsgHandled(true);
+    if (ThreadRecord* record = GetThreadRecord(false)) record->current.result = 0;
     const int x = GET_X_LPARAM(lParam);
     const int y = GET_Y_LPARAM(lParam);
     const UINT flags = static_cast<UINT>(wParam);
@@ -462,8 +467,9 @@ LRESULT CWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {
             return DefaultProc();
     }
     const CurrentMessage* current = GetCurrentMessage();
-    if (current && !current->handled) return DefaultProc();
-    return 0;
+    if (!current) return 0;
+    if (!current->handled) return DefaultProc();
+    return current->result;
 }
 
 // --- base handlers: nothing of their own, so the default processing runs --------------

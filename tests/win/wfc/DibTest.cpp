@@ -41,6 +41,14 @@ TEST(DibPixels, BlendAndKeyBlendPerChannelAtAlpha0And128And255) {
         EXPECT_EQ(std::string(c.blended) + " " + magentaBlended, RowText(plain, 0)) << c.alpha;
         EXPECT_EQ(std::string(c.blended) + " 0064C8", RowText(keyed, 0)) << c.alpha;
     }
+    // Alpha outside 0..255 is taken as the nearest end.
+    CDIB source = Solid(1, 1, RGB(100, 255, 0));
+    CDIB over = Solid(1, 1, RGB(0, 100, 200));
+    CDIB under = Solid(1, 1, RGB(0, 100, 200));
+    over.Blend(0, 0, 1, 1, source, 0, 0, 300);
+    under.Blend(0, 0, 1, 1, source, 0, 0, -7);
+    EXPECT_EQ("64FF00", RowText(over, 0));
+    EXPECT_EQ("0064C7", RowText(under, 0));
 }
 
 TEST(DibPixels, KeyCopyLeavesTheDestinationUnderMagentaAndCopyClips) {
@@ -59,6 +67,16 @@ TEST(DibPixels, KeyCopyLeavesTheDestinationUnderMagentaAndCopyClips) {
     clipped.Copy(-1, 0, 10, 10, source, 0, 0);
     EXPECT_EQ("FF00FF 010203 090909 090909", RowText(clipped, 0));
     EXPECT_EQ("010203 010203 090909 090909", RowText(clipped, 1));
+    // Within one bitmap the rows move as a block, down or up.
+    CDIB column = Solid(1, 3, RGB(1, 1, 1));
+    column.SetPixel(0, 1, RGB(2, 2, 2));
+    column.Copy(0, 1, 1, 2, column, 0, 0);
+    EXPECT_EQ("010101|010101|020202",
+              RowText(column, 0) + "|" + RowText(column, 1) + "|" + RowText(column, 2));
+    column.Copy(0, 0, 1, 2, column, 0, 1);
+    EXPECT_EQ("010101|020202|020202",
+              RowText(column, 0) + "|" + RowText(column, 1) + "|" + RowText(column, 2));
+
     CDIB untouched = Solid(2, 2, RGB(9, 9, 9));
     untouched.Copy(0, 0, 2, 2, source, 5, 0);
     untouched.Blend(2, 0, 2, 2, source, 0, 0, 128);

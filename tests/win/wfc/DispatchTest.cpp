@@ -176,7 +176,37 @@ public:
     }
 };
 
+// A window procedure of someone else's, with an answer of its own.
+LRESULT CALLBACK AnswerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) return 77;
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+class CCommandProbe : public CWindow {
+public:
+    int commands = 0;
+    void OnCommand(UINT, UINT, HWND) override {
+        ++commands;
+        DefaultProc();
+    }
+};
+
 TEST(Dispatch, AttachSubclassesAndTheControlKeepsItsOwnProcessing) {
+    // A handler that also asks for the default answers with the default's result.
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = AnswerProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "WfcTestAnswer";
+    ::RegisterClassA(&wc);
+    HWND other = ::CreateWindowExA(0, "WfcTestAnswer", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   wc.hInstance, nullptr);
+    CCommandProbe commandProbe;
+    commandProbe.Attach(other);
+    EXPECT_EQ(77, ::SendMessageA(other, WM_COMMAND, 1, 0));
+    EXPECT_EQ(1, commandProbe.commands);
+    ::DestroyWindow(other);
+    EXPECT_EQ(nullptr, commandProbe.GetHandle());
+
     CWindow parent;
     parent.Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, kRect, nullptr);
     HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent,

@@ -1,0 +1,302 @@
+// The skin window and its items as a user drives them: mouse messages sent to
+// a window of every item kind, the notifications compared with exact tables,
+// the composed back buffer checked pixel by pixel.
+#include <gtest/gtest.h>
+#include <windows.h>
+// The common-control headers need the types of windows.h first.
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "SkinBoxWatcher.h"
+#include "SkinWindowKit.h"
+#include "ui/SkinWindowItemAnimation.h"
+#include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemDigitImage.h"
+#include "ui/SkinWindowItemEditBox.h"
+#include "ui/SkinWindowItemOverlay.h"
+#include "ui/SkinWindowItemScrollBar.h"
+#include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemStaticImage.h"
+
+using namespace ui;
+using namespace skintest;
+
+namespace {
+
+DWORD g_now = 0;
+DWORD FakeTick() { return g_now; }
+
+// Every item kind of the test skin, in z-order.
+void AddTestItems(CSkinWindow& window) {
+    const SkinData& skin = window.Skin();
+    window.AddItem<CSkinWindowItemStatic>(kCaptionLabel, skin.at("CaptionLabel"));
+    window.AddItem<CSkinWindowItemButton>(kCaptionButton, skin.at("CaptionButton"));
+    window.AddItem<CSkinWindowItemButton>(kPushButton, skin.at("PushButton"));
+    window.AddItem<CSkinWindowItemStaticImage>(kPicture, skin.at("Picture"));
+    window.AddItem<CSkinWindowItemDigitImage>(kDigits, skin.at("Digits"));
+    window.AddItem<CSkinWindowItemAnimation>(kSpinner, skin.at("Spinner"));
+    window.AddItem<CSkinWindowItemEditBox>(kEdit, skin.at("Edit"));
+    window.AddItem<CSkinWindowItemScrollBar>(kScroll, skin.at("Scroll"));
+    window.AddItem<CSkinWindowItemOverlay>(kFrame, skin.at("Frame"));
+}
+
+class SkinWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareItemSkin();
+        // Away from the window: no real mouse move may reach it.
+        ::SetCursorPos(0, 0);
+        SetSkinTickSource(FakeTick);
+        g_now = 1000;
+        window = std::make_unique<CRecordingWindow>();
+        window->LoadSkin("ItemTest.txt", "Base", true);
+        AddTestItems(*window);
+        hwnd = window->CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 100, 100);
+        ASSERT_NE(hwnd, nullptr);
+        ::SetForegroundWindow(hwnd);
+        ::SetActiveWindow(hwnd);
+        Pump();
+        window->events.clear();
+    }
+    void TearDown() override {
+        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+        window.reset();
+        SetSkinTickSource(nullptr);
+    }
+
+    // A mouse message at a client point. The cursor goes there as well: the
+    // end of a capture reads where the cursor is.
+    void Mouse(UINT message, int x, int y) {
+        POINT pt = {x, y};
+        ::ClientToScreen(hwnd, &pt);
+        ::SetCursorPos(pt.x, pt.y);
+        const WPARAM keys = message == WM_LBUTTONUP || message == WM_MOUSEMOVE ? 0 : MK_LBUTTON;
+        ::SendMessageA(hwnd, message, keys, MAKELPARAM(x, y));
+    }
+    // The click's WM_COMMAND that the window posts itself, if any.
+    bool TakeCommand(WPARAM expected) {
+        MSG msg;
+        bool found = false;
+        while (::PeekMessageA(&msg, hwnd, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+            found = found || msg.wParam == expected;
+        return found;
+    }
+    COLORREF Pixel(int x, int y) { return window->BackBuffer()->GetPixel(x, y); }
+    void Tick(DWORD now) {
+        g_now = now;
+        ::SendMessageA(hwnd, WM_TIMER, kSkinTickTimer, 0);
+    }
+
+    std::unique_ptr<CRecordingWindow> window;
+    HWND hwnd = nullptr;
+};
+
+using Events = std::vector<ItemEvent>;
+
+}  // namespace
+
+TEST_F(SkinWindowTest, PressDragOutAndReleaseOutsideIsNoClick) {
+    Mouse(WM_LBUTTONDOWN, 45, 45);
+    EXPECT_EQ(::GetCapture(), hwnd);
+    Mouse(WM_MOUSEMOVE, 70, 45);
+    Mouse(WM_MOUSEMOVE, 80, 45);
+    Mouse(WM_LBUTTONUP, 80, 45);
+    const Events expected = {{kPushButton, 1},  {kPushButton, 14}, {kPushButton, 2},
+                             {kPushButton, 14}, {kPushButton, 14}, {kPushButton, 4}};
+    EXPECT_EQ(window->events, expected) << Describe(window->events);
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_FALSE(TakeCommand(kPushButton | 0x10000));
+}
+
+TEST_F(SkinWindowTest, OutAndBackInClicksOnce) {
+    Mouse(WM_LBUTTONDOWN, 45, 45);
+    Mouse(WM_MOUSEMOVE, 70, 45);
+    Mouse(WM_MOUSEMOVE, 50, 50);
+    Mouse(WM_LBUTTONUP, 50, 50);
+    const Events expected = {{kPushButton, 1},  {kPushButton, 14}, {kPushButton, 2},
+                             {kPushButton, 14}, {kPushButton, 1},  {kPushButton, 14},
+                             {kPushButton, 2},  {kPushButton, 0},  {kPushButton, 4}};
+    EXPECT_EQ(window->events, expected) << Describe(window->events);
+    // Nobody took the click: the window posts it as WM_COMMAND, notification code 1.
+    EXPECT_TRUE(TakeCommand(kPushButton | 0x10000));
+}
+
+TEST_F(SkinWindowTest, DoubleClickHandledOrPressing) {
+    window->handleDoubleClick = true;
+    Mouse(WM_LBUTTONDBLCLK, 45, 45);
+    Mouse(WM_LBUTTONUP, 45, 45);
+    EXPECT_EQ(window->events, (Events{{kPushButton, 3}})) << Describe(window->events);
+    EXPECT_EQ(::GetCapture(), nullptr);
+
+    window->events.clear();
+    window->handleDoubleClick = false;
+    Mouse(WM_LBUTTONDBLCLK, 45, 45);
+    EXPECT_EQ(::GetCapture(), hwnd);
+    Mouse(WM_LBUTTONUP, 45, 45);
+    const Events pressed = {{kPushButton, 3}, {kPushButton, 1}, {kPushButton, 14},
+                            {kPushButton, 2}, {kPushButton, 0}, {kPushButton, 4}};
+    EXPECT_EQ(window->events, pressed) << Describe(window->events);
+}
+
+TEST_F(SkinWindowTest, DeactivationEndsThePressWithoutClick) {
+    HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 400, 400, 50, 50,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    ::SetActiveWindow(hwnd);
+    Mouse(WM_LBUTTONDOWN, 45, 45);
+    ASSERT_EQ(::GetCapture(), hwnd);
+    ::SetActiveWindow(other);
+    const Events expected = {
+        {kPushButton, 1}, {kPushButton, 14}, {kPushButton, 2}, {kPushButton, 4}};
+    EXPECT_EQ(window->events, expected) << Describe(window->events);
+    EXPECT_NE(::GetCapture(), hwnd);
+    auto* button = static_cast<CSkinWindowItemButton*>(window->GetItemById(kPushButton));
+    EXPECT_FALSE(button->IsPressed());
+    ::DestroyWindow(other);
+}
+
+TEST_F(SkinWindowTest, DisabledButtonIgnoresTheMouse) {
+    window->GetItemById(kPushButton)->SetEnabled(false);
+    Mouse(WM_MOUSEMOVE, 45, 45);
+    Mouse(WM_LBUTTONDOWN, 45, 45);
+    Mouse(WM_LBUTTONDBLCLK, 45, 45);
+    Mouse(WM_LBUTTONUP, 45, 45);
+    EXPECT_EQ(window->events, Events{}) << Describe(window->events);
+    EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(SkinWindowTest, EnterAndEscapeWithoutFocusItem) {
+    ::SendMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    ::SendMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::SendMessageA(hwnd, WM_KEYDOWN, 'A', 0);
+    const std::vector<std::pair<int, int>> expected = {{-1, 1}, {-1, 0}};
+    EXPECT_EQ(window->notifies, expected);
+}
+
+TEST_F(SkinWindowTest, CaptionStripDragsExceptOverItems) {
+    auto hit = [&](int x, int y) {
+        POINT pt = {x, y};
+        ::ClientToScreen(hwnd, &pt);
+        return ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+    };
+    EXPECT_EQ(hit(10, 10), HTCAPTION);   // on the static label: it refuses hits
+    EXPECT_EQ(hit(150, 19), HTCAPTION);  // bare caption strip, last row
+    EXPECT_EQ(hit(185, 8), HTCLIENT);    // the caption button
+    EXPECT_EQ(hit(150, 20), HTCLIENT);   // below the strip
+}
+
+TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
+    // Faces key-copied: the magenta corner of the face shows the background.
+    EXPECT_EQ(Pixel(41, 41), kFaceN);
+    EXPECT_EQ(Pixel(40, 40), kBack);
+    Mouse(WM_MOUSEMOVE, 45, 45);
+    EXPECT_EQ(Pixel(41, 41), kFaceH);
+    // Pressed: pushed while inside, and "hot" exactly while the pointer is out.
+    Mouse(WM_LBUTTONDOWN, 45, 45);
+    EXPECT_EQ(Pixel(41, 41), kFaceP);
+    Mouse(WM_MOUSEMOVE, 90, 45);
+    EXPECT_EQ(Pixel(41, 41), kFaceH);
+    Mouse(WM_LBUTTONUP, 90, 45);
+
+    // The frame overlay blended at 128 over the edge: d + ((s - d) * 129 >> 8).
+    EXPECT_EQ(Pixel(1, 60),
+              RGB(40 + (215 * 129 >> 8), 44 + (211 * 129 >> 8), 50 + (205 * 129 >> 8)));
+    EXPECT_EQ(Pixel(2, 60), kBack);  // its magenta middle leaves the window alone
+
+    // Digits from the strip; a value change composes only the item's rectangle.
+    auto* digits = static_cast<CSkinWindowItemDigitImage*>(window->GetItemById(kDigits));
+    EXPECT_EQ(Pixel(10, 90), RGB(10, 10, 10));  // "0"
+    const unsigned long long before = window->ComposedPixels();
+    digits->SetValue(47);
+    EXPECT_EQ(window->ComposedPixels() - before, 40u * 8u);
+    EXPECT_EQ(Pixel(10, 90), RGB(90, 90, 90));
+    EXPECT_EQ(Pixel(16, 90), RGB(150, 150, 150));
+    EXPECT_EQ(Pixel(22, 90), kBack);
+
+    // The animation steps by the fed tick: Time 100, four frames.
+    auto* spinner = static_cast<CSkinWindowItemAnimation*>(window->GetItemById(kSpinner));
+    spinner->Start();
+    Tick(5000);
+    Tick(5299);
+    EXPECT_EQ(spinner->GetFrame(), 2);
+    EXPECT_EQ(Pixel(60, 90), RGB(120, 100, 0));
+
+    // Shaped: the one magenta pixel left in the background is a hole.
+    lib::wfc::CRgn region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(hwnd, region), ERROR);
+    EXPECT_FALSE(::PtInRegion(region, 100, 100));
+    EXPECT_TRUE(::PtInRegion(region, 101, 100));
+    EXPECT_TRUE(SaveDibAsPng(*window->BackBuffer(), ScreenshotPath("item-window")));
+}
+
+TEST_F(SkinWindowTest, ToolTipTextOnDemand) {
+    HWND tip = window->ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+    auto ask = [&](int x, int y) {
+        Mouse(WM_MOUSEMOVE, x, y);
+        NMTTDISPINFOA info = {};
+        info.hdr.hwndFrom = tip;
+        info.hdr.code = TTN_GETDISPINFOA;
+        ::SendMessageA(hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+        return std::string(info.lpszText ? info.lpszText : "");
+    };
+    EXPECT_EQ(ask(105, 45), "Picture");
+    EXPECT_EQ(ask(185, 8), "Close");
+    window->GetItemById(kCaptionButton)->SetEnabled(false);
+    EXPECT_EQ(ask(185, 8), "");
+}
+
+TEST_F(SkinWindowTest, ScrollBarRepeatsByTicks) {
+    auto* bar = static_cast<CSkinWindowItemScrollBar*>(window->GetItemById(kScroll));
+    bar->SetRange(10, 0);
+    using Scrolls = std::vector<std::pair<UINT, WPARAM>>;
+    // Down button (the last 12 pixels of the 80): once at once, at +500, then every 40.
+    Mouse(WM_LBUTTONDOWN, 186, 104);
+    for (DWORD t : {1499u, 1500u, 1530u, 1539u, 1540u, 1579u, 1580u}) Tick(t);
+    Mouse(WM_LBUTTONUP, 186, 104);
+    Tick(2000);
+    EXPECT_EQ(window->scrolls, Scrolls(4, {WM_VSCROLL, SB_LINEDOWN}));
+
+    // Up at position 0 and down at the end do nothing, held or not.
+    window->scrolls.clear();
+    Mouse(WM_LBUTTONDOWN, 186, 36);
+    Tick(1000 + 600);
+    Mouse(WM_LBUTTONUP, 186, 36);
+    bar->SetPosition(10);
+    g_now = 3000;
+    Mouse(WM_LBUTTONDOWN, 186, 104);
+    Tick(3600);
+    Mouse(WM_LBUTTONUP, 186, 104);
+    EXPECT_EQ(window->scrolls, Scrolls{});
+
+    // The thumb (10 of the 56-pixel track) follows the pointer: 23 of the 46
+    // pixels it can travel is half the range.
+    bar->SetPosition(0);
+    Mouse(WM_LBUTTONDOWN, 186, 45);
+    Mouse(WM_MOUSEMOVE, 186, 45 + 23);
+    Mouse(WM_LBUTTONUP, 186, 45 + 23);
+    EXPECT_EQ(window->scrolls, (Scrolls{{WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5)}}));
+
+    // A range that is empty disables the bar.
+    window->scrolls.clear();
+    bar->SetRange(0, 0);
+    Mouse(WM_LBUTTONDOWN, 186, 104);
+    Mouse(WM_LBUTTONUP, 186, 104);
+    EXPECT_EQ(window->scrolls, Scrolls{});
+}
+
+TEST_F(SkinWindowTest, RelayoutMessageAndTinySize) {
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_NE(window->BackBuffer(), nullptr);
+    EXPECT_EQ(window->BackBuffer()->Width(), 1);
+    EXPECT_EQ(window->BackBuffer()->Height(), 1);
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 120, 60, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageA(hwnd, GetSkinInternalMessage(), 0, 0);
+    EXPECT_EQ(window->BackBuffer()->Width(), 120);
+    EXPECT_EQ(window->BackBuffer()->Height(), 60);
+    EXPECT_EQ(Pixel(41, 41), kFaceN);
+    const std::vector<HWND> windows = GetSkinWindows();
+    EXPECT_NE(std::find(windows.begin(), windows.end(), hwnd), windows.end());
+}

@@ -1,0 +1,58 @@
+// What library start-up leaves in place for the windows, and the message-box hook.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "wfc/Library.h"
+
+namespace {
+
+TEST(Library, StartUpRegistersClassMessagesAndRichEdit) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    ASSERT_TRUE(::GetClassInfoExA(lib::wfc::GetInstance(), lib::wfc::kDefaultWindowClass, &wc));
+    EXPECT_EQ(static_cast<UINT>(CS_DBLCLKS), wc.style);
+    EXPECT_EQ(::GetSysColorBrush(COLOR_BTNFACE), wc.hbrBackground);
+    EXPECT_EQ(::RegisterWindowMessageA("TaskbarCreated"), lib::wfc::GetTaskbarCreatedMessage());
+    EXPECT_EQ(::RegisterWindowMessageA("WFC-InternalMessage"), lib::wfc::GetInternalMessage());
+    EXPECT_NE(0u, lib::wfc::GetInternalMessage());
+    // Rich edit controls can be made once the library is started.
+    HWND rich = ::CreateWindowExA(0, "RichEdit20A", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+    EXPECT_TRUE(rich);
+    ::DestroyWindow(rich);
+
+    // The name is copied, at most 256 bytes with its terminator; a second start
+    // registers nothing twice.
+    const std::string longName(300, 'n');
+    lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), longName.c_str(), nullptr, nullptr);
+    EXPECT_EQ(std::string(255, 'n'), lib::wfc::GetApplicationName());
+    lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "wfc test", nullptr, nullptr);
+    EXPECT_STREQ("wfc test", lib::wfc::GetApplicationName());
+}
+
+struct Box {
+    HWND owner;
+    std::string text, caption;
+    UINT style;
+};
+Box g_box;
+int FakeBox(HWND owner, const char* text, const char* caption, UINT style) {
+    g_box = {owner, text, caption, style};
+    lib::wfc::NoteMessageBoxThread(::GetCurrentThreadId() + 1);
+    return IDNO;
+}
+
+TEST(Library, MessageBoxesGoThroughTheInstalledFunction) {
+    lib::wfc::SetMessageBoxFunction(FakeBox);
+    EXPECT_EQ(IDNO, lib::wfc::ShowMessageBox(nullptr, "設定を初期状態に戻します。", "Quillmarch",
+                                             MB_YESNO | MB_ICONQUESTION));
+    lib::wfc::SetMessageBoxFunction(nullptr);
+    EXPECT_EQ("設定を初期状態に戻します。", g_box.text);
+    EXPECT_EQ("Quillmarch", g_box.caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), g_box.style);
+    EXPECT_EQ(::GetCurrentThreadId() + 1, lib::wfc::GetMessageBoxThread());
+}
+
+}  // namespace
