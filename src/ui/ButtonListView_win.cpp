@@ -470,6 +470,7 @@ void CButtonListView::OnTick(DWORD tickCount) {
 // --- drawing -------------------------------------------------------------------------------
 
 void CButtonListView::RedrawRow(int row) {
+    MarkChanged();
     const int top = HeaderHeight() + (row - FirstRow()) * m_rowHeight;
     if (row < FirstRow() || top >= m_height || !Accessor().IsReady()) return;
     Accessor().RedrawRect(m_x, m_y + top, m_x + m_width,
@@ -477,6 +478,7 @@ void CButtonListView::RedrawRow(int row) {
 }
 
 void CButtonListView::RedrawHeader() {
+    MarkChanged();
     if (!m_headerVisible || !Accessor().IsReady()) return;
     Accessor().RedrawRect(m_x, m_y, m_x + m_width, m_y + HeaderHeight(), true);
 }
@@ -604,13 +606,15 @@ void CButtonListView::DrawRow(lib::wfc::CDIB& canvas, int row, int top) {
 
 void CButtonListView::Draw() {
     if (m_width <= 0 || m_height <= 0) return;
-    lib::wfc::CDIB& canvas = BeginCompose();
-    if (m_headerVisible && m_headerHeight > 0) DrawHeader(canvas);
-    if (m_table) {
-        const int first = FirstRow(), count = RowCount();
-        for (int row = first, top = HeaderHeight(); row < count && top < m_height;
-             ++row, top += m_rowHeight)
-            DrawRow(canvas, row, top);
+    // Null when nothing changed since the last picture: it is laid again as it is.
+    if (lib::wfc::CDIB* canvas = BeginCompose()) {
+        if (m_headerVisible && m_headerHeight > 0) DrawHeader(*canvas);
+        if (m_table) {
+            const int first = FirstRow(), count = RowCount();
+            for (int row = first, top = HeaderHeight(); row < count && top < m_height;
+                 ++row, top += m_rowHeight)
+                DrawRow(*canvas, row, top);
+        }
     }
     EndCompose();
 }
