@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/SkinData.h"
 
@@ -111,6 +112,8 @@ public:
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
     // Asks the window to compose and paint the item's rectangle again.
     void Redraw();
+    // The picture of the item must be made again at the next compose.
+    void MarkChanged() { m_dirty = true; }
     // An item drawn over the whole window (the frame overlay).
     bool CoversWindow() const { return m_coversWindow; }
 
@@ -120,14 +123,17 @@ protected:
     // Position and Size of a block.
     void ReadRect(const SkinItem& item);
 
-    // The item's own bitmap, m_width x m_height, filled with magenta.
-    lib::wfc::CDIB& BeginCompose();
-    // The item's own bitmap holding what the back buffer shows under the item
-    // now (for text, which must not be anti-aliased against the key colour).
-    lib::wfc::CDIB& BeginComposeOver();
-    // Puts the composed bitmap onto the back buffer: key copy, or key blend
-    // with an alpha below 255.
+    // The item's own bitmap, m_width x m_height, filled with `fill`, when the
+    // item has changed since it was last composed; null when the picture
+    // made then still holds (EndCompose puts it on the back buffer again).
+    lib::wfc::CDIB* BeginCompose(COLORREF fill = RGB(255, 0, 255));
+    // Puts the item's picture onto the back buffer inside the part being
+    // composed: its pixels that are not magenta, copied, or blended with an
+    // alpha below 255. The runs of such pixels are found once per change.
     void EndCompose(int alpha = 255);
+    // The same for a picture that is a coverage mask (white text on black):
+    // color is laid on the back buffer by each pixel's coverage.
+    void EndComposeCoverage(COLORREF color);
     // Key-copies a rectangle of a skin image into the item bitmap.
     void DrawImage(const std::string& file, int sx, int sy, int width, int height, int dx, int dy);
 
@@ -141,9 +147,23 @@ protected:
     bool m_coversWindow = false;
 
 private:
+    struct Run {
+        int y;
+        int x0;
+        int x1;  // exclusive
+    };
+    // Runs of pixels unlike `key` in the freshly composed bitmap.
+    void FindRuns(COLORREF key);
+    // The runs that meet the part being composed, in back-buffer terms.
+    template <class Fn>
+    void ForClippedRuns(Fn fn);
+
     ISkinWindowItemAccessor& m_accessor;
     int m_id;
     std::unique_ptr<lib::wfc::CDIB> m_canvas;
+    std::vector<Run> m_runs;
+    bool m_dirty = true;
+    bool m_rendered = false;
 };
 
 }  // namespace ui

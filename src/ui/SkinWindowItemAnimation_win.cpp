@@ -54,11 +54,13 @@ void CSkinWindowItemAnimation::OnTick(DWORD tickCount) {
 }
 
 void CSkinWindowItemAnimation::Draw() {
-    lib::wfc::CDIB& canvas = BeginCompose();
-    const int frame = m_frame % (m_columns * m_rows);
-    canvas.KeyCopy(0, 0, m_width, m_height, Accessor().GetImageCache(m_file),
-                   m_x0 + (frame % m_columns) * m_width, m_y0 + (frame / m_columns) * m_height);
-    m_label.Draw(canvas, IsEnabled());
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        const int frame = m_frame % (m_columns * m_rows);
+        canvas.KeyCopy(0, 0, m_width, m_height, Accessor().GetImageCache(m_file),
+                       m_x0 + (frame % m_columns) * m_width, m_y0 + (frame / m_columns) * m_height);
+        m_label.Draw(canvas, IsEnabled());
+    }
     EndCompose();
 }
 

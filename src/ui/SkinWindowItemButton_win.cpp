@@ -244,19 +244,22 @@ void CSkinWindowItemButton::DrawIcon(lib::wfc::CDIB& canvas) {
 }
 
 void CSkinWindowItemButton::Draw() {
-    lib::wfc::CDIB& canvas = BeginCompose();
-    const Face& disabled = m_checked && m_disabledChecked.present ? m_disabledChecked : m_disabled;
-    if (!IsEnabled() && disabled.present)
-        DrawFace(canvas, disabled);
-    else
-        DrawFace(canvas, m_faces[FaceIndex()]);
-    if (!(m_blinking && !m_blinkOn)) DrawIcon(canvas);
-    if (m_hasText) {
-        RECT area = {m_textIndent, 0, m_width, m_height};
-        if (m_inside) OffsetRect(&area, m_shift.x, m_shift.y);
-        const COLORREF color = IsEnabled() ? m_textColor : DisabledTextColor(m_textColor);
-        DrawItemText(canvas, area, m_checked ? m_textChecked : m_text, m_font.Get(), color,
-                     m_format, m_antialias);
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        const Face& disabled =
+            m_checked && m_disabledChecked.present ? m_disabledChecked : m_disabled;
+        if (!IsEnabled() && disabled.present)
+            DrawFace(canvas, disabled);
+        else
+            DrawFace(canvas, m_faces[FaceIndex()]);
+        if (!(m_blinking && !m_blinkOn)) DrawIcon(canvas);
+        if (m_hasText) {
+            RECT area = {m_textIndent, 0, m_width, m_height};
+            if (m_inside) OffsetRect(&area, m_shift.x, m_shift.y);
+            const COLORREF color = IsEnabled() ? m_textColor : DisabledTextColor(m_textColor);
+            DrawItemText(canvas, area, m_checked ? m_textChecked : m_text, m_font.Get(), color,
+                         m_format, m_antialias);
+        }
     }
     EndCompose(m_alpha == 255 || m_hot || m_pressed ? 255 : m_alpha);
 }

@@ -45,19 +45,21 @@ void CSkinWindowItemDigitImage::SetMarker(bool on) {
 
 void CSkinWindowItemDigitImage::Draw() {
     if (!IsEnabled()) return;
-    lib::wfc::CDIB& canvas = BeginCompose();
-    const lib::wfc::CDIB& strip = Accessor().GetImageCache(m_file);
-    const int glyph = (m_strip.right - m_strip.left) / 10;
-    const int height = m_strip.bottom - m_strip.top;
-    int x = 0;
-    for (int digit : DecimalDigits(m_value)) {
-        canvas.KeyCopy(x, 0, glyph, height, strip, m_strip.left + digit * glyph, m_strip.top);
-        x += glyph;
-    }
-    if (m_marker) {
-        const lib::wfc::CDIB& tilde = Accessor().GetImageCache(m_tildeFile);
-        canvas.KeyCopy(x, 0, m_tilde.right - m_tilde.left, m_tilde.bottom - m_tilde.top, tilde,
-                       m_tilde.left, m_tilde.top);
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        const lib::wfc::CDIB& strip = Accessor().GetImageCache(m_file);
+        const int glyph = (m_strip.right - m_strip.left) / 10;
+        const int height = m_strip.bottom - m_strip.top;
+        int x = 0;
+        for (int digit : DecimalDigits(m_value)) {
+            canvas.KeyCopy(x, 0, glyph, height, strip, m_strip.left + digit * glyph, m_strip.top);
+            x += glyph;
+        }
+        if (m_marker) {
+            const lib::wfc::CDIB& tilde = Accessor().GetImageCache(m_tildeFile);
+            canvas.KeyCopy(x, 0, m_tilde.right - m_tilde.left, m_tilde.bottom - m_tilde.top, tilde,
+                           m_tilde.left, m_tilde.top);
+        }
     }
     EndCompose();
 }

@@ -150,10 +150,12 @@ void CSkinWindowItemEditBox::Draw() {
     const bool disabled = !IsEnabled() && !m_disabledFrameFile.empty();
     const std::string& file = disabled ? m_disabledFrameFile : m_frameFile;
     if (file.empty()) return;
-    lib::wfc::CDIB& canvas = BeginCompose();
-    lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
-                            Accessor().GetImageCache(file), disabled ? m_disabledFrame : m_frame,
-                            255, lib::wfc::kKeyColor);
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
+                                Accessor().GetImageCache(file),
+                                disabled ? m_disabledFrame : m_frame, 255, lib::wfc::kKeyColor);
+    }
     EndCompose();
 }
 

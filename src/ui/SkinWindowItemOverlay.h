@@ -20,7 +20,6 @@ private:
     std::string m_file;
     lib::wfc::NineSlice m_slice = {};
     int m_alpha = 255;
-    lib::wfc::CDIB m_frame;
 };
 
 }  // namespace ui

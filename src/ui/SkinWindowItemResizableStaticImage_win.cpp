@@ -41,10 +41,12 @@ void CSkinWindowItemResizableStaticImage::SetRect(int left, int top, int right, 
 }
 
 void CSkinWindowItemResizableStaticImage::Draw() {
-    lib::wfc::CDIB& canvas = BeginCompose();
-    lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
-                            Accessor().GetImageCache(m_file), m_slice, 255, lib::wfc::kNoKey);
-    m_label.Draw(canvas, IsEnabled());
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
+                                Accessor().GetImageCache(m_file), m_slice, 255, lib::wfc::kNoKey);
+        m_label.Draw(canvas, IsEnabled());
+    }
     EndCompose();
 }
 

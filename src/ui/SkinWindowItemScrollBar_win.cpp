@@ -223,31 +223,33 @@ void CSkinWindowItemScrollBar::DrawPicture(lib::wfc::CDIB& canvas, const Picture
 }
 
 void CSkinWindowItemScrollBar::Draw() {
-    lib::wfc::CDIB& canvas = BeginCompose();
-    // The track with its fixed ends.
-    lib::wfc::NineSlice base = {};
-    const RECT& r = m_base;
-    if (m_vertical)
-        base = {{r.left, r.left, r.right, r.right},
-                {r.top, r.top + m_baseEnds[0], r.bottom - m_baseEnds[1], r.bottom}};
-    else
-        base = {{r.left, r.left + m_baseEnds[0], r.right - m_baseEnds[1], r.right},
-                {r.top, r.top, r.bottom, r.bottom}};
-    lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
-                            Accessor().GetImageCache(m_baseFile), base, 255, lib::wfc::kKeyColor,
-                            lib::wfc::SliceFill::Stretch);
-    const bool enabled = IsEnabled();
-    auto state = [&](int part) {
-        return (m_pressedPart == part ? 2 : 0) + (m_hotPart == part ? 1 : 0);
-    };
-    const int button = m_geometry.button, length = m_geometry.length;
-    DrawPart(canvas, m_up, state(kScrollUp), 0, button, false);
-    DrawPart(canvas, m_down, state(kScrollDown), length - button, button, false);
-    DrawPicture(canvas, enabled ? m_upImage : m_disabledUpImage, 0, button);
-    DrawPicture(canvas, enabled ? m_downImage : m_disabledDownImage, length - button, button);
-    if (enabled)
-        DrawPart(canvas, m_thumb, state(kScrollThumb), m_geometry.ThumbStart(),
-                 m_geometry.ThumbLength(), true);
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        // The track with its fixed ends.
+        lib::wfc::NineSlice base = {};
+        const RECT& r = m_base;
+        if (m_vertical)
+            base = {{r.left, r.left, r.right, r.right},
+                    {r.top, r.top + m_baseEnds[0], r.bottom - m_baseEnds[1], r.bottom}};
+        else
+            base = {{r.left, r.left + m_baseEnds[0], r.right - m_baseEnds[1], r.right},
+                    {r.top, r.top, r.bottom, r.bottom}};
+        lib::wfc::DrawNineSlice(canvas, RECT{0, 0, m_width, m_height}, nullptr,
+                                Accessor().GetImageCache(m_baseFile), base, 255,
+                                lib::wfc::kKeyColor, lib::wfc::SliceFill::Stretch);
+        const bool enabled = IsEnabled();
+        auto state = [&](int part) {
+            return (m_pressedPart == part ? 2 : 0) + (m_hotPart == part ? 1 : 0);
+        };
+        const int button = m_geometry.button, length = m_geometry.length;
+        DrawPart(canvas, m_up, state(kScrollUp), 0, button, false);
+        DrawPart(canvas, m_down, state(kScrollDown), length - button, button, false);
+        DrawPicture(canvas, enabled ? m_upImage : m_disabledUpImage, 0, button);
+        DrawPicture(canvas, enabled ? m_downImage : m_disabledDownImage, length - button, button);
+        if (enabled)
+            DrawPart(canvas, m_thumb, state(kScrollThumb), m_geometry.ThumbStart(),
+                     m_geometry.ThumbLength(), true);
+    }
     EndCompose();
 }
 

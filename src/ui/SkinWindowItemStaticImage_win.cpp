@@ -35,18 +35,20 @@ void CSkinWindowItemStaticImage::SetLabel(const std::string& text) {
 }
 
 void CSkinWindowItemStaticImage::Draw() {
-    lib::wfc::CDIB& canvas = BeginCompose();
-    const lib::wfc::CDIB& image = Accessor().GetImageCache(m_file);
-    const int w = m_source.right - m_source.left, h = m_source.bottom - m_source.top;
-    if (m_tile) {
-        for (const TilePiece& row : TileSpan(m_source.top, h, 0, m_height))
-            for (const TilePiece& col : TileSpan(m_source.left, w, 0, m_width))
-                canvas.KeyCopy(col.destination, row.destination, col.length, row.length, image,
-                               col.source, row.source);
-    } else {
-        canvas.KeyCopy(0, 0, w, h, image, m_source.left, m_source.top);
+    if (lib::wfc::CDIB* picture = BeginCompose()) {
+        lib::wfc::CDIB& canvas = *picture;
+        const lib::wfc::CDIB& image = Accessor().GetImageCache(m_file);
+        const int w = m_source.right - m_source.left, h = m_source.bottom - m_source.top;
+        if (m_tile) {
+            for (const TilePiece& row : TileSpan(m_source.top, h, 0, m_height))
+                for (const TilePiece& col : TileSpan(m_source.left, w, 0, m_width))
+                    canvas.KeyCopy(col.destination, row.destination, col.length, row.length, image,
+                                   col.source, row.source);
+        } else {
+            canvas.KeyCopy(0, 0, w, h, image, m_source.left, m_source.top);
+        }
+        m_label.Draw(canvas, IsEnabled());
     }
-    m_label.Draw(canvas, IsEnabled());
     EndCompose();
 }
 

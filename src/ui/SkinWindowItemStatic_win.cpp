@@ -46,12 +46,13 @@ void CSkinWindowItemStatic::SetRect(int left, int top, int right, int bottom) {
 }
 
 void CSkinWindowItemStatic::Draw() {
-    // On what lies under the label, so anti-aliased edges meet the real background.
-    lib::wfc::CDIB& canvas = BeginComposeOver();
-    const COLORREF color = IsEnabled() ? m_color : DisabledTextColor(m_color);
-    DrawItemText(canvas, RECT{0, 0, m_width, m_height}, m_text, m_font.Get(), color, m_format,
-                 m_antialias);
-    EndCompose();
+    // The text is kept as a coverage mask (white on black) and laid on what
+    // lies under the label with its colour, so its soft edges meet the real
+    // background and an unchanged label costs no text drawing.
+    if (lib::wfc::CDIB* mask = BeginCompose(RGB(0, 0, 0)))
+        DrawItemText(*mask, RECT{0, 0, m_width, m_height}, m_text, m_font.Get(), RGB(255, 255, 255),
+                     m_format, m_antialias);
+    EndComposeCoverage(IsEnabled() ? m_color : DisabledTextColor(m_color));
 }
 
 }  // namespace ui

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 
 #include "ui/Skin.h"
 #include "ui/SkinWindowItem.h"
@@ -43,10 +44,12 @@ void CSkinWindowItem::SetVisible(bool visible) {
 void CSkinWindowItem::SetEnabled(bool enabled) {
     if (m_enabled == enabled) return;
     m_enabled = enabled;
+    m_dirty = true;
     OnEnableChanged();
 }
 
 void CSkinWindowItem::Redraw() {
+    m_dirty = true;
     if (!m_accessor.IsReady()) return;
     m_accessor.RedrawRect(m_x, m_y, m_x + m_width, m_y + m_height, true);
 }
@@ -61,32 +64,81 @@ void CSkinWindowItem::ReadRect(const SkinItem& item) {
     m_height = r.bottom - r.top;
 }
 
-lib::wfc::CDIB& CSkinWindowItem::BeginCompose() {
+lib::wfc::CDIB* CSkinWindowItem::BeginCompose(COLORREF fill) {
     if (!m_canvas) m_canvas = std::make_unique<lib::wfc::CDIB>();
-    if (m_canvas->Width() != m_width || m_canvas->Height() != m_height)
-        m_canvas->Create(m_width, m_height);
-    m_canvas->Fill(RECT{0, 0, m_width, m_height}, lib::wfc::kKeyColor);
-    return *m_canvas;
+    const bool resized = m_canvas->Width() != m_width || m_canvas->Height() != m_height;
+    m_rendered = m_dirty || resized || m_canvas->IsEmpty();
+    if (!m_rendered) return nullptr;
+    if (resized || m_canvas->IsEmpty()) m_canvas->Create(m_width, m_height);
+    m_canvas->Fill(RECT{0, 0, m_width, m_height}, fill);
+    m_dirty = false;
+    return m_canvas.get();
 }
 
-lib::wfc::CDIB& CSkinWindowItem::BeginComposeOver() {
-    lib::wfc::CDIB& canvas = BeginCompose();
-    if (lib::wfc::CDIB* back = m_accessor.GetBackBuffer())
-        canvas.Copy(0, 0, m_width, m_height, *back, m_x, m_y);
-    return canvas;
+void CSkinWindowItem::FindRuns(COLORREF key) {
+    m_runs.clear();
+    const BYTE kb = GetBValue(key), kg = GetGValue(key), kr = GetRValue(key);
+    for (int y = 0; y < m_canvas->Height(); ++y) {
+        const BYTE* row = m_canvas->Row(y);
+        int x = 0;
+        const int width = m_canvas->Width();
+        while (x < width) {
+            while (x < width && row[x * 3] == kb && row[x * 3 + 1] == kg && row[x * 3 + 2] == kr)
+                ++x;
+            const int start = x;
+            while (x < width && !(row[x * 3] == kb && row[x * 3 + 1] == kg && row[x * 3 + 2] == kr))
+                ++x;
+            if (x > start) m_runs.push_back({y, start, x});
+        }
+    }
+}
+
+template <class Fn>
+void CSkinWindowItem::ForClippedRuns(Fn fn) {
+    lib::wfc::CDIB* target = m_accessor.GetBackBuffer();
+    if (!target || !m_canvas) return;
+    RECT clip = m_accessor.GetRedrawClip();
+    clip.left = std::max<LONG>(clip.left, 0);
+    clip.top = std::max<LONG>(clip.top, 0);
+    clip.right = std::min<LONG>(clip.right, target->Width());
+    clip.bottom = std::min<LONG>(clip.bottom, target->Height());
+    for (const Run& run : m_runs) {
+        const int y = m_y + run.y;
+        if (y < clip.top || y >= clip.bottom) continue;
+        const int x0 = std::max<int>(m_x + run.x0, clip.left);
+        const int x1 = std::min<int>(m_x + run.x1, clip.right);
+        if (x0 >= x1) continue;
+        fn(target->Row(y) + x0 * 3, m_canvas->Row(run.y) + (x0 - m_x) * 3, x1 - x0);
+    }
 }
 
 void CSkinWindowItem::EndCompose(int alpha) {
-    lib::wfc::CDIB* target = m_accessor.GetBackBuffer();
-    if (!target || !m_canvas) return;
-    // Only inside the part being composed: a blended item must not be blended twice.
-    const RECT clip = m_accessor.GetRedrawClip();
-    const int left = std::max<int>(m_x, clip.left), top = std::max<int>(m_y, clip.top);
-    const int right = std::min<int>(m_x + m_width, clip.right);
-    const int bottom = std::min<int>(m_y + m_height, clip.bottom);
-    if (left >= right || top >= bottom) return;
-    target->Compose(left, top, right - left, bottom - top, *m_canvas, left - m_x, top - m_y, alpha,
-                    static_cast<long>(lib::wfc::kKeyColor));
+    if (!m_canvas) return;
+    if (m_rendered) FindRuns(lib::wfc::kKeyColor);
+    m_rendered = false;
+    alpha = std::clamp(alpha, 0, 255);
+    if (alpha == 255) {
+        ForClippedRuns([](BYTE* d, const BYTE* s, int n) { std::memcpy(d, s, n * 3u); });
+        return;
+    }
+    ForClippedRuns([alpha](BYTE* d, const BYTE* s, int n) {
+        for (int i = 0; i < n * 3; ++i)
+            d[i] = static_cast<BYTE>(d[i] + (((s[i] - d[i]) * (alpha + 1)) >> 8));
+    });
+}
+
+void CSkinWindowItem::EndComposeCoverage(COLORREF color) {
+    if (!m_canvas) return;
+    if (m_rendered) FindRuns(RGB(0, 0, 0));
+    m_rendered = false;
+    const int c[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};
+    ForClippedRuns([&c](BYTE* d, const BYTE* s, int n) {
+        for (int i = 0; i < n; ++i, d += 3, s += 3) {
+            const int coverage = s[1];
+            for (int k = 0; k < 3; ++k)
+                d[k] = static_cast<BYTE>(d[k] + ((c[k] - d[k]) * coverage + 127) / 255);
+        }
+    });
 }
 
 void CSkinWindowItem::DrawImage(const std::string& file, int sx, int sy, int width, int height,
