@@ -168,15 +168,18 @@ std::vector<std::string> OwnBlocks(const Options& options, HMODULE skins) {
     ParsedSkinFile parsed;
     SkinError error;
     ParseSkinLines(options.file, lines, parsed, error);
-    // Blocks in the order written: the parser keeps them by name, so walk the lines.
+    // Blocks in the order written: the parser keeps them by name, so walk the
+    // tokens of all lines (a block's brace may open on the line after its name).
+    std::vector<SkinToken> tokens;
     for (const std::wstring& line : lines) {
-        const std::vector<SkinToken> tokens = TokenizeSkinLine(CutSkinComment(line));
-        for (size_t i = 0; i + 1 < tokens.size(); ++i) {
-            const std::string name = SkinTokenToText(tokens[i].text);
-            if (tokens[i + 1].text == L"{" && parsed.items.count(name) &&
-                std::find(names.begin(), names.end(), name) == names.end())
-                names.push_back(name);
-        }
+        const std::vector<SkinToken> more = TokenizeSkinLine(CutSkinComment(line));
+        tokens.insert(tokens.end(), more.begin(), more.end());
+    }
+    for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const std::string name = SkinTokenToText(tokens[i].text);
+        if (tokens[i + 1].text == L"{" && parsed.items.count(name) &&
+            std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
     }
     return names;
 }
