@@ -207,7 +207,8 @@ double StartToFirstPaintMs(const std::string& commandLine) {
     }
     const DWORD waited = ::WaitForSingleObject(event, 30000);
     const double took = (NowUs() - start) / 1000;
-    ::WaitForSingleObject(process.hProcess, 30000);
+    if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
+        ::TerminateProcess(process.hProcess, 1);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     ::CloseHandle(event);
@@ -304,7 +305,9 @@ int main(int argc, char** argv) {
         ::GetModuleFileNameA(nullptr, path, MAX_PATH);
         std::string bin = path;
         bin = bin.substr(0, bin.find_last_of("\\/") + 1);
-        const std::string skinview = "\"" + bin + "skinview.exe\" --folder \"" + folder +
+        // No backslash before a closing quote: it would escape the quote.
+        const std::string unslashed = folder.substr(0, folder.size() - 1);
+        const std::string skinview = "\"" + bin + "skinview.exe\" --folder \"" + unslashed +
                                      "\" --first-paint-event EVENT Bench.txt";
         const std::string bareWindow = "\"" + bin + "bare_window_win.exe\" EVENT";
         std::vector<double> skin, plain;
