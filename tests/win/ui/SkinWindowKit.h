@@ -93,6 +93,14 @@ PushButton {
     Class = CaptionButton;
     Position = 40, 40;
 }
+Toggle {
+    Class = CaptionButton;
+    Position = 60, 40;
+}
+Wide {
+    Class = CaptionButton;
+    Position = 100, 62; Width = 40; Divide = 4, 8, 4;
+}
 Picture {
     Position = 100, 40; Size = 16, 16; Image = "Parts.png", 0, 0, 16, 16; ToolTipText = "Picture";
 }
@@ -136,6 +144,8 @@ enum ItemId : int {
     kSpinner,
     kEdit,
     kScroll,
+    kToggle,
+    kWide,
     kFrame,
 };
 
