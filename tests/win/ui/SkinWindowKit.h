@@ -101,6 +101,10 @@ Wide {
     Class = CaptionButton;
     Position = 100, 62; Width = 40; Divide = 4, 8, 4;
 }
+IconButton {
+    Class = CaptionButton;
+    Position = 140, 40; Image = "Parts.png", 112, 0; ImageSize = 4, 4;
+}
 Picture {
     Position = 100, 40; Size = 16, 16; Image = "Parts.png", 0, 0, 16, 16; ToolTipText = "Picture";
 }
@@ -146,6 +150,7 @@ enum ItemId : int {
     kScroll,
     kToggle,
     kWide,
+    kIconButton,
     kFrame,
 };
 

@@ -42,6 +42,7 @@ void AddTestItems(CSkinWindow& window) {
     window.AddItem<CSkinWindowItemScrollBar>(kScroll, skin.at("Scroll"));
     window.AddItem<CSkinWindowItemToggleButton>(kToggle, skin.at("Toggle"));
     window.AddItem<CSkinWindowItemButton>(kWide, skin.at("Wide"));
+    window.AddItem<CSkinWindowItemButton>(kIconButton, skin.at("IconButton"));
     window.AddItem<CSkinWindowItemOverlay>(kFrame, skin.at("Frame"));
 }
 
@@ -324,4 +325,17 @@ TEST_F(SkinWindowTest, ToggleAndVariableWidthButtons) {
     EXPECT_EQ(Pixel(100, 62), kBack);        // the face's magenta corner
     EXPECT_EQ(Pixel(100 + 39, 62), kFaceN);  // right cap
     EXPECT_EQ(Pixel(100 + 40, 62), kBack);
+}
+
+TEST_F(SkinWindowTest, BlinkingIconIsHiddenHalfTheTime) {
+    // The 4 x 4 white icon sits in the middle of the 16 x 16 face.
+    auto* button = window->GetItemById(kIconButton);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
+    button->Control(kControlBlink, 1, 0);
+    for (DWORD t : {8000u, 8399u, 8400u, 8799u, 8800u}) {
+        Tick(t);
+        EXPECT_EQ(Pixel(146, 46), t % 800 < 400 ? RGB(255, 255, 255) : kFaceN) << t;
+    }
+    button->Control(kControlBlink, 0, 0);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
 }
