@@ -20,7 +20,6 @@
 #include "common/WinHandle.h"
 #include "ui/Skin.h"
 #include "ui/SkinParser.h"
-#include "ui/SkinPng.h"
 #include "ui/SkinWindow.h"
 #include "ui/SkinWindowItemAnimation.h"
 #include "ui/SkinWindowItemButton.h"
@@ -220,7 +219,7 @@ int Run() {
         return 1;  // already shown to the user
     }
     if (!options.png.empty()) {
-        const bool saved = window.BackBuffer() && SaveDibAsPng(*window.BackBuffer(), options.png);
+        const bool saved = window.BackBuffer() && window.BackBuffer()->SavePng(options.png.c_str());
         window.DestroyWindow();
         return saved ? 0 : 1;
     }
