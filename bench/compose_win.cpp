@@ -21,7 +21,6 @@
 
 #include "tests/native/SkinTestHelpers.h"
 #include "ui/Skin.h"
-#include "ui/SkinPng.h"
 #include "ui/SkinWindow.h"
 #include "ui/SkinWindowItemAnimation.h"
 #include "ui/SkinWindowItemButton.h"
@@ -80,7 +79,7 @@ std::string WriteBenchSkin() {
     base.Create(400, 140);
     for (int y = 0; y < 140; ++y)
         base.Fill(RECT{0, y, 400, y + 1}, RGB(38 - y / 14, 43 - y / 14, 51 - y / 10));
-    SaveDibAsPng(base, folder + "Base.png");
+    base.SavePng((folder + "Base.png").c_str());
     lib::wfc::CDIB parts;
     parts.Create(256, 128);
     parts.Fill(RECT{0, 0, 256, 128}, RGB(255, 0, 255));
@@ -96,7 +95,7 @@ std::string WriteBenchSkin() {
     parts.Fill(RECT{202, 66, 210, 74}, RGB(255, 0, 255));
     parts.Fill(RECT{0, 96, 60, 104}, RGB(242, 244, 247));
     parts.Fill(RECT{60, 96, 66, 104}, RGB(169, 177, 188));
-    SaveDibAsPng(parts, folder + "Parts.png");
+    parts.SavePng((folder + "Parts.png").c_str());
 
     std::string body = R"(
 Base { Image = "Base.png", 0, 0, 400, 140; Title = "compose"; CaptionHeight = 24;
@@ -207,7 +206,8 @@ double StartToFirstPaintMs(const std::string& commandLine) {
     }
     const DWORD waited = ::WaitForSingleObject(event, 30000);
     const double took = (NowUs() - start) / 1000;
-    ::WaitForSingleObject(process.hProcess, 30000);
+    if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
+        ::TerminateProcess(process.hProcess, 1);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     ::CloseHandle(event);
@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
     window.Build();
     HWND hwnd = window.CreateSkinWindow(nullptr, WS_POPUP, 0, 100, 100);
     lib::wfc::CDIB& back = *window.BackBuffer();
-    SaveDibAsPng(back, folder + "compose.png");
+    back.SavePng((folder + "compose.png").c_str());
     std::printf("400 x 140 back buffer, %u items; picture in %scompose.png\n\n",
                 static_cast<unsigned>(window.Items().size()), folder.c_str());
 
@@ -304,7 +304,9 @@ int main(int argc, char** argv) {
         ::GetModuleFileNameA(nullptr, path, MAX_PATH);
         std::string bin = path;
         bin = bin.substr(0, bin.find_last_of("\\/") + 1);
-        const std::string skinview = "\"" + bin + "skinview.exe\" --folder \"" + folder +
+        // No backslash before a closing quote: it would escape the quote.
+        const std::string unslashed = folder.substr(0, folder.size() - 1);
+        const std::string skinview = "\"" + bin + "skinview.exe\" --folder \"" + unslashed +
                                      "\" --first-paint-event EVENT Bench.txt";
         const std::string bareWindow = "\"" + bin + "bare_window_win.exe\" EVENT";
         std::vector<double> skin, plain;

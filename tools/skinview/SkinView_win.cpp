@@ -20,7 +20,6 @@
 #include "common/WinHandle.h"
 #include "ui/Skin.h"
 #include "ui/SkinParser.h"
-#include "ui/SkinPng.h"
 #include "ui/SkinWindow.h"
 #include "ui/SkinWindowItemAnimation.h"
 #include "ui/SkinWindowItemButton.h"
@@ -55,15 +54,18 @@ size_t ValueCount(const SkinItem& item, const char* key) {
 // The item kind a block's keys call for; empty for blocks that are no item.
 std::string KindOf(const SkinItem& item) {
     auto has = [&](const char* key) { return HasProperty(item, key); };
+    // Only the frame overlay has no place of its own; a block without one is a
+    // class for other blocks.
+    if (!has("Position") || !has("Size"))
+        return ValueCount(item, "Image") == 9 && !has("Type") ? "Overlay" : "";
     if (has("Type")) return "ScrollBar";
     if (has("NormalImage")) return "Button";
     if (has("ImageTilde")) return "DigitImage";
     if (has("Image") && has("Time")) return "Animation";
-    if (ValueCount(item, "Image") == 9) return has("Position") ? "ResizableStaticImage" : "Overlay";
-    if (has("Image") && has("Position")) return "StaticImage";
-    if (has("Position") && (has("Limit") || has("Frame") || has("DisableFrame"))) return "EditBox";
-    if (has("Position") && has("Size")) return "Static";
-    return std::string();
+    if (ValueCount(item, "Image") == 9) return "ResizableStaticImage";
+    if (has("Image")) return "StaticImage";
+    if (has("Limit") || has("Frame") || has("DisableFrame")) return "EditBox";
+    return "Static";
 }
 
 class CSkinViewWindow : public CSkinWindow {
@@ -220,7 +222,7 @@ int Run() {
         return 1;  // already shown to the user
     }
     if (!options.png.empty()) {
-        const bool saved = window.BackBuffer() && SaveDibAsPng(*window.BackBuffer(), options.png);
+        const bool saved = window.BackBuffer() && window.BackBuffer()->SavePng(options.png.c_str());
         window.DestroyWindow();
         return saved ? 0 : 1;
     }

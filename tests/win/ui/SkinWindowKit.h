@@ -12,7 +12,6 @@
 #include "SkinTestFiles.h"
 #include "TestSupport.h"
 #include "ui/Skin.h"
-#include "ui/SkinPng.h"
 #include "ui/SkinWindow.h"
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
@@ -39,7 +38,7 @@ inline void WriteSheets(const std::string& folder) {
     base.Create(200, 120);
     FillRect(base, 0, 0, 200, 120, kBack);
     base.SetPixel(100, 100, kMagenta);
-    ui::SaveDibAsPng(base, folder + "Base.png");
+    base.SavePng((folder + "Base.png").c_str());
 
     lib::wfc::CDIB parts;
     parts.Create(128, 128);
@@ -67,7 +66,7 @@ inline void WriteSheets(const std::string& folder) {
         FillRect(parts, i * 12, 108, 12, 12, RGB(90 + i * 40, 90, 90));
     }
     FillRect(parts, 112, 0, 4, 4, RGB(255, 255, 255));
-    ui::SaveDibAsPng(parts, folder + "Parts.png");
+    parts.SavePng((folder + "Parts.png").c_str());
 }
 
 // The test skin. Ids of its items in the recording window follow the order.
@@ -92,6 +91,18 @@ CaptionButton {
 PushButton {
     Class = CaptionButton;
     Position = 40, 40;
+}
+Toggle {
+    Class = CaptionButton;
+    Position = 60, 40;
+}
+Wide {
+    Class = CaptionButton;
+    Position = 100, 62; Width = 40; Divide = 4, 8, 4;
+}
+IconButton {
+    Class = CaptionButton;
+    Position = 140, 40; Image = "Parts.png", 112, 0; ImageSize = 4, 4;
 }
 Picture {
     Position = 100, 40; Size = 16, 16; Image = "Parts.png", 0, 0, 16, 16; ToolTipText = "Picture";
@@ -136,6 +147,9 @@ enum ItemId : int {
     kSpinner,
     kEdit,
     kScroll,
+    kToggle,
+    kWide,
+    kIconButton,
     kFrame,
 };
 

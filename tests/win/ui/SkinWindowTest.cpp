@@ -19,6 +19,7 @@
 #include "ui/SkinWindowItemScrollBar.h"
 #include "ui/SkinWindowItemStatic.h"
 #include "ui/SkinWindowItemStaticImage.h"
+#include "ui/SkinWindowItemToggleButton.h"
 
 using namespace ui;
 using namespace skintest;
@@ -39,6 +40,9 @@ void AddTestItems(CSkinWindow& window) {
     window.AddItem<CSkinWindowItemAnimation>(kSpinner, skin.at("Spinner"));
     window.AddItem<CSkinWindowItemEditBox>(kEdit, skin.at("Edit"));
     window.AddItem<CSkinWindowItemScrollBar>(kScroll, skin.at("Scroll"));
+    window.AddItem<CSkinWindowItemToggleButton>(kToggle, skin.at("Toggle"));
+    window.AddItem<CSkinWindowItemButton>(kWide, skin.at("Wide"));
+    window.AddItem<CSkinWindowItemButton>(kIconButton, skin.at("IconButton"));
     window.AddItem<CSkinWindowItemOverlay>(kFrame, skin.at("Frame"));
 }
 
@@ -228,7 +232,7 @@ TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
     ASSERT_NE(::GetWindowRgn(hwnd, region), ERROR);
     EXPECT_FALSE(::PtInRegion(region, 100, 100));
     EXPECT_TRUE(::PtInRegion(region, 101, 100));
-    EXPECT_TRUE(SaveDibAsPng(*window->BackBuffer(), ScreenshotPath("item-window")));
+    EXPECT_TRUE(window->BackBuffer()->SavePng(ScreenshotPath("item-window").c_str()));
 }
 
 TEST_F(SkinWindowTest, ToolTipTextOnDemand) {
@@ -299,4 +303,39 @@ TEST_F(SkinWindowTest, RelayoutMessageAndTinySize) {
     EXPECT_EQ(Pixel(41, 41), kFaceN);
     const std::vector<HWND> windows = GetSkinWindows();
     EXPECT_NE(std::find(windows.begin(), windows.end(), hwnd), windows.end());
+}
+
+TEST_F(SkinWindowTest, ToggleAndVariableWidthButtons) {
+    auto* toggle = window->GetItemById(kToggle);
+    Mouse(WM_LBUTTONDOWN, 65, 45);
+    Mouse(WM_LBUTTONUP, 65, 45);
+    EXPECT_EQ(toggle->Control(kControlGetChecked, 0, 0), 1);
+    Mouse(WM_MOUSEMOVE, 150, 100);
+    ::SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(Pixel(61, 41), kFaceP);  // checked shows pushed, away from the mouse
+    // Set from the program: the window hears of it through OnItemNotify.
+    toggle->Control(kControlSetChecked, 0, 0);
+    toggle->Control(kControlSetChecked, 0, 0);  // no change, no word
+    EXPECT_EQ(window->notifies, (std::vector<std::pair<int, int>>{{kToggle, 0}}));
+    EXPECT_EQ(Pixel(61, 41), kFaceN);
+
+    // 40 wide from a 16-pixel face: caps of 4, the 8-pixel middle four times.
+    const RECT wide = window->GetItemById(kWide)->GetRect();
+    EXPECT_EQ(wide.right - wide.left, 40);
+    EXPECT_EQ(Pixel(100, 62), kBack);        // the face's magenta corner
+    EXPECT_EQ(Pixel(100 + 39, 62), kFaceN);  // right cap
+    EXPECT_EQ(Pixel(100 + 40, 62), kBack);
+}
+
+TEST_F(SkinWindowTest, BlinkingIconIsHiddenHalfTheTime) {
+    // The 4 x 4 white icon sits in the middle of the 16 x 16 face.
+    auto* button = window->GetItemById(kIconButton);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
+    button->Control(kControlBlink, 1, 0);
+    for (DWORD t : {8000u, 8399u, 8400u, 8799u, 8800u}) {
+        Tick(t);
+        EXPECT_EQ(Pixel(146, 46), t % 800 < 400 ? RGB(255, 255, 255) : kFaceN) << t;
+    }
+    button->Control(kControlBlink, 0, 0);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
 }
