@@ -96,8 +96,14 @@ TEST(DibNineSlice, CornersExactMiddlesRepeatedOrStretched) {
                             lib::wfc::SliceFill::Stretch);
     EXPECT_EQ("000080 010080 010080 020080 020080 030080 040080 050080", RowText(stretched, 0));
 
-    // A clip keeps everything outside it; a keyed picture keeps the target
-    // under magenta.
+    // A clip keeps everything outside it, also when it starts inside a tile;
+    // a keyed picture keeps the target under magenta.
+    CDIB window = Solid(9, 2, RGB(7, 7, 7));
+    const RECT middle = {2, 1, 6, 2};
+    lib::wfc::DrawNineSlice(window, {0, 0, 9, 2}, &middle, source, slice);
+    EXPECT_EQ("070707 070707 070707 070707 070707 070707 070707 070707 070707", RowText(window, 0));
+    EXPECT_EQ("070707 070707 023080 013080 023080 013080 070707 070707 070707", RowText(window, 1));
+
     source.SetPixel(0, 0, kMagenta);
     CDIB clipped = Solid(9, 5, RGB(7, 7, 7));
     const RECT clip = {0, 0, 2, 1};
