@@ -18,6 +18,7 @@
 #include "common/WickerdaleConfig.h"
 #include "common/WickerdaleErrorMessage.h"
 #include "datafiles/UserListFile.h"
+#include "net/ConnectionFile.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindowItemButton.h"
 #include "ui/SkinWindowItemEditBox.h"
@@ -507,4 +508,45 @@ TEST_F(FirstRun, RealKeyboardRegistersTheCardAndTheProgramStartsAgainRegistered)
     EXPECT_NE(log.find("ユーザー登録状況 未"), std::string::npos);
     EXPECT_NE(log.find("お客様登録確認完了[RET:0x00000000]"), std::string::npos);
     EXPECT_NE(log.find("ユーザー登録状況 済"), std::string::npos);
+}
+
+TEST_F(FirstRun, RegistrationPageOpensWithTheCardAndNoCardIsSaid) {
+    const std::string browser = qmtest::BinFolder() + "browser.exe";
+    const qmtest::ProcessResult registered = qmtest::RunProcess(browser, "/register");
+    ASSERT_TRUE(registered.finished && registered.exitCode == 0);
+    const std::string record = qmtest::WorkFolder() + "first-urls.txt";
+    ::DeleteFileA(record.c_str());
+    ASSERT_TRUE(::SetEnvironmentVariableA("QM_BROWSER_LOG", record.c_str()));
+
+    auto window = MakeInitWindow();
+    CInitializationWindow& w = *window;
+    w.NickNameEdit()->SetTextA("a b");
+    Press(w.GetHandle(), CInitializationWindow::kRegistConfirmButton);
+    // The page opens in another process: its record is looked for in slices.
+    ASSERT_TRUE(PumpUntil([&] { return !qmtest::ReadFile(record).empty(); }, 20000));
+    ::SetEnvironmentVariableA("QM_BROWSER_LOG", nullptr);
+    std::string agent = GetUserAgent('E');  // "01HopperLiteV3/1.002000", sent encoded
+    agent.replace(agent.find('/'), 1, "%2F");
+    EXPECT_EQ(qmtest::SplitLines(qmtest::ReadFile(record)),
+              std::vector<std::string>{ServiceUrl("/navigation/PcAppTop.html") +
+                                       "?pcsoft-userAgent=" + agent +
+                                       "&functionCode=100&nickname=a%20b"});
+
+    // The card pulled: the page and the authentication both say so, and the window stays.
+    const std::string e = "E:\\";
+    ASSERT_TRUE(::DeleteFileA((e + "PC\\NAVIINFO.DAT").c_str()));
+    ::DeleteFileA((e + "PCLINK.DAT").c_str());
+    const size_t from = LogText().size();
+    CBoxWatcher boxes;
+    Press(w.GetHandle(), CInitializationWindow::kRegistConfirmButton);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
+    w.PasswordEdit()->SetTextA("pass1234");
+    Press(w.GetHandle(), CInitializationWindow::kOKButton);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 2 && !w.IsAuthenticating(); }));
+    for (const std::string& text : boxes.Texts())
+        EXPECT_NE(text.find("4000FF06"), std::string::npos) << text;
+    EXPECT_EQ(CountInLog("SDカード無し", from), 1);
+    EXPECT_EQ(CountInLog("SDカード読み込み失敗", from), 1);
+    EXPECT_TRUE(::IsWindowVisible(w.GetHandle()));
+    ASSERT_TRUE(MakeCard(kCardOptions));
 }
