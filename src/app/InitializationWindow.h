@@ -94,12 +94,15 @@ private:
     void RefillDrives();
     void JoinWorker();
     void ShowHint(const std::string& text);
+    void ShowProgress(bool running);
     void AddStatic(int id, const char* name, const char* text);
 
     CSkinWindowItemEditBox* m_nickNameEdit = nullptr;
     CSkinWindowItemEditBox* m_passwordEdit = nullptr;
     CSkinWindowItemButton* m_okButton = nullptr;
     CSkinWindowItemStatic* m_hintStatic = nullptr;
+    COLORREF m_hintColor = 0;
+    static constexpr COLORREF kProgressColor = RGB(169, 177, 188);
     qm::CHandle m_authThread;
     qm::CHandle m_cancelEvent;
     bool m_userClose = true;

@@ -1,5 +1,7 @@
 #include <process.h>
 
+#include <cstdlib>
+
 #include "app/InitCompleteWindow.h"
 #include "app/InitializationWindow.h"
 #include "common/KilnLog.h"
@@ -53,7 +55,15 @@ CInitializationWindow::~CInitializationWindow() {
 void CInitializationWindow::AddStatic(int id, const char* name, const char* text) {
     auto* item = AddItem<CSkinWindowItemStatic>(id, GetItem(Skin(), name));
     item->SetText(text);
-    if (id == kNickNameHintStatic) m_hintStatic = item;
+    if (id == kNickNameHintStatic) {
+        m_hintStatic = item;
+        // Its own colour (the warning one) is put back after a progress line.
+        const auto color = GetItem(Skin(), name).properties.find("Color");
+        if (color != GetItem(Skin(), name).properties.end() && color->second.size() == 3)
+            m_hintColor =
+                RGB(std::atoi(color->second[0].c_str()), std::atoi(color->second[1].c_str()),
+                    std::atoi(color->second[2].c_str()));
+    }
 }
 
 bool CInitializationWindow::Create() {
@@ -162,7 +172,17 @@ void CInitializationWindow::OnCloseCommand() {
 
 void CInitializationWindow::ShowHint(const std::string& text) {
     m_hint = text;
-    if (m_hintStatic) m_hintStatic->SetText(text);
+    if (!m_hintStatic) return;
+    m_hintStatic->SetColor(m_hintColor);
+    m_hintStatic->SetText(text);
+}
+
+void CInitializationWindow::ShowProgress(bool running) {
+    if (!m_hintStatic) return;
+    m_hint.clear();
+    // The progress line takes the secondary text's colour, not the warning one.
+    m_hintStatic->SetColor(running ? kProgressColor : m_hintColor);
+    m_hintStatic->SetText(running ? "お客様登録を確認しています。しばらくお待ちください。" : "");
 }
 
 void CInitializationWindow::OnEditChange(HWND control) {
@@ -215,6 +235,7 @@ void CInitializationWindow::OnOk() {
         return;
     }
     m_authThread.Reset(reinterpret_cast<HANDLE>(thread));
+    ShowProgress(true);
 }
 
 void CInitializationWindow::JoinWorker() {
@@ -233,6 +254,7 @@ void CInitializationWindow::OnAuthDone(uint32_t result) {
         text = GetMessageText(kAuthMessageArea | result, 0, style, navApp, model);
     }
     JoinWorker();
+    ShowProgress(false);
     UpdateOkButton();
     if (m_closeAfterWorker) {
         // The user already chose to end: nothing more to show.

@@ -244,6 +244,7 @@ TEST_F(FirstRun, FailedAnswersShowTheirMessageAndTheWindowStaysForAnotherTry) {
         ::PostMessageA(w.GetHandle(), WM_KEYDOWN, VK_RETURN, 0);  // Enter presses OK
         ASSERT_TRUE(PumpUntil([&] { return w.IsAuthenticating(); }, 2000));
         EXPECT_FALSE(w.OkButton()->IsEnabled());
+        EXPECT_EQ(w.NickNameHintText(), "");  // the progress line is no refusal
         ASSERT_TRUE(PumpUntil([&] { return !w.IsAuthenticating() && boxes.Count() == 1; }));
         ASSERT_EQ(boxes.Count(), 1u);
         EXPECT_NE(boxes.Texts()[0].find(t.code), std::string::npos) << boxes.Texts()[0];
