@@ -32,8 +32,11 @@ TEST(NickNameRules, EveryRefusalHasItsOwnHint) {
     EXPECT_EQ(NickNameHint(NickNameProblem::kNone), "");
     for (NickNameProblem a : problems) {
         EXPECT_FALSE(NickNameHint(a).empty());
-        for (NickNameProblem b : problems)
-            if (a != b) EXPECT_NE(NickNameHint(a), NickNameHint(b));
+        for (NickNameProblem b : problems) {
+            if (a != b) {
+                EXPECT_NE(NickNameHint(a), NickNameHint(b));
+            }
+        }
     }
 }
 
