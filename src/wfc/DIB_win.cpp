@@ -427,20 +427,38 @@ inline BYTE BlendChannel(int d, int s, int alpha) {
     return static_cast<BYTE>(d + (((s - d) * (alpha + 1)) >> 8));
 }
 
-// One pixel; the mode is a template argument so that the loops stay tight.
+inline bool IsKey(const BYTE* p, BYTE kb, BYTE kg, BYTE kr) {
+    return p[0] == kb && p[1] == kg && p[2] == kr;
+}
+
+// Channel by channel: the same formula for every byte of a run of pixels,
+// which the compiler turns into vector code.
+inline void BlendBytes(BYTE* d, const BYTE* s, size_t count, int alpha) {
+    for (size_t i = 0; i < count; ++i) d[i] = BlendChannel(d[i], s[i], alpha);
+}
+
+// One row of `width` pixels. Keyed operations work on the runs between key
+// pixels, so that the opaque parts of a picture are copied or blended whole.
 template <Op kOp>
-inline void Pixel(BYTE* d, const BYTE* s, int alpha, BYTE kb, BYTE kg, BYTE kr) {
-    if (kOp == Op::Key || kOp == Op::KeyBlend) {
-        if (s[0] == kb && s[1] == kg && s[2] == kr) return;
+void RowOp(BYTE* d, const BYTE* s, int width, int alpha, BYTE kb, BYTE kg, BYTE kr) {
+    if (kOp == Op::Copy) {
+        std::memmove(d, s, static_cast<size_t>(width) * 3);
+        return;
     }
-    if (kOp == Op::Copy || kOp == Op::Key) {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
-    } else {
-        d[0] = BlendChannel(d[0], s[0], alpha);
-        d[1] = BlendChannel(d[1], s[1], alpha);
-        d[2] = BlendChannel(d[2], s[2], alpha);
+    if (kOp == Op::Blend) {
+        BlendBytes(d, s, static_cast<size_t>(width) * 3, alpha);
+        return;
+    }
+    int x = 0;
+    while (x < width) {
+        while (x < width && IsKey(s + x * 3, kb, kg, kr)) ++x;
+        const int start = x;
+        while (x < width && !IsKey(s + x * 3, kb, kg, kr)) ++x;
+        const size_t bytes = static_cast<size_t>(x - start) * 3;
+        if (kOp == Op::Key)
+            std::memmove(d + start * 3, s + start * 3, bytes);
+        else
+            BlendBytes(d + start * 3, s + start * 3, bytes, alpha);
     }
 }
 
@@ -451,15 +469,8 @@ void RunRect(CDIB& dst, int x, int y, int w, int h, const CDIB& src, int sx, int
     if (!Clip(x, y, w, h, sx, sy, dst.Width(), dst.Height(), src.Width(), src.Height())) return;
     alpha = std::clamp(alpha, 0, 255);
     const BYTE kb = GetBValue(key), kg = GetGValue(key), kr = GetRValue(key);
-    for (int row = 0; row < h; ++row) {
-        BYTE* d = dst.Row(y + row) + x * 3;
-        const BYTE* s = src.Row(sy + row) + sx * 3;
-        if (kOp == Op::Copy) {
-            std::memmove(d, s, static_cast<size_t>(w) * 3);
-            continue;
-        }
-        for (int col = 0; col < w; ++col, d += 3, s += 3) Pixel<kOp>(d, s, alpha, kb, kg, kr);
-    }
+    for (int row = 0; row < h; ++row)
+        RowOp<kOp>(dst.Row(y + row) + x * 3, src.Row(sy + row) + sx * 3, w, alpha, kb, kg, kr);
 }
 
 }  // namespace
@@ -548,16 +559,66 @@ CRgn CreateRegion(const CDIB& dib, int x0, int y0, int x1, int y1, COLORREF key)
 
 namespace {
 
+// A run of destination columns that take consecutive source columns.
+struct Segment {
+    int dest;    // first destination column
+    int source;  // its source column
+    int length;
+};
+
 template <Op kOp>
-void RunMapped(CDIB& dst, const RECT& area, const int* cols, const int* rows, int left, int top,
-               const CDIB& src, int alpha, COLORREF key) {
+void RunMapped(CDIB& dst, const RECT& area, const std::vector<Segment>& segments, const int* rows,
+               int top, const CDIB& src, int alpha, COLORREF key, int period) {
     const BYTE kb = GetBValue(key), kg = GetGValue(key), kr = GetRValue(key);
+    const size_t rowBytes = static_cast<size_t>(area.right - area.left) * 3;
     for (int y = area.top; y < area.bottom; ++y) {
-        BYTE* d = dst.Row(y) + area.left * 3;
+        BYTE* d = dst.Row(y);
+        // A plain copy of the same source row gives the same pixels as the row above.
+        if (kOp == Op::Copy && y > area.top && rows[y - top] == rows[y - 1 - top]) {
+            std::memcpy(d + area.left * 3, dst.Row(y - 1) + area.left * 3, rowBytes);
+            continue;
+        }
         const BYTE* s = src.Row(rows[y - top]);
-        const int* c = cols + (area.left - left);
-        for (int x = area.left; x < area.right; ++x, d += 3, ++c)
-            Pixel<kOp>(d, s + *c * 3, alpha, kb, kg, kr);
+        for (const Segment& seg : segments) {
+            if (seg.length == 1) {
+                BYTE* p = d + seg.dest * 3;
+                const BYTE* q = s + seg.source * 3;
+                if ((kOp == Op::Key || kOp == Op::KeyBlend) && IsKey(q, kb, kg, kr)) continue;
+                if (kOp == Op::Copy || kOp == Op::Key) {
+                    p[0] = q[0];
+                    p[1] = q[1];
+                    p[2] = q[2];
+                } else {
+                    BlendBytes(p, q, 3, alpha);
+                }
+                continue;
+            }
+            RowOp<kOp>(d + seg.dest * 3, s + seg.source * 3, seg.length, alpha, kb, kg, kr);
+        }
+        // A copied tile repeats: the rest of the row doubles what is drawn.
+        if (kOp == Op::Copy && period > 0) {
+            BYTE* begin = d + area.left * 3;
+            const size_t total = rowBytes;
+            size_t done = static_cast<size_t>(period) * 3;
+            while (done < total) {
+                const size_t step = std::min(done, total - done);
+                std::memcpy(begin + done, begin, step);
+                done += step;
+            }
+        }
+    }
+}
+
+// The segments of the columns left..right of a piece whose column map starts at `first`.
+void Segments(const int* cols, int first, int left, int right, std::vector<Segment>& out) {
+    out.clear();
+    for (int x = left; x < right; ++x) {
+        const int source = cols[x - first];
+        if (!out.empty() && out.back().source + out.back().length == source &&
+            out.back().dest + out.back().length == x)
+            ++out.back().length;
+        else
+            out.push_back({x, source, 1});
     }
 }
 
@@ -611,6 +672,7 @@ void DrawNineSlice(CDIB& target, const RECT& dest, const RECT* clip, const CDIB&
         }
     };
     std::vector<int> cols, rows;
+    std::vector<Segment> segments;
     for (int j = 0; j < 3; ++j) {
         const int sh = sys[j + 1] - sys[j], dh = dys[j + 1] - dys[j];
         if (sh <= 0 || dh <= 0) continue;
@@ -623,18 +685,23 @@ void DrawNineSlice(CDIB& target, const RECT& dest, const RECT* clip, const CDIB&
             if (!::IntersectRect(&area, &piece, &limit)) continue;
             map(sxs[i], sw, dw, i == 2 ? sw - dw : 0, i == 1, cols);
             const COLORREF k = static_cast<COLORREF>(key);
-            if (alpha >= 255 && key == kNoKey)
-                RunMapped<Op::Copy>(target, area, cols.data(), rows.data(), dxs[i], dys[j], source,
-                                    alpha, k);
-            else if (alpha >= 255)
-                RunMapped<Op::Key>(target, area, cols.data(), rows.data(), dxs[i], dys[j], source,
-                                   alpha, k);
+            const int* r = rows.data();
+            if (alpha >= 255 && key == kNoKey) {
+                // A tiled middle is drawn once per row for one period and then repeated.
+                const bool tiled = i == 1 && fill == SliceFill::Tile && area.right - area.left > sw;
+                const int period = tiled ? sw : 0;
+                Segments(cols.data(), dxs[i], area.left, tiled ? area.left + sw : area.right,
+                         segments);
+                RunMapped<Op::Copy>(target, area, segments, r, dys[j], source, alpha, k, period);
+                continue;
+            }
+            Segments(cols.data(), dxs[i], area.left, area.right, segments);
+            if (alpha >= 255)
+                RunMapped<Op::Key>(target, area, segments, r, dys[j], source, alpha, k, 0);
             else if (key == kNoKey)
-                RunMapped<Op::Blend>(target, area, cols.data(), rows.data(), dxs[i], dys[j], source,
-                                     alpha, k);
+                RunMapped<Op::Blend>(target, area, segments, r, dys[j], source, alpha, k, 0);
             else
-                RunMapped<Op::KeyBlend>(target, area, cols.data(), rows.data(), dxs[i], dys[j],
-                                        source, alpha, k);
+                RunMapped<Op::KeyBlend>(target, area, segments, r, dys[j], source, alpha, k, 0);
         }
     }
 }
