@@ -1,3 +1,5 @@
+#include <windows.h>
+// The common-control headers need the types of windows.h first.
 #include <richedit.h>
 
 #include <tuple>
