@@ -124,7 +124,7 @@ StringTable { }
     ASSERT_TRUE(LoadAndResolveSkin(source, "TestWindow.txt", skin, error)) << error.Text();
     InheritBaseFont(skin, "Base");
     // The title's empty font name comes from the base block.
-    EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ ゴシック", "12", "700"}));
+    EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "13", "700"}));
     EXPECT_EQ(skin["CloseButton"].properties["ToolTipText"], SkinValues{"閉じる"});
     EXPECT_EQ(skin["Base"].properties["Title"], SkinValues{"Test"});
 }
