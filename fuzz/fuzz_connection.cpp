@@ -5,18 +5,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/LogCapture.h"
-#include "net/ConnectionFile.h"
+#include "net/ConnectionTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    CConnectionFile& cf = CConnectionFile::Instance();
-    cf.Reset("/nonexistent/Connection.info");
+    CConnectionTable cf;
     const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
     if (data[0] & 1) {
         cf.ApplyOverrides(text);
         for (const ConnectionEntry& e : ConnectionEndpointTable()) {
-            const ConnectionEntry* now = cf.FindEntry(e.id);
+            const ConnectionEntry* now = cf.Find(e.id);
             // URLs may change, parameter lists never.
             if (!now || now->paramIds != e.paramIds) std::abort();
         }
@@ -29,12 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         const ConnectionEntry& e =
             ConnectionEndpointTable()[(data[1] >> 1) % ConnectionEndpointTable().size()];
-        cf.SetParams(p);
-        uint32_t out = 0;
-        auto body = cf.CreatePostData(e.id, out);
-        if (body && out == 0) std::abort();
-        cf.GetUrlWithQuery(e.id, &p);
+        const RequestBody body = cf.BuildPostData(e.id, p);
+        if (body.Ok() == body.bytes.empty()) std::abort();
+        if (FormBodyForLog(body.bytes).size() > 1023) std::abort();
+        cf.GetUrlWithQuery(e.id, p);
     }
-    qm::test::CapturedLogs().clear();
     return 0;
 }

@@ -4,9 +4,6 @@
 
 #include <string>
 
-// The running Windows as the program's OS type code (OsType.h).
-int GetOsType();
-
 // Brings a window of this or another process to the front, also when
 // another thread owns the foreground.
 BOOL ForceForegroundWindow(HWND target);

@@ -3,31 +3,11 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/OsType.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "datafiles/PcLinkFile.h"
 #include "datafiles/UserListFile.h"
-
-int GetOsType() {
-    OSVERSIONINFOEXA vi = {};
-    vi.dwOSVersionInfoSize = sizeof vi;
-    if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&vi))) {
-        vi = {};
-        vi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&vi))) return kOsUnknown;
-    }
-    OsVersionFacts f;
-    f.major = vi.dwMajorVersion;
-    f.minor = vi.dwMinorVersion;
-    f.ntPlatform = vi.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    f.win9xPlatform = vi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    f.servicePack = vi.szCSDVersion;
-    f.serverR2 = ::GetSystemMetrics(SM_SERVERR2) != 0;
-    f.serverProduct = vi.wProductType == VER_NT_SERVER;
-    return OsTypeFromVersion(f);
-}
 
 BOOL ForceForegroundWindow(HWND target) {
     HWND fore = ::GetForegroundWindow();

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "app/OsType.h"
+#include "common/OsType.h"
 #include "app/Startup.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"

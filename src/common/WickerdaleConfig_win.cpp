@@ -10,6 +10,7 @@
 #include "common/CodePage.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "common/WholeFile.h"
 #include "common/WinHandle.h"
 
 namespace {
@@ -425,32 +426,27 @@ void CWickerdaleConfig::StoreManualRecentFolder(const std::wstring& folder) {
 bool CWickerdaleConfig::LoadMusicSetting(bool musicFolder) {
     std::wstring& target = musicFolder ? m_musicFolderW : m_manualRecentFolderW;
     target.clear();
-    qm::CFileHandle file(::CreateFileW(m_musicFilePath.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    std::string bytes;
+    WholeFileOptions options;
+    options.shareWrite = true;
+    options.maxSize = kMusicFileLimit;
+    const WholeFileResult r = ReadWholeFileW(m_musicFilePath, bytes, options);
+    if (r.NotOpened()) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::LoadMusicSetting - _wfopen [%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(r.error));
         return false;
     }
-    LARGE_INTEGER size = {};
-    ::GetFileSizeEx(file.Get(), &size);
-    std::unique_ptr<char[]> data;
-    if (size.QuadPart <= kMusicFileLimit)
-        data.reset(new (std::nothrow) char[static_cast<size_t>(size.QuadPart) + 2]);
-    if (!data) {
+    if (r.status == WholeFileStatus::kTooLarge) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::LoadMusicSetting - メモリ確保失敗 [%08X]",
                     static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
         return true;
     }
-    DWORD want = static_cast<DWORD>(size.QuadPart);
-    DWORD got = 0;
-    if (!::ReadFile(file.Get(), data.get(), want + 2, &got, nullptr) || got != want) {
+    if (!r.Ok()) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::LoadMusicSetting - ReadFile( ) [%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(r.error));
         return true;
     }
-    std::wstring content = DecodeMusicFile(std::string(data.get(), got));
+    std::wstring content = DecodeMusicFile(bytes);
     target = FindMusicValue(content, musicFolder ? kMusicFolderKeyW : kManualRecentFolderKeyW);
     return true;
 }

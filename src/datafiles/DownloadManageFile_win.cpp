@@ -11,6 +11,7 @@
 #include "common/FileHelpers.h"
 #include "common/FileRetry.h"
 #include "common/KilnLog.h"
+#include "common/WholeFile.h"
 #include "common/WinHandle.h"
 
 namespace {
@@ -40,30 +41,14 @@ std::string WithSeparator(const std::string& folder) {
 
 // Reads a whole file; false on open failure (err set) or a short read.
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& data, DWORD& err, bool& opened) {
-    opened = false;
-    CFileRetry retry;
-    qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                                  nullptr));
-    if (!file) {
-        err = retry.GetLastError();
-        return false;
-    }
-    opened = true;
-    DWORD size = ::GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE) {
-        err = ::GetLastError();
-        return false;
-    }
-    data.assign(size, 0);
-    if (size == 0) return true;
-    DWORD got = 0;
-    BOOL ok = retry.ReadFile_Recover(file.Get(), data.data(), size, &got, nullptr);
-    if (!ok || got != size) {
-        err = ok ? ERROR_HANDLE_EOF : retry.GetLastError();
-        return false;
-    }
-    return true;
+    WholeFileOptions options;
+    options.retry = true;
+    std::string bytes;
+    const WholeFileResult r = ReadWholeFile(path, bytes, options);
+    opened = !r.NotOpened();
+    err = r.error;
+    data.assign(bytes.begin(), bytes.end());
+    return r.Ok();
 }
 
 }  // namespace

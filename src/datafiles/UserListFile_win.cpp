@@ -9,6 +9,7 @@
 #include "common/FileRetry.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "common/WholeFile.h"
 #include "common/WinHandle.h"
 
 std::string CUserListFile::GetFilePath() {
@@ -25,34 +26,29 @@ bool CUserListFile::Load() {
         KILNLOG.Log(LOG_NORMAL, "UserList.infoファイルが存在しない:%s.", path.c_str());
         return true;
     }
-    CFileRetry retry;
-    qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_READ,
-                                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    std::string bytes;
+    WholeFileOptions options;
+    options.shareWrite = true;
+    options.retry = true;
+    const WholeFileResult r = ReadWholeFile(path, bytes, options);
+    if (r.NotOpened()) {
         KILNLOG.Log(LOG_ERROR, "UserList.infoファイルオープン失敗(ERR:0x%X).%s",
-                    static_cast<unsigned>(retry.GetLastError()), path.c_str());
+                    static_cast<unsigned>(r.error), path.c_str());
         return false;
     }
-    const DWORD size = ::GetFileSize(file.Get(), nullptr);
-    std::unique_ptr<char[]> buf(size == INVALID_FILE_SIZE ? nullptr
-                                                          : new (std::nothrow) char[size + 1]());
-    if (!buf) {
+    if (r.status == WholeFileStatus::kTooLarge) {
         KILNLOG.Log(LOG_ERROR,
                     "UserList.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d",
-                    static_cast<unsigned>(::GetLastError()), static_cast<int>(size));
+                    static_cast<unsigned>(r.error), static_cast<int>(r.size));
         return false;
     }
-    DWORD got = 0;
-    BOOL ok = size == 0 || retry.ReadFile_Recover(file.Get(), buf.get(), size, &got, nullptr);
-    if (!ok || got != size) {
-        DWORD err = ok ? ERROR_HANDLE_EOF : retry.GetLastError();
+    if (!r.Ok()) {
         KILNLOG.Log(LOG_ERROR, "UserList.infoファイル読み込み失敗(ERR:0x%X).サイズ:%d",
-                    static_cast<unsigned>(err), static_cast<int>(size));
+                    static_cast<unsigned>(r.error), static_cast<int>(r.size));
         return false;
     }
     // The text is read as a C text: a zero byte ends it.
-    for (const std::string& line : ParseUserListText(std::string(buf.get()), m_users))
+    for (const std::string& line : ParseUserListText(std::string(bytes.c_str()), m_users))
         KILNLOG.Log(LOG_ERROR, "複合化時の不正な行:%s", line.c_str());
     return true;
 }

@@ -36,6 +36,10 @@ public:
     bool SetNaviInfo(const char* deviceNo, DWORD ccid, const char* userAgent, bool isMothModel);
     bool Start(HWND window, UINT message, DWORD kind);
 
+    // How long a cancelled exchange waits for the engine's worker before it
+    // is terminated (25000 ms); the destructor waits that and 5 s more.
+    void SetAbortWait(DWORD ms) { m_abortWaitMs = ms; }
+
     // The event the window sets to cancel ("AplLogUploadCancel").
     HANDLE GetCancelEvent() const { return m_cancelEvent.Get(); }
     DWORD GetResult() const { return m_result; }
@@ -66,6 +70,7 @@ private:
     DWORD m_result = 0;
     DWORD m_detail = 0;
     DWORD m_ccid = 0;
+    DWORD m_abortWaitMs = 25000;
     std::string m_deviceNo;
     std::string m_userAgent;
     std::string m_zipPath;

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <memory>
 
-#include "app/Startup.h"
 #include "common/CodePage.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "common/OsType.h"
 #include "net/AplLogRules.h"
 #include "net/AplLogUpload.h"
 #include "net/ConnectionFile.h"
@@ -19,7 +19,9 @@
 namespace {
 
 constexpr DWORD kPreviousWorkerWaitMs = 1500;
-constexpr DWORD kAbortWaitMs = 25000;
+// The destructor's wait beyond the abort wait: the cancelled worker still
+// cleans up and posts its result.
+constexpr DWORD kCleanUpWaitMs = 5000;
 
 // How one exchange with the service ended.
 enum class Wait { kDone, kCancelled, kFailed };
@@ -86,7 +88,17 @@ CAplLogUpload::CAplLogUpload() {
     m_cancelEvent.Reset(::CreateEventA(nullptr, FALSE, FALSE, "AplLogUploadCancel"));
 }
 
-CAplLogUpload::~CAplLogUpload() = default;
+CAplLogUpload::~CAplLogUpload() {
+    // The worker uses this object: cancel it and wait for it to end.
+    if (!m_thread || ::WaitForSingleObject(m_thread.Get(), 0) != WAIT_TIMEOUT) return;
+    ::SetEvent(m_cancelEvent.Get());
+    if (::WaitForSingleObject(m_thread.Get(), m_abortWaitMs + kCleanUpWaitMs) == WAIT_TIMEOUT) {
+        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::~CAplLogUpload - 処理スレッド終了待ちタイムアウト %X",
+                    static_cast<unsigned>(m_kind));
+        ::TerminateThread(m_thread.Get(), 17);
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+    }
+}
 
 bool CAplLogUpload::SetNaviInfo(const char* deviceNo, DWORD ccid, const char* userAgent,
                                 bool isMothModel) {
@@ -151,8 +163,8 @@ bool CAplLogUpload::Start(HWND window, UINT message, DWORD kind) {
     uintptr_t h = _beginthreadex(
         nullptr, 0, kind == kAplLogUpload ? &UploadThread : &PermissionThread, this, 0, nullptr);
     if (!h) {
-        m_result = kAplLogFailed;
         m_detail = ::GetLastError();
+        m_result = kAplLogFailed;
         KILNLOG.Log(LOG_ERROR, "CAplLogUpload::Start - スレッド開始失敗(種別:%d) ERR:0x%08X",
                     static_cast<int>(kind), static_cast<unsigned>(m_detail));
         return false;
@@ -168,6 +180,7 @@ void CAplLogUpload::PostResult() {
 
 unsigned __stdcall CAplLogUpload::PermissionThread(void* param) {
     CAplLogUpload* self = static_cast<CAplLogUpload*>(param);
+    // Nothing may leave the thread function.
     try {
         self->_CheckPermission();
     } catch (...) {
@@ -204,10 +217,8 @@ void CAplLogUpload::_CheckPermission() {
     CRequestParams params;
     params.SetDeviceParams(m_deviceNo.c_str(), m_ccid);
     CConnectionFile& table = CConnectionFile::Instance();
-    table.SetParams(params);
-    uint32_t size = 0;
-    std::unique_ptr<char[]> body = table.CreatePostData(ids.body, size);
-    if (!body || size == 0) {
+    const RequestBody body = table.CreatePostData(ids.body, params);
+    if (!body.Ok() || body.bytes.empty()) {
         KILNLOG.Log(
             LOG_ERROR,
             "CAplLogUpload::_CheckPermission - ログアップロード許可確認時のパラメータ生成失敗");
@@ -228,8 +239,8 @@ void CAplLogUpload::_CheckPermission() {
     const std::wstring agent = AnsiToWide(m_userAgent);
     HANDLE worker = nullptr;
     if (!http.Open(HTTP_VERB_POST, agent.c_str(), nullptr) ||
-        !(worker = http.Upload(body.get(), size, "application/x-www-form-urlencoded", nullptr,
-                               nullptr))) {
+        !(worker = http.Upload(body.bytes.data(), static_cast<DWORD>(body.bytes.size()),
+                               "application/x-www-form-urlencoded", nullptr, nullptr))) {
         m_detail = ::GetLastError();
         KILNLOG.Log(
             LOG_ERROR,
@@ -241,7 +252,7 @@ void CAplLogUpload::_CheckPermission() {
     const Wait w = WaitForWorker(worker, m_cancelEvent.Get());
     KILNLOG.Log(LOG_NORMAL, "AplLogUpload::_CheckPermission - ログアップロード許可確認通信完了");
     if (w == Wait::kCancelled) {
-        http.Abort(kAbortWaitMs);
+        http.Abort(m_abortWaitMs);
         m_result = kAplLogCancelled;
         KILNLOG.Log(
             LOG_NORMAL,
@@ -249,8 +260,8 @@ void CAplLogUpload::_CheckPermission() {
         return;
     }
     if (w == Wait::kFailed) {
-        m_result = kAplLogFailed;
         m_detail = ::GetLastError();
+        m_result = kAplLogFailed;
         KILNLOG.Log(LOG_ERROR,
                     "AplLogUpload::_CheckPermission - ログアップロード許可確認時の失敗[ERR:0x%08X]",
                     static_cast<unsigned>(m_detail));
@@ -258,17 +269,20 @@ void CAplLogUpload::_CheckPermission() {
     }
     const DWORD r = http.GetResult();
     if (r != 0) {
+        // The error belongs to the engine's worker, not to this thread.
+        m_detail = http.GetWorkerError();
         KILNLOG.Log(LOG_ERROR,
                     "AplLogUpload::_CheckPermission - "
                     "ログアップロード許可確認時の通信異常失敗[nResponse:0x%08X]",
                     static_cast<unsigned>(r));
         m_result = (r & ~kHttpStatusFlag) | kAplLogTransportFlag;
-        m_detail = ::GetLastError();
         return;
     }
     bool permitted = false;
-    const uint32_t a =
-        AnalyzeLogUploadPermission(http.GetResponseData(), http.GetResponseSize(), permitted);
+    std::string complaint;
+    const uint32_t a = AnalyzeLogUploadPermission(http.GetResponseData(), http.GetResponseSize(),
+                                                  permitted, &complaint);
+    if (!complaint.empty()) KILNLOG.Log(LOG_ERROR, "%s", complaint.c_str());
     if (a != ANALYZE_OK) {
         m_result = (a & ~ANALYZE_SERVER_ERROR) | kAplLogServiceFlag;
         KILNLOG.Log(LOG_ERROR,
@@ -337,7 +351,7 @@ bool CAplLogUpload::_CollectPCInfo() {
                 PcInfoUserPart(facts).c_str());
 
     const int os = GetOsType();
-    if (os == 9 || os >= 12) {
+    if (os == kOsXP || os >= kOsVista) {
         HMODULE kernel = ::GetModuleHandleA("Kernel32.dll");
         if (!kernel) {
             facts.cpu = PcInfoFacts::kCpuNoDll;
@@ -459,17 +473,17 @@ bool CAplLogUpload::_SendLogFile() {
     CRequestParams params;
     params.SetLogUploadParams(m_deviceNo.c_str(), m_ccid, m_zipPath.c_str());
     CConnectionFile& table = CConnectionFile::Instance();
-    table.SetParams(params);
-    uint32_t size = 0;
     const CallEndpoints ids = EndpointsFor(ServiceCall::kLogUpload, m_isMothModel);
-    std::unique_ptr<char[]> body = table.CreateMultiPartData(ids.body, size);
-    if (!body || size == 0) {
+    RequestBody body = table.CreateMultiPartData(ids.body, params);
+    if (!body.Ok() || body.bytes.empty()) {
+        // The builder's own error (a file step), not whatever the log left.
+        m_detail = body.fileError;
         KILNLOG.Log(LOG_ERROR,
                     "CAplLogUpload::_SendLogFile - ログアップロード時のパラメータ生成失敗");
         m_result = kAplLogNoBody;
-        m_detail = ::GetLastError();
         return false;
     }
+    const DWORD size = static_cast<DWORD>(body.bytes.size());
     KILNLOG.Log(LOG_NORMAL, "CAplLogUpload::_SendLogFile - ログアップロードデータサイズ %dbyte",
                 static_cast<int>(size));
     const std::string url = table.GetUrl(ids.url);
@@ -485,7 +499,7 @@ bool CAplLogUpload::_SendLogFile() {
     const std::wstring agent = AnsiToWide(m_userAgent);
     HANDLE worker = nullptr;
     if (!http.Open(HTTP_VERB_POST, agent.c_str(), nullptr) ||
-        !(worker = http.UploadMultiPart(body.get(), size, "WickerdaleBoundary",
+        !(worker = http.UploadMultiPart(std::move(body.bytes), kMultipartBoundary,
                                         "multipart/form-data"))) {
         m_detail = ::GetLastError();
         KILNLOG.Log(LOG_ERROR,
@@ -497,27 +511,27 @@ bool CAplLogUpload::_SendLogFile() {
     const Wait w = WaitForWorker(worker, m_cancelEvent.Get());
     KILNLOG.Log(LOG_NORMAL, "AplLogUpload::_SendLogFile - ログアップロード通信完了");
     if (w == Wait::kCancelled) {
-        http.Abort(kAbortWaitMs);
+        http.Abort(m_abortWaitMs);
         m_result = kAplLogCancelled;
         KILNLOG.Log(LOG_NORMAL,
                     "AplLogUpload::_SendLogFile - ログアップロード時のユーザキャンセル");
         return false;
     }
     if (w == Wait::kFailed) {
-        m_result = kAplLogFailed;
         m_detail = ::GetLastError();
+        m_result = kAplLogFailed;
         KILNLOG.Log(LOG_ERROR, "AplLogUpload::_SendLogFile - ログアップロード時の失敗[ERR:0x%08X]",
                     static_cast<unsigned>(m_detail));
         return false;
     }
     const DWORD r = http.GetResult();
     if (r != 0) {
+        m_detail = http.GetWorkerError();
         KILNLOG.Log(
             LOG_ERROR,
             "AplLogUpload::_SendLogFile - ログアップロード時の通信異常失敗[nResponse:0x%08X]",
             static_cast<unsigned>(r));
         m_result = (r & ~kHttpStatusFlag) | kAplLogTransportFlag;
-        m_detail = ::GetLastError();
         return false;
     }
     const uint32_t a = AnalyzeLogUpload(http.GetResponseData(), http.GetResponseSize());

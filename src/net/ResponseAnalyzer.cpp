@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "common/KilnLog.h"
 #include "common/CsvLine.h"
 
 namespace {
@@ -48,20 +48,24 @@ bool StartsWithRetEquals(const std::string& text) { return text.compare(0, 4, "R
 
 // An answer without the expected number of fields: a leading "RET=" still
 // carries the service's error number (read in base), anything else is
-// malformed. Both are logged, after logPrefix.
-uint32_t UnexpectedAnswer(const std::string& text, int base, const char* logPrefix) {
+// malformed. Both are complained about, after logPrefix.
+uint32_t UnexpectedAnswer(const std::string& text, int base, const char* logPrefix,
+                          std::string* complaint) {
     if (StartsWithRetEquals(text)) {
         int32_t n = ReadNumber(text.c_str() + 4, base);
-        KILNLOG.Log(LOG_ERROR, "%sサーバレスポンスエラー[SVRERR:%d]", logPrefix, n);
+        if (complaint)
+            *complaint = std::string(logPrefix) + "サーバレスポンスエラー[SVRERR:" +
+                         std::to_string(n) + "]";
         return ServerError(n);
     }
-    KILNLOG.Log(LOG_ERROR, "%sサーバレスポンスエラー[SVRERR:%s]", logPrefix, text.c_str());
+    if (complaint)
+        *complaint = std::string(logPrefix) + "サーバレスポンスエラー[SVRERR:" + text + "]";
     return ANALYZE_FORMAT_ERROR;
 }
 
 }  // namespace
 
-uint32_t AnalyzeAuthentication(const void* data, size_t size) {
+uint32_t AnalyzeAuthentication(const void* data, size_t size, std::string* complaint) {
     if (!data || size == 0) return ANALYZE_FORMAT_ERROR;
     const std::string text = BodyText(data, size);
     CCsvLine line(text, '&');
@@ -72,11 +76,11 @@ uint32_t AnalyzeAuthentication(const void* data, size_t size) {
         return ANALYZE_OK;
     }
     // With more fields than expected the number is read as hexadecimal.
-    return UnexpectedAnswer(text, 16, "");
+    return UnexpectedAnswer(text, 16, "", complaint);
 }
 
 uint32_t AnalyzeLatestApplication(const void* data, size_t size, std::string& outUrl,
-                                  std::string& outVersion) {
+                                  std::string& outVersion, std::string* complaint) {
     if (!data || size == 0) return ANALYZE_FORMAT_ERROR;
     const std::string text = BodyText(data, size);
     CCsvLine line(text, '&');
@@ -95,10 +99,11 @@ uint32_t AnalyzeLatestApplication(const void* data, size_t size, std::string& ou
         if (outVersion.empty() || outUrl.empty()) return ANALYZE_FORMAT_ERROR;
         return result;
     }
-    return UnexpectedAnswer(text, 10, "");
+    return UnexpectedAnswer(text, 10, "", complaint);
 }
 
-uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPermitted) {
+uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPermitted,
+                                    std::string* complaint) {
     if (!data || size == 0) return ANALYZE_FORMAT_ERROR;
     const std::string text = BodyText(data, size);
     CCsvLine line(text, '&');
@@ -114,7 +119,7 @@ uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPerm
         }
         return result;
     }
-    return UnexpectedAnswer(text, 10, "AnalyzeLogUploadPermission - ");
+    return UnexpectedAnswer(text, 10, "AnalyzeLogUploadPermission - ", complaint);
 }
 
 uint32_t AnalyzeLogUpload(const void* data, size_t size) {

@@ -4,10 +4,17 @@
 // worker (Upload or UploadMultiPart), waits on the returned thread handle
 // together with its own cancel event, and on cancel calls Abort. The result
 // code and the response stay in the object.
+//
+// No worker outlives its wrapper: Abort and the destructor close the request
+// handle, which makes a blocked WinHTTP call on the worker return, and wait
+// for the worker; only when it has not ended after the time-out is it
+// terminated (and that is logged).
 #include <windows.h>
 #include <winhttp.h>
 
+#include <atomic>
 #include <string>
+#include <vector>
 
 #include "common/WinHandle.h"
 
@@ -25,6 +32,8 @@ constexpr DWORD kHttpStatusFlag = 0x10000000;  // | the HTTP status outside 200.
 constexpr DWORD kHttpLargeBody = 512000;       // bodies from this size get long time-outs
 constexpr DWORD kHttpChunkMax = 4194304;       // one read asks for at most this much
 constexpr int kHttpZeroReadLimit = 10;         // zero-length reads tolerated in a row
+constexpr DWORD kHttpWriteBlock = 65536;       // a multipart body goes out in blocks of this size
+constexpr DWORD kHttpDestroyWaitMs = 25000;    // the destructor's wait for a running worker
 
 class CWinHttpWrapper {
 public:
@@ -43,12 +52,24 @@ public:
                   const char* password);
     HANDLE UploadMultiPart(const void* body, DWORD bodySize, const char* boundary,
                            const char* contentType);
-    // Asks the worker to stop and waits; true when it ended by itself.
+    // The same, taking the body over instead of copying it.
+    HANDLE UploadMultiPart(std::string&& body, const char* boundary, const char* contentType);
+    // Asks the worker to stop (the thread's abort event and the request
+    // handle closed) and waits; true when it ended by itself.
     bool Abort(DWORD timeoutMs);
+
+    // How long the destructor waits for a running worker (after closing its
+    // request) before terminating it; kHttpDestroyWaitMs unless changed.
+    void SetDestroyWait(DWORD ms) { m_destroyWaitMs = ms; }
 
     // Read after the worker's handle is signalled.
     DWORD GetResult() const { return m_result; }
-    const BYTE* GetResponseData() const { return m_responseData; }
+    // The system or WinHTTP error of the call that failed on the worker (the
+    // worker's own last error), 0 when none did (success, HTTP status).
+    DWORD GetWorkerError() const { return m_workerError; }
+    const BYTE* GetResponseData() const {
+        return m_response.empty() ? nullptr : m_response.data();
+    }
     DWORD GetResponseSize() const { return m_responseSize; }
 
     // Announces every received chunk (wParam 0, lParam its size).
@@ -57,25 +78,33 @@ public:
         m_notifyMessage = message;
     }
 
-    // What Open chose, for the curious (and the tests).
-    WORD GetConnectPort() const { return m_connectPort; }
-    bool IsSecure() const { return m_secure; }
     const std::wstring& GetHeaders() const { return m_headers; }
     bool IsOpen() const { return m_session.Valid() || m_connection.Valid() || m_request.Valid(); }
     static std::wstring GetProxyServer();
 
+    // Tests: called on the worker with the session and request handles just
+    // before the request is sent, to read back what WinHTTP holds.
+    using BeforeSendHook = void (*)(HINTERNET session, HINTERNET request);
+    static void SetBeforeSendHook(BeforeSendHook hook);
+
 private:
     static unsigned __stdcall _UploadThread(void* self);
     static unsigned __stdcall _UploadThreadMultiPart(void* self);
+    DWORD UploadWork();
+    DWORD UploadMultiPartWork();
+    unsigned FinishWorker(DWORD result, bool multipart);
     HANDLE StartWorker(unsigned(__stdcall* proc)(void*));
     bool PrepareUpload(const void* body, DWORD bodySize);
+    bool PrepareUploadTimeouts();
     DWORD _GetResponse();
     bool IsAborted() const;
+    DWORD Failed(DWORD error);
     DWORD QueryNumber(DWORD what, bool& present, DWORD& value);
     DWORD WriteWholeResponse();
     DWORD AppendChunkToFile(const BYTE* data, DWORD size);
     std::wstring DiscoverProxy();
     void CloseHandles();
+    void CloseRequestHandle();
     void FreeResponse();
 
     std::wstring m_url;
@@ -86,21 +115,26 @@ private:
     std::wstring m_headers;
     std::wstring m_userName;
     std::wstring m_password;
-    // The worker owns these from its start and closes them before it ends.
+    // The worker uses these from its start and closes them before it ends;
+    // Abort may close the request handle meanwhile. m_handleLock guards the
+    // closing.
+    CRITICAL_SECTION m_handleLock;
     CInternetHandle m_session;
     CInternetHandle m_connection;
     CInternetHandle m_request;
+    HINTERNET m_workerRequest = nullptr;  // the worker's copy of the request handle
+    std::atomic<bool> m_cancelled{false};
     qm::CHandle m_abortEvent;
     qm::CHandle m_thread;
-    BYTE* m_responseData = nullptr;
+    std::vector<BYTE> m_response;
     DWORD m_responseSize = 0;
     bool m_keepInMemory = true;
-    BYTE* m_body = nullptr;
-    DWORD m_bodySize = 0;
+    std::string m_body;
     std::string m_filePath;
     volatile DWORD m_result = 0;
+    volatile DWORD m_workerError = 0;
     HWND m_notifyWindow = nullptr;
     UINT m_notifyMessage = 0;
-    WORD m_connectPort = 0;
     bool m_secure = false;
+    DWORD m_destroyWaitMs = kHttpDestroyWaitMs;
 };

@@ -5,9 +5,9 @@
 #include <cwchar>
 #include <new>
 
-#include "app/Startup.h"
 #include "common/CodePage.h"
 #include "common/KilnLog.h"
+#include "common/OsType.h"
 #include "net/WinHttpWrapper.h"
 
 namespace {
@@ -15,6 +15,7 @@ namespace {
 // The proxy of the most recent Open, for the whole process. One request is
 // opened at a time, so it is not locked.
 std::wstring g_proxyServer;
+CWinHttpWrapper::BeforeSendHook g_beforeSend = nullptr;
 
 int OsGeneration() {
     static int cached = -1;
@@ -43,11 +44,23 @@ LONG ReadInternetSetting(const wchar_t* name, std::wstring& out) {
 
 std::string Narrow(const std::wstring& w) { return WideToAnsi(w); }
 
+class CLockHeld {
+public:
+    explicit CLockHeld(CRITICAL_SECTION& cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
+    ~CLockHeld() { ::LeaveCriticalSection(&m_cs); }
+    CLockHeld(const CLockHeld&) = delete;
+    CLockHeld& operator=(const CLockHeld&) = delete;
+
+private:
+    CRITICAL_SECTION& m_cs;
+};
+
 }  // namespace
 
 // --- construction ------------------------------------------------------------
 
 CWinHttpWrapper::CWinHttpWrapper() {
+    ::InitializeCriticalSection(&m_handleLock);
     std::memset(&m_urlParts, 0, sizeof m_urlParts);
     // Named after the creating thread, so every wrapper of one thread shares
     // it: aborting one request of a thread aborts them all. Signalled means
@@ -59,27 +72,55 @@ CWinHttpWrapper::CWinHttpWrapper() {
 }
 
 CWinHttpWrapper::~CWinHttpWrapper() {
+    // The worker uses this object: it must be gone before the object is.
+    if (m_thread) Abort(m_destroyWaitMs);
     CloseHandles();
-    FreeResponse();
-    delete[] m_body;
+    ::DeleteCriticalSection(&m_handleLock);
 }
 
+// Closes request, connection and session (in that order), keeping the
+// caller's last error.
 void CWinHttpWrapper::CloseHandles() {
-    m_request.Reset();
-    m_connection.Reset();
-    m_session.Reset();
+    const DWORD err = ::GetLastError();
+    {
+        CLockHeld held(m_handleLock);
+        m_request.Reset();
+        m_connection.Reset();
+        m_session.Reset();
+    }
+    ::SetLastError(err);
+}
+
+// Cancellation: a closed request handle makes a blocked call on it return.
+void CWinHttpWrapper::CloseRequestHandle() {
+    const DWORD err = ::GetLastError();
+    m_cancelled = true;
+    {
+        CLockHeld held(m_handleLock);
+        m_request.Reset();
+    }
+    ::SetLastError(err);
 }
 
 void CWinHttpWrapper::FreeResponse() {
-    delete[] m_responseData;
-    m_responseData = nullptr;
+    std::vector<BYTE>().swap(m_response);
     m_responseSize = 0;
 }
 
 std::wstring CWinHttpWrapper::GetProxyServer() { return g_proxyServer; }
 
+void CWinHttpWrapper::SetBeforeSendHook(BeforeSendHook hook) { g_beforeSend = hook; }
+
 bool CWinHttpWrapper::IsAborted() const {
-    return m_abortEvent && ::WaitForSingleObject(m_abortEvent.Get(), 0) != WAIT_OBJECT_0;
+    return m_cancelled ||
+           (m_abortEvent && ::WaitForSingleObject(m_abortEvent.Get(), 0) != WAIT_OBJECT_0);
+}
+
+// The worker's record of a failed call: the error stays readable after the
+// worker has ended (GetWorkerError), whatever the log does meanwhile.
+DWORD CWinHttpWrapper::Failed(DWORD error) {
+    m_workerError = error;
+    return error;
 }
 
 // --- SetRequest ----------------------------------------------------------------
@@ -88,9 +129,8 @@ bool CWinHttpWrapper::SetRequest(const char* url, WORD port, const char* filePat
                                  bool keepInMemory) {
     if (IsOpen()) return false;
     FreeResponse();
-    delete[] m_body;
-    m_body = nullptr;
-    m_bodySize = 0;
+    std::string().swap(m_body);
+    m_cancelled = false;
     m_port = port;
     if (m_abortEvent) ::SetEvent(m_abortEvent.Get());
     if (url) {
@@ -205,8 +245,9 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
     m_urlParts.dwUrlPathLength = static_cast<DWORD>(-1);
     m_urlParts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!::WinHttpCrackUrl(m_url.c_str(), static_cast<DWORD>(m_url.size()), 0, &m_urlParts)) {
-        KILNLOG.Log(LOG_ERROR, "接続先URL解析に失敗[ERR:0x%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+        const DWORD err = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "接続先URL解析に失敗[ERR:0x%08X]", static_cast<unsigned>(err));
+        ::SetLastError(err);
         return false;
     }
 
@@ -223,9 +264,10 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
                                       g_proxyServer.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
     }
     if (!m_session) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpOpen失敗[ERR:0x%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+        const DWORD err = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "WinHttpOpen失敗[ERR:0x%08X]", static_cast<unsigned>(err));
         CloseHandles();
+        ::SetLastError(err);
         return false;
     }
 
@@ -242,7 +284,6 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
         else
             port = INTERNET_DEFAULT_PORT;
     }
-    m_connectPort = port;
     m_secure = port == INTERNET_DEFAULT_HTTPS_PORT;
 
     wchar_t host[512] = {};
@@ -250,9 +291,10 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
     if (m_urlParts.lpszHostName) std::wmemcpy(host, m_urlParts.lpszHostName, hostLen);
     m_connection.Reset(::WinHttpConnect(m_session.Get(), host, port, 0));
     if (!m_connection) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpConnect失敗[ERR:0x%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+        const DWORD err = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "WinHttpConnect失敗[ERR:0x%08X]", static_cast<unsigned>(err));
         CloseHandles();
+        ::SetLastError(err);
         return false;
     }
 
@@ -263,9 +305,10 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
     m_request.Reset(::WinHttpOpenRequest(m_connection.Get(), kVerbs[verbType], path, nullptr,
                                          WINHTTP_NO_REFERER, accept, flags));
     if (!m_request) {
-        KILNLOG.Log(LOG_ERROR, "WinHttpOpenRequest失敗[ERR:0x%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+        const DWORD err = ::GetLastError();
+        KILNLOG.Log(LOG_ERROR, "WinHttpOpenRequest失敗[ERR:0x%08X]", static_cast<unsigned>(err));
         CloseHandles();
+        ::SetLastError(err);
         return false;
     }
     if (m_secure) {
@@ -284,28 +327,34 @@ bool CWinHttpWrapper::Open(int verbType, const wchar_t* userAgent, const wchar_t
 // --- uploads ----------------------------------------------------------------------
 
 bool CWinHttpWrapper::PrepareUpload(const void* body, DWORD bodySize) {
-    delete[] m_body;
-    m_body = nullptr;
-    m_bodySize = 0;
-    if (bodySize) {
-        m_body = new (std::nothrow) BYTE[bodySize];
-        if (!m_body) {
-            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return false;
-        }
-        if (body) std::memcpy(m_body, body, bodySize);
+    try {
+        if (body && bodySize)
+            m_body.assign(static_cast<const char*>(body), bodySize);
+        else
+            m_body.assign(bodySize, '\0');
+    } catch (const std::bad_alloc&) {
+        std::string().swap(m_body);
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
     }
-    m_bodySize = bodySize;
-    if (bodySize >= kHttpLargeBody && OsGeneration() >= 13) {
+    return PrepareUploadTimeouts();
+}
+
+bool CWinHttpWrapper::PrepareUploadTimeouts() {
+    if (m_body.size() >= kHttpLargeBody && OsGeneration() >= kOsServer2008) {
         // Large bodies on slow lines: the defaults would cut them off.
         BOOL ok = ::WinHttpSetTimeouts(m_request.Get(), 0, 60000, 240000, 240000);
+        const DWORD err = ::GetLastError();
         KILNLOG.Log(LOG_NORMAL, "WinHttpSetTimeouts設定 %s [ERR:0x%08X]", ok ? "成功" : "失敗",
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(err));
     }
     return true;
 }
 
 HANDLE CWinHttpWrapper::StartWorker(unsigned(__stdcall* proc)(void*)) {
+    m_cancelled = false;
+    m_workerError = 0;
+    m_workerRequest = m_request.Get();
     uintptr_t h = _beginthreadex(nullptr, 0, proc, this, 0, nullptr);
     m_thread.Reset(reinterpret_cast<HANDLE>(h));
     return m_thread.Get();
@@ -335,6 +384,23 @@ HANDLE CWinHttpWrapper::Upload(const void* body, DWORD bodySize, const char* con
 HANDLE CWinHttpWrapper::UploadMultiPart(const void* body, DWORD bodySize, const char* boundary,
                                         const char* contentType) {
     if (!m_session || !m_connection || !m_request) return nullptr;
+    if (!boundary) return UploadMultiPart(std::string(), boundary, contentType);
+    std::string copy;
+    try {
+        if (body && bodySize)
+            copy.assign(static_cast<const char*>(body), bodySize);
+        else
+            copy.assign(bodySize, '\0');
+    } catch (const std::bad_alloc&) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return UploadMultiPart(std::move(copy), boundary, contentType);
+}
+
+HANDLE CWinHttpWrapper::UploadMultiPart(std::string&& body, const char* boundary,
+                                        const char* contentType) {
+    if (!m_session || !m_connection || !m_request) return nullptr;
     if (m_abortEvent) ::SetEvent(m_abortEvent.Get());
     if (!boundary) {
         KILNLOG.Log(LOG_ERROR, "アップロード要求時のパラメータ不正 バウンダリー未指定 ");
@@ -344,77 +410,128 @@ HANDLE CWinHttpWrapper::UploadMultiPart(const void* body, DWORD bodySize, const 
     if (contentType && *contentType)
         m_headers = L"Content-Type:" + AnsiToWide(contentType) + L"; boundary=\"" +
                     AnsiToWide(boundary) + L"\"";
-    if (!PrepareUpload(body, bodySize)) return nullptr;
+    m_body = std::move(body);
+    if (!PrepareUploadTimeouts()) return nullptr;
     return StartWorker(&CWinHttpWrapper::_UploadThreadMultiPart);
 }
 
+// --- the workers ----------------------------------------------------------------------
+// Nothing may leave a thread function: an exception becomes a result.
+
 unsigned __stdcall CWinHttpWrapper::_UploadThread(void* param) {
     CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
-    DWORD result = 0;
-    if (!self->m_userName.empty() && !self->m_password.empty()) {
-        ::WinHttpSetOption(self->m_request.Get(), WINHTTP_OPTION_USERNAME, &self->m_userName[0],
-                           static_cast<DWORD>(self->m_userName.size()));
-        ::WinHttpSetOption(self->m_request.Get(), WINHTTP_OPTION_PASSWORD, &self->m_password[0],
-                           static_cast<DWORD>(self->m_password.size()));
+    DWORD result;
+    try {
+        result = self->UploadWork();
+    } catch (const std::bad_alloc&) {
+        result = self->Failed(ERROR_NOT_ENOUGH_MEMORY);
+        KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(result));
+    } catch (...) {
+        result = self->Failed(ERROR_INTERNAL_ERROR);
+        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::_UploadThread - 例外[ERR:0x%08X]",
+                    static_cast<unsigned>(result));
     }
-    const wchar_t* headers =
-        self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
-    if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L),
-                              self->m_bodySize ? self->m_body : WINHTTP_NO_REQUEST_DATA,
-                              self->m_bodySize, self->m_bodySize, 0)) {
-        result = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "WinHttpSendRequest失敗[ERR:0x%08X] %s",
-                    static_cast<unsigned>(result), self->m_urlNarrow.c_str());
-    } else {
-        result = self->_GetResponse();
-        if (result != 0) {
-            KILNLOG.Log(LOG_DETAIL, "_GetResponse 終了 終了コード%d.", static_cast<int>(result));
-        } else if (!self->m_filePath.empty() && self->m_keepInMemory) {
-            self->WriteWholeResponse();  // its outcome is logged only
-        }
-    }
-    self->CloseHandles();
-    if (result != 0)
-        KILNLOG.Log(LOG_DETAIL, "_UploadThread 終了 終了コード:%d.", static_cast<int>(result));
-    self->m_result = result;
-    return result;
+    return self->FinishWorker(result, false);
 }
 
 unsigned __stdcall CWinHttpWrapper::_UploadThreadMultiPart(void* param) {
     CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
+    DWORD result;
+    try {
+        result = self->UploadMultiPartWork();
+    } catch (const std::bad_alloc&) {
+        result = self->Failed(ERROR_NOT_ENOUGH_MEMORY);
+        KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(result));
+    } catch (...) {
+        result = self->Failed(ERROR_INTERNAL_ERROR);
+        KILNLOG.Log(LOG_ERROR,
+                    "CWinHttpWrapper::_UploadThreadMultiPart - 例外[ERR:0x%08X]",
+                    static_cast<unsigned>(result));
+    }
+    return self->FinishWorker(result, true);
+}
+
+unsigned CWinHttpWrapper::FinishWorker(DWORD result, bool multipart) {
+    CloseHandles();
+    if (multipart)
+        KILNLOG.Log(LOG_NORMAL,
+                    "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 終了 終了コード:%d.",
+                    static_cast<int>(result));
+    else if (result != 0)
+        KILNLOG.Log(LOG_DETAIL, "_UploadThread 終了 終了コード:%d.", static_cast<int>(result));
+    m_result = result;
+    return result;
+}
+
+DWORD CWinHttpWrapper::UploadWork() {
+    HINTERNET request = m_workerRequest;
+    if (!m_userName.empty() && !m_password.empty()) {
+        ::WinHttpSetOption(request, WINHTTP_OPTION_USERNAME, &m_userName[0],
+                           static_cast<DWORD>(m_userName.size()));
+        ::WinHttpSetOption(request, WINHTTP_OPTION_PASSWORD, &m_password[0],
+                           static_cast<DWORD>(m_password.size()));
+    }
+    if (g_beforeSend) g_beforeSend(m_session.Get(), request);
+    const wchar_t* headers = m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : m_headers.c_str();
+    const DWORD size = static_cast<DWORD>(m_body.size());
+    if (m_cancelled ||
+        !::WinHttpSendRequest(request, headers, static_cast<DWORD>(-1L),
+                              size ? &m_body[0] : WINHTTP_NO_REQUEST_DATA, size, size, 0)) {
+        const DWORD err = Failed(m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError());
+        KILNLOG.Log(LOG_ERROR, "WinHttpSendRequest失敗[ERR:0x%08X] %s", static_cast<unsigned>(err),
+                    m_urlNarrow.c_str());
+        return err;
+    }
+    const DWORD result = _GetResponse();
+    if (result != 0) {
+        KILNLOG.Log(LOG_DETAIL, "_GetResponse 終了 終了コード%d.", static_cast<int>(result));
+    } else if (!m_filePath.empty() && m_keepInMemory) {
+        WriteWholeResponse();  // its outcome is logged only
+    }
+    return result;
+}
+
+DWORD CWinHttpWrapper::UploadMultiPartWork() {
     KILNLOG.Log(LOG_NORMAL, "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 開始.");
-    DWORD result = 0;
-    const wchar_t* headers =
-        self->m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : self->m_headers.c_str();
-    DWORD written = 0;
-    if (!::WinHttpSendRequest(self->m_request.Get(), headers, static_cast<DWORD>(-1L),
-                              WINHTTP_NO_REQUEST_DATA, 0, self->m_bodySize, 0)) {
-        result = ::GetLastError();
+    HINTERNET request = m_workerRequest;
+    if (g_beforeSend) g_beforeSend(m_session.Get(), request);
+    const wchar_t* headers = m_headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : m_headers.c_str();
+    const DWORD size = static_cast<DWORD>(m_body.size());
+    if (m_cancelled || !::WinHttpSendRequest(request, headers, static_cast<DWORD>(-1L),
+                                             WINHTTP_NO_REQUEST_DATA, 0, size, 0)) {
+        const DWORD err = Failed(m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError());
         KILNLOG.Log(
             LOG_ERROR,
             "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpSendRequest失敗[ERR:0x%08X] %s",
-            static_cast<unsigned>(result), self->m_urlNarrow.c_str());
-    } else if (!::WinHttpWriteData(self->m_request.Get(), self->m_body, self->m_bodySize,
-                                   &written)) {
-        result = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR,
-                    "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpWriteData失敗[ERR:0x%08X] %s",
-                    static_cast<unsigned>(result), self->m_urlNarrow.c_str());
-    } else {
-        result = self->_GetResponse();
-        if (result != 0) {
-            KILNLOG.Log(LOG_DETAIL,
-                        "CWinHttpWrapper::_UploadThreadMultiPart - _GetResponse 終了 終了コード%d.",
-                        static_cast<int>(result));
-        } else if (!self->m_filePath.empty() && self->m_keepInMemory) {
-            self->WriteWholeResponse();
-        }
+            static_cast<unsigned>(err), m_urlNarrow.c_str());
+        return err;
     }
-    self->CloseHandles();
-    KILNLOG.Log(LOG_NORMAL,
-                "CWinHttpWrapper::_UploadThreadMultiPart - _UploadThread 終了 終了コード:%d.",
-                static_cast<int>(result));
-    self->m_result = result;
+    // The whole body, in blocks: one huge write makes the engine copy and
+    // encrypt it in one piece.
+    for (DWORD sent = 0; sent < size;) {
+        const DWORD block = size - sent < kHttpWriteBlock ? size - sent : kHttpWriteBlock;
+        DWORD written = 0;
+        if (m_cancelled ||
+            !::WinHttpWriteData(request, &m_body[sent], block, &written) || written == 0) {
+            DWORD err = m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError();
+            if (!err) err = ERROR_WRITE_FAULT;
+            Failed(err);
+            KILNLOG.Log(
+                LOG_ERROR,
+                "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpWriteData失敗[ERR:0x%08X] %s",
+                static_cast<unsigned>(err), m_urlNarrow.c_str());
+            return err;
+        }
+        sent += written;
+    }
+    const DWORD result = _GetResponse();
+    if (result != 0) {
+        KILNLOG.Log(LOG_DETAIL,
+                    "CWinHttpWrapper::_UploadThreadMultiPart - _GetResponse 終了 終了コード%d.",
+                    static_cast<int>(result));
+    } else if (!m_filePath.empty() && m_keepInMemory) {
+        WriteWholeResponse();
+    }
     return result;
 }
 
@@ -424,25 +541,27 @@ unsigned __stdcall CWinHttpWrapper::_UploadThreadMultiPart(void* param) {
 // query. present is false when the header is missing.
 DWORD CWinHttpWrapper::QueryNumber(DWORD what, bool& present, DWORD& value) {
     present = false;
+    HINTERNET request = m_workerRequest;
     DWORD size = 0;
-    if (::WinHttpQueryHeaders(m_request.Get(), what, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+    if (::WinHttpQueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
                               WINHTTP_NO_HEADER_INDEX))
         return 0;
     if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) return 0;
     size &= ~1u;
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-    if (!::WinHttpQueryHeaders(m_request.Get(), what, WINHTTP_HEADER_NAME_BY_INDEX, &text[0], &size,
+    if (!::WinHttpQueryHeaders(request, what, WINHTTP_HEADER_NAME_BY_INDEX, &text[0], &size,
                                WINHTTP_NO_HEADER_INDEX))
-        return ::GetLastError();
+        return Failed(::GetLastError());
     present = true;
     value = static_cast<DWORD>(std::wcstoul(text.c_str(), nullptr, 10));
     return 0;
 }
 
 DWORD CWinHttpWrapper::_GetResponse() {
+    HINTERNET request = m_workerRequest;
     if (IsAborted()) return ERROR_REQUEST_ABORTED;
-    if (!::WinHttpReceiveResponse(m_request.Get(), nullptr)) {
-        DWORD err = ::GetLastError();
+    if (!::WinHttpReceiveResponse(request, nullptr)) {
+        const DWORD err = Failed(::GetLastError());
         KILNLOG.Log(LOG_ERROR, "WinHttpReceiveResponse失敗[ERR:0x%08X] %s",
                     static_cast<unsigned>(err), m_urlNarrow.c_str());
         return err;
@@ -471,30 +590,27 @@ DWORD CWinHttpWrapper::_GetResponse() {
     }
 
     KILNLOG.Log(LOG_DETAIL, "実ファイルダウンロード開始 %s", m_urlNarrow.c_str());
-    BYTE* collected = nullptr;
-    DWORD collectedSize = 0;
+    // In memory the chunks are read straight onto the end of the collected
+    // block, which grows geometrically; to a file one buffer serves them all.
+    std::vector<BYTE> collected;
+    std::vector<BYTE> chunk;
     DWORD total = 0;
     DWORD remembered = 0;
-    auto freeCollected = [&]() {
-        delete[] collected;
-        collected = nullptr;
-        collectedSize = 0;
+    auto abortedOrNoMemory = [&](DWORD code) {
+        std::vector<BYTE>().swap(collected);
+        return code;
     };
     for (;;) {
         DWORD batch = 0;
         if (lengthKnown) {
             batch = contentLength;
-        } else if (!::WinHttpQueryDataAvailable(m_request.Get(), &batch)) {
-            DWORD e = ::GetLastError();
+        } else if (!::WinHttpQueryDataAvailable(request, &batch)) {
+            const DWORD e = Failed(::GetLastError());
             KILNLOG.Log(LOG_ERROR, "WinHttpQueryDataAvailable失敗[ERR:0x%08X]",
                         static_cast<unsigned>(e));
-            freeCollected();
-            return e;
+            return abortedOrNoMemory(e);
         }
-        if (IsAborted()) {
-            freeCollected();
-            return ERROR_REQUEST_ABORTED;
-        }
+        if (IsAborted()) return abortedOrNoMemory(ERROR_REQUEST_ABORTED);
         if (!lengthKnown && batch == 0) {
             ::Sleep(50);
             break;
@@ -502,67 +618,53 @@ DWORD CWinHttpWrapper::_GetResponse() {
         DWORD remaining = lengthKnown ? batch - (total < batch ? total : batch) : batch;
         int zeroReads = 0;
         while (remaining > 0) {
-            if (IsAborted()) {
-                freeCollected();
-                return ERROR_REQUEST_ABORTED;
-            }
+            if (IsAborted()) return abortedOrNoMemory(ERROR_REQUEST_ABORTED);
             const DWORD chunkSize = remaining < kHttpChunkMax ? remaining : kHttpChunkMax;
-            BYTE* chunk = new (std::nothrow) BYTE[chunkSize];
-            if (!chunk) {
+            BYTE* into = nullptr;
+            try {
+                if (m_keepInMemory) {
+                    collected.resize(static_cast<size_t>(total) + chunkSize);
+                    into = collected.data() + total;
+                } else {
+                    if (chunk.size() < chunkSize) chunk.resize(chunkSize);
+                    into = chunk.data();
+                }
+            } catch (const std::bad_alloc&) {
                 KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]",
                             static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
-                freeCollected();
-                return ERROR_NOT_ENOUGH_MEMORY;
+                return abortedOrNoMemory(Failed(ERROR_NOT_ENOUGH_MEMORY));
             }
-            std::memset(chunk, 0, chunkSize);
             DWORD got = 0;
-            if (!::WinHttpReadData(m_request.Get(), chunk, chunkSize, &got)) {
-                remembered = ::GetLastError();
+            if (!::WinHttpReadData(request, into, chunkSize, &got)) {
+                remembered = Failed(::GetLastError());
                 KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]",
                             static_cast<unsigned>(remembered));
-                delete[] chunk;
                 break;
             }
+            if (m_keepInMemory) collected.resize(static_cast<size_t>(total) + got);
             if (got == 0) {
-                delete[] chunk;
+                const DWORD e = ::GetLastError();
                 if (++zeroReads > kHttpZeroReadLimit) {
                     KILNLOG.Log(LOG_ERROR,
                                 "WinHttpReadData 取得サイズリトライオーバー [ERR:0x%08X]",
-                                static_cast<unsigned>(::GetLastError()));
+                                static_cast<unsigned>(e));
                     remembered = ERROR_WINHTTP_TIMEOUT;
                     break;
                 }
                 KILNLOG.Log(LOG_NORMAL, "WinHttpReadData 取得サイズ０ 継続 [ERR:0x%08X]",
-                            static_cast<unsigned>(::GetLastError()));
+                            static_cast<unsigned>(e));
                 ::Sleep(100);
                 continue;
             }
             zeroReads = 0;
-            if (m_keepInMemory) {
-                BYTE* grown = new (std::nothrow) BYTE[collectedSize + got];
-                if (!grown) {
-                    delete[] chunk;
-                    KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]",
-                                static_cast<unsigned>(ERROR_NOT_ENOUGH_MEMORY));
-                    freeCollected();
-                    return ERROR_NOT_ENOUGH_MEMORY;
-                }
-                if (collectedSize) std::memcpy(grown, collected, collectedSize);
-                std::memcpy(grown + collectedSize, chunk, got);
-                delete[] collected;
-                collected = grown;
-                collectedSize += got;
-            } else {
-                DWORD e = AppendChunkToFile(chunk, got);
+            if (!m_keepInMemory) {
+                const DWORD e = AppendChunkToFile(into, got);
                 if (e) {
-                    delete[] chunk;
                     KILNLOG.Log(LOG_ERROR, "WinHttpReadData失敗[ERR:0x%08X]",
                                 static_cast<unsigned>(e));
-                    freeCollected();
-                    return e;
+                    return abortedOrNoMemory(Failed(e));
                 }
             }
-            delete[] chunk;
             total += got;
             remaining = got < remaining ? remaining - got : 0;
             if (m_notifyWindow)
@@ -573,12 +675,11 @@ DWORD CWinHttpWrapper::_GetResponse() {
     }
     KILNLOG.Log(LOG_DETAIL, "実ファイルダウンロード終了 総サイズ%d", static_cast<int>(total));
     FreeResponse();
-    if (collected && collectedSize) {
-        m_responseData = collected;
-        m_responseSize = collectedSize;
+    if (!collected.empty()) {
+        m_response = std::move(collected);
+        m_responseSize = static_cast<DWORD>(m_response.size());
     } else {
         m_responseSize = total;
-        delete[] collected;
     }
     return remembered;
 }
@@ -586,9 +687,10 @@ DWORD CWinHttpWrapper::_GetResponse() {
 // --- response to a file ------------------------------------------------------------
 
 DWORD CWinHttpWrapper::WriteWholeResponse() {
-    if (!m_responseData || !m_responseSize || m_filePath.empty()) {
+    const BYTE* data = GetResponseData();
+    if (!data || !m_responseSize || m_filePath.empty()) {
         KILNLOG.Log(LOG_ERROR, "ファイル書込み時のデータエラー 0x%08X, 0x%08X, %s",
-                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(m_responseData)),
+                    static_cast<unsigned>(reinterpret_cast<uintptr_t>(data)),
                     static_cast<unsigned>(m_responseSize), m_filePath.c_str());
         return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
     }
@@ -602,7 +704,7 @@ DWORD CWinHttpWrapper::WriteWholeResponse() {
         return e;
     }
     DWORD written = 0;
-    if (!::WriteFile(file.Get(), m_responseData, m_responseSize, &written, nullptr) ||
+    if (!::WriteFile(file.Get(), data, m_responseSize, &written, nullptr) ||
         written != m_responseSize) {
         DWORD e = ::GetLastError();
         KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X", static_cast<unsigned>(e));
@@ -648,6 +750,9 @@ DWORD CWinHttpWrapper::AppendChunkToFile(const BYTE* data, DWORD size) {
 bool CWinHttpWrapper::Abort(DWORD timeoutMs) {
     if (m_abortEvent) ::ResetEvent(m_abortEvent.Get());
     if (!m_thread) return true;
+    // The sending and receiving calls do not poll the event: closing the
+    // request handle is what makes them return.
+    CloseRequestHandle();
     DWORD wait = ::WaitForSingleObject(m_thread.Get(), timeoutMs);
     if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
         m_thread.Reset();
@@ -656,9 +761,11 @@ bool CWinHttpWrapper::Abort(DWORD timeoutMs) {
     if (wait == WAIT_TIMEOUT) {
         KILNLOG.Log(LOG_ERROR, "中断要求にタイムアウトしました[ERR:0x%08X]",
                     static_cast<unsigned>(::GetLastError()));
-        // The sending and receiving calls cannot be interrupted: the worker goes.
+        // The last resort: the worker did not return from WinHTTP.
         ::TerminateThread(m_thread.Get(), 0);
         ::WaitForSingleObject(m_thread.Get(), INFINITE);
+        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::Abort - 通信スレッド強制終了 %s",
+                    m_urlNarrow.c_str());
         m_thread.Reset();
         return false;
     }

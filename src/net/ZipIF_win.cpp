@@ -74,8 +74,9 @@ bool CZipIF::ZipFolder(const char* folder, const char* zipPath) {
         return false;
     }
     if (!_ZipFolderEx(archive.zip, WithSlash(folder), std::string())) {
+        // The failing step's error, not what its log line left behind.
         KILNLOG.Log(LOG_ERROR, "CZipIF::ZipFolder - _ZipFolderEx 失敗 PATH:%s ERR:0x%08X", folder,
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(m_zipError));
         return false;
     }
     zipFile zip = archive.zip;

@@ -1,6 +1,7 @@
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/Mbcs.h"
+#include "common/WholeFile.h"
 #include "common/WinHandle.h"
 #include "ui/Skin.h"
 #include "ui/SkinParser.h"
@@ -111,25 +112,18 @@ bool CResourceSkinSource::ReadSkinLines(const std::string& fileName, SkinFileKin
 }
 
 bool CFolderSkinSource::ReadWholeFile(const std::string& path, std::string& bytes) {
-    qm::CFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    const WholeFileResult r = ::ReadWholeFile(path, bytes);
+    if (r.NotOpened()) {
         KILNLOG.Log(LOG_ERROR, "CFolderSkinSource::ReadWholeFile - %s オープン失敗 ERR:0x%08X",
-                    path.c_str(), static_cast<unsigned>(::GetLastError()));
+                    path.c_str(), static_cast<unsigned>(r.error));
         return false;
     }
-    bytes.clear();
-    char buffer[16384];
-    for (;;) {
-        DWORD got = 0;
-        if (!::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
-            KILNLOG.Log(LOG_ERROR, "CFolderSkinSource::ReadWholeFile - %s 読込失敗 ERR:0x%08X",
-                        path.c_str(), static_cast<unsigned>(::GetLastError()));
-            return false;
-        }
-        if (got == 0) return true;
-        bytes.append(buffer, got);
+    if (!r.Ok()) {
+        KILNLOG.Log(LOG_ERROR, "CFolderSkinSource::ReadWholeFile - %s 読込失敗 ERR:0x%08X",
+                    path.c_str(), static_cast<unsigned>(r.error));
+        return false;
     }
+    return true;
 }
 
 bool CFolderSkinSource::ReadSkinLines(const std::string& fileName, SkinFileKind,

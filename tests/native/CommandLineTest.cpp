@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
-#include "app/OsType.h"
 #include "common/Mbcs.h"
+#include "common/OsType.h"
 
 namespace {
 std::string Dump(const std::vector<CommandLineArgument>& args) {

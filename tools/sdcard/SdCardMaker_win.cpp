@@ -55,6 +55,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
+#include "common/WholeFile.h"
 #include "datafiles/CardPaths.h"
 #include "datafiles/DataRecords.h"
 #include "datafiles/PcLinkFormat.h"
@@ -150,13 +151,9 @@ bool WriteBytes(const std::string& path, const void* data, size_t size) {
 }
 
 bool ReadBytes(const std::string& path, std::vector<uint8_t>& out) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    out.clear();
-    uint8_t buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    std::fclose(f);
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes).Ok()) return false;
+    out.assign(bytes.begin(), bytes.end());
     return true;
 }
 

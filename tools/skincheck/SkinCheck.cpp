@@ -19,6 +19,7 @@
 #include <map>
 #include <string>
 
+#include "common/WholeFile.h"
 #include "ui/SkinDump.h"
 #include "ui/SkinLoader.h"
 #include "ui/SkinProperties.h"
@@ -35,13 +36,8 @@ public:
     explicit CStdioSkinSource(const std::string& folder) : m_folder(folder) {}
     bool ReadSkinLines(const std::string& fileName, ui::SkinFileKind,
                        std::vector<std::wstring>& lines) override {
-        FILE* file = std::fopen((m_folder + fileName).c_str(), "rb");
-        if (!file) return false;
         std::string bytes;
-        char buffer[16384];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-        std::fclose(file);
+        if (!ReadWholeFile(m_folder + fileName, bytes).Ok()) return false;
         lines = ui::DecodeSkinFolderFile(bytes);
         return true;
     }

@@ -167,12 +167,27 @@ TEST_F(LogUpload, ServiceAndTransportErrorsOfTheCheck) {
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
     SetFault("/pcapp/LogUploadCheckAPI", "ret:7");
-    EXPECT_EQ(RunStep(upload, 0).result, 0x200007u);
+    Step s = RunStep(upload, 0);
+    EXPECT_EQ(s.result, 0x200007u);
+    EXPECT_EQ(s.detail, 0u);
+    size_t from = LogText().size();
     SetFault("/pcapp/LogUploadCheckAPI", "malformed");
     EXPECT_EQ(RunStep(upload, 0).result, 0x200FFFu);
+    EXPECT_EQ(CountInLog("AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:<html>Service "
+                         "Temporarily Unavailable</html>]",
+                         from),
+              1);
     SetFault("/pcapp/LogUploadCheckAPI", "http:500");
-    EXPECT_EQ(RunStep(upload, 0).result, 0x1001F4u)
-        << "status with bit 28 cleared, as a transport failure";
+    s = RunStep(upload, 0);
+    EXPECT_EQ(s.result, 0x1001F4u) << "status with bit 28 cleared, as a transport failure";
+    EXPECT_EQ(s.detail, 0u) << "a status carries no system error";
+    // A transport error: the detail is the engine worker's own error, the
+    // same one the result carries (not the log's, not this thread's).
+    SetFault("/pcapp/LogUploadCheckAPI", "close");
+    s = RunStep(upload, 0);
+    EXPECT_NE(s.detail, 0u);
+    EXPECT_NE(s.detail, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(s.result, s.detail | kAplLogTransportFlag);
 }
 
 TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
@@ -182,6 +197,7 @@ TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
     Step s = RunStep(upload, 1);
     ASSERT_TRUE(s.posted);
     EXPECT_EQ(s.result, 0u);
+    EXPECT_EQ(s.detail, 0u);
     Record r = LastRecord();
     EXPECT_EQ(r.Path(), "/pcapp/LogUploadTRKMothAPI");
     EXPECT_TRUE(r.HasHeader("Content-Type", "multipart/form-data; boundary=\"WickerdaleBoundary\""))
@@ -237,6 +253,7 @@ TEST_F(LogUpload, ServiceErrorOnUploadKeepsTheLogs) {
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
     Step s = RunStep(upload, 1);
     EXPECT_EQ(s.result, 0x200009u);
+    EXPECT_EQ(s.detail, 0u);
     EXPECT_TRUE(qmtest::FileExists(logFolder + "Quillmarch.log"));
     EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
     EXPECT_FALSE(qmtest::FileExists(upload.GetCollectFolder()));
@@ -251,14 +268,13 @@ TEST_F(LogUpload, CancelDuringTheUpload) {
     int before = RecordCount();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 1));
     // Once the service has the archive, the answer drips; cancel then.
-    for (int i = 0; i < 200 && RecordCount() == before; ++i) ::Sleep(50);
-    ASSERT_GT(RecordCount(), before);
-    ::Sleep(300);
+    ASSERT_TRUE(WaitForRecords(before + 1, 30000));
     ASSERT_TRUE(::SetEvent(upload.GetCancelEvent()));
     WPARAM result = 0;
     LPARAM detail = 0;
     ASSERT_TRUE(window.Wait(30000, result, detail));
     EXPECT_EQ(result, 0xFF00u);
+    EXPECT_EQ(detail, 0);
     EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
     EXPECT_FALSE(qmtest::FileExists(upload.GetCollectFolder()));
     EXPECT_TRUE(qmtest::FileExists(logFolder + "Quillmarch.log"));
@@ -270,8 +286,9 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
     CResultWindow window;
+    const int before = RecordCount();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
-    ::Sleep(300);
+    ASSERT_TRUE(WaitForRecords(before + 1, 30000)) << "the worker waits for the answer";
     size_t from = LogText().size();
     DWORD start = ::GetTickCount();
     EXPECT_FALSE(upload.Start(window.Get(), kResultMessage, 0));
@@ -285,4 +302,25 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
     ASSERT_TRUE(window.Wait(30000, result, detail));
     EXPECT_EQ(result, 0u);
+}
+
+TEST_F(LogUpload, DestroyingDuringAStallCancelsAndWaits) {
+    SetFault("/pcapp/LogUploadCheckAPI", "stall:20");
+    CResultWindow window;
+    DWORD start = 0;
+    {
+        CAplLogUpload upload;
+        upload.SetAbortWait(1500);
+        ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
+        const int before = RecordCount();
+        ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
+        ASSERT_TRUE(WaitForRecords(before + 1, 30000));
+        start = ::GetTickCount();
+    }
+    EXPECT_LT(::GetTickCount() - start, 10000u) << "well before the stall ends";
+    // The worker had ended, and said so, before the destructor returned.
+    WPARAM result = 0;
+    LPARAM detail = 0;
+    ASSERT_TRUE(window.Wait(0, result, detail));
+    EXPECT_EQ(result, 0xFF00u);
 }

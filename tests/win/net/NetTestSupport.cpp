@@ -117,6 +117,37 @@ Record LastRecord() {
     return all.empty() ? Record() : all.back();
 }
 
+bool WaitForRecords(int count, DWORD timeoutMs) {
+    const DWORD end = ::GetTickCount() + timeoutMs;
+    const std::string folder = StateFolder() + "records";
+    HANDLE change =
+        ::FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    bool reached = false;
+    for (;;) {
+        if (RecordCount() >= count) {
+            reached = true;
+            break;
+        }
+        const LONG left = static_cast<LONG>(end - ::GetTickCount());
+        if (left <= 0) break;
+        if (change == INVALID_HANDLE_VALUE) break;
+        if (::WaitForSingleObject(change, static_cast<DWORD>(left)) != WAIT_OBJECT_0) continue;
+        ::FindNextChangeNotification(change);
+    }
+    if (change != INVALID_HANDLE_VALUE) ::FindCloseChangeNotification(change);
+    return reached;
+}
+
+bool WaitForMessage(HWND window, UINT message, DWORD timeoutMs, MSG& out) {
+    const DWORD end = ::GetTickCount() + timeoutMs;
+    for (;;) {
+        if (::PeekMessageA(&out, window, message, message, PM_REMOVE)) return true;
+        const LONG left = static_cast<LONG>(end - ::GetTickCount());
+        if (left <= 0) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_POSTMESSAGE);
+    }
+}
+
 std::string LogPath() { return qmtest::WorkFolder() + "net.log"; }
 std::string LogText() { return qmtest::ReadFile(LogPath()); }
 

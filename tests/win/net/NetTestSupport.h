@@ -40,6 +40,13 @@ struct Record {
 // Recorded requests so far, and the latest one.
 int RecordCount();
 Record LastRecord();
+// Waits (on change notices of the records folder) until the service has
+// recorded at least count requests; false after the time-out.
+bool WaitForRecords(int count, DWORD timeoutMs);
+
+// Waits for a message posted to a window of this thread; false after the
+// time-out.
+bool WaitForMessage(HWND window, UINT message, DWORD timeoutMs, MSG& out);
 
 // The diagnostic log of this test program (started by the test environment).
 std::string LogPath();

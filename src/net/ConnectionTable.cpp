@@ -1,13 +1,12 @@
-#include "net/ConnectionFile.h"
+#include "net/ConnectionTable.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "common/KilnLog.h"
+#include "common/CsvLine.h"
 #include "common/Mbcs.h"
 #include "common/UrlEscape.h"
-#include "common/CsvLine.h"
 
 // --- tables ------------------------------------------------------------------
 
@@ -326,8 +325,8 @@ bool CRequestParams::SetAuthParams(const char* nickname, const char* password, c
     return true;
 }
 
-bool CRequestParams::SetAplParams(uint32_t aplType) {
-    SetString(10, GetProgramVersionText().c_str());
+bool CRequestParams::SetAplParams(uint32_t aplType, const std::string& programVersion) {
+    SetString(10, programVersion.c_str());
     SetNumber(11, aplType);
     return true;
 }
@@ -361,23 +360,28 @@ std::string CRequestParams::Get(uint32_t id) const {
     return it == m_values.end() ? std::string() : it->second;
 }
 
-// --- CConnectionFile ----------------------------------------------------------
+// --- bodies for the log -------------------------------------------------------
 
-CConnectionFile& CConnectionFile::Instance() {
-    static CConnectionFile instance;
-    return instance;
+std::string FormBodyForLog(const std::string& body) {
+    // A password has no place in a log that is stored on the PC and uploaded.
+    std::string out;
+    size_t pos = 0;
+    while (pos <= body.size()) {
+        size_t end = body.find('&', pos);
+        if (end == std::string::npos) end = body.size();
+        if (pos) out += '&';
+        if (body.compare(pos, 5, "pass=") == 0)
+            out += "pass=****";
+        else
+            out.append(body, pos, end - pos);
+        pos = end + 1;
+    }
+    return out.substr(0, 1023);
 }
 
-CConnectionFile::CConnectionFile() = default;
+// --- CConnectionTable -----------------------------------------------------------
 
-void CConnectionFile::Reset(const std::string& infoPath) {
-    m_entries.clear();
-    m_params.Clear();
-    m_infoPath = infoPath;
-}
-
-bool CConnectionFile::EnsureLoaded() {
-    if (!m_entries.empty()) return true;
+CConnectionTable::CConnectionTable() {
     for (const ConnectionEntry& e : ConnectionEndpointTable()) {
         ConnectionEntry copy = e;
         copy.paramIds.clear();
@@ -385,39 +389,10 @@ bool CConnectionFile::EnsureLoaded() {
             if (id != 0) copy.paramIds.push_back(id);
         m_entries[e.id] = std::move(copy);
     }
-    // From here on the compiled-in URLs serve even when the file fails.
-    return ReadOverrides();
 }
 
-bool CConnectionFile::ReadOverrides() {
-    const std::string path = m_infoPath.empty() ? DefaultConnectionInfoPath() : m_infoPath;
-    if (!ConnectionFileExists(path)) return true;
-    std::string text;
-    FileReadResult r = ReadWholeFile(path, true, text);
-    switch (r.status) {
-        case FileReadStatus::kOk:
-            break;
-        case FileReadStatus::kMissing:
-        case FileReadStatus::kOpenFailed:
-            KILNLOG.Log(LOG_ERROR, "Connection.infoファイルオープン失敗(ERR:0x%X).%s", r.error,
-                        path.c_str());
-            return false;
-        case FileReadStatus::kNoMemory:
-            KILNLOG.Log(LOG_ERROR,
-                        "Connection.infoファイル読み込み用バッファ確保失敗(ERR:0x%X).サイズ:%d",
-                        r.error, static_cast<int>(r.size + 1));
-            return false;
-        case FileReadStatus::kReadFailed:
-            KILNLOG.Log(LOG_ERROR, "Connection.infoファイル読み込み失敗(ERR:0x%X).サイズ:%d",
-                        r.error, static_cast<int>(r.size));
-            return false;
-    }
-    ApplyOverrides(text);
-    return true;
-}
-
-void CConnectionFile::ApplyOverrides(std::string text) {
-    EnsureLoaded();
+std::vector<int> CConnectionTable::ApplyOverrides(std::string text) {
+    std::vector<int> badIds;
     // The file is read as a zero-terminated text.
     size_t nul = text.find('\0');
     if (nul != std::string::npos) text.resize(nul);
@@ -444,44 +419,41 @@ void CConnectionFile::ApplyOverrides(std::string text) {
             continue;
         }
         if (length == 0) break;  // an empty line ends the file
-        ApplyOverrideLine(text.substr(pos, length));
+        ApplyOverrideLine(text.substr(pos, length), badIds);
         pos = next;
     }
+    return badIds;
 }
 
-void CConnectionFile::ApplyOverrideLine(const std::string& line) {
+void CConnectionTable::ApplyOverrideLine(const std::string& line, std::vector<int>& badIds) {
     CCsvLine fields(line, ',');
     std::string idText, url;
     fields.GetField(0, idText);
     const int id = std::atoi(idText.c_str());
     auto it = m_entries.find(static_cast<uint32_t>(id));
     if (id < 0 || it == m_entries.end() || !fields.GetField(1, url)) {
-        KILNLOG.Log(LOG_ERROR, "接続ファイル不正 ID:%d", id);
+        badIds.push_back(id);
         return;
     }
     it->second.url = url;
 }
 
-const ConnectionEntry* CConnectionFile::FindEntry(uint32_t id) {
-    if (!EnsureLoaded() && m_entries.empty()) return nullptr;
+const ConnectionEntry* CConnectionTable::Find(uint32_t id) const {
     auto it = m_entries.find(id);
     return it == m_entries.end() ? nullptr : &it->second;
 }
 
-std::string CConnectionFile::GetUrl(uint32_t id) {
-    if (!EnsureLoaded()) return std::string();
-    auto it = m_entries.find(id);
-    return it == m_entries.end() ? std::string() : it->second.url;
+std::string CConnectionTable::GetUrl(uint32_t id) const {
+    const ConnectionEntry* e = Find(id);
+    return e ? e->url : std::string();
 }
 
-std::string CConnectionFile::GetUrlWithQuery(uint32_t id, const CRequestParams* params) {
-    if (params) m_params = *params;
-    if (!EnsureLoaded()) return std::string();
-    auto it = m_entries.find(id);
-    if (it == m_entries.end()) return std::string();
-    std::string url = it->second.url;
+std::string CConnectionTable::GetUrlWithQuery(uint32_t id, const CRequestParams& params) const {
+    const ConnectionEntry* e = Find(id);
+    if (!e) return std::string();
+    std::string url = e->url;
     const bool hadQuery = url.find('?') != std::string::npos;
-    const std::vector<uint32_t>& ids = it->second.paramIds;
+    const std::vector<uint32_t>& ids = e->paramIds;
     for (size_t i = 0; i < ids.size(); ++i) {
         const ConnectionParamDef* def = FindParamDef(ids[i]);
         if (!def) continue;
@@ -492,32 +464,28 @@ std::string CConnectionFile::GetUrlWithQuery(uint32_t id, const CRequestParams* 
         }
         url += def->name;
         url += '=';
-        url += m_params.Get(ids[i]);
+        url += params.Get(ids[i]);
     }
     return url;
 }
 
-std::unique_ptr<char[]> CConnectionFile::CreatePostData(uint32_t id, uint32_t& outSize) {
-    outSize = 0;
-    if (!EnsureLoaded()) {
-        KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:Connection.info読取失敗");
-        return nullptr;
+RequestBody CConnectionTable::BuildPostData(uint32_t id, const CRequestParams& params) const {
+    RequestBody out;
+    const ConnectionEntry* e = Find(id);
+    if (!e) {
+        out.error = BodyError::kUnknownEndpoint;
+        return out;
     }
-    auto it = m_entries.find(id);
-    if (it == m_entries.end()) {
-        KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:該当リストなし");
-        return nullptr;
-    }
-    std::string body;
-    const std::vector<uint32_t>& ids = it->second.paramIds;
+    std::string& body = out.bytes;
+    const std::vector<uint32_t>& ids = e->paramIds;
     for (size_t i = 0; i < ids.size(); ++i) {
         const ConnectionParamDef* def = FindParamDef(ids[i]);
-        const std::string value = m_params.Get(ids[i]);
+        const std::string value = params.Get(ids[i]);
         if (value.empty()) {
             if (!def || (def->flags & 0xFF)) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:必須データなし");
-                m_params.Clear();
-                return nullptr;
+                out.error = BodyError::kMissingRequired;
+                body.clear();
+                return out;
             }
             continue;
         }
@@ -527,97 +495,64 @@ std::unique_ptr<char[]> CConnectionFile::CreatePostData(uint32_t id, uint32_t& o
         body += '=';
         body += value;
     }
-    m_params.Clear();
-    if (body.empty()) {
-        KILNLOG.Log(LOG_ERROR, "送信データ作成失敗");
-        return nullptr;
-    }
-    KILNLOG.Log(LOG_DETAIL, "送信データ(%dbyte)：%s", static_cast<int>(body.size()),
-                body.substr(0, 1023).c_str());
-    std::unique_ptr<char[]> out(new char[body.size()]);
-    std::memcpy(out.get(), body.data(), body.size());
-    outSize = static_cast<uint32_t>(body.size());
+    if (body.empty()) out.error = BodyError::kEmpty;
     return out;
 }
 
-std::unique_ptr<char[]> CConnectionFile::CreateMultiPartData(uint32_t id, uint32_t& outSize) {
-    outSize = 0;
-    if (!EnsureLoaded()) {
-        KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:Connection.info読取失敗");
-        return nullptr;
-    }
-    auto it = m_entries.find(id);
-    if (it == m_entries.end()) {
-        KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:該当リストなし");
-        return nullptr;
+RequestBody CConnectionTable::BuildMultiPartData(uint32_t id, const CRequestParams& params,
+                                                 const BodyFileReader& readFile) const {
+    RequestBody out;
+    const ConnectionEntry* e = Find(id);
+    if (!e) {
+        out.error = BodyError::kUnknownEndpoint;
+        return out;
     }
     const std::string dash = std::string("--") + kMultipartBoundary;
-    std::string body;
-    for (uint32_t paramId : it->second.paramIds) {
+    std::string& body = out.bytes;
+    auto fail = [&](BodyError error) {
+        out.error = error;
+        body.clear();
+        body.shrink_to_fit();
+        return out;
+    };
+    for (uint32_t paramId : e->paramIds) {
         const ConnectionParamDef* def = FindParamDef(paramId);
         const bool required = !def || (def->flags & 0xFF);
         const char* name = def ? def->name : "";
-        const std::string value = m_params.Get(paramId);
+        const std::string value = params.Get(paramId);
         char header[2048];
         std::string data;
-        if (std::strcmp(name, "file") == 0) {
+        const bool isFile = std::strcmp(name, "file") == 0;
+        if (isFile) {
             std::snprintf(header, sizeof header,
                           "Content-Disposition: form-data; name=\"%s\"; filename=\"%s\"\r\n"
                           "Content-Type: application/octet-stream\r\n",
                           name, LastPathComponent(value).c_str());
-            FileReadResult r = ReadWholeFile(value, false, data);
-            if (r.status == FileReadStatus::kMissing || r.status == FileReadStatus::kOpenFailed) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:ファイルオープン失敗 PATH:%s",
-                            value.c_str());
-                m_params.Clear();
-                return nullptr;
-            }
-            if (r.status == FileReadStatus::kNoMemory) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:メモリ確保失敗");
-                m_params.Clear();
-                return nullptr;
-            }
-            if (r.status == FileReadStatus::kReadFailed) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:ファイル読込み失敗 PATH:%s ERR:0x%08X",
-                            value.c_str(), r.error);
-                m_params.Clear();
-                return nullptr;
-            }
+            out.filePath = value;
+            const WholeFileResult r = readFile(value, data);
+            out.fileError = r.error;
+            if (r.NotOpened()) return fail(BodyError::kFileOpen);
+            if (r.status == WholeFileStatus::kTooLarge) return fail(BodyError::kNoMemory);
+            if (r.status == WholeFileStatus::kReadFailed) return fail(BodyError::kFileRead);
         } else {
             std::snprintf(header, sizeof header, "Content-Disposition: form-data; name=\"%s\"\r\n",
                           name);
-            data = value;
         }
-        if (data.empty()) {
-            if (required) {
-                KILNLOG.Log(LOG_ERROR, "送信データ作成失敗:必須データなし");
-                m_params.Clear();
-                return nullptr;
-            }
+        const std::string& part = isFile ? data : value;
+        if (part.empty()) {
+            if (required) return fail(BodyError::kMissingRequired);
             continue;
         }
-        body.reserve(body.size() + std::strlen(header) + data.size() + 26);
+        body.reserve(body.size() + std::strlen(header) + part.size() + 26 + dash.size() + 2);
         body += dash;
         body += "\r\n";
         body += header;
         body += "\r\n";
-        body += data;
+        body += part;
         body += "\r\n";
     }
-    m_params.Clear();
     body += dash + "--";
-    KILNLOG.Log(LOG_DETAIL, "送信データ(%dbyte)", static_cast<int>(body.size()));
-    std::unique_ptr<char[]> out(new char[body.size()]);
-    std::memcpy(out.get(), body.data(), body.size());
-    outSize = static_cast<uint32_t>(body.size());
     return out;
-}
-
-bool CConnectionFile::HasVerificationFile() {
-    const std::string path = m_infoPath.empty() ? DefaultConnectionInfoPath() : m_infoPath;
-    if (!ConnectionFileExists(path)) return false;
-    KILNLOG.Log(LOG_NORMAL, "検証用接続情報あり");
-    return true;
 }
 
 CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel) {
@@ -635,24 +570,6 @@ CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel) {
 }
 
 // --- user agent -------------------------------------------------------------
-
-namespace {
-NaviUnitReader g_naviUnitReader = ReadPcLinkNaviUnit;
-struct UserAgentCache {
-    bool valid = false;
-    char drive = 0;
-    std::string text;
-};
-UserAgentCache& Cache() {
-    static UserAgentCache cache;
-    return cache;
-}
-}  // namespace
-
-void SetNaviUnitReader(NaviUnitReader reader) {
-    g_naviUnitReader = reader ? reader : ReadPcLinkNaviUnit;
-}
-void ResetUserAgentCache() { Cache() = UserAgentCache(); }
 
 const char* UserAgentModelName(uint8_t modelCode) {
     switch (modelCode) {
@@ -695,25 +612,10 @@ const char* UserAgentModelName(uint8_t modelCode) {
 
 std::string FormatUserAgent(const NaviUnitFacts& facts) {
     const char* model = UserAgentModelName(facts.modelCode);
-    if (!model) {
-        KILNLOG.Log(LOG_ERROR, "UserAgent生成時のモデル不正 %d", facts.modelCode);
-        return std::string();
-    }
+    if (!model) return std::string();
     char buf[128];
     std::snprintf(buf, sizeof buf, "%02X%s/%X.%06X", static_cast<unsigned>(facts.appWord16 & 0xFF),
                   model, static_cast<unsigned>(facts.appValue >> 24),
                   static_cast<unsigned>(facts.appValue & 0xFFFFFF));
     return buf;
-}
-
-std::string GetUserAgent(char drive) {
-    UserAgentCache& cache = Cache();
-    if (cache.valid && cache.drive == drive) return cache.text;
-    NaviUnitFacts facts;
-    std::string text;
-    if (g_naviUnitReader && g_naviUnitReader(drive, facts)) text = FormatUserAgent(facts);
-    cache.valid = true;
-    cache.drive = drive;
-    cache.text = text;
-    return text;
 }

@@ -1,12 +1,27 @@
-#include "app/OsType.h"
+#include "common/OsType.h"
 
 #include "common/Mbcs.h"
+namespace {
+// The service-pack letters compared here are ASCII: a text holding a
+// double-byte character can never equal them, so a byte-wise comparison
+// that folds ASCII case is enough.
+bool EqualsAsciiNoCase(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return i == a.size() && !b[i];
+}
+}  // namespace
 
 int OsTypeFromVersion(const OsVersionFacts& v) {
     if (v.win9xPlatform && v.major == 4) {
         switch (v.minor) {
-        case 0: return EqualsNoCaseMbcs(v.servicePack, " C") ? kOs95C : kOs95;
-        case 10: return EqualsNoCaseMbcs(v.servicePack, " A") ? kOs98SE : kOs98;
+        case 0: return EqualsAsciiNoCase(v.servicePack, " C") ? kOs95C : kOs95;
+        case 10: return EqualsAsciiNoCase(v.servicePack, " A") ? kOs98SE : kOs98;
         case 90: return kOsMe;
         default: return kOsUnknown;
         }

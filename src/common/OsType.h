@@ -1,5 +1,6 @@
 #pragma once
-// Windows version to the program's OS type code.
+// The program's OS type code: which Windows it runs on. The mapping from the
+// version facts is portable; GetOsType (OsType_win.cpp) asks the system.
 #include <string>
 
 struct OsVersionFacts {
@@ -21,3 +22,7 @@ enum OsTypeCode : int {
 int OsTypeFromVersion(const OsVersionFacts& v);
 // XP, Server 2003 (R2) and Vista onwards.
 bool IsSupportedOsType(int code);
+
+// The running Windows as an OS type code (Windows build only).
+int GetOsType();
+
