@@ -177,23 +177,6 @@ TEST(DeleteFolderTree, AReadOnlyFileFailsTheResultButNotTheRest) {
     EXPECT_FALSE(PathExists(folder.c_str()));
 }
 
-TEST(DeleteFolderTree, AnOpenFileFailsTheResultButNotTheRest) {
-    const std::string folder = qmtest::NewFolder("del_open");
-    MakeTree(folder);
-    const std::string busy = folder + "c\\three.txt";
-    {
-        qm::CFileHandle open(::CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(open);
-        EXPECT_FALSE(DeleteFolderTree(folder.c_str(), false));
-        EXPECT_TRUE(PathExists(busy.c_str()));
-        EXPECT_FALSE(PathExists((folder + "a").c_str()));
-        EXPECT_FALSE(PathExists((folder + "top.txt").c_str()));
-    }
-    EXPECT_TRUE(DeleteFolderTree(folder.c_str(), false));
-    EXPECT_TRUE(qmtest::ListFiles(folder + "*").empty());
-}
-
 // ---- path tests -------------------------------------------------------------
 
 TEST(PathTests, ExistsDirectoryRoot) {

@@ -189,11 +189,6 @@ TEST(KilnLog, RecordsBeforeStartGoToTheSystemLog) {
     EXPECT_EQ(main[0].rest, "サイズ指定0KBは不正です。4096KBとします");
     EXPECT_EQ(main[1].mark, "==");
     EXPECT_EQ(main[2].rest, "開始後の記録");
-
-    const std::string dir2 = qmtest::NewFolder("prestart2");
-    ::DeleteFileA(sysLog.c_str());
-    ASSERT_EQ(RunChild("prestart", dir2 + "main.log 4097"), 0);
-    EXPECT_EQ(Records(dir2 + "main.log").at(0).rest, "サイズ指定4097KBは不正です。4096KBとします");
 }
 
 TEST(KilnLog, RotationAtTheLimitKeepsOneBackup) {

@@ -46,7 +46,12 @@ TEST(UserListFile, UsersFoldersAndTheLastUser) {
     {
         CUserListFile list;
         ASSERT_TRUE(list.SetUser("DEV-B", "taro", 0x0012ABCD, "UA-B", 2));
+        const size_t mark = LogMark();
         ASSERT_TRUE(list.SetUser("DEV-A", "taro", 0x10, "UA-A", 1));
+        // The clash is logged where the folder is chosen.
+        EXPECT_EQ(LogSince(mark), (std::vector<std::string>{
+                                      "E:データパスが重複した:taro, " + root + "taro.",
+                                      "E:データパスが重複した(変更パス), " + root + "taro2."}));
     }
     // Same nickname, distinct folders; the file is hidden.
     EXPECT_TRUE(FileExists(root + "taro"));
