@@ -116,6 +116,8 @@ public:
     // The visible card picture: kSDEjectableIcon, kSDAlivalIcon or kSDUnAlivalIcon.
     int CardIcon() const;
     void SetLastTrafficUpdate(const SYSTEMTIME& time) { m_lastTraffic = time; }
+    unsigned CardNotices() const { return m_notices.Notices(); }
+    bool RescanPending() const { return m_notices.Pending(); }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -206,6 +208,7 @@ private:
     int m_cardModelCode = 0;
     CCardNoticeDebounce m_notices;
     int m_notReadyRetries = 0;
+    bool m_retryArmed = false;
     ULONG m_shellRegistration = 0;
     HMODULE m_shell32 = nullptr;
     std::string m_userAgent;

@@ -115,13 +115,18 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
     // Tools left over from an earlier run end first.
     RequestToolsEnd();
 
-    LoadSkin(kSkinFile, "Base", false);
+    LoadSkin(kSkinFile, "Base", true);
     CreateItems();
     SetUpFrameOverlay();
     const int width = GetLayoutSize().cx;
     const int height = GetLayoutSize().cy;
     const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) - width - 10;
-    const int y = ::GetSystemMetrics(SM_CYFULLSCREEN) - height;
+    int y = ::GetSystemMetrics(SM_CYFULLSCREEN) - height;
+    // Where the system reports no task bar the full-screen height can reach
+    // past the work area; the window stays inside it.
+    RECT work = {};
+    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) && y + height > work.bottom)
+        y = work.bottom - height;
     CreateResizableWindow(nullptr, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, x,
                           y);
     EnableResize(false);
@@ -587,7 +592,7 @@ void CLauncherWindow::OnLogUploadStart() {
         CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
         if (link.IsLoaded()) {
             deviceNo = link.GetDeviceNo();
-            users.GetUser(deviceNo.c_str(), nullptr, nullptr, nullptr, &ccid);
+            ccid = link.GetNaviId();
             agent = GetUserAgent(m_card);
         }
     } else if (!users.GetLastUser(&deviceNo, nullptr, &agent, &ccid, nullptr)) {
@@ -1052,7 +1057,9 @@ void CLauncherWindow::CountCardNotice() {
 
 void CLauncherWindow::OnRescan() {
     KillTimer(kTimerRescan);
-    m_notices.TakeRescan();
+    // A stray timer message scans nothing; a not-ready retry scans again.
+    if (!m_notices.TakeRescan() && !m_retryArmed) return;
+    m_retryArmed = false;
     std::vector<char> drives;
     ScanNaviCards(drives);
     const DWORD scanError = ::GetLastError();
@@ -1061,6 +1068,7 @@ void CLauncherWindow::OnRescan() {
             ++m_notReadyRetries;
             KILNLOG.Log(LOG_NORMAL,
                         "CLauncherWindow::_OnTimerShellNotify() - SHELL通知時のドライブ準備中");
+            m_retryArmed = true;
             SetTimer(kTimerRescan, kRescanDelayMs);
             return;
         }

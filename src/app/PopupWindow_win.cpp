@@ -10,7 +10,7 @@ CPopupWindow::~CPopupWindow() {
 }
 
 void CPopupWindow::BeginPopup(const char* skinFile, const char* titleText) {
-    LoadSkin(skinFile, "Base", false);
+    LoadSkin(skinFile, "Base", true);
     const SkinData& skin = Skin();
     AddText(kTitleStatic, "TitleStatic", titleText);
     AddButton(kCloseButton, "CloseButton");

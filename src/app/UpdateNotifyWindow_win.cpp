@@ -123,6 +123,7 @@ uint32_t CUpdateNotifyWindow::Inquire() {
     RequestBody body;
     if (!moth) {
         CRequestParams params;
+        params.SetAplParams(1, GetProgramVersionText());
         body = table.CreatePostData(ids.body, params);
         if (!body.Ok()) {
             KILNLOG.Log(LOG_ERROR, "サーバー問い合わせ初期化時のPOSTデータ生成失敗[ERR:0x%08X]",
