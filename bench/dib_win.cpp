@@ -71,6 +71,14 @@ int main(int argc, char** argv) {
     sheet.Create(61, 61);
     const lib::wfc::NineSlice slice = {{0, 30, 31, 61}, {0, 30, 31, 61}};
 
+    LOGFONTA logFont = {};
+    logFont.lfHeight = -12;
+    logFont.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpyA(logFont.lfFaceName, "ＭＳ ゴシック");
+    lib::wfc::CFont font(logFont);
+    const char* label = "設定を保存します";  // eight characters, a button's worth
+    const RECT labelRect = {10, 10, 200, 30};
+
     struct Row {
         const char* name;
         std::function<void()> work;
@@ -84,6 +92,13 @@ int main(int argc, char** argv) {
         {"DrawNineSlice (tiled background)",
          [&] {
              lib::wfc::DrawNineSlice(target, {0, 0, kWidth, kHeight}, nullptr, sheet, slice);
+         }},
+        {"DrawGlyphText, 8 characters",
+         [&] { target.DrawGlyphText(label, -1, 10, 10, font, RGB(0, 0, 0), labelRect); }},
+        {"DrawTextA, 8 characters",
+         [&] {
+             RECT r = labelRect;
+             target.DrawTextA(label, -1, &r, DT_LEFT | DT_SINGLELINE, font, RGB(0, 0, 0));
          }},
         {"CreateRegion (rounded window shape)",
          [&] { lib::wfc::CRgn region = lib::wfc::CreateRegion(shape, 0, 0, kWidth, kHeight); }},

@@ -1,7 +1,7 @@
 // The zip step of the log upload: a folder of log text packed by CZipIF,
-// beside the native `zip` command timed by bench/run-net-bench on the same
-// folder in the same run.
-//   zip_win.exe FOLDER ZIP_PATH ZIP_MS [RUNS]
+// beside the native `zip` command run by bench/run-net-bench on the same
+// folder in the same run, the two taking turns (BenchTurns.h).
+//   zip_win.exe FOLDER ZIP_PATH SYNC_FOLDER [RUNS]
 #include <windows.h>
 
 #include <algorithm>
@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "BenchTurns.h"
 #include "net/ZipIF.h"
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: zip_win.exe FOLDER ZIP_PATH ZIP_MS [RUNS]\n");
+        std::fprintf(stderr, "usage: zip_win.exe FOLDER ZIP_PATH SYNC_FOLDER [RUNS]\n");
         return 2;
     }
-    const double zipMs = std::atof(argv[3]);
-    const int runs = argc > 4 ? std::atoi(argv[4]) : 5;
-    std::vector<double> times;
+    const std::string sync = argv[3];
+    const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 9;
+    std::vector<double> times, zipTimes;
     LARGE_INTEGER size{};
     for (int i = 0; i < runs; ++i) {
         ::DeleteFileA(argv[2]);
@@ -34,17 +35,25 @@ int main(int argc, char** argv) {
         ::QueryPerformanceCounter(&t1);
         times.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
                         static_cast<double>(freq.QuadPart));
+        const double zipRun = BaselineTurn(sync, "zipif", i);
+        if (zipRun <= 0) {
+            std::fprintf(stderr, "no zip time for round %d\n", i);
+            return 1;
+        }
+        zipTimes.push_back(zipRun);
     }
+    const double zipMs = BenchMedian(zipTimes);
     WIN32_FILE_ATTRIBUTE_DATA fa;
     if (::GetFileAttributesExA(argv[2], GetFileExInfoStandard, &fa)) {
         size.LowPart = fa.nFileSizeLow;
         size.HighPart = static_cast<LONG>(fa.nFileSizeHigh);
     }
-    std::sort(times.begin(), times.end());
-    const double median = times[times.size() / 2];
+    const double median = BenchMedian(times);
     std::printf("%-34s %10s %8s\n", "zip of the log folder", "ms", "ratio");
-    std::printf("%-34s %10.1f %8.2f\n", "zip -q (native, baseline)", zipMs, 1.0);
+    std::printf("%-34s %10.1f %8.2f\n", "zip -q (native, baseline, median)", zipMs, 1.0);
     std::printf("%-34s %10.1f %8.2f\n", "CZipIF (Wine, median)", median, median / zipMs);
-    std::printf("archive %lld bytes, %d runs\n", static_cast<long long>(size.QuadPart), runs);
+    std::printf("archive %lld bytes, %d runs each, taking turns; \"ratio\" is time against zip "
+                "(below 1 is faster)\n",
+                static_cast<long long>(size.QuadPart), runs);
     return 0;
 }

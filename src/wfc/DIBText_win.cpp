@@ -3,6 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "wfc/DIB.h"
@@ -27,6 +33,91 @@ UINT NextCode(const char* text, int length, int& at) {
 }
 
 int TextLength(const char* text, int length) { return length < 0 ? lstrlenA(text) : length; }
+
+// --- glyph cache ----------------------------------------------------------------------
+// Asking GDI for an outline costs far more than blending it, and labels are
+// drawn again on every change: coverage bitmaps are kept per font and code.
+
+struct Glyph {
+    bool valid = false;  // GDI had an outline (or an empty one) for the code
+    GLYPHMETRICS metrics = {};
+    int pitch = 0;
+    std::vector<BYTE> coverage;
+};
+
+struct FontGlyphs {
+    TEXTMETRICA metrics = {};
+    std::unordered_map<UINT, Glyph> glyphs;
+};
+
+constexpr size_t kMaxGlyphsPerFont = 4096;
+constexpr size_t kMaxFonts = 64;
+
+std::mutex g_cacheLock;
+std::map<std::string, FontGlyphs> g_cache;
+
+// The cache key of a font: its LOGFONTA with the bytes after the face name cleared.
+std::string FontKey(HFONT font) {
+    LOGFONTA logFont = {};
+    if (!font || ::GetObjectA(font, sizeof logFont, &logFont) != sizeof logFont)
+        return std::string();
+    const size_t used = ::lstrlenA(logFont.lfFaceName);
+    std::memset(logFont.lfFaceName + used, 0, sizeof logFont.lfFaceName - used);
+    return std::string(reinterpret_cast<const char*>(&logFont), sizeof logFont);
+}
+
+// Looks glyphs up and fetches the missing ones through one memory DC, made
+// only when something is missing.
+class CGlyphSource {
+public:
+    explicit CGlyphSource(HFONT font) : m_font(font) {
+        const std::string key = FontKey(font);
+        auto it = g_cache.find(key);
+        if (it == g_cache.end()) {
+            if (g_cache.size() >= kMaxFonts) g_cache.clear();
+            it = g_cache.emplace(key, FontGlyphs()).first;
+            ::GetTextMetricsA(Dc(), &it->second.metrics);
+        }
+        m_glyphs = &it->second;
+    }
+    CGlyphSource(const CGlyphSource&) = delete;
+    CGlyphSource& operator=(const CGlyphSource&) = delete;
+
+    const TEXTMETRICA& Metrics() const { return m_glyphs->metrics; }
+
+    const Glyph& Get(UINT code) {
+        auto found = m_glyphs->glyphs.find(code);
+        if (found != m_glyphs->glyphs.end()) return found->second;
+        if (m_glyphs->glyphs.size() >= kMaxGlyphsPerFont) m_glyphs->glyphs.clear();
+        Glyph& glyph = m_glyphs->glyphs[code];
+        HDC dc = Dc();
+        DWORD size =
+            ::GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph.metrics, 0, nullptr, &kIdentity);
+        if (size == GDI_ERROR) return glyph;
+        glyph.coverage.resize(size);
+        if (size > 0 && ::GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph.metrics, size,
+                                           glyph.coverage.data(), &kIdentity) == GDI_ERROR)
+            return glyph;
+        glyph.pitch = (static_cast<int>(glyph.metrics.gmBlackBoxX) + 3) & ~3;
+        glyph.valid = true;
+        return glyph;
+    }
+
+private:
+    HDC Dc() {
+        if (!m_dc) {
+            m_dc.reset(new CMemDC(nullptr));
+            m_state.reset(new CDCStateKeeper(*m_dc));
+            if (m_font) m_state->SelectObject(m_font);
+        }
+        return m_dc->Get();
+    }
+
+    HFONT m_font;
+    FontGlyphs* m_glyphs = nullptr;
+    std::unique_ptr<CMemDC> m_dc;
+    std::unique_ptr<CDCStateKeeper> m_state;  // after the DC: members go in reverse order
+};
 
 }  // namespace
 
@@ -64,48 +155,37 @@ void CDIB::DrawGlyphText(const char* text, int length, int x, int y, HFONT font,
     RECT area = {};
     if (!::IntersectRect(&area, &bounds, &clip)) return;
 
-    CMemDC dc(nullptr);
-    CDCStateKeeper state(dc);
-    if (font) state.SelectObject(font);
-    TEXTMETRICA metrics = {};
-    ::GetTextMetricsA(dc, &metrics);
-    const int baseline = y + metrics.tmAscent;
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    CGlyphSource glyphs(font);
+    const int baseline = y + glyphs.Metrics().tmAscent;
     const int cb = GetBValue(color), cg = GetGValue(color), cr = GetRValue(color);
-
-    std::vector<BYTE> coverage;
     int pen = x;
     for (int at = 0; at < length;) {
-        const UINT code = NextCode(text, length, at);
-        GLYPHMETRICS glyph = {};
-        DWORD size = ::GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &kIdentity);
-        if (size == GDI_ERROR) continue;
-        if (size > 0) {
-            coverage.resize(size);
-            if (::GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph, size, coverage.data(),
-                                   &kIdentity) == GDI_ERROR)
-                continue;
-            const int pitch = (static_cast<int>(glyph.gmBlackBoxX) + 3) & ~3;
-            const int left = pen + glyph.gmptGlyphOrigin.x;
-            const int top = baseline - glyph.gmptGlyphOrigin.y;
-            const int rows =
-                std::min<int>(glyph.gmBlackBoxY, static_cast<int>(size) / std::max(pitch, 1));
-            for (int r = 0; r < rows; ++r) {
-                const int py = top + r;
-                if (py < area.top || py >= area.bottom) continue;
-                BYTE* line = Row(py);
-                const BYTE* cov = coverage.data() + static_cast<size_t>(r) * pitch;
-                for (int c = 0; c < static_cast<int>(glyph.gmBlackBoxX); ++c) {
-                    const int px = left + c;
-                    if (px < area.left || px >= area.right || cov[c] == 0) continue;
-                    const int weight = (std::min<int>(cov[c], 64) * 255) >> 6;
-                    BYTE* p = line + px * 3;
-                    p[0] = static_cast<BYTE>(p[0] + (((cb - p[0]) * (weight + 1)) >> 8));
-                    p[1] = static_cast<BYTE>(p[1] + (((cg - p[1]) * (weight + 1)) >> 8));
-                    p[2] = static_cast<BYTE>(p[2] + (((cr - p[2]) * (weight + 1)) >> 8));
-                }
+        const Glyph& glyph = glyphs.Get(NextCode(text, length, at));
+        if (!glyph.valid) continue;
+        const int left = pen + glyph.metrics.gmptGlyphOrigin.x;
+        const int top = baseline - glyph.metrics.gmptGlyphOrigin.y;
+        const int width = static_cast<int>(glyph.metrics.gmBlackBoxX);
+        const int rows =
+            std::min<int>(glyph.metrics.gmBlackBoxY,
+                          static_cast<int>(glyph.coverage.size()) / std::max(glyph.pitch, 1));
+        for (int r = 0; r < rows; ++r) {
+            const int py = top + r;
+            if (py < area.top || py >= area.bottom) continue;
+            BYTE* line = Row(py);
+            const BYTE* cov = glyph.coverage.data() + static_cast<size_t>(r) * glyph.pitch;
+            const int from = std::max(0, static_cast<int>(area.left) - left);
+            const int to = std::min(width, static_cast<int>(area.right) - left);
+            for (int c = from; c < to; ++c) {
+                if (cov[c] == 0) continue;
+                const int weight = (std::min<int>(cov[c], 64) * 255) >> 6;
+                BYTE* p = line + (left + c) * 3;
+                p[0] = static_cast<BYTE>(p[0] + (((cb - p[0]) * (weight + 1)) >> 8));
+                p[1] = static_cast<BYTE>(p[1] + (((cg - p[1]) * (weight + 1)) >> 8));
+                p[2] = static_cast<BYTE>(p[2] + (((cr - p[2]) * (weight + 1)) >> 8));
             }
         }
-        pen += glyph.gmCellIncX;
+        pen += glyph.metrics.gmCellIncX;
     }
 }
 
@@ -113,17 +193,12 @@ SIZE CDIB::GetGlyphTextExtent(const char* text, int length, HFONT font) {
     SIZE extent = {0, 0};
     if (!text) return extent;
     length = TextLength(text, length);
-    CMemDC dc(nullptr);
-    CDCStateKeeper state(dc);
-    if (font) state.SelectObject(font);
-    TEXTMETRICA metrics = {};
-    ::GetTextMetricsA(dc, &metrics);
-    extent.cy = metrics.tmHeight;
+    std::lock_guard<std::mutex> lock(g_cacheLock);
+    CGlyphSource glyphs(font);
+    extent.cy = glyphs.Metrics().tmHeight;
     for (int at = 0; at < length;) {
-        const UINT code = NextCode(text, length, at);
-        GLYPHMETRICS glyph = {};
-        if (::GetGlyphOutlineA(dc, code, GGO_METRICS, &glyph, 0, nullptr, &kIdentity) != GDI_ERROR)
-            extent.cx += glyph.gmCellIncX;
+        const Glyph& glyph = glyphs.Get(NextCode(text, length, at));
+        if (glyph.valid) extent.cx += glyph.metrics.gmCellIncX;
     }
     return extent;
 }

@@ -73,6 +73,7 @@ TEST_F(StandInSession, LeavesWhatTheWindowsReadAndRepeatsWithoutDuplicates) {
     Use("quick");
     CDownloadManageFile manage;
     manage.SetFolder(GetDefaultDownloadFolder().c_str());
+    const uint32_t uploadsBefore = CProbeLogFile(kDevice).GetCount();
     for (int run = 0; run < 2; ++run) {
         m_probe.Clear();
         ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeAll, 1));
@@ -86,11 +87,11 @@ TEST_F(StandInSession, LeavesWhatTheWindowsReadAndRepeatsWithoutDuplicates) {
     EXPECT_EQ(CSDInfoFile(kCard).GetCount(), 4u) << "one record per kind, replaced not added";
 
     CProbeLogFile probe(kDevice);
-    ASSERT_EQ(probe.GetCount(), 2u) << "one upload per session";
+    ASSERT_EQ(probe.GetCount(), uploadsBefore + 2) << "one upload per session";
     SYSTEMTIME when;
     int32_t result = -2;
     uint32_t code = 1;
-    ASSERT_TRUE(probe.GetEntry(1, &when, &result, &code));
+    ASSERT_TRUE(probe.GetEntry(probe.GetCount() - 1, &when, &result, &code));
     EXPECT_EQ(result, 0);
     EXPECT_NE(when.wYear, 0);
 
@@ -161,4 +162,19 @@ TEST_F(StandInSession, SecondStartIsTurnedAwayWhileBusyAndTakesOverWhenIdle) {
     ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeTraffic, 1));
     ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x04000000)) << Describe(m_probe.Messages());
     EXPECT_TRUE(JournalHas("took over from an idle core"));
+}
+
+TEST_F(StandInSession, WithoutAScenarioFileTheDefaultSessionPlays) {
+    ASSERT_TRUE(::SetEnvironmentVariableA("QM_CORE_SCENARIO", nullptr));
+    ASSERT_FALSE(qmtest::FileExists(qmtest::BinFolder() + "Quillmarch_Core.scenario"));
+    ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeAll, 1));
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgressStart, 1, 15000)) << Describe(m_probe.Messages());
+    EXPECT_EQ(m_probe.Messages().front(), (Received{kMsgNotifyProgress, 0x01, 0}));
+    MapProgressBlock block;
+    ASSERT_TRUE(ReadMapProgressBlock(kBlockMapDownload, block, nullptr));
+    EXPECT_EQ(block.totalSize, 38400000u) << "a map download of realistic size";
+    EXPECT_GE(block.lineSpeed, 3200000u);
+    EXPECT_LE(block.lineSpeed, 4801000u);
+    ASSERT_TRUE(m_probe.WaitFor(kMsgMapProgress, 1));
+    ASSERT_TRUE(bridgetest::EndAllTools()) << "the session ends when asked";
 }

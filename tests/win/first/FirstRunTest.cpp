@@ -480,7 +480,7 @@ TEST_F(FirstRun, RealKeyboardRegistersTheCardAndTheProgramStartsAgainRegistered)
     EXPECT_EQ(ClickAt(init, 164 + 100, 296 + 11), 0);
     EXPECT_EQ(Xdo({"type", "--delay", "30", "pass1234"}), 0);
     PumpUntil([] { return false; }, 200);
-    SaveWindowShot(init, "program-init-filled");
+    SaveWindowShot(init, "program-init-filled", "InitializationWindow");
     EXPECT_EQ(Xdo({"key", "Return"}), 0);
 
     HWND complete = nullptr;
@@ -488,14 +488,18 @@ TEST_F(FirstRun, RealKeyboardRegistersTheCardAndTheProgramStartsAgainRegistered)
         [&] { return (complete = ::FindWindowA(nullptr, "Quillmarch InitComplete")); }, 30000));
     EXPECT_FALSE(::IsWindowVisible(init));
     PumpUntil([] { return false; }, 300);
-    SaveWindowShot(complete, "program-complete");
+    SaveWindowShot(complete, "program-complete", "InitCompleteWindow");
     EXPECT_EQ(ClickAt(complete, 264 + 40, 180 + 14), 0);  // OK, the box left ticked
 
     ASSERT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
     // The program starts again as a registered user and holds that mutex.
     const bool handedOver = PumpUntil([] { return MutexExists("MN_Quillmarch_Launcher"); }, 20000);
+    HWND launcher = nullptr;
+    const bool launcherShown = PumpUntil(
+        [&] { return (launcher = ::FindWindowA(nullptr, "Quillmarch")) != nullptr; }, 20000);
     EndProcessesOf(exe);
     EXPECT_TRUE(handedOver);
+    EXPECT_TRUE(launcherShown);
     EXPECT_FALSE(MutexExists("MN_Quillmarch_Init"));
 
     const std::vector<Request> sent = AuthRequests(mark);

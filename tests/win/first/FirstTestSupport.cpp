@@ -159,7 +159,7 @@ int Xdo(const std::vector<std::string>& args) {
     return -1;
 }
 
-bool SaveWindowShot(HWND window, const char* name) {
+bool SaveWindowShot(HWND window, const char* name, const char* gallery) {
     RECT r = {};
     if (!::GetWindowRect(window, &r)) return false;
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -188,6 +188,11 @@ bool SaveWindowShot(HWND window, const char* name) {
     const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
     memcpy(dib.Bits(), bits, stride * static_cast<size_t>(h));
     ::DeleteObject(bmp);
+    if (gallery) {
+        const std::string screens = qmtest::BinFolder() + "..\\screens\\";
+        ::CreateDirectoryA(screens.c_str(), nullptr);
+        if (!dib.SavePng((screens + gallery + ".png").c_str())) return false;
+    }
     return dib.SavePng((folder + name + ".png").c_str());
 }
 

@@ -50,8 +50,10 @@ std::string UserListPath();
 // most 20 s); its exit code, or -1 when the agent did not answer.
 int Xdo(const std::vector<std::string>& args);
 
-// Saves what the screen shows of a window as test-output\first\NAME.png.
-bool SaveWindowShot(HWND window, const char* name);
+// Saves what the screen shows of a window as test-output\first\NAME.png, and
+// with a gallery name also as screens\GALLERY.png, where the gallery takes
+// each window's picture from.
+bool SaveWindowShot(HWND window, const char* name, const char* gallery = nullptr);
 
 // Answers the message boxes of the program (title "Quillmarch ") from a
 // thread of its own: each box's text is recorded and the box is answered

@@ -105,6 +105,7 @@ TEST(ResizableWindow, EachAnchorModeMovesTheEdgesForGrowthAndShrink) {
     // The right corner follows the new right edge; the top edge keeps tiling.
     EXPECT_EQ(window.BackBuffer()->GetPixel(270, 0), PieceColor(2, 0));
     EXPECT_EQ(window.BackBuffer()->GetPixel(266, 3), frametest::TopEdgeColor(26));
+    frametest::SaveScreenshot(*window.BackBuffer(), "resizable-grown");
     window.SizeTo(240 - 11, 230);
     for (const Case& c : cases)
         EXPECT_EQ(Edges(window.GetItemById(c.id)->GetRect()), c.shrunk) << kItemNames[c.id];

@@ -49,6 +49,7 @@ public:
     void OnButtonClicked(int row, int column) override {
         log.push_back("button " + Cell(row, column));
     }
+    void OnHeaderClicked(int column) override { log.push_back("header " + std::to_string(column)); }
     void OnDragBegin(int row, int column) override { log.push_back("drag " + Cell(row, column)); }
     void OnDragEnd(int row, int column) override { log.push_back("drop " + Cell(row, column)); }
 };
@@ -220,4 +221,31 @@ TEST(ButtonListView, RowsAlternateAndTheActiveRowStandsOut) {
     EXPECT_EQ(back.GetPixel(10 + 80, 24 + 9), RGB(0, 0, 80));
     window.list->OnMouseMove(At(0, 1).x, At(0, 1).y);
     EXPECT_EQ(window.BackBuffer()->GetPixel(10 + 73, 24 + 4), RGB(80, 0, 0));
+}
+
+TEST(ButtonListView, HeaderDividerResizesAColumnAndHeaderCellsClick) {
+    CListWindow window;
+    window.table.activeRow = 1;
+    window.Rows(25);
+    CButtonListView& list = *window.list;
+    list.ShowHeader(true);
+    EXPECT_EQ(list.HitTestPoint(61, 9).part, kListHitDivider);
+    EXPECT_EQ(list.HitTestPoint(30, 9).part, kListHitHeader);
+    EXPECT_TRUE(list.OnSetCursor(61, 9));  // the divider keeps the cursor as it is
+    ASSERT_TRUE(list.OnLButtonDown(61, 9));
+    list.OnMouseMove(81, 12);
+    list.OnMouseMove(500, 12);  // no wider than the list leaves room for
+    list.OnLButtonUp(500, 12);
+    EXPECT_EQ(list.Columns()[0].width, 180);
+    ASSERT_TRUE(list.OnLButtonDown(178, 9));
+    list.OnMouseMove(18, 9);
+    list.OnLButtonUp(18, 9);
+    EXPECT_EQ(list.Columns()[0].width, 20);
+    ASSERT_TRUE(list.OnLButtonDown(10, 9));
+    list.OnLButtonUp(40, 9);  // released on another header cell
+    ASSERT_TRUE(list.OnLButtonDown(40, 9));
+    list.OnLButtonUp(45, 9);
+    const std::vector<std::string> expected = {"columns", "columns", "columns", "header 1"};
+    EXPECT_EQ(window.listener.log, expected);
+    frametest::SaveScreenshot(*window.BackBuffer(), "list-view");
 }

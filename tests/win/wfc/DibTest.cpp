@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "TestSupport.h"
 #include "WfcTestSupport.h"
 #include "wfc/DIB.h"
 #include "wfc/Gdi.h"
@@ -185,12 +186,37 @@ TEST(DibDecode, OddWidthPngIsUprightWithPaddedRowsAndKeepsItsColourKey) {
     EXPECT_EQ(std::string("\x03\x02\x01\0\0\0\xFF\0\xFF\0\0\0", 12), bits.substr(0, 12));
     EXPECT_EQ(std::string("\0\0\xFF\0\xFF\0\xFF\0\0\0\0\0", 12), bits.substr(12));
 
+    // The same from a file.
+    const std::string path = qmtest::WorkFolder() + "odd.png";
+    ASSERT_TRUE(qmtest::WriteFile(path, png));
+    CDIB fromFile;
+    ASSERT_EQ(lib::wfc::kLoadOk, fromFile.LoadFile(path.c_str()));
+    EXPECT_EQ("FF0000 00FF00 0000FF", RowText(fromFile, 0));
+    EXPECT_EQ("010203 000000 FF00FF", RowText(fromFile, 1));
+
     const std::string keyed = WithColourKey(png, 255, 0, 255);
     CDIB withKey;
     ASSERT_EQ(lib::wfc::kLoadOk, withKey.LoadMemory(keyed.data(), keyed.size()));
     EXPECT_TRUE(withKey.HasKeyColor());
     EXPECT_EQ(kMagenta, withKey.KeyColor());
     EXPECT_EQ("010203 000000 FF00FF", RowText(withKey, 1));
+}
+
+TEST(DibDecode, GifTransparentEntryBecomesTheKeyColourAndKeepsItsColour) {
+    // 2 x 1 pixels, palette (10, 20, 30) and (40, 50, 60), entry 1 transparent.
+    static const unsigned char kGif[] = {
+        'G',  'I',  'F',  '8',  '9',  'a',  0x02, 0x00, 0x01, 0x00,
+        0x80, 0x00, 0x00, 0x0A, 0x14, 0x1E, 0x28, 0x32, 0x3C,        // colour table
+        0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x01, 0x00,              // transparency
+        0x2C, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00,  // image
+        0x02, 0x02, 0x44, 0x0A, 0x00,                                // codes 4 0 1 5
+        0x3B};
+    CDIB gif;
+    ASSERT_EQ(lib::wfc::kLoadOk, gif.LoadMemory(kGif, sizeof kGif));
+    EXPECT_EQ(lib::wfc::kFormatGif, gif.Format());
+    EXPECT_TRUE(gif.HasKeyColor());
+    EXPECT_EQ(RGB(40, 50, 60), gif.KeyColor());
+    EXPECT_EQ("0A141E 28323C", RowText(gif, 0));
 }
 
 TEST(DibDecode, BadInputLeavesTheDibEmptyWithItsCode) {

@@ -156,6 +156,14 @@ TEST(Threads, TooltipActivatorNudgesOnceTheDelayHasPassedAfterAMove) {
     activator.ReportMouse({9, 9});
     EXPECT_FALSE(activator.Poll(1));
     EXPECT_FALSE(activator.Poll(100000));
+
+    // With its own thread (old Windows): Stop ends it and waits for it.
+    lib::wfc::CTooltipActivator threaded;
+    threaded.Attach(tooltip, true);
+    ASSERT_NE(nullptr, threaded.Handle());
+    threaded.Stop();
+    EXPECT_TRUE(threaded.Wait(0));
+    EXPECT_EQ(0u, threaded.GetExitCode());
     ::DestroyWindow(tooltip);
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+// Taking turns with a baseline that bench/run-net-bench runs natively: after
+// each timed run of ours this program writes SYNC\<name>-N and waits for
+// SYNC\base-N, in which the script leaves the time of its own run (seconds,
+// one line). Both sides then see the same load on a busy machine.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/WholeFile.h"
+
+inline double BenchNowMs() {
+    LARGE_INTEGER freq, t;
+    ::QueryPerformanceFrequency(&freq);
+    ::QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+inline double BenchMedian(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The baseline's time of round N in ms, or < 0 when it never came.
+inline double BaselineTurn(const std::string& sync, const char* name, int round) {
+    const std::string mine = sync + "\\" + name + "-" + std::to_string(round);
+    const std::string theirs = sync + "\\base-" + std::to_string(round);
+    HANDLE f = ::CreateFileA(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
+    for (int i = 0; i < 60000; ++i) {
+        std::string text;
+        if (ReadWholeFile(theirs, text).Ok() && !text.empty() && text.back() == '\n')
+            return std::atof(text.c_str()) * 1000.0;
+        ::Sleep(5);
+    }
+    return -1;
+}
