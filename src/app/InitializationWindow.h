@@ -6,6 +6,7 @@
 // and the window closes without asking.
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ public:
     // program again as a registered user).
     bool IsUserClose() const { return m_userClose; }
     bool IsAuthenticating() const { return m_authThread.Valid(); }
+    // The worker's end arrived while the close question was open and waits
+    // for its answer (readable from any thread).
+    bool HasOutcomeWaiting() const { return m_hasPendingResult.load(); }
     // The window posts WM_QUIT when destroyed (it ends the program's loop);
     // tests that run several windows in one process switch it off.
     void SetQuitOnDestroy(bool quit) { m_quitOnDestroy = quit; }
@@ -109,6 +113,9 @@ private:
     bool m_closeAfterWorker = false;
     bool m_quitOnDestroy = true;
     bool m_inEditRevert = false;
+    bool m_askingClose = false;
+    std::atomic<bool> m_hasPendingResult{false};
+    uint32_t m_pendingResult = 0;
     std::string m_acceptedNickName;  // the box's last text that passed the rules
     std::string m_hint;
     std::vector<char> m_drives;

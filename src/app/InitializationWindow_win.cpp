@@ -245,6 +245,12 @@ void CInitializationWindow::JoinWorker() {
 }
 
 void CInitializationWindow::OnAuthDone(uint32_t result) {
+    if (m_askingClose) {
+        // The close question is open: its answer decides what the end means.
+        m_pendingResult = result;
+        m_hasPendingResult = true;
+        return;
+    }
     m_okButton->SetEnabled(true);
     std::string text;
     unsigned style = kStyleExclamation;
@@ -294,10 +300,24 @@ void CInitializationWindow::OnClose() {
         if (text.empty()) {
             KILNLOG.Log(LOG_ERROR, "メッセージ未定義!! ERR:0x%08X",
                         static_cast<unsigned>(kCloseQuestionCode));
-        } else if (lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style) ==
-                   IDNO) {
-            return;
+        } else {
+            m_askingClose = true;
+            const int answer =
+                lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
+            m_askingClose = false;
+            if (answer == IDNO) {
+                if (m_hasPendingResult) {
+                    m_hasPendingResult = false;
+                    OnAuthDone(m_pendingResult);
+                }
+                return;
+            }
         }
+    }
+    if (m_hasPendingResult) {
+        // The worker ended while the question was open; the user chose to end.
+        m_hasPendingResult = false;
+        JoinWorker();
     }
     if (m_authThread) {
         // The worker uses this window: it is cancelled, and the window goes

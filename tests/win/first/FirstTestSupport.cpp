@@ -198,8 +198,10 @@ bool SaveWindowShot(HWND window, const char* name, const char* gallery) {
 
 // --- message boxes -------------------------------------------------------------------------
 
-CBoxWatcher::CBoxWatcher(std::vector<int> answers)
-    : m_answers(std::move(answers)), m_thread([this] { Run(); }) {}
+CBoxWatcher::CBoxWatcher(std::vector<int> answers, std::function<bool()> holdFirst)
+    : m_answers(std::move(answers)),
+      m_holdFirst(std::move(holdFirst)),
+      m_thread([this] { Run(); }) {}
 
 CBoxWatcher::~CBoxWatcher() {
     m_stop = true;
@@ -214,12 +216,17 @@ std::vector<std::string> CBoxWatcher::Texts() {
 size_t CBoxWatcher::Count() { return Texts().size(); }
 
 namespace {
+constexpr char kAnsweredProp[] = "FirstTestAnswered";
+
 BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     // The class first: asking a window of this process for its title sends it
     // a message, which its thread may be unable to answer.
     char cls[32] = {}, title[32] = {};
     ::GetClassNameA(window, cls, sizeof cls);
     if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(window)) return TRUE;
+    // A box already answered may linger a moment; the next one may even reuse
+    // its handle, but not its properties.
+    if (::GetPropA(window, kAnsweredProp)) return TRUE;
     ::GetWindowTextA(window, title, sizeof title);
     if (lstrcmpA(title, "Quillmarch ") == 0) {
         *reinterpret_cast<HWND*>(param) = window;
@@ -240,25 +247,30 @@ BOOL CALLBACK BoxText(HWND child, LPARAM param) {
 }  // namespace
 
 void CBoxWatcher::Run() {
-    HWND answered = nullptr;
     while (!m_stop) {
         HWND box = nullptr;
         ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
-        if (box && box != answered) {
+        if (box) {
             LONGLONG expected = 0;
             m_firstSeen.compare_exchange_strong(expected, Now());
-            std::string text;
-            ::EnumChildWindows(box, BoxText, reinterpret_cast<LPARAM>(&text));
-            int answer = IDOK;
+            bool hold = false;
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
-                if (m_texts.size() < m_answers.size()) answer = m_answers[m_texts.size()];
-                m_texts.push_back(text);
+                hold = m_texts.empty() && m_holdFirst && !m_holdFirst();
             }
-            answered = box;
-            ::PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
-        } else if (!box) {
-            answered = nullptr;
+            if (!hold) {
+                std::string text;
+                ::EnumChildWindows(box, BoxText, reinterpret_cast<LPARAM>(&text));
+                int answer = IDOK;
+                {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    if (m_texts.size() < m_answers.size()) answer = m_answers[m_texts.size()];
+                    m_texts.push_back(text);
+                }
+                ::SetPropA(box, kAnsweredProp, reinterpret_cast<HANDLE>(1));
+                ::PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+                continue;
+            }
         }
         // A box belongs to another thread: it is looked for in short slices.
         ::Sleep(2);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -60,7 +61,8 @@ bool SaveWindowShot(HWND window, const char* name, const char* gallery = nullptr
 // with the next planned answer (IDOK when none is left).
 class CBoxWatcher {
 public:
-    explicit CBoxWatcher(std::vector<int> answers = {});
+    // holdFirst: the first box is answered only once it returns true.
+    explicit CBoxWatcher(std::vector<int> answers = {}, std::function<bool()> holdFirst = {});
     ~CBoxWatcher();
     CBoxWatcher(const CBoxWatcher&) = delete;
     CBoxWatcher& operator=(const CBoxWatcher&) = delete;
@@ -72,6 +74,7 @@ public:
 private:
     void Run();
     std::vector<int> m_answers;
+    std::function<bool()> m_holdFirst;
     std::vector<std::string> m_texts;
     std::mutex m_mutex;
     std::atomic<bool> m_stop{false};
