@@ -1,15 +1,21 @@
 // The launcher's entry point: log, OS check, command line, instance control
 // and the one message loop of the program.
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/InitializationWindow.h"
+#include "app/LauncherWindow.h"
 #include "common/OsType.h"
 #include "app/Startup.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
+#include "common/OsType.h"
 #include "common/WickerdaleErrorMessage.h"
 #include "common/WinHandle.h"
 #include "resources/ResourceIds.h"
@@ -34,23 +40,23 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 
 LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
-    case WM_PAINT:
-        ::ValidateRect(wnd, nullptr);
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDM_ABOUT) {
-            ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX), wnd,
-                              AboutProc, 0);
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
             return 0;
-        }
-        if (LOWORD(wp) == IDM_EXIT) {
-            ::DestroyWindow(wnd);
+        case WM_PAINT:
+            ::ValidateRect(wnd, nullptr);
             return 0;
-        }
-        break;
+        case WM_COMMAND:
+            if (LOWORD(wp) == IDM_ABOUT) {
+                ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX), wnd,
+                                  AboutProc, 0);
+                return 0;
+            }
+            if (LOWORD(wp) == IDM_EXIT) {
+                ::DestroyWindow(wnd);
+                return 0;
+            }
+            break;
     }
     return ::DefWindowProcA(wnd, msg, wp, lp);
 }
@@ -82,7 +88,8 @@ void RaiseRunningInstance(bool registered) {
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
     lstrcpynA(g_className, "Quillmarch", sizeof g_className);
-    lstrcpynA(g_title, "Quillmarch ", sizeof g_title);  // the blank keeps FindWindow("Quillmarch") off it
+    lstrcpynA(g_title, "Quillmarch ",
+              sizeof g_title);  // the blank keeps FindWindow("Quillmarch") off it
     RegisterMainClass(inst);
 
     KILNLOG.Start(nullptr, kLogLimitKB);
@@ -121,8 +128,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
         return 0;
     }
 
-    HWND mainWnd = ::CreateWindowExA(0, g_className, g_title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                     0, CW_USEDEFAULT, 0, nullptr, nullptr, inst, nullptr);
+    HWND mainWnd = ::CreateWindowExA(0, g_className, g_title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                                     CW_USEDEFAULT, 0, nullptr, nullptr, inst, nullptr);
     if (!mainWnd) {
         KILNLOG.Log(LOG_ERROR, "アプリケーション初期化失敗[ERR:0x%08X]",
                     static_cast<unsigned>(::GetLastError()));
@@ -146,10 +153,40 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
         return 0;
     }
 
-    // The first windows (launcher or first-run setup) are created here once
-    // the window library is in place; they end the loop by posting WM_QUIT.
-    // The restart after the loop (a completed first run, a card of another
-    // model) comes back with them: see docs/DESIGN.md.
+    // The first window: the launcher for a registered user, the first-run
+    // window otherwise. It ends the loop by posting WM_QUIT when it is destroyed.
+    std::unique_ptr<ui::CLauncherWindow> launcher;
+    std::unique_ptr<ui::CInitializationWindow> initWindow;
+    if (status.registered) {
+        try {
+            launcher = std::make_unique<ui::CLauncherWindow>();
+            launcher->CreateLauncher(status.navigationModelType);
+            launcher->ShowWindow(SW_SHOW);
+            ::SetActiveWindow(launcher->GetHandle());
+            ForceForegroundWindow(launcher->GetHandle());
+        } catch (const std::exception& e) {
+            // The skin error was shown; without the window the program ends.
+            KILNLOG.Log(LOG_ERROR, "アプリケーション初期化失敗[%s]", e.what());
+            launcher.reset();
+            ::DestroyWindow(mainWnd);
+        }
+    } else {
+        initWindow = std::make_unique<ui::CInitializationWindow>();
+        bool created = false;
+        try {
+            created = initWindow->Create();
+        } catch (const std::exception& e) {
+            // A skin error was shown already; without the window there is no loop to run.
+            KILNLOG.Log(LOG_ERROR, "アプリケーション初期化失敗[%s]", e.what());
+        }
+        if (created) {
+            initWindow->ShowWindow(SW_SHOW);
+            ::SetActiveWindow(initWindow->GetHandle());
+            ForceForegroundWindow(initWindow->GetHandle());
+        } else {
+            ::PostQuitMessage(0);
+        }
+    }
 
     MSG msg = {};
     for (;;) {
@@ -166,9 +203,21 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
         }
     }
 
+    // The first run completed, or a card of another model was inserted: the
+    // program starts again (as a registered user, or for that card).
+    const bool restart =
+        (launcher && launcher->RestartOnExit()) || (initWindow && !initWindow->IsUserClose());
+    launcher.reset();
+    initWindow.reset();
     lib::wfc::ReleaseThread();
     lib::wfc::TermLibrary();
     ::ReleaseMutex(instanceMutex.Get());
+    instanceMutex.Reset();
     KILNLOG.End();
+    if (restart) {
+        char exe[260] = {};
+        if (::GetModuleFileNameA(nullptr, exe, 259))
+            ::ShellExecuteA(nullptr, "open", exe, nullptr, "", SW_SHOWNORMAL);
+    }
     return static_cast<int>(msg.wParam);
 }

@@ -1,0 +1,260 @@
+#pragma once
+// CLauncherWindow: the main window of a registered user. It shows the card,
+// the five charge tiles and the status line, runs the start-up chain (log
+// upload, version check, automatic update, charge), follows the core's
+// progress and questions, follows the card, and closes the program.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/ChargeText.h"
+#include "app/LauncherRules.h"
+#include "common/CoreProcess.h"
+#include "ui/EndSessionWaitingWindow.h"
+#include "ui/FrameOverlayWindowBase.h"
+#include "ui/ResizableSkinWindow.h"
+#include "ui/WindowBase.h"
+
+namespace ui {
+
+class CSkinWindowItemAnimation;
+class CSkinWindowItemButton;
+class CSkinWindowItemDigitImage;
+class CSkinWindowItemStaticImage;
+class CSkinWindowItemStatic;
+class CMenuWindow;
+class CUpdateNotifyWindow;
+class CMapChargeWindow;
+class CLogUploadWindow;
+class CVersionWindow;
+
+// Private messages of the launcher (posted by itself and its pop-ups).
+enum : UINT {
+    kMsgMenuCommand = 0x736,
+    kMsgMenuHint = 0x737,
+    kMsgShellNotify = 0x738,
+    kMsgStatusText = 0x739,
+    kMsgCodeMessage = 0x73A,
+    kMsgMapWindowEnd = 0xA66,
+    kMsgUpdateEnd = 0xB77,
+    kMsgUpdateChecked = 0xB78,
+    kMsgLogUploadEnd = 0xB98,
+};
+
+// Timers of the launcher.
+enum : UINT_PTR {
+    kTimerTiles = 0x1234,       // 500 ms: the running tile's frames
+    kTimerDots = 0x1235,        // 1000 ms: the status dots
+    kTimerRescan = 0x1236,      // the rescan one second after the last card notice
+    kTimerMapReask = 0x1237,    // five minutes: ask for the latest data again
+    kTimerMapPhase = 0x1238,    // the map line's phases
+    kTimerMapSeconds = 0x1239,  // 1000 ms: the remaining time counts down
+};
+constexpr UINT kMapReaskMs = 300000;
+
+class CLauncherWindow
+    : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>,
+      public CWindowBase {
+public:
+    using Chain = CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>;
+
+    // Item ids (the skin names the items; the ids are the window's own).
+    enum ItemId : int {
+        kTitle = 1,
+        kApplicationIcon,
+        kDebugStatic,
+        kCloseButton,
+        kMinimizeButton,
+        kMenuButton,
+        kMenuButtonClose,
+        kStatusMessageImage,
+        kProbeProgressImage,
+        kMapProgressImage,
+        kBraidlineProgressImage,
+        kWeatherProgressImage,
+        kMusicProgressImage,
+        kBackImage1,
+        kSDEjectableIcon,
+        kSDAlivalIcon,
+        kSDUnAlivalIcon,
+        kSDSearchAnime,
+        kSDChargingAnime,
+        kSDEjectButton,
+        kSDEjectTextStatic,
+        kSDAbortButton,
+        kSDAbortTextStatic,
+        kSDAbortInfoTextStatic,
+    };
+
+    CLauncherWindow();
+    ~CLauncherWindow() override;
+
+    // Creation as start-up does it; false when the window could not be made
+    // or its system menu was not there (then no timers and no chain).
+    bool CreateLauncher(int navigationModelType);
+
+    bool RestartOnExit() const { return m_restartOnExit; }
+    UINT GetFrameOverlayMessage() override { return 0x734; }
+
+    // --- what the tests read -----------------------------------------------------------
+    char CurrentCard() const { return m_card; }
+    int ShownStatusIndex() const { return m_statusShown; }
+    std::string StatusText() const { return m_statusText; }
+    int TileFrame(uint32_t kindBit) const;
+    bool IsBackPanel() const { return m_backPanel; }
+    int ExitMode() const { return m_exitMode; }
+    int UpdateResult() const { return m_updateResult; }
+    const MapProgressRecord& MapRecord() const { return m_map; }
+    int MapPhase() const { return m_mapPhase; }
+    int LastStatusOf(uint32_t kindBit) const;
+    bool IsClosing() const { return m_closing; }
+    CMenuWindow* RootMenu() const { return m_menu.get(); }
+    CMapChargeWindow* MapWindow() const { return m_mapWindow.get(); }
+    const CBridgeMessages& Messages() const { return m_messages; }
+    // The visible card picture: kSDEjectableIcon, kSDAlivalIcon or kSDUnAlivalIcon.
+    int CardIcon() const;
+    void SetLastTrafficUpdate(const SYSTEMTIME& time) { m_lastTraffic = time; }
+    unsigned CardNotices() const { return m_notices.Notices(); }
+    bool RescanPending() const { return m_notices.Pending(); }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
+    bool OnItemEvent(int id, int code, intptr_t param) override;
+    void OnItemNotify(int id, int flag) override;
+    LRESULT OnNcHitTest(int x, int y) override;
+
+private:
+    struct Tile {
+        uint32_t bit;
+        int itemId;
+        CSkinWindowItemDigitImage* item;
+    };
+
+    void CreateItems();
+    void BuildMenu();
+    // --- start-up chain and charges ------------------------------------------------------------
+    void OnLogUploadStart();
+    void OnLogUploadEnd(WPARAM result, LPARAM detail);
+    void OnVersionCheck();
+    void OnUpdateChecked();
+    void OnAutoUpdate();
+    void OnUpdateEnd();
+    void OnStartCharge();
+    void ApplyStartChargeDecision();
+    void StartCore(int32_t mask);
+    void OnNotifyProgress(uint32_t kindBit, int percent);
+    void OnNotifyError(uint32_t code, uint32_t winError);
+    void OnMapLicense(uint32_t type, uint32_t argument);
+    void OnMapWindowEnd(uint32_t type, bool accepted, bool silence);
+    void OnMapDownload();
+    void OnMapVerify(int mode, const char* log);
+    void ShowMapWindow(int type, uint32_t argument);
+    void OnMapProgressStart(WPARAM w);
+    void OnMapProgress(WPARAM w, LPARAM l);
+    void OnMapProgressEnd(WPARAM w);
+    bool ReadMapBlock(bool download, bool withSpeed, WPARAM w);
+    void StartMapTimers();
+    void StopMapTimers();
+    void ProcessStatusText(int index);
+    void RefreshRunningStatus();
+    void ShowCodeMessage(uint32_t code, uint32_t winError = 0);
+    void ClearKindStatuses();
+    void AnimateTiles();
+    // --- card ------------------------------------------------------------------------------------
+    void OnShellNotify(WPARAM wParam, LPARAM lParam);
+    void CountCardNotice();
+    void OnRescan();
+    void OnSDChange(char drive, bool startCharges);
+    void ReadCardInformation(char drive);
+    void CapacityCheck(char drive);
+    void LayOutTiles();
+    void ShowCardIcon(bool present);
+    void ForwardSDChange(char drive);
+    void WaitForToolsEnd();
+    void Eject();
+    void EjectNow();
+    void RegisterShellNotify();
+    void UnregisterShellNotify();
+    // --- panel, menu and commands ------------------------------------------------------------
+    void SetBackPanel(bool back);
+    void OpenMenu();
+    void CloseMenu();
+    void OnMenuCommand(int menuId, int index);
+    void OnMenuHint(int menuId, int index);
+    void OpenWebPage(uint32_t endpoint, uint32_t functionCode);
+    void OnCloseButton();
+    void OnAbort();
+    void OnClose();
+    LRESULT OnQueryEndSession(LPARAM option);
+    void OnEndSession(WPARAM ending, LPARAM option);
+    void DestroyChildren();
+    bool ChildWindowVisible() const;
+    int AskBusy(const char* logFormat, const char* question);
+    bool IsTrafficQuestionDueNow();
+    bool AskTrafficOnExit();
+    void StartTrafficCharge(int exitMode);
+
+    CBridgeMessages m_messages;
+    int m_navigationModelType = 1;
+    bool m_restartOnExit = false;
+    HMENU m_systemMenu = nullptr;
+
+    // card
+    char m_card = 0;
+    int m_cardModelCode = 0;
+    CCardNoticeDebounce m_notices;
+    int m_notReadyRetries = 0;
+    bool m_retryArmed = false;
+    ULONG m_shellRegistration = 0;
+    HMODULE m_shell32 = nullptr;
+    std::string m_userAgent;
+    std::string m_nickname;
+
+    // display
+    int m_statusShown = 0;
+    int m_runningStatus = 0;
+    std::string m_statusText;
+    uint32_t m_runningKind = 0;
+    int m_runningPercent = 0;
+    bool m_tileOdd = false;
+    std::map<uint32_t, int> m_lastStatus;
+    int m_dots = 0;
+    MapProgressRecord m_map;
+    int m_mapPhase = 0;
+    bool m_backPanel = false;
+    bool m_hinting = false;
+
+    // start-up chain and closing
+    int m_updateResult = 0;
+    bool m_closing = false;
+    int m_exitMode = 0;
+    SYSTEMTIME m_lastTraffic = {};
+
+    // items
+    CSkinWindowItemButton* m_menuButton = nullptr;
+    CSkinWindowItemButton* m_menuButtonClose = nullptr;
+    CSkinWindowItemStaticImage* m_statusImage = nullptr;
+    CSkinWindowItemStaticImage* m_backImage = nullptr;
+    CSkinWindowItemStaticImage* m_cardIcons[3] = {};
+    CSkinWindowItemAnimation* m_searchAnime = nullptr;
+    CSkinWindowItemAnimation* m_chargingAnime = nullptr;
+    CSkinWindowItemButton* m_ejectButton = nullptr;
+    CSkinWindowItemStatic* m_ejectText = nullptr;
+    CSkinWindowItemButton* m_abortButton = nullptr;
+    CSkinWindowItemStatic* m_abortText = nullptr;
+    CSkinWindowItemStatic* m_abortInfo = nullptr;
+    Tile m_tiles[5] = {};
+
+    // child windows, created on first use
+    std::unique_ptr<CMenuWindow> m_menu;
+    std::unique_ptr<CUpdateNotifyWindow> m_updateWindow;
+    std::unique_ptr<CMapChargeWindow> m_mapWindow;
+    std::unique_ptr<CLogUploadWindow> m_logUpload;
+    std::unique_ptr<CVersionWindow> m_versionWindow;
+};
+
+}  // namespace ui

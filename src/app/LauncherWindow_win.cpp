@@ -1,0 +1,1367 @@
+#include "app/LauncherWindow.h"
+// windows.h comes first, through the class header.
+#include <dbt.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/InfoChargeWindow.h"
+#include "app/LogUploadWindow.h"
+#include "app/MapChargeWindow.h"
+#include "app/MenuWindow.h"
+#include "app/UpdateNotifyWindow.h"
+#include "app/VersionWindow.h"
+#include "app/WebPage.h"
+#include "common/FileHelpers.h"
+#include "common/Folders.h"
+#include "common/KilnLog.h"
+#include "common/MessageCatalog.h"
+#include "common/WickerdaleConfig.h"
+#include "datafiles/PcLinkFile.h"
+#include "datafiles/UserListFile.h"
+#include "datafiles/VolumeControl.h"
+#include "net/ConnectionFile.h"
+#include "resources/ResourceIds.h"
+#include "ui/SkinWindowItemAnimation.h"
+#include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemDigitImage.h"
+#include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemStaticImage.h"
+#include "wfc/Library.h"
+
+namespace ui {
+
+namespace {
+
+const char kSkinFile[] = "LauncherWindow.txt";
+const char kBoxCaption[] = "Quillmarch ";
+
+// The shell's change notification, taken by ordinal as the shell exports it.
+struct ShellNotifyEntry {
+    LPCITEMIDLIST pidl;
+    BOOL recursive;
+};
+using RegisterFn = ULONG(WINAPI*)(HWND, int, LONG, UINT, int, const ShellNotifyEntry*);
+using DeregisterFn = BOOL(WINAPI*)(ULONG);
+using LockFn = HANDLE(WINAPI*)(HANDLE, DWORD, LPITEMIDLIST**, LONG*);
+using UnlockFn = BOOL(WINAPI*)(HANDLE);
+
+struct ShellNotifyApi {
+    RegisterFn reg = nullptr;
+    DeregisterFn dereg = nullptr;
+    LockFn lock = nullptr;
+    UnlockFn unlock = nullptr;
+};
+
+ShellNotifyApi LoadShellNotify(HMODULE& module) {
+    ShellNotifyApi api;
+    module = ::LoadLibraryA("Shell32.DLL");
+    if (!module) return api;
+    api.reg = reinterpret_cast<RegisterFn>(
+        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(2))));
+    api.dereg = reinterpret_cast<DeregisterFn>(
+        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(4))));
+    api.lock = reinterpret_cast<LockFn>(
+        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(644))));
+    api.unlock = reinterpret_cast<UnlockFn>(
+        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(645))));
+    if (!api.reg || !api.dereg || !api.lock || !api.unlock) {
+        ::FreeLibrary(module);
+        module = nullptr;
+        return ShellNotifyApi();
+    }
+    return api;
+}
+
+std::string PathOfIdList(LPCITEMIDLIST pidl) {
+    char path[MAX_PATH * 8] = {};
+    if (pidl && ::SHGetPathFromIDListA(pidl, path)) return std::string(path, ::strnlen(path, 2047));
+    return std::string();
+}
+
+uint64_t FileTimeOf(const SYSTEMTIME& time) {
+    FILETIME ft = {};
+    if (!::SystemTimeToFileTime(&time, &ft)) return 0;
+    return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+uint64_t LocalNow() {
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    return FileTimeOf(now);
+}
+
+}  // namespace
+
+CLauncherWindow::CLauncherWindow() : Chain("FrameOverlay") {
+    m_tiles[0] = {kChargeProbe, kProbeProgressImage, nullptr};
+    m_tiles[1] = {kChargeMap, kMapProgressImage, nullptr};
+    m_tiles[2] = {kChargeTraffic, kBraidlineProgressImage, nullptr};
+    m_tiles[3] = {kChargeWeather, kWeatherProgressImage, nullptr};
+    m_tiles[4] = {kChargeMusic, kMusicProgressImage, nullptr};
+}
+
+CLauncherWindow::~CLauncherWindow() {
+    UnregisterShellNotify();
+    if (GetHandle()) DestroyWindow();
+}
+
+// --- creation ------------------------------------------------------------------------
+
+bool CLauncherWindow::CreateLauncher(int navigationModelType) {
+    m_navigationModelType = navigationModelType;
+    // Tools left over from an earlier run end first.
+    RequestToolsEnd();
+
+    LoadSkin(kSkinFile, "Base", true);
+    CreateItems();
+    SetUpFrameOverlay();
+    const int width = GetLayoutSize().cx;
+    const int height = GetLayoutSize().cy;
+    const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) - width - 10;
+    int y = ::GetSystemMetrics(SM_CYFULLSCREEN) - height;
+    // Where the system reports no task bar the full-screen height can reach
+    // past the work area; the window stays inside it.
+    RECT work = {};
+    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0) && y + height > work.bottom)
+        y = work.bottom - height;
+    CreateResizableWindow(nullptr, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, x,
+                          y);
+    EnableResize(false);
+    SetWindowTextA("Quillmarch");
+    HICON icon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARCH));
+    if (icon) {
+        SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    m_systemMenu = ::GetSystemMenu(GetHandle(), FALSE);
+    if (!m_systemMenu) {
+        KILNLOG.Log(LOG_ERROR, "メニューロード失敗");
+        return false;
+    }
+    ::DeleteMenu(m_systemMenu, SC_SIZE, MF_BYCOMMAND);
+    ::DeleteMenu(m_systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
+    ::DrawMenuBar(GetHandle());
+
+    BuildMenu();
+
+    // The first writable card is the current one.
+    std::vector<char> drives;
+    ScanNaviCards(drives);
+    for (char d : drives) {
+        if (IsWritable(d)) {
+            m_card = d;
+            break;
+        }
+        KILNLOG.Log(LOG_NORMAL, "SDカード読取専用 %Cドライブ", d);
+    }
+    if (!drives.empty() && !m_card) PostMessage(kMsgCodeMessage, 0xFF00EE02u, 0);
+    if (m_card) {
+        CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
+        if (link.IsLoaded()) m_cardModelCode = link.GetModelCode();
+        CapacityCheck(m_card);
+    }
+    if (m_menu) m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
+    ShowCardIcon(m_card != 0);
+    if (m_card) ReadCardInformation(m_card);
+    LayOutTiles();
+
+    RegisterShellNotify();
+    SetTimer(kTimerTiles, 500);
+    SetTimer(kTimerDots, 1000);
+    PostMessage(m_messages.requestLogUpLoad, 0, 0);
+    return true;
+}
+
+void CLauncherWindow::CreateItems() {
+    const SkinData& skin = Skin();
+    AddItem<CSkinWindowItemStatic>(kTitle, GetItem(skin, "Title"));
+    AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
+    if (CConnectionFile::Instance().HasVerificationFile())
+        AddItem<CSkinWindowItemStatic>(kDebugStatic, GetItem(skin, "DebugStatic"));
+    AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
+    AddItem<CSkinWindowItemButton>(kMinimizeButton, GetItem(skin, "MinimizeButton"));
+    m_menuButton = AddItem<CSkinWindowItemButton>(kMenuButton, GetItem(skin, "MenuButton"));
+    m_menuButtonClose =
+        AddItem<CSkinWindowItemButton>(kMenuButtonClose, GetItem(skin, "MenuButtonClose"));
+    m_menuButtonClose->SetVisible(false);
+    m_statusImage = AddItem<CSkinWindowItemStaticImage>(kStatusMessageImage,
+                                                        GetItem(skin, "StatusMessageImage"));
+    static const char* const kTileNames[] = {"ProbeProgressImage", "MapProgressImage",
+                                             "BraidlineProgressImage", "WeatherProgressImage",
+                                             "MusicProgressImage"};
+    for (int i = 0; i < 5; ++i)
+        m_tiles[i].item =
+            AddItem<CSkinWindowItemDigitImage>(m_tiles[i].itemId, GetItem(skin, kTileNames[i]));
+    m_backImage = AddItem<CSkinWindowItemStaticImage>(kBackImage1, GetItem(skin, "BackImage1"));
+    m_cardIcons[0] =
+        AddItem<CSkinWindowItemStaticImage>(kSDEjectableIcon, GetItem(skin, "SDEjectableIcon"));
+    m_cardIcons[1] =
+        AddItem<CSkinWindowItemStaticImage>(kSDAlivalIcon, GetItem(skin, "SDAlivalIcon"));
+    m_cardIcons[2] =
+        AddItem<CSkinWindowItemStaticImage>(kSDUnAlivalIcon, GetItem(skin, "SDUnAlivalIcon"));
+    m_searchAnime =
+        AddItem<CSkinWindowItemAnimation>(kSDSearchAnime, GetItem(skin, "SDSearchAnime"));
+    m_chargingAnime =
+        AddItem<CSkinWindowItemAnimation>(kSDChargingAnime, GetItem(skin, "SDChargingAnime"));
+    m_searchAnime->SetVisible(false);
+    m_chargingAnime->SetVisible(false);
+    m_ejectButton = AddItem<CSkinWindowItemButton>(kSDEjectButton, GetItem(skin, "SDEjectButton"));
+    m_ejectText =
+        AddItem<CSkinWindowItemStatic>(kSDEjectTextStatic, GetItem(skin, "SDEjectTextStatic"));
+    m_abortButton = AddItem<CSkinWindowItemButton>(kSDAbortButton, GetItem(skin, "SDAbortButton"));
+    m_abortText =
+        AddItem<CSkinWindowItemStatic>(kSDAbortTextStatic, GetItem(skin, "SDAbortTextStatic"));
+    m_abortInfo = AddItem<CSkinWindowItemStatic>(kSDAbortInfoTextStatic,
+                                                 GetItem(skin, "SDAbortInfoTextStatic"));
+    for (CSkinWindowItem* item :
+         {static_cast<CSkinWindowItem*>(m_ejectButton), static_cast<CSkinWindowItem*>(m_ejectText),
+          static_cast<CSkinWindowItem*>(m_abortButton), static_cast<CSkinWindowItem*>(m_abortText),
+          static_cast<CSkinWindowItem*>(m_abortInfo)})
+        item->SetVisible(false);
+}
+
+void CLauncherWindow::BuildMenu() {
+    const SkinData& skin = Skin();
+    auto block = skin.find("MenuWindow");
+    if (block == skin.end()) return;
+    auto value = [&block](const std::string& key) -> std::string {
+        auto v = block->second.properties.find(key);
+        return v == block->second.properties.end() || v->second.empty() ? std::string()
+                                                                        : v->second[0];
+    };
+    m_menu = std::make_unique<CMenuWindow>();
+    m_menu->CreateMenu(GetHandle(), kMsgMenuCommand, kMsgMenuHint, kRootMenuId, 270);
+    const int count = std::atoi(value("MenuCount").c_str());
+    char key[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(key, sizeof key, "%s.%d", "MainButton", i);
+        const std::string name = value(key);
+        if (name.empty() || skin.find(name) == skin.end()) continue;
+        m_menu->AddButton(GetItem(skin, name));
+        std::snprintf(key, sizeof key, "%s.%d", "SubButtonCount", i);
+        const int subs = std::atoi(value(key).c_str());
+        for (int j = 0; j < subs; ++j) {
+            std::snprintf(key, sizeof key, "%s.%d.%d", "SubButton", i, j);
+            const std::string sub = value(key);
+            if (!sub.empty() && skin.find(sub) != skin.end())
+                m_menu->AddSubButton(i, GetItem(skin, sub));
+        }
+    }
+}
+
+// --- the window procedure ------------------------------------------------------------
+
+LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const CBridgeMessages& m = m_messages;
+    if (message == m.requestLogUpLoad) return OnLogUploadStart(), 0;
+    if (message == m.requestVersionCheck) return OnVersionCheck(), 0;
+    if (message == m.requestAutoUpdate) return OnAutoUpdate(), 0;
+    if (message == m.requestStartCharge) return OnStartCharge(), 0;
+    if (message == m.notifyProgress)
+        return OnNotifyProgress(static_cast<uint32_t>(wParam), static_cast<int>(lParam)), 0;
+    if (message == m.notifyError)
+        return OnNotifyError(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)), 0;
+    if (message == m.mapLicense)
+        return OnMapLicense(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)), 0;
+    if (message == m.mapDownload) return OnMapDownload(), 0;
+    if (message == m.mapVerify) return OnMapVerify(7, "マップベリファイ要求"), 0;
+    if (message == m.noSendProbe) return OnMapVerify(8, "未送信プローブ通知"), 0;
+    if (message == m.mapProgressStart) return OnMapProgressStart(wParam), 0;
+    if (message == m.mapProgress) return OnMapProgress(wParam, lParam), 0;
+    if (message == m.mapProgressEnd) return OnMapProgressEnd(wParam), 0;
+    if (message == m.sdChange) return OnSDChange(static_cast<char>(wParam), lParam != 0), 0;
+    switch (message) {
+        case kMsgMenuCommand:
+            OnMenuCommand(static_cast<int>(wParam), static_cast<int>(lParam));
+            return 0;
+        case kMsgMenuHint:
+            OnMenuHint(static_cast<int>(wParam), static_cast<int>(lParam));
+            return 0;
+        case kMsgShellNotify:
+            OnShellNotify(wParam, lParam);
+            return 0;
+        case kMsgStatusText:
+            ProcessStatusText(static_cast<int>(wParam));
+            return 0;
+        case kMsgCodeMessage:
+            ShowCodeMessage(static_cast<uint32_t>(wParam));
+            return 0;
+        case kMsgMapWindowEnd:
+            OnMapWindowEnd(static_cast<uint32_t>(wParam), LOWORD(lParam) != 0, HIWORD(lParam) != 0);
+            return 0;
+        case kMsgUpdateEnd:
+            OnUpdateEnd();
+            return 0;
+        case kMsgUpdateChecked:
+            OnUpdateChecked();
+            return 0;
+        case kMsgLogUploadEnd:
+            OnLogUploadEnd(wParam, lParam);
+            return 0;
+        case WM_DEVICECHANGE:
+            // Volume arrivals and removals count like the shell's notices, so a
+            // card is noticed where the shell notification does not arrive.
+            if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam) {
+                const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+                if (header->dbch_devicetype == DBT_DEVTYP_VOLUME) {
+                    KILNLOG.Log(LOG_DETAIL, "%s %s", "WM_DEVICECHANGE",
+                                wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal");
+                    CountCardNotice();
+                }
+            }
+            return TRUE;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) return 1;
+            break;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(lParam);
+        case WM_ENDSESSION:
+            OnEndSession(wParam, lParam);
+            return 0;
+        case WM_DESTROY:
+            DestroyChildren();
+            UnregisterShellNotify();
+            ::PostQuitMessage(0);
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE && m_menu && m_menu->IsOpen() &&
+                !m_menu->OwnsWindow(reinterpret_cast<HWND>(lParam))) {
+                CloseMenu();
+                SetBackPanel(false);
+            }
+            break;
+        case WM_SIZE:
+            if (wParam == SIZE_MINIMIZED) return 0;
+            break;
+        case WM_CONTEXTMENU:
+            if (m_systemMenu) {
+                ::EnableMenuItem(m_systemMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+                ::EnableMenuItem(m_systemMenu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
+                ::EnableMenuItem(m_systemMenu, SC_MOVE, MF_BYCOMMAND | MF_ENABLED);
+                POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+                if (lParam == -1) ::GetCursorPos(&pt);
+                const UINT cmd = ::TrackPopupMenu(m_systemMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                  pt.x, pt.y, 0, GetHandle(), nullptr);
+                if (cmd) PostMessage(WM_SYSCOMMAND, cmd, 0);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return Chain::WindowProc(message, wParam, lParam);
+}
+
+LRESULT CLauncherWindow::OnNcHitTest(int x, int y) {
+    const LRESULT hit = Chain::OnNcHitTest(x, y);
+    // While the menu is open the window stays where the menu hangs.
+    if (hit == HTCAPTION && m_menu && m_menu->IsOpen()) return HTCLIENT;
+    return hit;
+}
+
+void CLauncherWindow::OnTimer(UINT_PTR id) {
+    switch (id) {
+        case kTimerTiles:
+            AnimateTiles();
+            return;
+        case kTimerDots:
+            m_dots = (m_dots + 1) % 4;
+            if ((m_map.kind == kMapRecordNone || m_map.kind == kMapRecordChecking) &&
+                m_runningStatus < 7 && !m_hinting)
+                ProcessStatusText(m_runningStatus);
+            return;
+        case kTimerRescan:
+            OnRescan();
+            return;
+        case kTimerMapReask:
+            KillTimer(kTimerMapReask);
+            PostMessage(m_messages.mapLicense, 5, 0);
+            return;
+        case kTimerMapPhase:
+            KillTimer(kTimerMapPhase);
+            if (m_mapPhase == kMapPhasePercent) {
+                SetTimer(kTimerMapPhase, 3000);
+                if (m_map.remainingSeconds > 10) m_mapPhase = kMapPhaseSpeed;
+            } else if (m_mapPhase == kMapPhaseSpeed) {
+                SetTimer(kTimerMapPhase, 2000);
+                m_mapPhase = kMapPhaseLabel;
+            } else {
+                SetTimer(kTimerMapPhase, 5000);
+                const bool moving = m_map.kind == kMapRecordDownload ||
+                                    (m_map.kind == kMapRecordTransfer && m_map.lineSpeed > 0);
+                if (moving && m_map.totalSize > 0) m_mapPhase = kMapPhasePercent;
+            }
+            RefreshRunningStatus();
+            return;
+        case kTimerMapSeconds:
+            if (m_map.remainingSeconds > 0) --m_map.remainingSeconds;
+            if (m_mapPhase == kMapPhasePercent || m_mapPhase == kMapPhaseSpeed)
+                RefreshRunningStatus();
+            return;
+        default:
+            Chain::OnTimer(id);
+    }
+}
+
+// --- items and commands ----------------------------------------------------------------
+
+bool CLauncherWindow::OnItemEvent(int id, int code, intptr_t param) {
+    if (id == kApplicationIcon && code == kItemDoubleClick) {
+        OnCloseButton();
+        return true;
+    }
+    if (code == kItemPictureDown &&
+        (id == kSDEjectableIcon || id == kSDAlivalIcon || id == kSDUnAlivalIcon ||
+         id == kSDSearchAnime || id == kSDChargingAnime)) {
+        if (::GetActiveWindow() == GetHandle()) SetBackPanel(!m_backPanel);
+        return true;
+    }
+    if (code == kItemMouseMove || code == kItemMouseLeave) {
+        int index = 0;
+        if (code == kItemMouseMove) {
+            if (id == kMenuButton)
+                index = kStatusMenuOpen;
+            else if (id == kMenuButtonClose)
+                index = kStatusMenuClose;
+            else if (id == kSDEjectButton)
+                index = kStatusEject;
+            else if (id == kSDAbortButton)
+                index = kStatusAbort;
+            else
+                return Chain::OnItemEvent(id, code, param);
+        }
+        m_hinting = code == kItemMouseMove;
+        PostMessage(kMsgStatusText, m_hinting ? index : static_cast<WPARAM>(m_runningStatus), 0);
+        return true;
+    }
+    return Chain::OnItemEvent(id, code, param);
+}
+
+void CLauncherWindow::OnItemNotify(int id, int flag) { Chain::OnItemNotify(id, flag); }
+
+void CLauncherWindow::OnCommand(UINT id, UINT code, HWND control) {
+    if (code != 1 || control) return Chain::OnCommand(id, code, control);
+    switch (static_cast<int>(id)) {
+        case kCloseButton:
+            OnCloseButton();
+            return;
+        case kMinimizeButton:
+            CloseMenu();
+            ShowWindow(SW_MINIMIZE);
+            return;
+        case kMenuButton:
+        case kMenuButtonClose:
+            SetBackPanel(false);
+            if (m_menu && !m_menu->IsOpen() && ::GetActiveWindow() == GetHandle())
+                OpenMenu();
+            else
+                CloseMenu();
+            return;
+        case kSDEjectButton:
+            Eject();
+            return;
+        case kSDAbortButton:
+            OnAbort();
+            return;
+        default:
+            Chain::OnCommand(id, code, control);
+    }
+}
+
+void CLauncherWindow::OpenMenu() {
+    if (!m_menu) return;
+    m_menuButton->SetVisible(false);
+    m_menuButtonClose->SetVisible(true);
+    const RECT r = m_menuButtonClose->GetRect();
+    const POINT anchor = ClientToScreen(POINT{r.right, r.top});
+    m_menu->Open(anchor);
+}
+
+void CLauncherWindow::CloseMenu() {
+    if (m_menuButton) m_menuButton->SetVisible(true);
+    if (m_menuButtonClose) m_menuButtonClose->SetVisible(false);
+    if (m_menu) m_menu->Close();
+}
+
+void CLauncherWindow::OnMenuCommand(int menuId, int index) {
+    CloseMenu();
+    switch (menuId) {
+        case 0:
+            if (index == 1) PostMessage(m_messages.requestStartCharge, 0, 0);
+            return;
+        case 1:
+            if (!m_card) {
+                KILNLOG.Log(LOG_NORMAL,
+                            "ミュージックチャージ要求時のSDカード無し(チャージ実行無し)");
+                return;
+            }
+            StartMusicTool(m_card, GetHandle(), index == 1);
+            return;
+        case 2: {
+            static const uint32_t kPages[][2] = {
+                {25, 500}, {0, 400}, {2, 200}, {3, 100}, {41, 401}};
+            if (index >= 0 && index < 5) OpenWebPage(kPages[index][0], kPages[index][1]);
+            return;
+        }
+        case 3:
+            if (index == 0) {
+                if (!m_versionWindow) m_versionWindow = std::make_unique<CVersionWindow>();
+                m_versionWindow->ShowFor(GetHandle());
+            } else if (index == 2) {
+                OpenWebPage(1, 600);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+void CLauncherWindow::OnMenuHint(int menuId, int index) {
+    int hint = 0;
+    if (menuId == static_cast<int>(kRootMenuId))
+        hint = MenuHintIndex(index, -1);
+    else if (menuId >= 0)
+        hint = MenuHintIndex(menuId, index);
+    m_hinting = hint != 0;
+    ProcessStatusText(m_hinting ? hint : m_runningStatus);
+}
+
+void CLauncherWindow::OpenWebPage(uint32_t endpoint, uint32_t functionCode) {
+    if (m_userAgent.empty() && m_card) m_userAgent = GetUserAgent(m_card);
+    if (m_nickname.empty()) {
+        CUserListFile users;
+        if (m_card) {
+            CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
+            if (link.IsLoaded())
+                users.GetUser(link.GetDeviceNo().c_str(), &m_nickname, nullptr, nullptr, nullptr);
+        } else {
+            users.GetLastUser(nullptr, &m_nickname, &m_userAgent, nullptr, nullptr);
+        }
+    }
+    CRequestParams params;
+    params.SetWebPageParams(m_userAgent.c_str(), m_nickname.c_str(), functionCode);
+    OpenWebPageUrl(CConnectionFile::Instance().GetUrlWithQuery(endpoint, params));
+}
+
+void CLauncherWindow::SetBackPanel(bool back) {
+    m_backPanel = back;
+    const bool running = m_chargingAnime->IsRunning();
+    const bool moth = IsMothModelCode(m_cardModelCode);
+    for (const Tile& tile : m_tiles)
+        tile.item->SetVisible(!back && !(tile.bit == kChargeProbe && moth));
+    m_backImage->SetVisible(!back && moth);
+    m_statusImage->SetVisible(!back);
+    m_ejectButton->SetVisible(back && !running);
+    m_ejectText->SetVisible(back && !running);
+    m_ejectButton->SetEnabled(m_card != 0);
+    m_abortButton->SetVisible(back && running);
+    m_abortText->SetVisible(back && running);
+    m_abortInfo->SetVisible(back && running);
+    ShowCardIcon(m_card != 0);
+}
+
+int CLauncherWindow::CardIcon() const {
+    for (int i = 0; i < 3; ++i)
+        if (m_cardIcons[i] && m_cardIcons[i]->IsVisible()) return kSDEjectableIcon + i;
+    return 0;
+}
+
+void CLauncherWindow::ShowCardIcon(bool present) {
+    // The animations stand where the icons are; an icon shows only without them.
+    const bool animating = m_searchAnime->IsVisible() || m_chargingAnime->IsVisible();
+    m_cardIcons[0]->SetVisible(!animating && present && !m_backPanel);
+    m_cardIcons[1]->SetVisible(!animating && present && m_backPanel);
+    m_cardIcons[2]->SetVisible(!animating && !present);
+}
+
+// --- start-up chain ----------------------------------------------------------------------
+
+void CLauncherWindow::OnLogUploadStart() {
+    KILNLOG.Log(LOG_NORMAL, "ログアップロード開始");
+    std::string deviceNo;
+    uint32_t ccid = 0;
+    std::string agent;
+    CUserListFile users;
+    if (m_card) {
+        CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
+        if (link.IsLoaded()) {
+            deviceNo = link.GetDeviceNo();
+            ccid = link.GetNaviId();
+            agent = GetUserAgent(m_card);
+        }
+    } else if (!users.GetLastUser(&deviceNo, nullptr, &agent, &ccid, nullptr)) {
+        KILNLOG.Log(LOG_ERROR,
+                    "CLauncherWindow::OnLogUpLoadStart - ログアップロード用情報取得失敗");
+    }
+    if (!deviceNo.empty() && ccid != 0 && !agent.empty()) {
+        m_logUpload = std::make_unique<CLogUploadWindow>();
+        if (m_logUpload->SetLogUploadInfo(m_card, deviceNo.c_str(), agent.c_str(), ccid) &&
+            m_logUpload->CreateAndCheck(GetHandle())) {
+            ProcessStatusText(kStatusServerCheck);
+            return;
+        }
+    } else {
+        KILNLOG.Log(LOG_ERROR,
+                    "CLauncherWindow::OnLogUpLoadStart - "
+                    "ログアップロード用情報不足のためSKIP　DeviceNo:%s ID:%X UserAgent:%s",
+                    deviceNo.c_str(), static_cast<unsigned>(ccid), agent.c_str());
+    }
+    PostMessage(kMsgLogUploadEnd, 0, 0);
+    ProcessStatusText(kStatusServerCheck);
+}
+
+void CLauncherWindow::OnLogUploadEnd(WPARAM result, LPARAM detail) {
+    KILNLOG.Log(LOG_NORMAL, "ログアップロード終了通知 MSG:0x%08X ERR:0x%08X",
+                static_cast<unsigned>(result), static_cast<unsigned>(detail));
+    if (m_logUpload && !m_logUpload->GetHandle()) m_logUpload.reset();
+    PostMessage(m_messages.requestVersionCheck, 0, 0);
+}
+
+void CLauncherWindow::OnVersionCheck() {
+    KILNLOG.Log(LOG_NORMAL, "バージョンチェック開始");
+    if (!m_updateWindow && !m_closing) {
+        m_updateWindow = std::make_unique<CUpdateNotifyWindow>(GetHandle(), m_card);
+        m_updateWindow->CreateAndInquire();
+    }
+    m_runningStatus = kStatusServerCheck;
+    ProcessStatusText(m_runningStatus);
+}
+
+void CLauncherWindow::OnUpdateChecked() {
+    KILNLOG.Log(LOG_DETAIL, "自動アップデートサーバーチェック終了通知");
+    if (m_updateWindow) m_updateResult = static_cast<int>(m_updateWindow->GetResult());
+    PostMessage(m_messages.requestAutoUpdate, 0, 0);
+}
+
+void CLauncherWindow::OnAutoUpdate() {
+    KILNLOG.Log(LOG_NORMAL, "自動アップデート開始");
+    m_runningStatus = 0;
+    ProcessStatusText(0);
+    if (m_menu) {
+        m_menu->SetEnableFlag(m_updateResult != kUpdateNewer);
+        m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
+    }
+}
+
+void CLauncherWindow::OnUpdateEnd() {
+    KILNLOG.Log(LOG_DETAIL, "自動アップデート終了通知");
+    const uint32_t r = static_cast<uint32_t>(m_updateResult);
+    if (r & 0x100000) {
+        KILNLOG.Log(LOG_ERROR, "サーバー通信エラー");
+    } else if (r & 0x200000) {
+        KILNLOG.Log(LOG_ERROR, "サーバーレスポンスコードエラー 0x%08X", static_cast<unsigned>(r));
+        if ((r & 0xFFFF) == 5) ShowCodeMessage(0xFF00DD01u);
+    }
+    PostMessage(m_messages.requestStartCharge, 0, 0);
+}
+
+void CLauncherWindow::OnStartCharge() {
+    KILNLOG.Log(LOG_NORMAL, "データ更新開始");
+    m_runningStatus = 0;
+    ProcessStatusText(0);
+    ApplyStartChargeDecision();
+}
+
+void CLauncherWindow::ApplyStartChargeDecision() {
+    const StartChargeDecision d = DecideStartCharge(m_updateResult, m_card != 0);
+    if (d.stopReaskTimer) KillTimer(kTimerMapReask);
+    if (d.log) KILNLOG.Log(LOG_NORMAL, d.log, static_cast<unsigned>(m_updateResult));
+    if (d.action != StartChargeAction::None && m_card) StartCore(d.mask);
+}
+
+void CLauncherWindow::StartCore(int32_t mask) {
+    if (!m_card) return;
+    StartCoreProcess(m_card, GetHandle(), mask, m_cardModelCode);
+}
+
+// --- progress and completion ------------------------------------------------------------
+
+void CLauncherWindow::OnNotifyProgress(uint32_t kindBit, int percent) {
+    if (!m_chargingAnime->IsRunning()) {
+        m_chargingAnime->SetVisible(true);
+        m_chargingAnime->Start(0);
+        ShowCardIcon(m_card != 0);
+    }
+    m_runningKind = kindBit;
+    m_runningPercent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
+    m_runningStatus = RunningStatusOfKind(kindBit);
+    m_lastStatus[kindBit == kChargeMapAlternate ? kChargeMap : kindBit] = m_runningStatus;
+    if (!m_hinting) ProcessStatusText(m_runningStatus);
+}
+
+void CLauncherWindow::AnimateTiles() {
+    m_tileOdd = !m_tileOdd;
+    if (!m_runningKind) return;
+    for (Tile& tile : m_tiles)
+        if (tile.bit == m_runningKind)
+            tile.item->SetValue(static_cast<uint32_t>(ProgressFrame(m_runningPercent, m_tileOdd)));
+}
+
+void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
+    KILNLOG.Log(LOG_NORMAL, "転送完了通知 CHG:%x ERC:0x%08X WinERC:0x%08X",
+                static_cast<unsigned>(code >> 24), static_cast<unsigned>(code),
+                static_cast<unsigned>(winError));
+    if (m_chargingAnime->IsRunning()) {
+        m_chargingAnime->Stop();
+        m_chargingAnime->SetVisible(false);
+        ShowCardIcon(m_card != 0);
+    }
+    m_runningKind = 0;
+    m_runningPercent = 0;
+    const ChargeCompletion c = ClassifyCompletion(code);
+    if (c.kindBit == 0) return;
+    for (Tile& tile : m_tiles) {
+        if (tile.bit != c.kindBit || c.outcome == ChargeOutcome::Ignored) continue;
+        tile.item->SetValue(static_cast<uint32_t>(c.frame));
+        m_lastStatus[c.kindBit] = c.statusIndex;
+        m_runningStatus = 0;
+        if (!m_hinting) ProcessStatusText(c.statusIndex);
+        if (c.kindBit == kChargeTraffic && c.outcome == ChargeOutcome::Done)
+            ::GetLocalTime(&m_lastTraffic);
+    }
+    if (c.kindBit == kChargeTraffic) {
+        if (m_exitMode == 1) {
+            m_exitMode = 0;
+            EjectNow();
+        } else if (m_exitMode == 2) {
+            // The close follows a second later, so the finished tile is seen.
+            m_exitMode = 0;
+            ::Sleep(1000);
+            m_closing = true;
+            PostMessage(WM_CLOSE);
+        }
+    }
+    if (c.showMessage) {
+        unsigned style = 0;
+        const std::string text = GetMessageText(code, winError, style);
+        const int answer =
+            text.empty() ? 0
+                         : lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
+        if (c.offerRegistration && answer == IDYES) OpenWebPage(3, 100);
+    }
+    if (c.withdrawn && m_card) {
+        CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
+        if (link.IsLoaded()) {
+            CUserListFile users;
+            users.DeleteUser(link.GetDeviceNo().c_str());
+        }
+    }
+}
+
+void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
+    unsigned style = 0;
+    const std::string text = GetMessageText(code, winError, style);
+    if (!text.empty()) lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
+}
+
+void CLauncherWindow::ProcessStatusText(int index) {
+    m_statusShown = index;
+    m_statusText = BuildStatusText(index, m_dots, m_map, m_mapPhase);
+    m_statusImage->SetLabel(m_statusText);
+}
+
+void CLauncherWindow::RefreshRunningStatus() {
+    if (m_runningStatus < 7 && !m_hinting) ProcessStatusText(m_runningStatus);
+}
+
+void CLauncherWindow::ClearKindStatuses() { m_lastStatus.clear(); }
+
+int CLauncherWindow::TileFrame(uint32_t kindBit) const {
+    for (const Tile& tile : m_tiles)
+        if (tile.bit == kindBit && tile.item) return static_cast<int>(tile.item->GetValue());
+    return -1;
+}
+
+int CLauncherWindow::LastStatusOf(uint32_t kindBit) const {
+    auto it = m_lastStatus.find(kindBit);
+    return it == m_lastStatus.end() ? 0 : it->second;
+}
+
+// --- map questions ------------------------------------------------------------------------
+
+void CLauncherWindow::OnMapLicense(uint32_t type, uint32_t argument) {
+    KILNLOG.Log(LOG_NORMAL, "マップチャージ要求 0x%08X", static_cast<unsigned>(type));
+    MapNotifySettings settings;
+    {
+        CWickerdaleConfig config;
+        if (config.LoadMap()) {
+            settings.notifyMessage = config.GetMapNotifyMessage();
+            settings.notifyLoseReserve = config.GetMapNotifyMessageLoseReserve();
+            settings.notifyRemind = config.GetMapNotifyMessageRemind();
+            settings.notifyPassword = config.GetMapNotifyMessagePassword();
+        }
+    }
+    const MapRequestDecision d = DecideMapRequest(type, settings);
+    switch (d.action) {
+        case MapRequestAction::AnswerNo:
+            KILNLOG.Log(LOG_NORMAL, "%s", d.log);
+            PostMessage(kMsgMapWindowEnd, type, 0);
+            return;
+        case MapRequestAction::Show:
+            ShowMapWindow(static_cast<int>(type), argument);
+            return;
+        case MapRequestAction::AskBox: {
+            unsigned style = 0;
+            const std::string text = GetMessageText(0x0200EEEFu, 0, style);
+            const int answer =
+                lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
+            PostMessage(kMsgMapWindowEnd, type, answer == IDYES ? 1 : 0);
+            return;
+        }
+        case MapRequestAction::Undefined:
+            KILNLOG.Log(LOG_ERROR, "未定義のマップチャージ要求 0x%08X",
+                        static_cast<unsigned>(type));
+            return;
+    }
+}
+
+void CLauncherWindow::ShowMapWindow(int type, uint32_t argument) {
+    if (m_mapWindow && m_mapWindow->GetHandle()) m_mapWindow->DestroyWindow();
+    m_mapWindow = std::make_unique<CMapChargeWindow>(GetHandle());
+    m_mapWindow->CreateMapWindow();
+    m_mapWindow->SetVariant(m_navigationModelType);
+    // The window's type is the mode of the request; it reports the request
+    // type back.
+    const int mode =
+        type == 7 || type == 8 ? type : MapNotifyModeOfRequest(static_cast<uint32_t>(type));
+    if (mode < 0) return;
+    ::ShowWindow(GetHandle(), SW_RESTORE);
+    ::SetForegroundWindow(GetHandle());
+    if (m_mapWindow->SetType(mode, argument)) m_mapWindow->Show();
+}
+
+void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence) {
+    KILNLOG.Log(LOG_DETAIL, "マップチャージ画面終了通知 TYPE:%d RESULT:%s %s",
+                static_cast<int>(type), accepted ? "OK" : "CANCEL",
+                silence ? "今後表示しない" : " ");
+    const MapAnswerDecision d = DecideMapAnswer(type, accepted);
+    if (!d.known) {
+        KILNLOG.Log(LOG_ERROR, "未定義のマップチャージ画面終了通知 0x%08X",
+                    static_cast<unsigned>(type));
+        return;
+    }
+    if (silence && d.silenceKey >= 0) {
+        CWickerdaleConfig config;
+        config.LoadMap();
+        switch (d.silenceKey) {
+            case 0:
+                config.SetMapNotifyMessage(0);
+                break;
+            case 1:
+                config.SetMapNotifyMessageLoseReserve(0);
+                break;
+            case 2:
+                config.SetMapNotifyMessageRemind(0);
+                break;
+            case 4:
+                config.SetMapNotifyMessagePassword(0);
+                break;
+            default:
+                break;
+        }
+        config.SaveMap();
+    }
+    if (d.eventName) SetCoreEvent(d.eventName);
+    if (d.startReaskTimer) SetTimer(kTimerMapReask, kMapReaskMs);
+    if (d.startRefreshCharge) StartCore(kChargeMaskRefresh);
+}
+
+void CLauncherWindow::OnMapDownload() {
+    KILNLOG.Log(LOG_NORMAL, "マップ再要求");
+    KillTimer(kTimerMapReask);
+    if (m_mapWindow && m_mapWindow->GetHandle() && m_mapWindow->Type() == 5)
+        m_mapWindow->ShowWindow(SW_HIDE);
+    StartCore(kChargeMaskRefresh);
+}
+
+void CLauncherWindow::OnMapVerify(int mode, const char* log) {
+    KILNLOG.Log(LOG_NORMAL, "%s", log);
+    ShowMapWindow(mode, 0);
+}
+
+// --- map progress -----------------------------------------------------------------------------
+
+bool CLauncherWindow::ReadMapBlock(bool download, bool withSpeed, WPARAM w) {
+    MapProgressBlock block;
+    block.lineSpeed = m_map.lineSpeed;
+    block.currentSize = m_map.currentSize;
+    block.cumulativeSize = m_map.cumulativeSize;
+    block.totalSize = m_map.totalSize;
+    const bool ok = ReadMapProgressBlock(
+        download ? "MapChargeDLProgress" : "MapChargeTRProgress", block, [w](DWORD error) {
+            KILNLOG.Log(LOG_ERROR,
+                        "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=%d "
+                        "Err=0x%08X",
+                        static_cast<int>(w), static_cast<unsigned>(error));
+        });
+    if (!ok) return false;
+    if (withSpeed) m_map.lineSpeed = block.lineSpeed;
+    m_map.currentSize = block.currentSize;
+    m_map.cumulativeSize = block.cumulativeSize;
+    if (download) m_map.totalSize = block.totalSize;
+    m_map.percent = MapPercent(m_map.cumulativeSize, m_map.totalSize);
+    if (m_map.lineSpeed > 0) m_map.remainingSeconds = MapUpdatedRemaining(m_map);
+    return true;
+}
+
+void CLauncherWindow::StartMapTimers() {
+    SetTimer(kTimerMapPhase, 5000);
+    SetTimer(kTimerMapSeconds, 1000);
+}
+
+void CLauncherWindow::StopMapTimers() {
+    KillTimer(kTimerMapPhase);
+    KillTimer(kTimerMapSeconds);
+}
+
+void CLauncherWindow::OnMapProgressStart(WPARAM w) {
+    m_map = MapProgressRecord();
+    if (w == 3) {
+        m_map.kind = kMapRecordDiskCheck;
+        KILNLOG.Log(LOG_NORMAL, "CLauncherWindow::OnMapChargeStart - CHKDSK開始");
+        return;
+    }
+    if (w != 1 && w != 2) return;
+    const bool download = w == 1;
+    m_map.kind = download ? kMapRecordDownload : kMapRecordTransfer;
+    MapProgressBlock block;
+    const bool ok = ReadMapProgressBlock(
+        download ? "MapChargeDLProgress" : "MapChargeTRProgress", block, [download](DWORD error) {
+            KILNLOG.Log(LOG_ERROR,
+                        download ? "CLauncherWindow::OnMapChargeStart - "
+                                   "DL用共有メモリオープン失敗 Err=0x%08X"
+                                 : "CLauncherWindow::OnMapChargeStart - "
+                                   "TR用共有メモリオープン失敗 Err=0x%08X",
+                        static_cast<unsigned>(error));
+        });
+    if (ok) {
+        m_map.totalSize = block.totalSize;
+        if (download) {
+            m_map.lineSpeed = block.lineSpeed;
+            m_map.currentSize = block.currentSize;
+            m_map.cumulativeSize = block.cumulativeSize;
+            m_map.percent = MapPercent(m_map.cumulativeSize, m_map.totalSize);
+            m_map.remainingSeconds = MapStartRemaining(m_map);
+        }
+    }
+    m_mapPhase = kMapPhaseLabel;
+    RefreshRunningStatus();
+    StartMapTimers();
+}
+
+void CLauncherWindow::OnMapProgress(WPARAM w, LPARAM l) {
+    if (w == 1) {
+        ReadMapBlock(true, true, w);
+        return;
+    }
+    if (w != 2) return;
+    if (l == 1) {
+        m_map.kind = kMapRecordChecking;
+        RefreshRunningStatus();
+        StopMapTimers();
+        return;
+    }
+    if (l == 2) {
+        StartMapTimers();
+        m_mapPhase = kMapPhasePercent;
+        return;
+    }
+    ReadMapBlock(false, true, w);
+}
+
+void CLauncherWindow::OnMapProgressEnd(WPARAM w) {
+    if (w == 3) {
+        m_map = MapProgressRecord();
+        KILNLOG.Log(LOG_NORMAL, "CLauncherWindow::OnMapChargeEnd - CHKDSK終了");
+        return;
+    }
+    StopMapTimers();
+    const char* const p = "CLauncherWindow::OnMapChargeEnd - ";
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ処理種別 = %d ", p, static_cast<int>(m_map.kind));
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ全体サイズ = %lld ", p,
+                static_cast<long long>(m_map.totalSize));
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ累計サイズ = %lld ", p,
+                static_cast<long long>(m_map.cumulativeSize));
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ予測時間 = %lld ", p,
+                static_cast<long long>(m_map.remainingSeconds));
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ進捗率 = %5.1f ", p, m_map.percent);
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ現在処理サイズ = %lld ", p,
+                static_cast<long long>(m_map.currentSize));
+    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ回線速度 = %d ", p, static_cast<int>(m_map.lineSpeed));
+    m_map = MapProgressRecord();
+}
+
+// --- card ---------------------------------------------------------------------------------
+
+void CLauncherWindow::RegisterShellNotify() {
+    const ShellNotifyApi api = LoadShellNotify(m_shell32);
+    if (!api.reg) return;
+    ShellNotifyEntry entry = {nullptr, TRUE};
+    m_shellRegistration =
+        api.reg(GetHandle(), 0x9003, static_cast<LONG>(0xFFF901E1u), kMsgShellNotify, 1, &entry);
+}
+
+void CLauncherWindow::UnregisterShellNotify() {
+    if (!m_shell32) return;
+    if (m_shellRegistration) {
+        auto dereg = reinterpret_cast<DeregisterFn>(
+            reinterpret_cast<void*>(::GetProcAddress(m_shell32, MAKEINTRESOURCEA(4))));
+        if (dereg) dereg(m_shellRegistration);
+        m_shellRegistration = 0;
+    }
+    ::FreeLibrary(m_shell32);
+    m_shell32 = nullptr;
+}
+
+void CLauncherWindow::OnShellNotify(WPARAM wParam, LPARAM lParam) {
+    if (!m_shell32) return;
+    auto lock = reinterpret_cast<LockFn>(
+        reinterpret_cast<void*>(::GetProcAddress(m_shell32, MAKEINTRESOURCEA(644))));
+    auto unlock = reinterpret_cast<UnlockFn>(
+        reinterpret_cast<void*>(::GetProcAddress(m_shell32, MAKEINTRESOURCEA(645))));
+    const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
+    LPITEMIDLIST* pidls = nullptr;
+    LONG event = 0;
+    HANDLE locked =
+        lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam), &pidls, &event);
+    std::string path1, path2;
+    if (locked) {
+        if (pidls) {
+            path1 = PathOfIdList(pidls[0]);
+            path2 = PathOfIdList(pidls[1]);
+        }
+        unlock(locked);
+    }
+    ::SetErrorMode(oldMode);
+    if (!locked || !IsCardNoticeEvent(static_cast<uint32_t>(event))) return;
+    KILNLOG.Log(LOG_DETAIL, "%s %s", path1.c_str(), path2.c_str());
+    CountCardNotice();
+}
+
+void CLauncherWindow::CountCardNotice() {
+    if (m_notices.Notice()) {
+        m_searchAnime->SetVisible(true);
+        m_searchAnime->Start(0);
+        ShowCardIcon(m_card != 0);
+    } else {
+        KillTimer(kTimerRescan);
+    }
+    SetTimer(kTimerRescan, kRescanDelayMs);
+}
+
+void CLauncherWindow::OnRescan() {
+    KillTimer(kTimerRescan);
+    // A stray timer message scans nothing; a not-ready retry scans again.
+    if (!m_notices.TakeRescan() && !m_retryArmed) return;
+    m_retryArmed = false;
+    std::vector<char> drives;
+    ScanNaviCards(drives);
+    const DWORD scanError = ::GetLastError();
+    if (drives.empty() && m_map.kind == kMapRecordDiskCheck && scanError == kErrorNotReady) {
+        if (m_notReadyRetries < kNotReadyRetries) {
+            ++m_notReadyRetries;
+            KILNLOG.Log(LOG_NORMAL,
+                        "CLauncherWindow::_OnTimerShellNotify() - SHELL通知時のドライブ準備中");
+            m_retryArmed = true;
+            SetTimer(kTimerRescan, kRescanDelayMs);
+            return;
+        }
+    }
+    m_notReadyRetries = 0;
+
+    std::vector<ScannedDrive> seen;
+    CUserListFile users;
+    for (char d : drives) {
+        ScannedDrive s;
+        s.letter = d;
+        s.writable = IsWritable(d);
+        CPcLinkFile link(CPcLinkFile::kPcLink, d);
+        s.registered = link.IsLoaded() && users.Exists(link.GetDeviceNo().c_str());
+        s.modelType = link.IsLoaded() ? link.GetFormatGeneration() : 0;
+        seen.push_back(s);
+    }
+    const RescanDecision d = DecideRescan(seen, m_card, m_navigationModelType);
+    for (char ro : d.readOnly) KILNLOG.Log(LOG_NORMAL, "SDカード読取専用 %Cドライブ", ro);
+    for (const ScannedDrive& s : seen)
+        if (s.writable && s.registered) KILNLOG.Log(LOG_NORMAL, "SD検知");
+    if (d.unregisteredSeen) {
+        KILNLOG.Log(LOG_DETAIL, "　－ユーザー登録情報なしSDカード挿入");
+        lib::wfc::ShowMessageBox(GetHandle(),
+                                 "挿入されたSDカードのお客様登録情報が見つかりませんでした。\r\n"
+                                 "QUILL MARCHを再起動して、初期設定を行なってください。",
+                                 kBoxCaption, MB_OK | MB_ICONINFORMATION);
+    }
+    if (d.outcome == RescanOutcome::NoCard) {
+        KILNLOG.Log(LOG_NORMAL, "SD抜取検知");
+        ClearKindStatuses();
+        if (d.readOnlySeen) PostMessage(kMsgCodeMessage, 0xFF00EE02u, 0);
+        PostMessage(m_messages.sdChange, 0, 0);
+        m_searchAnime->Stop();
+        m_searchAnime->SetVisible(false);
+        ShowCardIcon(false);
+        return;
+    }
+    ClearKindStatuses();
+    bool start = false;
+    if (d.outcome != RescanOutcome::SameCard) {
+        if (!m_card) {
+            ReadCardInformation(d.candidate);
+            start = true;
+        } else {
+            KILNLOG.Log(LOG_NORMAL, "新SD検知 %C", d.candidate);
+            start = true;
+        }
+    }
+    if (!m_updateWindow) {
+        m_updateWindow = std::make_unique<CUpdateNotifyWindow>(GetHandle(), d.candidate);
+        m_updateWindow->CreateAndInquire();
+        start = false;  // the chain starts the charges
+    }
+    m_searchAnime->Stop();
+    m_searchAnime->SetVisible(false);
+    if (d.outcome == RescanOutcome::NewCard) {
+        CapacityCheck(d.candidate);
+        PostMessage(m_messages.sdChange, static_cast<WPARAM>(d.candidate), start ? 1 : 0);
+    } else if (d.outcome == RescanOutcome::OtherModel) {
+        KILNLOG.Log(LOG_NORMAL, "モデル違いSDにより再起動");
+        ShowCardIcon(false);
+        PostMessage(m_messages.sdChange, 0, 0);
+        ShowCodeMessage(0xFF00EE09u);
+        m_restartOnExit = true;
+        PostMessage(WM_CLOSE);
+        return;
+    }
+    ShowCardIcon(true);
+}
+
+void CLauncherWindow::OnSDChange(char drive, bool startCharges) {
+    if (drive != m_card) {
+        KILNLOG.Log(LOG_NORMAL, "SD変更検知 %C -> %C", m_card ? m_card : ' ', drive ? drive : ' ');
+        for (Tile& tile : m_tiles) tile.item->SetValue(0);
+        ClearKindStatuses();
+        WaitForToolsEnd();
+        m_card = drive;
+        m_userAgent.clear();
+        m_nickname.clear();
+        m_cardModelCode = 0;
+        if (m_card) {
+            CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
+            if (link.IsLoaded()) m_cardModelCode = link.GetModelCode();
+            ReadCardInformation(m_card);
+            LayOutTiles();
+            if (startCharges) ApplyStartChargeDecision();
+        }
+        ShowCardIcon(m_card != 0);
+        if (m_backPanel) SetBackPanel(true);
+    }
+    ForwardSDChange(drive);
+}
+
+void CLauncherWindow::ForwardSDChange(char drive) {
+    const WPARAM w = static_cast<WPARAM>(static_cast<signed char>(drive));
+    if (m_menu && m_menu->GetHandle()) m_menu->PostMessage(m_messages.sdChange, w, 0);
+    for (const char* title :
+         {"Quillmarch Probe", "Quillmarch Music Manual", "Quillmarch Music Setting"})
+        if (HWND window = ::FindWindowA(nullptr, title))
+            ::PostMessageA(window, m_messages.sdChange, w, 0);
+}
+
+void CLauncherWindow::WaitForToolsEnd() {
+    RequestToolsEnd();
+    for (int i = 0; i < 10 && (FindCoreWindow() || FindMusicWindow(false)); ++i) ::Sleep(100);
+}
+
+void CLauncherWindow::ReadCardInformation(char drive) {
+    CPcLinkFile link(CPcLinkFile::kPcLink, drive);
+    if (!link.IsLoaded()) return;
+    const std::string deviceNo = link.GetDeviceNo();
+    CUserListFile users;
+    if (!users.Exists(deviceNo.c_str())) return;
+    users.SetUserAgent(deviceNo.c_str(), GetUserAgent(drive).c_str());
+    users.SetCcid(deviceNo.c_str(), link.GetNaviId());
+    users.SetModelType(deviceNo.c_str(), static_cast<uint32_t>(link.GetFormatGeneration()));
+}
+
+void CLauncherWindow::CapacityCheck(char drive) {
+    CPcLinkFile link(CPcLinkFile::kPcLink, drive);
+    const int model = link.IsLoaded() ? link.GetModelCode() : 0;
+    const uint32_t code = CapacityMessage(model, m_navigationModelType, GetVolumeCapacity(drive));
+    if (code) PostMessage(kMsgCodeMessage, code, 0);
+}
+
+void CLauncherWindow::LayOutTiles() {
+    const bool moth = IsMothModelCode(m_cardModelCode);
+    // Without the first tile the other four close up over the same width.
+    const RECT first = GetItemById(kProbeProgressImage)->GetRect();
+    const RECT last = GetItemById(kMusicProgressImage)->GetRect();
+    const int width = first.right - first.left;
+    const int count = moth ? 4 : 5;
+    const int left = moth ? first.left + width / 2 : first.left;
+    const int span = last.right - first.left - (moth ? width : 0);
+    const int step = count > 1 ? (span - width) / (count - 1) : 0;
+    int i = 0;
+    for (Tile& tile : m_tiles) {
+        if (moth && tile.bit == kChargeProbe) continue;
+        const int x = left + i * step;
+        tile.item->SetRect(x, first.top, x + width, first.bottom);
+        ++i;
+    }
+    if (!moth) {
+        for (int k = 0; k < 5; ++k) {
+            const int x = first.left + k * ((last.left - first.left) / 4);
+            m_tiles[k].item->SetRect(x, first.top, x + width, first.bottom);
+        }
+    }
+    SetBackPanel(m_backPanel);
+    RedrawAll();
+    InvalidateRect(nullptr, false);
+}
+
+void CLauncherWindow::Eject() {
+    if (!m_card) {
+        PostMessage(kMsgCodeMessage, 0xFF00EE04u, 0);
+        return;
+    }
+    if (ChildWindowVisible()) {
+        PostMessage(kMsgCodeMessage, 0xFF00EE07u, 0);
+        return;
+    }
+    if (AskBusy("処理中のSD抜取要求 PROCs:0x%08X", "データ更新中です。転送を中断しますか？") ==
+        IDNO)
+        return;
+    ClearKindStatuses();
+    WaitForToolsEnd();
+    if (IsTrafficQuestionDueNow() && AskTrafficOnExit()) {
+        StartTrafficCharge(1);
+        return;
+    }
+    EjectNow();
+}
+
+void CLauncherWindow::EjectNow() {
+    if (m_card && EjectVolume(m_card)) {
+        PostMessage(kMsgCodeMessage, 0xFF00EE05u, 0);
+    } else {
+        KILNLOG.Log(LOG_ERROR, "SD取り出し失敗 ERR:0x%08X",
+                    static_cast<unsigned>(::GetLastError()));
+        PostMessage(kMsgCodeMessage, 0xFF00EE06u, 0);
+    }
+    SetBackPanel(!m_backPanel);
+}
+
+bool CLauncherWindow::ChildWindowVisible() const {
+    auto visible = [](const CWindow* w) {
+        return w && w->GetHandle() && ::IsWindowVisible(w->GetHandle());
+    };
+    if (visible(m_mapWindow.get()) || visible(m_updateWindow.get()) || visible(m_logUpload.get()) ||
+        visible(m_versionWindow.get()))
+        return true;
+    for (bool manual : {true, false})
+        if (HWND music = FindMusicWindow(manual))
+            if (::IsWindowVisible(music)) return true;
+    return false;
+}
+
+int CLauncherWindow::AskBusy(const char* logFormat, const char* question) {
+    const uint32_t busy = QueryCoreBusyMask(GetHandle());
+    if (!busy) return IDYES;
+    KILNLOG.Log(LOG_NORMAL, logFormat, static_cast<unsigned>(busy));
+    return lib::wfc::ShowMessageBox(GetHandle(), question, kBoxCaption, MB_YESNO | MB_ICONQUESTION);
+}
+
+// --- abort, close and the session end --------------------------------------------------------
+
+void CLauncherWindow::OnAbort() {
+    if (AskBusy("処理中の中断要求 PROCs:0x%08X", "データ更新中です。転送を中断しますか？") != IDYES)
+        return;
+    PostToCore(m_messages.requestEnd, 0, 0);
+    SetBackPanel(!m_backPanel);
+    if (m_mapWindow && m_mapWindow->GetHandle()) m_mapWindow->ShowWindow(SW_HIDE);
+}
+
+bool CLauncherWindow::IsTrafficQuestionDueNow() {
+    CWickerdaleConfig config;
+    TrafficQuestionFacts f;
+    f.settingsLoaded = config.LoadSetting();
+    f.transmitTraffic = config.GetTransmitExe3();
+    f.exitMode = m_exitMode;
+    f.hasLastUpdate = m_lastTraffic.wYear != 0;
+    f.lastUpdate = FileTimeOf(m_lastTraffic);
+    f.now = LocalNow();
+    f.hasCard = m_card != 0;
+    return IsTrafficQuestionDue(f);
+}
+
+bool CLauncherWindow::AskTrafficOnExit() { return CInfoChargeQuestion::Ask(GetHandle()); }
+
+void CLauncherWindow::StartTrafficCharge(int exitMode) {
+    if (QueryCoreBusyMask(GetHandle())) WaitForToolsEnd();
+    m_exitMode = exitMode;
+    StartCore(kChargeMaskTraffic);
+}
+
+void CLauncherWindow::OnCloseButton() {
+    if (!m_closing && IsTrafficQuestionDueNow() && AskTrafficOnExit()) {
+        StartTrafficCharge(2);
+        return;
+    }
+    PostMessage(WM_CLOSE);
+}
+
+void CLauncherWindow::OnClose() {
+    if (m_exitMode != 2 && !m_closing &&
+        AskBusy("処理中の終了要求 PROCs:0x%08X",
+                "データ更新中です。転送を中断し、QUILL MARCHを終了しますか？") == IDNO)
+        return;
+    m_closing = true;
+    RequestToolsEnd();
+    const std::string temp = GetTemporaryFolder();
+    if (!temp.empty()) DeleteFolderTree(temp.c_str(), false);
+    DestroyWindow();
+}
+
+LRESULT CLauncherWindow::OnQueryEndSession(LPARAM option) {
+    m_closing = true;
+    KILNLOG.Log(LOG_NORMAL, "WM_QUERYENDSESSION 受信 Option:0x%08X", static_cast<unsigned>(option));
+    const LRESULT answer = Chain::WindowProc(WM_QUERYENDSESSION, 0, option) ? 1 : 0;
+    KILNLOG.Log(LOG_NORMAL, "WM_QUERYENDSESSION 結果 %d", static_cast<int>(answer));
+    PostMessage(WM_CLOSE);
+    return answer;
+}
+
+void CLauncherWindow::OnEndSession(WPARAM ending, LPARAM option) {
+    KILNLOG.Log(LOG_NORMAL, "WM_ENDSESSION 受信 End:%d Option:%d", static_cast<int>(ending),
+                static_cast<int>(option));
+    if (ending) {
+        m_closing = true;
+        Close(true);
+    }
+    KILNLOG.Log(LOG_NORMAL, "WM_ENDSESSION 処理終了");
+}
+
+void CLauncherWindow::DestroyChildren() {
+    KillTimer(kTimerTiles);
+    KillTimer(kTimerDots);
+    KillTimer(kTimerRescan);
+    KillTimer(kTimerMapReask);
+    StopMapTimers();
+    auto end = [](CWindow* w) {
+        if (w && w->GetHandle() && ::IsWindow(w->GetHandle())) {
+            ::ShowWindow(w->GetHandle(), SW_HIDE);
+            w->DestroyWindow();
+        }
+    };
+    end(m_menu.get());
+    end(m_mapWindow.get());
+    end(m_updateWindow.get());
+    end(m_logUpload.get());
+    end(m_versionWindow.get());
+}
+
+}  // namespace ui

@@ -1,0 +1,82 @@
+#pragma once
+// CMenuWindow: one level of the launcher's button menu. The root lines its
+// main buttons up beside the launcher's menu button; each main button with
+// sub-buttons opens a sub-menu at a right angle. Hovers and selections are
+// posted to the owner (a sub-menu's owner is its parent menu, which passes
+// them on), so every one reaches the launcher.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/EndSessionWaitingWindow.h"
+#include "ui/FrameOverlayWindowBase.h"
+#include "ui/ResizableSkinWindow.h"
+#include "ui/WindowBase.h"
+
+namespace ui {
+
+class CSkinWindowItemButton;
+
+constexpr UINT kRootMenuId = 0xFFFF;
+
+class CMenuWindow : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>,
+                    public CWindowBase {
+public:
+    using Chain = CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>;
+    static constexpr int kFirstButtonId = 0x3000;
+
+    CMenuWindow();
+    ~CMenuWindow() override;
+
+    void CreateMenu(HWND owner, UINT commandMessage, UINT hoverMessage, UINT menuId, int angle);
+    // Adds a button from its skin description; its id is 0x3000 + index.
+    int AddButton(const SkinItem& item);
+    // Adds a button to the sub-menu of main button `main` (made on first
+    // use); 0xFFFF when there is no such main button.
+    int AddSubButton(int main, const SkinItem& item);
+    void Open(POINT anchor);
+    void Close();
+    bool IsOpen() const;
+    // The card-dependent buttons follow "WKLSDChange" only while this is on.
+    void SetEnableFlag(bool on);
+    // True for this menu's window or one of its sub-menus'.
+    bool OwnsWindow(HWND window) const;
+
+    int Angle() const { return m_angle; }
+    UINT MenuId() const { return m_menuId; }
+    size_t ButtonCount() const { return m_buttons.size(); }
+    CSkinWindowItemButton* Button(size_t index) const { return m_buttons[index].item; }
+    CMenuWindow* SubMenu(size_t index) const { return m_buttons[index].sub.get(); }
+    SIZE MenuSize() const;
+    UINT GetFrameOverlayMessage() override { return 0; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnItemEvent(int id, int code, intptr_t param) override;
+    void OnCommand(UINT id, UINT code, HWND control) override;
+
+private:
+    struct Entry {
+        CSkinWindowItemButton* item = nullptr;
+        bool autoDisable = false;
+        std::unique_ptr<CMenuWindow> sub;
+    };
+    bool Vertical() const { return m_angle == 0 || m_angle == 180; }
+    void CloseSubMenus(size_t except);
+    void ApplyCardState(char drive);
+    POINT SubMenuAnchor(size_t index) const;
+
+    HWND m_owner = nullptr;
+    UINT m_commandMessage = 0;
+    UINT m_hoverMessage = 0;
+    UINT m_menuId = kRootMenuId;
+    int m_angle = 270;
+    int m_padding[5] = {};  // left, right, top, bottom, border
+    SIZE m_buttonSize = {};
+    std::vector<Entry> m_buttons;
+    bool m_enableFlag = false;
+    char m_drive = 0;
+    UINT m_sdChange = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,201 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/MenuWindow.h"
+#include "common/CoreBridge.h"
+#include "ui/SkinWindowItemButton.h"
+
+namespace ui {
+
+CMenuWindow::CMenuWindow() : Chain("FrameOverlay") {
+    m_sdChange = ::RegisterWindowMessageA(kMsgSDChange);
+}
+
+CMenuWindow::~CMenuWindow() {
+    for (Entry& e : m_buttons) e.sub.reset();
+    if (GetHandle()) DestroyWindow();
+}
+
+void CMenuWindow::CreateMenu(HWND owner, UINT commandMessage, UINT hoverMessage, UINT menuId,
+                             int angle) {
+    m_owner = owner;
+    m_commandMessage = commandMessage;
+    m_hoverMessage = hoverMessage;
+    m_menuId = menuId;
+    m_angle = angle;
+    LoadSkin("MenuWindow.txt", Vertical() ? "Base_Vertical" : "Base_Horizontal", false);
+    char name[32];
+    std::snprintf(name, sizeof name, "%s.%d", "MenuWindow", static_cast<int>(menuId));
+    static const char* const kKeys[] = {"LeftPadding", "RightPadding", "TopPadding",
+                                        "BottomPadding", "BorderPadding"};
+    auto block = Skin().find(name);
+    for (int i = 0; i < 5 && block != Skin().end(); ++i) {
+        auto v = block->second.properties.find(kKeys[i]);
+        if (v != block->second.properties.end() && !v->second.empty())
+            m_padding[i] = std::atoi(v->second[0].c_str());
+    }
+    SetUpFrameOverlay();
+    CreateResizableWindow(nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, 0);
+    EnableResize(false);
+    SetWindowTextA("Quillmarch Menu");
+}
+
+SIZE CMenuWindow::MenuSize() const {
+    const int n = static_cast<int>(m_buttons.size());
+    const int w = m_buttonSize.cx, h = m_buttonSize.cy;
+    if (Vertical())
+        return SIZE{w + m_padding[0] + m_padding[1],
+                    n * (h + m_padding[4]) + m_padding[2] + m_padding[3]};
+    return SIZE{n * (w + m_padding[4]) + m_padding[0] + m_padding[1],
+                h + m_padding[2] + m_padding[3]};
+}
+
+int CMenuWindow::AddButton(const SkinItem& item) {
+    const int index = static_cast<int>(m_buttons.size());
+    const int id = kFirstButtonId + index;
+    Entry e;
+    e.item = AddItem<CSkinWindowItemButton>(id, item);
+    auto ad = item.properties.find("AutoDisable");
+    e.autoDisable = ad != item.properties.end() && !ad->second.empty() && ad->second[0] == "1";
+    const RECT r = e.item->GetRect();
+    m_buttonSize = SIZE{r.right - r.left, r.bottom - r.top};
+    int x, y;
+    if (Vertical()) {
+        x = m_padding[0];
+        y = index * (m_buttonSize.cy + m_padding[4]) + m_padding[2];
+    } else {
+        x = index * (m_buttonSize.cx + m_padding[4]) + m_padding[0];
+        y = m_padding[2];
+    }
+    e.item->SetRect(x, y, x + m_buttonSize.cx, y + m_buttonSize.cy);
+    if (e.autoDisable) e.item->SetEnabled(false);
+    m_buttons.push_back(std::move(e));
+    const SIZE size = MenuSize();
+    ::SetWindowPos(GetHandle(), nullptr, 0, 0, size.cx, size.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return id;
+}
+
+int CMenuWindow::AddSubButton(int main, const SkinItem& item) {
+    if (main < 0 || main >= static_cast<int>(m_buttons.size())) return 0xFFFF;
+    Entry& e = m_buttons[static_cast<size_t>(main)];
+    if (!e.sub) {
+        e.sub = std::make_unique<CMenuWindow>();
+        e.sub->CreateMenu(GetHandle(), m_commandMessage, m_hoverMessage, static_cast<UINT>(main),
+                          m_angle == 270 ? 0 : m_angle + 90);
+    }
+    return e.sub->AddButton(item);
+}
+
+void CMenuWindow::Open(POINT anchor) {
+    const SIZE size = MenuSize();
+    POINT origin = anchor;
+    switch (m_angle) {
+        case 0:
+            origin.x += 1;
+            origin.y -= size.cy + m_padding[2] + 3;
+            break;
+        case 270:
+            origin.x -= size.cx;
+            break;
+        default:
+            break;
+    }
+    ::SetWindowPos(GetHandle(), HWND_TOPMOST, origin.x, origin.y, size.cx, size.cy,
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RedrawAll();
+    InvalidateRect(nullptr, false);
+}
+
+void CMenuWindow::Close() {
+    CloseSubMenus(m_buttons.size());
+    if (GetHandle()) ::ShowWindow(GetHandle(), SW_HIDE);
+}
+
+bool CMenuWindow::IsOpen() const { return GetHandle() && ::IsWindowVisible(GetHandle()); }
+
+void CMenuWindow::CloseSubMenus(size_t except) {
+    for (size_t i = 0; i < m_buttons.size(); ++i)
+        if (i != except && m_buttons[i].sub) m_buttons[i].sub->Close();
+}
+
+bool CMenuWindow::OwnsWindow(HWND window) const {
+    if (window && window == GetHandle()) return true;
+    for (const Entry& e : m_buttons)
+        if (e.sub && e.sub->OwnsWindow(window)) return true;
+    return false;
+}
+
+void CMenuWindow::SetEnableFlag(bool on) {
+    m_enableFlag = on;
+    for (Entry& e : m_buttons)
+        if (e.sub) e.sub->SetEnableFlag(on);
+}
+
+void CMenuWindow::ApplyCardState(char drive) {
+    m_drive = drive;
+    for (Entry& e : m_buttons)
+        if (e.autoDisable) e.item->SetEnabled(drive != 0 && m_enableFlag);
+}
+
+POINT CMenuWindow::SubMenuAnchor(size_t index) const {
+    const RECT r = m_buttons[index].item->GetRect();
+    // The sub-menu opens from the button's edge in its direction.
+    POINT pt = {r.left, r.top};
+    return ClientToScreen(pt);
+}
+
+LRESULT CMenuWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == m_sdChange) {
+        ApplyCardState(static_cast<char>(wParam));
+        for (Entry& e : m_buttons)
+            if (e.sub) e.sub->SendMessage(m_sdChange, wParam, lParam);
+        return 0;
+    }
+    if ((message == m_commandMessage || message == m_hoverMessage) && m_commandMessage) {
+        // From a sub-menu: on to the owner unchanged.
+        ::PostMessageA(m_owner, message, wParam, lParam);
+        return 0;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) return 1;
+    if (message == WM_MOUSEACTIVATE) return MA_NOACTIVATE;
+    return Chain::WindowProc(message, wParam, lParam);
+}
+
+bool CMenuWindow::OnItemEvent(int id, int code, intptr_t param) {
+    const int index = id - kFirstButtonId;
+    if (index < 0 || index >= static_cast<int>(m_buttons.size()))
+        return Chain::OnItemEvent(id, code, param);
+    if (code == kItemMouseMove) {
+        Entry& e = m_buttons[static_cast<size_t>(index)];
+        if (e.sub && !e.sub->IsOpen()) {
+            CloseSubMenus(static_cast<size_t>(index));
+            e.sub->Open(SubMenuAnchor(static_cast<size_t>(index)));
+        }
+        ::PostMessageA(m_owner, m_hoverMessage, m_menuId, static_cast<LPARAM>(index));
+        return true;
+    }
+    if (code == kItemMouseLeave) {
+        ::PostMessageA(m_owner, m_hoverMessage, static_cast<WPARAM>(-1), static_cast<LPARAM>(-1));
+        return true;
+    }
+    return Chain::OnItemEvent(id, code, param);
+}
+
+void CMenuWindow::OnCommand(UINT id, UINT code, HWND control) {
+    const int index = static_cast<int>(id) - kFirstButtonId;
+    if (code != 1 || control || index < 0 || index >= static_cast<int>(m_buttons.size()))
+        return Chain::OnCommand(id, code, control);
+    Entry& e = m_buttons[static_cast<size_t>(index)];
+    if (e.sub) {
+        if (!e.sub->IsOpen()) {
+            CloseSubMenus(static_cast<size_t>(index));
+            e.sub->Open(SubMenuAnchor(static_cast<size_t>(index)));
+        }
+        return;
+    }
+    CloseSubMenus(m_buttons.size());
+    ::PostMessageA(m_owner, m_commandMessage, m_menuId, static_cast<LPARAM>(index));
+}
+
+}  // namespace ui

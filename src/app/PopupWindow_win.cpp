@@ -1,0 +1,97 @@
+#include "app/PopupWindow.h"
+#include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemStaticImage.h"
+
+namespace ui {
+
+CPopupWindow::~CPopupWindow() {
+    if (GetHandle()) DestroyWindow();
+}
+
+void CPopupWindow::BeginPopup(const char* skinFile, const char* titleText) {
+    LoadSkin(skinFile, "Base", true);
+    const SkinData& skin = Skin();
+    AddText(kTitleStatic, "TitleStatic", titleText);
+    AddButton(kCloseButton, "CloseButton");
+    AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
+    AddLayoutRule(kCloseButton, 2, 1, 2, 1);
+    m_layoutHeight = GetLayoutSize().cy;
+}
+
+void CPopupWindow::FinishPopup(const char* title, DWORD style) {
+    SetUpFrameOverlay();
+    CreateResizableWindow(nullptr, style, WS_EX_TOOLWINDOW, 0, 0);
+    EnableResize(false);
+    SetWindowTextA(title);
+}
+
+CSkinWindowItemStatic* CPopupWindow::AddText(int id, const char* name, const std::string& text) {
+    auto* item = AddItem<CSkinWindowItemStatic>(id, GetItem(Skin(), name));
+    if (!text.empty()) item->SetText(text);
+    return item;
+}
+
+CSkinWindowItemButton* CPopupWindow::AddButton(int id, const char* name) {
+    return AddItem<CSkinWindowItemButton>(id, GetItem(Skin(), name));
+}
+
+void CPopupWindow::SlideOut() {
+    RECT owner = {};
+    ::GetWindowRect(m_owner, &owner);
+    const int width = owner.right - owner.left;
+    // The pop-up needs room above the launcher.
+    if (owner.top < m_layoutHeight) {
+        const int shift = m_layoutHeight - owner.top;
+        ::SetWindowPos(m_owner, nullptr, owner.left, owner.top + shift, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::OffsetRect(&owner, 0, shift);
+    }
+    m_slide = RECT{owner.left, owner.top + 4 - m_layoutHeight, owner.left + width, owner.top + 4};
+    m_currentTop = m_slide.bottom;
+    ::SetWindowPos(GetHandle(), m_owner, m_slide.left, m_currentTop, width, 0, SWP_NOACTIVATE);
+    ::ShowWindow(GetHandle(), SW_SHOWNA);
+    ::PostMessageA(m_owner, WM_SYSCOMMAND, SC_RESTORE, 0);
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(GetHandle());
+    m_sliding = true;
+    SetTimer(kSlideTimer, 3);
+}
+
+void CPopupWindow::FinishSlide() {
+    if (!m_sliding) return;
+    m_currentTop = m_slide.top;
+    OnTimer(kSlideTimer);
+}
+
+void CPopupWindow::OnTimer(UINT_PTR id) {
+    if (id != kSlideTimer) return Chain::OnTimer(id);
+    m_currentTop -= static_cast<int>(kSlideStep);
+    if (m_currentTop <= m_slide.top) {
+        m_currentTop = m_slide.top;
+        KillTimer(kSlideTimer);
+        m_sliding = false;
+    }
+    ::SetWindowPos(GetHandle(), m_owner, m_slide.left, m_currentTop, m_slide.right - m_slide.left,
+                   m_slide.bottom - m_currentTop, SWP_NOACTIVATE);
+}
+
+LRESULT CPopupWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) return 1;
+    return Chain::WindowProc(message, wParam, lParam);
+}
+
+bool CPopupWindow::OnItemEvent(int id, int code, intptr_t param) {
+    if (OnCommonItemEvent(GetHandle(), id, code, kCloseButton, kApplicationIcon)) return true;
+    return Chain::OnItemEvent(id, code, param);
+}
+
+void CPopupWindow::OnCommand(UINT id, UINT code, HWND control) {
+    if (code == 1 && !control && static_cast<int>(id) >= kFirstOwnItem) {
+        OnButton(static_cast<int>(id));
+        return;
+    }
+    Chain::OnCommand(id, code, control);
+}
+
+}  // namespace ui

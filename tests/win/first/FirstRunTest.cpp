@@ -1,0 +1,557 @@
+// The first run: the authentication worker against the stand-in service, the
+// initialization and completion windows driven by their messages, and one
+// run of the real program typed into through the X server.
+#include <windows.h>
+// tlhelp32.h below needs the types of windows.h first.
+#include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <memory>
+
+#include "FirstTestSupport.h"
+#include "TestSupport.h"
+#include "app/AuthenticationWorker.h"
+#include "app/InitCompleteWindow.h"
+#include "app/InitializationWindow.h"
+#include "app/InitializationWindowRules.h"
+#include "common/Folders.h"
+#include "common/WickerdaleConfig.h"
+#include "common/WickerdaleErrorMessage.h"
+#include "datafiles/UserListFile.h"
+#include "net/ConnectionFile.h"
+#include "ui/Skin.h"
+#include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemEditBox.h"
+#include "wfc/DIB.h"
+#include "wfc/Library.h"
+
+using namespace firsttest;
+using ui::CInitCompleteWindow;
+using ui::CInitializationWindow;
+
+namespace {
+
+constexpr char kAuthPath[] = "/pcapp/DeviceNoUserAuthenticationAPI";
+constexpr char kMothAuthPath[] = "/pcapp/DeviceNoUserAuthenticationTRKMothAPI";
+// The card's CCID 0x00120034 goes out as its low half in decimal and its high half in hex.
+constexpr char kCardOptions[] = "--navi-id=00120034";
+constexpr char kTaroBody[] = "nick=taro&pass=pass1234&ccid_head=00520012&deviceno=0123456789ABCDEF";
+
+HMODULE ProgramModule() {
+    static HMODULE module = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(),
+                                             nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
+class FirstRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
+        lib::wfc::InitThread();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(HaveService());
+        ASSERT_NE(ProgramModule(), nullptr);
+        ui::SetSkinResourceMode(ProgramModule(), ProgramModule(), ProgramModule());
+        PointTableAtService();
+        ClearFaults();
+        ForgetUsersAndSettings();
+        static const bool made = MakeCard(kCardOptions);
+        ASSERT_TRUE(made);
+    }
+    void TearDown() override { ClearFaults(); }
+};
+
+// The authentication requests the service received after the first `from`.
+std::vector<Request> AuthRequests(size_t from, const char* path = kAuthPath) {
+    std::vector<Request> all = Requests(), out;
+    for (size_t i = from; i < all.size(); ++i)
+        if (all[i].path == path) out.push_back(all[i]);
+    return out;
+}
+
+std::string StoredNickName(const char* deviceNo) {
+    CUserListFile users;
+    std::string nickname;
+    return users.GetUser(deviceNo, &nickname, nullptr, nullptr, nullptr) ? nickname : "-";
+}
+
+// A window made the way start-up makes it, that leaves the test's loop alone.
+std::unique_ptr<CInitializationWindow> MakeInitWindow() {
+    auto window = std::make_unique<CInitializationWindow>();
+    window->SetQuitOnDestroy(false);
+    EXPECT_TRUE(window->Create());
+    window->ShowWindow(SW_SHOW);
+    return window;
+}
+
+void Fill(CInitializationWindow& w, const char* nickname, const char* password) {
+    w.NickNameEdit()->SetTextA(nickname);
+    w.PasswordEdit()->SetTextA(password);
+}
+
+qm::CHandle g_boxAsked(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+std::atomic<LONGLONG> g_boxAskedAt{0};
+void NoteBoxAsked(DWORD) {
+    g_boxAskedAt = Now();
+    ::SetEvent(g_boxAsked.Get());
+}
+
+void Press(HWND window, int id) {
+    ::PostMessageA(window, WM_COMMAND, static_cast<WPARAM>(id) | 0x10000u, 0);
+}
+
+}  // namespace
+
+TEST_F(FirstRun, WorkerGivesEachAnswerOfTheServiceItsResult) {
+    const size_t mark = Requests().size();
+    struct Case {
+        const char* nickname;
+        const char* password;
+        const char* fault;  // on the authentication path
+        uint32_t result;
+    } const cases[] = {
+        {"taro", "wrong", "", 0x200006},          // wrong password
+        {"nobody", "pass1234", "", 0x200009},     // unknown user
+        {"taro", "pass1234", "ret:5", 0x200005},  // maintenance
+        {"taro", "pass1234", "http:503", 0x1001F7},
+        {"taro", "pass1234", "body:RET=12&X=1", 0x200012},  // two fields: hexadecimal
+        {"taro", "pass1234", "", 0},
+    };
+    for (const Case& c : cases) {
+        SetFault(kAuthPath, c.fault);
+        AuthenticationJob job;
+        std::vector<char> drives;
+        job.nickname = c.nickname;
+        job.password = c.password;
+        job.drives = &drives;
+        EXPECT_EQ(RunAuthentication(job), c.result) << c.nickname << " " << c.fault;
+        EXPECT_EQ(StoredNickName(kDeviceNo), c.result == 0 ? "taro" : "-") << c.fault;
+        EXPECT_EQ(job.ccid, 0x00120034u);
+    }
+    const std::vector<Request> sent = AuthRequests(mark);
+    ASSERT_EQ(sent.size(), std::size(cases));
+    EXPECT_EQ(sent.back().body, kTaroBody);
+    EXPECT_EQ(sent.front().body,
+              "nick=taro&pass=wrong&ccid_head=00520012&deviceno=0123456789ABCDEF");
+    CUserListFile users;
+    std::string device, agent;
+    uint32_t ccid = 0, modelType = 0;
+    ASSERT_TRUE(users.GetLastUser(&device, nullptr, &agent, &ccid, &modelType));
+    EXPECT_EQ(device, kDeviceNo);
+    EXPECT_EQ(ccid, 0x00120034u);
+    EXPECT_NE(agent.find("HopperLiteV3/"), std::string::npos) << agent;
+}
+
+TEST_F(FirstRun, WorkerWithoutCardCancelledOrOfTheMothLine) {
+    const size_t mark = Requests().size();
+    const size_t from = LogText().size();
+    AuthenticationJob job;
+    std::vector<char> drives = {'F'};  // F: holds no card
+    job.nickname = "taro";
+    job.password = "pass1234";
+    job.drives = &drives;
+    EXPECT_EQ(RunAuthentication(job), kAuthNoCard);
+    EXPECT_EQ(CountInLog("SDカード読み込み失敗", from), 1);
+
+    qm::CHandle cancel(::CreateEventA(nullptr, FALSE, TRUE, nullptr));
+    drives.clear();
+    job.cancelEvent = cancel.Get();
+    EXPECT_EQ(RunAuthentication(job), kAuthCancelled);
+    EXPECT_TRUE(AuthRequests(mark).empty());
+
+    EXPECT_EQ(AuthenticationThread(nullptr), kAuthNoWindow);
+    EXPECT_EQ(CountInLog("初期設定スレッド引数無効", from), 1);
+
+    ASSERT_TRUE(MakeCard(std::string(kCardOptions) + " --model=12"));
+    AuthenticationJob moth;
+    moth.nickname = "taro";
+    moth.password = "pass1234";
+    moth.drives = &drives;
+    EXPECT_EQ(RunAuthentication(moth), 0u);
+    EXPECT_EQ(AuthRequests(mark, kMothAuthPath).size(), 1u);
+    EXPECT_TRUE(AuthRequests(mark).empty());
+    ASSERT_TRUE(MakeCard(kCardOptions));
+}
+
+TEST_F(FirstRun, NickNameBoxRefusesWhatTheUserListCannotHold) {
+    auto window = MakeInitWindow();
+    CInitializationWindow& w = *window;
+    HWND edit = w.NickNameEdit()->GetControl();
+    struct Step {
+        const char* typed;  // replaces the selection, as typing or pasting does
+        const char* text;   // what the box then holds
+        NickNameProblem hint;
+        bool ok;  // the password box holds "x"
+    } const steps[] = {
+        {"taro", "taro", NickNameProblem::kNone, true},
+        {",", "taro", NickNameProblem::kComma, true},
+        {"\x91\xbe", "taro", NickNameProblem::kDoubleByte, true},  // a kanji
+        {"!", "taro!", NickNameProblem::kNone, true},
+        {"123456789012345", "taro!123456789012345", NickNameProblem::kNone, true},
+        {"6", "taro!123456789012345", NickNameProblem::kNone, true},  // the box's limit
+    };
+    w.PasswordEdit()->SetTextA("x");
+    for (const Step& s : steps) {
+        ::SendMessageA(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
+        ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(s.typed));
+        EXPECT_EQ(w.NickNameEdit()->GetTextA(), s.text) << s.typed;
+        EXPECT_EQ(w.NickNameHintText(), NickNameHint(s.hint)) << s.typed;
+        EXPECT_EQ(w.OkButton()->IsEnabled(), s.ok) << s.typed;
+    }
+    // A leading double quote is refused; the same quote later in the name is not.
+    w.NickNameEdit()->SetTextA("");
+    EXPECT_FALSE(w.OkButton()->IsEnabled());
+    ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\"q"));
+    EXPECT_EQ(w.NickNameEdit()->GetTextA(), "");
+    EXPECT_EQ(w.NickNameHintText(), NickNameHint(NickNameProblem::kLeadingQuote));
+    PumpUntil([] { return false; }, 100);
+    SaveWindowShot(w.GetHandle(), "init-refused-hint");
+    w.NickNameEdit()->SetTextA("q\"");
+    EXPECT_EQ(w.NickNameEdit()->GetTextA(), "q\"");
+    EXPECT_EQ(w.NickNameHintText(), "");
+    w.PasswordEdit()->SetTextA("");
+    ::SendMessageA(w.PasswordEdit()->GetControl(), EM_REPLACESEL, TRUE,
+                   reinterpret_cast<LPARAM>("123456789"));
+    EXPECT_EQ(w.PasswordEdit()->GetTextA().size(), 8u);  // typed input stops at 8
+    EXPECT_TRUE(::GetWindowLongA(w.PasswordEdit()->GetControl(), GWL_STYLE) & ES_PASSWORD);
+}
+
+TEST_F(FirstRun, FailedAnswersShowTheirMessageAndTheWindowStaysForAnotherTry) {
+    const size_t mark = Requests().size();
+    auto window = MakeInitWindow();
+    CInitializationWindow& w = *window;
+    PumpUntil([] { return false; }, 200);
+    SaveWindowShot(w.GetHandle(), "init-empty");
+    EXPECT_FALSE(w.OkButton()->IsEnabled());
+    EXPECT_EQ(::GetFocus(), w.NickNameEdit()->GetControl());
+    struct Try {
+        const char* password;
+        const char* fault;
+        const char* code;  // what the message shows
+    } const tries[] = {
+        {"wrong", "", "40200006"},
+        {"pass1234", "http:503", "401001F7"},
+        {"pass1234", "ret:5", "40200005"},
+    };
+    int shot = 0;
+    for (const Try& t : tries) {
+        SetFault(kAuthPath, t.fault);
+        Fill(w, "taro", t.password);
+        ASSERT_TRUE(w.OkButton()->IsEnabled());
+        if (shot == 0) SaveWindowShot(w.GetHandle(), "init-filled");
+        CBoxWatcher boxes;
+        ::PostMessageA(w.GetHandle(), WM_KEYDOWN, VK_RETURN, 0);  // Enter presses OK
+        ASSERT_TRUE(PumpUntil([&] { return w.IsAuthenticating(); }, 2000));
+        EXPECT_FALSE(w.OkButton()->IsEnabled());
+        EXPECT_EQ(w.NickNameHintText(), "");  // the progress line is no refusal
+        ASSERT_TRUE(PumpUntil([&] { return !w.IsAuthenticating() && boxes.Count() == 1; }));
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_NE(boxes.Texts()[0].find(t.code), std::string::npos) << boxes.Texts()[0];
+        EXPECT_TRUE(::IsWindowVisible(w.GetHandle()));
+        EXPECT_TRUE(w.OkButton()->IsEnabled());
+        EXPECT_TRUE(w.IsUserClose());
+        if (shot++ == 0) SaveWindowShot(w.GetHandle(), "init-failed");
+    }
+    EXPECT_EQ(StoredNickName(kDeviceNo), "-");
+    EXPECT_EQ(AuthRequests(mark).size(), std::size(tries));
+}
+
+TEST_F(FirstRun, ClosingAsksAndNoKeepsTheWindow) {
+    auto window = MakeInitWindow();
+    const HWND handle = window->GetHandle();
+    {
+        CBoxWatcher boxes({IDNO, IDNO, IDYES});
+        Press(handle, CInitializationWindow::kCancelButton);
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
+        Press(handle, CInitializationWindow::kCloseButton);
+        ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 2; }));
+        PumpUntil([] { return false; }, 100);
+        EXPECT_TRUE(::IsWindow(handle));
+        ::PostMessageA(handle, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(handle); }));
+        const std::vector<std::string> texts = boxes.Texts();
+        ASSERT_EQ(texts.size(), 3u);
+        EXPECT_EQ(texts[0], texts[2]);
+        EXPECT_NE(texts[0].find("初期設定"), std::string::npos) << texts[0];
+    }
+    EXPECT_TRUE(window->IsUserClose());
+}
+
+TEST_F(FirstRun, StalledServiceLeavesTheWindowResponsiveAndCancelLosesNothing) {
+    SetFault(kAuthPath, "stall:6");
+    const size_t from = LogText().size();
+    auto window = MakeInitWindow();
+    CInitializationWindow& w = *window;
+    const HWND handle = w.GetHandle();
+    Fill(w, "taro", "pass1234");
+    Press(handle, CInitializationWindow::kOKButton);
+    ASSERT_TRUE(PumpUntil([&] { return w.IsAuthenticating(); }, 2000));
+    SaveWindowShot(handle, "init-authenticating");
+
+    // Another thread types and presses Cancel while this one runs the window's loop.
+    lib::wfc::SetMessageBoxFunction(ShowErrorMessageBox);
+    SetMessageBoxThreadNotice(NoteBoxAsked);
+    ::ResetEvent(g_boxAsked.Get());
+    CBoxWatcher boxes({IDYES});
+    double typing = -1, cancel = -1;
+    std::string typed;
+    std::atomic<bool> measured{false};
+    HWND edit = w.NickNameEdit()->GetControl();
+    ::SendMessageA(edit, EM_SETSEL, 0x7FFF, 0x7FFF);
+    std::thread user([&] {
+        const LONGLONG t0 = Now();
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(edit, WM_CHAR, 'x', 1, SMTO_NORMAL, 5000, &ignored);
+        typing = Milliseconds(t0, Now());
+        char text[32] = {};
+        ::SendMessageTimeoutA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                              SMTO_NORMAL, 5000, &ignored);
+        typed = text;
+        const LONGLONG t1 = Now();
+        ::PostMessageA(handle, WM_COMMAND, CInitializationWindow::kCancelButton | 0x10000u, 0);
+        // The window's thread reaches the close question: the program's box
+        // function names its thread just before the box opens.
+        ::WaitForSingleObject(g_boxAsked.Get(), 5000);
+        cancel = Milliseconds(t1, g_boxAskedAt.load());
+        measured = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return measured.load(); }, 10000));
+    user.join();
+    SetMessageBoxThreadNotice(nullptr);
+    lib::wfc::SetMessageBoxFunction(nullptr);
+    EXPECT_LT(typing, 50.0);
+    EXPECT_LT(cancel, 50.0);
+    std::printf("typing handled in %.1f ms, close question asked in %.1f ms (service stalled)\n",
+                typing, cancel);
+    EXPECT_EQ(typed, "tarox");
+    // Yes: the window hides at once and goes when the worker has ended.
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1 && !::IsWindowVisible(handle); }));
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(handle); }, 40000));
+    EXPECT_FALSE(w.IsAuthenticating());
+    EXPECT_EQ(CountInLog("ユーザー認証ダウンロード時のユーザキャンセル", from), 1);
+    EXPECT_EQ(CountInLog("お客様登録確認完了[RET:0x0000FF00]", from), 1);
+    EXPECT_EQ(StoredNickName(kDeviceNo), "-");
+}
+
+TEST_F(FirstRun, CompletionWindowStoresTheMusicChoice) {
+    struct Case {
+        bool untick;
+        int command;
+        int chargeType;  // -1: nothing written
+    } const cases[] = {
+        {false, CInitCompleteWindow::kOKButton, 2},
+        {true, CInitCompleteWindow::kOKButton, 1},
+        {true, CInitCompleteWindow::kCloseButton, -1},
+    };
+    const std::string ini = GetSettingFolder() + "Quillmarch.ini";
+    int shot = 0;
+    for (const Case& c : cases) {
+        ::DeleteFileA(ini.c_str());
+        CInitCompleteWindow window;
+        ASSERT_TRUE(window.Create(nullptr));
+        window.ShowWindow(SW_SHOW);
+        ui::CSkinWindowItemButton& box = *window.MusicCheckBox();
+        EXPECT_TRUE(box.IsChecked());
+        const RECT r = box.GetRect();
+        const COLORREF ticked = window.BackBuffer()->GetPixel(r.left + 8, r.top + 8);
+        if (c.untick) {
+            const LPARAM at = MAKELPARAM(r.left + 8, r.top + 8);
+            ::SendMessageA(window.GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::SendMessageA(window.GetHandle(), WM_LBUTTONUP, 0, at);
+            EXPECT_FALSE(box.IsChecked());
+            EXPECT_NE(window.BackBuffer()->GetPixel(r.left + 8, r.top + 8), ticked);
+        }
+        if (shot++ == 0) {
+            PumpUntil([] { return false; }, 100);
+            SaveWindowShot(window.GetHandle(), "complete");
+        }
+        const HWND handle = window.GetHandle();
+        Press(handle, c.command);
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(handle); }));
+        EXPECT_EQ(window.IsClosedByUser(), c.chargeType < 0);
+        EXPECT_EQ(static_cast<int>(::GetPrivateProfileIntA("Music", "ChargeType", -1, ini.c_str())),
+                  c.chargeType);
+    }
+}
+
+TEST_F(FirstRun, FirstRunWindowsPassTheSessionEndToTheirOwner) {
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    static std::vector<Seen> seen;
+    seen.clear();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_QUERYENDSESSION) seen.push_back({m, wp, lp});
+        return ::DefWindowProcA(h, m, wp, lp);
+    };
+    wc.lpszClassName = "FirstTestOwner";
+    ::RegisterClassA(&wc);
+    const HWND owner = ::CreateWindowExA(0, "FirstTestOwner", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                         nullptr, nullptr, nullptr);
+    const size_t from = LogText().size();
+    CInitCompleteWindow window;
+    ASSERT_TRUE(window.Create(owner));
+    ::SendMessageA(window.GetHandle(), WM_QUERYENDSESSION, 0, 0x80000000);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].lParam, 0x80000000);
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageA(&msg, window.GetHandle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_EQ(CountInLog("WM_QUERYENDSESSION 受信 Option:0x80000000", from), 1);
+    // The initialization window has no owner: it only logs and closes itself (asking first).
+    auto init = MakeInitWindow();
+    ::SendMessageA(init->GetHandle(), WM_QUERYENDSESSION, 0, 1);
+    EXPECT_TRUE(::PeekMessageA(&msg, init->GetHandle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_EQ(CountInLog("WM_QUERYENDSESSION 受信 Option:0x00000001", from), 1);
+    window.DestroyWindow();
+    ::DestroyWindow(owner);
+}
+
+// --- the real program ----------------------------------------------------------------------
+
+namespace {
+
+void EndProcessesOf(const std::string& exe) {
+    HANDLE snap = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL more = ::Process32First(snap, &pe); more; more = ::Process32Next(snap, &pe)) {
+        if (lstrcmpiA(pe.szExeFile, "Quillmarch.exe") != 0) continue;
+        HANDLE p =
+            ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pe.th32ProcessID);
+        if (!p) continue;
+        char path[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (::QueryFullProcessImageNameA(p, 0, path, &size) && lstrcmpiA(path, exe.c_str()) == 0) {
+            ::TerminateProcess(p, 0);
+            ::WaitForSingleObject(p, 10000);
+        }
+        ::CloseHandle(p);
+    }
+    ::CloseHandle(snap);
+}
+
+bool MutexExists(const char* name) {
+    HANDLE m = ::OpenMutexA(SYNCHRONIZE, FALSE, name);
+    if (m) ::CloseHandle(m);
+    return m != nullptr;
+}
+
+// Clicks the middle of an item of a window of another process.
+int ClickAt(HWND window, int x, int y) {
+    POINT p = {x, y};
+    ::ClientToScreen(window, &p);
+    return Xdo({"mousemove", "--sync", std::to_string(p.x), std::to_string(p.y), "click", "1"});
+}
+
+}  // namespace
+
+TEST_F(FirstRun, RealKeyboardRegistersTheCardAndTheProgramStartsAgainRegistered) {
+    const size_t mark = Requests().size();
+    // A copy of the program with its own "Connection.info" beside it.
+    const std::string folder = qmtest::NewFolder("program");
+    const std::string exe = folder + "Quillmarch.exe";
+    ASSERT_TRUE(::CopyFileA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(qmtest::WriteFile(folder + "Connection.info", ConnectionInfoText()));
+    const std::string programLog = GetLogFolder() + "Quillmarch.log";
+    const size_t logFrom = qmtest::ReadFile(programLog).size();
+
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = "\"" + exe + "\"";
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 folder.c_str(), &si, &pi));
+    qm::CHandle process(pi.hProcess), thread(pi.hThread);
+    ::WaitForInputIdle(process.Get(), 20000);
+    HWND init = nullptr;
+    ASSERT_TRUE(
+        PumpUntil([&] { return (init = ::FindWindowA(nullptr, "Quillmarch UserEntry")); }, 20000));
+    EXPECT_TRUE(MutexExists("MN_Quillmarch_Init"));
+    PumpUntil([] { return false; }, 300);
+    SaveWindowShot(init, "program-init-empty");
+
+    // The nickname box has the focus: a comma typed there is refused.
+    EXPECT_EQ(ClickAt(init, 164 + 100, 256 + 11), 0);
+    EXPECT_EQ(Xdo({"type", "--delay", "30", "ta,ro"}), 0);
+    EXPECT_EQ(ClickAt(init, 164 + 100, 296 + 11), 0);
+    EXPECT_EQ(Xdo({"type", "--delay", "30", "pass1234"}), 0);
+    PumpUntil([] { return false; }, 200);
+    SaveWindowShot(init, "program-init-filled", "InitializationWindow");
+    EXPECT_EQ(Xdo({"key", "Return"}), 0);
+
+    HWND complete = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (complete = ::FindWindowA(nullptr, "Quillmarch InitComplete")); }, 30000));
+    EXPECT_FALSE(::IsWindowVisible(init));
+    PumpUntil([] { return false; }, 300);
+    SaveWindowShot(complete, "program-complete", "InitCompleteWindow");
+    EXPECT_EQ(ClickAt(complete, 264 + 40, 180 + 14), 0);  // OK, the box left ticked
+
+    ASSERT_EQ(::WaitForSingleObject(process.Get(), 20000), WAIT_OBJECT_0);
+    // The program starts again as a registered user and holds that mutex.
+    const bool handedOver = PumpUntil([] { return MutexExists("MN_Quillmarch_Launcher"); }, 20000);
+    HWND launcher = nullptr;
+    const bool launcherShown = PumpUntil(
+        [&] { return (launcher = ::FindWindowA(nullptr, "Quillmarch")) != nullptr; }, 20000);
+    EndProcessesOf(exe);
+    EXPECT_TRUE(handedOver);
+    EXPECT_TRUE(launcherShown);
+    EXPECT_FALSE(MutexExists("MN_Quillmarch_Init"));
+
+    const std::vector<Request> sent = AuthRequests(mark);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].body, kTaroBody);
+    EXPECT_EQ(StoredNickName(kDeviceNo), "taro");
+    EXPECT_EQ(static_cast<int>(::GetPrivateProfileIntA(
+                  "Music", "ChargeType", -1, (GetSettingFolder() + "Quillmarch.ini").c_str())),
+              2);
+    const std::string log = qmtest::ReadFile(programLog).substr(logFrom);
+    EXPECT_NE(log.find("ユーザー登録状況 未"), std::string::npos);
+    EXPECT_NE(log.find("お客様登録確認完了[RET:0x00000000]"), std::string::npos);
+    EXPECT_NE(log.find("ユーザー登録状況 済"), std::string::npos);
+}
+
+TEST_F(FirstRun, RegistrationPageOpensWithTheCardAndNoCardIsSaid) {
+    const std::string browser = qmtest::BinFolder() + "browser.exe";
+    const qmtest::ProcessResult registered = qmtest::RunProcess(browser, "/register");
+    ASSERT_TRUE(registered.finished && registered.exitCode == 0);
+    const std::string record = qmtest::WorkFolder() + "first-urls.txt";
+    ::DeleteFileA(record.c_str());
+    ASSERT_TRUE(::SetEnvironmentVariableA("QM_BROWSER_LOG", record.c_str()));
+
+    auto window = MakeInitWindow();
+    CInitializationWindow& w = *window;
+    w.NickNameEdit()->SetTextA("a b");
+    Press(w.GetHandle(), CInitializationWindow::kRegistConfirmButton);
+    // The page opens in another process: its record is looked for in slices.
+    ASSERT_TRUE(PumpUntil([&] { return !qmtest::ReadFile(record).empty(); }, 20000));
+    ::SetEnvironmentVariableA("QM_BROWSER_LOG", nullptr);
+    std::string agent = GetUserAgent('E');  // "01HopperLiteV3/1.002000", sent encoded
+    agent.replace(agent.find('/'), 1, "%2F");
+    EXPECT_EQ(qmtest::SplitLines(qmtest::ReadFile(record)),
+              std::vector<std::string>{ServiceUrl("/navigation/PcAppTop.html") +
+                                       "?pcsoft-userAgent=" + agent +
+                                       "&functionCode=100&nickname=a%20b"});
+
+    // The card pulled: the page and the authentication both say so, and the window stays.
+    const std::string e = "E:\\";
+    ASSERT_TRUE(::DeleteFileA((e + "PC\\NAVIINFO.DAT").c_str()));
+    ::DeleteFileA((e + "PCLINK.DAT").c_str());
+    const size_t from = LogText().size();
+    CBoxWatcher boxes;
+    Press(w.GetHandle(), CInitializationWindow::kRegistConfirmButton);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 1; }));
+    w.PasswordEdit()->SetTextA("pass1234");
+    Press(w.GetHandle(), CInitializationWindow::kOKButton);
+    ASSERT_TRUE(PumpUntil([&] { return boxes.Count() == 2 && !w.IsAuthenticating(); }));
+    for (const std::string& text : boxes.Texts())
+        EXPECT_NE(text.find("4000FF06"), std::string::npos) << text;
+    EXPECT_EQ(CountInLog("SDカード無し", from), 1);
+    EXPECT_EQ(CountInLog("SDカード読み込み失敗", from), 1);
+    EXPECT_TRUE(::IsWindowVisible(w.GetHandle()));
+    ASSERT_TRUE(MakeCard(kCardOptions));
+}
