@@ -112,6 +112,7 @@ public:
     bool IsClosing() const { return m_closing; }
     CMenuWindow* RootMenu() const { return m_menu.get(); }
     CMapChargeWindow* MapWindow() const { return m_mapWindow.get(); }
+    CVersionWindow* VersionWindow() const { return m_versionWindow.get(); }
     const CBridgeMessages& Messages() const { return m_messages; }
     // The visible card picture: kSDEjectableIcon, kSDAlivalIcon or kSDUnAlivalIcon.
     int CardIcon() const;

@@ -720,7 +720,9 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
         if (tile.bit != c.kindBit || c.outcome == ChargeOutcome::Ignored) continue;
         tile.item->SetValue(static_cast<uint32_t>(c.frame));
         m_lastStatus[c.kindBit] = c.statusIndex;
-        m_runningStatus = 0;
+        // The result stays on the line: an index above the running ones is
+        // not refreshed by the timers.
+        m_runningStatus = c.statusIndex;
         if (!m_hinting) ProcessStatusText(c.statusIndex);
         if (c.kindBit == kChargeTraffic && c.outcome == ChargeOutcome::Done)
             ::GetLocalTime(&m_lastTraffic);
@@ -847,8 +849,8 @@ void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence)
         return;
     }
     if (silence && d.silenceKey >= 0) {
+        // Each setter writes its key at once.
         CWickerdaleConfig config;
-        config.LoadMap();
         switch (d.silenceKey) {
             case 0:
                 config.SetMapNotifyMessage(0);
@@ -865,7 +867,6 @@ void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence)
             default:
                 break;
         }
-        config.SaveMap();
     }
     if (d.eventName) SetCoreEvent(d.eventName);
     if (d.startReaskTimer) SetTimer(kTimerMapReask, kMapReaskMs);

@@ -161,7 +161,6 @@ std::vector<int> CMapChargeWindow::VisibleButtons() const {
 
 void CMapChargeWindow::SaveAnswer(int mode) {
     CWickerdaleConfig config;
-    config.LoadMap();
     bool ok = true;
     if (mode == 0) {
         ok = config.SetMapNotifiesLater(0) && config.SetMapNotifyMessage(1);
@@ -175,7 +174,8 @@ void CMapChargeWindow::SaveAnswer(int mode) {
                     static_cast<unsigned>(mode));
         return;
     }
-    if (!ok || !config.SaveMap()) KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
+    // Each setter writes its key at once.
+    if (!ok) KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
 }
 
 void CMapChargeWindow::OnButton(int id) {
