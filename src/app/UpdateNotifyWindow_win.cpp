@@ -84,7 +84,7 @@ bool CUpdateNotifyWindow::CreateAndInquire() {
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic", "");
     AddText(kDispMsgTextStatic, "DispMsgTextStatic", "今後このメッセージを表示しない。")
         ->SetVisible(false);
-    AddLayoutRule(kOKButton, 1, 1, 2, 2);
+    AddLayoutRule(kOKButton, 2, 2, 2, 2);
     AddLayoutRule(kUpdateConfirmTextStatic, 1, 1, 2, 2);
     FinishPopup("Quillmarch Update Notify",
                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX);
