@@ -161,8 +161,9 @@ inline void Drain() {
 // queued answer (IDOK when none is queued) and records its text.
 class CBoxWatcher {
 public:
-    explicit CBoxWatcher(std::vector<int> answers = {})
-        : m_answers(answers.begin(), answers.end()), m_thread([this] { Run(); }) {}
+    // anyProcess: also the boxes of programs this test started.
+    explicit CBoxWatcher(bool anyProcess = false)
+        : m_anyProcess(anyProcess), m_thread([this] { Run(); }) {}
     ~CBoxWatcher() {
         m_stop = true;
         m_thread.join();
@@ -183,7 +184,12 @@ public:
     }
 
 private:
+    struct Search {
+        HWND box;
+        bool anyProcess;
+    };
     static BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+        auto* search = reinterpret_cast<Search*>(param);
         char cls[32] = {}, title[64] = {};
         ::GetClassNameA(window, cls, sizeof cls);
         ::GetWindowTextA(window, title, sizeof title);
@@ -193,8 +199,8 @@ private:
             ::IsWindowVisible(window) && ::GetWindowThreadProcessId(window, nullptr) != 0) {
             DWORD pid = 0;
             ::GetWindowThreadProcessId(window, &pid);
-            if (pid == ::GetCurrentProcessId()) {
-                *reinterpret_cast<HWND*>(param) = window;
+            if (search->anyProcess || pid == ::GetCurrentProcessId()) {
+                search->box = window;
                 return FALSE;
             }
         }
@@ -213,8 +219,9 @@ private:
     void Run() {
         HWND last = nullptr;
         while (!m_stop) {
-            HWND box = nullptr;
-            ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
+            Search search = {nullptr, m_anyProcess};
+            ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+            HWND box = search.box;
             if (box && box != last) {
                 std::string text;
                 ::EnumChildWindows(box, FindText, reinterpret_cast<LPARAM>(&text));
@@ -242,6 +249,7 @@ private:
     std::deque<int> m_answers;
     std::vector<std::string> m_texts;
     std::atomic<bool> m_stop{false};
+    bool m_anyProcess;
     std::thread m_thread;
 };
 

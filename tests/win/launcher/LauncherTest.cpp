@@ -494,3 +494,61 @@ TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
     EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 30000));
     EXPECT_NE(core.CommandLines().find("/p bl\r\n"), std::string::npos) << core.CommandLines();
 }
+
+namespace {
+
+// The top-level window titled "Quillmarch" of another process than `not`,
+// waited for while `process` (when given) runs; polled, since another
+// process's window has no event to wait on.
+HWND WaitForLauncherWindow(DWORD notPid, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        HWND w = ::FindWindowA(nullptr, "Quillmarch");
+        DWORD pid = 0;
+        if (w) ::GetWindowThreadProcessId(w, &pid);
+        if (w && pid != notPid) return w;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    lt::CBoxWatcher boxes(true);
+    const std::string exe = qmtest::BinFolder() + "Quillmarch.exe";
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &si, &pi));
+    qm::CHandle first(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    const HWND launcher = WaitForLauncherWindow(0, 30000);
+    ASSERT_NE(launcher, nullptr);
+    // The card of another model takes the place of the first one.
+    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
+    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
+    lt::EmptyDrive('E');
+    DEV_BROADCAST_VOLUME notice = VolumeNotice();
+    ::SendMessageA(launcher, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    EXPECT_EQ(::WaitForSingleObject(first.Get(), 60000), WAIT_OBJECT_0);
+    bool told = false;
+    for (const std::string& text : boxes.Texts())
+        told = told || text.find("QUILL MARCH を再起動する必要があります。") != std::string::npos;
+    EXPECT_TRUE(told);
+    // A new process with its own launcher for the new card.
+    const HWND again = WaitForLauncherWindow(pi.dwProcessId, 30000);
+    ASSERT_NE(again, nullptr);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(again, &pid);
+    qm::CHandle second(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+    ::PostMessageA(again, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(second.Get(), 30000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(second.Get(), 9);
+        ADD_FAILURE() << "the second launcher did not close";
+    }
+    lt::EmptyDrive('F');
+}
