@@ -219,6 +219,7 @@ private:
     int m_statusShown = 0;
     int m_runningStatus = 0;
     std::string m_statusText;
+    bool m_statusDrawn = false;
     uint32_t m_runningKind = 0;
     int m_runningPercent = 0;
     bool m_tileOdd = false;
@@ -228,6 +229,7 @@ private:
     int m_mapPhase = 0;
     bool m_backPanel = false;
     bool m_hinting = false;
+    bool m_menuEnabled = false;
 
     // start-up chain and closing
     int m_updateResult = 0;

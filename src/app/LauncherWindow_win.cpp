@@ -145,7 +145,8 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
     ::DeleteMenu(m_systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
     ::DrawMenuBar(GetHandle());
 
-    BuildMenu();
+    // The menu is built when it is first opened: hidden menus would each
+    // run their own tick timer, and the first paint should not wait for them.
 
     // The first writable card is the current one.
     std::vector<char> drives;
@@ -458,7 +459,7 @@ void CLauncherWindow::OnCommand(UINT id, UINT code, HWND control) {
         case kMenuButton:
         case kMenuButtonClose:
             SetBackPanel(false);
-            if (m_menu && !m_menu->IsOpen() && ::GetActiveWindow() == GetHandle())
+            if ((!m_menu || !m_menu->IsOpen()) && ::GetActiveWindow() == GetHandle())
                 OpenMenu();
             else
                 CloseMenu();
@@ -475,7 +476,12 @@ void CLauncherWindow::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CLauncherWindow::OpenMenu() {
-    if (!m_menu) return;
+    if (!m_menu) {
+        BuildMenu();
+        if (!m_menu) return;
+        m_menu->SetEnableFlag(m_menuEnabled);
+        m_menu->SendMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
+    }
     m_menuButton->SetVisible(false);
     m_menuButtonClose->SetVisible(true);
     const RECT r = m_menuButtonClose->GetRect();
@@ -643,8 +649,9 @@ void CLauncherWindow::OnAutoUpdate() {
     KILNLOG.Log(LOG_NORMAL, "自動アップデート開始");
     m_runningStatus = 0;
     ProcessStatusText(0);
+    m_menuEnabled = m_updateResult != kUpdateNewer;
     if (m_menu) {
-        m_menu->SetEnableFlag(m_updateResult != kUpdateNewer);
+        m_menu->SetEnableFlag(m_menuEnabled);
         m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
     }
 }
@@ -764,7 +771,11 @@ void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
 
 void CLauncherWindow::ProcessStatusText(int index) {
     m_statusShown = index;
-    m_statusText = BuildStatusText(index, m_dots, m_map, m_mapPhase);
+    std::string text = BuildStatusText(index, m_dots, m_map, m_mapPhase);
+    // The timers refresh the line every second; an unchanged text is not drawn again.
+    if (text == m_statusText && m_statusDrawn) return;
+    m_statusText = std::move(text);
+    m_statusDrawn = true;
     m_statusImage->SetLabel(m_statusText);
 }
 

@@ -552,3 +552,59 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
     }
     lt::EmptyDrive('F');
 }
+
+TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    {
+        CWickerdaleConfig config;
+        config.ResetMap(true);
+    }
+    Launcher launcher;
+    launcher.Settle(core);
+    // The menu opens from the launcher's menu button while it is active.
+    ::SetForegroundWindow(launcher.Handle());
+    ::SetActiveWindow(launcher.Handle());
+    launcher.Send(WM_COMMAND, CLauncherWindow::kMenuButton | 0x10000, 0);
+    ui::CMenuWindow* menu = launcher->RootMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->IsOpen());
+    EXPECT_EQ(menu->ButtonCount(), 4u);
+    // Four main buttons in a row with the root's paddings 4, 4 and border 3.
+    const SIZE size = menu->MenuSize();
+    EXPECT_EQ(size.cx, 4 * (96 + 3) + 4 + 4);
+    EXPECT_EQ(size.cy, 56 + 4 + 3);
+    lt::SaveScreen(menu->BackBuffer(), "menu-root");
+    const struct {
+        int type;
+        uint32_t argument;
+        const char* ending;
+    } questions[] = {
+        {0, 0, "更新しますか？"},
+        {1, 0, "更新しますか？"},
+        {2, 0x250131, "予約日：2025年01月31日"},
+        {3, 0, "取得しますか？"},
+        {4, 5400, "（予想時間 1:30）"},
+        {5, 0, "最新の情報に更新しますか？"},
+        {7, 0, "(チェックには数分かかります)"},
+        {8, 0, "地図データ更新を続行しますか？"},
+    };
+    for (const auto& q : questions) {
+        ui::CMapChargeWindow map(launcher.Handle());
+        map.CreateMapWindow();
+        map.SetVariant(2);
+        ASSERT_TRUE(map.SetType(q.type, q.argument)) << q.type;
+        const std::string text = map.InformationText();
+        const std::string ending = q.ending;
+        ASSERT_GE(text.size(), ending.size());
+        EXPECT_EQ(text.substr(text.size() - ending.size()), ending) << q.type;
+        map.Show();
+        map.FinishSlide();
+        lt::SaveScreen(map.BackBuffer(), "map-type" + std::to_string(q.type));
+    }
+    // Type 6 is no question: refused and logged.
+    ui::CMapChargeWindow invalid(launcher.Handle());
+    invalid.CreateMapWindow();
+    EXPECT_FALSE(invalid.SetType(6, 0));
+    EXPECT_NE(lt::LogText().find("不正な種別指定 6"), std::string::npos);
+}
