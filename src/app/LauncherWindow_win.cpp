@@ -485,7 +485,8 @@ void CLauncherWindow::OpenMenu() {
     m_menuButton->SetVisible(false);
     m_menuButtonClose->SetVisible(true);
     const RECT r = m_menuButtonClose->GetRect();
-    const POINT anchor = ClientToScreen(POINT{r.right, r.top});
+    // The root menu unfolds to the left of the button, which stays free to close it.
+    const POINT anchor = ClientToScreen(POINT{r.left, r.top});
     m_menu->Open(anchor);
 }
 

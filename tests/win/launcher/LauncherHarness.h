@@ -253,6 +253,23 @@ private:
     std::thread m_thread;
 };
 
+// --- real input ----------------------------------------------------------------------------
+// Asks the run script's xdotool for one left click at a screen point and
+// dispatches messages until it has been made; false without the script.
+inline bool RealClick(POINT screen) {
+    std::string folder = Env("QM_INPUT_DIR");
+    if (folder.empty()) return false;
+    if (folder.back() != '\\') folder += '\\';
+    ::DeleteFileA((folder + "done").c_str());
+    qmtest::WriteFile(folder + "request.tmp",
+                      std::to_string(screen.x) + " " + std::to_string(screen.y) + "\n");
+    ::MoveFileA((folder + "request.tmp").c_str(), (folder + "request").c_str());
+    const bool clicked = PumpUntil([&] { return qmtest::FileExists(folder + "done"); }, 10000);
+    // The click's own messages follow the file; let them arrive.
+    PumpUntil([] { return false; }, 300);
+    return clicked;
+}
+
 // --- screenshots ---------------------------------------------------------------------------------
 // Saves a composed window as PNG beside the test output (QM_SCREEN_DIR when
 // the run script names one, else the work folder).

@@ -608,3 +608,30 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     EXPECT_FALSE(invalid.SetType(6, 0));
     EXPECT_NE(lt::LogText().find("不正な種別指定 6"), std::string::npos);
 }
+
+TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
+    if (lt::Env("QM_INPUT_DIR").empty()) GTEST_SKIP() << "needs the run script's xdotool";
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    Launcher launcher;
+    launcher.Settle(core);
+    auto centre = [&](int id) {
+        const RECT r = launcher->GetItemById(id)->GetRect();
+        return launcher->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    };
+    // The first click activates the launcher and opens the menu.
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kMenuButton)));
+    if (!launcher->RootMenu() || !launcher->RootMenu()->IsOpen()) {
+        ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kMenuButton)));
+    }
+    ASSERT_NE(launcher->RootMenu(), nullptr);
+    EXPECT_TRUE(launcher->RootMenu()->IsOpen());
+    EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kMenuButtonClose)->IsVisible());
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kMenuButtonClose)));
+    EXPECT_FALSE(launcher->RootMenu()->IsOpen());
+    // A click on the card turns to the back panel: eject, as nothing runs.
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kSDEjectableIcon)));
+    EXPECT_TRUE(launcher->IsBackPanel());
+    EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kSDEjectButton)->IsVisible());
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-back-panel");
+}
