@@ -113,6 +113,8 @@ public:
     CMenuWindow* RootMenu() const { return m_menu.get(); }
     CMapChargeWindow* MapWindow() const { return m_mapWindow.get(); }
     CVersionWindow* VersionWindow() const { return m_versionWindow.get(); }
+    CLogUploadWindow* LogUploadWindow() const { return m_logUpload.get(); }
+    CUpdateNotifyWindow* UpdateWindow() const { return m_updateWindow.get(); }
     const CBridgeMessages& Messages() const { return m_messages; }
     // The visible card picture: kSDEjectableIcon, kSDAlivalIcon or kSDUnAlivalIcon.
     int CardIcon() const;

@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "common/CodePage.h"
 #include "common/KilnLog.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
+#include "net/WinHttpWrapper.h"
 #include "ui/Skin.h"
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
@@ -82,6 +84,19 @@ inline std::vector<std::string> ServiceRequests() {
     }
     return paths;
 }
+// Sets what the service answers from now on (its /_control/ paths, form
+// fields); true when it said OK.
+inline bool ControlService(const std::string& path, const std::string& form) {
+    CWinHttpWrapper http;
+    const std::string url = "https://" + Env("QM_SERVICE_HOST") + path;
+    if (!http.SetRequest(url.c_str(), 0, nullptr, true) ||
+        !http.Open(HTTP_VERB_POST, L"launcher-test", nullptr))
+        return false;
+    HANDLE worker = http.Upload(form.data(), static_cast<DWORD>(form.size()),
+                                "application/x-www-form-urlencoded", nullptr, nullptr);
+    return worker && ::WaitForSingleObject(worker, 20000) == WAIT_OBJECT_0 && http.GetResult() == 0;
+}
+
 // --- cards ---------------------------------------------------------------------------------
 inline void EmptyDrive(char d) {
     const std::string root = std::string(1, d) + ":\\";

@@ -11,8 +11,10 @@
 #include "LauncherHarness.h"
 #include "app/InfoChargeWindow.h"
 #include "app/LauncherWindow.h"
+#include "app/LogUploadWindow.h"
 #include "app/MapChargeWindow.h"
 #include "app/MenuWindow.h"
+#include "app/UpdateNotifyWindow.h"
 #include "app/VersionWindow.h"
 #include "common/CoreBridge.h"
 #include "common/CoreProcess.h"
@@ -634,4 +636,52 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
     EXPECT_TRUE(launcher->IsBackPanel());
     EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kSDEjectButton)->IsVisible());
     lt::SaveScreen(launcher->BackBuffer(), "launcher-back-panel");
+}
+
+TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
+    if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    const std::string pageUrl =
+        "https://" + lt::Env("QM_SERVICE_HOST") + "/download/Quillmarch_9000.exe";
+    ASSERT_TRUE(lt::ControlService("/_control/logupload", "valid=TRUE"));
+    ASSERT_TRUE(lt::ControlService("/_control/release", "version=9.0.0.0&url=" + pageUrl));
+    const std::string browserLog = qmtest::NewFolder("browser") + "urls.txt";
+    ::SetEnvironmentVariableA("QM_BROWSER_LOG", browserLog.c_str());
+    const size_t before = lt::LogText().size();
+    {
+        Launcher launcher;
+        // The service wants the logs: the question slides out; Cancel declines.
+        ASSERT_TRUE(lt::PumpUntil([&] {
+            return launcher->LogUploadWindow() && launcher->LogUploadWindow()->GetHandle() &&
+                   ::IsWindowVisible(launcher->LogUploadWindow()->GetHandle());
+        }));
+        ui::CLogUploadWindow* upload = launcher->LogUploadWindow();
+        upload->FinishSlide();
+        lt::SaveScreen(upload->BackBuffer(), "log-upload");
+        upload->SendMessage(WM_COMMAND, ui::CLogUploadWindow::kCancelButton | 0x10000, 0);
+        // The chain goes on to the release check, which finds the newer release.
+        ASSERT_TRUE(lt::PumpUntil([&] {
+            return launcher->UpdateWindow() && launcher->UpdateWindow()->GetHandle() &&
+                   ::IsWindowVisible(launcher->UpdateWindow()->GetHandle());
+        }));
+        EXPECT_TRUE(lt::PumpUntil([&] { return launcher->UpdateResult() == 1; }, 5000));
+        ui::CUpdateNotifyWindow* update = launcher->UpdateWindow();
+        update->FinishSlide();
+        lt::SaveScreen(update->BackBuffer(), "update-notify");
+        EXPECT_EQ(update->LatestUrl(), pageUrl);
+        // OK opens the download page and closes the launcher.
+        const HWND handle = launcher.Handle();
+        update->SendMessage(WM_COMMAND, ui::CUpdateNotifyWindow::kOKButton | 0x10000, 0);
+        EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }));
+        EXPECT_TRUE(lt::PumpUntil(
+            [&] { return qmtest::ReadFile(browserLog).find(pageUrl) != std::string::npos; }));
+    }
+    const std::string log = lt::LogText().substr(before);
+    EXPECT_NE(log.find("ログアップロード終了通知 MSG:0x90000000"), std::string::npos);
+    EXPECT_LT(log.find("ログアップロード終了通知 MSG:0x90000000"),
+              log.find("バージョンチェック開始"));
+    ::SetEnvironmentVariableA("QM_BROWSER_LOG", nullptr);
+    EXPECT_TRUE(lt::ControlService("/_control/logupload", "valid=FALSE"));
+    EXPECT_TRUE(lt::ControlService("/_control/release", "version=1.0.0.1"));
 }
