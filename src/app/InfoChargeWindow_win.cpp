@@ -11,8 +11,8 @@ bool CInfoChargeWindow::Ask() {
     AddButton(kCancelButton, "CancelButton");
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic",
             "終了前に渋滞情報を取得しますか？\r\n( [いいえ]を選ぶと取得せずに終了します)");
-    AddLayoutRule(kOKButton, 1, 1, 2, 2);
-    AddLayoutRule(kCancelButton, 1, 1, 2, 2);
+    AddLayoutRule(kOKButton, 2, 2, 2, 2);
+    AddLayoutRule(kCancelButton, 2, 2, 2, 2);
     AddLayoutRule(kUpdateConfirmTextStatic, 1, 1, 2, 2);
     FinishPopup("Quillmarch Info", 0xC2000000u & ~WS_CHILD);
     KILNLOG.Log(LOG_NORMAL, "ランチャー設定ファイルチェック処理開始");

@@ -112,6 +112,9 @@ public:
     bool IsClosing() const { return m_closing; }
     CMenuWindow* RootMenu() const { return m_menu.get(); }
     CMapChargeWindow* MapWindow() const { return m_mapWindow.get(); }
+    CVersionWindow* VersionWindow() const { return m_versionWindow.get(); }
+    CLogUploadWindow* LogUploadWindow() const { return m_logUpload.get(); }
+    CUpdateNotifyWindow* UpdateWindow() const { return m_updateWindow.get(); }
     const CBridgeMessages& Messages() const { return m_messages; }
     // The visible card picture: kSDEjectableIcon, kSDAlivalIcon or kSDUnAlivalIcon.
     int CardIcon() const;
@@ -218,6 +221,7 @@ private:
     int m_statusShown = 0;
     int m_runningStatus = 0;
     std::string m_statusText;
+    bool m_statusDrawn = false;
     uint32_t m_runningKind = 0;
     int m_runningPercent = 0;
     bool m_tileOdd = false;
@@ -227,6 +231,7 @@ private:
     int m_mapPhase = 0;
     bool m_backPanel = false;
     bool m_hinting = false;
+    bool m_menuEnabled = false;
 
     // start-up chain and closing
     int m_updateResult = 0;

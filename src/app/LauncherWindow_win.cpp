@@ -145,7 +145,8 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
     ::DeleteMenu(m_systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
     ::DrawMenuBar(GetHandle());
 
-    BuildMenu();
+    // The menu is built when it is first opened: hidden menus would each
+    // run their own tick timer, and the first paint should not wait for them.
 
     // The first writable card is the current one.
     std::vector<char> drives;
@@ -458,7 +459,7 @@ void CLauncherWindow::OnCommand(UINT id, UINT code, HWND control) {
         case kMenuButton:
         case kMenuButtonClose:
             SetBackPanel(false);
-            if (m_menu && !m_menu->IsOpen() && ::GetActiveWindow() == GetHandle())
+            if ((!m_menu || !m_menu->IsOpen()) && ::GetActiveWindow() == GetHandle())
                 OpenMenu();
             else
                 CloseMenu();
@@ -475,11 +476,17 @@ void CLauncherWindow::OnCommand(UINT id, UINT code, HWND control) {
 }
 
 void CLauncherWindow::OpenMenu() {
-    if (!m_menu) return;
+    if (!m_menu) {
+        BuildMenu();
+        if (!m_menu) return;
+        m_menu->SetEnableFlag(m_menuEnabled);
+        m_menu->SendMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
+    }
     m_menuButton->SetVisible(false);
     m_menuButtonClose->SetVisible(true);
     const RECT r = m_menuButtonClose->GetRect();
-    const POINT anchor = ClientToScreen(POINT{r.right, r.top});
+    // The root menu unfolds to the left of the button, which stays free to close it.
+    const POINT anchor = ClientToScreen(POINT{r.left, r.top});
     m_menu->Open(anchor);
 }
 
@@ -643,8 +650,9 @@ void CLauncherWindow::OnAutoUpdate() {
     KILNLOG.Log(LOG_NORMAL, "自動アップデート開始");
     m_runningStatus = 0;
     ProcessStatusText(0);
+    m_menuEnabled = m_updateResult != kUpdateNewer;
     if (m_menu) {
-        m_menu->SetEnableFlag(m_updateResult != kUpdateNewer);
+        m_menu->SetEnableFlag(m_menuEnabled);
         m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
     }
 }
@@ -720,7 +728,9 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
         if (tile.bit != c.kindBit || c.outcome == ChargeOutcome::Ignored) continue;
         tile.item->SetValue(static_cast<uint32_t>(c.frame));
         m_lastStatus[c.kindBit] = c.statusIndex;
-        m_runningStatus = 0;
+        // The result stays on the line: an index above the running ones is
+        // not refreshed by the timers.
+        m_runningStatus = c.statusIndex;
         if (!m_hinting) ProcessStatusText(c.statusIndex);
         if (c.kindBit == kChargeTraffic && c.outcome == ChargeOutcome::Done)
             ::GetLocalTime(&m_lastTraffic);
@@ -762,7 +772,11 @@ void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
 
 void CLauncherWindow::ProcessStatusText(int index) {
     m_statusShown = index;
-    m_statusText = BuildStatusText(index, m_dots, m_map, m_mapPhase);
+    std::string text = BuildStatusText(index, m_dots, m_map, m_mapPhase);
+    // The timers refresh the line every second; an unchanged text is not drawn again.
+    if (text == m_statusText && m_statusDrawn) return;
+    m_statusText = std::move(text);
+    m_statusDrawn = true;
     m_statusImage->SetLabel(m_statusText);
 }
 
@@ -847,8 +861,8 @@ void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence)
         return;
     }
     if (silence && d.silenceKey >= 0) {
+        // Each setter writes its key at once.
         CWickerdaleConfig config;
-        config.LoadMap();
         switch (d.silenceKey) {
             case 0:
                 config.SetMapNotifyMessage(0);
@@ -865,7 +879,6 @@ void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence)
             default:
                 break;
         }
-        config.SaveMap();
     }
     if (d.eventName) SetCoreEvent(d.eventName);
     if (d.startReaskTimer) SetTimer(kTimerMapReask, kMapReaskMs);

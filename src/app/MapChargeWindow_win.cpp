@@ -38,7 +38,12 @@ void CMapChargeWindow::CreateMapWindow() {
     static const char* const kNames[] = {"YesButton",          "CancelButton",   "YesBottomButton",
                                          "CancelBottomButton", "YesShortButton", "ReNotifyButton",
                                          "OKShortButton",      "ReReserveButton"};
-    for (int i = 0; i < 8; ++i) AddButton(kAllButtons[i], kNames[i])->SetVisible(false);
+    // The buttons keep their distance to the bottom right corner, so a window
+    // of 150 instead of 172 pixels lifts them with its bottom edge.
+    for (int i = 0; i < 8; ++i) {
+        AddButton(kAllButtons[i], kNames[i])->SetVisible(false);
+        AddLayoutRule(kAllButtons[i], 2, 2, 2, 2);
+    }
     m_checkBox =
         AddItem<CSkinWindowItemToggleButton>(kDispMsgCheckBox, GetItem(Skin(), "DispMsgCheckBox"));
     m_checkBox->Control(kControlSetChecked, 0, 0);
@@ -47,6 +52,8 @@ void CMapChargeWindow::CreateMapWindow() {
         ->SetVisible(false);
     AddText(kInformationTextStatic, "InformationTextStatic", "");
     AddText(kInformationTextSmallStatic, "InformationTextSmallStatic", "")->SetVisible(false);
+    AddLayoutRule(kInformationTextStatic, 1, 1, 2, 2);
+    AddLayoutRule(kInformationTextSmallStatic, 1, 1, 2, 2);
     FinishPopup("Quillmarch Map", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX);
 }
 
@@ -161,7 +168,6 @@ std::vector<int> CMapChargeWindow::VisibleButtons() const {
 
 void CMapChargeWindow::SaveAnswer(int mode) {
     CWickerdaleConfig config;
-    config.LoadMap();
     bool ok = true;
     if (mode == 0) {
         ok = config.SetMapNotifiesLater(0) && config.SetMapNotifyMessage(1);
@@ -175,7 +181,8 @@ void CMapChargeWindow::SaveAnswer(int mode) {
                     static_cast<unsigned>(mode));
         return;
     }
-    if (!ok || !config.SaveMap()) KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
+    // Each setter writes its key at once.
+    if (!ok) KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
 }
 
 void CMapChargeWindow::OnButton(int id) {

@@ -84,7 +84,7 @@ bool CUpdateNotifyWindow::CreateAndInquire() {
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic", "");
     AddText(kDispMsgTextStatic, "DispMsgTextStatic", "今後このメッセージを表示しない。")
         ->SetVisible(false);
-    AddLayoutRule(kOKButton, 1, 1, 2, 2);
+    AddLayoutRule(kOKButton, 2, 2, 2, 2);
     AddLayoutRule(kUpdateConfirmTextStatic, 1, 1, 2, 2);
     FinishPopup("Quillmarch Update Notify",
                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX);
@@ -187,11 +187,9 @@ uint32_t CUpdateNotifyWindow::Inquire() {
         return (a & 0x80000000u) ? ((a ^ 0x80200000u) | 0x200000u) : (a | 0x200000u);
     }
     KILNLOG.Log(LOG_NORMAL, "サーバー問い合わせ通信完了");
-    CVersionBlock block;
-    const std::string exe = GetExePath();
-    const char* own = block.Load(exe.c_str()) == 0 ? GetFileVersionText(block) : nullptr;
-    if (IsNewerVersion(ParseVersion(m_version.c_str()), ParseVersion(own ? own : "")))
-        return kNewer;
+    // The installed program's version: the one the request names as aplver.
+    const std::string own = GetProgramVersionText();
+    if (IsNewerVersion(ParseVersion(m_version.c_str()), ParseVersion(own.c_str()))) return kNewer;
     KILNLOG.Log(LOG_NORMAL, "PC上のアプリは最新");
     return kLatest;
 }
@@ -224,8 +222,7 @@ LRESULT CUpdateNotifyWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
 void CUpdateNotifyWindow::OnButton(int id) {
     if (id != kOKButton) return;
     CWickerdaleConfig config;
-    config.LoadSetting();
-    if (!config.SetNotifiesLater(0) || !config.SaveSetting()) {
+    if (!config.SetNotifiesLater(0)) {
         KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
         return;
     }

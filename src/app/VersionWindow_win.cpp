@@ -1,5 +1,6 @@
 #include "app/VersionWindow.h"
 #include "common/FileHelpers.h"
+#include "ui/SkinWindowItemResizableStaticImage.h"
 #include "ui/SkinWindowItemStatic.h"
 #include "ui/SkinWindowItemStaticImage.h"
 
@@ -8,7 +9,7 @@ namespace ui {
 void CVersionWindow::ShowFor(HWND owner) {
     if (!GetHandle()) {
         BeginPopup("VersionWindow.txt", "QUILL MARCHバージョン情報");
-        AddItem<CSkinWindowItemStaticImage>(kBaseFrame, GetItem(Skin(), "BaseFrame"));
+        AddItem<CSkinWindowItemResizableStaticImage>(kBaseFrame, GetItem(Skin(), "BaseFrame"));
         AddItem<CSkinWindowItemStaticImage>(kVersionImage, GetItem(Skin(), "VersionImage"));
         AddItem<CSkinWindowItemStaticImage>(kCorporateImage, GetItem(Skin(), "CorporateImage"));
         AddText(kVersionText, "VersionText", GetProductVersionLabel());

@@ -1,0 +1,227 @@
+// The launcher's speed against a bare Win32 window measured in the same run:
+//   1. process start to the first window painted (this program started
+//      again as a child: a bare window, or the launcher as start-up builds it);
+//   2. CPU taken while idle (no card, menu closed), as a share of one core;
+//   3. how fast a sent message is answered while progress messages arrive
+//      at 100 per second.
+//
+//   launcher_win [runs] [idle-seconds]   (beside Quillmarch.exe, whose skins it uses;
+//                                         under tests/support/wine-run)
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/LauncherWindow.h"
+#include "common/FileHelpers.h"
+#include "ui/Skin.h"
+#include "wfc/Library.h"
+
+namespace {
+
+const char kPaintedEvent[] = "QmLauncherBenchPainted";
+const char kBareClass[] = "QmBenchBare";
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1e3 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+LRESULT CALLBACK BareProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_PAINT) {
+        PAINTSTRUCT ps;
+        ::BeginPaint(w, &ps);
+        ::FillRect(ps.hdc, &ps.rcPaint, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
+        ::EndPaint(w, &ps);
+        return 0;
+    }
+    return ::DefWindowProcA(w, m, wp, lp);
+}
+
+HWND MakeBareWindow() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BareProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = kBareClass;
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    ::RegisterClassA(&wc);
+    HWND w = ::CreateWindowExA(0, kBareClass, "bare", WS_POPUP, 900, 800, 293, 132, nullptr,
+                               nullptr, wc.hInstance, nullptr);
+    ::ShowWindow(w, SW_SHOW);
+    ::UpdateWindow(w);
+    return w;
+}
+
+void UseProgramSkins() {
+    lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
+    HMODULE skins = ::LoadLibraryExA((GetExeFolder() + "Quillmarch.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    ui::SetSkinResourceMode(skins, skins, skins);
+}
+
+std::unique_ptr<ui::CLauncherWindow> MakeLauncher() {
+    auto launcher = std::make_unique<ui::CLauncherWindow>();
+    launcher->CreateLauncher(1);
+    launcher->ShowWindow(SW_SHOW);
+    launcher->UpdateWindow();
+    return launcher;
+}
+
+// Child: builds its window, paints it once and tells the parent.
+int Child(bool launcher) {
+    std::unique_ptr<ui::CLauncherWindow> window;
+    if (launcher) {
+        UseProgramSkins();
+        window = MakeLauncher();
+    } else {
+        MakeBareWindow();
+    }
+    HANDLE painted = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kPaintedEvent);
+    ::SetEvent(painted);
+    ::CloseHandle(painted);
+    ::ExitProcess(0);  // nothing else is measured
+}
+
+double StartToPainted(const char* mode) {
+    HANDLE painted = ::CreateEventA(nullptr, FALSE, FALSE, kPaintedEvent);
+    char exe[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string cmd = std::string("\"") + exe + "\" " + mode;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    const double start = NowMs();
+    if (!::CreateProcessA(exe, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    const DWORD w = ::WaitForSingleObject(painted, 60000);
+    const double took = NowMs() - start;
+    ::WaitForSingleObject(pi.hProcess, 10000);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(painted);
+    return w == WAIT_OBJECT_0 ? took : -1;
+}
+
+double CpuMs() {
+    FILETIME c, e, k, u;
+    ::GetProcessTimes(::GetCurrentProcess(), &c, &e, &k, &u);
+    auto ms = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<uint64_t>(f.dwHighDateTime) << 32) |
+                                   f.dwLowDateTime) /
+               1e4;
+    };
+    return ms(k) + ms(u);
+}
+
+// Pumps for `seconds`; the CPU share of one core taken meanwhile, in %.
+double IdleShare(double seconds) {
+    const double cpu0 = CpuMs();
+    const double t0 = NowMs();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, static_cast<UINT>(seconds * 1000), nullptr);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) break;
+        ::DispatchMessageA(&msg);
+    }
+    ::KillTimer(nullptr, timer);
+    return (CpuMs() - cpu0) * 100.0 / (NowMs() - t0);
+}
+
+struct Latency {
+    double median = 0;
+    double max = 0;
+};
+
+// While a thread posts `progress` to the window 100 times a second, another
+// sends it WM_NULL every 50 ms and times the answer; the UI thread pumps.
+Latency Responsiveness(HWND window, UINT progress, int probes) {
+    std::vector<double> times;
+    bool stop = false;
+    std::thread poster([&] {
+        int p = 0;
+        while (!stop) {
+            ::PostMessageA(window, progress, 0x02, (p++) % 101);
+            ::Sleep(10);  // the 100-per-second source, not a wait for an outcome
+        }
+    });
+    std::thread prober([&] {
+        for (int i = 0; i < probes; ++i) {
+            ::Sleep(50);
+            DWORD_PTR r = 0;
+            const double t = NowMs();
+            ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
+            times.push_back(NowMs() - t);
+        }
+        stop = true;
+        ::PostMessageA(window, WM_NULL, 0, 0);
+    });
+    MSG msg;
+    while (!stop || ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_TIMEOUT)
+            continue;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    }
+    prober.join();
+    poster.join();
+    Latency l;
+    l.median = Median(times);
+    l.max = times.empty() ? 0 : *std::max_element(times.begin(), times.end());
+    return l;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--bare") == 0) return Child(false);
+    if (argc > 1 && std::strcmp(argv[1], "--launcher") == 0) return Child(true);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const double idleSeconds = argc > 2 ? std::atof(argv[2]) : 30.0;
+
+    // Taken in turns, so a change of load weighs on both.
+    std::vector<double> bare, launcher;
+    for (int i = 0; i < runs; ++i) {
+        bare.push_back(StartToPainted("--bare"));
+        launcher.push_back(StartToPainted("--launcher"));
+    }
+    const double b = Median(bare), l = Median(launcher);
+    std::printf("%-40s %10s %10s %8s %8s\n", "measure", "bare", "launcher", "ratio", "target");
+    std::printf("%-40s %8.1f ms %8.1f ms %8.2f %8s\n", "start to first paint (median)", b, l, l / b,
+                "<= 1.5");
+
+    UseProgramSkins();
+    HWND bareWindow = MakeBareWindow();
+    const double bareIdle = IdleShare(idleSeconds);
+    auto window = MakeLauncher();
+    const double launcherIdle = IdleShare(idleSeconds);
+    std::printf("%-40s %8.2f %% %8.2f %% %8s %8s\n", "idle CPU of one core", bareIdle, launcherIdle,
+                "", "<= 0.5 %");
+
+    const UINT progress = window->Messages().notifyProgress;
+    const Latency bareLat = Responsiveness(bareWindow, progress, 100);
+    const Latency launcherLat = Responsiveness(window->GetHandle(), progress, 100);
+    std::printf("%-40s %8.2f ms %8.2f ms %8.2f %8s\n", "sent message answered (median)",
+                bareLat.median, launcherLat.median,
+                bareLat.median > 0 ? launcherLat.median / bareLat.median : 0.0, "");
+    std::printf("%-40s %8.2f ms %8.2f ms %8s %8s\n", "sent message answered (max)", bareLat.max,
+                launcherLat.max, "", "<= 50 ms");
+    window.reset();
+    ::DestroyWindow(bareWindow);
+    return 0;
+}

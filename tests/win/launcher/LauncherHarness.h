@@ -1,0 +1,299 @@
+#pragma once
+// What the launcher tests share: the program's own skins (from the built
+// Quillmarch.exe), a log in the work folder, the connection table pointed
+// at the stand-in service, cards on E: and F:, the stand-in core's scenario
+// and journal, a message pump that waits on messages, a watcher that reads
+// and answers message boxes, and screenshots of composed windows.
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+#include "common/CodePage.h"
+#include "common/KilnLog.h"
+#include "datafiles/UserListFile.h"
+#include "net/ConnectionFile.h"
+#include "net/WinHttpWrapper.h"
+#include "ui/Skin.h"
+#include "wfc/DIB.h"
+#include "wfc/Library.h"
+
+namespace lt {
+
+inline std::string Env(const char* name) {
+    char value[1024] = {};
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n && n < sizeof value ? std::string(value, n) : std::string();
+}
+inline std::string LogPath() { return qmtest::WorkFolder() + "launcher.log"; }
+inline std::string LogText() { return qmtest::ReadFile(LogPath()); }
+inline bool HaveService() { return !Env("QM_SERVICE_HOST").empty(); }
+
+// Once per program: library, log, skins and the connection table.
+inline void SetUpProgram() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
+    KILNLOG.Start(LogPath().c_str(), 20480);
+    HMODULE skins = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    ui::SetSkinResourceMode(skins, skins, skins);
+    const std::string host = Env("QM_SERVICE_HOST");
+    std::string lines;
+    const struct {
+        unsigned id;
+        const char* path;
+    } entries[] = {{0, "/navigation/PcAppTop.html"},
+                   {3, "/navigation/PcAppTop.html"},
+                   {5, "/pcapp/GetLatestPcaplAPI"},
+                   {23, "/pcapp/LogUploadCheckAPI"},
+                   {24, "/pcapp/LogUploadAPI"},
+                   {32, "/pcapp/LogUploadCheckTRKMothAPI"},
+                   {34, "/pcapp/GetLatestPcaplTRKMothAPI"}};
+    for (const auto& e : entries)
+        lines += std::to_string(e.id) + ",https://" + (host.empty() ? "127.0.0.1:9" : host) +
+                 e.path + "\r\n";
+    const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
+    qmtest::WriteFile(path, lines);
+    CConnectionFile::Instance().Reset(path);
+}
+
+// The stand-in service's state folder as this program sees it.
+inline std::string ServiceState() {
+    std::string unixPath = Env("QM_SERVICE_STATE");
+    for (char& c : unixPath)
+        if (c == '/') c = '\\';
+    return "Z:" + unixPath + "\\";
+}
+// The service paths of the requests received so far, in their order.
+inline std::vector<std::string> ServiceRequests() {
+    std::vector<std::string> paths;
+    for (const std::string& name : qmtest::ListFiles(ServiceState() + "records\\*.json")) {
+        const std::string json = qmtest::ReadFile(ServiceState() + "records\\" + name);
+        const size_t p = json.find("\"path\": \"");
+        if (p == std::string::npos) continue;
+        const size_t start = p + 9;
+        paths.push_back(json.substr(start, json.find('"', start) - start));
+    }
+    return paths;
+}
+// Sets what the service answers from now on (its /_control/ paths, form
+// fields); true when it said OK.
+inline bool ControlService(const std::string& path, const std::string& form) {
+    CWinHttpWrapper http;
+    const std::string url = "https://" + Env("QM_SERVICE_HOST") + path;
+    if (!http.SetRequest(url.c_str(), 0, nullptr, true) ||
+        !http.Open(HTTP_VERB_POST, L"launcher-test", nullptr))
+        return false;
+    HANDLE worker = http.Upload(form.data(), static_cast<DWORD>(form.size()),
+                                "application/x-www-form-urlencoded", nullptr, nullptr);
+    return worker && ::WaitForSingleObject(worker, 20000) == WAIT_OBJECT_0 && http.GetResult() == 0;
+}
+
+// --- cards ---------------------------------------------------------------------------------
+inline void EmptyDrive(char d) {
+    const std::string root = std::string(1, d) + ":\\";
+    qmtest::RunProcess("cmd.exe", "/c rmdir /s /q " + root + "PC " + root + "PCLINK.DAT", 20000);
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((root + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            qmtest::RunProcess("cmd.exe", "/c rmdir /s /q \"" + root + name + "\"", 20000);
+        else
+            ::DeleteFileA((root + name).c_str());
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+}
+inline bool MakeCard(char d, const std::string& device, const std::string& options = "") {
+    EmptyDrive(d);
+    const auto r = qmtest::RunProcess(
+        qmtest::BinFolder() + "sdcard.exe",
+        std::string("make ") + d + ":\\ --device=" + device + " " + options, 60000);
+    return r.finished && r.exitCode == 0;
+}
+inline bool RegisterUser(const std::string& device, uint32_t modelType) {
+    CUserListFile users;
+    return users.SetUser(device.c_str(), "tester", 0x00A1B2C3, "", modelType);
+}
+
+// --- the stand-in core ------------------------------------------------------------------------
+// Writes a scenario file ("journal" and "record" lines, then the body) and
+// names it to the stand-ins this program starts.
+struct CoreScenario {
+    std::string journal;
+    std::string record;
+    explicit CoreScenario(const std::string& body) {
+        const std::string folder = qmtest::NewFolder("core");
+        journal = folder + "journal.txt";
+        record = folder + "cmdline.txt";
+        const std::string file = folder + "scenario.txt";
+        qmtest::WriteFile(file, "journal " + journal + "\r\nrecord " + record + "\r\n" + body);
+        ::SetEnvironmentVariableA("QM_CORE_SCENARIO", file.c_str());
+        ::SetEnvironmentVariableA("QM_MUSIC_SCENARIO", file.c_str());
+    }
+    std::string Journal() const { return qmtest::ReadFile(journal); }
+    std::string CommandLines() const { return qmtest::ReadFile(record); }
+};
+
+// --- waiting ------------------------------------------------------------------------------------
+// Dispatches messages until done() holds, waiting on the queue between them;
+// false when timeoutMs passed first (a failure, never a pause).
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+            if (done()) return true;
+        }
+        if (done()) return true;
+        const DWORD waited = ::GetTickCount() - start;
+        if (waited >= timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - waited, QS_ALLINPUT);
+    }
+}
+// Dispatches what is queued now.
+inline void Drain() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message != WM_QUIT) ::DispatchMessageA(&msg);
+}
+
+// --- message boxes ---------------------------------------------------------------------------
+// Answers every box titled "Quillmarch " (or "Skin Load") with the next
+// queued answer (IDOK when none is queued) and records its text.
+class CBoxWatcher {
+public:
+    // anyProcess: also the boxes of programs this test started.
+    explicit CBoxWatcher(bool anyProcess = false)
+        : m_anyProcess(anyProcess), m_thread([this] { Run(); }) {}
+    ~CBoxWatcher() {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::string> Texts(size_t from = 0) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return from < m_texts.size()
+                   ? std::vector<std::string>(m_texts.begin() + from, m_texts.end())
+                   : std::vector<std::string>();
+    }
+    void Queue(int answer) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_answers.push_back(answer);
+    }
+    size_t Count() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_texts.size();
+    }
+
+private:
+    struct Search {
+        HWND box;
+        bool anyProcess;
+    };
+    static BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+        auto* search = reinterpret_cast<Search*>(param);
+        char cls[32] = {}, title[64] = {};
+        ::GetClassNameA(window, cls, sizeof cls);
+        ::GetWindowTextA(window, title, sizeof title);
+        // The program's boxes, and a skin error's (a test must not hang on it).
+        if (lstrcmpA(cls, "#32770") == 0 &&
+            (lstrcmpA(title, "Quillmarch ") == 0 || lstrcmpA(title, "Skin Load") == 0) &&
+            ::IsWindowVisible(window) && ::GetWindowThreadProcessId(window, nullptr) != 0) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(window, &pid);
+            if (search->anyProcess || pid == ::GetCurrentProcessId()) {
+                search->box = window;
+                return FALSE;
+            }
+        }
+        return TRUE;
+    }
+    static BOOL CALLBACK FindText(HWND child, LPARAM param) {
+        char cls[32] = {};
+        ::GetClassNameA(child, cls, sizeof cls);
+        if (lstrcmpiA(cls, "Static") != 0) return TRUE;
+        char text[2048] = {};
+        ::GetWindowTextA(child, text, sizeof text);
+        auto* out = reinterpret_cast<std::string*>(param);
+        if (text[0] && out->empty()) *out = text;
+        return TRUE;
+    }
+    void Run() {
+        HWND last = nullptr;
+        while (!m_stop) {
+            Search search = {nullptr, m_anyProcess};
+            ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+            HWND box = search.box;
+            if (box && box != last) {
+                std::string text;
+                ::EnumChildWindows(box, FindText, reinterpret_cast<LPARAM>(&text));
+                int answer = IDOK;
+                {
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_texts.push_back(text);
+                    if (!m_answers.empty()) {
+                        answer = m_answers.front();
+                        m_answers.pop_front();
+                    }
+                }
+                // A box with Yes and No has no OK: fall back to its default.
+                if (!::GetDlgItem(box, answer)) answer = IDYES;
+                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
+                last = box;
+            } else if (!box) {
+                last = nullptr;
+            }
+            ::Sleep(10);  // a polling period, not a wait for an outcome
+        }
+    }
+    std::mutex m_mutex;
+    std::deque<int> m_answers;
+    std::vector<std::string> m_texts;
+    std::atomic<bool> m_stop{false};
+    bool m_anyProcess;
+    std::thread m_thread;
+};
+
+// --- real input ----------------------------------------------------------------------------
+// Asks the run script's xdotool for one left click at a screen point and
+// dispatches messages until it has been made; false without the script.
+inline bool RealClick(POINT screen) {
+    std::string folder = Env("QM_INPUT_DIR");
+    if (folder.empty()) return false;
+    if (folder.back() != '\\') folder += '\\';
+    ::DeleteFileA((folder + "done").c_str());
+    qmtest::WriteFile(folder + "request.tmp",
+                      std::to_string(screen.x) + " " + std::to_string(screen.y) + "\n");
+    ::MoveFileA((folder + "request.tmp").c_str(), (folder + "request").c_str());
+    const bool clicked = PumpUntil([&] { return qmtest::FileExists(folder + "done"); }, 10000);
+    // The click's own messages follow the file; let them arrive.
+    PumpUntil([] { return false; }, 300);
+    return clicked;
+}
+
+// --- screenshots ---------------------------------------------------------------------------------
+// Saves a composed window as PNG beside the test output (QM_SCREEN_DIR when
+// the run script names one, else the work folder).
+inline void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
+    if (!buffer) return;
+    std::string folder = Env("QM_SCREEN_DIR");
+    if (folder.empty()) folder = qmtest::WorkFolder();
+    if (folder.back() != '\\') folder += '\\';
+    buffer->SavePng((folder + name + ".png").c_str());
+}
+
+}  // namespace lt

@@ -1,0 +1,687 @@
+// The launcher window against the stand-in core and service: the start-up
+// chain, progress and completion, the status line and map phases, the map
+// questions, the card notices, eject, close and the session end.
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h
+#include <dbt.h>
+
+#include <memory>
+
+#include "LauncherHarness.h"
+#include "app/InfoChargeWindow.h"
+#include "app/LauncherWindow.h"
+#include "app/LogUploadWindow.h"
+#include "app/MapChargeWindow.h"
+#include "app/MenuWindow.h"
+#include "app/UpdateNotifyWindow.h"
+#include "app/VersionWindow.h"
+#include "common/CoreBridge.h"
+#include "common/CoreProcess.h"
+#include "common/WickerdaleConfig.h"
+#include "common/WinHandle.h"
+
+using ui::CLauncherWindow;
+
+namespace {
+
+const char kDevice[] = "LAUNCHERTEST0001";
+
+struct Launcher {
+    // Every box the launcher opens is read and answered (OK unless queued).
+    lt::CBoxWatcher boxes;
+    std::unique_ptr<CLauncherWindow> window;
+    explicit Launcher(int modelType = 2) {
+        lt::SetUpProgram();
+        window = std::make_unique<CLauncherWindow>();
+        window->CreateLauncher(modelType);
+        window->ShowWindow(SW_SHOWNA);
+    }
+    ~Launcher() {
+        RequestToolsEnd();
+        // Lets the core go before the next test starts one.
+        lt::PumpUntil([] { return !FindCoreWindow(); }, 5000);
+        window.reset();
+        lt::Drain();
+    }
+    CLauncherWindow* operator->() { return window.get(); }
+    // Lets the start-up chain and the charge it starts run out, so that their
+    // messages do not mix with what a test sends.
+    void Settle(const lt::CoreScenario& core) {
+        lt::PumpUntil(
+            [&] {
+                const std::string j = core.Journal();
+                return j.find("idle") != std::string::npos || j.find("exit") != std::string::npos;
+            },
+            30000);
+        lt::Drain();
+    }
+    HWND Handle() const { return window->GetHandle(); }
+    void Send(UINT message, WPARAM w = 0, LPARAM l = 0) { window->SendMessage(message, w, l); }
+};
+
+// A card of the registered user on E:.
+void PrepareCard(const std::string& options = "") {
+    lt::SetUpProgram();
+    ASSERT_TRUE(lt::MakeCard('E', kDevice, options));
+    ASSERT_TRUE(lt::RegisterUser(kDevice, 2));
+}
+
+size_t Find(const std::string& text, const std::string& what, size_t from = 0) {
+    return text.find(what, from);
+}
+
+DEV_BROADCAST_VOLUME VolumeNotice() {
+    DEV_BROADCAST_VOLUME v = {};
+    v.dbcv_size = sizeof v;
+    v.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+    v.dbcv_unitmask = 1u << ('E' - 'A');
+    return v;
+}
+
+}  // namespace
+
+TEST(Launcher, StartupChainRunsInOrderThenChargesEveryKind) {
+    if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
+    PrepareCard();
+    lt::CoreScenario core("use quick\r\n");
+    const size_t logStart = lt::LogText().size();
+    Launcher launcher;
+    ASSERT_TRUE(
+        lt::PumpUntil([&] { return core.Journal().find("exit") != std::string::npos; }, 60000))
+        << core.Journal();
+    lt::PumpUntil([&] { return launcher->TileFrame(kChargeMusic) == 6; }, 5000);
+    const std::string log = lt::LogText().substr(logStart);
+    size_t at = 0;
+    for (const char* step : {"ログアップロード開始", "ログアップロード終了通知 MSG:0x90000001",
+                             "バージョンチェック開始", "PC上のアプリは最新", "自動アップデート開始",
+                             "データ更新開始", "チャージ要求 TYPE:0xFFFFFFFF"}) {
+        const size_t p = Find(log, step, at);
+        ASSERT_NE(p, std::string::npos) << step << "\n" << log;
+        at = p;
+    }
+    const std::vector<std::string> requests = lt::ServiceRequests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(requests[requests.size() - 2], "/pcapp/LogUploadCheckAPI");
+    EXPECT_EQ(requests.back(), "/pcapp/GetLatestPcaplAPI");
+    for (uint32_t bit : {kChargeProbe, kChargeMap, kChargeTraffic, kChargeWeather, kChargeMusic})
+        EXPECT_EQ(launcher->TileFrame(bit), 6) << bit;
+    EXPECT_EQ(launcher->LastStatusOf(kChargeMap), 14);
+    EXPECT_EQ(launcher->UpdateResult(), 2);
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-done");
+}
+
+TEST(Launcher, CompletionByCodeClassSetsTileStatusAndMessage) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    Launcher launcher;
+    launcher.Settle(core);
+    const UINT notifyError = launcher->Messages().notifyError;
+    const UINT notifyProgress = launcher->Messages().notifyProgress;
+    struct Row {
+        uint32_t code;
+        uint32_t bit;
+        int frame;
+        int status;
+        bool box;
+    } const rows[] = {
+        {0x04000000, kChargeTraffic, 6, 18, false},  // done
+        {0x0400FF01, kChargeTraffic, 5, 20, false},  // skipped: no message
+        {0x0800FF02, kChargeWeather, 5, 25, false},  // no new data
+        {0x0200FF00, kChargeMap, 1, 15, false},      // cancelled: failed tile, no message
+        {0x0235FFFF, kChargeMap, 1, 15, true},       // failed with a coded message
+        {0x1000010B, kChargeMusic, 6, 26, true},     // 0x10B counts as done, with its message
+    };
+    for (const Row& r : rows) {
+        const size_t mark = launcher.boxes.Count();
+        launcher.Send(notifyProgress, r.bit, 30);
+        launcher.Send(notifyError, r.code, 0);
+        EXPECT_EQ(launcher->TileFrame(r.bit), r.frame) << std::hex << r.code;
+        EXPECT_EQ(launcher->LastStatusOf(r.bit), r.status) << std::hex << r.code;
+        EXPECT_EQ(launcher->ShownStatusIndex(), r.status) << std::hex << r.code;
+        EXPECT_EQ(launcher.boxes.Count() - mark, r.box ? 1u : 0u) << std::hex << r.code;
+    }
+    EXPECT_EQ(launcher->StatusText(), "音楽データ転送完了");
+    // Registration withdrawn: the card's user leaves the user list.
+    launcher.boxes.Queue(IDNO);  // not to the registration page
+    launcher.Send(notifyError, 0x01200205, 0);
+    CUserListFile users;
+    EXPECT_FALSE(users.Exists(kDevice));
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-completions");
+}
+
+TEST(Launcher, StatusLineDotsAndMapPhasesFollowTheirTimers) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    Launcher launcher;
+    launcher.Settle(core);
+    const CBridgeMessages& m = launcher->Messages();
+    launcher.Send(m.notifyProgress, kChargeProbe, 10);
+    // The dots run 1, 2, 3, 0 with the one-second timer: "．" per dot, two
+    // blanks per empty slot.
+    for (int dots : {1, 2, 3, 0}) {
+        launcher.Send(WM_TIMER, ui::kTimerDots);
+        EXPECT_EQ(launcher->StatusText(), "ナビ情報アップロード中" + FormatDots(dots)) << dots;
+    }
+    EXPECT_EQ(FormatDots(2), "．．  ");
+    // A download block the test publishes itself, under its mutex.
+    CNullDaclSecurity security;
+    qm::CHandle mapping(::CreateFileMappingA(INVALID_HANDLE_VALUE, security.Get(), PAGE_READWRITE,
+                                             0, kMapProgressBlockSize, "MapChargeDLProgress"));
+    ASSERT_TRUE(mapping.Valid());
+    qm::CHandle mutex(
+        ::CreateMutexA(security.Get(), FALSE, BlockMutexNameHere("MapChargeDLProgress").c_str()));
+    auto publish = [&](uint64_t cumulative, uint32_t speed) {
+        MapProgressBlock b;
+        b.totalSize = 38400000;
+        b.cumulativeSize = cumulative;
+        b.currentSize = cumulative;
+        b.lineSpeed = speed;
+        unsigned char bytes[kMapProgressBlockSize];
+        EncodeMapProgressBlock(b, bytes);
+        CMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0));
+        ::WaitForSingleObject(mutex.Get(), INFINITE);
+        memcpy(view.Get(), bytes, sizeof bytes);
+        ::ReleaseMutex(mutex.Get());
+    };
+    publish(3840000, 4000000);
+    launcher.Send(m.notifyProgress, kChargeMap, 10);
+    launcher.Send(m.mapProgressStart, 1);
+    EXPECT_EQ(launcher->MapPhase(), kMapPhaseLabel);
+    EXPECT_EQ(launcher->StatusText(), "地図データダウンロード中");
+    // (38.4 MB - 3.84 MB) / 4 MB/s = 8.64 s: at least 9 s at the start.
+    EXPECT_EQ(launcher->MapRecord().remainingSeconds, 9u);
+    publish(19200000, 1000000);
+    launcher.Send(m.mapProgress, 1, 0);
+    EXPECT_DOUBLE_EQ(launcher->MapRecord().percent, 50.0);
+    EXPECT_EQ(launcher->MapRecord().remainingSeconds, 19u);
+    launcher.Send(WM_TIMER, ui::kTimerMapPhase);  // label -> percentage
+    EXPECT_EQ(launcher->MapPhase(), kMapPhasePercent);
+    EXPECT_EQ(launcher->StatusText(), " 50.0％完了　残り時間 約  0:00:19");
+    launcher.Send(WM_TIMER, ui::kTimerMapSeconds);
+    EXPECT_EQ(launcher->StatusText(), " 50.0％完了　残り時間 約  0:00:18");
+    launcher.Send(WM_TIMER, ui::kTimerMapPhase);  // more than 10 s left -> speed
+    EXPECT_EQ(launcher->MapPhase(), kMapPhaseSpeed);
+    EXPECT_EQ(launcher->StatusText(), "通信速度 約    8.0 Mbps");
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-map-speed");
+    launcher.Send(WM_TIMER, ui::kTimerMapPhase);  // -> label
+    EXPECT_EQ(launcher->MapPhase(), kMapPhaseLabel);
+    launcher.Send(m.mapProgressEnd, 0);
+    EXPECT_EQ(launcher->MapRecord().kind, kMapRecordNone);
+    EXPECT_NE(lt::LogText().find("マップチャージ進捗率 =  50.0"), std::string::npos);
+    // A hint covers the line; the pointer leaving brings the running one back.
+    launcher.Send(ui::kMsgMenuHint, ui::kRootMenuId, 2);
+    EXPECT_EQ(launcher->StatusText(), "関連webサイトへご案内します");
+    launcher.Send(ui::kMsgMenuHint, static_cast<WPARAM>(-1), -1);
+    EXPECT_EQ(launcher->StatusText(), "地図データ更新中");
+}
+
+TEST(Launcher, MapQuestionsAnswerThroughTheCoresEvents) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    {
+        CWickerdaleConfig config;
+        config.ResetMap(true);
+    }
+    Launcher launcher;
+    launcher.Settle(core);
+    const CBridgeMessages& m = launcher->Messages();
+    CNullDaclSecurity security;
+    auto event = [&](const char* name) {
+        return qm::CHandle(::CreateEventA(security.Get(), TRUE, FALSE, name));
+    };
+    qm::CHandle yes = event("Global\\WLKMapLicense");
+    qm::CHandle no = event("Global\\WLKMapLicenseNo");
+    auto isSet = [](const qm::CHandle& h) {
+        const bool set = ::WaitForSingleObject(h.Get(), 0) == WAIT_OBJECT_0;
+        ::ResetEvent(h.Get());
+        return set;
+    };
+
+    // Type 2: the reserved date from lParam, OK and re-reserve.
+    launcher.Send(m.mapLicense, 2, 0x250131);
+    ui::CMapChargeWindow* map = launcher->MapWindow();
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(map->GetHandle()));
+    const std::string text = map->InformationText();
+    EXPECT_EQ(text.substr(text.size() - strlen("予約日：2025年01月31日")),
+              "予約日：2025年01月31日");
+    EXPECT_EQ(map->VisibleButtons(), (std::vector<int>{ui::CMapChargeWindow::kOKShortButton,
+                                                       ui::CMapChargeWindow::kReReserveButton}));
+    map->FinishSlide();
+    lt::SaveScreen(map->BackBuffer(), "map-type2");
+    // Declining the reminder: the No event, and five minutes later (the timer
+    // message) the request to refresh (type 5).
+    map->SendMessage(WM_COMMAND, ui::CMapChargeWindow::kReReserveButton | 0x10000, 0);
+    ASSERT_TRUE(lt::PumpUntil([&] { return !::IsWindow(map->GetHandle()); }, 5000));
+    lt::PumpUntil([&] { return isSet(no); }, 5000);
+    EXPECT_FALSE(isSet(yes));
+    launcher.Send(WM_TIMER, ui::kTimerMapReask);
+    lt::PumpUntil([&] { return launcher->MapWindow() && launcher->MapWindow()->Type() == 5; },
+                  5000);
+    ASSERT_NE(launcher->MapWindow(), nullptr);
+    EXPECT_EQ(launcher->MapWindow()->Type(), 5);
+    EXPECT_EQ(launcher->MapWindow()->InformationText(), "最新の情報に更新しますか？");
+
+    // Type 0 declined ("later"): the date is stored and the next request
+    // within three days answers No without a window.
+    launcher.Send(m.mapLicense, 0, 0);
+    map = launcher->MapWindow();
+    EXPECT_EQ(map->Type(), 0);
+    map->SendMessage(WM_COMMAND, ui::CMapChargeWindow::kReNotifyButton | 0x10000, 0);
+    lt::PumpUntil([&] { return !::IsWindow(map->GetHandle()); }, 5000);
+    EXPECT_TRUE(lt::PumpUntil([&] { return isSet(no); }, 5000));
+    {
+        CWickerdaleConfig config;
+        ASSERT_TRUE(config.LoadMap());
+        EXPECT_EQ(config.GetMapNotifiesLater(), 1);
+        EXPECT_NE(config.GetMapNotifyFinalConfirmationDate().wYear, 0);
+    }
+    launcher.Send(m.mapLicense, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(launcher->MapWindow()->GetHandle()));
+    EXPECT_TRUE(lt::PumpUntil([&] { return isSet(no); }, 5000));
+    // Four days ago the question comes back.
+    {
+        CWickerdaleConfig config;
+        SYSTEMTIME old = {2020, 1, 0, 1, 0, 0, 0, 0};
+        config.SaveMapNotifyFinalConfirmationDate(old);
+    }
+    launcher.Send(m.mapLicense, 0, 0);
+    EXPECT_TRUE(::IsWindowVisible(launcher->MapWindow()->GetHandle()));
+    // Accepted: the Yes event and the re-ask timer.
+    launcher->MapWindow()->SendMessage(WM_COMMAND, ui::CMapChargeWindow::kYesShortButton | 0x10000,
+                                       0);
+    EXPECT_TRUE(lt::PumpUntil([&] { return isSet(yes); }, 5000));
+
+    // Type 4 silenced in the settings: answered No at once, no window.
+    {
+        CWickerdaleConfig config;
+        config.SetMapNotifyMessagePassword(0);
+    }
+    const size_t before = lt::LogText().size();
+    launcher.Send(m.mapLicense, 4, 0);
+    EXPECT_TRUE(lt::PumpUntil([&] { return isSet(no); }, 5000));
+    EXPECT_NE(
+        lt::LogText().find("地図更新データパスワード取得通知 今後表示しないため、即応答", before),
+        std::string::npos);
+    // An unknown request type is logged and nothing else.
+    launcher.Send(m.mapLicense, 6, 0);
+    EXPECT_NE(lt::LogText().find("未定義のマップチャージ要求 0x00000006", before),
+              std::string::npos);
+}
+
+TEST(Launcher, CardNoticesOfOneSecondGiveOneRescan) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    Launcher launcher;
+    launcher.Settle(core);
+    ASSERT_EQ(launcher->CurrentCard(), 'E');
+    DEV_BROADCAST_VOLUME notice = VolumeNotice();
+    const size_t before = lt::LogText().size();
+    for (int i = 0; i < 3; ++i)
+        launcher.Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    EXPECT_EQ(launcher->CardNotices(), 3u);
+    EXPECT_TRUE(launcher->RescanPending());
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-searching");
+    launcher.Send(WM_TIMER, ui::kTimerRescan);
+    launcher.Send(WM_TIMER, ui::kTimerRescan);  // a second expiry scans nothing
+    std::string log = lt::LogText().substr(before);
+    size_t scans = 0;
+    for (size_t p = log.find("SD検知"); p != std::string::npos; p = log.find("SD検知", p + 1))
+        ++scans;
+    EXPECT_EQ(scans, 1u);
+    EXPECT_EQ(launcher->CurrentCard(), 'E');
+
+    // The card pulled: no card, the other icon.
+    lt::EmptyDrive('E');
+    launcher.Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&notice));
+    launcher.Send(WM_TIMER, ui::kTimerRescan);
+    lt::PumpUntil([&] { return launcher->CurrentCard() == 0; }, 5000);
+    EXPECT_EQ(launcher->CurrentCard(), 0);
+    EXPECT_EQ(launcher->CardIcon(), CLauncherWindow::kSDUnAlivalIcon);
+    EXPECT_NE(lt::LogText().find("SD抜取検知", before), std::string::npos);
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-no-card");
+
+    // An unregistered card: its message, and it stays unused.
+    {
+        const size_t mark = launcher.boxes.Count();
+        ASSERT_TRUE(lt::MakeCard('E', "UNKNOWNDEVICE001"));
+        launcher.Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+        launcher.Send(WM_TIMER, ui::kTimerRescan);
+        ASSERT_EQ(launcher.boxes.Texts(mark).size(), 1u);
+        EXPECT_EQ(launcher.boxes.Texts(mark)[0],
+                  "挿入されたSDカードのお客様登録情報が見つかりませんでした。\r\n"
+                  "QUILL MARCHを再起動して、初期設定を行なってください。");
+        EXPECT_EQ(launcher->CurrentCard(), 0);
+    }
+    // The registered card again: it becomes the current one.
+    ASSERT_TRUE(lt::MakeCard('E', kDevice));
+    launcher.Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    launcher.Send(WM_TIMER, ui::kTimerRescan);
+    lt::PumpUntil([&] { return launcher->CurrentCard() == 'E'; }, 5000);
+    EXPECT_EQ(launcher->CurrentCard(), 'E');
+    EXPECT_EQ(launcher->CardIcon(), CLauncherWindow::kSDEjectableIcon);
+}
+
+TEST(Launcher, ACardOfAnotherModelAsksForTheRestart) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    Launcher launcher(2);
+    launcher.Settle(core);
+    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0002", "--generation=1"));
+    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0002", 1));
+    lt::EmptyDrive('E');
+    const size_t mark = launcher.boxes.Count();
+    DEV_BROADCAST_VOLUME notice = VolumeNotice();
+    launcher.Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    const HWND handle = launcher.Handle();
+    launcher.Send(WM_TIMER, ui::kTimerRescan);
+    EXPECT_TRUE(launcher->RestartOnExit());
+    const std::vector<std::string> texts = launcher.boxes.Texts(mark);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("QUILL MARCH を再起動する必要があります。"), std::string::npos);
+    EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 10000));
+    lt::EmptyDrive('F');
+}
+
+TEST(Launcher, EjectIsRefusedWithoutACardOrWhileAWindowIsOpen) {
+    PrepareCard();
+    lt::CoreScenario core("use busy\r\n");
+    Launcher launcher;
+    launcher.Send(launcher->Messages().requestStartCharge);
+    ASSERT_TRUE(lt::PumpUntil([] { return FindCoreWindow() != nullptr; }, 20000));
+    {
+        // Another window of the launcher is visible (the version window,
+        // opened from the menu): refused.
+        launcher.Send(ui::kMsgMenuCommand, 3, 0);
+        ui::CVersionWindow* version = launcher->VersionWindow();
+        ASSERT_NE(version, nullptr);
+        ASSERT_TRUE(::IsWindowVisible(version->GetHandle()));
+        lt::SaveScreen(version->BackBuffer(), "version");
+        const size_t mark = launcher.boxes.Count();
+        launcher.Send(WM_COMMAND, CLauncherWindow::kSDEjectButton | 0x10000, 0);
+        lt::PumpUntil([&] { return launcher.boxes.Count() > mark; }, 5000);
+        const std::vector<std::string> texts = launcher.boxes.Texts(mark);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0], "他の機能が起動中のため、SDを取り外しを行なえません。");
+        EXPECT_EQ(version->VersionLabel().compare(0, 4, "Ver."), 0);
+        version->ShowWindow(SW_HIDE);
+    }
+    {
+        // Busy and answered No: nothing is cut, the card stays.
+        const size_t mark = launcher.boxes.Count();
+        launcher.boxes.Queue(IDNO);
+        launcher.Send(WM_COMMAND, CLauncherWindow::kSDEjectButton | 0x10000, 0);
+        const std::vector<std::string> texts = launcher.boxes.Texts(mark);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0], "データ更新中です。転送を中断しますか？");
+        EXPECT_EQ(launcher->CurrentCard(), 'E');
+        EXPECT_NE(FindCoreWindow(), nullptr);
+    }
+}
+
+TEST(Launcher, CloseWhileBusyAnsweredNoKeepsRunningAndTheSessionEndCloses) {
+    PrepareCard();
+    lt::CoreScenario core("use busy\r\n");
+    Launcher launcher;
+    launcher.Send(launcher->Messages().requestStartCharge);
+    ASSERT_TRUE(lt::PumpUntil([] { return FindCoreWindow() != nullptr; }, 20000));
+    {
+        const size_t mark = launcher.boxes.Count();
+        launcher.boxes.Queue(IDNO);
+        launcher.Send(WM_CLOSE);
+        const std::vector<std::string> texts = launcher.boxes.Texts(mark);
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0], "データ更新中です。転送を中断し、QUILL MARCHを終了しますか？");
+    }
+    EXPECT_TRUE(::IsWindow(launcher.Handle()));
+    EXPECT_NE(FindCoreWindow(), nullptr);
+    EXPECT_FALSE(launcher->IsClosing());
+    // Windows ends: the query answers yes, the end closes without a question.
+    const size_t before = lt::LogText().size();
+    EXPECT_EQ(launcher->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 1);
+    EXPECT_TRUE(launcher->IsClosing());
+    const HWND handle = launcher.Handle();
+    launcher.Send(WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_FALSE(::IsWindow(handle));
+    const std::string log = lt::LogText().substr(before);
+    for (const char* line :
+         {"WM_QUERYENDSESSION 受信 Option:0x80000000", "WM_QUERYENDSESSION 結果 1",
+          "WM_ENDSESSION 受信 End:1", "WM_ENDSESSION 処理終了"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    EXPECT_TRUE(lt::PumpUntil([] { return FindCoreWindow() == nullptr; }, 10000));
+}
+
+TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
+    PrepareCard();
+    lt::CoreScenario core("use quick\r\n");
+    {
+        CWickerdaleConfig config;
+        config.ResetSetting(true);
+    }
+    Launcher launcher;
+    // The last traffic update 20 minutes ago.
+    SYSTEMTIME now = {};
+    ::GetLocalTime(&now);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER t;
+    t.LowPart = ft.dwLowDateTime;
+    t.HighPart = ft.dwHighDateTime;
+    t.QuadPart -= 20ull * 60 * 10000000;
+    ft.dwLowDateTime = t.LowPart;
+    ft.dwHighDateTime = t.HighPart;
+    SYSTEMTIME old;
+    ::FileTimeToSystemTime(&ft, &old);
+    launcher->SetLastTrafficUpdate(old);
+    // The question runs modally; a thread of the test presses its OK.
+    std::atomic<bool> pressed{false};
+    std::thread presser([&] {
+        for (int i = 0; i < 1000 && !pressed; ++i) {
+            if (HWND w = ::FindWindowA(nullptr, "Quillmarch Info")) {
+                if (::IsWindowVisible(w)) {
+                    ::PostMessageA(w, WM_COMMAND, ui::CInfoChargeWindow::kOKButton | 0x10000, 0);
+                    pressed = true;
+                }
+            }
+            ::Sleep(10);  // a polling period of the presser, not a wait for the outcome
+        }
+    });
+    const HWND handle = launcher.Handle();
+    launcher.Send(WM_COMMAND, CLauncherWindow::kCloseButton | 0x10000, 0);
+    presser.join();
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(launcher->ExitMode(), 2);
+    // The traffic-only charge runs, then the launcher closes by itself.
+    EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 30000));
+    EXPECT_NE(core.CommandLines().find("/p bl\r\n"), std::string::npos) << core.CommandLines();
+}
+
+namespace {
+
+// The top-level window titled "Quillmarch" of another process than `not`,
+// waited for while `process` (when given) runs; polled, since another
+// process's window has no event to wait on.
+HWND WaitForLauncherWindow(DWORD notPid, DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 50) {
+        HWND w = ::FindWindowA(nullptr, "Quillmarch");
+        DWORD pid = 0;
+        if (w) ::GetWindowThreadProcessId(w, &pid);
+        if (w && pid != notPid) return w;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    lt::CBoxWatcher boxes(true);
+    const std::string exe = qmtest::BinFolder() + "Quillmarch.exe";
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &si, &pi));
+    qm::CHandle first(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    const HWND launcher = WaitForLauncherWindow(0, 30000);
+    ASSERT_NE(launcher, nullptr);
+    // The card of another model takes the place of the first one.
+    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
+    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
+    lt::EmptyDrive('E');
+    DEV_BROADCAST_VOLUME notice = VolumeNotice();
+    ::SendMessageA(launcher, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    EXPECT_EQ(::WaitForSingleObject(first.Get(), 60000), WAIT_OBJECT_0);
+    bool told = false;
+    for (const std::string& text : boxes.Texts())
+        told = told || text.find("QUILL MARCH を再起動する必要があります。") != std::string::npos;
+    EXPECT_TRUE(told);
+    // A new process with its own launcher for the new card.
+    const HWND again = WaitForLauncherWindow(pi.dwProcessId, 30000);
+    ASSERT_NE(again, nullptr);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(again, &pid);
+    qm::CHandle second(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
+    ::PostMessageA(again, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(second.Get(), 30000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(second.Get(), 9);
+        ADD_FAILURE() << "the second launcher did not close";
+    }
+    lt::EmptyDrive('F');
+}
+
+TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    {
+        CWickerdaleConfig config;
+        config.ResetMap(true);
+    }
+    Launcher launcher;
+    launcher.Settle(core);
+    // The menu opens from the launcher's menu button while it is active.
+    ::SetForegroundWindow(launcher.Handle());
+    ::SetActiveWindow(launcher.Handle());
+    launcher.Send(WM_COMMAND, CLauncherWindow::kMenuButton | 0x10000, 0);
+    ui::CMenuWindow* menu = launcher->RootMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->IsOpen());
+    EXPECT_EQ(menu->ButtonCount(), 4u);
+    // Four main buttons in a row with the root's paddings 4, 4 and border 3.
+    const SIZE size = menu->MenuSize();
+    EXPECT_EQ(size.cx, 4 * (96 + 3) + 4 + 4);
+    EXPECT_EQ(size.cy, 56 + 4 + 3);
+    lt::SaveScreen(menu->BackBuffer(), "menu-root");
+    const struct {
+        int type;
+        uint32_t argument;
+        const char* ending;
+    } questions[] = {
+        {0, 0, "更新しますか？"},
+        {1, 0, "更新しますか？"},
+        {2, 0x250131, "予約日：2025年01月31日"},
+        {3, 0, "取得しますか？"},
+        {4, 5400, "（予想時間 1:30）"},
+        {5, 0, "最新の情報に更新しますか？"},
+        {7, 0, "(チェックには数分かかります)"},
+        {8, 0, "地図データ更新を続行しますか？"},
+    };
+    for (const auto& q : questions) {
+        ui::CMapChargeWindow map(launcher.Handle());
+        map.CreateMapWindow();
+        map.SetVariant(2);
+        ASSERT_TRUE(map.SetType(q.type, q.argument)) << q.type;
+        const std::string text = map.InformationText();
+        const std::string ending = q.ending;
+        ASSERT_GE(text.size(), ending.size());
+        EXPECT_EQ(text.substr(text.size() - ending.size()), ending) << q.type;
+        map.Show();
+        map.FinishSlide();
+        lt::SaveScreen(map.BackBuffer(), "map-type" + std::to_string(q.type));
+    }
+    // Type 6 is no question: refused and logged.
+    ui::CMapChargeWindow invalid(launcher.Handle());
+    invalid.CreateMapWindow();
+    EXPECT_FALSE(invalid.SetType(6, 0));
+    EXPECT_NE(lt::LogText().find("不正な種別指定 6"), std::string::npos);
+}
+
+TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
+    if (lt::Env("QM_INPUT_DIR").empty()) GTEST_SKIP() << "needs the run script's xdotool";
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    Launcher launcher;
+    launcher.Settle(core);
+    auto centre = [&](int id) {
+        const RECT r = launcher->GetItemById(id)->GetRect();
+        return launcher->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    };
+    // The first click activates the launcher and opens the menu.
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kMenuButton)));
+    if (!launcher->RootMenu() || !launcher->RootMenu()->IsOpen()) {
+        ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kMenuButton)));
+    }
+    ASSERT_NE(launcher->RootMenu(), nullptr);
+    EXPECT_TRUE(launcher->RootMenu()->IsOpen());
+    EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kMenuButtonClose)->IsVisible());
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kMenuButtonClose)));
+    EXPECT_FALSE(launcher->RootMenu()->IsOpen());
+    // A click on the card turns to the back panel: eject, as nothing runs.
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kSDEjectableIcon)));
+    EXPECT_TRUE(launcher->IsBackPanel());
+    EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kSDEjectButton)->IsVisible());
+    lt::SaveScreen(launcher->BackBuffer(), "launcher-back-panel");
+}
+
+TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
+    if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
+    PrepareCard();
+    lt::CoreScenario core("idle stay\r\n");
+    const std::string pageUrl =
+        "https://" + lt::Env("QM_SERVICE_HOST") + "/download/Quillmarch_9000.exe";
+    ASSERT_TRUE(lt::ControlService("/_control/logupload", "valid=TRUE"));
+    ASSERT_TRUE(lt::ControlService("/_control/release", "version=9.0.0.0&url=" + pageUrl));
+    const std::string browserLog = qmtest::NewFolder("browser") + "urls.txt";
+    ::SetEnvironmentVariableA("QM_BROWSER_LOG", browserLog.c_str());
+    const size_t before = lt::LogText().size();
+    {
+        Launcher launcher;
+        // The service wants the logs: the question slides out; Cancel declines.
+        ASSERT_TRUE(lt::PumpUntil([&] {
+            return launcher->LogUploadWindow() && launcher->LogUploadWindow()->GetHandle() &&
+                   ::IsWindowVisible(launcher->LogUploadWindow()->GetHandle());
+        }));
+        ui::CLogUploadWindow* upload = launcher->LogUploadWindow();
+        upload->FinishSlide();
+        lt::SaveScreen(upload->BackBuffer(), "log-upload");
+        upload->SendMessage(WM_COMMAND, ui::CLogUploadWindow::kCancelButton | 0x10000, 0);
+        // The chain goes on to the release check, which finds the newer release.
+        ASSERT_TRUE(lt::PumpUntil([&] {
+            return launcher->UpdateWindow() && launcher->UpdateWindow()->GetHandle() &&
+                   ::IsWindowVisible(launcher->UpdateWindow()->GetHandle());
+        }));
+        EXPECT_TRUE(lt::PumpUntil([&] { return launcher->UpdateResult() == 1; }, 5000));
+        ui::CUpdateNotifyWindow* update = launcher->UpdateWindow();
+        update->FinishSlide();
+        lt::SaveScreen(update->BackBuffer(), "update-notify");
+        EXPECT_EQ(update->LatestUrl(), pageUrl);
+        // OK opens the download page and closes the launcher.
+        const HWND handle = launcher.Handle();
+        update->SendMessage(WM_COMMAND, ui::CUpdateNotifyWindow::kOKButton | 0x10000, 0);
+        EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }));
+        EXPECT_TRUE(lt::PumpUntil(
+            [&] { return qmtest::ReadFile(browserLog).find(pageUrl) != std::string::npos; }));
+    }
+    const std::string log = lt::LogText().substr(before);
+    EXPECT_NE(log.find("ログアップロード終了通知 MSG:0x90000000"), std::string::npos);
+    EXPECT_LT(log.find("ログアップロード終了通知 MSG:0x90000000"),
+              log.find("バージョンチェック開始"));
+    ::SetEnvironmentVariableA("QM_BROWSER_LOG", nullptr);
+    EXPECT_TRUE(lt::ControlService("/_control/logupload", "valid=FALSE"));
+    EXPECT_TRUE(lt::ControlService("/_control/release", "version=1.0.0.1"));
+}
