@@ -185,8 +185,13 @@ int CKilnLog::Append(const std::string& record, size_t headerLen, size_t message
     if (!::GetFileSizeEx(file.Get(), &size)) size.QuadPart = 0;
     if (NeedsRotation(static_cast<uint64_t>(size.QuadPart), headerLen, messageLen, g_sizeLimit)) {
         file.Reset();
-        ::DeleteFileA(m_backupPath);
-        ::MoveFileA(m_logPath, m_backupPath);
+        // A log that someone else holds open (a copy or an upload under way)
+        // is not rotated now: the move would fail after the backup is gone.
+        if (qm::CFileHandle(::CreateFileA(m_logPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr))) {
+            ::DeleteFileA(m_backupPath);
+            ::MoveFileA(m_logPath, m_backupPath);
+        }
         file = OpenForAppend(m_logPath);
         if (!file) {
             lastError = ::GetLastError();

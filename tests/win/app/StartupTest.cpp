@@ -85,7 +85,12 @@ public:
     }
     bool Started() const { return m_process && m_hook; }
     HANDLE Process() const { return m_process.Get(); }
-    bool WaitForExit(DWORD ms) { return WaitPumping(m_process.Get(), ms); }
+    bool WaitForExit(DWORD ms) {
+        const bool ended = WaitPumping(m_process.Get(), ms);
+        MSG msg;  // news of the last windows may still be queued
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        return ended;
+    }
     // Pumps until the process has a window of the class and title.
     HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
         const DWORD start = ::GetTickCount();
@@ -216,8 +221,6 @@ TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
     CWatchedLaunch p("/mapdownload");
     ASSERT_TRUE(p.Started());
     ASSERT_TRUE(p.WaitForExit(20000));
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     EXPECT_EQ(ExitCode(p.Process()), 0u);
     EXPECT_EQ(p.Created("Quillmarch"), 0);
     EXPECT_EQ(FakeLauncher::s_mapDownloads, 1);
