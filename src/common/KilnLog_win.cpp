@@ -1,7 +1,7 @@
 // Diagnostic log: the files. Every record takes the file's named mutex, opens,
 // appends and closes, so the log can be copied or uploaded between records
 // and several processes can share one file. Threads of this process queue on
-// an in-process lock first, so the named mutex (a kernel object, a round trip
+// a critical section first, so the named mutex (a kernel object, a round trip
 // to the system for every wait) only ever orders processes.
 #include "common/KilnLog.h"
 
@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
 
 #include "common/FileHelpers.h"
@@ -29,7 +28,12 @@ constexpr DWORD kLockWaitMs = 10000;
 // Start has finished.
 class CKilnlogPathString {
 public:
-    CKilnlogPathString() { std::memset(m_path, 0, sizeof m_path); }
+    CKilnlogPathString() {
+        std::memset(m_path, 0, sizeof m_path);
+        ::InitializeCriticalSection(&m_threads);
+    }
+    // The section and the named mutex stay for the life of the process: a
+    // record may still be written while static objects are destroyed.
     virtual ~CKilnlogPathString() = default;
 
     void Set(const std::string& path) {
@@ -52,12 +56,12 @@ public:
     std::string Get() const { return m_isSet ? std::string(m_path) : std::string(); }
     bool IsEmpty() const { return !m_isSet || !m_path[0]; }
 
-    // The threads of this process writing to this path queue here.
-    std::timed_mutex& ThreadLock() { return m_threads; }
-    // The named mutex shared with other processes, created on first use and
-    // kept for the life of the process (the system closes it at exit: a log
-    // record may still be written while static objects are destroyed). Call
-    // with ThreadLock held. Null, with the error in lastError, when it
+    // The threads of this process writing to this path queue here. A
+    // critical section waits without a round trip to the system unless it
+    // must sleep.
+    CRITICAL_SECTION& ThreadLock() { return m_threads; }
+    // The named mutex shared with other processes, created on first use.
+    // Call with ThreadLock held. Null, with the error in lastError, when it
     // cannot be created.
     HANDLE ProcessLock(const char* name, DWORD& lastError) {
         if (!m_processLock) {
@@ -70,8 +74,22 @@ public:
 private:
     volatile LONG m_isSet = 0;
     char m_path[MAX_PATH];
-    std::timed_mutex m_threads;
+    CRITICAL_SECTION m_threads;
     HANDLE m_processLock = nullptr;
+};
+
+// Holds a critical section until the end of the scope.
+class CThreadQueue {
+public:
+    explicit CThreadQueue(CRITICAL_SECTION& section) : m_section(section) {
+        ::EnterCriticalSection(&m_section);
+    }
+    ~CThreadQueue() { ::LeaveCriticalSection(&m_section); }
+    CThreadQueue(const CThreadQueue&) = delete;
+    CThreadQueue& operator=(const CThreadQueue&) = delete;
+
+private:
+    CRITICAL_SECTION& m_section;
 };
 
 // The output record, built for each write from the call site and a holder.
@@ -135,14 +153,11 @@ int CKilnLog::Write(int kind, const std::string& message, DWORD& lastError) cons
     if (!m_logPath[0]) return kNoDestination;
     if (kind < 0 || kind > kMaxKind) return kInvalidKind;
 
-    // One wait of at most kLockWaitMs in all, for the threads of this process
-    // and the named mutex together.
+    // The wait for the named mutex counts from here, the time queued behind
+    // this process's other threads included: each of them waits at most as
+    // long, so no record waits much beyond kLockWaitMs in all.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
-    std::unique_lock<std::timed_mutex> threads(m_holder.ThreadLock(), std::defer_lock);
-    if (!threads.try_lock_until(deadline)) {
-        lastError = WAIT_TIMEOUT;
-        return kMutexWaitFailed;
-    }
+    CThreadQueue threads(m_holder.ThreadLock());
     const HANDLE mutex = m_holder.ProcessLock(m_lockName, lastError);
     if (!mutex) return kMutexCreateFailed;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -185,8 +200,13 @@ int CKilnLog::Append(const std::string& record, size_t headerLen, size_t message
     if (!::GetFileSizeEx(file.Get(), &size)) size.QuadPart = 0;
     if (NeedsRotation(static_cast<uint64_t>(size.QuadPart), headerLen, messageLen, g_sizeLimit)) {
         file.Reset();
-        ::DeleteFileA(m_backupPath);
-        ::MoveFileA(m_logPath, m_backupPath);
+        // A log that someone else holds open (a copy or an upload under way)
+        // is not rotated now: the move would fail after the backup is gone.
+        if (qm::CFileHandle(::CreateFileA(m_logPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr))) {
+            ::DeleteFileA(m_backupPath);
+            ::MoveFileA(m_logPath, m_backupPath);
+        }
         file = OpenForAppend(m_logPath);
         if (!file) {
             lastError = ::GetLastError();

@@ -215,6 +215,23 @@ TEST(KilnLog, RotationAtTheLimitKeepsOneBackup) {
     EXPECT_EQ(cur[0].rest.size(), 1024 - SizeOf(log2 + ".BAK") - ProbeHeaderLength() - 2 + 1);
 }
 
+TEST(KilnLog, ALogHeldOpenElsewhereIsNotRotated) {
+    const std::string dir = qmtest::NewFolder("rotate_held");
+    const std::string log = dir + "r.log";
+    ASSERT_TRUE(qmtest::WriteFile(log + ".BAK", "older generation"));
+    ASSERT_TRUE(qmtest::WriteFile(log, ""));
+    // An upload reads the log, sharing it for reading and writing.
+    qm::CFileHandle reader(::CreateFileA(log.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    ASSERT_EQ(RunChild("rotate", log + " over"), 0);
+    EXPECT_EQ(ReadFile(log + ".BAK"), "older generation");
+    std::vector<Record> r = Records(log);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(r[0].mark, "==");
+}
+
 TEST(KilnLog, FatalRecordsKeepAtMostFourSnapshots) {
     const std::string dir = qmtest::NewFolder("fatal");
     const std::string log = dir + "f.log";
