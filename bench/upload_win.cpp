@@ -27,8 +27,8 @@ double Upload(const char* url, std::string body) {
     if (!http.SetRequest(url, 0, nullptr, true) || !http.Open(HTTP_VERB_POST, L"bench", L""))
         return -1;
     const double t0 = BenchNowMs();
-    HANDLE worker = http.UploadMultiPart(std::move(body), "WickerdaleBoundary",
-                                         "multipart/form-data");
+    HANDLE worker =
+        http.UploadMultiPart(std::move(body), "WickerdaleBoundary", "multipart/form-data");
     if (!worker || ::WaitForSingleObject(worker, 300000) != WAIT_OBJECT_0 ||
         http.GetResult() != 0) {
         std::fprintf(stderr, "upload failed: %lu\n", static_cast<unsigned long>(http.GetResult()));
@@ -60,10 +60,9 @@ int main(int argc, char** argv) {
     size_t assembled = 0;
     for (int i = 0; i < runs; ++i) {
         const double t0 = BenchNowMs();
-        const RequestBody built =
-            table.BuildMultiPartData(24, params, [](const std::string& path, std::string& out) {
-                return ReadWholeFile(path, out);
-            });
+        const RequestBody built = table.BuildMultiPartData(
+            24, params,
+            [](const std::string& path, std::string& out) { return ReadWholeFile(path, out); });
         assembly.push_back(BenchNowMs() - t0);
         if (!built.Ok()) {
             std::fprintf(stderr, "assembly failed for %s\n", argv[2]);
@@ -96,10 +95,11 @@ int main(int argc, char** argv) {
                 mb / (curlMs / 1000.0), 1.0);
     std::printf("%-34s %10.1f %10.2f %10.2f\n", "CWinHttpWrapper (Wine, median)", median,
                 mb / (median / 1000.0), curlMs / median);
-    std::printf("%-34s %10.1f   (%zu bytes, not in the upload time)\n",
-                "body assembly (median)", BenchMedian(assembly), assembled);
-    std::printf("body %.1f MB, %d runs each, taking turns, after one warm-up; \"vs curl\" is the "
-                "throughput ratio\n",
-                mb, runs);
+    std::printf("%-34s %10.1f   (%zu bytes, not in the upload time)\n", "body assembly (median)",
+                BenchMedian(assembly), assembled);
+    std::printf(
+        "body %.1f MB, %d runs each, taking turns, after one warm-up; \"vs curl\" is the "
+        "throughput ratio\n",
+        mb, runs);
     return 0;
 }

@@ -52,8 +52,9 @@ int main(int argc, char** argv) {
     std::printf("%-34s %10s %8s\n", "zip of the log folder", "ms", "ratio");
     std::printf("%-34s %10.1f %8.2f\n", "zip -q (native, baseline, median)", zipMs, 1.0);
     std::printf("%-34s %10.1f %8.2f\n", "CZipIF (Wine, median)", median, median / zipMs);
-    std::printf("archive %lld bytes, %d runs each, taking turns; \"ratio\" is time against zip "
-                "(below 1 is faster)\n",
-                static_cast<long long>(size.QuadPart), runs);
+    std::printf(
+        "archive %lld bytes, %d runs each, taking turns; \"ratio\" is time against zip "
+        "(below 1 is faster)\n",
+        static_cast<long long>(size.QuadPart), runs);
     return 0;
 }

@@ -11,7 +11,6 @@
 #include "app/CommandLine.h"
 #include "app/InitializationWindow.h"
 #include "app/LauncherWindow.h"
-#include "common/OsType.h"
 #include "app/Startup.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"

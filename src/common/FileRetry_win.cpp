@@ -28,8 +28,8 @@ BOOL CFileRetry::ReadFile_Recover(HANDLE file, void* buffer, DWORD size, DWORD* 
     return FALSE;
 }
 
-BOOL CFileRetry::WriteFile_Recover(HANDLE file, const void* buffer, DWORD size,
-                                   DWORD* bytesWritten, OVERLAPPED* overlapped) {
+BOOL CFileRetry::WriteFile_Recover(HANDLE file, const void* buffer, DWORD size, DWORD* bytesWritten,
+                                   OVERLAPPED* overlapped) {
     DWORD err = 0;
     for (m_tries = 1;; ++m_tries) {
         if (::WriteFile(file, buffer, size, bytesWritten, overlapped)) return TRUE;
@@ -45,8 +45,8 @@ BOOL CFileRetry::WriteFile_Recover(HANDLE file, const void* buffer, DWORD size,
 }
 
 HANDLE CFileRetry::CreateFile_Recover(const char* ansiPath, DWORD access, DWORD share,
-                                      SECURITY_ATTRIBUTES* security, DWORD disposition,
-                                      DWORD flags, HANDLE templateFile, const wchar_t* widePath) {
+                                      SECURITY_ATTRIBUTES* security, DWORD disposition, DWORD flags,
+                                      HANDLE templateFile, const wchar_t* widePath) {
     DWORD err = 0;
     for (m_tries = 1;; ++m_tries) {
         HANDLE h = ansiPath ? ::CreateFileA(ansiPath, access, share, security, disposition, flags,
@@ -61,8 +61,8 @@ HANDLE CFileRetry::CreateFile_Recover(const char* ansiPath, DWORD access, DWORD 
         if (m_tries == kTries) break;
     }
     m_lastError = err;
-    std::string path = ansiPath ? std::string(ansiPath)
-                                : (widePath ? WideToAnsi(widePath) : std::string());
+    std::string path =
+        ansiPath ? std::string(ansiPath) : (widePath ? WideToAnsi(widePath) : std::string());
     KILNLOG.Log(LOG_ERROR, "CreateFile_Recover( ) - Error ERR:0x%08X PATH:%s ACCESS:%X SHARE:%X",
                 static_cast<unsigned>(err), path.c_str(), static_cast<unsigned>(access),
                 static_cast<unsigned>(share));

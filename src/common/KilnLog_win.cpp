@@ -102,7 +102,8 @@ public:
         std::string path = holder.Get();
         std::snprintf(m_logPath, sizeof m_logPath, "%s", path.c_str());
         std::snprintf(m_backupPath, sizeof m_backupPath, "%s", BackupPath(path).c_str());
-        std::snprintf(m_lockName, sizeof m_lockName, "%s", path.empty() ? "" : LockName(path).c_str());
+        std::snprintf(m_lockName, sizeof m_lockName, "%s",
+                      path.empty() ? "" : LockName(path).c_str());
     }
     virtual ~CKilnLog() = default;
 
@@ -138,8 +139,8 @@ LogTime Now() {
 void EnsureSystemPath() {
     if (!g_systemPath.IsEmpty()) return;
     std::string main = g_mainPath.Get();
-    g_systemPath.Set(SystemLogPath(main, main.empty() ? GetLogFolder() : std::string(),
-                                   GetExeFileName()));
+    g_systemPath.Set(
+        SystemLogPath(main, main.empty() ? GetLogFolder() : std::string(), GetExeFileName()));
 }
 
 qm::CFileHandle OpenForAppend(const char* path) {
@@ -251,42 +252,44 @@ int HandleFailure(const CKilnLogWrapper& site, int result, int kind, const std::
     const bool own = kind == LOG_SELF || kind == LOG_SELF_SYS;
     char notice[160];
     switch (result) {
-    case kNoDestination: {
-        if (own) return 2;
-        WriteText(site, LOG_SELF_SYS,
-                  "出力先が設定されていません。デフォルト出力先を使用します");
-        EnsureSystemPath();
-        DWORD ignored = 0;
-        return CKilnLog(site, g_systemPath).Write(kind, text, ignored);
-    }
-    case kInvalidKind:
-        std::snprintf(notice, sizeof notice, "不正なログ種別[%d]が指定されました", kind);
-        WriteText(site, LOG_SELF, notice);
-        return 0;
-    case kSnapshotCopyFailed:
-        WriteText(site, LOG_SELF, "退避ファイルの作成に失敗しました");
-        return 0;
-    case kSnapshotDeleteFailed:
-        WriteText(site, LOG_SELF, "古い退避ファイル削除失敗のため、退避ファイルを作成できません");
-        return 0;
-    case kMutexCreateFailed:
-    case kMutexWaitFailed:
-    case kFileOpenFailed:
-        if (own) return 2;
-        if (result == kMutexCreateFailed)
-            std::snprintf(notice, sizeof notice, "排他オブジェクト作成に失敗しました");
-        else if (result == kMutexWaitFailed)
-            std::snprintf(notice, sizeof notice, "排他で待てませんでした");
-        else
-            std::snprintf(notice, sizeof notice,
-                          kind == LOG_DUMP ? "ダンプファイルエラーが発生しました。GetLastError[%d]"
-                                           : "ファイルエラーが発生しました。GetLastError[%d]",
-                          static_cast<int>(lastError));
-        WriteText(site, LOG_SELF_SYS, notice);
-        return 0;
-    default:
-        WriteText(site, LOG_SELF, "想定外のエラーが発生しました");
-        return 0;
+        case kNoDestination: {
+            if (own) return 2;
+            WriteText(site, LOG_SELF_SYS,
+                      "出力先が設定されていません。デフォルト出力先を使用します");
+            EnsureSystemPath();
+            DWORD ignored = 0;
+            return CKilnLog(site, g_systemPath).Write(kind, text, ignored);
+        }
+        case kInvalidKind:
+            std::snprintf(notice, sizeof notice, "不正なログ種別[%d]が指定されました", kind);
+            WriteText(site, LOG_SELF, notice);
+            return 0;
+        case kSnapshotCopyFailed:
+            WriteText(site, LOG_SELF, "退避ファイルの作成に失敗しました");
+            return 0;
+        case kSnapshotDeleteFailed:
+            WriteText(site, LOG_SELF,
+                      "古い退避ファイル削除失敗のため、退避ファイルを作成できません");
+            return 0;
+        case kMutexCreateFailed:
+        case kMutexWaitFailed:
+        case kFileOpenFailed:
+            if (own) return 2;
+            if (result == kMutexCreateFailed)
+                std::snprintf(notice, sizeof notice, "排他オブジェクト作成に失敗しました");
+            else if (result == kMutexWaitFailed)
+                std::snprintf(notice, sizeof notice, "排他で待てませんでした");
+            else
+                std::snprintf(notice, sizeof notice,
+                              kind == LOG_DUMP
+                                  ? "ダンプファイルエラーが発生しました。GetLastError[%d]"
+                                  : "ファイルエラーが発生しました。GetLastError[%d]",
+                              static_cast<int>(lastError));
+            WriteText(site, LOG_SELF_SYS, notice);
+            return 0;
+        default:
+            WriteText(site, LOG_SELF, "想定外のエラーが発生しました");
+            return 0;
     }
 }
 
@@ -330,9 +333,9 @@ void CKilnLogWrapper::Start(const char* fileName, int maxSizeKB) {
     CLastErrorKeeper keep;
     if (g_mainPath.IsEmpty()) {
         bool named = fileName && *fileName;
-        std::string path =
-            MainLogPath(fileName, named && std::strchr(fileName, '\\') ? std::string() : GetLogFolder(),
-                        GetExeFileName());
+        std::string path = MainLogPath(
+            fileName, named && std::strchr(fileName, '\\') ? std::string() : GetLogFolder(),
+            GetExeFileName());
         g_mainPath.Set(path);
         std::string folder = FolderOf(path);
         if (!folder.empty() && !IsDirectory(folder.c_str())) CreateDirectories(folder.c_str());
@@ -341,11 +344,11 @@ void CKilnLogWrapper::Start(const char* fileName, int maxSizeKB) {
     bool valid = true;
     int64_t limit = SizeLimitBytes(maxSizeKB, valid);
     ::InterlockedExchange(&g_sizeLimit, static_cast<LONG>(limit));
-    if (!valid)
-        Log(LOG_SELF, "サイズ指定%dKBは不正です。%dKBとします", maxSizeKB, kDefaultLimitKB);
+    if (!valid) Log(LOG_SELF, "サイズ指定%dKBは不正です。%dKBとします", maxSizeKB, kDefaultLimitKB);
 
     std::string ini = GetExeFolder() + "WKLOG.ini";
-    ::InterlockedExchange(&g_detail, ::GetPrivateProfileIntA("Log", "Recover", 0, ini.c_str()) != 0);
+    ::InterlockedExchange(&g_detail,
+                          ::GetPrivateProfileIntA("Log", "Recover", 0, ini.c_str()) != 0);
 
     CVersionBlock version;
     const char* text = nullptr;

@@ -14,9 +14,22 @@ struct OsVersionFacts {
 };
 
 enum OsTypeCode : int {
-    kOsUnknown = 0, kOsNT351 = 1, kOs95 = 2, kOs95C = 3, kOsNT4 = 4, kOs98 = 5, kOs98SE = 6,
-    kOsMe = 7, kOs2000 = 8, kOsXP = 9, kOsServer2003 = 10, kOsServer2003R2 = 11, kOsVista = 12,
-    kOsServer2008 = 13, kOs7 = 14, kOsLater = 15,
+    kOsUnknown = 0,
+    kOsNT351 = 1,
+    kOs95 = 2,
+    kOs95C = 3,
+    kOsNT4 = 4,
+    kOs98 = 5,
+    kOs98SE = 6,
+    kOsMe = 7,
+    kOs2000 = 8,
+    kOsXP = 9,
+    kOsServer2003 = 10,
+    kOsServer2003R2 = 11,
+    kOsVista = 12,
+    kOsServer2008 = 13,
+    kOs7 = 14,
+    kOsLater = 15,
 };
 
 int OsTypeFromVersion(const OsVersionFacts& v);
@@ -25,4 +38,3 @@ bool IsSupportedOsType(int code);
 
 // The running Windows as an OS type code (Windows build only).
 int GetOsType();
-

@@ -9,9 +9,9 @@
 enum class WholeFileStatus { kOk, kMissing, kOpenFailed, kTooLarge, kReadFailed };
 
 struct WholeFileOptions {
-    bool shareWrite = false;  // others may keep the file open for writing
-    bool shareRead = true;    // false: nobody else may read it meanwhile
-    bool retry = false;       // open and read through the retrying helpers
+    bool shareWrite = false;        // others may keep the file open for writing
+    bool shareRead = true;          // false: nobody else may read it meanwhile
+    bool retry = false;             // open and read through the retrying helpers
     uint64_t maxSize = 0x7FFFFFFE;  // larger files are kTooLarge, nothing read
 };
 

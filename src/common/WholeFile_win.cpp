@@ -12,8 +12,8 @@ WholeFileResult ReadOpened(const char* ansiPath, const wchar_t* widePath, std::s
                            const WholeFileOptions& options) {
     WholeFileResult r;
     out.clear();
-    const DWORD share = (options.shareRead ? FILE_SHARE_READ : 0) |
-                        (options.shareWrite ? FILE_SHARE_WRITE : 0);
+    const DWORD share =
+        (options.shareRead ? FILE_SHARE_READ : 0) | (options.shareWrite ? FILE_SHARE_WRITE : 0);
     CFileRetry retry;
     HANDLE raw;
     if (options.retry) {

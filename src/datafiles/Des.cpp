@@ -107,7 +107,8 @@ struct DesTables {
                 // Outer bits pick the row, inner four bits the column.
                 unsigned row = ((six >> 4) & 2u) | (six & 1u);
                 unsigned col = (six >> 1) & 0xFu;
-                uint32_t out = static_cast<uint32_t>(kSBoxes[box][row * 16 + col]) << (28 - 4 * box);
+                uint32_t out = static_cast<uint32_t>(kSBoxes[box][row * 16 + col])
+                               << (28 - 4 * box);
                 sp[box][six] = static_cast<uint32_t>(Permute(out, 32, kRoundPerm, 32));
             }
         for (int pos = 0; pos < 8; ++pos)

@@ -93,7 +93,8 @@ CAplLogUpload::~CAplLogUpload() {
     if (!m_thread || ::WaitForSingleObject(m_thread.Get(), 0) != WAIT_TIMEOUT) return;
     ::SetEvent(m_cancelEvent.Get());
     if (::WaitForSingleObject(m_thread.Get(), m_abortWaitMs + kCleanUpWaitMs) == WAIT_TIMEOUT) {
-        KILNLOG.Log(LOG_ERROR, "CAplLogUpload::~CAplLogUpload - 処理スレッド終了待ちタイムアウト %X",
+        KILNLOG.Log(LOG_ERROR,
+                    "CAplLogUpload::~CAplLogUpload - 処理スレッド終了待ちタイムアウト %X",
                     static_cast<unsigned>(m_kind));
         ::TerminateThread(m_thread.Get(), 17);
         ::WaitForSingleObject(m_thread.Get(), INFINITE);

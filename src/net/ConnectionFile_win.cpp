@@ -207,8 +207,7 @@ std::string GetUserAgent(char drive) {
     std::string text;
     if (g_naviUnitReader(drive, facts)) {
         text = FormatUserAgent(facts);
-        if (text.empty())
-            KILNLOG.Log(LOG_ERROR, "UserAgent生成時のモデル不正 %d", facts.modelCode);
+        if (text.empty()) KILNLOG.Log(LOG_ERROR, "UserAgent生成時のモデル不正 %d", facts.modelCode);
     }
     cache.valid = true;
     cache.drive = drive;

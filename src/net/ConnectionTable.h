@@ -80,13 +80,13 @@ private:
 // A request body, built per request from the values given.
 enum class BodyError {
     kNone,
-    kNoTable,          // "送信データ作成失敗:Connection.info読取失敗" (the shell's load)
+    kNoTable,  // "送信データ作成失敗:Connection.info読取失敗" (the shell's load)
     kUnknownEndpoint,  // "送信データ作成失敗:該当リストなし"
     kMissingRequired,  // "送信データ作成失敗:必須データなし"
     kEmpty,            // "送信データ作成失敗"
     kFileOpen,         // "送信データ作成失敗:ファイルオープン失敗 PATH:%s"
-    kFileRead,         // "送信データ作成失敗:ファイル読込み失敗 PATH:%s ERR:0x%08X"
-    kNoMemory,         // "送信データ作成失敗:メモリ確保失敗"
+    kFileRead,  // "送信データ作成失敗:ファイル読込み失敗 PATH:%s ERR:0x%08X"
+    kNoMemory,  // "送信データ作成失敗:メモリ確保失敗"
 };
 struct RequestBody {
     BodyError error = BodyError::kNone;

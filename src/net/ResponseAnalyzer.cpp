@@ -54,8 +54,8 @@ uint32_t UnexpectedAnswer(const std::string& text, int base, const char* logPref
     if (StartsWithRetEquals(text)) {
         int32_t n = ReadNumber(text.c_str() + 4, base);
         if (complaint)
-            *complaint = std::string(logPrefix) + "サーバレスポンスエラー[SVRERR:" +
-                         std::to_string(n) + "]";
+            *complaint =
+                std::string(logPrefix) + "サーバレスポンスエラー[SVRERR:" + std::to_string(n) + "]";
         return ServerError(n);
     }
     if (complaint)

@@ -68,9 +68,7 @@ public:
     // The system or WinHTTP error of the call that failed on the worker (the
     // worker's own last error), 0 when none did (success, HTTP status).
     DWORD GetWorkerError() const { return m_workerError; }
-    const BYTE* GetResponseData() const {
-        return m_response.empty() ? nullptr : m_response.data();
-    }
+    const BYTE* GetResponseData() const { return m_response.empty() ? nullptr : m_response.data(); }
     DWORD GetResponseSize() const { return m_responseSize; }
 
     // Announces every received chunk (wParam 0, lParam its size).

@@ -436,8 +436,7 @@ unsigned __stdcall CWinHttpWrapper::_UploadThreadMultiPart(void* param) {
         KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(result));
     } catch (...) {
         result = self->Failed(ERROR_INTERNAL_ERROR);
-        KILNLOG.Log(LOG_ERROR,
-                    "CWinHttpWrapper::_UploadThreadMultiPart - 例外[ERR:0x%08X]",
+        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::_UploadThreadMultiPart - 例外[ERR:0x%08X]",
                     static_cast<unsigned>(result));
     }
     return self->FinishWorker(result, true);
@@ -469,7 +468,8 @@ DWORD CWinHttpWrapper::UploadWork() {
     if (m_cancelled ||
         !::WinHttpSendRequest(request, headers, static_cast<DWORD>(-1L),
                               size ? &m_body[0] : WINHTTP_NO_REQUEST_DATA, size, size, 0)) {
-        const DWORD err = Failed(m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError());
+        const DWORD err =
+            Failed(m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError());
         KILNLOG.Log(LOG_ERROR, "WinHttpSendRequest失敗[ERR:0x%08X] %s", static_cast<unsigned>(err),
                     m_urlNarrow.c_str());
         return err;
@@ -491,7 +491,8 @@ DWORD CWinHttpWrapper::UploadMultiPartWork() {
     const DWORD size = static_cast<DWORD>(m_body.size());
     if (m_cancelled || !::WinHttpSendRequest(request, headers, static_cast<DWORD>(-1L),
                                              WINHTTP_NO_REQUEST_DATA, 0, size, 0)) {
-        const DWORD err = Failed(m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError());
+        const DWORD err =
+            Failed(m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError());
         KILNLOG.Log(
             LOG_ERROR,
             "CWinHttpWrapper::_UploadThreadMultiPart - WinHttpSendRequest失敗[ERR:0x%08X] %s",
@@ -503,8 +504,8 @@ DWORD CWinHttpWrapper::UploadMultiPartWork() {
     for (DWORD sent = 0; sent < size;) {
         const DWORD block = size - sent < kHttpWriteBlock ? size - sent : kHttpWriteBlock;
         DWORD written = 0;
-        if (m_cancelled ||
-            !::WinHttpWriteData(request, &m_body[sent], block, &written) || written == 0) {
+        if (m_cancelled || !::WinHttpWriteData(request, &m_body[sent], block, &written) ||
+            written == 0) {
             DWORD err = m_cancelled ? ERROR_WINHTTP_OPERATION_CANCELLED : ::GetLastError();
             if (!err) err = ERROR_WRITE_FAULT;
             Failed(err);

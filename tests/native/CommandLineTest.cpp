@@ -124,6 +124,8 @@ TEST(Uninstall, OnlyTheProgramsOwnDataFolderIsDeleted) {
     EXPECT_FALSE(IsOwnDataFolder(""));
     // A double-byte character whose trail byte is '\' right before the tail
     // ("表" is 0x95 0x5C) is not a folder boundary.
-    EXPECT_FALSE(IsOwnDataFolder("C:\\\x95\x5C" "Corvane\\Quillmarch\\"));
+    EXPECT_FALSE(
+        IsOwnDataFolder("C:\\\x95\x5C"
+                        "Corvane\\Quillmarch\\"));
     EXPECT_TRUE(IsOwnDataFolder("C:\\\x95\x5C\\Corvane\\Quillmarch\\"));
 }

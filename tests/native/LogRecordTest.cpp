@@ -25,7 +25,8 @@ TEST(LogRecord, HeaderLayoutIsExact) {
     EXPECT_EQ(FormatHeader(early, LOG_ERROR, "a.cpp", -1, 0xABCDEF01),
               "2001/01/02 03:04:05:006\t!!\ta.cpp\t-1\tabcdef01\t");
     // The dump kind has an empty mark, so two tabs meet.
-    EXPECT_EQ(FormatHeader(early, LOG_DUMP, "a.cpp", 1, 1), "2001/01/02 03:04:05:006\t\ta.cpp\t1\t1\t");
+    EXPECT_EQ(FormatHeader(early, LOG_DUMP, "a.cpp", 1, 1),
+              "2001/01/02 03:04:05:006\t\ta.cpp\t1\t1\t");
 }
 
 TEST(LogRecord, EveryKindHasItsMarkAndNothingBeyond) {
@@ -71,7 +72,8 @@ TEST(LogRecord, FileNamesOfOneLog) {
     EXPECT_EQ(LockName("C:\\a\\Quillmarch.log"), "Quillmarch.log");
     EXPECT_EQ(LockName("bare.log"), "bare.log");
 
-    EXPECT_EQ(SystemLogPath("C:\\L\\Quillmarch.log", "", "Quillmarch.exe"), "C:\\L\\Quillmarch_sys.log");
+    EXPECT_EQ(SystemLogPath("C:\\L\\Quillmarch.log", "", "Quillmarch.exe"),
+              "C:\\L\\Quillmarch_sys.log");
     EXPECT_EQ(SystemLogPath("", "D:\\Log\\", "Tool.v2.exe"), "D:\\Log\\Tool.v2_sys.log");
     EXPECT_EQ(SystemLogPath("", "D:\\Log\\", "NoExt"), "D:\\Log\\NoExt_sys.log");
 

@@ -147,8 +147,7 @@ TEST(AnalyzeLogUploadPermission, OtherFieldCountsAreComplainedAbout) {
     ASSERT_EQ(LogCount(), before + 1);
     EXPECT_EQ(Said(), "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:5]");
     EXPECT_EQ(Permission("VALID=TRUE", permitted), ANALYZE_FORMAT_ERROR);
-    EXPECT_EQ(Said(),
-              "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:VALID=TRUE]");
+    EXPECT_EQ(Said(), "AnalyzeLogUploadPermission - サーバレスポンスエラー[SVRERR:VALID=TRUE]");
 }
 
 TEST(AnalyzeLogUpload, OnlyTheBeginningCounts) {

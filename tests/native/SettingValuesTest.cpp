@@ -33,9 +33,14 @@ TEST(SettingInt, ReadsLikeTheRuntimeScan) {
     const struct {
         const char* text;
         int32_t value;
-    } good[] = {{"42", 42},          {"  -7xyz", -7},         {"+3", 3},
-                {"\t12 34", 12},     {"2147483647", INT_MAX}, {"2147483648", INT_MAX},
-                {"-2147483648", INT_MIN}, {"-99999999999999999999999999", INT_MIN}};
+    } good[] = {{"42", 42},
+                {"  -7xyz", -7},
+                {"+3", 3},
+                {"\t12 34", 12},
+                {"2147483647", INT_MAX},
+                {"2147483648", INT_MAX},
+                {"-2147483648", INT_MIN},
+                {"-99999999999999999999999999", INT_MIN}};
     for (const auto& c : good) {
         int32_t v = 0;
         EXPECT_TRUE(ParseSettingInt(c.text, v)) << c.text;

@@ -18,7 +18,7 @@ std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 std::vector<std::string> ListFiles(const std::string& pattern);  // names only
-std::vector<std::string> SplitLines(const std::string& text);     // at CR LF
+std::vector<std::string> SplitLines(const std::string& text);    // at CR LF
 
 struct ProcessResult {
     bool started = false;
@@ -35,8 +35,8 @@ using ChildMain = int (*)(const std::vector<std::string>& args);
 struct ChildRegistrar {
     ChildRegistrar(const char* name, ChildMain fn);
 };
-#define QM_CHILD_MAIN(name)                                                   \
-    static int ChildMain_##name(const std::vector<std::string>& args);        \
+#define QM_CHILD_MAIN(name)                                                         \
+    static int ChildMain_##name(const std::vector<std::string>& args);              \
     static ::qmtest::ChildRegistrar childRegistrar_##name(#name, ChildMain_##name); \
     static int ChildMain_##name(const std::vector<std::string>& args)
 

@@ -3,8 +3,8 @@
 // mutex.
 // The program runs from a copy in the work folder with a log switch file
 // that turns the detail records on.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -134,28 +134,62 @@ std::vector<std::string> RegistrationLines(const StartResult& r) {
 TEST(Registration, StartUpCases) {
     struct Case {
         const char* name;
-        const char* listed;  // device number in the user list, or none
+        const char* listed;         // device number in the user list, or none
         const char *cardE, *cardF;  // device number on the card, or no card
         bool noPcLink;              // E:'s PC-link file removed
         bool registered;            // launcher mutex, else the first-run one
         std::vector<std::string> lines;
     } cases[] = {
-        {"no card, no users", nullptr, nullptr, nullptr, false, false,
+        {"no card, no users",
+         nullptr,
+         nullptr,
+         nullptr,
+         false,
+         false,
          {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
-        {"no card, a last user", "LASTUSER0000001", nullptr, nullptr, false, true,
+        {"no card, a last user",
+         "LASTUSER0000001",
+         nullptr,
+         nullptr,
+         false,
+         true,
          {"D:SD未挿入起動", "D:　－最終ユーザーあり", "N:ユーザー登録状況 済"}},
-        {"registered card", "REGISTERED00001", "REGISTERED00001", nullptr, false, true,
+        {"registered card",
+         "REGISTERED00001",
+         "REGISTERED00001",
+         nullptr,
+         false,
+         true,
          {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
         // A last user exists, but the card decides.
-        {"unregistered card", "SOMEBODYELSE001", "UNREGISTERED001", nullptr, false, false,
+        {"unregistered card",
+         "SOMEBODYELSE001",
+         "UNREGISTERED001",
+         nullptr,
+         false,
+         false,
          {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
-        {"unregistered E:, registered F:", "REGISTERED00001", "UNREGISTERED001",
-         "REGISTERED00001", false, false, {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
-        {"registered E:, unregistered F:", "REGISTERED00001", "REGISTERED00001",
-         "UNREGISTERED001", false, true,
+        {"unregistered E:, registered F:",
+         "REGISTERED00001",
+         "UNREGISTERED001",
+         "REGISTERED00001",
+         false,
+         false,
+         {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
+        {"registered E:, unregistered F:",
+         "REGISTERED00001",
+         "REGISTERED00001",
+         "UNREGISTERED001",
+         false,
+         true,
          {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
         // The navigation-info file alone does not make a card at start-up.
-        {"card without PC-link file", nullptr, "NOPCLINK0000001", nullptr, true, false,
+        {"card without PC-link file",
+         nullptr,
+         "NOPCLINK0000001",
+         nullptr,
+         true,
+         false,
          {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
     };
     for (const Case& c : cases) {

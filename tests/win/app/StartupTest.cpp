@@ -1,7 +1,7 @@
 // Quillmarch.exe as a whole: start, instance control, the two switches, and
 // the diagnostic log it leaves.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -39,7 +39,8 @@ int CountLines(const std::string& endingWith) {
 bool HasLineWith(const std::string& mark, const std::string& message) {
     const std::string tail = "\t" + message;
     for (const std::string& line : qmtest::SplitLines(qmtest::ReadFile(LauncherLog()))) {
-        if (line.find("\t" + mark + "\t") == std::string::npos || line.size() < tail.size()) continue;
+        if (line.find("\t" + mark + "\t") == std::string::npos || line.size() < tail.size())
+            continue;
         if (line.compare(line.size() - tail.size(), tail.size(), tail) == 0) return true;
     }
     return false;
@@ -82,7 +83,8 @@ public:
         bool ended = false;
         while (!ended && ::GetTickCount() - start < ms) {
             HANDLE process = m_process.Get();
-            ended = ::MsgWaitForMultipleObjects(1, &process, FALSE, 1, QS_ALLINPUT) == WAIT_OBJECT_0;
+            ended =
+                ::MsgWaitForMultipleObjects(1, &process, FALSE, 1, QS_ALLINPUT) == WAIT_OBJECT_0;
             if (!ended) Look();
             MSG msg;
             while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
@@ -234,7 +236,8 @@ TEST(Startup, UninstallRemovesTheDataFolderAndOpensNoWindow) {
                 (CreateDirectories((data + "Setting").c_str()) &&
                  qmtest::WriteFile(data + "Setting\\Quillmarch.ini", "[a]\r\n")));
     // A sibling folder of another program must survive.
-    const std::string sibling = data.substr(0, data.size() - 11) + "Other\\";  // "...\Corvane\Other\"
+    const std::string sibling =
+        data.substr(0, data.size() - 11) + "Other\\";  // "...\Corvane\Other\"
     ASSERT_TRUE(CreateDirectories(sibling.c_str()));
 
     // "MapDownload" before it does not stop the clean-up.
@@ -257,8 +260,9 @@ TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
                                 nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     qm::CRegKey owned(key);
-    ASSERT_EQ(::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win2k"), 6),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win2k"), 6),
+        ERROR_SUCCESS);
 
     qm::CHandle process(apptest::Launch(exe));
     ASSERT_TRUE(process);

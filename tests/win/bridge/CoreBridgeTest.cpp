@@ -1,6 +1,6 @@
 // The launcher's side of the bridge against the stand-in core and music tool.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // The program's plain message box.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <string>

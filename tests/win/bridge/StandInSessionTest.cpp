@@ -1,7 +1,7 @@
 // The stand-in core's sessions: what they leave for the launcher's windows,
 // the map question's argument, the card pulled mid-run and a second start.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // Folder creation, size and deletion, the path tests, version resources and
 // text conversion on the real (Wine) file system.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,7 @@
 // The retrying file operations: how often they try, how long they pause,
 // what they log when they give up, and that a stop event cuts the pauses.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>

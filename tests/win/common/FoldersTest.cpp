@@ -1,6 +1,6 @@
 // The program's folders and the installed-program lookup.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 

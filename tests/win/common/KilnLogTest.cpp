@@ -1,7 +1,7 @@
 // The diagnostic log on real files. Each scenario runs in a child process,
 // because a process decides its log path once.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
@@ -149,7 +149,8 @@ TEST(KilnLog, RecordBytesKindsAndNotices) {
     std::vector<Record> r = Records(log);
     ASSERT_EQ(r.size(), 7u) << bytes;
     EXPECT_EQ(r[0].mark, "==");
-    EXPECT_EQ(r[0].rest, "==========<開始()>==========");  // no version resource in the test program
+    EXPECT_EQ(r[0].rest,
+              "==========<開始()>==========");  // no version resource in the test program
     EXPECT_EQ(r[1].mark, "..");
     EXPECT_EQ(r[1].file, "KilnLogTest.cpp");
     EXPECT_EQ(r[1].rest, "通常 42");
@@ -222,8 +223,8 @@ TEST(KilnLog, ALogHeldOpenElsewhereIsNotRotated) {
     ASSERT_TRUE(qmtest::WriteFile(log, ""));
     // An upload reads the log, sharing it for reading and writing.
     qm::CFileHandle reader(::CreateFileA(log.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
     ASSERT_TRUE(reader);
     ASSERT_EQ(RunChild("rotate", log + " over"), 0);
     EXPECT_EQ(ReadFile(log + ".BAK"), "older generation");
@@ -263,8 +264,8 @@ TEST(KilnLog, ConcurrentWritersLoseNothingAndKeepTheirOrder) {
     constexpr int kWriters = 4, kEach = 300;
     std::vector<HANDLE> children;
     for (int w = 0; w < kWriters; ++w)
-        children.push_back(qmtest::StartChild("burst", log + " W" + std::to_string(w) + " " +
-                                                            std::to_string(kEach)));
+        children.push_back(qmtest::StartChild(
+            "burst", log + " W" + std::to_string(w) + " " + std::to_string(kEach)));
     for (HANDLE h : children) {
         ASSERT_NE(h, nullptr);
         EXPECT_EQ(::WaitForSingleObject(h, 120000), WAIT_OBJECT_0);
@@ -320,7 +321,8 @@ TEST(KilnLog, DetailSwitchFromWklogIni) {
     EXPECT_EQ(r[1].rest.substr(r[1].rest.size() - tail.size()), tail);
     std::smatch m;
     std::string figures = r[1].rest.substr(0, r[1].rest.size() - tail.size());
-    ASSERT_TRUE(std::regex_match(figures, m, std::regex(R"(\[WS:(\d+)KB, PF:(\d+)KB\])"))) << figures;
+    ASSERT_TRUE(std::regex_match(figures, m, std::regex(R"(\[WS:(\d+)KB, PF:(\d+)KB\])")))
+        << figures;
     EXPECT_GT(std::stoi(m[1]), 0);
 }
 

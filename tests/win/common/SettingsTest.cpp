@@ -1,6 +1,6 @@
 // The settings file through the real profile calls, and the music file.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // The launcher window against the stand-in core and service: the start-up
 // chain, progress and completion, the status line and map phases, the map
 // questions, the card notices, eject, close and the session end.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // after windows.h
 #include <dbt.h>
 

@@ -1,6 +1,6 @@
 // The application log upload against the stand-in service under Wine.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>

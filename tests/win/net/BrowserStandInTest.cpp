@@ -1,7 +1,7 @@
 // The recording stand-in browser: registered as the http/https handler, it
 // writes down every URL the shell opens, byte for byte.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // after windows.h, which it builds on
 #include <shellapi.h>
 

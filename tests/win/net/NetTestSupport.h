@@ -10,8 +10,9 @@
 
 // Tests that talk to the service skip when run without it (a fixture's
 // SetUp may say so for all of its tests).
-#define REQUIRE_SERVICE() \
-    if (!nettest::HaveService()) GTEST_SKIP() << "no stand-in service (run through run-with-service)"
+#define REQUIRE_SERVICE()        \
+    if (!nettest::HaveService()) \
+    GTEST_SKIP() << "no stand-in service (run through run-with-service)"
 
 namespace nettest {
 

@@ -1,8 +1,8 @@
 // The transfer engine against the stand-in service over HTTPS under Wine.
 #include <winsock2.h>
-#include <ws2tcpip.h>
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
+#include <ws2tcpip.h>
 
 #include <cstdio>
 #include <cstring>
@@ -152,7 +152,8 @@ private:
                (got = ::recv(s, buf, sizeof buf, 0)) > 0)
             in.append(buf, got);
         p->m_head = in.substr(0, in.find("\r\n\r\n"));
-        const char answer[] = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nRET=0";
+        const char answer[] =
+            "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nRET=0";
         ::send(s, answer, sizeof answer - 1, 0);
         ::shutdown(s, SD_SEND);
         ::closesocket(s);
@@ -292,7 +293,8 @@ TEST(EngineProxy, DiscoveryFallsBackToTheUsersManualProxy) {
         // No AutoConfigURL and nothing to auto-detect in the test prefix.
         ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, nullptr));
         EXPECT_EQ(CWinHttpWrapper::GetProxyServer(), proxy.Address());
-        HANDLE worker = http.Upload("a=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+        HANDLE worker =
+            http.Upload("a=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
         ASSERT_NE(worker, nullptr);
         ASSERT_EQ(::WaitForSingleObject(worker, 60000), WAIT_OBJECT_0);
         EXPECT_EQ(http.GetResult(), 0u);
@@ -487,7 +489,8 @@ TEST_F(Engine, ResponseToFileWholeOrStreamed) {
     ASSERT_TRUE(qmtest::WriteFile(whole, "old content that is replaced"));
     {
         CWinHttpWrapper http;
-        HANDLE worker = StartPost(http, ServiceUrl("/pcapp/LogUploadCheckAPI"), "x=1", whole.c_str());
+        HANDLE worker =
+            StartPost(http, ServiceUrl("/pcapp/LogUploadCheckAPI"), "x=1", whole.c_str());
         ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
         EXPECT_EQ(http.GetResult(), 0u);
         EXPECT_EQ(qmtest::ReadFile(whole), "RET=0&VALID=TRUE");
@@ -598,9 +601,9 @@ TEST_F(Engine, AbortDuringAStallEndsTheWorker) {
         EXPECT_GE(elapsed, 1400u);
         EXPECT_EQ(code, 0u);
         EXPECT_EQ(CountInLog("中断要求にタイムアウトしました[ERR:0x", from), 1);
-        EXPECT_EQ(CountInLog("CWinHttpWrapper::Abort - 通信スレッド強制終了 " +
-                                 ServiceUrl("/pcapp/Stall"),
-                             from),
+        EXPECT_EQ(CountInLog(
+                      "CWinHttpWrapper::Abort - 通信スレッド強制終了 " + ServiceUrl("/pcapp/Stall"),
+                      from),
                   1);
     }
     EXPECT_TRUE(http.Abort(10)) << "no worker left to wait for";

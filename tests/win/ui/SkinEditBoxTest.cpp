@@ -1,7 +1,7 @@
 // The edit box item: the control it makes, its limit and styles, Japanese
 // text both ways through EDIT and the two rich edits.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // The rich-edit header needs the types of windows.h first.
 #include <richedit.h>
 

@@ -1,8 +1,8 @@
 // The skin window and its items as a user drives them: mouse messages sent to
 // a window of every item kind, the notifications compared with exact tables,
 // the composed back buffer checked pixel by pixel.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 // The common-control headers need the types of windows.h first.
 #include <commctrl.h>
 

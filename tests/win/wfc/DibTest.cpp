@@ -1,7 +1,7 @@
 // CDIB pixel loops, colour-key regions, nine slices, decoding and text,
 // checked byte for byte.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <string>

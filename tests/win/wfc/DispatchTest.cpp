@@ -1,8 +1,8 @@
 // Dispatch of the window library: the current message across nested sends,
 // deferred deletion, default processing, subclassing, the modal loop and
 // placement; driven by sent and posted messages only.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>

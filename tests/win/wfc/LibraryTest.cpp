@@ -1,6 +1,6 @@
 // What library start-up leaves in place for the windows, and the message-box hook.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 
