@@ -46,6 +46,8 @@ public:
     // Follows the card in drive: its unit's device number names the log.
     void SetDrive(char drive);
 
+    // A close was asked for (OK, close button, WM_CLOSE): the modal loop ends.
+    bool IsCloseRequested() const { return m_done; }
     CButtonListView* List() const { return m_list; }
     CSkinWindowItemScrollBar* ScrollBar() const { return m_scrollBar; }
     const CProbeLogFile& LogFile() const { return m_log; }

@@ -19,6 +19,8 @@ namespace ui {
 
 class CSkinWindowItemStatic;
 
+void ShowSDInfoWindow(HWND owner, char drive);
+
 class CSDInfoWindow
     : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>,
       public CWindowBase {
@@ -62,6 +64,7 @@ public:
     // navigation-info file did not load.
     bool CopyVersionList();
 
+    bool IsCloseRequested() const { return m_closed; }
     char Drive() const { return m_drive; }
     const std::string& DeviceNo() const { return m_deviceNo; }
     std::string CellText(int row, int cell);
@@ -80,6 +83,7 @@ private:
         uint64_t volumeTotal = 0;
         uint64_t groups[5] = {};
     };
+    friend void ShowSDInfoWindow(HWND owner, char drive);
     void FillRows();
     void ResetRows();
     void StartSizeWalk();
@@ -94,6 +98,7 @@ private:
     std::string m_lumenLabel;
     UINT m_sdChange = 0;
     HWND m_owner = nullptr;
+    bool m_closed = false;
     std::thread m_walk;
     std::mutex m_sizesLock;
     Sizes m_walkSizes;

@@ -337,6 +337,7 @@ LRESULT CSDInfoWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     }
+    if (message == WM_CLOSE) m_closed = true;
     if (message == kSizesReady) {
         if (wParam == m_walkGeneration) WaitForSizes();
         return 0;
@@ -372,12 +373,12 @@ void ShowSDInfoWindow(HWND owner, char drive) {
     }
     CSDInfoWindow window;
     open = &window;
+    window.m_closed = false;
     window.Create(owner, drive);
     lib::wfc::CenterWindow(window.GetHandle(), owner);
     window.ShowWindow(SW_SHOW);
     ::SetForegroundWindow(window.GetHandle());
-    bool done = false;
-    lib::wfc::RunModal(window.GetHandle(), nullptr, done);
+    lib::wfc::RunModal(window.GetHandle(), nullptr, window.m_closed);
     open = nullptr;
 }
 
