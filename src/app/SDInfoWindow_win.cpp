@@ -37,6 +37,33 @@ std::vector<std::vector<std::string>> BarFolders() {
     return groups;
 }
 
+// A size bar: the bar picture cut to the width its share of the card gives.
+class CSizeBarItem : public CSkinWindowItemStaticImage {
+public:
+    using CSkinWindowItemStaticImage::CSkinWindowItemStaticImage;
+    void SetRect(int left, int top, int right, int bottom) override {
+        const RECT old = GetRect();
+        m_x = left;
+        m_y = top;
+        m_width = right > left ? right - left : 0;
+        m_height = bottom > top ? bottom - top : 0;
+        if (Accessor().IsReady()) {
+            Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
+            Redraw();
+        }
+    }
+    void Draw() override {
+        if (m_width <= 0 || m_height <= 0) return;
+        if (lib::wfc::CDIB* canvas = BeginCompose()) {
+            const lib::wfc::CDIB& image = Accessor().GetImageCache(m_file);
+            const int w = m_source.right - m_source.left;
+            canvas->KeyCopy(0, 0, w < m_width ? w : m_width, m_source.bottom - m_source.top, image,
+                            m_source.left, m_source.top);
+        }
+        EndCompose();
+    }
+};
+
 RecordTime ToRecordTime(const SYSTEMTIME& t) {
     RecordTime r;
     r.year = t.wYear;
@@ -101,7 +128,7 @@ void CSDInfoWindow::Create(HWND owner, char drive) {
     text(kTotalSize, "TotalSizeTextStatic");
     AddItem<CSkinWindowItemStaticImage>(kSizeBarBlank, GetItem(skin, "SizeBarBlank"));
     for (int bar = 0; bar < 5; ++bar)
-        AddItem<CSkinWindowItemStaticImage>(kSizeBarFirst + bar, GetItem(skin, kBarNames[bar]))
+        AddItem<CSizeBarItem>(kSizeBarFirst + bar, GetItem(skin, kBarNames[bar]))
             ->SetVisible(bar != 4 || m_lumen);
     AddItem<CSkinWindowItemButton>(kButtonNaviInfo, GetItem(skin, "ButtonNaviInfo"));
     AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));

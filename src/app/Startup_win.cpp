@@ -1,8 +1,7 @@
-#include "app/Startup.h"
-
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Startup.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"

@@ -53,8 +53,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     ::GetClassNameA(window, cls, sizeof cls);
     if (lstrcmpA(cls, "#32770") != 0) return TRUE;
     ::GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(title, "Quillmarch ") == 0 &&
-        ::IsWindowVisible(window)) {
+    if (lstrcmpA(title, "Quillmarch ") == 0 && ::IsWindowVisible(window)) {
         *reinterpret_cast<HWND*>(param) = window;
         return FALSE;
     }
@@ -68,8 +67,8 @@ bool MakeCard(char drive, const std::string& args) {
     const qmtest::ProcessResult r = qmtest::RunProcess(
         qmtest::BinFolder() + "sdcard.exe", std::string("make ") + drive + ":\\ " + args, 120000);
     if (!r.finished || r.exitCode != 0)
-        printf("sdcard make %c: %s: started %d finished %d exit %lu\n", drive,
-                args.c_str(), r.started, r.finished, static_cast<unsigned long>(r.exitCode));
+        printf("sdcard make %c: %s: started %d finished %d exit %lu\n", drive, args.c_str(),
+               r.started, r.finished, static_cast<unsigned long>(r.exitCode));
     return r.finished && r.exitCode == 0;
 }
 
@@ -164,7 +163,10 @@ void CBoxWatcher::Run() {
 
 void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
     if (!buffer) return;
-    const std::string folder = qmtest::BinFolder() + "..\\screens\\info\\";
+    // Beside bin\ in the build folder.
+    std::string folder = qmtest::BinFolder();
+    if (folder.size() > 4) folder.resize(folder.size() - 4);
+    folder += "screens\\info\\";
     CreateDirectories(folder.c_str());
     buffer->SavePng((folder + name + ".png").c_str());
 }

@@ -150,7 +150,7 @@ TEST(SDInfoWindow, SizeBarsOfANearlyFullCard) {
     for (int bar = 0; bar < 4; ++bar) {
         const RECT r = w.BarRect(bar);
         EXPECT_EQ(r.left, left) << bar;
-        EXPECT_EQ(r.right - r.left, widths[bar]) << bar;
+        EXPECT_EQ(r.right - r.left, widths[bar]) << bar << " " << w.TotalText();
         EXPECT_EQ(r.top, blank.top);
         left = r.right;
     }
