@@ -1,7 +1,8 @@
+#include "app/Startup.h"
+
 #include <vector>
 
 #include "app/CommandLine.h"
-#include "app/Startup.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"

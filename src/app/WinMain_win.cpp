@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "common/OsType.h"
 #include "app/Startup.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
-#include "common/OsType.h"
 #include "common/WickerdaleErrorMessage.h"
 #include "common/WinHandle.h"
 #include "resources/ResourceIds.h"
@@ -34,23 +34,23 @@ INT_PTR CALLBACK AboutProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
 
 LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        ::ValidateRect(wnd, nullptr);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDM_ABOUT) {
+            ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX), wnd,
+                              AboutProc, 0);
             return 0;
-        case WM_PAINT:
-            ::ValidateRect(wnd, nullptr);
+        }
+        if (LOWORD(wp) == IDM_EXIT) {
+            ::DestroyWindow(wnd);
             return 0;
-        case WM_COMMAND:
-            if (LOWORD(wp) == IDM_ABOUT) {
-                ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX), wnd,
-                                  AboutProc, 0);
-                return 0;
-            }
-            if (LOWORD(wp) == IDM_EXIT) {
-                ::DestroyWindow(wnd);
-                return 0;
-            }
-            break;
+        }
+        break;
     }
     return ::DefWindowProcA(wnd, msg, wp, lp);
 }
@@ -82,8 +82,7 @@ void RaiseRunningInstance(bool registered) {
 
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
     lstrcpynA(g_className, "Quillmarch", sizeof g_className);
-    lstrcpynA(g_title, "Quillmarch ",
-              sizeof g_title);  // the blank keeps FindWindow("Quillmarch") off it
+    lstrcpynA(g_title, "Quillmarch ", sizeof g_title);  // the blank keeps FindWindow("Quillmarch") off it
     RegisterMainClass(inst);
 
     KILNLOG.Start(nullptr, kLogLimitKB);
@@ -122,8 +121,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmdLine, int) {
         return 0;
     }
 
-    HWND mainWnd = ::CreateWindowExA(0, g_className, g_title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
-                                     CW_USEDEFAULT, 0, nullptr, nullptr, inst, nullptr);
+    HWND mainWnd = ::CreateWindowExA(0, g_className, g_title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                     0, CW_USEDEFAULT, 0, nullptr, nullptr, inst, nullptr);
     if (!mainWnd) {
         KILNLOG.Log(LOG_ERROR, "アプリケーション初期化失敗[ERR:0x%08X]",
                     static_cast<unsigned>(::GetLastError()));
