@@ -31,9 +31,11 @@ void CProbeLogWindow::Create(HWND owner) {
     m_scrollBar =
         AddItem<CSkinWindowItemScrollBar>(kLogListScrollBar, GetItem(skin, "LogListScrollBar"));
     m_list = AddItem<CButtonListView>(kLogList, GetItem(skin, "LogList"), m_scrollBar, this);
-    m_list->AddColumn("", 150);
-    m_list->AddColumn("", 115);
-    m_list->AddColumn("", 152);
+    // Long outcome texts end in an ellipsis; the tip shows them whole.
+    const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+    m_list->AddColumn("", 150, format);
+    m_list->AddColumn("", 115, format);
+    m_list->AddColumn("", 152, format);
     m_list->SetTable(this);
     SetUpFrameOverlay();
     CreateResizableWindow(owner, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOOLWINDOW, 0, 0);
