@@ -64,6 +64,12 @@ std::string ShellFolder(int id) {
     return path;
 }
 
+// The folder browser opens at the folder the edit box names.
+int CALLBACK StartAtFolder(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
 }  // namespace
 
 CSettingWindow::CSettingWindow() : Chain("FrameOverlay") {}
@@ -227,10 +233,7 @@ void CSettingWindow::ChooseFolder() {
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     const std::string start = FolderText();
     browse.lParam = reinterpret_cast<LPARAM>(start.c_str());
-    browse.lpfn = [](HWND dialog, UINT message, LPARAM, LPARAM data) -> int {
-        if (message == BFFM_INITIALIZED) ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
-        return 0;
-    };
+    browse.lpfn = StartAtFolder;
     LPITEMIDLIST list = ::SHBrowseForFolderA(&browse);
     if (!list) return;
     char path[MAX_PATH] = {};
