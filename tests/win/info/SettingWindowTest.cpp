@@ -6,6 +6,7 @@
 #include "InfoHarness.h"
 #include "TestSupport.h"
 #include "app/SettingWindow.h"
+#include "common/CoreBridge.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "datafiles/SdCardClear.h"
@@ -224,4 +225,59 @@ TEST(SettingWindow, ReadOnlyCardIsToldAndLosesNothing) {
                   (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC03)}));
     }
     EXPECT_EQ(TreeOf("G:\\"), before);
+}
+
+namespace {
+
+// A core window that answers the busy question with a fixed mask.
+LRESULT CALLBACK FakeCoreProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == ::RegisterWindowMessageA(kMsgRequestReconfirm))
+        return static_cast<LRESULT>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+struct FakeCore {
+    HWND window = nullptr;
+    explicit FakeCore(uint32_t busyMask) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = FakeCoreProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = kCoreWindowClass;
+        ::RegisterClassA(&wc);
+        window = ::CreateWindowA(kCoreWindowClass, kCoreWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(busyMask));
+    }
+    ~FakeCore() { ::DestroyWindow(window); }
+};
+
+}  // namespace
+
+TEST(SettingWindow, BusyCoreRefusesBothErasures) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=BUSYCORE00000001"));
+    Opened o(kCardE);
+    const std::string folder = qmtest::NewFolder("busy");
+    ASSERT_TRUE(Touch(folder + "01\\02\\ITEM\\A.BIN"));
+    o.window.SetFolderText(folder);
+    const std::vector<std::string> card = TreeOf("E:\\");
+    {
+        FakeCore core(4);
+        ASSERT_TRUE(core.window);
+        CBoxWatcher boxes;
+        o.window.EraseCard();
+        o.window.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC0D), BoxText(0xFF00CC0E)}));
+    }
+    {
+        // An idle core: the confirmations come, and No leaves everything.
+        FakeCore core(0);
+        CBoxWatcher boxes({IDNO, IDNO});
+        o.window.EraseCard();
+        o.window.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC09)}));
+    }
+    EXPECT_EQ(TreeOf("E:\\"), card);
+    EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
 }
