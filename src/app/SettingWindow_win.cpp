@@ -327,8 +327,9 @@ bool CSettingWindow::OnItemEvent(int id, int code, intptr_t param) {
 }
 
 void ShowSettingWindow(HWND owner, char drive) {
-    static std::unique_ptr<CSettingWindow> window;
-    if (!window) window = std::make_unique<CSettingWindow>();
+    // Made once and hidden instead of destroyed; it lives as long as the
+    // process, so no destructor runs after the message loop has gone.
+    static CSettingWindow* window = new CSettingWindow();
     window->Open(owner, drive);
     lib::wfc::CenterWindow(window->GetHandle(), owner);
     window->ShowWindow(SW_SHOW);
