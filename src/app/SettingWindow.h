@@ -1,0 +1,88 @@
+#pragma once
+// CSettingWindow: the launcher's settings dialog. Which kinds an update
+// fetches, map-update notices, the download folder and its automatic
+// deletion, and three housekeeping commands: erase downloaded data, erase
+// the card's data area, return to the defaults. The settings file is read on
+// every opening and written on OK only.
+#include <cstdint>
+#include <string>
+
+#include "ui/EndSessionWaitingWindow.h"
+#include "ui/FrameOverlayWindowBase.h"
+#include "ui/ResizableSkinWindow.h"
+#include "ui/WindowBase.h"
+
+namespace ui {
+
+class CSkinWindowItemEditBox;
+
+class CSettingWindow
+    : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>,
+      public CWindowBase {
+public:
+    using Chain = CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>;
+    enum : int {
+        kTitleStatic = 1,
+        kCloseButton,
+        kApplicationIcon,
+        kOKButton,
+        kCancelButton,
+        kReInitializeButton,
+        kMapChargeExeCheckBox,
+        kBraidlineExeCheckBox,
+        kWeatherLiveExeCheckBox,
+        kMapChargeCheckBox,
+        kAutoDeleteCheckBox,
+        kDownloadFolderEdit,
+        kDownloadFolderButton,
+        kDownloadDeleteButton,
+        kSDClearButton,
+        kFirstDecoration = 32,
+    };
+    // The five check boxes in the order of their keys.
+    static constexpr int kCheckBoxes[5] = {kMapChargeExeCheckBox, kBraidlineExeCheckBox,
+                                           kWeatherLiveExeCheckBox, kMapChargeCheckBox,
+                                           kAutoDeleteCheckBox};
+
+    CSettingWindow();
+    ~CSettingWindow() override;
+
+    // Creates the window on first use (hidden) and fills it from the file.
+    void Open(HWND owner, char drive);
+    void SetDrive(char drive) { m_drive = drive; }
+
+    // The commands (tests call them as the buttons do).
+    void Save();
+    void Cancel();
+    void ChooseFolder();
+    void DeleteDownloadedData();
+    void EraseCard();
+    void Defaults();
+
+    bool IsChecked(int checkBox);
+    void SetChecked(int checkBox, bool on);
+    std::string FolderText();
+    void SetFolderText(const std::string& text);
+    // Checks a folder chosen for the downloads; true when it is taken
+    // (refusals are told by message box).
+    bool AcceptFolder(const std::string& folder);
+    UINT GetFrameOverlayMessage() override { return 0; }
+
+protected:
+    bool OnItemEvent(int id, int code, intptr_t param) override;
+
+private:
+    void Load();
+    int Ask(uint32_t code);
+    bool IsAllowedFolder(const std::string& folder);
+    bool IsCoreBusy();
+
+    HWND m_owner = nullptr;
+    char m_drive = 0;
+    CSkinWindowItemEditBox* m_folder = nullptr;
+};
+
+// Opens (or re-opens) the launcher's settings window.
+void ShowSettingWindow(HWND owner, char drive);
+
+}  // namespace ui

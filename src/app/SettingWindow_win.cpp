@@ -1,0 +1,339 @@
+#include <shlobj.h>
+
+#include <memory>
+
+#include "app/InfoRules.h"
+#include "app/SettingWindow.h"
+#include "common/CoreBridge.h"
+#include "common/CoreProcess.h"
+#include "common/FileHelpers.h"
+#include "common/Folders.h"
+#include "common/KilnLog.h"
+#include "common/Mbcs.h"
+#include "common/MessageCatalog.h"
+#include "common/WickerdaleConfig.h"
+#include "datafiles/DownloadManageFile.h"
+#include "datafiles/PcLinkFile.h"
+#include "datafiles/SdCardClear.h"
+#include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemEditBox.h"
+#include "ui/SkinWindowItemResizableStaticImage.h"
+#include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemToggleButton.h"
+#include "wfc/Library.h"
+
+namespace ui {
+
+constexpr int CSettingWindow::kCheckBoxes[5];
+
+namespace {
+
+struct Decoration {
+    const char* name;
+    const char* text;  // null: a frame
+};
+const Decoration kDecorations[] = {
+    {"ChargeSelectFrame", nullptr},
+    {"ChargeSelectFrameText", "更新設定"},
+    {"MapChargeExeTextStatic", "地図デ－タ更新"},
+    {"BraidlineExeTextStatic", "渋滞情報取得"},
+    {"WeatherLiveExeTextStatic", "天気情報取得"},
+    {"AutoUpdateFrame", nullptr},
+    {"AutoUpdateFrameText", "更新通知設定"},
+    {"MapChargeTextStatic", ""},
+    {"DownloadFolderFrame", nullptr},
+    {"DownloadFolderFrameText", "ダウンロードデータ設定"},
+    {"DownloadFolderTitleTextStatic", "ダウンロードするフォルダの設定"},
+    {"DownloadFolderTextStatic",
+     "※規定サイズ以上の空きがあるドライブのフォルダを指定してください。"},
+    {"AutoDeleteTextStatic", "ナビに反映済みのダウンロードしたデータを自動で削除する。"},
+    {"DownloadDeleteTextStatic1", "ダウンロードしたデータの消去を行います。"},
+    {"SDClearFrame", nullptr},
+    {"SDClearFrameText", "SDカードデータ操作"},
+    {"SDClearTextStatic1", "SDカードに格納されているデータの消去を行います。"},
+};
+
+std::string WithSlash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+std::string ShellFolder(int id) {
+    char path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, id, nullptr, 0, path))) return std::string();
+    return path;
+}
+
+// The folder browser opens at the folder the edit box names.
+int CALLBACK StartAtFolder(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message == BFFM_INITIALIZED) ::SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+
+}  // namespace
+
+CSettingWindow::CSettingWindow() : Chain("FrameOverlay") {}
+
+CSettingWindow::~CSettingWindow() {
+    if (GetHandle()) DestroyWindow();
+}
+
+void CSettingWindow::Open(HWND owner, char drive) {
+    m_owner = owner;
+    m_drive = drive;
+    if (!GetHandle()) {
+        LoadSkin("SettingWindow.txt", "Base", true);
+        const SkinData& skin = Skin();
+        int id = kFirstDecoration;
+        for (const Decoration& d : kDecorations) {
+            if (!d.text) {
+                AddItem<CSkinWindowItemResizableStaticImage>(id++, GetItem(skin, d.name));
+                continue;
+            }
+            auto* label = AddItem<CSkinWindowItemStatic>(id++, GetItem(skin, d.name));
+            std::string text = d.text;
+            if (text.empty()) {
+                // The map notice depends on the model type of the card's unit.
+                CPcLinkFile link(CPcLinkFile::kPcLink, drive);
+                text = link.GetFormatGeneration() == 2
+                           ? "地図更新の使用許諾の同意が必要な地図データが存在する場合に通知する。"
+                           : "パスワードの取得が必要な地図データが存在する場合に通知する。";
+            }
+            label->SetText(text);
+        }
+        AddItem<CSkinWindowItemStatic>(kTitleStatic, GetItem(skin, "TitleStatic"))->SetText("設定");
+        const char* const boxes[5] = {"MapChargeExeCheckBox", "BraidlineExeCheckBox",
+                                      "WeatherLiveExeCheckBox", "MapChargeCheckBox",
+                                      "AutoDeleteCheckBox"};
+        for (int i = 0; i < 5; ++i)
+            AddItem<CSkinWindowItemToggleButton>(kCheckBoxes[i], GetItem(skin, boxes[i]));
+        m_folder = AddItem<CSkinWindowItemEditBox>(kDownloadFolderEdit,
+                                                   GetItem(skin, "DownloadFolderEdit"));
+        const std::pair<int, const char*> buttons[] = {
+            {kDownloadFolderButton, "DownloadFolderButton"},
+            {kDownloadDeleteButton, "DownloadDeleteButton"},
+            {kSDClearButton, "SDClearButton"},
+            {kReInitializeButton, "ReInitializeButton"},
+            {kCancelButton, "CancelButton"},
+            {kOKButton, "OKButton"},
+            {kCloseButton, "CloseButton"},
+        };
+        for (const auto& b : buttons)
+            AddItem<CSkinWindowItemButton>(b.first, GetItem(skin, b.second));
+        SetUpFrameOverlay();
+        CreateResizableWindow(owner, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOOLWINDOW, 0,
+                              0);
+        EnableResize(false);
+        SetWindowTextA("Quillmarch Setting");
+    }
+    Load();
+}
+
+void CSettingWindow::Load() {
+    CWickerdaleConfig config;
+    config.LoadSetting();
+    config.LoadMap();
+    const std::string folder = config.GetDownloadFolderPath();
+    SetFolderText(folder.empty() ? GetDefaultDownloadFolder() : folder);
+    SetChecked(kMapChargeExeCheckBox, config.GetTransmitExe2() != 0);
+    SetChecked(kBraidlineExeCheckBox, config.GetTransmitExe3() != 0);
+    SetChecked(kWeatherLiveExeCheckBox, config.GetTransmitExe4() != 0);
+    SetChecked(kMapChargeCheckBox, config.GetMapNotifyMessage() != 0);
+    SetChecked(kAutoDeleteCheckBox, config.GetDataAutoDelete() != 0);
+}
+
+bool CSettingWindow::IsChecked(int checkBox) {
+    CSkinWindowItem* item = GetItemById(checkBox);
+    return item && item->Control(kControlGetChecked, 0, 0) != 0;
+}
+
+void CSettingWindow::SetChecked(int checkBox, bool on) {
+    if (CSkinWindowItem* item = GetItemById(checkBox)) item->Control(kControlSetChecked, on, 0);
+}
+
+std::string CSettingWindow::FolderText() { return m_folder ? m_folder->GetTextA() : std::string(); }
+
+void CSettingWindow::SetFolderText(const std::string& text) {
+    if (m_folder) m_folder->SetTextA(text);
+}
+
+int CSettingWindow::Ask(uint32_t code) {
+    unsigned style = 0;
+    const std::string text = GetMessageText(code, 0, style);
+    return lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), "Quillmarch ", style);
+}
+
+void CSettingWindow::Save() {
+    const std::string folder = FolderText();
+    if (!IsDirectory(folder.c_str())) {
+        if (Ask(0xFF00CC04) == IDNO) return;
+        CreateDirectories(folder);
+    }
+    CWickerdaleConfig config;
+    config.LoadSetting();
+    config.LoadMap();
+    config.SetDownloadFolderPath(folder.c_str());
+    const int notify = IsChecked(kMapChargeCheckBox) ? 1 : 0;
+    const int before = config.GetMapNotifyMessage();
+    config.SetMapNotifyMessage(notify);
+    if (notify != 0 && before == 0) {
+        // Turning notices back on enables every kind of them again.
+        config.SetMapNotifyMessagePassword(notify);
+        config.SetMapNotifyMessageRemind(notify);
+        config.SetMapNotifyMessageLoseReserve(notify);
+    }
+    config.SetDataAutoDelete(IsChecked(kAutoDeleteCheckBox) ? 1 : 0);
+    config.SetTransmitExe2(IsChecked(kMapChargeExeCheckBox) ? 1 : 0);
+    config.SetTransmitExe3(IsChecked(kBraidlineExeCheckBox) ? 1 : 0);
+    config.SetTransmitExe4(IsChecked(kWeatherLiveExeCheckBox) ? 1 : 0);
+    ShowWindow(SW_HIDE);
+}
+
+void CSettingWindow::Cancel() { ShowWindow(SW_HIDE); }
+
+bool CSettingWindow::IsAllowedFolder(const std::string& folder) {
+    const DWORD attributes = ::GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & info::kRefusedFolderAttributes))
+        return false;
+    const std::string path = WithSlash(folder);
+    for (int id : {CSIDL_PROGRAM_FILES, CSIDL_WINDOWS}) {
+        const std::string system = ShellFolder(id);
+        if (!system.empty() && EqualsNoCaseMbcs(WithSlash(system), path.c_str())) return false;
+    }
+    return true;
+}
+
+bool CSettingWindow::AcceptFolder(const std::string& folder) {
+    if (!IsAllowedFolder(folder)) {
+        Ask(0xFF00CC05);
+        return false;
+    }
+    CPcLinkFile link(CPcLinkFile::kPcLink, m_drive);
+    const uint64_t need = info::RequiredDownloadSpace(link.IsLoaded(), link.GetModelCode(),
+                                                      link.GetFormatGeneration());
+    ULARGE_INTEGER avail = {}, total = {}, free = {};
+    const BOOL ok = ::GetDiskFreeSpaceExA(WithSlash(folder).c_str(), &avail, &total, &free);
+    const DWORD error = ok ? 0 : ::GetLastError();
+    if (!ok || avail.QuadPart < need) {
+        KILNLOG.Log(LOG_ERROR, "ダウンロード指定ドライブ容量不正 RET:%s ERR:0x%08X %I64d",
+                    ok ? "成功" : "失敗", static_cast<unsigned>(error),
+                    static_cast<long long>(avail.QuadPart));
+        if (Ask(0xFF00CC07) == IDNO) return false;
+    }
+    SetFolderText(folder);
+    return true;
+}
+
+void CSettingWindow::ChooseFolder() {
+    BROWSEINFOA browse = {};
+    char name[MAX_PATH] = {};
+    browse.hwndOwner = GetHandle();
+    browse.pszDisplayName = name;
+    browse.lpszTitle = "ダウンロードデータを一時的に保存するフォルダを選択";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    const std::string start = FolderText();
+    browse.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    browse.lpfn = StartAtFolder;
+    LPITEMIDLIST list = ::SHBrowseForFolderA(&browse);
+    if (!list) return;
+    char path[MAX_PATH] = {};
+    const bool got = ::SHGetPathFromIDListA(list, path) != FALSE;
+    ::CoTaskMemFree(list);
+    if (got) AcceptFolder(path);
+}
+
+bool CSettingWindow::IsCoreBusy() {
+    if (!FindCoreWindow()) return false;
+    return QueryCoreBusyMask(GetHandle()) != 0;
+}
+
+void CSettingWindow::DeleteDownloadedData() {
+    if (IsCoreBusy()) {
+        Ask(0xFF00CC0E);
+        return;
+    }
+    const std::string folder = FolderText();
+    if (folder.empty()) {
+        Ask(0xFF00CC06);
+        return;
+    }
+    if (!IsAllowedFolder(folder)) {
+        Ask(0xFF00CC05);
+        return;
+    }
+    if (!IsDirectory(folder.c_str())) {
+        Ask(0xFF00CC0C);
+        return;
+    }
+    if (Ask(0xFF00CC09) != IDYES) return;
+    HCURSOR old = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+    // The items the management file lists go first, with their entries; then
+    // whatever is left in the folder.
+    CDownloadManageFile manage;
+    manage.SetFolder(folder.c_str());
+    manage._DeleteAllLocalData();
+    bool done = DeleteFolderTree(folder.c_str(), false);
+    CPcLinkFile link(CPcLinkFile::kPcLink, m_drive);
+    char modelFolder[16];
+    snprintf(modelFolder, sizeof modelFolder, "Data%02X", link.GetModelCode());
+    const std::string modelPath = WithSlash(GetDataFolder()) + modelFolder;
+    if (IsDirectory(modelPath.c_str())) done = DeleteFolderTree(modelPath.c_str(), true) && done;
+    ::SetCursor(old);
+    Ask(done ? 0xFF00CC0A : 0xFF00CC0B);
+}
+
+void CSettingWindow::EraseCard() {
+    if (IsCoreBusy()) {
+        Ask(0xFF00CC0D);
+        return;
+    }
+    if (Ask(0xFF00CC01) != IDYES) return;
+    HCURSOR old = ::SetCursor(::LoadCursor(nullptr, IDC_WAIT));
+    RequestToolsEnd();
+    const unsigned long result = ClearSdCard(m_drive);
+    ::SetCursor(old);
+    Ask(result == 0 ? 0xFF00CC02 : 0xFF00CC03);
+}
+
+void CSettingWindow::Defaults() {
+    if (Ask(0xFF00CC08) == IDNO) return;
+    CWickerdaleConfig config;
+    config.LoadSetting();
+    config.ResetSetting(false);
+    config.ResetMap(false);
+    SetFolderText(GetDefaultDownloadFolder());
+    SetChecked(kMapChargeExeCheckBox, config.GetTransmitExe2() != 0);
+    SetChecked(kBraidlineExeCheckBox, config.GetTransmitExe3() != 0);
+    SetChecked(kWeatherLiveExeCheckBox, config.GetTransmitExe4() != 0);
+    SetChecked(kMapChargeCheckBox, config.GetMapNotifyMessage() != 0);
+    SetChecked(kAutoDeleteCheckBox, config.GetDataAutoDelete() != 0);
+}
+
+bool CSettingWindow::OnItemEvent(int id, int code, intptr_t param) {
+    if (OnCommonItemEvent(GetHandle(), id, code, -1, kApplicationIcon)) return true;
+    if (code == kItemClicked) {
+        static const CommandEntry<CSettingWindow> kCommands[] = {
+            {kCloseButton, &CSettingWindow::Cancel},
+            {kCancelButton, &CSettingWindow::Cancel},
+            {kOKButton, &CSettingWindow::Save},
+            {kDownloadFolderButton, &CSettingWindow::ChooseFolder},
+            {kDownloadDeleteButton, &CSettingWindow::DeleteDownloadedData},
+            {kSDClearButton, &CSettingWindow::EraseCard},
+            {kReInitializeButton, &CSettingWindow::Defaults},
+        };
+        if (RunCommand(*this, kCommands, id)) return true;
+    }
+    return Chain::OnItemEvent(id, code, param);
+}
+
+void ShowSettingWindow(HWND owner, char drive) {
+    // Made once and hidden instead of destroyed; it lives as long as the
+    // process, so no destructor runs after the message loop has gone.
+    static CSettingWindow* window = new CSettingWindow();
+    window->Open(owner, drive);
+    lib::wfc::CenterWindow(window->GetHandle(), owner);
+    window->ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(window->GetHandle());
+}
+
+}  // namespace ui

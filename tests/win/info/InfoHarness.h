@@ -1,0 +1,63 @@
+#pragma once
+// Cards, message boxes, log records and screenshots for the information and
+// settings window tests. Drive letters are mapped by prefix-setup.
+#include <windows.h>
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/SkinWindow.h"
+#include "wfc/DIB.h"
+
+namespace infotest {
+
+constexpr char kCardE = 'E';
+constexpr char kCardF = 'F';
+constexpr char kReadOnlyCard = 'G';
+constexpr char kSmallCard = 'N';
+
+// Empties the drive and runs "sdcard make X:\ ARGS"; true when it succeeded.
+bool MakeCard(char drive, const std::string& args = "");
+void EmptyDrive(char drive);
+bool Touch(const std::string& path, const std::string& body = "data");
+// Every file below folder, relative, sorted ("PC\NAVIINFO.DAT").
+std::vector<std::string> TreeOf(const std::string& folder);
+
+size_t LogMark();
+std::vector<std::string> LogSince(size_t mark);  // "N:text", "E:text"
+
+// The box text a code shows (as the window fills it).
+std::string BoxText(uint32_t code);
+
+// Answers the "Quillmarch " message boxes: Yes/No boxes from the script in
+// order (IDYES when it runs out), other boxes with OK. Records each text.
+class CBoxWatcher {
+public:
+    explicit CBoxWatcher(std::vector<int> answers = {});
+    ~CBoxWatcher();
+    CBoxWatcher(const CBoxWatcher&) = delete;
+    CBoxWatcher& operator=(const CBoxWatcher&) = delete;
+    std::vector<std::string> Texts();
+
+private:
+    void Run();
+    std::deque<int> m_answers;
+    std::atomic<bool> m_stop{false};
+    std::mutex m_mutex;
+    std::vector<std::string> m_texts;
+    std::thread m_thread;
+};
+
+// Saves a composed window beside the test output (build/win64/screens/info).
+void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name);
+// A left click in the middle of an item: the pointer is put there first,
+// since the window reads it when the press ends.
+void ClickItem(ui::CSkinWindow& window, int id);
+// Handles the messages already posted (the windows' own posts), no waiting.
+void DrainMessages();
+
+}  // namespace infotest

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "InfoHarness.h"
+#include "TestSupport.h"
+#include "common/FileHelpers.h"
+#include "common/KilnLog.h"
+#include "common/MessageCatalog.h"
+#include "ui/Skin.h"
+#include "wfc/Library.h"
+
+namespace infotest {
+
+namespace {
+
+std::string LogPath() { return qmtest::WorkFolder() + "info.log"; }
+
+class LogEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
+        KILNLOG.Start(LogPath().c_str(), 4096);
+        // The program's own skins, from the built program's resources.
+        HMODULE skins = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), nullptr,
+                                         LOAD_LIBRARY_AS_DATAFILE);
+        ui::SetSkinResourceMode(skins, skins, skins);
+    }
+    void TearDown() override { KILNLOG.End(); }
+};
+const auto* const g_logEnvironment = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+
+void Walk(const std::string& root, const std::string& relative, std::vector<std::string>& out) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((root + relative + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            Walk(root, relative + name + "\\", out);
+        else
+            out.push_back(relative + name);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+}
+
+BOOL CALLBACK FindBox(HWND window, LPARAM param) {
+    char cls[32] = {};
+    char title[32] = {};
+    // Only a dialog's title is asked for: another window's thread may be
+    // busy, and asking it would wait for it.
+    ::GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") != 0) return TRUE;
+    ::GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpA(title, "Quillmarch ") == 0 && ::IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+bool MakeCard(char drive, const std::string& args) {
+    EmptyDrive(drive);
+    const qmtest::ProcessResult r = qmtest::RunProcess(
+        qmtest::BinFolder() + "sdcard.exe", std::string("make ") + drive + ":\\ " + args, 120000);
+    if (!r.finished || r.exitCode != 0)
+        printf("sdcard make %c: %s: started %d finished %d exit %lu\n", drive, args.c_str(),
+               r.started, r.finished, static_cast<unsigned long>(r.exitCode));
+    return r.finished && r.exitCode == 0;
+}
+
+void EmptyDrive(char drive) {
+    const std::string root = std::string(1, drive) + ":\\";
+    DeleteFolderTree(root.c_str(), false);
+}
+
+bool Touch(const std::string& path, const std::string& body) {
+    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
+    return qmtest::WriteFile(path, body);
+}
+
+std::vector<std::string> TreeOf(const std::string& folder) {
+    std::vector<std::string> out;
+    std::string root = folder;
+    if (root.back() != '\\') root += '\\';
+    Walk(root, "", out);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
+
+std::vector<std::string> LogSince(size_t mark) {
+    const std::string text = qmtest::ReadFile(LogPath());
+    std::vector<std::string> out;
+    for (const std::string& line :
+         qmtest::SplitLines(text.size() > mark ? text.substr(mark) : "")) {
+        // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"
+        size_t pos = 0;
+        std::vector<std::string> fields;
+        for (int i = 0; i < 5; ++i) {
+            const size_t tab = line.find('\t', pos);
+            if (tab == std::string::npos) break;
+            fields.push_back(line.substr(pos, tab - pos));
+            pos = tab + 1;
+        }
+        if (fields.size() < 5) continue;
+        const std::string kind = fields[1] == ".." ? "N" : fields[1] == "!!" ? "E" : fields[1];
+        out.push_back(kind + ":" + line.substr(pos));
+    }
+    return out;
+}
+
+std::string BoxText(uint32_t code) {
+    unsigned style = 0;
+    return GetMessageText(code, 0, style);
+}
+
+CBoxWatcher::CBoxWatcher(std::vector<int> answers)
+    : m_answers(answers.begin(), answers.end()), m_thread([this] { Run(); }) {}
+
+CBoxWatcher::~CBoxWatcher() {
+    m_stop = true;
+    m_thread.join();
+}
+
+std::vector<std::string> CBoxWatcher::Texts() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_texts;
+}
+
+void CBoxWatcher::Run() {
+    while (!m_stop) {
+        HWND box = nullptr;
+        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
+        if (box) {
+            char text[2048] = {};
+            ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            int answer = IDOK;
+            if (::GetDlgItem(box, IDYES)) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                answer = IDYES;
+                if (!m_answers.empty()) {
+                    answer = m_answers.front();
+                    m_answers.pop_front();
+                }
+            }
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_texts.push_back(text);
+            }
+            ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
+            // This box must go before the next one is looked for.
+            while (!m_stop && ::IsWindow(box) && ::IsWindowVisible(box)) ::Sleep(5);
+        }
+        ::Sleep(5);
+    }
+}
+
+void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
+    if (!buffer) return;
+    // Beside bin\ in the build folder.
+    std::string folder = qmtest::BinFolder();
+    if (folder.size() > 4) folder.resize(folder.size() - 4);
+    folder += "screens\\info\\";
+    CreateDirectories(folder.c_str());
+    buffer->SavePng((folder + name + ".png").c_str());
+}
+
+void ClickItem(ui::CSkinWindow& window, int id) {
+    const RECT r = window.GetItemById(id)->GetRect();
+    POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT screen = at;
+    ::ClientToScreen(window.GetHandle(), &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    window.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    DrainMessages();  // the item's notices may post on
+}
+
+void DrainMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+}  // namespace infotest

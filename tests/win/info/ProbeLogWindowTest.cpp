@@ -1,0 +1,142 @@
+// The probe log window against logs the card maker writes: 0, 1, 10 and
+// 1 000 uploads, a damaged file, a card change while open.
+#include <gtest/gtest.h>
+
+#include "InfoHarness.h"
+#include "app/InfoRules.h"
+#include "app/ProbeLogWindow.h"
+#include "common/CoreBridge.h"
+#include "ui/ButtonListView.h"
+#include "ui/SkinWindowItemScrollBar.h"
+
+using namespace infotest;
+using ui::CProbeLogWindow;
+
+namespace {
+
+// The maker's pattern: results 0, 1, 2, 3, 4, 7 in turn, code 0x12 + i on
+// odd entries.
+const char* const kResults[6] = {" アップロード成功",      " 処理中",
+                                 " 許諾期限切れ / 未許諾", " アップロード中断",
+                                 " アップロード失敗",      " アップロード失敗(未定義)"};
+
+std::string Device(int n) { return "PROBE" + std::to_string(n) + "0000000000"; }
+
+struct Scroll {
+    WPARAM code;
+    int first;
+};
+
+}  // namespace
+
+TEST(ProbeLogWindow, RowsForZeroOneTenAndAThousandUploads) {
+    for (int n : {0, 1, 10, 1000}) {
+        SCOPED_TRACE(n);
+        ASSERT_TRUE(
+            MakeCard(kCardE, "--device=" + Device(n) + " --probe-entries=" + std::to_string(n)));
+        CProbeLogWindow window(Device(n).c_str());
+        window.Create(nullptr);
+        window.ShowWindow(SW_SHOWNA);
+        ui::CButtonListView& list = *window.List();
+        EXPECT_EQ(window.GetRowCount(), n);
+        for (int row : {0, n / 2, n - 1}) {
+            if (row < 0 || n == 0) break;
+            EXPECT_EQ(window.GetCellText(row, 1), kResults[row % 6]) << row;
+            char code[40] = "";
+            if (row % 2) snprintf(code, sizeof code, "処理コード：0x%08X", 0x12 + row);
+            EXPECT_EQ(window.GetCellText(row, 2), code) << row;
+            char time[16];
+            snprintf(time, sizeof time, " 10:%02d:00", row % 60);
+            const std::string t = window.GetCellText(row, 0);
+            ASSERT_EQ(t.size(), 20u);
+            EXPECT_EQ(t.substr(11), time) << t;
+        }
+        // Past the last row: empty cells, no crash.
+        EXPECT_EQ(window.GetCellText(n, 0), "");
+        EXPECT_EQ(window.GetCellText(-1, 1), "");
+        // The list scrolls until the last row is the first one shown.
+        const int last = n > 0 ? n - 1 : 0;
+        EXPECT_EQ(list.RangeEnd(), last);
+        window.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+        EXPECT_EQ(list.FirstRow(), last);
+        window.RedrawAll();
+        SaveScreen(window.BackBuffer(), "probe-" + std::to_string(n) + "-bottom");
+        window.SendMessage(WM_VSCROLL, SB_TOP, 0);
+        window.RedrawAll();
+        SaveScreen(window.BackBuffer(), "probe-" + std::to_string(n));
+    }
+}
+
+TEST(ProbeLogWindow, ScrollsByLinePageAndThumbToTheLastRow) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=" + Device(1000) + " --probe-entries=1000"));
+    CProbeLogWindow window(Device(1000).c_str());
+    window.Create(nullptr);
+    window.ShowWindow(SW_SHOWNA);
+    ui::CButtonListView& list = *window.List();
+    const int page = list.VisibleRows();
+    ASSERT_GT(page, 1);
+    const int end = 999;
+    const Scroll steps[] = {
+        {SB_LINEDOWN, 1},
+        {SB_PAGEDOWN, 1 + page},
+        {SB_LINEUP, page},
+        {MAKEWPARAM(SB_THUMBTRACK, 500), 500},
+        {MAKEWPARAM(SB_THUMBPOSITION, 5000), end},
+        {SB_LINEDOWN, end},
+        {SB_PAGEUP, end - page},
+        {SB_TOP, 0},
+        {SB_LINEUP, 0},
+        {SB_BOTTOM, end},
+    };
+    for (const Scroll& s : steps) {
+        window.SendMessage(WM_VSCROLL, s.code, 0);
+        EXPECT_EQ(list.FirstRow(), s.first) << LOWORD(s.code);
+        EXPECT_EQ(window.ScrollBar()->GetPosition(), s.first);
+    }
+    // The last row is on screen: its cell lies inside the list.
+    const RECT cell = list.CellRect(999, 1);
+    EXPECT_FALSE(IsRectEmpty(&cell));
+    const RECT view = list.GetRect();
+    EXPECT_LE(cell.bottom, view.bottom - view.top);
+}
+
+TEST(ProbeLogWindow, DamagedFileShowsTheRecordsBeforeTheDamage) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=DAMAGED000000001 --probe-entries=10 --probe-damage"));
+    const size_t mark = LogMark();
+    CProbeLogWindow window("DAMAGED000000001");
+    window.Create(nullptr);
+    EXPECT_EQ(window.GetRowCount(), 10);
+    EXPECT_EQ(window.GetCellText(9, 1), kResults[3]);
+    bool logged = false;
+    for (const std::string& line : LogSince(mark))
+        logged = logged || line.rfind("E:プローブログファイルデータ読込失敗 0x", 0) == 0;
+    EXPECT_TRUE(logged);
+    window.ShowWindow(SW_SHOWNA);
+    window.RedrawAll();
+    SaveScreen(window.BackBuffer(), "probe-damaged");
+}
+
+TEST(ProbeLogWindow, FollowsTheCardNowInserted) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=FIRSTUNIT0000001 --probe-entries=3"));
+    ASSERT_TRUE(MakeCard(kCardF, "--device=SECONDUNIT000001 --probe-entries=7"));
+    CProbeLogWindow window("FIRSTUNIT0000001");
+    window.Create(nullptr);
+    EXPECT_EQ(window.GetRowCount(), 3);
+    const UINT change = ::RegisterWindowMessageA(kMsgSDChange);
+    window.SendMessage(change, kCardF, 0);
+    EXPECT_EQ(window.GetRowCount(), 7);
+    // A card without a navigation-info file: an empty list.
+    EmptyDrive(kCardE);
+    window.SendMessage(change, kCardE, 0);
+    EXPECT_EQ(window.GetRowCount(), 0);
+}
+
+TEST(ProbeLogWindow, OKAndCloseButtonsPostClose) {
+    for (int id : {CProbeLogWindow::kOKButton, CProbeLogWindow::kCloseButton}) {
+        CProbeLogWindow window("");
+        window.Create(nullptr);
+        window.ShowWindow(SW_SHOWNA);
+        ClickItem(window, id);
+        EXPECT_TRUE(window.IsCloseRequested()) << id;
+    }
+}

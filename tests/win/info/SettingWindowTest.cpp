@@ -1,0 +1,283 @@
+// The settings window: values land in the settings file on OK only and
+// survive a restart; folder refusals with their messages; erasing the
+// downloaded data and the card's data area ask first and do nothing on No.
+#include <gtest/gtest.h>
+
+#include "InfoHarness.h"
+#include "TestSupport.h"
+#include "app/SettingWindow.h"
+#include "common/CoreBridge.h"
+#include "common/FileHelpers.h"
+#include "common/Folders.h"
+#include "datafiles/SdCardClear.h"
+
+using namespace infotest;
+using ui::CSettingWindow;
+
+namespace {
+
+std::string IniPath() { return GetSettingFolder() + "Quillmarch.ini"; }
+
+struct Opened {
+    CSettingWindow window;
+    explicit Opened(char drive) {
+        window.Open(nullptr, drive);
+        window.ShowWindow(SW_SHOWNA);
+    }
+};
+
+void Click(CSettingWindow& w, int id) { ClickItem(w, id); }
+
+std::vector<bool> States(CSettingWindow& w) {
+    std::vector<bool> states;
+    for (int box : CSettingWindow::kCheckBoxes) states.push_back(w.IsChecked(box));
+    return states;
+}
+
+}  // namespace
+
+TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
+    ::DeleteFileA(IniPath().c_str());
+    ASSERT_TRUE(MakeCard(kCardE, "--device=SETTINGS00000001"));
+    const std::string folder = qmtest::NewFolder("downloads");
+    {
+        Opened o(kCardE);
+        CSettingWindow& w = o.window;
+        // A fresh file: every box on, the default folder.
+        EXPECT_EQ(States(w), std::vector<bool>(5, true));
+        EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
+        w.RedrawAll();
+        SaveScreen(w.BackBuffer(), "settings-defaults");
+        // The check boxes flip by click; nothing is written before OK.
+        Click(w, CSettingWindow::kBraidlineExeCheckBox);
+        Click(w, CSettingWindow::kMapChargeCheckBox);
+        Click(w, CSettingWindow::kAutoDeleteCheckBox);
+        w.SetFolderText(folder);
+        EXPECT_FALSE(qmtest::FileExists(IniPath()));
+        Click(w, CSettingWindow::kOKButton);
+        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+    }
+    EXPECT_EQ(qmtest::ReadFile(IniPath()),
+              "[Setting]\r\nDownloadFolderPath=" + folder +
+                  "\r\nDataAutoDelete=0\r\nTransmitExe2=1\r\nTransmitExe3=0\r\n"
+                  "TransmitExe4=1\r\n[Map]\r\nMapNotifyMessage=0\r\n");
+    // A restart: a new window reads what was saved.
+    Opened again(kCardE);
+    EXPECT_EQ(States(again.window), (std::vector<bool>{true, false, true, false, false}));
+    EXPECT_EQ(again.window.FolderText(), folder);
+    again.window.RedrawAll();
+    SaveScreen(again.window.BackBuffer(), "settings-saved");
+}
+
+TEST(SettingWindow, NoticesBackOnEnableEveryKindAgain) {
+    ::DeleteFileA(IniPath().c_str());
+    ASSERT_TRUE(qmtest::WriteFile(IniPath(),
+                                  "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
+                                  "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n"));
+    Opened o(kCardE);
+    o.window.SetFolderText(qmtest::NewFolder("notices"));
+    EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
+    o.window.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
+    o.window.Save();
+    const std::string ini = qmtest::ReadFile(IniPath());
+    for (const char* key : {"MapNotifyMessage=1\r\n", "MapNotifyMessagePassword=1\r\n",
+                            "MapNotifyMessageRemind=1\r\n", "MapNotifyMessageLoseReserve=1\r\n"})
+        EXPECT_NE(ini.find(key), std::string::npos) << key;
+}
+
+TEST(SettingWindow, CancelAndCloseDiscardTheEdits) {
+    ::DeleteFileA(IniPath().c_str());
+    for (int button : {CSettingWindow::kCancelButton, CSettingWindow::kCloseButton}) {
+        Opened o(kCardE);
+        Click(o.window, CSettingWindow::kMapChargeExeCheckBox);
+        Click(o.window, button);
+        EXPECT_FALSE(::IsWindowVisible(o.window.GetHandle()));
+        EXPECT_FALSE(qmtest::FileExists(IniPath()));
+        o.window.Open(nullptr, kCardE);
+        EXPECT_TRUE(o.window.IsChecked(CSettingWindow::kMapChargeExeCheckBox));
+    }
+}
+
+TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=FOLDERS000000001"));
+    Opened o(kCardE);
+    CSettingWindow& w = o.window;
+    const std::string kept = qmtest::NewFolder("kept");
+    w.SetFolderText(kept);
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string hidden = qmtest::NewFolder("hidden");
+    ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    {
+        CBoxWatcher boxes({IDNO});
+        EXPECT_FALSE(w.AcceptFolder(windows));
+        EXPECT_FALSE(w.AcceptFolder(hidden));
+        // A 64 MB card is far below the 4 GiB a download needs; No keeps the
+        // old folder.
+        EXPECT_FALSE(w.AcceptFolder("N:\\"));
+        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{BoxText(0xFF00CC05), BoxText(0xFF00CC05),
+                                                           BoxText(0xFF00CC07)}));
+    }
+    EXPECT_EQ(w.FolderText(), kept);
+    {
+        // Yes takes it all the same.
+        CBoxWatcher boxes({IDYES});
+        EXPECT_TRUE(w.AcceptFolder("N:\\"));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC07)});
+    }
+    EXPECT_EQ(w.FolderText(), "N:\\");
+}
+
+TEST(SettingWindow, MissingFolderOnOKIsCreatedOnlyOnYes) {
+    ::DeleteFileA(IniPath().c_str());
+    Opened o(kCardE);
+    const std::string missing = qmtest::WorkFolder() + "new\\deep\\folder";
+    o.window.SetFolderText(missing);
+    {
+        CBoxWatcher boxes({IDNO});
+        o.window.Save();
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC04)});
+    }
+    EXPECT_FALSE(IsDirectory(missing.c_str()));
+    EXPECT_FALSE(qmtest::FileExists(IniPath()));
+    {
+        CBoxWatcher boxes({IDYES});
+        o.window.Save();
+    }
+    EXPECT_TRUE(IsDirectory(missing.c_str()));
+    EXPECT_NE(qmtest::ReadFile(IniPath()).find("DownloadFolderPath=" + missing), std::string::npos);
+}
+
+TEST(SettingWindow, ErasingDownloadedDataAsksFirst) {
+    Opened o(kCardE);
+    CSettingWindow& w = o.window;
+    const std::string folder = qmtest::NewFolder("erase");
+    const std::vector<std::string> files = {"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"};
+    for (const std::string& f : files) ASSERT_TRUE(Touch(folder + f));
+    w.SetFolderText(folder);
+    {
+        CBoxWatcher boxes({IDNO});
+        w.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC09)});
+    }
+    EXPECT_EQ(TreeOf(folder),
+              (std::vector<std::string>{"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"}));
+    {
+        CBoxWatcher boxes({IDYES});
+        w.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC09), BoxText(0xFF00CC0A)}));
+    }
+    EXPECT_TRUE(TreeOf(folder).empty());
+    EXPECT_TRUE(IsDirectory(folder.c_str()));
+    // An empty field and a folder that is gone are told, nothing asked.
+    {
+        CBoxWatcher boxes;
+        w.SetFolderText("");
+        w.DeleteDownloadedData();
+        w.SetFolderText(qmtest::WorkFolder() + "gone");
+        w.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC06), BoxText(0xFF00CC0C)}));
+    }
+}
+
+TEST(SettingWindow, ErasingTheCardKeepsExactlyTheKeepList) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=ERASECARD0000001 --music-files=2"));
+    Opened o(kCardE);
+    const std::vector<std::string> before = TreeOf("E:\\");
+    ASSERT_GT(before.size(), 8u);
+    {
+        CBoxWatcher boxes({IDNO});
+        o.window.EraseCard();
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC01)});
+    }
+    EXPECT_EQ(TreeOf("E:\\"), before);
+    {
+        CBoxWatcher boxes({IDYES});
+        Click(o.window, CSettingWindow::kSDClearButton);
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC02)}));
+    }
+    std::vector<std::string> kept;
+    for (const std::string& f : before) {
+        if (f == "PCLINK.DAT" || f == "PC\\NAVIINFO.DAT" || f == "PC\\SDINFO.DAT" ||
+            f == "AUTORUN.INF" || f.rfind("PC\\PCAPL\\", 0) == 0 || f.rfind("PROBE\\", 0) == 0)
+            kept.push_back(f);
+    }
+    kept.push_back("PCLINK.DAT");
+    std::sort(kept.begin(), kept.end());
+    kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+    EXPECT_EQ(TreeOf("E:\\"), kept);
+}
+
+TEST(SettingWindow, ReadOnlyCardIsToldAndLosesNothing) {
+    const std::vector<std::string> before = TreeOf("G:\\");
+    if (before.empty() || qmtest::WriteFile("G:\\probe.tmp", "x")) {
+        ::DeleteFileA("G:\\probe.tmp");
+        GTEST_SKIP() << "no read-only card here";
+    }
+    Opened o(kReadOnlyCard);
+    {
+        CBoxWatcher boxes({IDYES});
+        o.window.EraseCard();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC03)}));
+    }
+    EXPECT_EQ(TreeOf("G:\\"), before);
+}
+
+namespace {
+
+// A core window that answers the busy question with a fixed mask.
+LRESULT CALLBACK FakeCoreProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == ::RegisterWindowMessageA(kMsgRequestReconfirm))
+        return static_cast<LRESULT>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+struct FakeCore {
+    HWND window = nullptr;
+    explicit FakeCore(uint32_t busyMask) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = FakeCoreProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = kCoreWindowClass;
+        ::RegisterClassA(&wc);
+        window = ::CreateWindowA(kCoreWindowClass, kCoreWindowTitle, WS_POPUP, 0, 0, 1, 1, nullptr,
+                                 nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(busyMask));
+    }
+    ~FakeCore() { ::DestroyWindow(window); }
+};
+
+}  // namespace
+
+TEST(SettingWindow, BusyCoreRefusesBothErasures) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=BUSYCORE00000001"));
+    Opened o(kCardE);
+    const std::string folder = qmtest::NewFolder("busy");
+    ASSERT_TRUE(Touch(folder + "01\\02\\ITEM\\A.BIN"));
+    o.window.SetFolderText(folder);
+    const std::vector<std::string> card = TreeOf("E:\\");
+    {
+        FakeCore core(4);
+        ASSERT_TRUE(core.window);
+        CBoxWatcher boxes;
+        o.window.EraseCard();
+        o.window.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC0D), BoxText(0xFF00CC0E)}));
+    }
+    {
+        // An idle core: the confirmations come, and No leaves everything.
+        FakeCore core(0);
+        CBoxWatcher boxes({IDNO, IDNO});
+        o.window.EraseCard();
+        o.window.DeleteDownloadedData();
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC09)}));
+    }
+    EXPECT_EQ(TreeOf("E:\\"), card);
+    EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
+}
