@@ -11,6 +11,8 @@
 #include "app/LogUploadWindow.h"
 #include "app/MapChargeWindow.h"
 #include "app/MenuWindow.h"
+#include "app/SDInfoWindow.h"
+#include "app/SettingWindow.h"
 #include "app/UpdateNotifyWindow.h"
 #include "app/VersionWindow.h"
 #include "app/WebPage.h"
@@ -500,7 +502,10 @@ void CLauncherWindow::OnMenuCommand(int menuId, int index) {
     CloseMenu();
     switch (menuId) {
         case 0:
-            if (index == 1) PostMessage(m_messages.requestStartCharge, 0, 0);
+            if (index == 0)
+                ShowSettingWindow(GetHandle(), m_card);
+            else if (index == 1)
+                PostMessage(m_messages.requestStartCharge, 0, 0);
             return;
         case 1:
             if (!m_card) {
@@ -520,6 +525,8 @@ void CLauncherWindow::OnMenuCommand(int menuId, int index) {
             if (index == 0) {
                 if (!m_versionWindow) m_versionWindow = std::make_unique<CVersionWindow>();
                 m_versionWindow->ShowFor(GetHandle());
+            } else if (index == 1) {
+                ShowSDInfoWindow(GetHandle(), m_card);
             } else if (index == 2) {
                 OpenWebPage(1, 600);
             }
