@@ -479,7 +479,17 @@ TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
     std::thread presser([&] {
         for (int i = 0; i < 1000 && !pressed; ++i) {
             if (HWND w = ::FindWindowA(nullptr, "Quillmarch Info")) {
-                if (::IsWindowVisible(w)) {
+                RECT r = {};
+                ::GetWindowRect(w, &r);
+                // Pressed once it has slid out to its full height.
+                if (::IsWindowVisible(w) && r.bottom - r.top >= 150) {
+                    // The question is idle in its modal loop: its picture is complete. The
+                    // object is read from the window directly (the library's own look-up
+                    // answers only on the window's thread).
+                    auto* object =
+                        reinterpret_cast<lib::wfc::CWindow*>(::GetWindowLongPtrA(w, GWLP_USERDATA));
+                    if (auto* skin = dynamic_cast<ui::CSkinWindow*>(object))
+                        lt::SaveScreen(skin->BackBuffer(), "traffic-question");
                     ::PostMessageA(w, WM_COMMAND, ui::CInfoChargeWindow::kOKButton | 0x10000, 0);
                     pressed = true;
                 }
