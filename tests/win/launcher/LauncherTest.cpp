@@ -452,6 +452,24 @@ TEST(Launcher, CloseWhileBusyAnsweredNoKeepsRunningAndTheSessionEndCloses) {
     EXPECT_TRUE(lt::PumpUntil([] { return FindCoreWindow() == nullptr; }, 10000));
 }
 
+namespace {
+// A message the test sends to a window of the UI thread to have its composed
+// picture saved there: the back buffer belongs to that thread.
+UINT ShotMessage() {
+    static const UINT message = ::RegisterWindowMessageA("QuillmarchTestShot");
+    return message;
+}
+
+LRESULT CALLBACK SaveShotHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == ShotMessage()) {
+        if (auto* skin = dynamic_cast<ui::CSkinWindow*>(lib::wfc::CWindow::FromHandle(call->hwnd)))
+            lt::SaveScreen(skin->BackBuffer(), "traffic-question");
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
 TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
     PrepareCard();
     lt::CoreScenario core("use quick\r\n");
@@ -481,15 +499,10 @@ TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
             if (HWND w = ::FindWindowA(nullptr, "Quillmarch Info")) {
                 RECT r = {};
                 ::GetWindowRect(w, &r);
-                // Pressed once it has slid out to its full height.
+                // Pressed once it has slid out to its full height, after its picture
+                // was saved on its own thread.
                 if (::IsWindowVisible(w) && r.bottom - r.top >= 150) {
-                    // The question is idle in its modal loop: its picture is complete. The
-                    // object is read from the window directly (the library's own look-up
-                    // answers only on the window's thread).
-                    auto* object =
-                        reinterpret_cast<lib::wfc::CWindow*>(::GetWindowLongPtrA(w, GWLP_USERDATA));
-                    if (auto* skin = dynamic_cast<ui::CSkinWindow*>(object))
-                        lt::SaveScreen(skin->BackBuffer(), "traffic-question");
+                    ::SendMessageTimeoutA(w, ShotMessage(), 0, 0, SMTO_BLOCK, 5000, nullptr);
                     ::PostMessageA(w, WM_COMMAND, ui::CInfoChargeWindow::kOKButton | 0x10000, 0);
                     pressed = true;
                 }
@@ -498,8 +511,10 @@ TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
         }
     });
     const HWND handle = launcher.Handle();
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, SaveShotHook, nullptr, ::GetCurrentThreadId());
     launcher.Send(WM_COMMAND, CLauncherWindow::kCloseButton | 0x10000, 0);
     presser.join();
+    if (hook) ::UnhookWindowsHookEx(hook);
     EXPECT_TRUE(pressed);
     EXPECT_EQ(launcher->ExitMode(), 2);
     // The traffic-only charge runs, then the launcher closes by itself.
