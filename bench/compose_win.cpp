@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "tests/native/SkinTestHelpers.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindow.h"
@@ -33,17 +34,6 @@
 using namespace ui;
 
 namespace {
-
-double NowUs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 // Microseconds per call: the best of five rounds of n calls.
 template <class Fn>

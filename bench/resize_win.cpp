@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "ui/ResizableSkinWindow.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindowItemResizableStaticImage.h"
@@ -32,17 +33,6 @@ namespace {
 
 constexpr int kWidth = 520;
 constexpr int kHeight = 520;
-
-double NowUs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Folder() {
     char temp[MAX_PATH] = {};

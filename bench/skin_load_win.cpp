@@ -22,22 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "common/FileHelpers.h"
 #include "ui/Skin.h"
 #include "ui/SkinParser.h"
 
 namespace {
-
-double NowUs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
-}
 
 // The fastest of the runs: on a busy machine the least disturbed one says
 // most about the code.
