@@ -495,7 +495,7 @@ TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
     // The question runs modally; a thread of the test presses its OK.
     std::atomic<bool> pressed{false};
     std::thread presser([&] {
-        for (int i = 0; i < 1000 && !pressed; ++i) {
+        for (int i = 0; i < 3000 && !pressed; ++i) {  // up to 30 s on a loaded machine
             if (HWND w = ::FindWindowA(nullptr, "Quillmarch Info")) {
                 RECT r = {};
                 ::GetWindowRect(w, &r);
