@@ -171,21 +171,12 @@ const PinnedRow kPinned[] = {
     {0xFF00BB04, 5, kExcl,
      "表示ファイル数が上限(%d件)を超えました。\r\n%d件まで表示します。\r\n\r\n"
      "(メッセージコード：FF00BB04)\r\n詳細はオンラインヘルプを参照してください。"},
-    {0xFF00BB06, 0, kExcl,
-     "%sは認識できない、または存在しないフォルダです。\r\n\r\n(メッセージコード：FF00BB06)\r\n"
-     "詳細はオンラインヘルプを参照してください。"},
-    {0xFF00CC0D, 0, kInfo,
-     "現在SDカードアクセス中のため、消去できません。\r\n\r\n(メッセージコード：FF00CC0D)\r\n"
-     "詳細はオンラインヘルプを参照してください。"},
     {0xFF00EE01, 0, kExcl,
      "本アプリケーションはこのOSでは動作できません。\r\n"
      "Windows 7(TM) / Windows Vista(TM) / Windows XP(TM) にて実行してください。"},
     {0xFF00EE0A, 0, kInfo,
      "サポートされていないSDカードです。\r\n地図更新など一部機能がご利用頂けない場合がございますので\r\n"
      "16GB以上のSDHCカードをご使用ください。"},
-    {0x01200201, 0, kYesNo,
-     "リアルタイムプローブ利用登録が行われていないため、\r\nナビ情報を送信できません。\r\n"
-     "リアルタイムプローブ利用登録を行いますか？"},
     {0x01200204, 0x1F, kExcl,
      "ナビ情報の送信に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n"
      "販売店へお問い合わせください。\r\n\r\n\r\n(メッセージコード：01200204-1F)\r\n"
@@ -194,9 +185,6 @@ const PinnedRow kPinned[] = {
      "SDメモリーカード内の空き容量不足のためデータ消去が必要です。\r\n\r\n"
      "消去を行うと、SDカードへコピーした映像データや \r\n音楽データを含む全てのデータが消去されます。\r\n"
      "必要なデータはバックアップしておくことをおすすめします。\r\n\r\n消去を開始してよろしいですか？"},
-    {0x02220005, 0, kInfo,
-     "サーバーメンテナンス中です。しばらくしてからアクセスしてください。\r\n\r\n"
-     "(メッセージコード：02220005)\r\n詳細はオンラインヘルプを参照してください。"},
     {0x04200202, 0, kInfo,
      "リアルタイムプローブ利用登録の期限が切れているため、\r\nオンデマンドVICS情報のみの取得を行います。\r\n"
      "リアルタイムプローブ渋滞情報の取得を行うためには、\r\n再度リアルタイムプローブ利用登録を行ってください。\r\n"
@@ -205,19 +193,12 @@ const PinnedRow kPinned[] = {
      "天気情報の取得に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n"
      "販売店へお問い合わせください。\r\n\r\n(メッセージコード：0810000E)\r\n"
      "詳細はオンラインヘルプを参照してください。"},
-    {0x10200001, 0, kExcl,
-     "音楽ファイル転送処理に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n"
-     "販売店へお問い合わせください。\r\n\r\n(メッセージコード：10200001)\r\n"
-     "詳細はオンラインヘルプを参照してください。"},
     // Area 0x40 has no help line.
     {0x40200004, 0x5, kExcl,
      "お客様登録確認に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n"
      "販売店へお問い合わせください。\r\n\r\n(メッセージコード：40200004-5)"},
     {0x40000002, 0, kInfo, "ニックネームが未入力です。"},
     {0x90000000, 0, kInfo, "エラー報告が完了しました。\r\n\r\nこの報告を製品の改善に役立てます。"},
-    {0x90000011, 0, kExcl,
-     "エラー報告に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n販売店へお問い合わせください。\r\n"
-     "\r\n(メッセージコード：90000011)\r\n詳細はオンラインヘルプを参照してください。"},
 };
 // clang-format on
 
@@ -311,18 +292,4 @@ TEST(MessageCatalog, NicknameTakenDependsOnTheCard) {
     EXPECT_EQ(Head(GetMessageText(0x40200007, 0, style, 0, 0)), general);
     // The card changes nothing elsewhere.
     EXPECT_EQ(Head(GetMessageText(0x40200004, 0, style, 0x20, 0x12)), general);
-}
-
-TEST(MessageCatalog, ExactBytesOfTheFormattedTail) {
-    // Written out rather than built with printf: padded upper-case code,
-    // unpadded upper-case error, and the Shift-JIS bytes ("表" is 0x95 0x5C).
-    const std::string text = Text(0x0200000A, 0xABCDEF);
-    const std::string tail =
-        "(メッセージコード：0200000A-ABCDEF)\r\n詳細はオンラインヘルプを参照してください。";
-    ASSERT_GE(text.size(), tail.size());
-    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
-    const std::string t = Text(0xFF00BB04);
-    ASSERT_GE(t.size(), 2u);
-    EXPECT_EQ(static_cast<unsigned char>(t[0]), 0x95);
-    EXPECT_EQ(static_cast<unsigned char>(t[1]), 0x5C);
 }

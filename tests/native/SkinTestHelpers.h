@@ -1,10 +1,20 @@
 #pragma once
 // Builds skin files for the native skin tests.
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "ui/SkinData.h"
 
 namespace skintest {
+
+// A file of the source tree, whole.
+inline std::string ReadSourceFile(const std::string& relative) {
+    std::ifstream in(std::string(QM_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
 
 constexpr const char kHeader[] = "<SDC2 Skin Definition File Version 0.10>";
 

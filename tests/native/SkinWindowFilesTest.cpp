@@ -7,26 +7,20 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "SkinTestHelpers.h"
 #include "ui/SkinLoader.h"
 #include "ui/SkinProperties.h"
 
 using namespace ui;
+using skintest::ReadSourceFile;
 
 namespace {
-
-std::string ReadSourceFile(const std::string& relative) {
-    std::ifstream in(std::string(QM_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // The files of resources that Skins.rc lists (name, path).
 std::vector<std::pair<std::string, std::string>> CarriedResources() {
