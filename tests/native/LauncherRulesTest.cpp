@@ -104,21 +104,16 @@ TEST(LauncherRules, QuietDaysAndTheStaleTrafficUpdate) {
     EXPECT_FALSE(IsTrafficQuestionDue(f));
     f.now += 1;
     EXPECT_TRUE(IsTrafficQuestionDue(f));
-    TrafficQuestionFacts g = f;
-    g.transmitTraffic = 0;
-    EXPECT_FALSE(IsTrafficQuestionDue(g));
-    g = f;
-    g.hasCard = false;
-    EXPECT_FALSE(IsTrafficQuestionDue(g));
-    g = f;
-    g.exitMode = 2;
-    EXPECT_FALSE(IsTrafficQuestionDue(g));
-    g = f;
-    g.hasLastUpdate = false;
-    EXPECT_FALSE(IsTrafficQuestionDue(g));
-    g = f;
-    g.settingsLoaded = false;
-    EXPECT_FALSE(IsTrafficQuestionDue(g));
+    // Any one fact missing keeps the question back.
+    for (int i = 0; i < 5; ++i) {
+        TrafficQuestionFacts g = f;
+        g.transmitTraffic = i == 0 ? 0 : 1;
+        g.hasCard = i != 1;
+        g.exitMode = i == 2 ? 2 : f.exitMode;
+        g.hasLastUpdate = i != 3;
+        g.settingsLoaded = i != 4;
+        EXPECT_FALSE(IsTrafficQuestionDue(g)) << i;
+    }
 }
 
 TEST(LauncherRules, NoticesOfABurstGiveOneRescan) {
