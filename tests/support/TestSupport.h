@@ -20,11 +20,20 @@ bool FileExists(const std::string& path);
 std::vector<std::string> ListFiles(const std::string& pattern);  // names only
 std::vector<std::string> SplitLines(const std::string& text);    // at CR LF
 
+// One line of the diagnostic log, "stamp\tmark\tfile\tline\tthread\tmessage":
+// its mark and message; false for a line that is no record.
+bool SplitLogRecord(const std::string& line, std::string& mark, std::string& message);
+// The records of a piece of log as "kind:message": "N" normal, "E" error,
+// "D" detail (without its memory figures), other marks as they are.
+std::vector<std::string> LogRecordTexts(const std::string& text);
+
 struct ProcessResult {
     bool started = false;
     bool finished = false;
     DWORD exitCode = 0;
 };
+// Starts a program; its process handle (the caller closes it), or null.
+HANDLE StartProcess(const std::string& exe, const std::string& args);
 // Starts a program and waits for it (at most timeoutMs).
 ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs = 30000);
 

@@ -91,16 +91,51 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs) {
-    ProcessResult result;
+bool SplitLogRecord(const std::string& line, std::string& mark, std::string& message) {
+    size_t pos = 0;
+    for (int field = 0; field < 5; ++field) {
+        const size_t tab = line.find('\t', pos);
+        if (tab == std::string::npos) return false;
+        if (field == 1) mark = line.substr(pos, tab - pos);
+        pos = tab + 1;
+    }
+    message = line.substr(pos);
+    return true;
+}
+
+std::vector<std::string> LogRecordTexts(const std::string& text) {
+    std::vector<std::string> out;
+    std::string mark, message;
+    for (const std::string& line : SplitLines(text)) {
+        if (!SplitLogRecord(line, mark, message)) continue;
+        const std::string kind = mark == ".."   ? "N"
+                                 : mark == "!!" ? "E"
+                                 : mark == "@@" ? "D"
+                                                : mark;
+        if (kind == "D" && message.compare(0, 4, "[WS:") == 0 &&
+            message.find('\t') != std::string::npos)
+            message = message.substr(message.find('\t') + 1);
+        out.push_back(kind + ":" + message);
+    }
+    return out;
+}
+
+HANDLE StartProcess(const std::string& exe, const std::string& args) {
     std::string cmd = "\"" + exe + "\" " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &pi))
-        return result;
-    qm::CHandle process(pi.hProcess), thread(pi.hThread);
+        return nullptr;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs) {
+    ProcessResult result;
+    qm::CHandle process(StartProcess(exe, args));
+    if (!process) return result;
     result.started = true;
     if (::WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0) {
         result.finished = true;
@@ -112,16 +147,7 @@ ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD 
 }
 
 HANDLE StartChild(const std::string& name, const std::string& args) {
-    std::string exe = GetExePath();
-    std::string cmd = "\"" + exe + "\" --child=" + name + " " + args;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
-        return nullptr;
-    ::CloseHandle(pi.hThread);
-    return pi.hProcess;
+    return StartProcess(GetExePath(), "--child=" + name + " " + args);
 }
 
 }  // namespace qmtest

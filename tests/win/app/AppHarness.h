@@ -1,29 +1,23 @@
 #pragma once
-// Starting a copy of the program and finding its windows, shared by the
-// application tests.
+// Finding the windows of a started program, shared by the application
+// tests.
 #include <windows.h>
 
 #include <string>
 
+#include "TestSupport.h"
+
 namespace apptest {
 
-// Starts exe with the given arguments; the process handle, or null.
-inline HANDLE Launch(const std::string& exe, const std::string& args = "") {
-    std::string cmd = "\"" + exe + "\" " + args;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
-        return nullptr;
-    ::CloseHandle(pi.hThread);
-    return pi.hProcess;
-}
-
+// Looks for the window until it appears, handling this thread's messages
+// meanwhile (a window hook of the caller's may be waiting for them).
 inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 50) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
         if (HWND w = ::FindWindowA(cls, title)) return w;
-        ::Sleep(50);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     }
     return nullptr;
 }

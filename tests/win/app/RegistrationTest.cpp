@@ -54,7 +54,7 @@ StartResult StartApp() {
     StartResult r;
     std::string before = qmtest::ReadFile(LogPath());
     std::string exe = AppCopy();
-    qm::CHandle process(apptest::Launch(exe));
+    qm::CHandle process(qmtest::StartProcess(exe, ""));
     if (!process) return r;
     r.started = true;
     HWND main = nullptr;
@@ -71,25 +71,7 @@ StartResult StartApp() {
     std::string text = qmtest::ReadFile(LogPath());
     if (text.size() > before.size() && text.compare(0, before.size(), before) == 0)
         text = text.substr(before.size());
-    for (const std::string& line : qmtest::SplitLines(text)) {
-        std::vector<std::string> f;
-        size_t pos = 0;
-        for (int i = 0; i < 5 && pos != std::string::npos; ++i) {
-            size_t tab = line.find('\t', pos);
-            if (tab == std::string::npos) {
-                pos = tab;
-                break;
-            }
-            f.push_back(line.substr(pos, tab - pos));
-            pos = tab + 1;
-        }
-        if (f.size() < 5 || pos == std::string::npos) continue;
-        std::string msg = line.substr(pos);
-        std::string kind = f[1] == ".." ? "N" : f[1] == "!!" ? "E" : f[1] == "@@" ? "D" : f[1];
-        if (kind == "D" && msg.compare(0, 4, "[WS:") == 0 && msg.find('\t') != std::string::npos)
-            msg = msg.substr(msg.find('\t') + 1);
-        if (kind == "N" || kind == "E" || kind == "D") r.log.push_back(kind + ":" + msg);
-    }
+    r.log = qmtest::LogRecordTexts(text);
     return r;
 }
 
@@ -99,15 +81,13 @@ void RemoveUserList() {
     ::DeleteFileA(path.c_str());
 }
 
-void EmptyDrive(char d) {
-    std::string root = std::string(1, d) + ":\\";
+// Empties the drive and, given a device number, makes a card there.
+bool MakeCard(char d, const char* device) {
+    const std::string root = std::string(1, d) + ":\\";
     DeleteFolderTree(root.c_str(), false);
-}
-
-bool MakeCard(char d, const std::string& device) {
-    EmptyDrive(d);
+    if (!device) return true;
     auto r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe",
-                                std::string("make ") + d + ":\\ --device=" + device, 60000);
+                                "make " + root + " --device=" + device, 60000);
     return r.finished && r.exitCode == 0;
 }
 
@@ -140,57 +120,25 @@ TEST(Registration, StartUpCases) {
         bool registered;            // launcher mutex, else the first-run one
         std::vector<std::string> lines;
     } cases[] = {
-        {"no card, no users",
-         nullptr,
-         nullptr,
-         nullptr,
-         false,
-         false,
+        // clang-format off
+        {"no card, no users", nullptr, nullptr, nullptr, false, false,
          {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
-        {"no card, a last user",
-         "LASTUSER0000001",
-         nullptr,
-         nullptr,
-         false,
-         true,
+        {"no card, a last user", "LASTUSER0000001", nullptr, nullptr, false, true,
          {"D:SD未挿入起動", "D:　－最終ユーザーあり", "N:ユーザー登録状況 済"}},
-        {"registered card",
-         "REGISTERED00001",
-         "REGISTERED00001",
-         nullptr,
-         false,
-         true,
+        {"registered card", "REGISTERED00001", "REGISTERED00001", nullptr, false, true,
          {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
         // A last user exists, but the card decides.
-        {"unregistered card",
-         "SOMEBODYELSE001",
-         "UNREGISTERED001",
-         nullptr,
-         false,
-         false,
+        {"unregistered card", "SOMEBODYELSE001", "UNREGISTERED001", nullptr, false, false,
          {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
-        {"unregistered E:, registered F:",
-         "REGISTERED00001",
-         "UNREGISTERED001",
-         "REGISTERED00001",
-         false,
-         false,
-         {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
-        {"registered E:, unregistered F:",
-         "REGISTERED00001",
-         "REGISTERED00001",
-         "UNREGISTERED001",
-         false,
-         true,
+        {"unregistered E:, registered F:", "REGISTERED00001", "UNREGISTERED001",
+         "REGISTERED00001", false, false, {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
+        {"registered E:, unregistered F:", "REGISTERED00001", "REGISTERED00001",
+         "UNREGISTERED001", false, true,
          {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
         // The navigation-info file alone does not make a card at start-up.
-        {"card without PC-link file",
-         nullptr,
-         "NOPCLINK0000001",
-         nullptr,
-         true,
-         false,
+        {"card without PC-link file", nullptr, "NOPCLINK0000001", nullptr, true, false,
          {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -199,16 +147,8 @@ TEST(Registration, StartUpCases) {
             CUserListFile list;
             ASSERT_TRUE(list.SetUser(c.listed, "user", 0x1234, "UA", 2));
         }
-        if (c.cardE) {
-            ASSERT_TRUE(MakeCard('E', c.cardE));
-        } else {
-            EmptyDrive('E');
-        }
-        if (c.cardF) {
-            ASSERT_TRUE(MakeCard('F', c.cardF));
-        } else {
-            EmptyDrive('F');
-        }
+        ASSERT_TRUE(MakeCard('E', c.cardE));
+        ASSERT_TRUE(MakeCard('F', c.cardF));
         if (c.noPcLink) ::DeleteFileA("E:\\PCLINK.DAT");
         StartResult r = StartApp();
         ASSERT_TRUE(r.started);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "AppHarness.h"
@@ -25,25 +26,10 @@ void RegisterLastUser() {
 std::string LauncherExe() { return qmtest::BinFolder() + "Quillmarch.exe"; }
 std::string LauncherLog() { return GetLogFolder() + "Quillmarch.log"; }
 
-// Lines of the launcher's log that end with the given text.
-int CountLines(const std::string& endingWith) {
-    int n = 0;
-    for (const std::string& line : qmtest::SplitLines(qmtest::ReadFile(LauncherLog())))
-        if (line.size() >= endingWith.size() &&
-            line.compare(line.size() - endingWith.size(), endingWith.size(), endingWith) == 0)
-            ++n;
-    return n;
-}
-
-// A record of the given mark whose message is exactly the given text.
-bool HasLineWith(const std::string& mark, const std::string& message) {
-    const std::string tail = "\t" + message;
-    for (const std::string& line : qmtest::SplitLines(qmtest::ReadFile(LauncherLog()))) {
-        if (line.find("\t" + mark + "\t") == std::string::npos || line.size() < tail.size())
-            continue;
-        if (line.compare(line.size() - tail.size(), tail.size(), tail) == 0) return true;
-    }
-    return false;
+// How many records of the launcher's log read "kind:message".
+int CountRecords(const std::string& kindAndMessage) {
+    const auto texts = qmtest::LogRecordTexts(qmtest::ReadFile(LauncherLog()));
+    return static_cast<int>(std::count(texts.begin(), texts.end(), kindAndMessage));
 }
 
 // Starts the launcher and looks for a main window of its own (class
@@ -90,17 +76,6 @@ public:
             while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
         }
         return ended;
-    }
-    // Pumps until the process has a window of the class and title.
-    HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
-        const DWORD start = ::GetTickCount();
-        while (::GetTickCount() - start < ms) {
-            if (HWND w = ::FindWindowA(cls, title)) return w;
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-        }
-        return nullptr;
     }
     // Whether a main window of the process was seen.
     bool MadeMainWindow() const { return m_seen; }
@@ -167,7 +142,7 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
     ::DeleteFileA(LauncherLog().c_str());
     CWatchedLaunch p("");
     ASSERT_TRUE(p.Started());
-    HWND hidden = p.WaitForWindow("Quillmarch", "Quillmarch ", 20000);
+    HWND hidden = apptest::WaitForWindow("Quillmarch", "Quillmarch ", 20000);
     ASSERT_NE(hidden, nullptr) << "hidden main window not found";
     EXPECT_FALSE(::IsWindowVisible(hidden));
     // The trailing blank keeps a search for the launcher's title off it.
@@ -182,8 +157,8 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
 
     const std::string log = qmtest::ReadFile(LauncherLog());
     EXPECT_NE(log.find("\t==\tWinMain_win.cpp\t"), std::string::npos) << log;
-    EXPECT_EQ(CountLines("==========<開始(1.0.0.1)>=========="), 1);
-    EXPECT_EQ(CountLines("----------<終了>----------"), 1);
+    EXPECT_EQ(CountRecords("==:==========<開始(1.0.0.1)>=========="), 1);
+    EXPECT_EQ(CountRecords("--:----------<終了>----------"), 1);
     EXPECT_EQ(log.substr(log.size() - 4), "\r\n\r\n");
 }
 
@@ -215,8 +190,8 @@ TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
         EXPECT_EQ(ExitCode(p.Process()), 0u);
         EXPECT_FALSE(p.MadeMainWindow());
     }
-    EXPECT_TRUE(HasLineWith("!!", "プロトコル起動 ランチャー無し"));
-    EXPECT_EQ(CountLines("----------<終了>----------"), 1);
+    EXPECT_EQ(CountRecords("E:プロトコル起動 ランチャー無し"), 1);
+    EXPECT_EQ(CountRecords("--:----------<終了>----------"), 1);
 
     FakeLauncher fake;
     CWatchedLaunch p("/mapdownload");
@@ -225,7 +200,7 @@ TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
     EXPECT_EQ(ExitCode(p.Process()), 0u);
     EXPECT_FALSE(p.MadeMainWindow());
     EXPECT_EQ(FakeLauncher::s_mapDownloads, 1);
-    EXPECT_TRUE(HasLineWith("..", "プロトコル起動"));
+    EXPECT_EQ(CountRecords("N:プロトコル起動"), 1);
 }
 
 TEST(Startup, UninstallRemovesTheDataFolderAndOpensNoWindow) {
@@ -264,7 +239,7 @@ TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
         ::RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win2k"), 6),
         ERROR_SUCCESS);
 
-    qm::CHandle process(apptest::Launch(exe));
+    qm::CHandle process(qmtest::StartProcess(exe, ""));
     ASSERT_TRUE(process);
 
     // The plain system box, titled with the hidden window's title.

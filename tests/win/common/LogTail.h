@@ -30,19 +30,10 @@ public:
         std::string all = qmtest::ReadFile(m_path);
         std::string tail = all.size() >= m_start ? all.substr(m_start) : all;
         std::vector<Entry> out;
-        for (const std::string& line : qmtest::SplitLines(tail)) {
-            // date time \t mark \t file \t line \t tid \t message
-            size_t pos = 0;
-            std::string fields[5];
-            int found = 0;
-            for (; found < 5; ++found) {
-                size_t tab = line.find('\t', pos);
-                if (tab == std::string::npos) break;
-                fields[found] = line.substr(pos, tab - pos);
-                pos = tab + 1;
-            }
-            if (found == 5 && fields[1] != "##") out.push_back({fields[1], line.substr(pos)});
-        }
+        std::string mark, message;
+        for (const std::string& line : qmtest::SplitLines(tail))
+            if (qmtest::SplitLogRecord(line, mark, message) && mark != "##")
+                out.push_back({mark, message});
         return out;
     }
 

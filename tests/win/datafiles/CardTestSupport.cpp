@@ -46,32 +46,8 @@ bool Touch(const std::string& path, const std::string& body) {
 size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
 
 std::vector<std::string> LogSince(size_t mark) {
-    std::string text = qmtest::ReadFile(LogPath());
-    std::vector<std::string> out;
-    for (const std::string& line :
-         qmtest::SplitLines(text.size() > mark ? text.substr(mark) : "")) {
-        // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"
-        size_t pos = 0;
-        std::vector<std::string> fields;
-        for (int i = 0; i < 5; ++i) {
-            size_t tab = line.find('\t', pos);
-            if (tab == std::string::npos) break;
-            fields.push_back(line.substr(pos, tab - pos));
-            pos = tab + 1;
-        }
-        if (fields.size() < 5) continue;
-        std::string message = line.substr(pos);
-        std::string kind = fields[1] == ".."   ? "N"
-                           : fields[1] == "!!" ? "E"
-                           : fields[1] == "@@" ? "D"
-                                               : fields[1];
-        if (kind == "D" && message.compare(0, 4, "[WS:") == 0) {
-            size_t tab = message.find('\t');  // the memory figures
-            if (tab != std::string::npos) message = message.substr(tab + 1);
-        }
-        out.push_back(kind + ":" + message);
-    }
-    return out;
+    const std::string text = qmtest::ReadFile(LogPath());
+    return qmtest::LogRecordTexts(text.size() > mark ? text.substr(mark) : "");
 }
 
 bool LogHas(size_t mark, const std::string& kindAndText) {

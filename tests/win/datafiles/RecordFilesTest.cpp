@@ -11,24 +11,22 @@ using namespace cardtest;
 
 namespace {
 
-std::string SdInfoBytes(const std::vector<SdInfoRecord>& records) {
+// The records as their file holds them, one after the other.
+template <typename Record, size_t Size>
+std::string Bytes(const std::vector<Record>& records, void (*encode)(const Record&, uint8_t*)) {
     std::string out;
-    for (const SdInfoRecord& r : records) {
-        uint8_t p[kSdInfoRecordSize];
-        EncodeSdInfoRecord(r, p);
+    for (const Record& r : records) {
+        uint8_t p[Size];
+        encode(r, p);
         out.append(reinterpret_cast<char*>(p), sizeof p);
     }
     return out;
 }
-
+std::string SdInfoBytes(const std::vector<SdInfoRecord>& records) {
+    return Bytes<SdInfoRecord, kSdInfoRecordSize>(records, EncodeSdInfoRecord);
+}
 std::string ProbeBytes(const std::vector<ProbeLogRecord>& records) {
-    std::string out;
-    for (const ProbeLogRecord& r : records) {
-        uint8_t p[kProbeLogRecordSize];
-        EncodeProbeLogRecord(r, p);
-        out.append(reinterpret_cast<char*>(p), sizeof p);
-    }
-    return out;
+    return Bytes<ProbeLogRecord, kProbeLogRecordSize>(records, EncodeProbeLogRecord);
 }
 
 }  // namespace
