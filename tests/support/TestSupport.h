@@ -40,6 +40,8 @@ ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD 
 // A child process: this test program started again with "--child=NAME ARGS".
 // The child's body is a function registered with QM_CHILD_MAIN.
 HANDLE StartChild(const std::string& name, const std::string& args);
+// Runs a child to its end (at most timeoutMs).
+ProcessResult RunChild(const std::string& name, const std::string& args, DWORD timeoutMs = 60000);
 using ChildMain = int (*)(const std::vector<std::string>& args);
 struct ChildRegistrar {
     ChildRegistrar(const char* name, ChildMain fn);

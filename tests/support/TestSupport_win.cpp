@@ -150,6 +150,10 @@ HANDLE StartChild(const std::string& name, const std::string& args) {
     return StartProcess(GetExePath(), "--child=" + name + " " + args);
 }
 
+ProcessResult RunChild(const std::string& name, const std::string& args, DWORD timeoutMs) {
+    return RunProcess(GetExePath(), "--child=" + name + " " + args, timeoutMs);
+}
+
 }  // namespace qmtest
 
 int main(int argc, char** argv) {

