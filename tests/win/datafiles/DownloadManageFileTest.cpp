@@ -45,7 +45,7 @@ TEST(DownloadManageFile, SearchResults) {
     EXPECT_EQ(file.Search(1, 2, "Z"), CDownloadManageFile::kReadFailed);
 }
 
-TEST(DownloadManageFile, DeleteWithoutTheFile) {
+TEST(DownloadManageFile, DeleteWithoutTheFileOrWithADamagedOne) {
     const std::string dl = qmtest::NewFolder("dl-missing");
     CDownloadManageFile file;
     file.SetFolder(dl.c_str());
@@ -55,14 +55,9 @@ TEST(DownloadManageFile, DeleteWithoutTheFile) {
                        "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルオープン失敗 "
                        "ERR:0x00000002"));
     EXPECT_FALSE(FileExists(dl + "DL.DAT"));
-}
-
-TEST(DownloadManageFile, DamagedFileIsLostByDelete) {
-    const std::string dl = qmtest::NewFolder("dl-damaged");
+    // A damaged file is lost.
     ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + "tail"));
-    CDownloadManageFile file;
-    file.SetFolder(dl.c_str());
-    size_t mark = LogMark();
+    mark = LogMark();
     EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
     EXPECT_EQ(
         LogSince(mark),
