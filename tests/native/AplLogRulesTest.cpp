@@ -21,14 +21,9 @@ TEST(AplLogRules, DatedLogsOfAnySize) {
               LogFileChoice::kCollect);  // 30 February counts
     EXPECT_TRUE(IsDatedLogName("19800101.log"));
     EXPECT_TRUE(IsDatedLogName("20991231.LOG"));
-    EXPECT_FALSE(IsDatedLogName("19791231.log"));
-    EXPECT_FALSE(IsDatedLogName("21000101.log"));
-    EXPECT_FALSE(IsDatedLogName("20131301.log"));
-    EXPECT_FALSE(IsDatedLogName("20130100.log"));
-    EXPECT_FALSE(IsDatedLogName("20130132.log"));
-    EXPECT_FALSE(IsDatedLogName("2013011.log"));
-    EXPECT_FALSE(IsDatedLogName("20130101.log.bak"));
-    EXPECT_FALSE(IsDatedLogName("2013-101.log"));
+    for (const char* name : {"19791231.log", "21000101.log", "20131301.log", "20130100.log",
+                             "20130132.log", "2013011.log", "20130101.log.bak", "2013-101.log"})
+        EXPECT_FALSE(IsDatedLogName(name)) << name;
     EXPECT_FALSE(IsUploadedLogName("19791231.log"));
 }
 

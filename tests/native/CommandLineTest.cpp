@@ -64,21 +64,10 @@ TEST(CommandLine, CaseFoldingLeavesDoubleByteCharactersAlone) {
 
 TEST(OsType, VersionTable) {
     auto nt = [](unsigned ma, unsigned mi, bool r2 = false, bool server = false) {
-        OsVersionFacts f;
-        f.major = ma;
-        f.minor = mi;
-        f.ntPlatform = true;
-        f.serverR2 = r2;
-        f.serverProduct = server;
-        return OsTypeFromVersion(f);
+        return OsTypeFromVersion({ma, mi, true, false, "", r2, server});
     };
     auto w9x = [](unsigned mi, const char* sp) {
-        OsVersionFacts f;
-        f.major = 4;
-        f.minor = mi;
-        f.win9xPlatform = true;
-        f.servicePack = sp;
-        return OsTypeFromVersion(f);
+        return OsTypeFromVersion({4, mi, false, true, sp, false, false});
     };
     EXPECT_EQ(nt(3, 51), 1);
     EXPECT_EQ(w9x(0, ""), 2);
@@ -101,11 +90,7 @@ TEST(OsType, VersionTable) {
     EXPECT_EQ(nt(5, 3), 0);
     EXPECT_EQ(nt(3, 10), 0);
     // 5.x and 6.x count only on the NT platform.
-    OsVersionFacts odd;
-    odd.major = 5;
-    odd.minor = 1;
-    odd.win9xPlatform = true;
-    EXPECT_EQ(OsTypeFromVersion(odd), 0);
+    EXPECT_EQ(OsTypeFromVersion({5, 1, false, true, "", false, false}), 0);
 
     for (int code = 0; code <= 15; ++code) {
         bool supported = code == 9 || code == 10 || code == 11 || code >= 12;

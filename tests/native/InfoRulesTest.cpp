@@ -6,12 +6,7 @@
 using namespace info;
 
 TEST(InfoRules, DateAndStatusCells) {
-    RecordTime t;
-    t.year = 2026;
-    t.month = 1;
-    t.day = 9;
-    t.hour = 7;
-    t.minute = 5;
+    const RecordTime t = {2026, 1, 0, 9, 7, 5, 0, 0};  // day of week 0
     EXPECT_EQ(FormatChargeDate(&t), "2026/01/09 07：05");
     EXPECT_EQ(FormatChargeDate(nullptr), "----/--/-- --：--");
     EXPECT_EQ(FormatChargeStatus(2, true, true), "－");
@@ -21,13 +16,7 @@ TEST(InfoRules, DateAndStatusCells) {
 }
 
 TEST(InfoRules, ProbeCells) {
-    RecordTime t;
-    t.year = 2026;
-    t.month = 12;
-    t.day = 6;
-    t.hour = 4;
-    t.minute = 18;
-    t.second = 59;
+    const RecordTime t = {2026, 12, 0, 6, 4, 18, 59, 0};
     EXPECT_EQ(FormatProbeTime(t), " 2026/12/06 04:18:59");
     EXPECT_EQ(ProbeResultText(4), " アップロード失敗");
     EXPECT_EQ(ProbeResultText(5), " アップロード失敗(未定義)");

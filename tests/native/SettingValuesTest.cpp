@@ -68,15 +68,8 @@ TEST(SettingDate, FourteenDigitsBothWays) {
     EXPECT_EQ(Fields(d), "2024-2-29 23:59:58 w0 ms0");
     EXPECT_EQ(FormatSettingDate(d), "20240229235958");
     EXPECT_EQ(FormatSettingDate(SettingDate{}), "00000000000000");
-    SettingDate early;
-    early.year = 7;
-    early.month = 1;
-    early.day = 2;
-    early.hour = 3;
-    early.minute = 4;
-    early.second = 5;
-    early.dayOfWeek = 6;
-    early.milliseconds = 999;  // neither is written
+    // Day of week 6 and 999 ms: neither is written.
+    const SettingDate early = {7, 1, 6, 2, 3, 4, 5, 999};
     EXPECT_EQ(FormatSettingDate(early), "00070102030405");
     ASSERT_TRUE(ParseSettingDate("00070102030405", d));
     EXPECT_EQ(Fields(d), "7-1-2 3:4:5 w0 ms0");

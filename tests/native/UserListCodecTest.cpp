@@ -26,14 +26,7 @@ TEST(UserListCodec, LineCoding) {
 }
 
 TEST(UserListCodec, PlainLineFormat) {
-    UserInfo u;
-    u.deviceNo = "DEV1";
-    u.nickname = "たろう";
-    u.dataPath = "C:\\Data\\たろう";
-    u.userAgent = "NV/1.0";
-    u.isLastUser = 1;
-    u.ccid = 0x0012ABCD;
-    u.modelType = 2;
+    const UserInfo u = {"DEV1", "たろう", "C:\\Data\\たろう", "NV/1.0", 1, 0x0012ABCD, 2};
     std::string plain = MakeUserListPlainLine(u);
     EXPECT_EQ(plain, "DEV1,たろう,C:\\Data\\たろう,NV/1.0,1,12ABCD,2");
     // The line above is checked byte for byte, so reading it back and
@@ -47,13 +40,7 @@ TEST(UserListCodec, PlainLineFormat) {
 }
 
 TEST(UserListCodec, TextParsing) {
-    UserInfo a, b;
-    a.deviceNo = "B";
-    a.nickname = "bee";
-    b.deviceNo = "A";
-    b.nickname = "ay";
-    b.isLastUser = 1;
-    UserMap m{{"B", a}, {"A", b}};
+    UserMap m{{"B", UserInfo{"B", "bee"}}, {"A", UserInfo{"A", "ay", "", "", 1}}};
     std::string text = MakeUserListText(m);
     // Key order: A first.
     EXPECT_EQ(text.substr(0, 4), EncodeUserListLine("A"));
