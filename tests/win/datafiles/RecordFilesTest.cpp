@@ -55,12 +55,8 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     EXPECT_FALSE(file.GetEntry(4, &t, nullptr, &text, nullptr));
 
     // 300 bytes: two records and the read failure.
-    SdInfoRecord a, b, c;
-    a.kindBit = 2;
-    a.result = 2;
-    b.kindBit = 16;
-    b.value120 = 0x120;
-    c.kindBit = 32;
+    const SdInfoRecord a = {2, {}, 2, "", 0, 0, 0}, b = {16, {}, 0, "", 0, 0x120, 0},
+                       c = {32, {}, 0, "", 0, 0, 0};
     std::string bytes = SdInfoBytes({a, b, c}).substr(0, 300);
     ASSERT_TRUE(qmtest::WriteFile(OnCard(kCardE, kCardSdInfoPath), bytes));
     size_t mark = LogMark();
@@ -104,13 +100,8 @@ TEST(SDInfoFile, NoFileAndNoCard) {
 
 TEST(ProbeLogFile, RecordsInFileOrder) {
     const std::string folder = GetUserDataFolder("PROBEDEV0000001");
-    ProbeLogRecord r1, r2;
-    r1.uploadTime = {2024, 1, 1, 2, 3, 4, 5, 6};
-    r1.result = 0;
-    r1.code = 0;
-    r2.uploadTime = {2024, 5, 3, 9, 10, 11, 12, 13};
-    r2.result = 5;
-    r2.code = 0xA1;
+    const ProbeLogRecord r1 = {{2024, 1, 1, 2, 3, 4, 5, 6}, 0, 0},
+                         r2 = {{2024, 5, 3, 9, 10, 11, 12, 13}, 5, 0xA1};
     ASSERT_TRUE(qmtest::WriteFile(folder + "ProbeLog.dat", ProbeBytes({r1, r2})));
     CProbeLogFile log("PROBEDEV0000001");
     EXPECT_EQ(log.GetPath(), folder + "ProbeLog.dat");
