@@ -26,16 +26,14 @@ TEST(CardMaker, SdInfoProbeLogMusicAndSizedFilesAsAsked) {
                          "--file=:\\PC\\MAP\\BIG.DAT:1048576 --spread=40"));
     CSDInfoFile sd(kCardE);
     EXPECT_EQ(sd.GetCount(), 1u) << "only the records asked for";
-    SYSTEMTIME t;
-    int32_t result = 0;
-    std::string text;
-    uint32_t v120 = 0, e124 = 0, e116 = 0;
-    ASSERT_TRUE(sd.GetEntry(16, &t, &result, &text, &v120, &e124, &e116));
-    EXPECT_EQ(result, 2);
-    EXPECT_EQ(text, "曲");
-    EXPECT_EQ(v120, 0x1Fu);
-    EXPECT_EQ(e116, 0x2Eu);
-    EXPECT_EQ(e124, 3u);
+    const SdEntry e = ReadSdEntry(sd, 16);
+    ASSERT_TRUE(e.found);
+    EXPECT_EQ(e.result, 2);
+    EXPECT_EQ(e.text, "曲");
+    EXPECT_EQ(e.value120, 0x1Fu);
+    EXPECT_EQ(e.extra116, 0x2Eu);
+    EXPECT_EQ(e.extra124, 3u);
+    const SYSTEMTIME& t = e.time;
     EXPECT_EQ(
         t.wYear * 100000000ull + t.wMonth * 1000000 + t.wDay * 10000 + t.wHour * 100 + t.wMinute,
         202501311530ull);
@@ -43,12 +41,12 @@ TEST(CardMaker, SdInfoProbeLogMusicAndSizedFilesAsAsked) {
 
     CProbeLogFile probe("MAKER00000000001");
     ASSERT_EQ(probe.GetCount(), 1000u);
-    SYSTEMTIME first, last, now;
-    int32_t r5 = 0, r0 = 0;
+    SYSTEMTIME first, other, last, now;
+    int32_t r5 = 0, r0 = 0, result = 0;
     uint32_t c0 = 1, c1 = 0, unused = 0;
     ASSERT_TRUE(probe.GetEntry(0, &first, &r0, &c0));
-    ASSERT_TRUE(probe.GetEntry(1, &t, &result, &c1));
-    ASSERT_TRUE(probe.GetEntry(5, &t, &r5, &unused));
+    ASSERT_TRUE(probe.GetEntry(1, &other, &result, &c1));
+    ASSERT_TRUE(probe.GetEntry(5, &other, &r5, &unused));
     ASSERT_TRUE(probe.GetEntry(999, &last, &result, &unused));
     ::GetLocalTime(&now);
     EXPECT_EQ(r0, 0);
@@ -72,12 +70,9 @@ TEST(CardMaker, ChargeOfEveryKindDamagedLogAndBadOptions) {
         kCardF, "--device=MAKER00000000002 --every-kind --probe-entries=3 --probe-damage"));
     CSDInfoFile sd(kCardF);
     for (uint32_t kind : {2u, 4u, 8u, 16u, 32u}) {
-        SYSTEMTIME t;
-        int32_t result = 0;
-        std::string text;
-        uint32_t v120 = 0;
-        EXPECT_TRUE(sd.GetEntry(kind, &t, &result, &text, &v120)) << kind;
-        EXPECT_EQ(result, 2) << kind;
+        const SdEntry e = ReadSdEntry(sd, kind);
+        EXPECT_TRUE(e.found) << kind;
+        EXPECT_EQ(e.result, 2) << kind;
     }
     const size_t mark = LogMark();
     CProbeLogFile probe("MAKER00000000002");

@@ -36,23 +36,22 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     CSDInfoFile file(kCardE);
     EXPECT_TRUE(file.IsLoaded());
     EXPECT_EQ(file.GetPath(), "E:\\PC\\SDINFO.DAT");
-    SYSTEMTIME t;
-    int32_t result = 0;
-    std::string text;
-    uint32_t v120 = 7, e124 = 0, e116 = 9;
-    ASSERT_TRUE(file.GetEntry(4, &t, &result, &text, &v120, &e124, &e116));
-    EXPECT_EQ(result, 2);
-    EXPECT_EQ(text, "交通情報");
-    EXPECT_EQ(e124, 0x05010203u);
-    EXPECT_EQ(v120, 0u);
-    EXPECT_GE(t.wYear, 2020);
+    SdEntry e = ReadSdEntry(file, 4);
+    ASSERT_TRUE(e.found);
+    EXPECT_EQ(e.result, 2);
+    EXPECT_EQ(e.text, "交通情報");
+    EXPECT_EQ(e.extra124, 0x05010203u);
+    EXPECT_EQ(e.value120, 0u);
+    EXPECT_EQ(e.extra116, 0u);
+    EXPECT_GE(e.time.wYear, 2020);
     // An unknown kind: false, with the outputs cleared.
-    EXPECT_FALSE(file.GetEntry(64, &t, &result, &text, nullptr));
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(t.wYear, 0);
+    e = ReadSdEntry(file, 64);
+    EXPECT_FALSE(e.found);
+    EXPECT_EQ(e.result, -1);
+    EXPECT_EQ(e.text, "");
+    EXPECT_EQ(e.time.wYear, 0);
     // A missing required output.
-    EXPECT_FALSE(file.GetEntry(4, &t, nullptr, &text, nullptr));
+    EXPECT_FALSE(file.GetEntry(4, &e.time, nullptr, &e.text, nullptr));
 
     // 300 bytes: two records and the read failure.
     const SdInfoRecord a = {2, {}, 2, "", 0, 0, 0}, b = {16, {}, 0, "", 0, 0x120, 0},
@@ -65,24 +64,19 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     EXPECT_EQ(cut.GetCount(), 2u);
     EXPECT_EQ(LogSince(mark),
               std::vector<std::string>{"E:SD情報ファイルデータ読込失敗 0x00000026"});
-    ASSERT_TRUE(cut.GetEntry(16, &t, &result, &text, &v120));
-    EXPECT_EQ(v120, 0x120u);
-    EXPECT_FALSE(cut.GetEntry(32, &t, &result, &text, &v120));
+    EXPECT_EQ(ReadSdEntry(cut, 16).value120, 0x120u);
+    EXPECT_FALSE(ReadSdEntry(cut, 32).found);
 }
 
 TEST(SDInfoFile, TheMakersCompleteCharge) {
     ASSERT_TRUE(MakeCard(kCardE));
     CSDInfoFile file(kCardE);
     EXPECT_EQ(file.GetCount(), 3u);
-    SYSTEMTIME t;
-    int32_t result = 0;
-    std::string text;
-    uint32_t v120 = 0, e124 = 0;
-    ASSERT_TRUE(file.GetEntry(2, &t, &result, &text, &v120, &e124));
-    EXPECT_EQ(result, 2);
-    EXPECT_EQ(e124, 0x05000100u);  // the map version the card lists
-    EXPECT_TRUE(file.GetEntry(4, &t, &result, &text, &v120));
-    EXPECT_FALSE(file.GetEntry(16, &t, &result, &text, &v120));
+    const SdEntry map = ReadSdEntry(file, 2);
+    EXPECT_EQ(map.result, 2);
+    EXPECT_EQ(map.extra124, 0x05000100u);  // the map version the card lists
+    EXPECT_TRUE(ReadSdEntry(file, 4).found);
+    EXPECT_FALSE(ReadSdEntry(file, 16).found);
 }
 
 TEST(SDInfoFile, NoFileAndNoCard) {
