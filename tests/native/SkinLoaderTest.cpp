@@ -22,6 +22,13 @@ Loaded Load(CMemorySkinSource& source, const std::string& name) {
     return result;
 }
 
+// A load that must succeed: its skin.
+SkinData LoadOk(CMemorySkinSource& source, const std::string& name) {
+    Loaded r = Load(source, name);
+    EXPECT_TRUE(r.ok) << r.error.Text();
+    return r.skin;
+}
+
 }  // namespace
 
 TEST(SkinLoader, MissingOrEmptyFileIsAnOpenError) {
@@ -43,11 +50,10 @@ TEST(SkinLoader, IncludingFileOverridesPerProperty) {
     CMemorySkinSource source;
     source.Add("Common.txt", SkinFile("A { K = c; L = c1, c2; }\nOnlyCommon { X = 1; }"));
     source.Add("Win.txt", SkinFile("#include \"COMMON.TXT\"\nA { L = w; M = w; }"));
-    Loaded r = Load(source, "win.TXT");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(Item(r.skin, "A"), "K=c;L=w;M=w;");
-    EXPECT_EQ(Item(r.skin, "OnlyCommon"), "X=1;");
-    EXPECT_EQ(r.skin["A"].name, "A");
+    SkinData skin = LoadOk(source, "win.TXT");
+    EXPECT_EQ(Item(skin, "A"), "K=c;L=w;M=w;");
+    EXPECT_EQ(Item(skin, "OnlyCommon"), "X=1;");
+    EXPECT_EQ(skin["A"].name, "A");
 }
 
 TEST(SkinLoader, EarlierIncludesOverrideLaterAndIncludesOverrideLanguage) {
@@ -59,9 +65,8 @@ TEST(SkinLoader, EarlierIncludesOverrideLaterAndIncludesOverrideLanguage) {
     source.Add("Win.txt",
                SkinFile("#language \"Lang.txt\"\n#include \"First.txt\"\n#include \"Second.txt\"\n"
                         "A { K = own; }"));
-    Loaded r = Load(source, "Win.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(Item(r.skin, "A"), "F=first;G=lang;K=own;S=second;");
+    SkinData skin = LoadOk(source, "Win.txt");
+    EXPECT_EQ(Item(skin, "A"), "F=first;G=lang;K=own;S=second;");
 }
 
 TEST(SkinLoader, EachFileReadOncePerLoad) {
@@ -70,11 +75,10 @@ TEST(SkinLoader, EachFileReadOncePerLoad) {
     source.Add("Mid.txt", SkinFile("#include \"Common.txt\"\nB { }"));
     source.Add("Win.txt", SkinFile("#include \"Common.txt\"\n#include \"Mid.txt\"\n"
                                    "#include \"Common.txt\"\nC { }"));
-    Loaded r = Load(source, "Win.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
+    SkinData skin = LoadOk(source, "Win.txt");
     EXPECT_EQ(source.ReadCount("Common.txt"), 1);
     EXPECT_EQ(source.ReadCount("Mid.txt"), 1);
-    EXPECT_EQ(r.skin.size(), 3u);
+    EXPECT_EQ(skin.size(), 3u);
     // A second load starts with fresh done lists.
     Load(source, "Win.txt");
     EXPECT_EQ(source.ReadCount("Common.txt"), 2);
@@ -84,13 +88,12 @@ TEST(SkinLoader, IncludeCycleEnds) {
     CMemorySkinSource source;
     source.Add("A.txt", SkinFile("#include \"B.txt\"\nA { From = a; }"));
     source.Add("B.txt", SkinFile("#include \"A.txt\"\nB { From = b; }"));
-    Loaded r = Load(source, "A.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
+    SkinData skin = LoadOk(source, "A.txt");
     // The top file is not on the done list, so it is read once more inside B.
     EXPECT_EQ(source.ReadCount("A.txt"), 2);
     EXPECT_EQ(source.ReadCount("B.txt"), 1);
-    EXPECT_EQ(Item(r.skin, "A"), "From=a;");
-    EXPECT_EQ(Item(r.skin, "B"), "From=b;");
+    EXPECT_EQ(Item(skin, "A"), "From=a;");
+    EXPECT_EQ(Item(skin, "B"), "From=b;");
 }
 
 TEST(SkinLoader, ErrorInIncludeIsWrappedPerLevel) {
@@ -134,12 +137,11 @@ X {
     Key = Plain, plain;
 }
 )"));
-    Loaded r = Load(source, "Win.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(r.skin.count("ReplacementTable"), 0u);
+    SkinData skin = LoadOk(source, "Win.txt");
+    EXPECT_EQ(skin.count("ReplacementTable"), 0u);
     // Whole values only, case-sensitive; the first of repeated values wins; a
     // replacement is not replaced again; any key works as a pattern.
-    EXPECT_EQ(Item(r.skin, "X"), "Chain=%B%|b;Color=255|255|x%ColorWhite%;E=|;Key=p|plain;");
+    EXPECT_EQ(Item(skin, "X"), "Chain=%B%|b;Color=255|255|x%ColorWhite%;E=|;Key=p|plain;");
 }
 
 TEST(SkinLoader, ReplacementTableMergesAcrossIncludes) {
@@ -147,9 +149,8 @@ TEST(SkinLoader, ReplacementTableMergesAcrossIncludes) {
     source.Add("Common.txt", SkinFile("ReplacementTable { %C% = common; %D% = common; }"));
     source.Add("Win.txt", SkinFile("#include \"Common.txt\"\nReplacementTable { %C% = win; }\n"
                                    "X { V = %C%, %D%; }"));
-    Loaded r = Load(source, "Win.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(Item(r.skin, "X"), "V=win|common;");
+    SkinData skin = LoadOk(source, "Win.txt");
+    EXPECT_EQ(Item(skin, "X"), "V=win|common;");
 }
 
 TEST(SkinLoader, ClassChains) {
@@ -161,24 +162,22 @@ Item { Class = A; Over = own; }
 Zed { Class = "%Cls%"; }
 ReplacementTable { %Cls% = Item; }
 )"));
-    Loaded r = Load(source, "Win.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(Item(r.skin, "Item"), "Deep=b;FromA=a;FromB=b;Over=own;");
-    EXPECT_EQ(Item(r.skin, "A"), "Deep=b;FromA=a;FromB=b;Over=a;");
+    SkinData skin = LoadOk(source, "Win.txt");
+    EXPECT_EQ(Item(skin, "Item"), "Deep=b;FromA=a;FromB=b;Over=own;");
+    EXPECT_EQ(Item(skin, "A"), "Deep=b;FromA=a;FromB=b;Over=a;");
     // The class name itself goes through the replacement table first.
-    EXPECT_EQ(Item(r.skin, "Zed"), "Deep=b;FromA=a;FromB=b;Over=own;");
-    EXPECT_EQ(r.skin["Item"].name, "Item");
+    EXPECT_EQ(Item(skin, "Zed"), "Deep=b;FromA=a;FromB=b;Over=own;");
+    EXPECT_EQ(skin["Item"].name, "Item");
 }
 
 TEST(SkinLoader, ClassCycleEnds) {
     CMemorySkinSource source;
     source.Add("Win.txt", SkinFile("A { Class = B; K = a; }\nB { Class = A; L = b; }\n"
                                    "S { Class = S; M = s; }"));
-    Loaded r = Load(source, "Win.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
-    EXPECT_EQ(Item(r.skin, "A"), "K=a;L=b;");
-    EXPECT_EQ(Item(r.skin, "B"), "K=a;L=b;");
-    EXPECT_EQ(Item(r.skin, "S"), "M=s;");
+    SkinData skin = LoadOk(source, "Win.txt");
+    EXPECT_EQ(Item(skin, "A"), "K=a;L=b;");
+    EXPECT_EQ(Item(skin, "B"), "K=a;L=b;");
+    EXPECT_EQ(Item(skin, "S"), "M=s;");
 }
 
 TEST(SkinLoader, VeryLongClassChainDoesNotExhaustTheStack) {
@@ -192,11 +191,10 @@ TEST(SkinLoader, VeryLongClassChainDoesNotExhaustTheStack) {
     }
     CMemorySkinSource source;
     source.Add("Long.txt", SkinFile(body));
-    Loaded r = Load(source, "Long.txt");
-    ASSERT_TRUE(r.ok) << r.error.Text();
+    SkinData skin = LoadOk(source, "Long.txt");
     // Each key comes from the nearest item of the chain that has it.
-    EXPECT_EQ(Item(r.skin, "I0"), "K0=0;K1=1;K2=2;");
-    EXPECT_EQ(Item(r.skin, "I59998"), "K1=59998;K2=59999;");
+    EXPECT_EQ(Item(skin, "I0"), "K0=0;K1=1;K2=2;");
+    EXPECT_EQ(Item(skin, "I59998"), "K1=59998;K2=59999;");
 }
 
 TEST(SkinLoader, ClassErrors) {
