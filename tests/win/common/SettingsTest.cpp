@@ -240,9 +240,6 @@ TEST_F(Settings, DamagedMusicSection) {
     EXPECT_EQ(config.GetAutoChargeType(), 0);
     EXPECT_EQ(DateOf(config.GetLastAutoCharge()), "0-0-0 0:0:0 w0 ms0");
     EXPECT_STREQ(config.GetManualRecentFolder(), "E:\\手動");
-    // No music file: the wide forms come from the ini.
-    EXPECT_EQ(config.GetMusicFolderW(), AnsiToWide("C:\\曲"));
-    EXPECT_EQ(config.GetManualRecentFolderW(), AnsiToWide("E:\\手動"));
 
     std::vector<std::string> errors = log.Errors();
     std::vector<std::string> expected = {
@@ -375,13 +372,11 @@ TEST_F(Settings, SavedValuesLoadBack) {
     {
         CWickerdaleConfig config;
         config.LoadSetting();
-        config.LoadMap();
         ASSERT_TRUE(config.SetLauncherAutoUpdate(0));
         // Year, month, day of week, day, hour, minute, second, milliseconds.
         const SYSTEMTIME when = {2025, 2, 1, 3, 4, 5, 6, 789};
         config.StoreFinalConfirmationDate(when);
         ASSERT_TRUE(config.SaveSetting());
-        ASSERT_TRUE(config.SaveMap());
         EXPECT_EQ(Profile("Setting", "FinalConfirmationDate"), "20250203040506");
     }
     CWickerdaleConfig again;
@@ -389,8 +384,6 @@ TEST_F(Settings, SavedValuesLoadBack) {
     EXPECT_EQ(again.GetLauncherAutoUpdate(), 0);
     EXPECT_EQ(again.GetNotifiesLater(), 1) << "loaded as missing (1) and saved as such";
     EXPECT_EQ(DateOf(again.GetFinalConfirmationDate()), "2025-2-3 4:5:6 w0 ms0");
-    EXPECT_TRUE(again.LoadMap());
-    EXPECT_EQ(again.GetSpeedOfLine(), 0);
 }
 
 TEST_F(Settings, ImmediateSetters) {
