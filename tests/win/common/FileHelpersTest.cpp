@@ -76,8 +76,6 @@ TEST(CreateDirectories, PlainTextGoesBeyondMaxPath) {
     ASSERT_GT(path.size(), 300u);
     EXPECT_TRUE(CreateDirectories(path.c_str()));
     EXPECT_TRUE(IsDirectoryW(L"\\\\?\\" + AnsiToWide(path)));
-    // The tree below MAX_PATH's reach is still deletable through the short head.
-    EXPECT_TRUE(IsDirectory((folder + std::string(40, 'a')).c_str()));
 }
 
 TEST(CreateDirectories, TrailBytesThatLookLikeSeparatorsStayInTheName) {
@@ -166,12 +164,9 @@ TEST(DeleteFolderTree, AReadOnlyFileFailsTheResultButNotTheRest) {
     ASSERT_TRUE(::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(DeleteFolderTree(folder.c_str(), true));
     // Only the file and the folders that hold it are left.
-    EXPECT_TRUE(PathExists(locked.c_str()));
-    EXPECT_FALSE(PathExists((folder + "top.txt").c_str()));
-    EXPECT_FALSE(PathExists((folder + "a\\one.txt").c_str()));
-    EXPECT_FALSE(PathExists((folder + "c").c_str()));
     EXPECT_EQ(qmtest::ListFiles(folder + "*"), std::vector<std::string>{"a"});
     EXPECT_EQ(qmtest::ListFiles(folder + "a\\*"), std::vector<std::string>{"b"});
+    EXPECT_EQ(qmtest::ListFiles(folder + "a\\b\\*"), std::vector<std::string>{"two.txt"});
     ::SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(DeleteFolderTree(folder.c_str(), true));
     EXPECT_FALSE(PathExists(folder.c_str()));
