@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/CriticalSection.h"
 #include "common/WinHandle.h"
-#include "net/CriticalSection.h"
 
 enum HTTPVerbType : int { HTTP_VERB_GET = 0, HTTP_VERB_POST = 1, HTTP_VERB_HEAD = 2 };
 

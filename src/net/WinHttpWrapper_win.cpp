@@ -44,8 +44,6 @@ LONG ReadInternetSetting(const wchar_t* name, std::wstring& out) {
 
 std::string Narrow(const std::wstring& w) { return WideToAnsi(w); }
 
-using qm::CLockHeld;
-
 }  // namespace
 
 // --- construction ------------------------------------------------------------
@@ -75,7 +73,7 @@ CWinHttpWrapper::~CWinHttpWrapper() {
 void CWinHttpWrapper::CloseHandles() {
     const DWORD err = ::GetLastError();
     {
-        CLockHeld held(m_handleLock);
+        qm::CCriticalSection::CLock held(m_handleLock);
         m_request.Reset();
         m_connection.Reset();
         m_session.Reset();
@@ -88,7 +86,7 @@ void CWinHttpWrapper::CloseRequestHandle() {
     const DWORD err = ::GetLastError();
     m_cancelled = true;
     {
-        CLockHeld held(m_handleLock);
+        qm::CCriticalSection::CLock held(m_handleLock);
         m_request.Reset();
     }
     ::SetLastError(err);
