@@ -45,32 +45,21 @@ std::string StateFolder() {
     return "Z:" + unixPath + "\\";
 }
 
-void SetFaults(const std::map<std::string, std::string>& faults) {
-    std::string json = "{";
-    for (const auto& f : faults) {
-        if (json.size() > 1) json += ", ";
-        json += "\"" + f.first + "\": \"" + f.second + "\"";
-    }
-    json += "}";
-    qmtest::WriteFile(StateFolder() + "faults.json", json);
-}
-
-namespace {
-std::map<std::string, std::string>& CurrentFaults() {
+// The service reads its faults from one file; the current ones are kept here.
+void WriteFaults(const std::string& path, const std::string& mode) {
     static std::map<std::string, std::string> faults;
-    return faults;
+    if (path.empty())
+        faults.clear();
+    else
+        faults[path] = mode;
+    std::string json;
+    for (const auto& f : faults)
+        json += (json.empty() ? "{" : ", ") + ("\"" + f.first + "\": \"" + f.second + "\"");
+    qmtest::WriteFile(StateFolder() + "faults.json", json.empty() ? "{}" : json + "}");
 }
-}  // namespace
 
-void SetFault(const std::string& path, const std::string& mode) {
-    CurrentFaults()[path] = mode;
-    SetFaults(CurrentFaults());
-}
-
-void ClearFaults() {
-    CurrentFaults().clear();
-    SetFaults(CurrentFaults());
-}
+void SetFault(const std::string& path, const std::string& mode) { WriteFaults(path, mode); }
+void ClearFaults() { WriteFaults("", ""); }
 
 bool Record::HasHeader(const std::string& name, const std::string& value) const {
     std::string escaped;
@@ -87,34 +76,20 @@ std::string Record::StoredUploadPath() const {
     std::string file = JsonString(json, "file");
     return file.empty() ? std::string() : folder + file;
 }
-std::string Record::UploadedFile() const {
-    std::string file = JsonString(json, "file");
-    return file.empty() ? std::string() : qmtest::ReadFile(folder + file);
-}
-
-std::vector<Record> Records() {
-    std::vector<Record> out;
-    const std::string folder = StateFolder() + "records\\";
-    std::vector<std::string> names = qmtest::ListFiles(folder + "*.json");
-    std::sort(names.begin(), names.end());
-    for (const std::string& n : names) {
-        Record r;
-        r.seq = std::atoi(n.c_str());
-        r.folder = folder;
-        r.json = qmtest::ReadFile(folder + n);
-        r.body = qmtest::ReadFile(folder + n.substr(0, n.size() - 5) + ".body");
-        out.push_back(r);
-    }
-    return out;
-}
 
 int RecordCount() {
     return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
 }
 
 Record LastRecord() {
-    std::vector<Record> all = Records();
-    return all.empty() ? Record() : all.back();
+    Record r;
+    r.folder = StateFolder() + "records\\";
+    std::vector<std::string> names = qmtest::ListFiles(r.folder + "*.json");
+    if (names.empty()) return r;
+    const std::string last = *std::max_element(names.begin(), names.end());
+    r.json = qmtest::ReadFile(r.folder + last);
+    r.body = qmtest::ReadFile(r.folder + last.substr(0, last.size() - 5) + ".body");
+    return r;
 }
 
 bool WaitForRecords(int count, DWORD timeoutMs) {

@@ -6,7 +6,6 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 // Tests that talk to the service skip when run without it (a fixture's
 // SetUp may say so for all of its tests).
@@ -26,14 +25,11 @@ void SetFault(const std::string& path, const std::string& mode);
 void ClearFaults();
 
 struct Record {
-    int seq = 0;
     std::string json;  // method, path, query, headers, uploads
     std::string body;  // the exact body bytes
     std::string folder;
     bool HasHeader(const std::string& name, const std::string& value) const;
     std::string Path() const;
-    // The stored bytes of the first uploaded file part.
-    std::string UploadedFile() const;
     std::string UploadedFileName() const;
     // Where the service stored that part (Windows path).
     std::string StoredUploadPath() const;
