@@ -91,6 +91,9 @@ private:
     static unsigned __stdcall _UploadThreadMultiPart(void* self);
     DWORD UploadWork();
     DWORD UploadMultiPartWork();
+    // Runs one worker body: an exception becomes a result, logged under the
+    // thread's name, and the worker ends through FinishWorker.
+    unsigned RunWorker(DWORD (CWinHttpWrapper::*work)(), const char* name, bool multipart);
     unsigned FinishWorker(DWORD result, bool multipart);
     HANDLE StartWorker(unsigned(__stdcall* proc)(void*));
     bool PrepareUpload(const void* body, DWORD bodySize);
