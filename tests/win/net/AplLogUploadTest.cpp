@@ -26,33 +26,22 @@ struct Step {
     DWORD detail = 0;
 };
 
-// A message-only window that receives the posted result.
-class CResultWindow {
-public:
-    CResultWindow()
-        : m_hwnd(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                   nullptr)) {}
-    ~CResultWindow() { ::DestroyWindow(m_hwnd); }
-    HWND Get() const { return m_hwnd; }
-    Step Wait(DWORD timeoutMs) {
-        Step s;
-        MSG msg;
-        s.posted = WaitForMessage(m_hwnd, kResultMessage, timeoutMs, msg);
-        if (s.posted) {
-            s.result = static_cast<DWORD>(msg.wParam);
-            s.detail = static_cast<DWORD>(msg.lParam);
-        }
-        return s;
+// The posted result, or none after the time-out.
+Step WaitStep(CMessageSink& window, DWORD timeoutMs) {
+    Step s;
+    MSG msg;
+    s.posted = window.Wait(kResultMessage, timeoutMs, msg);
+    if (s.posted) {
+        s.result = static_cast<DWORD>(msg.wParam);
+        s.detail = static_cast<DWORD>(msg.lParam);
     }
-
-private:
-    HWND m_hwnd;
-};
+    return s;
+}
 
 Step RunStep(CAplLogUpload& upload, DWORD kind) {
-    CResultWindow window;
+    CMessageSink window;
     if (!upload.Start(window.Get(), kResultMessage, kind)) return Step();
-    return window.Wait(60000);
+    return WaitStep(window, 60000);
 }
 
 void PointAllAtService() {
@@ -119,7 +108,7 @@ TEST(AplLogUploadArgs, BadArgumentsAreRefused) {
     EXPECT_FALSE(upload.Start(nullptr, kResultMessage, 0));
     EXPECT_EQ(upload.GetResult(), 0x40FFA1u);
     EXPECT_EQ(CountInLog("CAplLogUpload::Start - 指定HWND不正 00000000", from), 1);
-    CResultWindow window;
+    CMessageSink window;
     EXPECT_FALSE(upload.Start(window.Get(), kResultMessage, 2));
     EXPECT_EQ(CountInLog("CAplLogUpload::Start - 指定処理種別不正 2", from), 1);
     // The cancel event is the named one the window sets.
@@ -241,13 +230,13 @@ TEST_F(LogUpload, CancelDuringTheUpload) {
     SetFault("/pcapp/LogUploadAPI", "drip:300");
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
-    CResultWindow window;
+    CMessageSink window;
     int before = RecordCount();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 1));
     // Once the service has the archive, the answer drips; cancel then.
     ASSERT_TRUE(WaitForRecords(before + 1, 30000));
     ASSERT_TRUE(::SetEvent(upload.GetCancelEvent()));
-    const Step s = window.Wait(30000);
+    const Step s = WaitStep(window, 30000);
     ASSERT_TRUE(s.posted);
     EXPECT_EQ(s.result, 0xFF00u);
     EXPECT_EQ(s.detail, 0u);
@@ -260,7 +249,7 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
     SetFault("/pcapp/LogUploadCheckAPI", "stall:8");
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
-    CResultWindow window;
+    CMessageSink window;
     const int before = RecordCount();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
     ASSERT_TRUE(WaitForRecords(before + 1, 30000)) << "the worker waits for the answer";
@@ -273,12 +262,12 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
     // The next start finds no worker and runs.
     ClearFaults();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
-    EXPECT_EQ(window.Wait(30000).result, 0u);
+    EXPECT_EQ(WaitStep(window, 30000).result, 0u);
 }
 
 TEST_F(LogUpload, DestroyingDuringAStallCancelsAndWaits) {
     SetFault("/pcapp/LogUploadCheckAPI", "stall:20");
-    CResultWindow window;
+    CMessageSink window;
     DWORD start = 0;
     {
         CAplLogUpload upload;
@@ -291,7 +280,7 @@ TEST_F(LogUpload, DestroyingDuringAStallCancelsAndWaits) {
     }
     EXPECT_LT(::GetTickCount() - start, 10000u) << "well before the stall ends";
     // The worker had ended, and said so, before the destructor returned.
-    const Step s = window.Wait(0);
+    const Step s = WaitStep(window, 0);
     ASSERT_TRUE(s.posted);
     EXPECT_EQ(s.result, 0xFF00u);
 }

@@ -113,14 +113,26 @@ bool WaitForRecords(int count, DWORD timeoutMs) {
     return reached;
 }
 
-bool WaitForMessage(HWND window, UINT message, DWORD timeoutMs, MSG& out) {
+CMessageSink::CMessageSink()
+    : m_hwnd(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                               nullptr)) {}
+CMessageSink::~CMessageSink() { ::DestroyWindow(m_hwnd); }
+
+bool CMessageSink::Wait(UINT message, DWORD timeoutMs, MSG& out) {
     const DWORD end = ::GetTickCount() + timeoutMs;
     for (;;) {
-        if (::PeekMessageA(&out, window, message, message, PM_REMOVE)) return true;
+        if (::PeekMessageA(&out, m_hwnd, message, message, PM_REMOVE)) return true;
         const LONG left = static_cast<LONG>(end - ::GetTickCount());
         if (left <= 0) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_POSTMESSAGE);
     }
+}
+
+LPARAM CMessageSink::Drain(UINT message) {
+    LPARAM sum = 0;
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hwnd, message, message, PM_REMOVE)) sum += msg.lParam;
+    return sum;
 }
 
 std::string LogPath() { return qmtest::WorkFolder() + "net.log"; }

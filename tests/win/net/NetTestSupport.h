@@ -41,9 +41,20 @@ Record LastRecord();
 // recorded at least count requests; false after the time-out.
 bool WaitForRecords(int count, DWORD timeoutMs);
 
-// Waits for a message posted to a window of this thread; false after the
-// time-out.
-bool WaitForMessage(HWND window, UINT message, DWORD timeoutMs, MSG& out);
+// A message-only window of this thread for posted notices.
+class CMessageSink {
+public:
+    CMessageSink();
+    ~CMessageSink();
+    HWND Get() const { return m_hwnd; }
+    // Waits for the message; false after the time-out.
+    bool Wait(UINT message, DWORD timeoutMs, MSG& out);
+    // Takes those already there: the sum of their lParams.
+    LPARAM Drain(UINT message);
+
+private:
+    HWND m_hwnd;
+};
 
 // The diagnostic log of this test program (started by the test environment).
 std::string LogPath();

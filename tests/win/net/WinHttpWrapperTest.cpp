@@ -355,35 +355,29 @@ TEST_F(Engine, LargeBodiesGetLongTimeouts) {
 TEST_F(Engine, ResponseToFileWholeOrStreamed) {
     SetFault("/pcapp/Drip", "drip:5");
     const std::string folder = qmtest::NewFolder("tofile");
-    HWND sink =
-        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    CMessageSink sink;
     for (bool whole : {true, false}) {
         const std::string file = folder + (whole ? "whole.txt" : "streamed.txt");
         ASSERT_TRUE(qmtest::WriteFile(file, "kept:"));
         CWinHttpWrapper http;
-        http.SetNotify(sink, WM_APP + 7);
+        http.SetNotify(sink.Get(), WM_APP + 7);
         HANDLE worker = StartPost(http, ServiceUrl("/pcapp/Drip"), "x=1", file.c_str(), whole);
         ASSERT_EQ(::WaitForSingleObject(worker, 30000), WAIT_OBJECT_0);
         EXPECT_EQ(http.GetResult(), 0u);
         EXPECT_EQ(qmtest::ReadFile(file), whole ? "xxxxx" : "kept:xxxxx");
         EXPECT_EQ(http.GetResponseSize(), 5u);
         EXPECT_TRUE(whole || !http.GetResponseData()) << "streamed, nothing is kept";
-        MSG msg;
-        LPARAM bytes = 0;
-        while (::PeekMessageA(&msg, sink, WM_APP + 7, WM_APP + 7, PM_REMOVE)) bytes += msg.lParam;
-        EXPECT_EQ(bytes, 5);
+        EXPECT_EQ(sink.Drain(WM_APP + 7), 5) << "every byte announced";
     }
-    ::DestroyWindow(sink);
 }
 
 // Wrappers of one thread share one abort event: destroying one that has
 // finished leaves the event to the others, aborting one stops them all.
 TEST_F(Engine, WrappersOfOneThreadShareTheirAbortEvent) {
     SetFault("/pcapp/Drip", "drip:60");  // six seconds of one byte per 100 ms
-    HWND sink =
-        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    CMessageSink sink;
     CWinHttpWrapper dripping;
-    dripping.SetNotify(sink, WM_APP + 8);
+    dripping.SetNotify(sink.Get(), WM_APP + 8);
     HANDLE b = StartPost(dripping, ServiceUrl("/pcapp/Drip"), "x=2");
     ASSERT_NE(b, nullptr);
     {
@@ -394,8 +388,8 @@ TEST_F(Engine, WrappersOfOneThreadShareTheirAbortEvent) {
     }
     // Still reading after that: a byte announced since.
     MSG msg;
-    while (::PeekMessageA(&msg, sink, WM_APP + 8, WM_APP + 8, PM_REMOVE)) continue;
-    ASSERT_TRUE(WaitForMessage(sink, WM_APP + 8, 10000, msg));
+    sink.Drain(WM_APP + 8);
+    ASSERT_TRUE(sink.Wait(WM_APP + 8, 10000, msg));
     ASSERT_EQ(::WaitForSingleObject(b, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "still dripping";
     CWinHttpWrapper aborting;
     ASSERT_NE(StartPost(aborting, ServiceUrl("/pcapp/Drip")), nullptr);
@@ -406,7 +400,6 @@ TEST_F(Engine, WrappersOfOneThreadShareTheirAbortEvent) {
     EXPECT_LT(::GetTickCount() - start, 3000u);
     EXPECT_NE(aborting.GetResult(), 0u);
     EXPECT_EQ(dripping.GetResult(), static_cast<DWORD>(ERROR_REQUEST_ABORTED));
-    ::DestroyWindow(sink);
 }
 
 // Closing the request makes a stalled call return where the system allows it
