@@ -58,6 +58,7 @@ TEST(RequestParams, SettersFollowTheRow) {
               "https://pcapp.example.com/pcapp/GetLatestPcaplTRKMothAPI");
     EXPECT_EQ(CConnectionTable().BuildPostData(latest.body, p).bytes,
               "aplver=1.2.3.4&apltype=0000");
+    // A version resource's text, dotted.
     EXPECT_EQ(MakeDottedVersion("1, 2, 3, 4"), "1.2.3.4");
     EXPECT_EQ(MakeDottedVersion("  1, 0, 0, 12 "), "1.0.0.12");
     EXPECT_EQ(MakeDottedVersion("1.2.3.4"), "1.2.3.4");
