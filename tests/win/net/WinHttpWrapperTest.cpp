@@ -23,41 +23,6 @@ namespace {
 
 const wchar_t* const kAgent = L"34MothV18/1.000002";
 
-// Starts a form POST in the order every caller uses: the worker, or null.
-HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1",
-                 const char* toFile = nullptr, bool whole = true) {
-    if (!http.SetRequest(url.c_str(), 0, toFile, whole)) return nullptr;
-    if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return nullptr;
-    return http.Upload(body.data(), static_cast<DWORD>(body.size()),
-                       "application/x-www-form-urlencoded", nullptr, nullptr);
-}
-
-struct Outcome {
-    bool ended = false;
-    DWORD result = 0xDEADBEEF, workerError = 0xDEADBEEF;
-    bool hasData = false;  // the wrapper held a response block
-    std::string body;
-};
-
-// One whole form POST and what came of it.
-Outcome PostForm(const std::string& url, const std::string& body) {
-    Outcome o;
-    CWinHttpWrapper http;
-    HANDLE worker = StartPost(http, url, body);
-    o.ended = worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0;
-    if (!o.ended) {
-        http.Abort(1000);
-        return o;
-    }
-    o.result = http.GetResult();
-    o.workerError = http.GetWorkerError();
-    o.hasData = http.GetResponseData() != nullptr;
-    if (o.hasData)
-        o.body.assign(reinterpret_cast<const char*>(http.GetResponseData()),
-                      http.GetResponseSize());
-    return o;
-}
-
 // What WinHTTP holds for each request just before it is sent, read back
 // through the engine's hook on the worker (installed for the whole program).
 struct Held {
@@ -81,6 +46,42 @@ void RecordHeld(HINTERNET, HINTERNET request) {
 struct HookEveryRequest {
     HookEveryRequest() { CWinHttpWrapper::SetBeforeSendHook(RecordHeld); }
 } g_hook;
+
+// Starts a form POST in the order every caller uses: the worker, or null.
+HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1",
+                 const char* toFile = nullptr, bool whole = true) {
+    if (!http.SetRequest(url.c_str(), 0, toFile, whole)) return nullptr;
+    if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return nullptr;
+    return http.Upload(body.data(), static_cast<DWORD>(body.size()),
+                       "application/x-www-form-urlencoded", nullptr, nullptr);
+}
+
+struct Outcome {
+    bool ended = false;
+    DWORD result = 0xDEADBEEF, workerError = 0xDEADBEEF;
+    bool hasData = false;  // the wrapper held a response block
+    std::string body;
+};
+
+// One whole form POST and what came of it.
+Outcome PostForm(const std::string& url, const std::string& body) {
+    Outcome o;
+    g_held = Held();
+    CWinHttpWrapper http;
+    HANDLE worker = StartPost(http, url, body);
+    o.ended = worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0;
+    if (!o.ended) {
+        http.Abort(1000);
+        return o;
+    }
+    o.result = http.GetResult();
+    o.workerError = http.GetWorkerError();
+    o.hasData = http.GetResponseData() != nullptr;
+    if (o.hasData)
+        o.body.assign(reinterpret_cast<const char*>(http.GetResponseData()),
+                      http.GetResponseSize());
+    return o;
+}
 
 // A plain HTTP proxy on 127.0.0.1 that takes one request, keeps its head
 // and answers "RET=0".
@@ -197,6 +198,7 @@ TEST(EngineOpen, PortAndSecureFlagFollowTheScheme) {
                          SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
                          SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
     for (const Case& c : cases) {
+        g_held = Held();
         CLocalProxy proxy;
         CWinHttpWrapper http;
         ASSERT_TRUE(http.SetRequest(c.url, c.port, nullptr, true));
