@@ -8,8 +8,8 @@
 
 #include <string>
 
+#include "common/CriticalSection.h"
 #include "net/ConnectionTable.h"
-#include "net/CriticalSection.h"
 
 class CConnectionFile {
 public:

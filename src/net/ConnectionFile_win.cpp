@@ -10,8 +10,6 @@
 
 namespace {
 
-using qm::CLockHeld;
-
 void LogBodyError(const RequestBody& body) {
     switch (body.error) {
         case BodyError::kNone:
@@ -54,7 +52,7 @@ CConnectionFile::CConnectionFile() = default;
 CConnectionFile::~CConnectionFile() = default;
 
 void CConnectionFile::Reset(const std::string& infoPath) {
-    CLockHeld held(m_lock);
+    qm::CCriticalSection::CLock held(m_lock);
     m_loaded = false;
     m_table = CConnectionTable();
     m_infoPath = infoPath;
@@ -65,7 +63,7 @@ std::string CConnectionFile::InfoPath() const {
 }
 
 const CConnectionTable* CConnectionFile::Table() {
-    CLockHeld held(m_lock);
+    qm::CCriticalSection::CLock held(m_lock);
     if (m_loaded) return &m_table;
     // From here on the compiled-in URLs serve even when the file fails.
     m_loaded = true;
@@ -148,7 +146,7 @@ RequestBody CConnectionFile::CreateMultiPartData(uint32_t id, const CRequestPara
 bool CConnectionFile::HasVerificationFile() {
     std::string path;
     {
-        CLockHeld held(m_lock);
+        qm::CCriticalSection::CLock held(m_lock);
         path = InfoPath();
     }
     if (!PathExists(path.c_str())) return false;

@@ -448,111 +448,103 @@ std::string CConnectionTable::GetUrl(uint32_t id) const {
     return e ? e->url : std::string();
 }
 
-std::string CConnectionTable::GetUrlWithQuery(uint32_t id, const CRequestParams& params) const {
-    const ConnectionEntry* e = Find(id);
-    if (!e) return std::string();
-    std::string url = e->url;
-    const bool hadQuery = url.find('?') != std::string::npos;
-    const std::vector<uint32_t>& ids = e->paramIds;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        const ConnectionParamDef* def = FindParamDef(ids[i]);
-        if (!def) continue;
-        if (i == 0) {
-            if (!hadQuery) url += '?';
-        } else {
-            url += '&';
-        }
-        url += def->name;
-        url += '=';
-        url += params.Get(ids[i]);
-    }
-    return url;
+namespace {
+// How each form lays out the endpoint's parameters: "name=value" joined by
+// '&' (after the URL for the query), or one part per parameter between
+// boundary lines.
+struct BodyLayout {
+    std::string first;  // before the first parameter (the query drops its '?'
+                        // when the URL has one already)
+    std::string next;   // before each later one: by list position, so a
+                        // skipped first parameter still leaves its '&'
+    std::string open;   // before the name
+    std::string close;  // between the name and the value
+    std::string tail;   // after the value
+    std::string end;    // after the last parameter
+    bool listEmpty;     // an empty value is listed as it is (the query)
+};
+enum BodyForm { kFormBody, kQueryBody, kMultipartBody };
+const BodyLayout& LayoutOf(BodyForm form) {
+    static const std::string dash = std::string("--") + kMultipartBoundary;
+    static const BodyLayout layouts[] = {
+        {"", "&", "", "=", "", "", false},
+        {"?", "&", "", "=", "", "", true},
+        {dash + "\r\n", dash + "\r\n", "Content-Disposition: form-data; name=\"", "\"\r\n\r\n",
+         "\r\n", dash + "--", false},
+    };
+    return layouts[form];
 }
+}  // namespace
 
-RequestBody CConnectionTable::BuildPostData(uint32_t id, const CRequestParams& params) const {
+RequestBody CConnectionTable::Build(int form, uint32_t id, const CRequestParams& params,
+                                    const BodyFileReader* readFile) const {
     RequestBody out;
     const ConnectionEntry* e = Find(id);
     if (!e) {
         out.error = BodyError::kUnknownEndpoint;
         return out;
     }
+    const BodyLayout& layout = LayoutOf(static_cast<BodyForm>(form));
     std::string& body = out.bytes;
-    const std::vector<uint32_t>& ids = e->paramIds;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        const ConnectionParamDef* def = FindParamDef(ids[i]);
-        const std::string value = params.Get(ids[i]);
-        if (value.empty()) {
-            if (!def || (def->flags & 0xFF)) {
-                out.error = BodyError::kMissingRequired;
-                body.clear();
-                return out;
-            }
-            continue;
-        }
-        // The '&' follows the position in the list, not what was appended.
-        if (i != 0) body += '&';
-        body += def->name;
-        body += '=';
-        body += value;
-    }
-    if (body.empty()) out.error = BodyError::kEmpty;
-    return out;
-}
-
-RequestBody CConnectionTable::BuildMultiPartData(uint32_t id, const CRequestParams& params,
-                                                 const BodyFileReader& readFile) const {
-    RequestBody out;
-    const ConnectionEntry* e = Find(id);
-    if (!e) {
-        out.error = BodyError::kUnknownEndpoint;
-        return out;
-    }
-    const std::string dash = std::string("--") + kMultipartBoundary;
-    std::string& body = out.bytes;
+    if (form == kQueryBody) body = e->url;
+    const bool hadQuery = body.find('?') != std::string::npos;
     auto fail = [&](BodyError error) {
         out.error = error;
         body.clear();
         body.shrink_to_fit();
         return out;
     };
-    for (uint32_t paramId : e->paramIds) {
-        const ConnectionParamDef* def = FindParamDef(paramId);
-        const bool required = !def || (def->flags & 0xFF);
+    const std::vector<uint32_t>& ids = e->paramIds;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const ConnectionParamDef* def = FindParamDef(ids[i]);
+        if (!def && layout.listEmpty) continue;
         const char* name = def ? def->name : "";
-        const std::string value = params.Get(paramId);
-        char header[2048];
-        std::string data;
-        const bool isFile = std::strcmp(name, "file") == 0;
+        const std::string value = params.Get(ids[i]);
+        std::string close = layout.close, data;
+        // A multipart "file" parameter names a file whose bytes are the part.
+        const bool isFile = readFile && std::strcmp(name, "file") == 0;
         if (isFile) {
-            std::snprintf(header, sizeof header,
-                          "Content-Disposition: form-data; name=\"%s\"; filename=\"%s\"\r\n"
-                          "Content-Type: application/octet-stream\r\n",
-                          name, LastPathComponent(value).c_str());
+            close = "\"; filename=\"" + LastPathComponent(value) +
+                    "\"\r\nContent-Type: application/octet-stream\r\n\r\n";
             out.filePath = value;
-            const WholeFileResult r = readFile(value, data);
+            const WholeFileResult r = (*readFile)(value, data);
             out.fileError = r.error;
             if (r.NotOpened()) return fail(BodyError::kFileOpen);
             if (r.status == WholeFileStatus::kTooLarge) return fail(BodyError::kNoMemory);
             if (r.status == WholeFileStatus::kReadFailed) return fail(BodyError::kFileRead);
-        } else {
-            std::snprintf(header, sizeof header, "Content-Disposition: form-data; name=\"%s\"\r\n",
-                          name);
         }
         const std::string& part = isFile ? data : value;
-        if (part.empty()) {
-            if (required) return fail(BodyError::kMissingRequired);
+        if (part.empty() && !layout.listEmpty) {
+            if (!def || (def->flags & 0xFF)) return fail(BodyError::kMissingRequired);
             continue;
         }
-        body.reserve(body.size() + std::strlen(header) + part.size() + 26 + dash.size() + 2);
-        body += dash;
-        body += "\r\n";
-        body += header;
-        body += "\r\n";
+        const std::string& before =
+            i == 0 ? (hadQuery ? std::string() : layout.first) : layout.next;
+        body.reserve(body.size() + before.size() + layout.open.size() + std::strlen(name) +
+                     close.size() + part.size() + layout.tail.size() + layout.end.size());
+        body += before;
+        body += layout.open;
+        body += name;
+        body += close;
         body += part;
-        body += "\r\n";
+        body += layout.tail;
     }
-    body += dash + "--";
+    body += layout.end;
+    if (body.empty()) out.error = BodyError::kEmpty;
     return out;
+}
+
+std::string CConnectionTable::GetUrlWithQuery(uint32_t id, const CRequestParams& params) const {
+    return Build(kQueryBody, id, params, nullptr).bytes;
+}
+
+RequestBody CConnectionTable::BuildPostData(uint32_t id, const CRequestParams& params) const {
+    return Build(kFormBody, id, params, nullptr);
+}
+
+RequestBody CConnectionTable::BuildMultiPartData(uint32_t id, const CRequestParams& params,
+                                                 const BodyFileReader& readFile) const {
+    return Build(kMultipartBody, id, params, &readFile);
 }
 
 CallEndpoints EndpointsFor(ServiceCall call, bool isMothModel) {

@@ -125,6 +125,9 @@ public:
 
 private:
     void ApplyOverrideLine(const std::string& line, std::vector<int>& badIds);
+    // The one builder behind the three forms; readFile only for multipart.
+    RequestBody Build(int form, uint32_t id, const CRequestParams& params,
+                      const BodyFileReader* readFile) const;
     std::map<uint32_t, ConnectionEntry> m_entries;
 };
 

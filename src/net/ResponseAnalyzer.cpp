@@ -63,6 +63,23 @@ uint32_t UnexpectedAnswer(const std::string& text, int base, const char* logPref
     return ANALYZE_FORMAT_ERROR;
 }
 
+// Walks the fields of an answer that has the expected count: "RET" gives the
+// result and every other field goes to other. A field that cannot be read
+// makes the answer malformed.
+template <typename Other>
+uint32_t ReadFields(const CCsvLine& line, Other other) {
+    uint32_t result = ANALYZE_OK;
+    for (size_t i = 0; i < line.FieldCount(); ++i) {
+        std::string field;
+        if (!line.GetField(i, field)) return ANALYZE_FORMAT_ERROR;
+        if (HasKey(field, "RET"))
+            result = FromRet(ReadNumber(ValueOf(field).c_str(), 10));
+        else
+            other(field);
+    }
+    return result;
+}
+
 }  // namespace
 
 uint32_t AnalyzeAuthentication(const void* data, size_t size, std::string* complaint) {
@@ -85,18 +102,14 @@ uint32_t AnalyzeLatestApplication(const void* data, size_t size, std::string& ou
     const std::string text = BodyText(data, size);
     CCsvLine line(text, '&');
     if (line.FieldCount() == 3) {
-        uint32_t result = ANALYZE_OK;
-        for (size_t i = 0; i < 3; ++i) {
-            std::string field;
-            if (!line.GetField(i, field)) return ANALYZE_FORMAT_ERROR;
-            if (HasKey(field, "RET"))
-                result = FromRet(ReadNumber(ValueOf(field).c_str(), 10));
-            else if (HasKey(field, "VER"))
+        const uint32_t result = ReadFields(line, [&](const std::string& field) {
+            if (HasKey(field, "VER"))
                 outVersion = ValueOf(field);
             else if (HasKey(field, "URL"))
                 outUrl = ValueOf(field);
-        }
-        if (outVersion.empty() || outUrl.empty()) return ANALYZE_FORMAT_ERROR;
+        });
+        if (result == ANALYZE_FORMAT_ERROR || outVersion.empty() || outUrl.empty())
+            return ANALYZE_FORMAT_ERROR;
         return result;
     }
     return UnexpectedAnswer(text, 10, "", complaint);
@@ -108,16 +121,9 @@ uint32_t AnalyzeLogUploadPermission(const void* data, size_t size, bool& outPerm
     const std::string text = BodyText(data, size);
     CCsvLine line(text, '&');
     if (line.FieldCount() == 2) {
-        uint32_t result = ANALYZE_OK;
-        for (size_t i = 0; i < 2; ++i) {
-            std::string field;
-            if (!line.GetField(i, field)) return ANALYZE_FORMAT_ERROR;
-            if (HasKey(field, "RET"))
-                result = FromRet(ReadNumber(ValueOf(field).c_str(), 10));
-            else if (HasKey(field, "VALID"))
-                outPermitted = ValueOf(field) == "TRUE";
-        }
-        return result;
+        return ReadFields(line, [&](const std::string& field) {
+            if (HasKey(field, "VALID")) outPermitted = ValueOf(field) == "TRUE";
+        });
     }
     return UnexpectedAnswer(text, 10, "AnalyzeLogUploadPermission - ", complaint);
 }

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "common/CriticalSection.h"
 #include "common/WinHandle.h"
-#include "net/CriticalSection.h"
 
 enum HTTPVerbType : int { HTTP_VERB_GET = 0, HTTP_VERB_POST = 1, HTTP_VERB_HEAD = 2 };
 
@@ -91,6 +91,9 @@ private:
     static unsigned __stdcall _UploadThreadMultiPart(void* self);
     DWORD UploadWork();
     DWORD UploadMultiPartWork();
+    // Runs one worker body: an exception becomes a result, logged under the
+    // thread's name, and the worker ends through FinishWorker.
+    unsigned RunWorker(DWORD (CWinHttpWrapper::*work)(), const char* name, bool multipart);
     unsigned FinishWorker(DWORD result, bool multipart);
     HANDLE StartWorker(unsigned(__stdcall* proc)(void*));
     bool PrepareUpload(const void* body, DWORD bodySize);

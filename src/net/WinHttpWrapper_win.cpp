@@ -44,8 +44,6 @@ LONG ReadInternetSetting(const wchar_t* name, std::wstring& out) {
 
 std::string Narrow(const std::wstring& w) { return WideToAnsi(w); }
 
-using qm::CLockHeld;
-
 }  // namespace
 
 // --- construction ------------------------------------------------------------
@@ -75,7 +73,7 @@ CWinHttpWrapper::~CWinHttpWrapper() {
 void CWinHttpWrapper::CloseHandles() {
     const DWORD err = ::GetLastError();
     {
-        CLockHeld held(m_handleLock);
+        qm::CCriticalSection::CLock held(m_handleLock);
         m_request.Reset();
         m_connection.Reset();
         m_session.Reset();
@@ -88,7 +86,7 @@ void CWinHttpWrapper::CloseRequestHandle() {
     const DWORD err = ::GetLastError();
     m_cancelled = true;
     {
-        CLockHeld held(m_handleLock);
+        qm::CCriticalSection::CLock held(m_handleLock);
         m_request.Reset();
     }
     ::SetLastError(err);
@@ -410,36 +408,29 @@ HANDLE CWinHttpWrapper::UploadMultiPart(std::string&& body, const char* boundary
 // --- the workers ----------------------------------------------------------------------
 // Nothing may leave a thread function: an exception becomes a result.
 
-unsigned __stdcall CWinHttpWrapper::_UploadThread(void* param) {
-    CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
+unsigned CWinHttpWrapper::RunWorker(DWORD (CWinHttpWrapper::*work)(), const char* name,
+                                    bool multipart) {
     DWORD result;
     try {
-        result = self->UploadWork();
+        result = (this->*work)();
     } catch (const std::bad_alloc&) {
-        result = self->Failed(ERROR_NOT_ENOUGH_MEMORY);
+        result = Failed(ERROR_NOT_ENOUGH_MEMORY);
         KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(result));
     } catch (...) {
-        result = self->Failed(ERROR_INTERNAL_ERROR);
-        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::_UploadThread - 例外[ERR:0x%08X]",
-                    static_cast<unsigned>(result));
+        result = Failed(ERROR_INTERNAL_ERROR);
+        KILNLOG.Log(LOG_ERROR, "%s - 例外[ERR:0x%08X]", name, static_cast<unsigned>(result));
     }
-    return self->FinishWorker(result, false);
+    return FinishWorker(result, multipart);
+}
+
+unsigned __stdcall CWinHttpWrapper::_UploadThread(void* param) {
+    return static_cast<CWinHttpWrapper*>(param)->RunWorker(&CWinHttpWrapper::UploadWork,
+                                                           "CWinHttpWrapper::_UploadThread", false);
 }
 
 unsigned __stdcall CWinHttpWrapper::_UploadThreadMultiPart(void* param) {
-    CWinHttpWrapper* self = static_cast<CWinHttpWrapper*>(param);
-    DWORD result;
-    try {
-        result = self->UploadMultiPartWork();
-    } catch (const std::bad_alloc&) {
-        result = self->Failed(ERROR_NOT_ENOUGH_MEMORY);
-        KILNLOG.Log(LOG_ERROR, "領域確保失敗[ERR:0x%08X]", static_cast<unsigned>(result));
-    } catch (...) {
-        result = self->Failed(ERROR_INTERNAL_ERROR);
-        KILNLOG.Log(LOG_ERROR, "CWinHttpWrapper::_UploadThreadMultiPart - 例外[ERR:0x%08X]",
-                    static_cast<unsigned>(result));
-    }
-    return self->FinishWorker(result, true);
+    return static_cast<CWinHttpWrapper*>(param)->RunWorker(
+        &CWinHttpWrapper::UploadMultiPartWork, "CWinHttpWrapper::_UploadThreadMultiPart", true);
 }
 
 unsigned CWinHttpWrapper::FinishWorker(DWORD result, bool multipart) {

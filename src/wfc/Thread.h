@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "common/CriticalSection.h"
+
 namespace lib {
 namespace wfc {
 
@@ -40,30 +42,8 @@ private:
     std::atomic<bool> m_stop{false};
 };
 
-class CCriticalSection {
-public:
-    CCriticalSection() { ::InitializeCriticalSection(&m_section); }
-    ~CCriticalSection() { ::DeleteCriticalSection(&m_section); }
-    CCriticalSection(const CCriticalSection&) = delete;
-    CCriticalSection& operator=(const CCriticalSection&) = delete;
-
-    void Enter() { ::EnterCriticalSection(&m_section); }
-    void Leave() { ::LeaveCriticalSection(&m_section); }
-
-    class CLock {
-    public:
-        explicit CLock(CCriticalSection& section) : m_section(section) { m_section.Enter(); }
-        ~CLock() { m_section.Leave(); }
-        CLock(const CLock&) = delete;
-        CLock& operator=(const CLock&) = delete;
-
-    private:
-        CCriticalSection& m_section;
-    };
-
-private:
-    CRITICAL_SECTION m_section;
-};
+// The one lock class of the program, under the name this library has used.
+using CCriticalSection = qm::CCriticalSection;
 
 // Nudges a tool-tip control that would otherwise not show its tip after the
 // mouse moved (old Windows): when the reported mouse point changed and the

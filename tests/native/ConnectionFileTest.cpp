@@ -1,49 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
 #include <string>
 
 #include "net/ConnectionTable.h"
-
-namespace {
-
-// A stand-in for the disk: the files a multipart body may name.
-struct FakeFiles {
-    std::map<std::string, std::string> files;
-    WholeFileResult failWith;  // used for paths not in files
-    BodyFileReader Reader() {
-        return [this](const std::string& path, std::string& out) {
-            auto it = files.find(path);
-            if (it == files.end()) {
-                out.clear();
-                return failWith;
-            }
-            out = it->second;
-            WholeFileResult ok;
-            ok.size = out.size();
-            return ok;
-        };
-    }
-};
-
-WholeFileResult Failure(WholeFileStatus status, uint32_t error) {
-    WholeFileResult r;
-    r.status = status;
-    r.error = error;
-    return r;
-}
-
-}  // namespace
-
-// The rows themselves are pinned by the exact bodies and URLs below; what
-// those cannot show is an id that two endpoint rows share (one would never
-// be found) or a lookup that finds an unknown id.
-TEST(ConnectionTables, IdsAreUniqueAndUnknownOnesAreNotFound) {
-    std::set<uint32_t> ids;
-    for (const auto& e : ConnectionEndpointTable()) EXPECT_TRUE(ids.insert(e.id).second) << e.id;
-    EXPECT_EQ(FindParamDef(999), nullptr);
-}
 
 TEST(ParamFormat, TableFormatsWithOneArgument) {
     EXPECT_EQ(FormatParamNumber("%08X", 0x1A2B), "00001A2B");
@@ -81,10 +40,8 @@ TEST(RequestParams, SettersFollowTheRow) {
     EXPECT_EQ(p.Get(8), "00520012");
     p.SetCcidHead(8, 0xABCD270F);
     EXPECT_EQ(p.Get(8), "9999ABCD");
-}
-
-TEST(RequestParams, GroupedSettersRefuseMissingArguments) {
-    CRequestParams p;
+    // The grouped setters refuse missing arguments and store nothing then.
+    p.Clear();
     EXPECT_FALSE(p.SetAuthParams("n", "p", "d", 0));
     EXPECT_FALSE(p.SetAuthParams(nullptr, "p", "d", 1));
     EXPECT_FALSE(p.SetDeviceParams("d", 0));
@@ -94,9 +51,14 @@ TEST(RequestParams, GroupedSettersRefuseMissingArguments) {
     EXPECT_TRUE(p.SetAplParams(0, "1.2.3.4"));
     EXPECT_EQ(p.Get(10), "1.2.3.4");
     EXPECT_EQ(p.Get(11), "0000");
-}
-
-TEST(RequestParams, DottedVersion) {
+    // The Moth line asks for the latest application at its own URL with the
+    // standard body: its own endpoint lists no parameters.
+    const CallEndpoints latest = EndpointsFor(ServiceCall::kLatestApplication, true);
+    EXPECT_EQ(CConnectionTable().GetUrl(latest.url),
+              "https://pcapp.example.com/pcapp/GetLatestPcaplTRKMothAPI");
+    EXPECT_EQ(CConnectionTable().BuildPostData(latest.body, p).bytes,
+              "aplver=1.2.3.4&apltype=0000");
+    // A version resource's text, dotted.
     EXPECT_EQ(MakeDottedVersion("1, 2, 3, 4"), "1.2.3.4");
     EXPECT_EQ(MakeDottedVersion("  1, 0, 0, 12 "), "1.0.0.12");
     EXPECT_EQ(MakeDottedVersion("1.2.3.4"), "1.2.3.4");
@@ -121,7 +83,7 @@ TEST(Bodies, AuthenticationBodyIsExactAndItsLogFormHidesThePassword) {
     EXPECT_EQ(table.BuildPostData(4, p).bytes, body.bytes);
 }
 
-TEST(Bodies, FailuresSayWhy) {
+TEST(Bodies, FailuresSayWhyAndOptionalValuesAreSkipped) {
     CConnectionTable table;
     CRequestParams p;
     p.SetString(1, "taro");
@@ -131,11 +93,7 @@ TEST(Bodies, FailuresSayWhy) {
     const RequestBody empty = table.BuildPostData(13, p);
     EXPECT_EQ(empty.error, BodyError::kEmpty);
     EXPECT_TRUE(empty.bytes.empty());
-}
-
-TEST(Bodies, OptionalParametersAreSkipped) {
-    CConnectionTable table;
-    CRequestParams p;
+    // Optional parameters without a value are skipped.
     p.SetDeviceParams("D1", 0x00020001);
     p.SetString(60, "0A");   // type01
     p.SetString(63, "1.0");  // ver; type02 (61, optional) stays empty
@@ -161,12 +119,19 @@ TEST(Bodies, UrlWithQueryForThePortalPage) {
 
 TEST(Bodies, MultipartBodyWithFilePart) {
     CConnectionTable table;
-    FakeFiles disk;
     const std::string path = "C:\\temp\\Lite_12_20130405120102.zip";
-    disk.files[path] = std::string("PK\x03\x04\0zz", 7);
+    const std::string zip("PK\x03\x04\0zz", 7);
+    // A stand-in for the disk: the file above, an empty one, or failure.
+    WholeFileResult failure;
+    const BodyFileReader disk = [&](const std::string& name, std::string& out) {
+        out = name == path ? zip : std::string();
+        WholeFileResult ok;
+        ok.size = out.size();
+        return name == path || name == "C:\\empty.zip" ? ok : failure;
+    };
     CRequestParams p;
     ASSERT_TRUE(p.SetLogUploadParams("DEV1", 0x00010002, path.c_str()));
-    const RequestBody body = table.BuildMultiPartData(24, p, disk.Reader());
+    const RequestBody body = table.BuildMultiPartData(24, p, disk);
     ASSERT_TRUE(body.Ok());
     EXPECT_EQ(body.bytes,
               "--WickerdaleBoundary\r\n"
@@ -177,11 +142,11 @@ TEST(Bodies, MultipartBodyWithFilePart) {
               "Content-Disposition: form-data; name=\"file\"; "
               "filename=\"Lite_12_20130405120102.zip\"\r\n"
               "Content-Type: application/octet-stream\r\n\r\n" +
-                  std::string("PK\x03\x04\0zz", 7) + "\r\n--WickerdaleBoundary--");
+                  zip + "\r\n--WickerdaleBoundary--");
 
     // The reader's failures, with the path and the system's error; an empty
     // file counts as no value.
-    struct Case {
+    const struct {
         WholeFileStatus status;
         BodyError error;
     } cases[] = {{WholeFileStatus::kMissing, BodyError::kFileOpen},
@@ -189,20 +154,20 @@ TEST(Bodies, MultipartBodyWithFilePart) {
                  {WholeFileStatus::kReadFailed, BodyError::kFileRead},
                  {WholeFileStatus::kTooLarge, BodyError::kNoMemory}};
     p.SetLogUploadParams("DEV1", 1, "C:\\gone.zip");
-    for (const Case& c : cases) {
-        disk.failWith = Failure(c.status, 0x20);
-        const RequestBody failed = table.BuildMultiPartData(33, p, disk.Reader());
+    for (const auto& c : cases) {
+        failure.status = c.status;
+        failure.error = 0x20;
+        const RequestBody failed = table.BuildMultiPartData(33, p, disk);
         EXPECT_EQ(failed.error, c.error);
         EXPECT_EQ(failed.filePath, "C:\\gone.zip");
         EXPECT_EQ(failed.fileError, 0x20u);
         EXPECT_TRUE(failed.bytes.empty());
     }
-    disk.files["C:\\empty.zip"] = "";
     p.SetLogUploadParams("DEV1", 1, "C:\\empty.zip");
-    EXPECT_EQ(table.BuildMultiPartData(24, p, disk.Reader()).error, BodyError::kMissingRequired);
+    EXPECT_EQ(table.BuildMultiPartData(24, p, disk).error, BodyError::kMissingRequired);
 }
 
-TEST(Overrides, ReplaceUrlsOnly) {
+TEST(Overrides, ReplaceUrlsOnlyLineByLine) {
     CConnectionTable table;
     EXPECT_EQ(table.GetUrl(4), "https://pcapp.example.com/pcapp/DeviceNoUserAuthenticationAPI");
     const std::vector<int> bad = table.ApplyOverrides(
@@ -225,15 +190,12 @@ TEST(Overrides, ReplaceUrlsOnly) {
     p.SetDeviceParams("D", 1);
     EXPECT_EQ(table.GetUrlWithQuery(24, p),
               "https://127.0.0.1:8443/up?a=1,b=2ccid_head=00010000&deviceno=D&file=");
-}
-
-TEST(Overrides, LongLinesAreSkipped) {
-    CConnectionTable table;
+    // An overlong line is skipped; an unterminated last one counts.
     table.ApplyOverrides("4," + std::string(1030, 'a') +
                          "\r\n5,https://five.example.com/\n23,https://tail.example.com/");
-    EXPECT_EQ(table.GetUrl(4), "https://pcapp.example.com/pcapp/DeviceNoUserAuthenticationAPI");
+    EXPECT_EQ(table.GetUrl(4), "https://127.0.0.1:8443/auth");
     EXPECT_EQ(table.GetUrl(5), "https://five.example.com/");
-    EXPECT_EQ(table.GetUrl(23), "https://tail.example.com/") << "an unterminated last line counts";
+    EXPECT_EQ(table.GetUrl(23), "https://tail.example.com/");
 }
 
 TEST(UserAgent, Format) {

@@ -177,4 +177,50 @@ bool EndAllTools(DWORD timeoutMs) {
         timeoutMs);
 }
 
+std::string Hex8(uint32_t value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(value));
+    return buf;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+void CBridgeTest::SetUpTestSuite() {
+    LogPath();
+    ASSERT_TRUE(SetInstallDir(qmtest::BinFolder()));
+}
+
+void CBridgeTest::SetUp() {
+    ASSERT_TRUE(EndAllTools());
+    ASSERT_NE(m_probe.Window(), nullptr);
+    const std::string base =
+        qmtest::WorkFolder() + testing::UnitTest::GetInstance()->current_test_info()->name();
+    m_journal = base + ".journal";
+    m_record = base + ".record";
+    ::DeleteFileA(m_journal.c_str());
+    ::DeleteFileA(m_record.c_str());
+}
+
+void CBridgeTest::TearDown() { EXPECT_TRUE(EndAllTools()); }
+
+std::string CBridgeTest::Scenario(const std::string& body) const {
+    return "record " + m_record + "\r\njournal " + m_journal + "\r\n" + body;
+}
+
+std::vector<std::string> CBridgeTest::Journal() const {
+    return qmtest::SplitLines(qmtest::ReadFile(m_journal));
+}
+
+bool CBridgeTest::JournalHas(const std::string& line) const {
+    for (const std::string& l : Journal())
+        if (l == line) return true;
+    return false;
+}
+
+bool CBridgeTest::WaitJournal(const std::string& line, DWORD ms) const {
+    return WaitUntil([&] { return JournalHas(line); }, ms);
+}
+
 }  // namespace bridgetest

@@ -3,6 +3,7 @@
 // bridge message it receives, the installation folder pointed at the
 // stand-ins, scenario files and the test's own diagnostic log.
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
@@ -62,5 +63,26 @@ std::string LogText();
 // Ends every stand-in still running and waits until their windows are gone.
 bool EndAllTools(DWORD timeoutMs = 15000);
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// A window handle as the command lines write it.
+std::string Hex8(uint32_t value);
+bool Contains(const std::string& text, const std::string& part);
+
+// The bridge tests' fixture: the installation folder at the stand-ins, no
+// tool running before or after a test, and the test's own journal and
+// record files (named after it) for the stand-ins to write.
+class CBridgeTest : public testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+    // A scenario that writes this test's record and journal.
+    std::string Scenario(const std::string& body) const;
+    std::vector<std::string> Journal() const;
+    bool JournalHas(const std::string& line) const;
+    bool WaitJournal(const std::string& line, DWORD ms = 20000) const;
+
+    CLauncherProbe m_probe;
+    std::string m_journal, m_record;
+};
 
 }  // namespace bridgetest

@@ -1,9 +1,7 @@
-// The stand-in core's sessions: what they leave for the launcher's windows,
-// the map question's argument, the card pulled mid-run and a second start.
+// The stand-in core's sessions: what they leave for the launcher's windows
+// to read, and the session it plays when no scenario is named.
 #include <windows.h>
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 #include "BridgeHarness.h"
 #include "TestSupport.h"
@@ -11,7 +9,6 @@
 #include "datafiles/DownloadManageFile.h"
 #include "datafiles/SDInfoFile.h"
 
-using bridgetest::CLauncherProbe;
 using bridgetest::Describe;
 using bridgetest::Received;
 
@@ -20,41 +17,11 @@ namespace {
 constexpr char kCard = 'H';  // mapped by prefix-setup
 constexpr char kDevice[] = "BRIDGEH000000001";
 
-// The host folder behind H:, as this program sees it through Z:.
-std::string CardFolderOnHost() {
-    const char* work = std::getenv("QM_TEST_WORK");
-    std::string path = std::string("Z:") + (work ? work : "/nonexistent") + "/cards/h";
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-class StandInSession : public testing::Test {
+class StandInSession : public bridgetest::CBridgeTest {
 protected:
-    static void SetUpTestSuite() {
-        bridgetest::LogPath();
-        ASSERT_TRUE(bridgetest::SetInstallDir(qmtest::BinFolder()));
-    }
-    void SetUp() override {
-        ASSERT_TRUE(bridgetest::EndAllTools());
-        m_journal = qmtest::WorkFolder() +
-                    testing::UnitTest::GetInstance()->current_test_info()->name() + ".journal";
-        ::DeleteFileA(m_journal.c_str());
-    }
-    void TearDown() override { EXPECT_TRUE(bridgetest::EndAllTools()); }
-
     void Use(const std::string& name, const std::string& more = "") {
-        bridgetest::UseCoreScenario(name,
-                                    "journal " + m_journal + "\r\nuse " + name + "\r\n" + more);
+        bridgetest::UseCoreScenario(name, Scenario("use " + name + "\r\n" + more));
     }
-    bool JournalHas(const std::string& line) {
-        for (const std::string& l : qmtest::SplitLines(qmtest::ReadFile(m_journal)))
-            if (l == line) return true;
-        return false;
-    }
-
-    CLauncherProbe m_probe;
-    std::string m_journal;
 };
 
 uint32_t SdInfoVersion(uint32_t kindBit) {
@@ -105,63 +72,6 @@ TEST_F(StandInSession, LeavesWhatTheWindowsReadAndRepeatsWithoutDuplicates) {
 
     const std::string log = qmtest::ReadFile(GetLogFolder() + "Quillmarch_Core.log");
     EXPECT_NE(log.find("CoreStandIn - map 終了 0x00000000"), std::string::npos) << log;
-}
-
-TEST_F(StandInSession, MapQuestionsCarryTheirArgumentInLParam) {
-    const struct {
-        const char* name;
-        WPARAM type;
-        LPARAM argument;
-    } cases[] = {{"map-ask-2", 2, 0x250131}, {"map-ask-3", 3, 5400}, {"map-ask-ef", 0xEF, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        m_probe.Clear();
-        Use(c.name);
-        ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeMap, 1));
-        ASSERT_TRUE(m_probe.WaitFor(kMsgMapLicense, c.type)) << Describe(m_probe.Messages());
-        EXPECT_EQ(m_probe.Messages().back(), (Received{kMsgMapLicense, c.type, c.argument}));
-        // Type 3 is answered on the download pair, the others on the licence pair.
-        ASSERT_TRUE(bridgetest::WaitUntil(
-            [&] { return SetCoreEvent(c.type == 3 ? kEventMapDownload : kEventMapLicense); },
-            5000));
-        ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x02000000)) << Describe(m_probe.Messages());
-        ASSERT_TRUE(bridgetest::EndAllTools());
-    }
-}
-
-TEST_F(StandInSession, PulledCardEndsEveryKindLeftWithItsCode) {
-    Use("busy");
-    ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), 0x12, 1));  // map, music
-    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, 0x02));
-    const std::string host = CardFolderOnHost();
-    ASSERT_TRUE(::MoveFileA(host.c_str(), (host + "-pulled").c_str())) << host;
-    const bool ended = m_probe.WaitFor(kMsgNotifyError, 0x10000000 | 0x00FF06);
-    ::MoveFileA((host + "-pulled").c_str(), host.c_str());
-    ASSERT_TRUE(ended) << Describe(m_probe.Messages());
-    const std::vector<Received>& got = m_probe.Messages();
-    EXPECT_EQ(got[got.size() - 2], (Received{kMsgNotifyError, 0x02000000 | 0x35FF06, 21}));
-    EXPECT_EQ(got.back(), (Received{kMsgNotifyError, 0x10000000 | 0x00FF06, 21}));
-    EXPECT_TRUE(JournalHas("card removed H"));
-}
-
-TEST_F(StandInSession, SecondStartIsTurnedAwayWhileBusyAndTakesOverWhenIdle) {
-    Use("busy");
-    ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeMap, 1));
-    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyProgress, 0x02));
-    ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeTraffic, 1));
-    ASSERT_TRUE(bridgetest::WaitUntil([&] { return JournalHas("already running"); }, 10000));
-    EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), kChargeMap) << "the first one carries on";
-    ASSERT_TRUE(bridgetest::EndAllTools());
-
-    // Idle and staying: the newcomer asks it to end and runs its own kinds.
-    Use("quick", "idle stay\r\n");
-    ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeWeather, 1));
-    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x08000000));
-    ASSERT_TRUE(bridgetest::WaitUntil([&] { return JournalHas("idle"); }, 10000));
-    m_probe.Clear();
-    ASSERT_TRUE(StartCoreProcess(kCard, m_probe.Window(), kChargeTraffic, 1));
-    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x04000000)) << Describe(m_probe.Messages());
-    EXPECT_TRUE(JournalHas("took over from an idle core"));
 }
 
 TEST_F(StandInSession, WithoutAScenarioFileTheDefaultSessionPlays) {

@@ -20,55 +20,28 @@ namespace {
 
 constexpr UINT kResultMessage = WM_APP + 0x98;
 
-// A message-only window that receives the posted result.
-class CResultWindow {
-public:
-    CResultWindow() {
-        m_hwnd = ::CreateWindowExA(0, "STATIC", "AplLogUploadTest", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    }
-    ~CResultWindow() {
-        if (m_hwnd) ::DestroyWindow(m_hwnd);
-    }
-    HWND Get() const { return m_hwnd; }
-    // The posted result, or false after the time-out.
-    bool Wait(DWORD timeoutMs, WPARAM& result, LPARAM& detail) {
-        DWORD end = ::GetTickCount() + timeoutMs;
-        for (;;) {
-            MSG msg;
-            while (::PeekMessageA(&msg, m_hwnd, 0, 0, PM_REMOVE)) {
-                if (msg.message == kResultMessage) {
-                    result = msg.wParam;
-                    detail = msg.lParam;
-                    return true;
-                }
-            }
-            DWORD now = ::GetTickCount();
-            if (static_cast<LONG>(end - now) <= 0) return false;
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-        }
-    }
-
-private:
-    HWND m_hwnd = nullptr;
-};
-
 struct Step {
     bool posted = false;
     DWORD result = 0xDEADBEEF;
     DWORD detail = 0;
 };
 
-Step RunStep(CAplLogUpload& upload, DWORD kind, DWORD timeoutMs = 60000) {
-    CResultWindow window;
+// The posted result, or none after the time-out.
+Step WaitStep(CMessageSink& window, DWORD timeoutMs) {
     Step s;
-    if (!upload.Start(window.Get(), kResultMessage, kind)) return s;
-    WPARAM w = 0;
-    LPARAM l = 0;
-    s.posted = window.Wait(timeoutMs, w, l);
-    s.result = static_cast<DWORD>(w);
-    s.detail = static_cast<DWORD>(l);
+    MSG msg;
+    s.posted = window.Wait(kResultMessage, timeoutMs, msg);
+    if (s.posted) {
+        s.result = static_cast<DWORD>(msg.wParam);
+        s.detail = static_cast<DWORD>(msg.lParam);
+    }
     return s;
+}
+
+Step RunStep(CAplLogUpload& upload, DWORD kind) {
+    CMessageSink window;
+    if (!upload.Start(window.Get(), kResultMessage, kind)) return Step();
+    return WaitStep(window, 60000);
 }
 
 void PointAllAtService() {
@@ -80,6 +53,12 @@ void PointAllAtService() {
 
 // The entries of an uploaded archive as the service's zip reader (Python's
 // zipfile) listed them: "name<TAB>size<TAB>method" lines.
+// Neither the archive nor its collecting folder stays behind.
+void ExpectNoLeftovers(const CAplLogUpload& upload) {
+    EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
+    EXPECT_FALSE(qmtest::FileExists(upload.GetCollectFolder()));
+}
+
 std::vector<std::string> ArchiveEntries(const Record& r) {
     std::vector<std::string> entries =
         qmtest::SplitLines(qmtest::ReadFile(r.StoredUploadPath() + ".list"));
@@ -129,7 +108,7 @@ TEST(AplLogUploadArgs, BadArgumentsAreRefused) {
     EXPECT_FALSE(upload.Start(nullptr, kResultMessage, 0));
     EXPECT_EQ(upload.GetResult(), 0x40FFA1u);
     EXPECT_EQ(CountInLog("CAplLogUpload::Start - 指定HWND不正 00000000", from), 1);
-    CResultWindow window;
+    CMessageSink window;
     EXPECT_FALSE(upload.Start(window.Get(), kResultMessage, 2));
     EXPECT_EQ(CountInLog("CAplLogUpload::Start - 指定処理種別不正 2", from), 1);
     // The cancel event is the named one the window sets.
@@ -149,16 +128,12 @@ TEST_F(LogUpload, PermissionCheckOfBothModelLines) {
         EXPECT_EQ(r.body, "ccid_head=00520012&deviceno=DEV1");
         EXPECT_TRUE(r.HasHeader("User-Agent", "34MothV18/1.000002"));
     }
-}
-
-TEST_F(LogUpload, ValidFalseMeansNotPermittedAndNothingUploaded) {
+    // VALID=FALSE: not permitted, and nothing is uploaded.
     SetFault("/pcapp/LogUploadCheckAPI", "body:RET=0&VALID=FALSE");
-    int before = RecordCount();
+    const int before = RecordCount();
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
-    Step s = RunStep(upload, 0);
-    ASSERT_TRUE(s.posted);
-    EXPECT_EQ(s.result, 1u);
+    EXPECT_EQ(RunStep(upload, 0).result, 1u);
     EXPECT_EQ(RecordCount(), before + 1) << "only the check reached the service";
     EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
 }
@@ -223,40 +198,31 @@ TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {
     EXPECT_EQ(entries[3], "Quillmarch_Music.log\t4195328\t8");
 
     // Afterwards: the uploaded logs are gone (the oversized one too), the rest stays.
-    EXPECT_FALSE(qmtest::FileExists(logFolder + "Quillmarch.log"));
-    EXPECT_FALSE(qmtest::FileExists(logFolder + "Quillmarch_Core.log"));
-    EXPECT_FALSE(qmtest::FileExists(logFolder + "Quillmarch_Music.log"));
-    EXPECT_FALSE(qmtest::FileExists(logFolder + "20130230.log"));
+    for (const char* gone :
+         {"Quillmarch.log", "Quillmarch_Core.log", "Quillmarch_Music.log", "20130230.log"})
+        EXPECT_FALSE(qmtest::FileExists(logFolder + gone)) << gone;
     EXPECT_TRUE(qmtest::FileExists(logFolder + "19791231.log"));
     EXPECT_TRUE(qmtest::FileExists(logFolder + "notes.txt"));
-    EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
-    EXPECT_FALSE(qmtest::FileExists(upload.GetCollectFolder()));
+    ExpectNoLeftovers(upload);
 }
 
-TEST_F(LogUpload, NoLogsStillSendsPcInfo) {
+TEST_F(LogUpload, WithoutLogsPcInfoAloneAndAServiceErrorKeepsTheLogs) {
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV2", 5, "ua", false));
-    Step s = RunStep(upload, 1);
-    ASSERT_TRUE(s.posted);
-    EXPECT_EQ(s.result, 0u);
+    EXPECT_EQ(RunStep(upload, 1).result, 0u);
     Record r = LastRecord();
     EXPECT_EQ(r.Path(), "/pcapp/LogUploadAPI");
-    std::vector<std::string> entries = ArchiveEntries(r);
+    const std::vector<std::string> entries = ArchiveEntries(r);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].substr(0, 11), "PcInfo.txt\t");
-}
 
-TEST_F(LogUpload, ServiceErrorOnUploadKeepsTheLogs) {
     MakeLogs();
     SetFault("/pcapp/LogUploadAPI", "ret:9");
-    CAplLogUpload upload;
-    ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
-    Step s = RunStep(upload, 1);
+    const Step s = RunStep(upload, 1);
     EXPECT_EQ(s.result, 0x200009u);
     EXPECT_EQ(s.detail, 0u);
     EXPECT_TRUE(qmtest::FileExists(logFolder + "Quillmarch.log"));
-    EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
-    EXPECT_FALSE(qmtest::FileExists(upload.GetCollectFolder()));
+    ExpectNoLeftovers(upload);
 }
 
 TEST_F(LogUpload, CancelDuringTheUpload) {
@@ -264,19 +230,17 @@ TEST_F(LogUpload, CancelDuringTheUpload) {
     SetFault("/pcapp/LogUploadAPI", "drip:300");
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
-    CResultWindow window;
+    CMessageSink window;
     int before = RecordCount();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 1));
     // Once the service has the archive, the answer drips; cancel then.
     ASSERT_TRUE(WaitForRecords(before + 1, 30000));
     ASSERT_TRUE(::SetEvent(upload.GetCancelEvent()));
-    WPARAM result = 0;
-    LPARAM detail = 0;
-    ASSERT_TRUE(window.Wait(30000, result, detail));
-    EXPECT_EQ(result, 0xFF00u);
-    EXPECT_EQ(detail, 0);
-    EXPECT_FALSE(qmtest::FileExists(upload.GetZipPath()));
-    EXPECT_FALSE(qmtest::FileExists(upload.GetCollectFolder()));
+    const Step s = WaitStep(window, 30000);
+    ASSERT_TRUE(s.posted);
+    EXPECT_EQ(s.result, 0xFF00u);
+    EXPECT_EQ(s.detail, 0u);
+    ExpectNoLeftovers(upload);
     EXPECT_TRUE(qmtest::FileExists(logFolder + "Quillmarch.log"));
     EXPECT_TRUE(qmtest::FileExists(logFolder + "20130230.log"));
 }
@@ -285,7 +249,7 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
     SetFault("/pcapp/LogUploadCheckAPI", "stall:8");
     CAplLogUpload upload;
     ASSERT_TRUE(upload.SetNaviInfo("DEV1", 1, "ua", false));
-    CResultWindow window;
+    CMessageSink window;
     const int before = RecordCount();
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
     ASSERT_TRUE(WaitForRecords(before + 1, 30000)) << "the worker waits for the answer";
@@ -297,16 +261,13 @@ TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
               1);
     // The next start finds no worker and runs.
     ClearFaults();
-    WPARAM result = 0xDEAD;
-    LPARAM detail = 0;
     ASSERT_TRUE(upload.Start(window.Get(), kResultMessage, 0));
-    ASSERT_TRUE(window.Wait(30000, result, detail));
-    EXPECT_EQ(result, 0u);
+    EXPECT_EQ(WaitStep(window, 30000).result, 0u);
 }
 
 TEST_F(LogUpload, DestroyingDuringAStallCancelsAndWaits) {
     SetFault("/pcapp/LogUploadCheckAPI", "stall:20");
-    CResultWindow window;
+    CMessageSink window;
     DWORD start = 0;
     {
         CAplLogUpload upload;
@@ -319,8 +280,7 @@ TEST_F(LogUpload, DestroyingDuringAStallCancelsAndWaits) {
     }
     EXPECT_LT(::GetTickCount() - start, 10000u) << "well before the stall ends";
     // The worker had ended, and said so, before the destructor returned.
-    WPARAM result = 0;
-    LPARAM detail = 0;
-    ASSERT_TRUE(window.Wait(0, result, detail));
-    EXPECT_EQ(result, 0xFF00u);
+    const Step s = WaitStep(window, 0);
+    ASSERT_TRUE(s.posted);
+    EXPECT_EQ(s.result, 0xFF00u);
 }

@@ -45,32 +45,21 @@ std::string StateFolder() {
     return "Z:" + unixPath + "\\";
 }
 
-void SetFaults(const std::map<std::string, std::string>& faults) {
-    std::string json = "{";
-    for (const auto& f : faults) {
-        if (json.size() > 1) json += ", ";
-        json += "\"" + f.first + "\": \"" + f.second + "\"";
-    }
-    json += "}";
-    qmtest::WriteFile(StateFolder() + "faults.json", json);
-}
-
-namespace {
-std::map<std::string, std::string>& CurrentFaults() {
+// The service reads its faults from one file; the current ones are kept here.
+void WriteFaults(const std::string& path, const std::string& mode) {
     static std::map<std::string, std::string> faults;
-    return faults;
+    if (path.empty())
+        faults.clear();
+    else
+        faults[path] = mode;
+    std::string json;
+    for (const auto& f : faults)
+        json += (json.empty() ? "{" : ", ") + ("\"" + f.first + "\": \"" + f.second + "\"");
+    qmtest::WriteFile(StateFolder() + "faults.json", json.empty() ? "{}" : json + "}");
 }
-}  // namespace
 
-void SetFault(const std::string& path, const std::string& mode) {
-    CurrentFaults()[path] = mode;
-    SetFaults(CurrentFaults());
-}
-
-void ClearFaults() {
-    CurrentFaults().clear();
-    SetFaults(CurrentFaults());
-}
+void SetFault(const std::string& path, const std::string& mode) { WriteFaults(path, mode); }
+void ClearFaults() { WriteFaults("", ""); }
 
 bool Record::HasHeader(const std::string& name, const std::string& value) const {
     std::string escaped;
@@ -87,34 +76,20 @@ std::string Record::StoredUploadPath() const {
     std::string file = JsonString(json, "file");
     return file.empty() ? std::string() : folder + file;
 }
-std::string Record::UploadedFile() const {
-    std::string file = JsonString(json, "file");
-    return file.empty() ? std::string() : qmtest::ReadFile(folder + file);
-}
-
-std::vector<Record> Records() {
-    std::vector<Record> out;
-    const std::string folder = StateFolder() + "records\\";
-    std::vector<std::string> names = qmtest::ListFiles(folder + "*.json");
-    std::sort(names.begin(), names.end());
-    for (const std::string& n : names) {
-        Record r;
-        r.seq = std::atoi(n.c_str());
-        r.folder = folder;
-        r.json = qmtest::ReadFile(folder + n);
-        r.body = qmtest::ReadFile(folder + n.substr(0, n.size() - 5) + ".body");
-        out.push_back(r);
-    }
-    return out;
-}
 
 int RecordCount() {
     return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
 }
 
 Record LastRecord() {
-    std::vector<Record> all = Records();
-    return all.empty() ? Record() : all.back();
+    Record r;
+    r.folder = StateFolder() + "records\\";
+    std::vector<std::string> names = qmtest::ListFiles(r.folder + "*.json");
+    if (names.empty()) return r;
+    const std::string last = *std::max_element(names.begin(), names.end());
+    r.json = qmtest::ReadFile(r.folder + last);
+    r.body = qmtest::ReadFile(r.folder + last.substr(0, last.size() - 5) + ".body");
+    return r;
 }
 
 bool WaitForRecords(int count, DWORD timeoutMs) {
@@ -138,14 +113,26 @@ bool WaitForRecords(int count, DWORD timeoutMs) {
     return reached;
 }
 
-bool WaitForMessage(HWND window, UINT message, DWORD timeoutMs, MSG& out) {
+CMessageSink::CMessageSink()
+    : m_hwnd(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                               nullptr)) {}
+CMessageSink::~CMessageSink() { ::DestroyWindow(m_hwnd); }
+
+bool CMessageSink::Wait(UINT message, DWORD timeoutMs, MSG& out) {
     const DWORD end = ::GetTickCount() + timeoutMs;
     for (;;) {
-        if (::PeekMessageA(&out, window, message, message, PM_REMOVE)) return true;
+        if (::PeekMessageA(&out, m_hwnd, message, message, PM_REMOVE)) return true;
         const LONG left = static_cast<LONG>(end - ::GetTickCount());
         if (left <= 0) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_POSTMESSAGE);
     }
+}
+
+LPARAM CMessageSink::Drain(UINT message) {
+    LPARAM sum = 0;
+    MSG msg;
+    while (::PeekMessageA(&msg, m_hwnd, message, message, PM_REMOVE)) sum += msg.lParam;
+    return sum;
 }
 
 std::string LogPath() { return qmtest::WorkFolder() + "net.log"; }

@@ -6,7 +6,6 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 // Tests that talk to the service skip when run without it (a fixture's
 // SetUp may say so for all of its tests).
@@ -26,14 +25,11 @@ void SetFault(const std::string& path, const std::string& mode);
 void ClearFaults();
 
 struct Record {
-    int seq = 0;
     std::string json;  // method, path, query, headers, uploads
     std::string body;  // the exact body bytes
     std::string folder;
     bool HasHeader(const std::string& name, const std::string& value) const;
     std::string Path() const;
-    // The stored bytes of the first uploaded file part.
-    std::string UploadedFile() const;
     std::string UploadedFileName() const;
     // Where the service stored that part (Windows path).
     std::string StoredUploadPath() const;
@@ -45,9 +41,20 @@ Record LastRecord();
 // recorded at least count requests; false after the time-out.
 bool WaitForRecords(int count, DWORD timeoutMs);
 
-// Waits for a message posted to a window of this thread; false after the
-// time-out.
-bool WaitForMessage(HWND window, UINT message, DWORD timeoutMs, MSG& out);
+// A message-only window of this thread for posted notices.
+class CMessageSink {
+public:
+    CMessageSink();
+    ~CMessageSink();
+    HWND Get() const { return m_hwnd; }
+    // Waits for the message; false after the time-out.
+    bool Wait(UINT message, DWORD timeoutMs, MSG& out);
+    // Takes those already there: the sum of their lParams.
+    LPARAM Drain(UINT message);
+
+private:
+    HWND m_hwnd;
+};
 
 // The diagnostic log of this test program (started by the test environment).
 std::string LogPath();
