@@ -8,13 +8,16 @@
 
 namespace skintest {
 
-// A file of the source tree, whole.
+#ifdef QM_SOURCE_DIR
+// A file of the source tree, whole (native tests only: the Windows test
+// programs read their skins from resources).
 inline std::string ReadSourceFile(const std::string& relative) {
     std::ifstream in(std::string(QM_SOURCE_DIR) + "/" + relative, std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
+#endif
 
 constexpr const char kHeader[] = "<SDC2 Skin Definition File Version 0.10>";
 
