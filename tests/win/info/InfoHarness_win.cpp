@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "InfoHarness.h"
 #include "TestSupport.h"
@@ -169,6 +170,44 @@ void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
     folder += "screens\\info\\";
     CreateDirectories(folder.c_str());
     buffer->SavePng((folder + name + ".png").c_str());
+}
+
+void SaveWindowShot(HWND window, const std::string& name) {
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DrainMessages();
+    RECT r = {};
+    ::GetWindowRect(window, &r);
+    lib::wfc::CDIB shot;
+    shot.Create(r.right - r.left, r.bottom - r.top);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(memory, shot.Handle());
+    ::BitBlt(memory, 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    SaveScreen(&shot, name);
+}
+
+int Xdo(const std::vector<std::string>& args) {
+    const char* dir = std::getenv("QM_XDO_DIR");
+    if (!dir) return -1;
+    static int serial = 0;
+    std::string base = std::string("Z:") + dir + "\\" + std::to_string(++serial);
+    std::replace(base.begin(), base.end(), '/', '\\');
+    std::string text;
+    for (const std::string& a : args) text += a + "\n";
+    if (!qmtest::WriteFile(base + ".tmp", text) ||
+        !::MoveFileA((base + ".tmp").c_str(), (base + ".cmd").c_str()))
+        return -1;
+    // The agent is a Unix program beside Wine: its answer is a file.
+    for (int i = 0; i < 1000; ++i) {
+        if (qmtest::FileExists(base + ".done"))
+            return std::atoi(qmtest::ReadFile(base + ".done").c_str());
+        ::Sleep(20);
+    }
+    return -1;
 }
 
 void ClickItem(ui::CSkinWindow& window, int id) {

@@ -91,11 +91,35 @@ TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
     SaveScreen(w.BackBuffer(), "sdinfo-versions");
 }
 
-TEST(SDInfoWindow, WeatherNotCompleteShowsNoDateAndNone) {
+TEST(SDInfoWindow, WeatherNotCompleteAndNoEmptyBandWithoutTheServiceRow) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=WEATHER000000001 --sdinfo=8:1:01000003"));
-    Opened o(kCardE);
-    EXPECT_EQ(RowOf(o.window, CSDInfoWindow::kRowWeather),
+    Opened hidden(kCardE), shown(kCardE, true);
+    EXPECT_EQ(RowOf(hidden.window, CSDInfoWindow::kRowWeather),
               (std::vector<std::string>{kNoDate, "なし", "－"}));
+    // The hidden row's band is cut out: the window is a row pitch shorter and
+    // what lies below the band moved up by it, its pictures the same pixel for
+    // pixel (inside their rounded corners, where the background shows).
+    const int pitch = 36;
+    hidden.window.RedrawAll();
+    shown.window.RedrawAll();
+    lib::wfc::CDIB* a = hidden.window.BackBuffer();
+    lib::wfc::CDIB* b = shown.window.BackBuffer();
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(a->Height(), b->Height() - pitch);
+    EXPECT_EQ(hidden.window.GetClientRect().bottom, a->Height());
+    using W = CSDInfoWindow;
+    for (int id :
+         {int(W::kOKButton), int(W::kButtonNaviInfo), int(W::kButtonProbe), int(W::kSizeBarBlank),
+          W::ItemId(W::kRowProbe, W::kFrame), W::ItemId(W::kRowProbe, W::kIcon)}) {
+        const RECT r = hidden.window.GetItemById(id)->GetRect();
+        ASSERT_EQ(r.top, shown.window.GetItemById(id)->GetRect().top - pitch) << id;
+        int differing = 0;
+        for (int y = r.top + 3; y < r.bottom - 3; ++y)
+            for (int x = r.left + 3; x < r.right - 3; ++x)
+                differing += a->GetPixel(x, y) != b->GetPixel(x, y + pitch);
+        EXPECT_EQ(differing, 0) << id;
+    }
+    SaveScreen(a, "sdinfo-no-service-row");
 }
 
 TEST(SDInfoWindow, NoCardAndACardPulledWhileOpen) {

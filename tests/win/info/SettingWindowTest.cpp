@@ -3,6 +3,8 @@
 // downloaded data and the card's data area ask first and do nothing on No.
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "InfoHarness.h"
 #include "TestSupport.h"
 #include "app/SettingWindow.h"
@@ -10,6 +12,7 @@
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "datafiles/SdCardClear.h"
+#include "ui/SkinWindowItemEditBox.h"
 
 using namespace infotest;
 using ui::CSettingWindow;
@@ -34,6 +37,34 @@ std::vector<bool> States(CSettingWindow& w) {
     return states;
 }
 
+HWND EditOf(CSettingWindow& w) {
+    return static_cast<ui::CSkinWindowItemEditBox*>(
+               w.GetItemById(CSettingWindow::kDownloadFolderEdit))
+        ->GetControl();
+}
+
+// A key press where the keyboard is now (the window or the edit control).
+void Key(UINT key, bool shift = false) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(state);
+    ::SendMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
+    DrainMessages();  // the edit control posts its keys on to the window
+    state[VK_SHIFT] = 0;
+    ::SetKeyboardState(state);
+}
+
+// The pixels of the focus frame round an item, corner first.
+std::vector<COLORREF> FrameRound(CSettingWindow& w, int id) {
+    RECT r = w.GetItemById(id)->GetRect();
+    ::InflateRect(&r, 2, 2);
+    std::vector<COLORREF> out;
+    for (int x = r.left; x < r.right - 1; ++x) out.push_back(w.BackBuffer()->GetPixel(x, r.top));
+    for (int y = r.top; y < r.bottom - 1; ++y) out.push_back(w.BackBuffer()->GetPixel(r.left, y));
+    return out;
+}
+
 }  // namespace
 
 TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
@@ -46,8 +77,7 @@ TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
         // A fresh file: every box on, the default folder.
         EXPECT_EQ(States(w), std::vector<bool>(5, true));
         EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
-        w.RedrawAll();
-        SaveScreen(w.BackBuffer(), "settings-defaults");
+        SaveWindowShot(w.GetHandle(), "settings-defaults");
         // The check boxes flip by click; nothing is written before OK.
         Click(w, CSettingWindow::kBraidlineExeCheckBox);
         Click(w, CSettingWindow::kMapChargeCheckBox);
@@ -65,8 +95,7 @@ TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
     Opened again(kCardE);
     EXPECT_EQ(States(again.window), (std::vector<bool>{true, false, true, false, false}));
     EXPECT_EQ(again.window.FolderText(), folder);
-    again.window.RedrawAll();
-    SaveScreen(again.window.BackBuffer(), "settings-saved");
+    SaveWindowShot(again.window.GetHandle(), "settings-saved");
 }
 
 TEST(SettingWindow, NoticesBackOnEnableEveryKindAgain) {
@@ -148,38 +177,67 @@ TEST(SettingWindow, MissingFolderOnOKIsCreatedOnlyOnYes) {
     EXPECT_NE(qmtest::ReadFile(IniPath()).find("DownloadFolderPath=" + missing), std::string::npos);
 }
 
+namespace {
+
+// A download-management entry: category, subcategory, item name, data path.
+std::string ManageEntry(int category, int subcategory, const char* name, const char* path) {
+    std::string entry(304, '\0');
+    entry[0] = static_cast<char>(category);
+    entry[4] = static_cast<char>(subcategory);
+    entry.replace(12, strlen(name), name);
+    entry.replace(44, strlen(path), path);
+    return entry;
+}
+
+}  // namespace
+
 TEST(SettingWindow, ErasingDownloadedDataAsksFirst) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=ERASEDATA0000001 --model=12"));
     Opened o(kCardE);
     CSettingWindow& w = o.window;
-    const std::string folder = qmtest::NewFolder("erase");
     const std::vector<std::string> files = {"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"};
-    for (const std::string& f : files) ASSERT_TRUE(Touch(folder + f));
-    w.SetFolderText(folder);
-    {
-        CBoxWatcher boxes({IDNO});
-        w.DeleteDownloadedData();
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC09)});
+    // Without a management file, and with one that lists the first item: its
+    // data goes through its entry, the rest with the folder's contents. The
+    // folder stays; the model's data folder goes.
+    for (bool managed : {false, true}) {
+        const std::string folder = qmtest::NewFolder(managed ? "managed" : "erase");
+        for (const std::string& f : files) ASSERT_TRUE(Touch(folder + f));
+        if (managed) {
+            ASSERT_TRUE(qmtest::WriteFile(folder + "DL.DAT",
+                                          ManageEntry(1, 2, "ITEM", "01\\02\\ITEM\\A.CNF")));
+        }
+        const std::string model = GetDataFolder() + "Data12\\";
+        ASSERT_TRUE(Touch(model + "M.BIN"));
+        w.SetFolderText(folder);
+        const std::vector<std::string> before = TreeOf(folder);
+        {
+            CBoxWatcher boxes({IDNO});
+            w.DeleteDownloadedData();
+            EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC09)});
+        }
+        EXPECT_EQ(TreeOf(folder), before);
+        const size_t mark = LogMark();
+        {
+            CBoxWatcher boxes({IDYES});
+            w.DeleteDownloadedData();
+            EXPECT_EQ(boxes.Texts(),
+                      (std::vector<std::string>{BoxText(0xFF00CC09), BoxText(0xFF00CC0A)}));
+        }
+        EXPECT_TRUE(TreeOf(folder).empty());
+        EXPECT_TRUE(IsDirectory(folder.c_str()));
+        EXPECT_FALSE(IsDirectory(model.c_str()));
+        const std::vector<std::string> log = LogSince(mark);
+        EXPECT_EQ(std::count(log.begin(), log.end(),
+                             "N:CDownloadManageFile::_DeleteLocalData - Start[01][02][ITEM]"),
+                  managed ? 1 : 0);
     }
-    EXPECT_EQ(TreeOf(folder),
-              (std::vector<std::string>{"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"}));
-    {
-        CBoxWatcher boxes({IDYES});
-        w.DeleteDownloadedData();
-        EXPECT_EQ(boxes.Texts(),
-                  (std::vector<std::string>{BoxText(0xFF00CC09), BoxText(0xFF00CC0A)}));
-    }
-    EXPECT_TRUE(TreeOf(folder).empty());
-    EXPECT_TRUE(IsDirectory(folder.c_str()));
     // An empty field and a folder that is gone are told, nothing asked.
-    {
-        CBoxWatcher boxes;
-        w.SetFolderText("");
-        w.DeleteDownloadedData();
-        w.SetFolderText(qmtest::WorkFolder() + "gone");
-        w.DeleteDownloadedData();
-        EXPECT_EQ(boxes.Texts(),
-                  (std::vector<std::string>{BoxText(0xFF00CC06), BoxText(0xFF00CC0C)}));
-    }
+    CBoxWatcher boxes;
+    w.SetFolderText("");
+    w.DeleteDownloadedData();
+    w.SetFolderText(qmtest::WorkFolder() + "gone");
+    w.DeleteDownloadedData();
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{BoxText(0xFF00CC06), BoxText(0xFF00CC0C)}));
 }
 
 TEST(SettingWindow, ErasingTheCardKeepsExactlyTheKeepList) {
@@ -280,4 +338,118 @@ TEST(SettingWindow, BusyCoreRefusesBothErasures) {
     }
     EXPECT_EQ(TreeOf("E:\\"), card);
     EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
+}
+
+TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
+    ::DeleteFileA(IniPath().c_str());
+    Opened o(kCardE);
+    CSettingWindow& w = o.window;
+    w.SetFolderText(qmtest::NewFolder("keys"));
+    ::SetFocus(w.GetHandle());
+    using W = CSettingWindow;
+    ASSERT_EQ(w.FocusedItem(), W::kMapChargeExeCheckBox);
+    // The frame round the next box: dotted over what was there, and gone again.
+    const std::vector<COLORREF> plain = FrameRound(w, W::kBraidlineExeCheckBox);
+    Key(VK_TAB);
+    const std::vector<COLORREF> framed = FrameRound(w, W::kBraidlineExeCheckBox);
+    const RECT box = w.GetItemById(W::kBraidlineExeCheckBox)->GetRect();
+    const size_t row = box.right - box.left + 3;  // the top row, then the left column
+    for (size_t i = 0; i < plain.size(); ++i)
+        EXPECT_EQ(framed[i], (i < row ? i : i - row) % 2 ? plain[i] : W::kFocusColor) << i;
+    struct Step {
+        UINT key;
+        bool shift;
+        int focus;
+    } const steps[] = {
+        {VK_TAB, false, W::kWeatherLiveExeCheckBox},
+        {VK_TAB, false, W::kMapChargeCheckBox},
+        {VK_TAB, false, W::kDownloadFolderEdit},
+        {VK_TAB, false, W::kDownloadFolderButton},
+        {VK_TAB, true, W::kDownloadFolderEdit},
+        {VK_TAB, true, W::kMapChargeCheckBox},
+        {VK_SPACE, false, W::kMapChargeCheckBox},
+        {VK_TAB, false, W::kDownloadFolderEdit},
+        {VK_TAB, false, W::kDownloadFolderButton},
+        {VK_TAB, false, W::kAutoDeleteCheckBox},
+        {VK_SPACE, false, W::kAutoDeleteCheckBox},
+        {VK_TAB, false, W::kDownloadDeleteButton},
+        {VK_TAB, false, W::kSDClearButton},
+        {VK_TAB, false, W::kReInitializeButton},
+        {VK_TAB, false, W::kCancelButton},
+        {VK_TAB, false, W::kOKButton},
+        {VK_TAB, false, W::kMapChargeExeCheckBox},
+        {VK_TAB, true, W::kOKButton},
+        {VK_TAB, true, W::kCancelButton},
+    };
+    for (const Step& s : steps) {
+        Key(s.key, s.shift);
+        EXPECT_EQ(w.FocusedItem(), s.focus) << &s - steps;
+        EXPECT_EQ(::GetFocus(), s.focus == W::kDownloadFolderEdit ? EditOf(w) : w.GetHandle())
+            << &s - steps;
+    }
+    EXPECT_EQ(FrameRound(w, W::kBraidlineExeCheckBox), plain);
+    // Space flipped the two boxes it met; nothing is written yet.
+    EXPECT_EQ(States(w), (std::vector<bool>{true, true, true, false, false}));
+    // Enter on the Cancel button presses it, not OK.
+    Key(VK_RETURN);
+    EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+    EXPECT_FALSE(qmtest::FileExists(IniPath()));
+    // Escape in the edit box cancels; Enter there, or on a check box, is OK.
+    for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+        w.Open(nullptr, kCardE);
+        w.ShowWindow(SW_SHOWNA);
+        ::SetFocus(EditOf(w));
+        ASSERT_EQ(w.FocusedItem(), W::kDownloadFolderEdit);
+        Key(key);
+        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+        EXPECT_EQ(qmtest::FileExists(IniPath()), key == VK_RETURN);
+    }
+    ::DeleteFileA(IniPath().c_str());
+    w.Open(nullptr, kCardE);
+    w.ShowWindow(SW_SHOWNA);
+    ::SetFocus(w.GetHandle());
+    Key(VK_RETURN);
+    EXPECT_TRUE(qmtest::FileExists(IniPath()));
+}
+
+namespace {
+
+// Processes this thread's messages while xdotool works on another.
+int XdoPumped(const std::vector<std::string>& args) {
+    auto done = std::async(std::launch::async, [&] { return Xdo(args); });
+    while (done.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        DrainMessages();
+    }
+    return done.get();
+}
+
+}  // namespace
+
+TEST(SettingWindow, RealMouseAndKeyboardThroughTheXServer) {
+    if (Xdo({"version"}) != 0) GTEST_SKIP() << "no xdotool agent (run-with-xdotool)";
+    ::DeleteFileA(IniPath().c_str());
+    ASSERT_TRUE(::CreateDirectoryA("C:\\qmkeys", nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    Opened o(kCardE);
+    CSettingWindow& w = o.window;
+    ::SetWindowPos(w.GetHandle(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    const RECT r = w.GetItemById(CSettingWindow::kBraidlineExeCheckBox)->GetRect();
+    POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(w.GetHandle(), &at);
+    // A click on a box, three Tabs into the edit box (its text selected),
+    // the new folder typed over it, Enter.
+    EXPECT_EQ(XdoPumped({"mousemove", "--sync", std::to_string(at.x), std::to_string(at.y), "click",
+                         "1"}),
+              0);
+    EXPECT_EQ(XdoPumped({"key", "--delay", "40", "Tab", "Tab", "Tab"}), 0);
+    EXPECT_EQ(w.FocusedItem(), CSettingWindow::kDownloadFolderEdit);
+    EXPECT_EQ(XdoPumped({"type", "--delay", "40", "C:\\qmkeys"}), 0);
+    SaveWindowShot(w.GetHandle(), "settings-typed");
+    EXPECT_EQ(XdoPumped({"key", "Return"}), 0);
+    EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+    EXPECT_EQ(qmtest::ReadFile(IniPath()),
+              "[Setting]\r\nDownloadFolderPath=C:\\qmkeys\r\nDataAutoDelete=1\r\n"
+              "TransmitExe2=1\r\nTransmitExe3=0\r\nTransmitExe4=1\r\n[Map]\r\n"
+              "MapNotifyMessage=1\r\n");
 }
