@@ -27,8 +27,10 @@ bool Touch(const std::string& path, const std::string& body = "data");
 // Every file below folder, relative, sorted ("PC\NAVIINFO.DAT").
 std::vector<std::string> TreeOf(const std::string& folder);
 
+// The log's end now, and how many records since a mark read "N:text..." or
+// "E:text..." (kind, then the start of the message).
 size_t LogMark();
-std::vector<std::string> LogSince(size_t mark);  // "N:text", "E:text"
+int Logged(size_t mark, const std::string& prefix);
 
 // The box text a code shows (as the window fills it).
 std::string BoxText(uint32_t code);
@@ -37,11 +39,16 @@ std::string BoxText(uint32_t code);
 // order (IDYES when it runs out), other boxes with OK. Records each text.
 class CBoxWatcher {
 public:
-    explicit CBoxWatcher(std::vector<int> answers = {});
-    ~CBoxWatcher();
-    CBoxWatcher(const CBoxWatcher&) = delete;
-    CBoxWatcher& operator=(const CBoxWatcher&) = delete;
-    std::vector<std::string> Texts();
+    explicit CBoxWatcher(std::vector<int> answers = {})
+        : m_answers(answers.begin(), answers.end()), m_thread([this] { Run(); }) {}
+    ~CBoxWatcher() {
+        m_stop = true;
+        m_thread.join();
+    }
+    std::vector<std::string> Texts() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_texts;
+    }
 
 private:
     void Run();

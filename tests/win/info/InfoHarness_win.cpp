@@ -94,43 +94,30 @@ std::vector<std::string> TreeOf(const std::string& folder) {
 
 size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
 
-std::vector<std::string> LogSince(size_t mark) {
+int Logged(size_t mark, const std::string& prefix) {
     const std::string text = qmtest::ReadFile(LogPath());
-    std::vector<std::string> out;
+    int count = 0;
+    // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"; kinds ".." and "!!".
     for (const std::string& line :
          qmtest::SplitLines(text.size() > mark ? text.substr(mark) : "")) {
-        // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"
         size_t pos = 0;
-        std::vector<std::string> fields;
-        for (int i = 0; i < 5; ++i) {
-            const size_t tab = line.find('\t', pos);
-            if (tab == std::string::npos) break;
-            fields.push_back(line.substr(pos, tab - pos));
-            pos = tab + 1;
-        }
-        if (fields.size() < 5) continue;
-        const std::string kind = fields[1] == ".." ? "N" : fields[1] == "!!" ? "E" : fields[1];
-        out.push_back(kind + ":" + line.substr(pos));
+        std::vector<size_t> tabs;
+        while (tabs.size() < 5 && (pos = line.find('\t', pos)) != std::string::npos)
+            tabs.push_back(pos++);
+        if (tabs.size() < 5) continue;
+        const std::string kind = line.substr(tabs[0] + 1, tabs[1] - tabs[0] - 1);
+        const std::string record = (kind == ".."   ? "N:"
+                                    : kind == "!!" ? "E:"
+                                                   : kind + ":") +
+                                   line.substr(tabs[4] + 1);
+        count += record.rfind(prefix, 0) == 0;
     }
-    return out;
+    return count;
 }
 
 std::string BoxText(uint32_t code) {
     unsigned style = 0;
     return GetMessageText(code, 0, style);
-}
-
-CBoxWatcher::CBoxWatcher(std::vector<int> answers)
-    : m_answers(answers.begin(), answers.end()), m_thread([this] { Run(); }) {}
-
-CBoxWatcher::~CBoxWatcher() {
-    m_stop = true;
-    m_thread.join();
-}
-
-std::vector<std::string> CBoxWatcher::Texts() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_texts;
 }
 
 void CBoxWatcher::Run() {

@@ -98,35 +98,6 @@ TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
     SaveWindowShot(again.window.GetHandle(), "settings-saved");
 }
 
-TEST(SettingWindow, NoticesBackOnEnableEveryKindAgain) {
-    ::DeleteFileA(IniPath().c_str());
-    ASSERT_TRUE(qmtest::WriteFile(IniPath(),
-                                  "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
-                                  "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n"));
-    Opened o(kCardE);
-    o.window.SetFolderText(qmtest::NewFolder("notices"));
-    EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
-    o.window.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
-    o.window.Save();
-    const std::string ini = qmtest::ReadFile(IniPath());
-    for (const char* key : {"MapNotifyMessage=1\r\n", "MapNotifyMessagePassword=1\r\n",
-                            "MapNotifyMessageRemind=1\r\n", "MapNotifyMessageLoseReserve=1\r\n"})
-        EXPECT_NE(ini.find(key), std::string::npos) << key;
-}
-
-TEST(SettingWindow, CancelAndCloseDiscardTheEdits) {
-    ::DeleteFileA(IniPath().c_str());
-    for (int button : {CSettingWindow::kCancelButton, CSettingWindow::kCloseButton}) {
-        Opened o(kCardE);
-        Click(o.window, CSettingWindow::kMapChargeExeCheckBox);
-        Click(o.window, button);
-        EXPECT_FALSE(::IsWindowVisible(o.window.GetHandle()));
-        EXPECT_FALSE(qmtest::FileExists(IniPath()));
-        o.window.Open(nullptr, kCardE);
-        EXPECT_TRUE(o.window.IsChecked(CSettingWindow::kMapChargeExeCheckBox));
-    }
-}
-
 TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=FOLDERS000000001"));
     Opened o(kCardE);
@@ -157,24 +128,32 @@ TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
     EXPECT_EQ(w.FolderText(), "N:\\");
 }
 
-TEST(SettingWindow, MissingFolderOnOKIsCreatedOnlyOnYes) {
-    ::DeleteFileA(IniPath().c_str());
+TEST(SettingWindow, MissingFolderIsCreatedOnYesAndNoticesBackOnEnableEveryKind) {
+    const std::string notices =
+        "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
+        "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n";
+    ASSERT_TRUE(qmtest::WriteFile(IniPath(), notices));
     Opened o(kCardE);
     const std::string missing = qmtest::WorkFolder() + "new\\deep\\folder";
     o.window.SetFolderText(missing);
+    EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
+    o.window.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
     {
-        CBoxWatcher boxes({IDNO});
+        CBoxWatcher boxes({IDNO, IDYES});
         o.window.Save();
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC04)});
-    }
-    EXPECT_FALSE(IsDirectory(missing.c_str()));
-    EXPECT_FALSE(qmtest::FileExists(IniPath()));
-    {
-        CBoxWatcher boxes({IDYES});
+        EXPECT_FALSE(IsDirectory(missing.c_str()));
+        EXPECT_EQ(qmtest::ReadFile(IniPath()), notices);
         o.window.Save();
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>(2, BoxText(0xFF00CC04)));
     }
     EXPECT_TRUE(IsDirectory(missing.c_str()));
-    EXPECT_NE(qmtest::ReadFile(IniPath()).find("DownloadFolderPath=" + missing), std::string::npos);
+    EXPECT_EQ(qmtest::ReadFile(IniPath()),
+              "[Map]\r\nMapNotifyMessage=1\r\nMapNotifyMessagePassword=1\r\n"
+              "MapNotifyMessageRemind=1\r\nMapNotifyMessageLoseReserve=1\r\n[Setting]\r\n"
+              "DownloadFolderPath=" +
+                  missing +
+                  "\r\nDataAutoDelete=1\r\nTransmitExe2=1\r\n"
+                  "TransmitExe3=1\r\nTransmitExe4=1\r\n");
 }
 
 namespace {
@@ -226,9 +205,7 @@ TEST(SettingWindow, ErasingDownloadedDataAsksFirst) {
         EXPECT_TRUE(TreeOf(folder).empty());
         EXPECT_TRUE(IsDirectory(folder.c_str()));
         EXPECT_FALSE(IsDirectory(model.c_str()));
-        const std::vector<std::string> log = LogSince(mark);
-        EXPECT_EQ(std::count(log.begin(), log.end(),
-                             "N:CDownloadManageFile::_DeleteLocalData - Start[01][02][ITEM]"),
+        EXPECT_EQ(Logged(mark, "N:CDownloadManageFile::_DeleteLocalData - Start[01][02][ITEM]"),
                   managed ? 1 : 0);
     }
     // An empty field and a folder that is gone are told, nothing asked.
@@ -394,13 +371,18 @@ TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
     Key(VK_RETURN);
     EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
     EXPECT_FALSE(qmtest::FileExists(IniPath()));
-    // Escape in the edit box cancels; Enter there, or on a check box, is OK.
-    for (UINT key : {VK_ESCAPE, VK_RETURN}) {
+    // The close button and Escape in the edit box cancel too; each opening
+    // reads the file again. Enter in the edit box, or on a check box, is OK.
+    for (UINT key : {0u, UINT(VK_ESCAPE), UINT(VK_RETURN)}) {
         w.Open(nullptr, kCardE);
+        EXPECT_EQ(States(w), std::vector<bool>(5, true));
         w.ShowWindow(SW_SHOWNA);
         ::SetFocus(EditOf(w));
         ASSERT_EQ(w.FocusedItem(), W::kDownloadFolderEdit);
-        Key(key);
+        if (key)
+            Key(key);
+        else
+            Click(w, W::kCloseButton);
         EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
         EXPECT_EQ(qmtest::FileExists(IniPath()), key == VK_RETURN);
     }
