@@ -59,13 +59,16 @@ private:
     std::thread m_thread;
 };
 
-// Saves a composed window beside the test output (build/win64/screens/info).
+// Saves a composed picture beside the test output (build/win64/screens/info);
+// a window's is composed anew first.
 void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name);
+void SaveScreen(ui::CSkinWindow& window, const std::string& name);
 // Saves what the screen shows of a window, child controls included (the
 // window is brought to the top and painted first).
 void SaveWindowShot(HWND window, const std::string& name);
-// Runs xdotool with these arguments through run-with-xdotool's agent and
-// waits for it; its exit code, -1 when no agent answered.
+// Runs xdotool with these arguments through run-with-xdotool's agent,
+// handling this thread's messages meanwhile; its exit code, -1 when no agent
+// answered.
 int Xdo(const std::vector<std::string>& args);
 // A left click in the middle of an item: the pointer is put there first,
 // since the window reads it when the press ends.

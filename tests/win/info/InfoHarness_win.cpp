@@ -159,6 +159,11 @@ void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
     buffer->SavePng((folder + name + ".png").c_str());
 }
 
+void SaveScreen(ui::CSkinWindow& window, const std::string& name) {
+    window.RedrawAll();
+    SaveScreen(window.BackBuffer(), name);
+}
+
 void SaveWindowShot(HWND window, const std::string& name) {
     ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -188,11 +193,13 @@ int Xdo(const std::vector<std::string>& args) {
     if (!qmtest::WriteFile(base + ".tmp", text) ||
         !::MoveFileA((base + ".tmp").c_str(), (base + ".cmd").c_str()))
         return -1;
-    // The agent is a Unix program beside Wine: its answer is a file.
+    // The agent is a Unix program beside Wine: its answer is a file. The
+    // windows meanwhile get the input it makes.
     for (int i = 0; i < 1000; ++i) {
         if (qmtest::FileExists(base + ".done"))
             return std::atoi(qmtest::ReadFile(base + ".done").c_str());
-        ::Sleep(20);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        DrainMessages();
     }
     return -1;
 }

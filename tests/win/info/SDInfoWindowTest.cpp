@@ -1,6 +1,6 @@
 // The SD information window on cards the card maker writes: complete,
 // older, equal and newer versions, no card, a card pulled while open, a
-// nearly full card, and the version list on the clipboard.
+// nearly full card, the hidden service row, the version list on the clipboard.
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
@@ -53,8 +53,7 @@ TEST(SDInfoWindow, CompleteChargeOfEveryKind) {
     const std::string probe = w.CellText(CSDInfoWindow::kRowProbe, CSDInfoWindow::kDate);
     ASSERT_EQ(probe.size(), kNoDate.size());
     EXPECT_EQ(probe.substr(10), " 10：03");
-    w.RedrawAll();
-    SaveScreen(w.BackBuffer(), "sdinfo-complete");
+    SaveScreen(w, "sdinfo-complete");
 }
 
 TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
@@ -78,11 +77,10 @@ TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
               1);
     EXPECT_EQ(Logged(mark, "N:PCLINK < NAVIINFO ID:0x20000001 PCver:0x00000000 NAVIver:0x05000100"),
               1);
-    w.RedrawAll();
-    SaveScreen(w.BackBuffer(), "sdinfo-versions");
+    SaveScreen(w, "sdinfo-versions");
 }
 
-TEST(SDInfoWindow, WeatherNotCompleteAndNoEmptyBandWithoutTheServiceRow) {
+TEST(SDInfoWindow, WeatherNotCompleteNoBandForTheHiddenRowAndTheVersionList) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=WEATHER000000001 --sdinfo=8:1:01000003"));
     Opened hidden(kCardE), shown(kCardE, true);
     EXPECT_EQ(RowOf(hidden.window, CSDInfoWindow::kRowWeather),
@@ -111,6 +109,19 @@ TEST(SDInfoWindow, WeatherNotCompleteAndNoEmptyBandWithoutTheServiceRow) {
         EXPECT_EQ(differing, 0) << id;
     }
     SaveScreen(a, "sdinfo-no-service-row");
+    // The version list, by the button as a user clicks it; nothing without a
+    // navigation-info file.
+    ClickItem(hidden.window, W::kButtonNaviInfo);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const std::string text = data ? static_cast<const char*>(::GlobalLock(data)) : "";
+    if (data) ::GlobalUnlock(data);
+    ::CloseClipboard();
+    EXPECT_EQ(text,
+              "\r\n     Application\t:  1.002     \r\n     Map Data\t:  5.000100     \r\n"
+              "     Search Data\t:  5.000100     \r\n     BT Firmware\t:  1.02     \r\n\r\n");
+    EmptyDrive(kCardE);
+    EXPECT_FALSE(hidden.window.CopyVersionList());
 }
 
 TEST(SDInfoWindow, NoCardAndACardPulledWhileOpen) {
@@ -129,8 +140,7 @@ TEST(SDInfoWindow, NoCardAndACardPulledWhileOpen) {
     EXPECT_EQ(w.CellText(CSDInfoWindow::kRowProbe, CSDInfoWindow::kDate), kNoDate);
     EXPECT_EQ(Logged(mark, "E:デバイスNo取得失敗 ERR:0x"), 1);
     EXPECT_EQ(w.TotalText(), "Total 0.00GB");
-    w.RedrawAll();
-    SaveScreen(w.BackBuffer(), "sdinfo-pulled");
+    SaveScreen(w, "sdinfo-pulled");
 
     // A letter with no drive at all: every size 0 and the invalid drive.
     const size_t mark2 = LogMark();
@@ -181,23 +191,4 @@ TEST(SDInfoWindow, SizeBarsOfANearlyFullCard) {
     EXPECT_EQ(dib->GetPixel(blank.left + 90, y), inMap);
     EXPECT_EQ(dib->GetPixel(blank.left + 300, y), beyond);
     SaveScreen(dib, "sdinfo-nearly-full");
-}
-
-TEST(SDInfoWindow, VersionListOnTheClipboard) {
-    ASSERT_TRUE(MakeCard(kCardE, "--device=CLIPBOARD0000001"));
-    Opened o(kCardE);
-    CSDInfoWindow& w = o.window;
-    // The button, clicked as a user would.
-    ClickItem(w, CSDInfoWindow::kButtonNaviInfo);
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    HANDLE data = ::GetClipboardData(CF_TEXT);
-    std::string text = data ? static_cast<const char*>(::GlobalLock(data)) : "";
-    if (data) ::GlobalUnlock(data);
-    ::CloseClipboard();
-    EXPECT_EQ(text,
-              "\r\n     Application\t:  1.002     \r\n     Map Data\t:  5.000100     \r\n"
-              "     Search Data\t:  5.000100     \r\n     BT Firmware\t:  1.02     \r\n\r\n");
-    // Without a navigation-info file nothing is copied.
-    EmptyDrive(kCardE);
-    EXPECT_FALSE(w.CopyVersionList());
 }

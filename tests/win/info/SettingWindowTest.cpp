@@ -3,8 +3,6 @@
 // downloaded data and the card's data area ask first and do nothing on No.
 #include <gtest/gtest.h>
 
-#include <future>
-
 #include "InfoHarness.h"
 #include "TestSupport.h"
 #include "app/SettingWindow.h"
@@ -28,8 +26,6 @@ struct Opened {
         window.ShowWindow(SW_SHOWNA);
     }
 };
-
-void Click(CSettingWindow& w, int id) { ClickItem(w, id); }
 
 std::vector<bool> States(CSettingWindow& w) {
     std::vector<bool> states;
@@ -79,12 +75,12 @@ TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
         EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
         SaveWindowShot(w.GetHandle(), "settings-defaults");
         // The check boxes flip by click; nothing is written before OK.
-        Click(w, CSettingWindow::kBraidlineExeCheckBox);
-        Click(w, CSettingWindow::kMapChargeCheckBox);
-        Click(w, CSettingWindow::kAutoDeleteCheckBox);
+        ClickItem(w, CSettingWindow::kBraidlineExeCheckBox);
+        ClickItem(w, CSettingWindow::kMapChargeCheckBox);
+        ClickItem(w, CSettingWindow::kAutoDeleteCheckBox);
         w.SetFolderText(folder);
         EXPECT_FALSE(qmtest::FileExists(IniPath()));
-        Click(w, CSettingWindow::kOKButton);
+        ClickItem(w, CSettingWindow::kOKButton);
         EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
     }
     EXPECT_EQ(qmtest::ReadFile(IniPath()),
@@ -230,7 +226,7 @@ TEST(SettingWindow, ErasingTheCardKeepsExactlyTheKeepList) {
     EXPECT_EQ(TreeOf("E:\\"), before);
     {
         CBoxWatcher boxes({IDYES});
-        Click(o.window, CSettingWindow::kSDClearButton);
+        ClickItem(o.window, CSettingWindow::kSDClearButton);
         EXPECT_EQ(boxes.Texts(),
                   (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC02)}));
     }
@@ -325,49 +321,35 @@ TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
     ::SetFocus(w.GetHandle());
     using W = CSettingWindow;
     ASSERT_EQ(w.FocusedItem(), W::kMapChargeExeCheckBox);
-    // The frame round the next box: dotted over what was there, and gone again.
-    const std::vector<COLORREF> plain = FrameRound(w, W::kBraidlineExeCheckBox);
-    Key(VK_TAB);
-    const std::vector<COLORREF> framed = FrameRound(w, W::kBraidlineExeCheckBox);
-    const RECT box = w.GetItemById(W::kBraidlineExeCheckBox)->GetRect();
+    const int order[] = {
+        W::kMapChargeExeCheckBox, W::kBraidlineExeCheckBox, W::kWeatherLiveExeCheckBox,
+        W::kMapChargeCheckBox,    W::kDownloadFolderEdit,   W::kDownloadFolderButton,
+        W::kAutoDeleteCheckBox,   W::kDownloadDeleteButton, W::kSDClearButton,
+        W::kReInitializeButton,   W::kCancelButton,         W::kOKButton};
+    // The dotted frame round the second box: over what was there, and gone again.
+    const std::vector<COLORREF> plain = FrameRound(w, order[1]);
+    const RECT box = w.GetItemById(order[1])->GetRect();
     const size_t row = box.right - box.left + 3;  // the top row, then the left column
-    for (size_t i = 0; i < plain.size(); ++i)
-        EXPECT_EQ(framed[i], (i < row ? i : i - row) % 2 ? plain[i] : W::kFocusColor) << i;
-    struct Step {
-        UINT key;
-        bool shift;
-        int focus;
-    } const steps[] = {
-        {VK_TAB, false, W::kWeatherLiveExeCheckBox},
-        {VK_TAB, false, W::kMapChargeCheckBox},
-        {VK_TAB, false, W::kDownloadFolderEdit},
-        {VK_TAB, false, W::kDownloadFolderButton},
-        {VK_TAB, true, W::kDownloadFolderEdit},
-        {VK_TAB, true, W::kMapChargeCheckBox},
-        {VK_SPACE, false, W::kMapChargeCheckBox},
-        {VK_TAB, false, W::kDownloadFolderEdit},
-        {VK_TAB, false, W::kDownloadFolderButton},
-        {VK_TAB, false, W::kAutoDeleteCheckBox},
-        {VK_SPACE, false, W::kAutoDeleteCheckBox},
-        {VK_TAB, false, W::kDownloadDeleteButton},
-        {VK_TAB, false, W::kSDClearButton},
-        {VK_TAB, false, W::kReInitializeButton},
-        {VK_TAB, false, W::kCancelButton},
-        {VK_TAB, false, W::kOKButton},
-        {VK_TAB, false, W::kMapChargeExeCheckBox},
-        {VK_TAB, true, W::kOKButton},
-        {VK_TAB, true, W::kCancelButton},
-    };
-    for (const Step& s : steps) {
-        Key(s.key, s.shift);
-        EXPECT_EQ(w.FocusedItem(), s.focus) << &s - steps;
-        EXPECT_EQ(::GetFocus(), s.focus == W::kDownloadFolderEdit ? EditOf(w) : w.GetHandle())
-            << &s - steps;
+    // Tab walks the order round to the start; Shift+Tab walks it back.
+    for (int i = 1; i <= 24; ++i) {
+        Key(VK_TAB, i > 12);
+        const int focus = order[i > 12 ? 24 - i : i % 12];
+        EXPECT_EQ(w.FocusedItem(), focus) << i;
+        EXPECT_EQ(::GetFocus(), focus == W::kDownloadFolderEdit ? EditOf(w) : w.GetHandle()) << i;
+        const std::vector<COLORREF> frame = FrameRound(w, order[1]);
+        for (size_t p = 0; i == 1 && p < plain.size(); ++p)
+            EXPECT_EQ(frame[p], (p < row ? p : p - row) % 2 ? plain[p] : W::kFocusColor) << p;
+        if (i == 2) {
+            EXPECT_EQ(frame, plain);
+        }
     }
-    EXPECT_EQ(FrameRound(w, W::kBraidlineExeCheckBox), plain);
-    // Space flipped the two boxes it met; nothing is written yet.
-    EXPECT_EQ(States(w), (std::vector<bool>{true, true, true, false, false}));
-    // Enter on the Cancel button presses it, not OK.
+    // Space flips the box with the focus; Enter on the Cancel button presses
+    // it, not OK, and nothing is written.
+    Key(VK_SPACE);
+    EXPECT_EQ(States(w), (std::vector<bool>{false, true, true, true, true}));
+    Key(VK_TAB, true);
+    Key(VK_TAB, true);
+    ASSERT_EQ(w.FocusedItem(), W::kCancelButton);
     Key(VK_RETURN);
     EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
     EXPECT_FALSE(qmtest::FileExists(IniPath()));
@@ -382,7 +364,7 @@ TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
         if (key)
             Key(key);
         else
-            Click(w, W::kCloseButton);
+            ClickItem(w, W::kCloseButton);
         EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
         EXPECT_EQ(qmtest::FileExists(IniPath()), key == VK_RETURN);
     }
@@ -393,20 +375,6 @@ TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
     Key(VK_RETURN);
     EXPECT_TRUE(qmtest::FileExists(IniPath()));
 }
-
-namespace {
-
-// Processes this thread's messages while xdotool works on another.
-int XdoPumped(const std::vector<std::string>& args) {
-    auto done = std::async(std::launch::async, [&] { return Xdo(args); });
-    while (done.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        DrainMessages();
-    }
-    return done.get();
-}
-
-}  // namespace
 
 TEST(SettingWindow, RealMouseAndKeyboardThroughTheXServer) {
     if (Xdo({"version"}) != 0) GTEST_SKIP() << "no xdotool agent (run-with-xdotool)";
@@ -421,14 +389,13 @@ TEST(SettingWindow, RealMouseAndKeyboardThroughTheXServer) {
     ::ClientToScreen(w.GetHandle(), &at);
     // A click on a box, three Tabs into the edit box (its text selected),
     // the new folder typed over it, Enter.
-    EXPECT_EQ(XdoPumped({"mousemove", "--sync", std::to_string(at.x), std::to_string(at.y), "click",
-                         "1"}),
-              0);
-    EXPECT_EQ(XdoPumped({"key", "--delay", "40", "Tab", "Tab", "Tab"}), 0);
+    EXPECT_EQ(
+        Xdo({"mousemove", "--sync", std::to_string(at.x), std::to_string(at.y), "click", "1"}), 0);
+    EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "Tab"}), 0);
     EXPECT_EQ(w.FocusedItem(), CSettingWindow::kDownloadFolderEdit);
-    EXPECT_EQ(XdoPumped({"type", "--delay", "40", "C:\\qmkeys"}), 0);
+    EXPECT_EQ(Xdo({"type", "--delay", "40", "C:\\qmkeys"}), 0);
     SaveWindowShot(w.GetHandle(), "settings-typed");
-    EXPECT_EQ(XdoPumped({"key", "Return"}), 0);
+    EXPECT_EQ(Xdo({"key", "Return"}), 0);
     EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
     EXPECT_EQ(qmtest::ReadFile(IniPath()),
               "[Setting]\r\nDownloadFolderPath=C:\\qmkeys\r\nDataAutoDelete=1\r\n"
