@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 
+#include "BoxWatcher.h"
+#include "ScreenInput.h"
 #include "TestSupport.h"
 #include "app/AuthenticationWorker.h"
 #include "app/InitCompleteWindow.h"
@@ -27,6 +28,7 @@
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
 
+using qmtest::CBoxWatcher;
 using ui::CInitCompleteWindow;
 using ui::CInitializationWindow;
 
@@ -119,66 +121,19 @@ void ForgetUsersAndSettings() {
 }
 
 int Xdo(const std::vector<std::string>& args) {
-    static int serial = 0;
-    const std::string base = StateFolder() + "xdo\\" + std::to_string(++serial);
-    std::string text;
-    for (const std::string& a : args) text += a + "\n";
-    if (!qmtest::WriteFile(base + ".tmp", text) ||
-        !::MoveFileA((base + ".tmp").c_str(), (base + ".cmd").c_str()))
-        return -1;
-    // The agent is another program: its answer is a file, looked for in slices.
-    for (int i = 0; i < 1000; ++i) {
-        if (qmtest::FileExists(base + ".done"))
-            return std::atoi(qmtest::ReadFile(base + ".done").c_str());
-        ::Sleep(20);
-    }
-    return -1;
+    return qmtest::RunXdo(StateFolder() + "xdo\\", args);
 }
 
+// Saves what the screen shows of a window as test-output\first\NAME.png and,
+// with a gallery name, as screens\GALLERY.png (the gallery's picture).
 bool SaveWindowShot(HWND window, const char* name, const char* gallery = nullptr) {
-    RECT r = {};
-    if (!::GetWindowRect(window, &r)) return false;
-    lib::wfc::CDIB shot;
-    shot.Create(r.right - r.left, r.bottom - r.top);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(memory, shot.Handle());
-    ::BitBlt(memory, 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    const lib::wfc::CDIB shot = qmtest::GrabWindow(window);
     const std::string build = qmtest::BinFolder() + "..\\";
     for (const char* folder : {"test-output\\", "test-output\\first\\", "screens\\"})
         ::CreateDirectoryA((build + folder).c_str(), nullptr);
     if (gallery && !shot.SavePng((build + "screens\\" + gallery + ".png").c_str())) return false;
     return shot.SavePng((build + "test-output\\first\\" + name + ".png").c_str());
 }
-
-// Answers the program's message boxes (title "Quillmarch ") from a thread of
-// its own with the planned answers in turn (IDOK when none is left), and
-// records each box's text.
-class CBoxWatcher {
-public:
-    explicit CBoxWatcher(std::vector<int> answers = {})
-        : m_answers(std::move(answers)), m_thread([this] { Run(); }) {}
-    ~CBoxWatcher() {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::string> Texts() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_texts;
-    }
-    size_t Count() { return Texts().size(); }
-
-private:
-    void Run();
-    std::vector<int> m_answers;
-    std::vector<std::string> m_texts;
-    std::mutex m_mutex;
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
 
 // Processes this thread's messages until done() or the time-out (ms); true
 // when done() became true. Waits in MsgWaitForMultipleObjects, never sleeps.
@@ -197,47 +152,6 @@ bool PumpUntil(Fn done, DWORD timeoutMs = 30000) {
         }
     }
     return true;
-}
-
-constexpr char kAnsweredProp[] = "FirstTestAnswered";
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-    // The class first: asking a window of this process for its title sends it
-    // a message, which its thread may be unable to answer.
-    char cls[32] = {}, title[32] = {};
-    ::GetClassNameA(window, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(window)) return TRUE;
-    // A box already answered may linger a moment; the next one may even reuse
-    // its handle, but not its properties.
-    if (::GetPropA(window, kAnsweredProp)) return TRUE;
-    ::GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(title, "Quillmarch ") == 0) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CBoxWatcher::Run() {
-    while (!m_stop) {
-        HWND box = nullptr;
-        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
-        if (!box) {
-            // A box belongs to another thread: it is looked for in short slices.
-            ::Sleep(2);
-            continue;
-        }
-        char text[1024] = {};
-        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's message
-        int answer = IDOK;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_texts.size() < m_answers.size()) answer = m_answers[m_texts.size()];
-            m_texts.push_back(text);
-        }
-        ::SetPropA(box, kAnsweredProp, reinterpret_cast<HANDLE>(1));
-        ::PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
-    }
 }
 
 // The card's CCID 0x00120034 goes out as its low half in decimal and its high half in hex.

@@ -3,13 +3,10 @@
 // settings window tests. Drive letters are mapped by prefix-setup.
 #include <windows.h>
 
-#include <atomic>
-#include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "BoxWatcher.h"
 #include "ui/SkinWindow.h"
 #include "wfc/DIB.h"
 
@@ -35,29 +32,7 @@ int Logged(size_t mark, const std::string& prefix);
 // The box text a code shows (as the window fills it).
 std::string BoxText(uint32_t code);
 
-// Answers the "Quillmarch " message boxes: Yes/No boxes from the script in
-// order (IDYES when it runs out), other boxes with OK. Records each text.
-class CBoxWatcher {
-public:
-    explicit CBoxWatcher(std::vector<int> answers = {})
-        : m_answers(answers.begin(), answers.end()), m_thread([this] { Run(); }) {}
-    ~CBoxWatcher() {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::string> Texts() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_texts;
-    }
-
-private:
-    void Run();
-    std::deque<int> m_answers;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::vector<std::string> m_texts;
-    std::thread m_thread;
-};
+using qmtest::CBoxWatcher;
 
 // Saves a composed picture beside the test output (build/win64/screens/info);
 // a window's is composed anew first.

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "InfoHarness.h"
+#include "ScreenInput.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
@@ -44,21 +45,6 @@ void Walk(const std::string& root, const std::string& relative, std::vector<std:
             out.push_back(relative + name);
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);
-}
-
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-    char cls[32] = {};
-    char title[32] = {};
-    // Only a dialog's title is asked for: another window's thread may be
-    // busy, and asking it would wait for it.
-    ::GetClassNameA(window, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") != 0) return TRUE;
-    ::GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(title, "Quillmarch ") == 0 && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -120,35 +106,6 @@ std::string BoxText(uint32_t code) {
     return GetMessageText(code, 0, style);
 }
 
-void CBoxWatcher::Run() {
-    while (!m_stop) {
-        HWND box = nullptr;
-        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
-        if (box) {
-            char text[2048] = {};
-            ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            int answer = IDOK;
-            if (::GetDlgItem(box, IDYES)) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                answer = IDYES;
-                if (!m_answers.empty()) {
-                    answer = m_answers.front();
-                    m_answers.pop_front();
-                }
-            }
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_texts.push_back(text);
-            }
-            ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
-            // This box must go before the next one is looked for.
-            while (!m_stop && ::IsWindow(box) && ::IsWindowVisible(box)) ::Sleep(5);
-        }
-        ::Sleep(5);
-    }
-}
-
 void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
     if (!buffer) return;
     // Beside bin\ in the build folder.
@@ -168,40 +125,16 @@ void SaveWindowShot(HWND window, const std::string& name) {
     ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     DrainMessages();
-    RECT r = {};
-    ::GetWindowRect(window, &r);
-    lib::wfc::CDIB shot;
-    shot.Create(r.right - r.left, r.bottom - r.top);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HGDIOBJ old = ::SelectObject(memory, shot.Handle());
-    ::BitBlt(memory, 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    lib::wfc::CDIB shot = qmtest::GrabWindow(window);
     SaveScreen(&shot, name);
 }
 
 int Xdo(const std::vector<std::string>& args) {
     const char* dir = std::getenv("QM_XDO_DIR");
     if (!dir) return -1;
-    static int serial = 0;
-    std::string base = std::string("Z:") + dir + "\\" + std::to_string(++serial);
-    std::replace(base.begin(), base.end(), '/', '\\');
-    std::string text;
-    for (const std::string& a : args) text += a + "\n";
-    if (!qmtest::WriteFile(base + ".tmp", text) ||
-        !::MoveFileA((base + ".tmp").c_str(), (base + ".cmd").c_str()))
-        return -1;
-    // The agent is a Unix program beside Wine: its answer is a file. The
-    // windows meanwhile get the input it makes.
-    for (int i = 0; i < 1000; ++i) {
-        if (qmtest::FileExists(base + ".done"))
-            return std::atoi(qmtest::ReadFile(base + ".done").c_str());
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        DrainMessages();
-    }
-    return -1;
+    std::string folder = std::string("Z:") + dir + "/";
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return qmtest::RunXdo(folder, args);
 }
 
 void ClickItem(ui::CSkinWindow& window, int id) {
