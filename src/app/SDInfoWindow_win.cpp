@@ -132,9 +132,29 @@ void CSDInfoWindow::Create(HWND owner, char drive) {
             ->SetVisible(bar != 4 || m_lumen);
     AddItem<CSkinWindowItemButton>(kButtonNaviInfo, GetItem(skin, "ButtonNaviInfo"));
     AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));
+    // Without the traffic-data service row, what lies below it moves up by a
+    // row and the window is that much shorter: no empty band.
+    int band = 0;
+    if (!m_lumen) {
+        const RECT lumen = GetItemById(ItemId(kRowLumen, kFrame))->GetRect();
+        band = lumen.top - GetItemById(ItemId(kRowMusic, kFrame))->GetRect().top;
+        for (const auto& item : Items()) {
+            const int id = item->GetId();
+            // The bars are laid from the blank bar whenever the sizes come.
+            if (item->CoversWindow() || item->GetRect().top < lumen.bottom ||
+                (id >= kSizeBarFirst && id < kSizeBarFirst + 5))
+                continue;
+            AddLayoutRule(id, kAnchorNear, kAnchorFar, kAnchorNear, kAnchorFar);
+        }
+    }
     SetUpFrameOverlay();
     CreateResizableWindow(owner, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOOLWINDOW, 0, 0);
     EnableResize(false);
+    if (band > 0) {
+        const RECT client = GetClientRect();
+        ::SetWindowPos(GetHandle(), nullptr, 0, 0, client.right, client.bottom - band,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     SetWindowTextA("Quillmarch SDInfo");
     Fill();
 }

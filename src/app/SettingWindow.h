@@ -37,12 +37,16 @@ public:
         kDownloadFolderButton,
         kDownloadDeleteButton,
         kSDClearButton,
+        kFocusFrame,
         kFirstDecoration = 32,
     };
     // The five check boxes in the order of their keys.
     static constexpr int kCheckBoxes[5] = {kMapChargeExeCheckBox, kBraidlineExeCheckBox,
                                            kWeatherLiveExeCheckBox, kMapChargeCheckBox,
                                            kAutoDeleteCheckBox};
+
+    // The dotted frame round the item the keyboard works on.
+    static constexpr COLORREF kFocusColor = RGB(230, 230, 230);
 
     CSettingWindow();
     ~CSettingWindow() override;
@@ -67,8 +71,12 @@ public:
     // (refusals are told by message box).
     bool AcceptFolder(const std::string& folder);
     UINT GetFrameOverlayMessage() override { return 0; }
+    // The item the keyboard works on (0 while none has it yet).
+    int FocusedItem() const;
+    bool FilterKey(UINT key, UINT flags) override;
 
 protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnItemEvent(int id, int code, intptr_t param) override;
 
 private:
@@ -76,10 +84,14 @@ private:
     int Ask(uint32_t code);
     bool IsAllowedFolder(const std::string& folder);
     bool IsCoreBusy();
+    bool OnKey(UINT key);
+    void SetFocusIndex(int index);
 
     HWND m_owner = nullptr;
     char m_drive = 0;
     CSkinWindowItemEditBox* m_folder = nullptr;
+    CSkinWindowItem* m_focusFrame = nullptr;
+    int m_focus = -1;  // index into the tab order
 };
 
 // Opens (or re-opens) the launcher's settings window.

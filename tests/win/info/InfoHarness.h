@@ -3,13 +3,10 @@
 // settings window tests. Drive letters are mapped by prefix-setup.
 #include <windows.h>
 
-#include <atomic>
-#include <deque>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "BoxWatcher.h"
 #include "ui/SkinWindow.h"
 #include "wfc/DIB.h"
 
@@ -27,33 +24,27 @@ bool Touch(const std::string& path, const std::string& body = "data");
 // Every file below folder, relative, sorted ("PC\NAVIINFO.DAT").
 std::vector<std::string> TreeOf(const std::string& folder);
 
+// The log's end now, and how many records since a mark read "N:text..." or
+// "E:text..." (kind, then the start of the message).
 size_t LogMark();
-std::vector<std::string> LogSince(size_t mark);  // "N:text", "E:text"
+int Logged(size_t mark, const std::string& prefix);
 
 // The box text a code shows (as the window fills it).
 std::string BoxText(uint32_t code);
 
-// Answers the "Quillmarch " message boxes: Yes/No boxes from the script in
-// order (IDYES when it runs out), other boxes with OK. Records each text.
-class CBoxWatcher {
-public:
-    explicit CBoxWatcher(std::vector<int> answers = {});
-    ~CBoxWatcher();
-    CBoxWatcher(const CBoxWatcher&) = delete;
-    CBoxWatcher& operator=(const CBoxWatcher&) = delete;
-    std::vector<std::string> Texts();
+using qmtest::CBoxWatcher;
 
-private:
-    void Run();
-    std::deque<int> m_answers;
-    std::atomic<bool> m_stop{false};
-    std::mutex m_mutex;
-    std::vector<std::string> m_texts;
-    std::thread m_thread;
-};
-
-// Saves a composed window beside the test output (build/win64/screens/info).
+// Saves a composed picture beside the test output (build/win64/screens/info);
+// a window's is composed anew first.
 void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name);
+void SaveScreen(ui::CSkinWindow& window, const std::string& name);
+// Saves what the screen shows of a window, child controls included (the
+// window is brought to the top and painted first).
+void SaveWindowShot(HWND window, const std::string& name);
+// Runs xdotool with these arguments through run-with-xdotool's agent,
+// handling this thread's messages meanwhile; its exit code, -1 when no agent
+// answered.
+int Xdo(const std::vector<std::string>& args);
 // A left click in the middle of an item: the pointer is put there first,
 // since the window reads it when the press ends.
 void ClickItem(ui::CSkinWindow& window, int id);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "InfoHarness.h"
+#include "ScreenInput.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
@@ -45,21 +47,6 @@ void Walk(const std::string& root, const std::string& relative, std::vector<std:
     ::FindClose(find);
 }
 
-BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-    char cls[32] = {};
-    char title[32] = {};
-    // Only a dialog's title is asked for: another window's thread may be
-    // busy, and asking it would wait for it.
-    ::GetClassNameA(window, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") != 0) return TRUE;
-    ::GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(title, "Quillmarch ") == 0 && ::IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 }  // namespace
 
 bool MakeCard(char drive, const std::string& args) {
@@ -93,72 +80,30 @@ std::vector<std::string> TreeOf(const std::string& folder) {
 
 size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
 
-std::vector<std::string> LogSince(size_t mark) {
+int Logged(size_t mark, const std::string& prefix) {
     const std::string text = qmtest::ReadFile(LogPath());
-    std::vector<std::string> out;
+    int count = 0;
+    // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"; kinds ".." and "!!".
     for (const std::string& line :
          qmtest::SplitLines(text.size() > mark ? text.substr(mark) : "")) {
-        // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"
         size_t pos = 0;
-        std::vector<std::string> fields;
-        for (int i = 0; i < 5; ++i) {
-            const size_t tab = line.find('\t', pos);
-            if (tab == std::string::npos) break;
-            fields.push_back(line.substr(pos, tab - pos));
-            pos = tab + 1;
-        }
-        if (fields.size() < 5) continue;
-        const std::string kind = fields[1] == ".." ? "N" : fields[1] == "!!" ? "E" : fields[1];
-        out.push_back(kind + ":" + line.substr(pos));
+        std::vector<size_t> tabs;
+        while (tabs.size() < 5 && (pos = line.find('\t', pos)) != std::string::npos)
+            tabs.push_back(pos++);
+        if (tabs.size() < 5) continue;
+        const std::string kind = line.substr(tabs[0] + 1, tabs[1] - tabs[0] - 1);
+        const std::string record = (kind == ".."   ? "N:"
+                                    : kind == "!!" ? "E:"
+                                                   : kind + ":") +
+                                   line.substr(tabs[4] + 1);
+        count += record.rfind(prefix, 0) == 0;
     }
-    return out;
+    return count;
 }
 
 std::string BoxText(uint32_t code) {
     unsigned style = 0;
     return GetMessageText(code, 0, style);
-}
-
-CBoxWatcher::CBoxWatcher(std::vector<int> answers)
-    : m_answers(answers.begin(), answers.end()), m_thread([this] { Run(); }) {}
-
-CBoxWatcher::~CBoxWatcher() {
-    m_stop = true;
-    m_thread.join();
-}
-
-std::vector<std::string> CBoxWatcher::Texts() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_texts;
-}
-
-void CBoxWatcher::Run() {
-    while (!m_stop) {
-        HWND box = nullptr;
-        ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&box));
-        if (box) {
-            char text[2048] = {};
-            ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            int answer = IDOK;
-            if (::GetDlgItem(box, IDYES)) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                answer = IDYES;
-                if (!m_answers.empty()) {
-                    answer = m_answers.front();
-                    m_answers.pop_front();
-                }
-            }
-            {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                m_texts.push_back(text);
-            }
-            ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
-            // This box must go before the next one is looked for.
-            while (!m_stop && ::IsWindow(box) && ::IsWindowVisible(box)) ::Sleep(5);
-        }
-        ::Sleep(5);
-    }
 }
 
 void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
@@ -169,6 +114,27 @@ void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
     folder += "screens\\info\\";
     CreateDirectories(folder.c_str());
     buffer->SavePng((folder + name + ".png").c_str());
+}
+
+void SaveScreen(ui::CSkinWindow& window, const std::string& name) {
+    window.RedrawAll();
+    SaveScreen(window.BackBuffer(), name);
+}
+
+void SaveWindowShot(HWND window, const std::string& name) {
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    DrainMessages();
+    lib::wfc::CDIB shot = qmtest::GrabWindow(window);
+    SaveScreen(&shot, name);
+}
+
+int Xdo(const std::vector<std::string>& args) {
+    const char* dir = std::getenv("QM_XDO_DIR");
+    if (!dir) return -1;
+    std::string folder = std::string("Z:") + dir + "/";
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    return qmtest::RunXdo(folder, args);
 }
 
 void ClickItem(ui::CSkinWindow& window, int id) {

@@ -1,6 +1,6 @@
 // The SD information window on cards the card maker writes: complete,
 // older, equal and newer versions, no card, a card pulled while open, a
-// nearly full card, and the version list on the clipboard.
+// nearly full card, the hidden service row, the version list on the clipboard.
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
@@ -18,12 +18,6 @@ const std::string kNoDate = "----/--/-- --：--";
 std::vector<std::string> RowOf(CSDInfoWindow& w, int row) {
     return {w.CellText(row, CSDInfoWindow::kDate), w.CellText(row, CSDInfoWindow::kCardStatus),
             w.CellText(row, CSDInfoWindow::kUnitStatus)};
-}
-
-bool Logged(size_t mark, const std::string& prefix) {
-    for (const std::string& line : LogSince(mark))
-        if (line.rfind(prefix, 0) == 0) return true;
-    return false;
 }
 
 struct Opened {
@@ -59,8 +53,7 @@ TEST(SDInfoWindow, CompleteChargeOfEveryKind) {
     const std::string probe = w.CellText(CSDInfoWindow::kRowProbe, CSDInfoWindow::kDate);
     ASSERT_EQ(probe.size(), kNoDate.size());
     EXPECT_EQ(probe.substr(10), " 10：03");
-    w.RedrawAll();
-    SaveScreen(w.BackBuffer(), "sdinfo-complete");
+    SaveScreen(w, "sdinfo-complete");
 }
 
 TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
@@ -80,22 +73,55 @@ TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
     EXPECT_EQ(RowOf(w, CSDInfoWindow::kRowWeather), (V{"2026/11/06 12：31", "なし", "－"}));
     EXPECT_EQ(RowOf(w, CSDInfoWindow::kRowMap), (V{"2026/11/07 12：32", "なし", "未転送"}));
     EXPECT_EQ(RowOf(w, CSDInfoWindow::kRowMusic), (V{kNoDate, "なし", "－"}));
-    const std::vector<std::string> log = LogSince(mark);
-    EXPECT_NE(std::find(log.begin(), log.end(),
-                        "N:PCLINK < NAVIINFO ID:0x20000001 PCver:0x01000005 SDInfo:0x01000004"),
-              log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(),
-                        "N:PCLINK < NAVIINFO ID:0x20000001 PCver:0x00000000 NAVIver:0x05000100"),
-              log.end());
-    w.RedrawAll();
-    SaveScreen(w.BackBuffer(), "sdinfo-versions");
+    EXPECT_EQ(Logged(mark, "N:PCLINK < NAVIINFO ID:0x20000001 PCver:0x01000005 SDInfo:0x01000004"),
+              1);
+    EXPECT_EQ(Logged(mark, "N:PCLINK < NAVIINFO ID:0x20000001 PCver:0x00000000 NAVIver:0x05000100"),
+              1);
+    SaveScreen(w, "sdinfo-versions");
 }
 
-TEST(SDInfoWindow, WeatherNotCompleteShowsNoDateAndNone) {
+TEST(SDInfoWindow, WeatherNotCompleteNoBandForTheHiddenRowAndTheVersionList) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=WEATHER000000001 --sdinfo=8:1:01000003"));
-    Opened o(kCardE);
-    EXPECT_EQ(RowOf(o.window, CSDInfoWindow::kRowWeather),
+    Opened hidden(kCardE), shown(kCardE, true);
+    EXPECT_EQ(RowOf(hidden.window, CSDInfoWindow::kRowWeather),
               (std::vector<std::string>{kNoDate, "なし", "－"}));
+    // The hidden row's band is cut out: the window is a row pitch shorter and
+    // what lies below the band moved up by it, its pictures the same pixel for
+    // pixel (inside their rounded corners, where the background shows).
+    const int pitch = 36;
+    hidden.window.RedrawAll();
+    shown.window.RedrawAll();
+    lib::wfc::CDIB* a = hidden.window.BackBuffer();
+    lib::wfc::CDIB* b = shown.window.BackBuffer();
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(a->Height(), b->Height() - pitch);
+    EXPECT_EQ(hidden.window.GetClientRect().bottom, a->Height());
+    using W = CSDInfoWindow;
+    for (int id :
+         {int(W::kOKButton), int(W::kButtonNaviInfo), int(W::kButtonProbe), int(W::kSizeBarBlank),
+          W::ItemId(W::kRowProbe, W::kFrame), W::ItemId(W::kRowProbe, W::kIcon)}) {
+        const RECT r = hidden.window.GetItemById(id)->GetRect();
+        ASSERT_EQ(r.top, shown.window.GetItemById(id)->GetRect().top - pitch) << id;
+        int differing = 0;
+        for (int y = r.top + 3; y < r.bottom - 3; ++y)
+            for (int x = r.left + 3; x < r.right - 3; ++x)
+                differing += a->GetPixel(x, y) != b->GetPixel(x, y + pitch);
+        EXPECT_EQ(differing, 0) << id;
+    }
+    SaveScreen(a, "sdinfo-no-service-row");
+    // The version list, by the button as a user clicks it; nothing without a
+    // navigation-info file.
+    ClickItem(hidden.window, W::kButtonNaviInfo);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const std::string text = data ? static_cast<const char*>(::GlobalLock(data)) : "";
+    if (data) ::GlobalUnlock(data);
+    ::CloseClipboard();
+    EXPECT_EQ(text,
+              "\r\n     Application\t:  1.002     \r\n     Map Data\t:  5.000100     \r\n"
+              "     Search Data\t:  5.000100     \r\n     BT Firmware\t:  1.02     \r\n\r\n");
+    EmptyDrive(kCardE);
+    EXPECT_FALSE(hidden.window.CopyVersionList());
 }
 
 TEST(SDInfoWindow, NoCardAndACardPulledWhileOpen) {
@@ -112,16 +138,15 @@ TEST(SDInfoWindow, NoCardAndACardPulledWhileOpen) {
         EXPECT_EQ(RowOf(w, row), (V{kNoDate, "－", "－"})) << row;
     }
     EXPECT_EQ(w.CellText(CSDInfoWindow::kRowProbe, CSDInfoWindow::kDate), kNoDate);
-    EXPECT_TRUE(Logged(mark, "E:デバイスNo取得失敗 ERR:0x"));
+    EXPECT_EQ(Logged(mark, "E:デバイスNo取得失敗 ERR:0x"), 1);
     EXPECT_EQ(w.TotalText(), "Total 0.00GB");
-    w.RedrawAll();
-    SaveScreen(w.BackBuffer(), "sdinfo-pulled");
+    SaveScreen(w, "sdinfo-pulled");
 
     // A letter with no drive at all: every size 0 and the invalid drive.
     const size_t mark2 = LogMark();
     w.SendMessage(::RegisterWindowMessageA(kMsgSDChange), 'X', 0);
     w.WaitForSizes();
-    EXPECT_TRUE(Logged(mark2, "E:無効なドライブ指定 X:\\"));
+    EXPECT_EQ(Logged(mark2, "E:無効なドライブ指定 X:\\"), 1);
     EXPECT_EQ(w.TotalText(), "Total 0.00GB");
     for (int bar = 0; bar < 5; ++bar) {
         const RECT r = w.BarRect(bar);
@@ -166,23 +191,4 @@ TEST(SDInfoWindow, SizeBarsOfANearlyFullCard) {
     EXPECT_EQ(dib->GetPixel(blank.left + 90, y), inMap);
     EXPECT_EQ(dib->GetPixel(blank.left + 300, y), beyond);
     SaveScreen(dib, "sdinfo-nearly-full");
-}
-
-TEST(SDInfoWindow, VersionListOnTheClipboard) {
-    ASSERT_TRUE(MakeCard(kCardE, "--device=CLIPBOARD0000001"));
-    Opened o(kCardE);
-    CSDInfoWindow& w = o.window;
-    // The button, clicked as a user would.
-    ClickItem(w, CSDInfoWindow::kButtonNaviInfo);
-    ASSERT_TRUE(::OpenClipboard(nullptr));
-    HANDLE data = ::GetClipboardData(CF_TEXT);
-    std::string text = data ? static_cast<const char*>(::GlobalLock(data)) : "";
-    if (data) ::GlobalUnlock(data);
-    ::CloseClipboard();
-    EXPECT_EQ(text,
-              "\r\n     Application\t:  1.002     \r\n     Map Data\t:  5.000100     \r\n"
-              "     Search Data\t:  5.000100     \r\n     BT Firmware\t:  1.02     \r\n\r\n");
-    // Without a navigation-info file nothing is copied.
-    EmptyDrive(kCardE);
-    EXPECT_FALSE(w.CopyVersionList());
 }

@@ -1,6 +1,7 @@
 // The settings window: values land in the settings file on OK only and
 // survive a restart; folder refusals with their messages; erasing the
-// downloaded data and the card's data area ask first and do nothing on No.
+// downloaded data and the card's data area ask first and do nothing on No;
+// the keyboard as in a dialog, and one run with the real mouse and keyboard.
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
@@ -10,6 +11,7 @@
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "datafiles/SdCardClear.h"
+#include "ui/SkinWindowItemEditBox.h"
 
 using namespace infotest;
 using ui::CSettingWindow;
@@ -26,77 +28,41 @@ struct Opened {
     }
 };
 
-void Click(CSettingWindow& w, int id) { ClickItem(w, id); }
-
 std::vector<bool> States(CSettingWindow& w) {
     std::vector<bool> states;
     for (int box : CSettingWindow::kCheckBoxes) states.push_back(w.IsChecked(box));
     return states;
 }
 
+HWND EditOf(CSettingWindow& w) {
+    return static_cast<ui::CSkinWindowItemEditBox*>(
+               w.GetItemById(CSettingWindow::kDownloadFolderEdit))
+        ->GetControl();
+}
+
+// A key press where the keyboard is now (the window or the edit control).
+void Key(UINT key, bool shift = false) {
+    BYTE state[256] = {};
+    ::GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    ::SetKeyboardState(state);
+    ::SendMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
+    DrainMessages();  // the edit control posts its keys on to the window
+    state[VK_SHIFT] = 0;
+    ::SetKeyboardState(state);
+}
+
+// The pixels of the focus frame round an item, corner first.
+std::vector<COLORREF> FrameRound(CSettingWindow& w, int id) {
+    RECT r = w.GetItemById(id)->GetRect();
+    ::InflateRect(&r, 2, 2);
+    std::vector<COLORREF> out;
+    for (int x = r.left; x < r.right - 1; ++x) out.push_back(w.BackBuffer()->GetPixel(x, r.top));
+    for (int y = r.top; y < r.bottom - 1; ++y) out.push_back(w.BackBuffer()->GetPixel(r.left, y));
+    return out;
+}
+
 }  // namespace
-
-TEST(SettingWindow, ValuesLandInTheFileOnOKAndSurviveARestart) {
-    ::DeleteFileA(IniPath().c_str());
-    ASSERT_TRUE(MakeCard(kCardE, "--device=SETTINGS00000001"));
-    const std::string folder = qmtest::NewFolder("downloads");
-    {
-        Opened o(kCardE);
-        CSettingWindow& w = o.window;
-        // A fresh file: every box on, the default folder.
-        EXPECT_EQ(States(w), std::vector<bool>(5, true));
-        EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
-        w.RedrawAll();
-        SaveScreen(w.BackBuffer(), "settings-defaults");
-        // The check boxes flip by click; nothing is written before OK.
-        Click(w, CSettingWindow::kBraidlineExeCheckBox);
-        Click(w, CSettingWindow::kMapChargeCheckBox);
-        Click(w, CSettingWindow::kAutoDeleteCheckBox);
-        w.SetFolderText(folder);
-        EXPECT_FALSE(qmtest::FileExists(IniPath()));
-        Click(w, CSettingWindow::kOKButton);
-        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
-    }
-    EXPECT_EQ(qmtest::ReadFile(IniPath()),
-              "[Setting]\r\nDownloadFolderPath=" + folder +
-                  "\r\nDataAutoDelete=0\r\nTransmitExe2=1\r\nTransmitExe3=0\r\n"
-                  "TransmitExe4=1\r\n[Map]\r\nMapNotifyMessage=0\r\n");
-    // A restart: a new window reads what was saved.
-    Opened again(kCardE);
-    EXPECT_EQ(States(again.window), (std::vector<bool>{true, false, true, false, false}));
-    EXPECT_EQ(again.window.FolderText(), folder);
-    again.window.RedrawAll();
-    SaveScreen(again.window.BackBuffer(), "settings-saved");
-}
-
-TEST(SettingWindow, NoticesBackOnEnableEveryKindAgain) {
-    ::DeleteFileA(IniPath().c_str());
-    ASSERT_TRUE(qmtest::WriteFile(IniPath(),
-                                  "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
-                                  "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n"));
-    Opened o(kCardE);
-    o.window.SetFolderText(qmtest::NewFolder("notices"));
-    EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
-    o.window.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
-    o.window.Save();
-    const std::string ini = qmtest::ReadFile(IniPath());
-    for (const char* key : {"MapNotifyMessage=1\r\n", "MapNotifyMessagePassword=1\r\n",
-                            "MapNotifyMessageRemind=1\r\n", "MapNotifyMessageLoseReserve=1\r\n"})
-        EXPECT_NE(ini.find(key), std::string::npos) << key;
-}
-
-TEST(SettingWindow, CancelAndCloseDiscardTheEdits) {
-    ::DeleteFileA(IniPath().c_str());
-    for (int button : {CSettingWindow::kCancelButton, CSettingWindow::kCloseButton}) {
-        Opened o(kCardE);
-        Click(o.window, CSettingWindow::kMapChargeExeCheckBox);
-        Click(o.window, button);
-        EXPECT_FALSE(::IsWindowVisible(o.window.GetHandle()));
-        EXPECT_FALSE(qmtest::FileExists(IniPath()));
-        o.window.Open(nullptr, kCardE);
-        EXPECT_TRUE(o.window.IsChecked(CSettingWindow::kMapChargeExeCheckBox));
-    }
-}
 
 TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=FOLDERS000000001"));
@@ -128,58 +94,86 @@ TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
     EXPECT_EQ(w.FolderText(), "N:\\");
 }
 
-TEST(SettingWindow, MissingFolderOnOKIsCreatedOnlyOnYes) {
-    ::DeleteFileA(IniPath().c_str());
+TEST(SettingWindow, MissingFolderIsCreatedOnYesAndNoticesBackOnEnableEveryKind) {
+    const std::string notices =
+        "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
+        "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n";
+    ASSERT_TRUE(qmtest::WriteFile(IniPath(), notices));
     Opened o(kCardE);
     const std::string missing = qmtest::WorkFolder() + "new\\deep\\folder";
     o.window.SetFolderText(missing);
+    EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
+    o.window.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
     {
-        CBoxWatcher boxes({IDNO});
+        CBoxWatcher boxes({IDNO, IDYES});
         o.window.Save();
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC04)});
-    }
-    EXPECT_FALSE(IsDirectory(missing.c_str()));
-    EXPECT_FALSE(qmtest::FileExists(IniPath()));
-    {
-        CBoxWatcher boxes({IDYES});
+        EXPECT_FALSE(IsDirectory(missing.c_str()));
+        EXPECT_EQ(qmtest::ReadFile(IniPath()), notices);
         o.window.Save();
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>(2, BoxText(0xFF00CC04)));
     }
     EXPECT_TRUE(IsDirectory(missing.c_str()));
-    EXPECT_NE(qmtest::ReadFile(IniPath()).find("DownloadFolderPath=" + missing), std::string::npos);
+    EXPECT_EQ(qmtest::ReadFile(IniPath()),
+              "[Map]\r\nMapNotifyMessage=1\r\nMapNotifyMessagePassword=1\r\n"
+              "MapNotifyMessageRemind=1\r\nMapNotifyMessageLoseReserve=1\r\n[Setting]\r\n"
+              "DownloadFolderPath=" +
+                  missing +
+                  "\r\nDataAutoDelete=1\r\nTransmitExe2=1\r\n"
+                  "TransmitExe3=1\r\nTransmitExe4=1\r\n");
 }
 
-TEST(SettingWindow, ErasingDownloadedDataAsksFirst) {
+namespace {
+
+// A download-management entry: category, subcategory, item name, data path.
+std::string ManageEntry(int category, int subcategory, const char* name, const char* path) {
+    std::string entry(304, '\0');
+    entry[0] = static_cast<char>(category);
+    entry[4] = static_cast<char>(subcategory);
+    entry.replace(12, strlen(name), name);
+    entry.replace(44, strlen(path), path);
+    return entry;
+}
+
+}  // namespace
+
+TEST(SettingWindow, ErasingDownloadedDataWithAndWithoutAManagementFile) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=ERASEDATA0000001 --model=12"));
     Opened o(kCardE);
     CSettingWindow& w = o.window;
-    const std::string folder = qmtest::NewFolder("erase");
     const std::vector<std::string> files = {"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"};
-    for (const std::string& f : files) ASSERT_TRUE(Touch(folder + f));
-    w.SetFolderText(folder);
-    {
-        CBoxWatcher boxes({IDNO});
-        w.DeleteDownloadedData();
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC09)});
+    // Without a management file, and with one that lists the first item: its
+    // data goes through its entry, the rest with the folder's contents. The
+    // folder stays; the model's data folder goes.
+    for (bool managed : {false, true}) {
+        const std::string folder = qmtest::NewFolder(managed ? "managed" : "erase");
+        for (const std::string& f : files) ASSERT_TRUE(Touch(folder + f));
+        if (managed) {
+            ASSERT_TRUE(qmtest::WriteFile(folder + "DL.DAT",
+                                          ManageEntry(1, 2, "ITEM", "01\\02\\ITEM\\A.CNF")));
+        }
+        const std::string model = GetDataFolder() + "Data12\\";
+        ASSERT_TRUE(Touch(model + "M.BIN"));
+        w.SetFolderText(folder);
+        const size_t mark = LogMark();
+        {
+            CBoxWatcher boxes({IDYES});
+            w.DeleteDownloadedData();
+            EXPECT_EQ(boxes.Texts(),
+                      (std::vector<std::string>{BoxText(0xFF00CC09), BoxText(0xFF00CC0A)}));
+        }
+        EXPECT_TRUE(TreeOf(folder).empty());
+        EXPECT_TRUE(IsDirectory(folder.c_str()));
+        EXPECT_FALSE(IsDirectory(model.c_str()));
+        EXPECT_EQ(Logged(mark, "N:CDownloadManageFile::_DeleteLocalData - Start[01][02][ITEM]"),
+                  managed ? 1 : 0);
     }
-    EXPECT_EQ(TreeOf(folder),
-              (std::vector<std::string>{"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"}));
-    {
-        CBoxWatcher boxes({IDYES});
-        w.DeleteDownloadedData();
-        EXPECT_EQ(boxes.Texts(),
-                  (std::vector<std::string>{BoxText(0xFF00CC09), BoxText(0xFF00CC0A)}));
-    }
-    EXPECT_TRUE(TreeOf(folder).empty());
-    EXPECT_TRUE(IsDirectory(folder.c_str()));
     // An empty field and a folder that is gone are told, nothing asked.
-    {
-        CBoxWatcher boxes;
-        w.SetFolderText("");
-        w.DeleteDownloadedData();
-        w.SetFolderText(qmtest::WorkFolder() + "gone");
-        w.DeleteDownloadedData();
-        EXPECT_EQ(boxes.Texts(),
-                  (std::vector<std::string>{BoxText(0xFF00CC06), BoxText(0xFF00CC0C)}));
-    }
+    CBoxWatcher boxes;
+    w.SetFolderText("");
+    w.DeleteDownloadedData();
+    w.SetFolderText(qmtest::WorkFolder() + "gone");
+    w.DeleteDownloadedData();
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{BoxText(0xFF00CC06), BoxText(0xFF00CC0C)}));
 }
 
 TEST(SettingWindow, ErasingTheCardKeepsExactlyTheKeepList) {
@@ -188,14 +182,8 @@ TEST(SettingWindow, ErasingTheCardKeepsExactlyTheKeepList) {
     const std::vector<std::string> before = TreeOf("E:\\");
     ASSERT_GT(before.size(), 8u);
     {
-        CBoxWatcher boxes({IDNO});
-        o.window.EraseCard();
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC01)});
-    }
-    EXPECT_EQ(TreeOf("E:\\"), before);
-    {
         CBoxWatcher boxes({IDYES});
-        Click(o.window, CSettingWindow::kSDClearButton);
+        ClickItem(o.window, CSettingWindow::kSDClearButton);
         EXPECT_EQ(boxes.Texts(),
                   (std::vector<std::string>{BoxText(0xFF00CC01), BoxText(0xFF00CC02)}));
     }
@@ -253,7 +241,7 @@ struct FakeCore {
 
 }  // namespace
 
-TEST(SettingWindow, BusyCoreRefusesBothErasures) {
+TEST(SettingWindow, BusyCoreRefusesBothErasuresAndNoLeavesEverything) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=BUSYCORE00000001"));
     Opened o(kCardE);
     const std::string folder = qmtest::NewFolder("busy");
@@ -280,4 +268,109 @@ TEST(SettingWindow, BusyCoreRefusesBothErasures) {
     }
     EXPECT_EQ(TreeOf("E:\\"), card);
     EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
+}
+
+TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
+    ::DeleteFileA(IniPath().c_str());
+    Opened o(kCardE);
+    CSettingWindow& w = o.window;
+    w.SetFolderText(qmtest::NewFolder("keys"));
+    ::SetFocus(w.GetHandle());
+    using W = CSettingWindow;
+    ASSERT_EQ(w.FocusedItem(), W::kMapChargeExeCheckBox);
+    const int order[] = {
+        W::kMapChargeExeCheckBox, W::kBraidlineExeCheckBox, W::kWeatherLiveExeCheckBox,
+        W::kMapChargeCheckBox,    W::kDownloadFolderEdit,   W::kDownloadFolderButton,
+        W::kAutoDeleteCheckBox,   W::kDownloadDeleteButton, W::kSDClearButton,
+        W::kReInitializeButton,   W::kCancelButton,         W::kOKButton};
+    // The dotted frame round the second box: over what was there, and gone again.
+    const std::vector<COLORREF> plain = FrameRound(w, order[1]);
+    const RECT box = w.GetItemById(order[1])->GetRect();
+    const size_t row = box.right - box.left + 3;  // the top row, then the left column
+    // Tab walks the order round to the start; Shift+Tab walks it back.
+    for (int i = 1; i <= 24; ++i) {
+        Key(VK_TAB, i > 12);
+        const int focus = order[i > 12 ? 24 - i : i % 12];
+        EXPECT_EQ(w.FocusedItem(), focus) << i;
+        EXPECT_EQ(::GetFocus(), focus == W::kDownloadFolderEdit ? EditOf(w) : w.GetHandle()) << i;
+        const std::vector<COLORREF> frame = FrameRound(w, order[1]);
+        for (size_t p = 0; i == 1 && p < plain.size(); ++p)
+            EXPECT_EQ(frame[p], (p < row ? p : p - row) % 2 ? plain[p] : W::kFocusColor) << p;
+        if (i == 2) {
+            EXPECT_EQ(frame, plain);
+        }
+    }
+    // Space flips the box with the focus; Enter on the Cancel button presses
+    // it, not OK, and nothing is written.
+    Key(VK_SPACE);
+    EXPECT_EQ(States(w), (std::vector<bool>{false, true, true, true, true}));
+    Key(VK_TAB, true);
+    Key(VK_TAB, true);
+    ASSERT_EQ(w.FocusedItem(), W::kCancelButton);
+    Key(VK_RETURN);
+    EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+    EXPECT_FALSE(qmtest::FileExists(IniPath()));
+    // The close button and Escape in the edit box cancel too; each opening
+    // reads the file again. Enter in the edit box, or on a check box, is OK.
+    for (UINT key : {0u, UINT(VK_ESCAPE), UINT(VK_RETURN)}) {
+        w.Open(nullptr, kCardE);
+        EXPECT_EQ(States(w), std::vector<bool>(5, true));
+        w.ShowWindow(SW_SHOWNA);
+        ::SetFocus(EditOf(w));
+        ASSERT_EQ(w.FocusedItem(), W::kDownloadFolderEdit);
+        if (key)
+            Key(key);
+        else
+            ClickItem(w, W::kCloseButton);
+        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+        EXPECT_EQ(qmtest::FileExists(IniPath()), key == VK_RETURN);
+    }
+    ::DeleteFileA(IniPath().c_str());
+    w.Open(nullptr, kCardE);
+    w.ShowWindow(SW_SHOWNA);
+    ::SetFocus(w.GetHandle());
+    Key(VK_RETURN);
+    EXPECT_TRUE(qmtest::FileExists(IniPath()));
+}
+
+TEST(SettingWindow, RealMouseAndKeyboardValuesLandOnOKAndSurviveARestart) {
+    if (Xdo({"version"}) != 0) GTEST_SKIP() << "no xdotool agent (run-with-xdotool)";
+    ::DeleteFileA(IniPath().c_str());
+    ASSERT_TRUE(MakeCard(kCardE, "--device=SETTINGS00000001"));
+    ASSERT_TRUE(::CreateDirectoryA("C:\\qmkeys", nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    {
+        Opened o(kCardE);
+        CSettingWindow& w = o.window;
+        // A fresh file: every box on, the default folder.
+        EXPECT_EQ(States(w), std::vector<bool>(5, true));
+        EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
+        SaveWindowShot(w.GetHandle(), "settings-defaults");
+        const RECT r = w.GetItemById(CSettingWindow::kBraidlineExeCheckBox)->GetRect();
+        POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ::ClientToScreen(w.GetHandle(), &at);
+        // A click on a box, Tabs to the next but one and Space, a Tab into the
+        // edit box (its text selected) and the new folder typed over it, Tabs
+        // to the last box and Space; nothing is written before Enter.
+        EXPECT_EQ(
+            Xdo({"mousemove", "--sync", std::to_string(at.x), std::to_string(at.y), "click", "1"}),
+            0);
+        EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space", "Tab"}), 0);
+        EXPECT_EQ(w.FocusedItem(), CSettingWindow::kDownloadFolderEdit);
+        EXPECT_EQ(Xdo({"type", "--delay", "40", "C:\\qmkeys"}), 0);
+        EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space"}), 0);
+        SaveWindowShot(w.GetHandle(), "settings-typed");
+        EXPECT_FALSE(qmtest::FileExists(IniPath()));
+        EXPECT_EQ(Xdo({"key", "Return"}), 0);
+        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
+    }
+    EXPECT_EQ(qmtest::ReadFile(IniPath()),
+              "[Setting]\r\nDownloadFolderPath=C:\\qmkeys\r\nDataAutoDelete=0\r\n"
+              "TransmitExe2=1\r\nTransmitExe3=0\r\nTransmitExe4=1\r\n[Map]\r\n"
+              "MapNotifyMessage=0\r\n");
+    // A restart: a new window reads what was saved.
+    Opened again(kCardE);
+    EXPECT_EQ(States(again.window), (std::vector<bool>{true, false, true, false, false}));
+    EXPECT_EQ(again.window.FolderText(), "C:\\qmkeys");
+    SaveWindowShot(again.window.GetHandle(), "settings-saved");
 }

@@ -1,0 +1,57 @@
+#pragma once
+// What the window tests of several folders share: a window's picture as the
+// screen shows it (its child controls included, unlike a composed back
+// buffer) and requests to the xdotool agent of a run-with-* wrapper.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "wfc/DIB.h"
+
+namespace qmtest {
+
+// What the screen shows of a window now.
+inline lib::wfc::CDIB GrabWindow(HWND window) {
+    RECT r = {};
+    ::GetWindowRect(window, &r);
+    lib::wfc::CDIB shot;
+    shot.Create(r.right - r.left, r.bottom - r.top);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HGDIOBJ old = ::SelectObject(memory, shot.Handle());
+    ::BitBlt(memory, 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top, SRCCOPY);
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+// Writes xdotool's arguments, one a line, as FOLDER\N.cmd for the agent and
+// waits for its N.done, handling this thread's messages meanwhile (the input
+// may be for a window of this thread). xdotool's exit code, or -1 when the
+// agent did not answer within 20 s.
+inline int RunXdo(const std::string& folder, const std::vector<std::string>& args) {
+    static int serial = 0;
+    const std::string base = folder + std::to_string(++serial);
+    std::string text;
+    for (const std::string& a : args) text += a + "\n";
+    if (!WriteFile(base + ".tmp", text) ||
+        !::MoveFileA((base + ".tmp").c_str(), (base + ".cmd").c_str()))
+        return -1;
+    // The agent is a Unix program beside Wine: its answer is a file.
+    for (int i = 0; i < 1000; ++i) {
+        if (FileExists(base + ".done")) return std::atoi(ReadFile(base + ".done").c_str());
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    return -1;
+}
+
+}  // namespace qmtest
