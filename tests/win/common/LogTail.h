@@ -45,6 +45,13 @@ public:
         return texts;
     }
 
+    // How many error records begin with prefix (the OS error at the end varies).
+    size_t Count(const std::string& prefix) const {
+        size_t n = 0;
+        for (const std::string& e : Errors()) n += e.compare(0, prefix.size(), prefix) == 0;
+        return n;
+    }
+
 private:
     std::string m_path;
     size_t m_start;
