@@ -27,50 +27,6 @@ TEST(LauncherRules, StartChargeFollowsTheUpdateCheck) {
     }
 }
 
-TEST(LauncherRules, MapRequestsShowTheirModeOrAnswerAtOnceWhenSilenced) {
-    const MapNotifySettings shown;
-    EXPECT_EQ(DecideMapRequest(1, shown).action, MapRequestAction::Show);
-    EXPECT_EQ(DecideMapRequest(1, shown).mode, 3);
-    MapNotifySettings quiet;
-    quiet.notifyMessage = quiet.notifyLoseReserve = quiet.notifyRemind = quiet.notifyPassword = 0;
-    MapRequestDecision d = DecideMapRequest(4, quiet);
-    EXPECT_EQ(d.action, MapRequestAction::AnswerNo);
-    ASSERT_NE(d.log, nullptr);
-    EXPECT_NE(std::string(d.log).find("今後表示しないため、即応答"), std::string::npos);
-    // Types 3 and 5 have no key that silences them.
-    EXPECT_EQ(DecideMapRequest(3, quiet).action, MapRequestAction::Show);
-    EXPECT_EQ(DecideMapRequest(0xEF, quiet).action, MapRequestAction::AskBox);
-    for (uint32_t bad : {6u, 0xEEu, 0xFFFFFFFFu})
-        EXPECT_EQ(DecideMapRequest(bad, shown).action, MapRequestAction::Undefined) << bad;
-}
-
-TEST(LauncherRules, MapAnswersSetTheirEventAndTheReaskTimer) {
-    const struct {
-        uint32_t type;
-        bool accepted;
-        const char* event;
-        bool reask;
-    } rows[] = {
-        {0, true, "Global\\WLKMapLicense", true},
-        {2, true, "Global\\WLKMapLicense", false},
-        {2, false, "Global\\WLKMapLicenseNo", true},
-        {3, false, "Global\\WLKMapDownloadNo", false},
-        {0x10, false, "Global\\WLKMapVerifyNo", false},
-        {0x11, true, "Global\\WLKMapProbe", false},
-    };
-    for (const auto& r : rows) {
-        MapAnswerDecision d = DecideMapAnswer(r.type, r.accepted);
-        EXPECT_TRUE(d.known);
-        EXPECT_STREQ(d.eventName, r.event) << r.type << r.accepted;
-        EXPECT_EQ(d.startReaskTimer, r.reask) << r.type << r.accepted;
-    }
-    EXPECT_TRUE(DecideMapAnswer(5, true).startRefreshCharge);
-    EXPECT_FALSE(DecideMapAnswer(5, false).startRefreshCharge);
-    EXPECT_EQ(DecideMapAnswer(4, false).silenceKey, 4);
-    EXPECT_EQ(DecideMapAnswer(3, false).silenceKey, -1);
-    EXPECT_FALSE(DecideMapAnswer(6, true).known);
-}
-
 TEST(LauncherRules, QuietDaysAndTheStaleTrafficUpdate) {
     const uint64_t day = kFileTimeDay;
     const uint64_t t0 = 132000000000000000ull;
@@ -136,32 +92,4 @@ TEST(LauncherRules, RescanWalksTheDrivesInOrder) {
     d = DecideRescan({{'F', true, true, 2}}, 'E', 1);
     EXPECT_EQ(d.outcome, O::OtherModel);
     EXPECT_EQ(d.candidate, 'F');
-}
-
-TEST(LauncherRules, CapacityByUnitAndMenuHints) {
-    const uint64_t fourGB = 3900000000ull;
-    EXPECT_EQ(CapacityMessage(10, 1, fourGB), 0xFF00EE08u);
-    EXPECT_EQ(CapacityMessage(5, 1, fourGB), 0u);
-    EXPECT_EQ(CapacityMessage(5, 2, fourGB), 0xFF00EE08u);
-    EXPECT_EQ(CapacityMessage(5, 1, 3599999999ull), 0xFF00EE03u);
-    EXPECT_EQ(CapacityMessage(5, 1, 3600000000ull), 0u);
-    EXPECT_EQ(CapacityMessage(18, 1, 14399999999ull), 0xFF00EE0Au);
-    EXPECT_EQ(CapacityMessage(21, 2, 14400000000ull), 0u);
-
-    EXPECT_EQ(MenuHintIndex(0, -1), 42);
-    EXPECT_EQ(MenuHintIndex(3, -1), 54);
-    EXPECT_EQ(MenuHintIndex(2, 0), 52);
-    EXPECT_EQ(MenuHintIndex(3, 2), 57);
-    EXPECT_EQ(MenuHintIndex(3, 3), 0);
-    EXPECT_EQ(MenuHintIndex(-1, -1), 0);
-}
-
-TEST(LauncherRules, ProgressFramesAlternateByQuarter) {
-    EXPECT_EQ(ProgressFrame(0, true), 2);
-    EXPECT_EQ(ProgressFrame(24, true), 2);
-    EXPECT_EQ(ProgressFrame(25, true), 3);
-    EXPECT_EQ(ProgressFrame(74, true), 4);
-    EXPECT_EQ(ProgressFrame(99, true), 5);
-    EXPECT_EQ(ProgressFrame(99, false), 4);
-    EXPECT_EQ(ProgressFrame(100, false), 6);
 }

@@ -67,29 +67,16 @@ struct AreaCase {
 // clang-format off
 const AreaCase kAreaCases[] = {
     // 0x01: bit 0x400000 wins over the 0x300000 pair, which wins over 0x100000
-    {0x01200201, "N8", kYesNo}, {0x01200204, "N2", kExcl}, {0x01200301, "N2", kExcl},
-    {0x0100010C, "N11", kExcl}, {0x0100FF06, "N11", kExcl}, {0x01700001, "N4", kExcl},
-    {0x01C00001, "N4", kExcl}, {0x01300001, "N11", kExcl}, {0x01B00007, "N11", kExcl},
-    {0x01100001, "N10", kExcl}, {0x01200001, "", 0}, {0x01200200, "", 0}, {0x01200208, "", 0},
+    {0x01200204, "N2", kExcl}, {0x01200301, "N2", kExcl}, {0x01700001, "N4", kExcl},
+    {0x01B00007, "N11", kExcl}, {0x01100001, "N10", kExcl}, {0x01200208, "", 0},
     // 0x02: just inside and just outside the groups
-    {0x0222000C, "M16", kExcl}, {0x0229000C, "M16", kExcl}, {0x0221000C, "M2", kExcl},
-    {0x022A000C, "M2", kExcl}, {0x02220005, "M12", kInfo}, {0x022A0005, "M2", kExcl},
-    {0x02350001, "M8", kExcl}, {0x0240FF05, "M4", kExcl}, {0x024FFFFF, "M4", kExcl},
-    {0x0250FFFF, "M1", kExcl},
-    // 0x04, 0x08, 0x10
-    {0x04200202, "T5", kInfo}, {0x0420000F, "T1", kExcl}, {0x04200204, "T1", kExcl},
-    {0x0435FF06, "T3", kExcl}, {0x04600001, "T8", kExcl}, {0x08100064, "W2", kExcl},
-    {0x081001FA, "W3", kExcl}, {0x08100063, "W3", kExcl}, {0x08110064, "W4", kExcl},
-    {0x0830FFFF, "W5", kExcl}, {0x1035FF06, "S1", kExcl}, {0x102F0000, "S3", kExcl},
-    {0x10340001, "S2", kExcl},
-    // 0x40 (no card: U5 for 0x200007), 0x90
-    {0x40200003, "U4", kExcl}, {0x40200012, "U4", kExcl}, {0x40200013, "", 0},
-    {0x40200007, "U5", kExcl}, {0x40000004, "U14", kYesNoDefNo}, {0x40F00000, "U3", kExcl},
-    {0x4040FF04, "", 0}, {0x90000000, "E1", kInfo}, {0x90200018, "E1", kInfo},
-    {0x90600009, "E4", kExcl}, {0x9060000A, "", 0}, {0x90100000 | 0x1F7, "E3", kExcl},
-    // areas without a catalogue; outcome zero has no text
-    {0x03200201, "", 0}, {0x80200001, "", 0}, {0xFE00AA00, "", 0}, {0x01000000, "", 0},
-    {0x40000000, "", 0}, {0x00000000, "", 0},
+    {0x0229000C, "M16", kExcl}, {0x022A000C, "M2", kExcl}, {0x024FFFFF, "M4", kExcl},
+    {0x0250FFFF, "M1", kExcl}, {0x0420000F, "T1", kExcl}, {0x04600001, "T8", kExcl},
+    {0x081001FA, "W3", kExcl}, {0x08110064, "W4", kExcl}, {0x102F0000, "S3", kExcl},
+    // 0x40 (no card: U5 for 0x200007), 0x90; areas without a catalogue; outcome zero
+    {0x40200012, "U4", kExcl}, {0x40200013, "", 0}, {0x40200007, "U5", kExcl},
+    {0x40000004, "U14", kYesNoDefNo}, {0x90200018, "E1", kInfo}, {0x9060000A, "", 0},
+    {0x03200201, "", 0}, {0xFE00AA00, "", 0}, {0x40000000, "", 0},
 };
 // clang-format on
 
@@ -102,7 +89,6 @@ struct PinnedRow {
 };
 // clang-format off
 const PinnedRow kPinned[] = {
-    {0xFF00AA00, 0, kYesNoDefNo, "設定を初期状態に戻します。\r\nよろしいですか？"},
     {0xFF00AA02, 5, kExcl,
      "自動転送フォルダに指定されたフォルダはシステムフォルダのため、設定できません。\r\n\r\n"
      "別のフォルダを指定してください。\r\n\r\n(メッセージコード：FF00AA02-5)\r\n"
@@ -111,26 +97,14 @@ const PinnedRow kPinned[] = {
     {0xFF00BB04, 5, kExcl,
      "表示ファイル数が上限(%d件)を超えました。\r\n%d件まで表示します。\r\n\r\n"
      "(メッセージコード：FF00BB04)\r\n詳細はオンラインヘルプを参照してください。"},
-    {0xFF00EE0A, 0, kInfo,
-     "サポートされていないSDカードです。\r\n地図更新など一部機能がご利用頂けない場合がございますので\r\n"
-     "16GB以上のSDHCカードをご使用ください。"},
     {0x01200204, 0x1F, kExcl,
      "ナビ情報の送信に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n"
      "販売店へお問い合わせください。\r\n\r\n\r\n(メッセージコード：01200204-1F)\r\n"
      "詳細はオンラインヘルプを参照してください。"},
-    {0x0200EEEF, 0, kYesNo,
-     "SDメモリーカード内の空き容量不足のためデータ消去が必要です。\r\n\r\n"
-     "消去を行うと、SDカードへコピーした映像データや \r\n音楽データを含む全てのデータが消去されます。\r\n"
-     "必要なデータはバックアップしておくことをおすすめします。\r\n\r\n消去を開始してよろしいですか？"},
-    {0x04200202, 0, kInfo,
-     "リアルタイムプローブ利用登録の期限が切れているため、\r\nオンデマンドVICS情報のみの取得を行います。\r\n"
-     "リアルタイムプローブ渋滞情報の取得を行うためには、\r\n再度リアルタイムプローブ利用登録を行ってください。\r\n"
-     "\r\n(メッセージコード：04200202)\r\n詳細はオンラインヘルプを参照してください。"},
     // Area 0x40 has no help line.
     {0x40200004, 0x5, kExcl,
      "お客様登録確認に失敗しました。\r\nお手数ですがメッセージコードを控えて頂き\r\n"
      "販売店へお問い合わせください。\r\n\r\n(メッセージコード：40200004-5)"},
-    {0x90000000, 0, kInfo, "エラー報告が完了しました。\r\n\r\nこの報告を製品の改善に役立てます。"},
 };
 // clang-format on
 
@@ -153,32 +127,6 @@ TEST(MessageCatalog, PinnedRows) {
         unsigned style = kUntouched;
         EXPECT_EQ(GetMessageText(r.code, r.err, style), r.text) << std::hex << r.code;
         EXPECT_EQ(style, r.style) << std::hex << r.code;
-    }
-}
-
-// Every launcher row has a text with a message-box style and follows the
-// marker rule; the codes around the rows have none.
-TEST(MessageCatalog, LauncherRowsAndTheGapsBetweenThem) {
-    const struct {
-        uint32_t first, last;
-    } kRows[] = {{0xFF00AA00, 0xFF00AA09},
-                 {0xFF00BB00, 0xFF00BB18},
-                 {0xFF00CC01, 0xFF00CC0E},
-                 {0xFF00DD01, 0xFF00DD01},
-                 {0xFF00EE01, 0xFF00EE0A}};
-    for (const auto& range : kRows)
-        for (uint32_t code = range.first; code <= range.last; ++code) {
-            SCOPED_TRACE(testing::Message() << std::hex << code);
-            EXPECT_FALSE(Text(code).empty());
-            const unsigned style = Style(code);
-            EXPECT_TRUE(style == kExcl || style == kInfo || style == kYesNo || style == kYesNoDefNo)
-                << style;
-            CheckTail(code);
-        }
-    for (uint32_t code : {0xFF00AA0Au, 0xFF00BB19u, 0xFF00CC00u, 0xFF00CC0Fu, 0xFF00DD00u,
-                          0xFF00DD02u, 0xFF00EE00u, 0xFF00EE0Bu, 0xFF01AA00u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(Text(code), "") << std::hex << code;
-        EXPECT_EQ(Style(code), kUntouched);
     }
 }
 

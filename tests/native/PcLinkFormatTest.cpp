@@ -126,14 +126,3 @@ TEST(PcLinkFormat, HeaderFieldLimits) {
     c.SetDeviceNo("12345678901234567890");
     EXPECT_EQ(c.GetDeviceNo(), "1234567890123456");
 }
-
-TEST(PcLinkFormat, SearchDataLookups) {
-    CPcLinkContent c = SampleContent();
-    EXPECT_EQ(c.FindSearchDataValue("東京"), 0x03000010u);
-    EXPECT_EQ(c.FindSearchDataValue("大阪住所"), 0x03000020u);
-    EXPECT_EQ(c.FindSearchDataValue("大阪住所です"), 0u);
-    EXPECT_EQ(c.FindSearchDataValue(""), 0x03000020u);  // the largest
-    EXPECT_EQ(c.GetSearchDataWord18(0x03000010), 5);
-    EXPECT_EQ(c.GetSearchDataWord18(0x03000011), -1);
-    EXPECT_FALSE(c.HasSearchDataValue(0x05123456));  // a map record, not search data
-}

@@ -62,21 +62,6 @@ TEST(SkinLoader, EarlierIncludesOverrideLaterAndIncludesOverrideLanguage) {
     EXPECT_EQ(Item(skin, "X"), "V=win|1;");
 }
 
-TEST(SkinLoader, EachFileReadOncePerLoad) {
-    CMemorySkinSource source;
-    source.Add("Common.txt", SkinFile("A { K = 1; }"));
-    source.Add("Mid.txt", SkinFile("#include \"Common.txt\"\nB { }"));
-    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\n#include \"Mid.txt\"\n"
-                                   "#include \"Common.txt\"\nC { }"));
-    SkinData skin = LoadOk(source, "Win.txt");
-    EXPECT_EQ(source.ReadCount("Common.txt"), 1);
-    EXPECT_EQ(source.ReadCount("Mid.txt"), 1);
-    EXPECT_EQ(skin.size(), 3u);
-    // A second load starts with fresh done lists.
-    Load(source, "Win.txt");
-    EXPECT_EQ(source.ReadCount("Common.txt"), 2);
-}
-
 TEST(SkinLoader, IncludeCycleEnds) {
     CMemorySkinSource source;
     source.Add("A.txt", SkinFile("#include \"B.txt\"\nA { From = a; }"));

@@ -31,13 +31,6 @@ std::string ParseError(const std::string& body) {
 
 }  // namespace
 
-TEST(SkinTokenizer, DelimitersAndText) {
-    EXPECT_EQ(Tokens(L"Item{Key=1,2;}"), "[Item][{][Key][=][1][,][2][;][}]");
-    EXPECT_EQ(Tokens(L" \t a\tb  "), "[a][b]");
-    // Carriage return is an ordinary character.
-    EXPECT_EQ(Tokens(L"a\rb c"), "[a\rb][c]");
-}
-
 TEST(SkinTokenizer, QuotedStrings) {
     // Delimiters and backslashes inside a string are kept; no escapes here.
     EXPECT_EQ(Tokens(L"\"a, b;{}=\\n\""), "Q[a, b;{}=\\n]");
@@ -81,45 +74,6 @@ TEST(SkinDecode, ResourceBytes) {
     EXPECT_TRUE(DecodeSkinResource("").empty());
 }
 
-TEST(SkinDecode, FolderBytes) {
-    // Text-mode reading: lines end at LF, a CR before it goes.
-    auto lines = DecodeSkinFolderFile("h\r\na\nb\rc\r\n");
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], L"a");
-    EXPECT_EQ(lines[2], L"b\rc");
-    // Second byte FE: UTF-16LE from the third byte on.
-    lines =
-        DecodeSkinFolderFile(std::string("\xFF\xFE"
-                                         "h\0\n\0y\0\r\0\n\0",
-                                         12));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], L"y");
-    // A zero byte ends its line only.
-    lines = DecodeSkinFolderFile(std::string("h\na\0b\nc", 7));
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], L"a");
-    EXPECT_EQ(lines[2], L"c");
-}
-
-TEST(SkinParser, EmptyValues) {
-    ParsedSkinFile out;
-    ASSERT_EQ(Parse("A {\n Q = \"\";\n E = ;\n L = , 1, 2;\n T = 1, ;\n}", out), "");
-    EXPECT_EQ(Item(out.items, "A"), "E=;L=|1|2;Q=;T=1|;");
-}
-
-TEST(SkinParser, HeaderSkippedAndCommentsCut) {
-    ParsedSkinFile out;
-    // The header line is never examined, whatever it holds.
-    SkinError error;
-    ASSERT_TRUE(ParseSkinLines("T.txt", {L"{{{ not a header ;;", L"A{K=1;}"}, out, error));
-    EXPECT_EQ(Item(out.items, "A"), "K=1;");
-    // A quoted value with "//" loses the rest of the line, so the block stays
-    // open after the value and the next line's ";" ends the property.
-    out = ParsedSkinFile();
-    ASSERT_EQ(Parse("A {\n Url = \"http://x\"; B = 2;\n ;\n C = 3;\n}", out), "");
-    EXPECT_EQ(Item(out.items, "A"), "C=3;Url=http:;");
-}
-
 TEST(SkinParser, BackslashJoinsStringsAcrossLines) {
     ParsedSkinFile out;
     ASSERT_EQ(Parse("A {\n Text = \"abc\" \\ \"def\",\n \"x\"\\\n\"y\" \\\n \"z\";\n}", out), "");
@@ -129,18 +83,6 @@ TEST(SkinParser, BackslashJoinsStringsAcrossLines) {
               "T.txt line 3:\\の次は文字列で無ければなりません。");
     // A backslash where a value is expected.
     EXPECT_EQ(ParseError("A {\n K = \\ \"a\";\n}"), "T.txt line 3:;が見つかりません。");
-}
-
-TEST(SkinParser, ItemsAndKeysAccumulate) {
-    ParsedSkinFile out;
-    ASSERT_EQ(Parse("A { K = 1; }\nB { X = 0; }\nA { K = 2, 3; L = x; }", out), "");
-    EXPECT_EQ(Item(out.items, "A"), "K=1|2|3;L=x;");
-    EXPECT_EQ(out.items.size(), 2u);
-    // Names and keys are case-sensitive.
-    out = ParsedSkinFile();
-    ASSERT_EQ(Parse("a { k = 1; K = 2; }\nA { }", out), "");
-    EXPECT_EQ(out.items.size(), 2u);
-    EXPECT_EQ(Item(out.items, "a"), "K=2;k=1;");
 }
 
 TEST(SkinParser, OpenBlockAtEndOfFileKeepsWhatItRead) {

@@ -49,20 +49,6 @@ TEST(SkinProperties, CheckMessages) {
               "B/AutoDisableのパラメータは 0個必要ですが、1個指定されています");
 }
 
-TEST(SkinProperties, ItemsAndHasProperty) {
-    SkinData skin;
-    skin["Base"] = MakeItem("Base", {{"Title", {"t"}}});
-    skin["CloseButton"] = MakeItem("CloseButton", {});
-    // Names and keys are case-sensitive.
-    EXPECT_FALSE(HasProperty(skin["Base"], "title"));
-    EXPECT_EQ(FindSkinItem(skin, "base"), nullptr);
-    static const char* const kNames[] = {"Base", "CloseButton", "TitleStatic", "Other"};
-    SkinError error;
-    EXPECT_TRUE(CheckRequiredItems(skin, kNames, 2, error));
-    EXPECT_FALSE(CheckRequiredItems(skin, kNames, 4, error));
-    EXPECT_EQ(error.Text(), "TitleStaticが記述されていません");
-}
-
 TEST(SkinProperties, Unescape) {
     EXPECT_EQ(Unescape("a\\nb\\rc\\0x22d"), "a\nb\rc\"d");
     EXPECT_EQ(Unescape("\\\\n"), "\\\n");
@@ -73,19 +59,6 @@ TEST(SkinProperties, Unescape) {
     EXPECT_EQ(Unescape("\x95\x5C\\n"), "\x95\x5C\n");
     // A lone lead byte at the end is kept.
     EXPECT_EQ(Unescape("a\x95"), "a\x95");
-}
-
-TEST(SkinProperties, StringTable) {
-    SkinData skin;
-    std::map<std::string, std::string> table;
-    SkinError error;
-    EXPECT_FALSE(ReadStringTable(skin, table, error));
-    EXPECT_EQ(error.Text(), "StringTableが記述されていません");
-    skin["StringTable"] = MakeItem(
-        "StringTable", {{"Msg", {"line1\\nline2", "ignored"}}, {"None", {}}, {"Empty", {""}}});
-    error = SkinError();
-    ASSERT_TRUE(ReadStringTable(skin, table, error));
-    EXPECT_EQ(table, (std::map<std::string, std::string>{{"Empty", ""}, {"Msg", "line1\nline2"}}));
 }
 
 TEST(SkinProperties, BaseFontInheritance) {
@@ -106,17 +79,6 @@ TEST(SkinProperties, BaseFontInheritance) {
     other["Base"] = MakeItem("Base", {});
     InheritBaseFont(other, "Base");
     EXPECT_EQ(Item(other, "X"), "");
-}
-
-TEST(SkinProperties, Integers) {
-    EXPECT_EQ(ParseSkinInteger("  -7"), -7);
-    EXPECT_EQ(ParseSkinInteger("+8px"), 8);
-    EXPECT_EQ(ParseSkinInteger("x1"), 0);
-    EXPECT_EQ(ParseSkinInteger("0x10"), 0);
-    EXPECT_EQ(ParseSkinInteger("010"), 10);
-    // Held to the 32-bit range as strtol does with a 32-bit long.
-    EXPECT_EQ(ParseSkinInteger("2147483648"), INT32_MAX);
-    EXPECT_EQ(ParseSkinInteger("-99999999999999999999999"), INT32_MIN);
 }
 
 TEST(SkinProperties, Conversions) {

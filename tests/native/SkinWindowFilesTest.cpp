@@ -182,30 +182,3 @@ TEST(SkinWindowFiles, EveryWindowLoadsAndCutsInsideTheSheets) {
     EXPECT_EQ(description.at("Description").properties.at("ImageFile"),
               (SkinValues{"Base.png", "Parts.png"}));
 }
-
-TEST(SkinWindowFiles, LauncherMenuTreeNamesButtons) {
-    CMemorySkinSource source = AllSkinFiles();
-    SkinData skin;
-    ASSERT_NO_FATAL_FAILURE(LoadWindow(source, "LauncherWindow.txt", "Base", skin));
-    const auto& menu = skin.at("MenuWindow").properties;
-    ASSERT_EQ(menu.at("MenuCount"), SkinValues{"4"});
-    const int subCounts[] = {2, 2, 5, 3};  // the shipped tree
-    for (int i = 0; i < 4; ++i) {
-        std::vector<std::string> buttons = {menu.at("MainButton." + std::to_string(i)).at(0)};
-        ASSERT_EQ(ParseSkinInteger(menu.at("SubButtonCount." + std::to_string(i)).at(0)),
-                  subCounts[i]);
-        for (int j = 0; j < subCounts[i]; ++j)
-            buttons.push_back(
-                menu.at("SubButton." + std::to_string(i) + "." + std::to_string(j)).at(0));
-        for (const std::string& name : buttons) {
-            const SkinItem* item = FindSkinItem(skin, name);
-            ASSERT_NE(item, nullptr) << name;
-            EXPECT_TRUE(HasProperty(*item, "NormalImage")) << name;
-        }
-    }
-    // The menu window lays them out with its own file's paddings.
-    SkinData menuSkin;
-    ASSERT_NO_FATAL_FAILURE(LoadWindow(source, "MenuWindow.txt", "Base_Vertical", menuSkin));
-    EXPECT_EQ(menuSkin.at("MenuWindow.65535").properties.at("BorderPadding"), SkinValues{"3"});
-    EXPECT_EQ(menuSkin.at("MenuWindow.2").properties.at("BottomPadding"), SkinValues{"-2"});
-}
