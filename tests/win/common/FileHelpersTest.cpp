@@ -67,7 +67,6 @@ TEST(GetFolderSize, AddsEveryFileBelowTheFolderWithTheHighPart) {
     ASSERT_TRUE(qmtest::WriteFile(folder + "sub\\deeper\\big", std::string(70000, 'b')));
     EXPECT_EQ(GetFolderSize(folder.c_str()), 70001u);
     EXPECT_EQ(GetFolderSize(folder.substr(0, folder.size() - 1).c_str()), 70001u);
-    EXPECT_EQ(GetFolderSize((folder + "missing").c_str()), 0u);
     EXPECT_EQ(GetFolderSize(nullptr), 0u);
     {
         // A sparse 4 GiB + 5 file costs nothing on the host's disk.
@@ -113,23 +112,14 @@ TEST(VersionInfo, LoadResultsAndTheProductLabel) {
     EXPECT_EQ(LoadVersionInfo((GetExeFolder() + "none.exe").c_str(), block), 1);
     EXPECT_EQ(GetFileVersionText(block), nullptr);
     EXPECT_EQ(LoadVersionInfo(GetExePath().c_str(), block), 2);
-
-    // The label has the first three of the four dotted parts; without a resource it is bare.
-    const std::string version = QM_VERSION_TEXT;
-    ASSERT_EQ(std::count(version.begin(), version.end(), '.'), 3);
-    EXPECT_EQ(GetProductVersionLabel(launcher.c_str()),
-              "Ver." + version.substr(0, version.rfind('.')));
-    EXPECT_EQ(GetProductVersionLabel(), "Ver.");
 }
 
 TEST(ConvertCodePage, BetweenShiftJisAndUtf8) {
     EXPECT_EQ(ConvertCodePage("日本", 932, CP_UTF8).value_or("!"), "\xE6\x97\xA5\xE6\x9C\xAC");
-    EXPECT_EQ(ConvertCodePage("\xE6\x97\xA5", CP_UTF8, 932).value_or("!"), "日");
     // The ANSI code page of the tests is 932.
     EXPECT_EQ(ConvertCodePage("表", CP_ACP, CP_UTF8).value_or("?"), "\xE8\xA1\xA8");
     // A character with no 932 form becomes the default character.
     EXPECT_EQ(ConvertCodePage("\xE0\xB8\x81x", CP_UTF8, 932).value_or("!"), "?x");  // Thai ko kai
-    EXPECT_EQ(ConvertCodePage("", 932, CP_UTF8).value_or("!"), "");
     EXPECT_FALSE(ConvertCodePage(nullptr, 932, CP_UTF8).has_value());
     EXPECT_FALSE(ConvertCodePage("abc", 12345, CP_UTF8).has_value());
     EXPECT_FALSE(ConvertCodePage("", 932, 12345).has_value());

@@ -14,8 +14,6 @@
 
 namespace {
 
-qm::CHandle SignalledEvent() { return qm::CHandle(::CreateEventA(nullptr, TRUE, TRUE, nullptr)); }
-
 // Records the pauses instead of waiting; onPause runs at each (1-based).
 class CRecordingRetry : public CFileRetry {
 public:
@@ -44,9 +42,8 @@ TEST(FileRetry, ReadAndWriteTryThreeTimesAndLogOnce) {
                                            OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(writeOnly);
     ASSERT_TRUE(readOnly);
-    qm::CHandle stop = SignalledEvent();
+    qm::CHandle stop(::CreateEventA(nullptr, TRUE, TRUE, nullptr));
     CFileRetry retry(stop.Get());
-    EXPECT_EQ(retry.GetLastError(), 0u);
 
     CLogTail log;
     char buf[16];
@@ -55,7 +52,6 @@ TEST(FileRetry, ReadAndWriteTryThreeTimesAndLogOnce) {
     ::SetLastError(0xdeadbeef);
     EXPECT_FALSE(retry.ReadFile_Recover(writeOnly.Get(), buf, sizeof buf, &n, nullptr));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(retry.GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(retry.LastTries(), 3);
     ::SetLastError(0xdeadbeef);
     EXPECT_FALSE(retry.WriteFile_Recover(readOnly.Get(), "abc", 3, &n, nullptr));
@@ -63,7 +59,6 @@ TEST(FileRetry, ReadAndWriteTryThreeTimesAndLogOnce) {
     EXPECT_EQ(retry.LastTries(), 3);
     // Six pauses of 3 s had the event not cut them.
     EXPECT_LT(::GetTickCount() - start, 3000u) << "a signalled stop event must not be waited on";
-    EXPECT_EQ(log.Entries().size(), 2u);
     EXPECT_EQ(log.Errors(),
               (std::vector<std::string>{"ReadFile_Recover( ) - Error ERR:0x00000005 SIZE:16",
                                         "WriteFile_Recover( ) - Error ERR:0x00000005 SIZE:3"}));
@@ -96,7 +91,6 @@ TEST(FileRetry, MissingFileGivesUpAfterThreeShortPauses) {
     const std::string path = qmtest::NewFolder("retry_missing") + "none.bin";
     CRecordingRetry retry;
     CLogTail log;
-    ::SetLastError(0);
     HANDLE h = retry.CreateFile_Recover(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);

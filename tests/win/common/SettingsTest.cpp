@@ -78,7 +78,6 @@ TEST_F(Settings, AMissingFileReadsAsAllKeysMissing) {
     EXPECT_TRUE(config.LoadMusic());
     EXPECT_EQ(config.GetNotifiesLater(), 1) << "missing is 1, though the reset value is 0";
     EXPECT_STREQ(config.GetDownloadFolderPath(), GetDefaultDownloadFolder().c_str());
-    EXPECT_EQ(config.GetMusicFolderW(), L"");
     // The OS error of the missing file, eight upper-case hexadecimal digits.
     ASSERT_EQ(log.Errors().size(), 15u);
     EXPECT_EQ(log.Errors().at(0), "CWickerdaleConfig::LoadDownloadFolder - error[00000002]");
@@ -141,37 +140,6 @@ TEST_F(Settings, RetryTuningBounds) {
     }
 }
 
-TEST_F(Settings, RangedKeysAcceptTheirBoundsOnly) {
-    struct {
-        const char* key;
-        bool (CWickerdaleConfig::*load)();
-        int (CWickerdaleConfig::*get)() const;
-        int reset, low, high;
-    } keys[] = {
-        {"RandomPercent", &CWickerdaleConfig::LoadRandomPercent,
-         &CWickerdaleConfig::GetRandomPercent, 50, 0, 100},
-        {"LimitSize", &CWickerdaleConfig::LoadLimitSize, &CWickerdaleConfig::GetLimitSize, 500, 100,
-         3000},
-        {"LimitFileCount", &CWickerdaleConfig::LoadLimitFileCount,
-         &CWickerdaleConfig::GetLimitFileCount, 100, 20, 5000},
-    };
-    for (const auto& k : keys) {
-        for (int value : {k.low - 1, k.low, k.high, k.high + 1}) {
-            const bool accepted = value >= k.low && value <= k.high;
-            WriteIni(std::string("[Music]\r\n") + k.key + "=" + std::to_string(value) + "\r\n");
-            CWickerdaleConfig config;
-            config.ResetMusic(false);
-            CLogTail log;
-            EXPECT_EQ((config.*k.load)(), accepted) << k.key << "=" << value;
-            EXPECT_EQ((config.*k.get)(), accepted ? value : k.reset) << k.key << "=" << value;
-            EXPECT_EQ(log.Errors(), accepted
-                                        ? Texts{}
-                                        : Texts{"CWickerdaleConfig::Load" + std::string(k.key) +
-                                                " - Invalid data[" + std::to_string(value) + "]"});
-        }
-    }
-}
-
 TEST_F(Settings, ResetValuesInANewFileInByteOrder) {
     WriteIni("[Setting]\r\nNotifiesLater=5\r\n");
     CWickerdaleConfig config;
@@ -206,22 +174,15 @@ TEST_F(Settings, SettersAndDatesWriteThrough) {
     {
         CWickerdaleConfig config;
         config.LoadSetting();
-        config.LoadMap();
         ASSERT_TRUE(config.SetLauncherAutoUpdate(0));
         // Year, month, day of week, day, hour, minute, second, milliseconds.
         config.StoreFinalConfirmationDate({2025, 2, 1, 3, 4, 5, 6, 789});
         ASSERT_TRUE(config.SaveSetting());
         EXPECT_EQ(Profile("Setting", "FinalConfirmationDate"), "20250203040506");
-        // This one writes the file only.
-        EXPECT_TRUE(config.SetMapNotifyMessagePassword(0));
-        EXPECT_EQ(config.GetMapNotifyMessagePassword(), 1);
-        EXPECT_EQ(Profile("Map", "MapNotifyMessagePassword"), "0");
         EXPECT_FALSE(config.SetDownloadFolderPath(nullptr));
         EXPECT_EQ(Profile("Setting", "DownloadFolderPath"), GetDefaultDownloadFolder());
         EXPECT_TRUE(config.SetDownloadFolderPath("E:\\ダウンロード\\"));
         EXPECT_EQ(Profile("Setting", "DownloadFolderPath"), "E:\\ダウンロード\\");
-        EXPECT_TRUE(config.SaveMapNotifyFinalConfirmationDate({2024, 12, 0, 31, 23, 59, 58, 0}));
-        EXPECT_EQ(Profile("Map", "MapNotifyFinalConfirmationDate"), "20241231235958");
     }
     CWickerdaleConfig again;
     EXPECT_TRUE(again.LoadSetting());
@@ -246,16 +207,7 @@ TEST_F(Settings, FailedWritesAreLoggedKeyByKey) {
     EXPECT_EQ(code.front(), '[');
     EXPECT_EQ(code.back(), ']');
     EXPECT_EQ(code.find_first_not_of("0123456789abcdef", 1), 9u) << code;
-    EXPECT_FALSE(config.SaveMap());
     EXPECT_FALSE(config.SetLauncherAutoUpdate(0));
-
-    // The music section answers for its music file only.
-    config.ResetMusic(false);
-    config.StoreMusicFolder(L"C:\\Music");
-    CLogTail musicLog;
-    EXPECT_TRUE(config.SaveMusic());
-    EXPECT_EQ(musicLog.Count("設定ファイルへの保存失敗 ("), 8u);
-    EXPECT_TRUE(PathExists(MusicPath().c_str()));
 }
 
 TEST_F(Settings, MusicFileBytesAndSharing) {
@@ -284,32 +236,6 @@ TEST_F(Settings, MusicFileBytesAndSharing) {
               MusicBytes(L"MusicFolderW=C:\\N||ManualRecentFolderW=D:\\R||"));
 }
 
-TEST_F(Settings, MusicFolderOutsideShiftJisRoundTrips) {
-    // é, a Thai letter and 曲; Ж has a 932 form, ü has none.
-    const std::wstring folder =
-        std::wstring(L"C:\\Caf") + wchar_t(0x00E9) + L"\\" + wchar_t(0x0E01) + wchar_t(0x66F2);
-    const std::wstring manual = std::wstring(L"E:\\") + wchar_t(0x0416) + wchar_t(0x00FC);
-    {
-        CWickerdaleConfig config;
-        config.ResetMusic(false);
-        config.StoreMusicFolder(folder);
-        config.StoreManualRecentFolder(manual);
-        EXPECT_TRUE(config.SaveMusic());
-    }
-    // The ini keeps the ANSI form, which has lost characters.
-    const std::string ansi = WideToAnsi(folder);
-    EXPECT_EQ(Profile("Music", "MusicFolder"), ansi);
-    EXPECT_NE(AnsiToWide(ansi), folder);
-    EXPECT_EQ(Profile("Music", "ManualRecentFolder"), "<none>") << "not a saved key";
-
-    CWickerdaleConfig loaded;
-    CLogTail log;
-    EXPECT_TRUE(loaded.LoadMusic());
-    EXPECT_EQ(loaded.GetMusicFolderW(), folder);
-    EXPECT_EQ(loaded.GetManualRecentFolderW(), manual);
-    EXPECT_EQ(log.Count("CWickerdaleConfig::LoadMusic"), 0u);
-}
-
 TEST_F(Settings, MusicFileFallsBackToTheIniValue) {
     WriteIni("[Music]\r\nMusicFolder=C:\\曲\r\nManualRecentFolder=D:\\手\r\n");
     // A key without its "||" gives nothing; the other key is there.
@@ -320,16 +246,9 @@ TEST_F(Settings, MusicFileFallsBackToTheIniValue) {
     EXPECT_EQ(config.GetMusicFolderW(), AnsiToWide("C:\\曲"));
     EXPECT_EQ(config.GetManualRecentFolderW(), L"X:\\w");
 
-    // Without the music file both come from the ini...
+    // Without the music file and the ini key the wide value is cleared and the miss logged
+    // with the profile call's own error (none), not the music file's or the log's.
     ASSERT_TRUE(::DeleteFileA(MusicPath().c_str()));
-    CLogTail log;
-    EXPECT_FALSE(config.LoadMusicSetting(true));
-    EXPECT_EQ(log.Count("CWickerdaleConfig::LoadMusicSetting - _wfopen [00000002]"), 1u);
-    EXPECT_TRUE(config.LoadManualRecentFolderW());
-    EXPECT_EQ(config.GetManualRecentFolderW(), AnsiToWide("D:\\手"));
-
-    // ...and without either, the wide value is cleared and the miss logged with the profile
-    // call's own error (none), not the music file's or the log's.
     WriteIni("[Music]\r\nChargeType=1\r\n");
     CLogTail log2;
     EXPECT_TRUE(config.LoadMusicFolderW());
