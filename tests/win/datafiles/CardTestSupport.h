@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "datafiles/SDInfoFile.h"
-
 namespace cardtest {
 
 constexpr char kCardE = 'E';
@@ -22,17 +20,6 @@ void EmptyDrive(char drive);
 std::string OnCard(char drive, const char* cardPath);  // "%C%s"
 // Writes a file, making the folders on its way; true when it was written.
 bool Touch(const std::string& path, const std::string& body = "data");
-
-// Every output of CSDInfoFile::GetEntry for one kind; each starts as a value
-// the call has to overwrite (time all 0xFFFF).
-struct SdEntry {
-    bool found = false;
-    SYSTEMTIME time;
-    int32_t result = 77;
-    std::string text = "unset";
-    uint32_t value120 = 0xBAD, extra124 = 0xBAD, extra116 = 0xBAD;
-};
-SdEntry ReadSdEntry(const CSDInfoFile& file, uint32_t kindBit);
 
 // The test program's own log file (opened by the test environment). Mark
 // the log before an operation and read back what it wrote: the message

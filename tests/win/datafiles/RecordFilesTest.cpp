@@ -15,18 +15,20 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     CSDInfoFile file(kCardE);
     EXPECT_TRUE(file.IsLoaded());
     EXPECT_EQ(file.GetPath(), "E:\\PC\\SDINFO.DAT");
-    SdEntry e = ReadSdEntry(file, 4);
-    ASSERT_TRUE(e.found);
-    EXPECT_EQ(e.result, 2);
-    EXPECT_EQ(e.text, "交通情報");
-    EXPECT_EQ(e.extra124, 0x05010203u);
-    EXPECT_GE(e.time.wYear, 2020);
+    SYSTEMTIME t;
+    int32_t result = 77;
+    std::string text;
+    uint32_t v120 = 1, e124 = 1, e116 = 1;
+    ASSERT_TRUE(file.GetEntry(4, &t, &result, &text, &v120, &e124, &e116));
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(text, "交通情報");
+    EXPECT_EQ(e124, 0x05010203u);
+    EXPECT_GE(t.wYear, 2020);
     // An unknown kind: false, with the outputs cleared; a missing required output.
-    e = ReadSdEntry(file, 64);
-    EXPECT_FALSE(e.found);
-    EXPECT_EQ(e.result, -1);
-    EXPECT_EQ(e.time.wYear, 0);
-    EXPECT_FALSE(file.GetEntry(4, &e.time, nullptr, &e.text, nullptr));
+    EXPECT_FALSE(file.GetEntry(64, &t, &result, &text, &v120, &e124, &e116));
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(t.wYear, 0);
+    EXPECT_FALSE(file.GetEntry(4, &t, nullptr, &text, nullptr));
 
     // 200 bytes: one record and the read failure.
     const std::string bytes = qmtest::ReadFile(OnCard(kCardE, kCardSdInfoPath));
@@ -37,7 +39,7 @@ TEST(SDInfoFile, EntriesAndTheTruncatedFile) {
     EXPECT_FALSE(cut.IsLoaded());
     EXPECT_EQ(cut.GetCount(), 1u);
     EXPECT_EQ(LogSince(mark), Texts{"E:SD情報ファイルデータ読込失敗 0x00000026"});
-    EXPECT_TRUE(ReadSdEntry(cut, 4).found);
+    EXPECT_TRUE(cut.GetEntry(4, &t, &result, &text, &v120, &e124, &e116));
 }
 
 TEST(SDInfoFile, NoFileAndNoCard) {
@@ -80,12 +82,4 @@ TEST(ProbeLogFile, RecordsInFileOrderAndACutRecord) {
     EXPECT_FALSE(log.Load());
     EXPECT_EQ(log.GetCount(), 1u);
     EXPECT_EQ(LogSince(mark), Texts{"E:プローブログファイルデータ読込失敗 0x00000026"});
-}
-
-TEST(ProbeLogFile, FolderIsCreated) {
-    const std::string folder = GetUserDataRoot() + "NEWDEVICE000001\\";
-    ASSERT_FALSE(qmtest::FileExists(folder));
-    CProbeLogFile log("NEWDEVICE000001");
-    EXPECT_TRUE(qmtest::FileExists(folder));
-    EXPECT_EQ(log.GetCount(), 0u);
 }
