@@ -22,14 +22,11 @@ const auto* const g_logEnvironment = ::testing::AddGlobalTestEnvironment(new Log
 }  // namespace
 
 bool RunSdCard(const std::string& args) {
-    qmtest::ProcessResult r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe", args, 60000);
+    const auto r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe", args, 60000);
     return r.finished && r.exitCode == 0;
 }
 
-void EmptyDrive(char drive) {
-    std::string root = std::string(1, drive) + ":\\";
-    DeleteFolderTree(root.c_str(), false);
-}
+void EmptyDrive(char drive) { DeleteFolderTree((std::string(1, drive) + ":\\").c_str(), false); }
 
 bool MakeCard(char drive, const std::string& args) {
     EmptyDrive(drive);

@@ -1,6 +1,5 @@
 #pragma once
-// Cards and log records for the card-file tests. The drive letters are
-// mapped by prefix-setup before the test program starts.
+// Cards and log records for the card-file tests; prefix-setup maps the drive letters.
 #include <windows.h>
 
 #include <string>
@@ -21,10 +20,8 @@ std::string OnCard(char drive, const char* cardPath);  // "%C%s"
 // Writes a file, making the folders on its way; true when it was written.
 bool Touch(const std::string& path, const std::string& body = "data");
 
-// The test program's own log file (opened by the test environment). Mark
-// the log before an operation and read back what it wrote: the message
-// texts, each prefixed by its kind as "N:", "E:" or "D:" (detail records
-// are off in the test program).
+// The test program's own log (started by the test environment): the records written since a
+// mark, as "N:", "E:" or "D:" and the message (detail records are off).
 size_t LogMark();
 std::vector<std::string> LogSince(size_t mark);
 bool LogHas(size_t mark, const std::string& kindAndText);
