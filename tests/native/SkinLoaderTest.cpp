@@ -31,20 +31,6 @@ SkinData LoadOk(CMemorySkinSource& source, const std::string& name) {
 
 }  // namespace
 
-TEST(SkinLoader, MissingOrEmptyFileIsAnOpenError) {
-    CMemorySkinSource source;
-    source.Add("Empty.txt", "");
-    EXPECT_EQ(Load(source, "Missing.txt").error.messages,
-              std::vector<std::string>{"skin file open error"});
-    Loaded r = Load(source, "Empty.txt");
-    EXPECT_EQ(r.error.Text(), "skin file open error");
-    // A file of a header alone loads, empty.
-    source.Add("Header.txt", SkinFile(""));
-    r = Load(source, "Header.txt");
-    EXPECT_TRUE(r.ok);
-    EXPECT_TRUE(r.skin.empty());
-}
-
 TEST(SkinLoader, EarlierIncludesOverrideLaterAndIncludesOverrideLanguage) {
     // Per property; file names match without case, as resource names do; replacement tables
     // merge the same way.

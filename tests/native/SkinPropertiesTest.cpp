@@ -61,26 +61,6 @@ TEST(SkinProperties, Unescape) {
     EXPECT_EQ(Unescape("a\x95"), "a\x95");
 }
 
-TEST(SkinProperties, BaseFontInheritance) {
-    SkinData skin;
-    skin["Base"] = MakeItem("Base", {{"Font", {"Gothic", "12", "400"}}});
-    skin["NoFont"] = MakeItem("NoFont", {{"K", {"1"}}});
-    skin["Partial"] = MakeItem("Partial", {{"Font", {"", "14", ""}}});
-    skin["Longer"] = MakeItem("Longer", {{"Font", {"", "", "", ""}}});
-    InheritBaseFont(skin, "Base");
-    EXPECT_EQ(Item(skin, "NoFont"), "Font=Gothic|12|400;K=1;");
-    EXPECT_EQ(Item(skin, "Partial"), "Font=Gothic|14|400;");
-    // Positions the base block lacks stay empty.
-    EXPECT_EQ(Item(skin, "Longer"), "Font=Gothic|12|400|;");
-
-    // A base block without Font changes nothing.
-    SkinData other;
-    other["X"] = MakeItem("X", {});
-    other["Base"] = MakeItem("Base", {});
-    InheritBaseFont(other, "Base");
-    EXPECT_EQ(Item(other, "X"), "");
-}
-
 TEST(SkinProperties, Conversions) {
     auto text = [](const SkinRect& r) {
         return std::to_string(r.left) + "," + std::to_string(r.top) + "," +

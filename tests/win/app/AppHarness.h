@@ -9,19 +9,16 @@
 
 namespace apptest {
 
-// Handles this thread's messages (a window hook of the caller's may be waiting for them) until
-// done() answers true or ms have passed; done()'s last answer.
+// Handles this thread's messages (a window hook may wait for them) until done() or ms pass.
 template <typename Done>
 bool Pump(DWORD ms, Done done) {
-    const DWORD start = ::GetTickCount();
-    bool finished = false;
-    do {
-        finished = done();
+    for (const DWORD start = ::GetTickCount();;) {
+        const bool finished = done();
         MSG msg;  // what arrived before the end is handled too
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-        if (!finished) ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    } while (!finished && ::GetTickCount() - start < ms);
-    return finished;
+        if (finished || ::GetTickCount() - start >= ms) return finished;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
 }
 
 inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
@@ -30,15 +27,13 @@ inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
     return w;
 }
 
-// Starts a program suspended and looks for a main window of its own (class "Quillmarch")
-// while it runs: through the system's news of every window the process creates (Wine does not
-// always deliver it) and a look at every turn of the wait.
+// Starts a program suspended and looks for a main window of its own (class "Quillmarch") while
+// it runs: through the news of every window it creates (Wine may not deliver it) and by looking.
 class CWatchedLaunch {
 public:
     CWatchedLaunch(const std::string& exe, const std::string& args) {
         std::string cmd = "\"" + exe + "\" " + args;
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
+        STARTUPINFOA si = {sizeof si};
         PROCESS_INFORMATION pi = {};
         if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                               nullptr, nullptr, &si, &pi))
@@ -60,12 +55,10 @@ public:
     // Pumps this thread's messages and looks for the window until the process ends with 0.
     bool ExitsCleanly(DWORD ms = 20000) {
         DWORD code = 12345;
-        return m_process && m_hook &&
-               Pump(ms,
-                    [this] {
-                        Look();
-                        return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
-                    }) &&
+        const auto ended = [this] {
+            return Look(), ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+        };
+        return m_process && m_hook && Pump(ms, ended) &&
                ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
     }
     bool MadeMainWindow() const { return m_seen; }

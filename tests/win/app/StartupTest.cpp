@@ -1,10 +1,11 @@
-// Quillmarch.exe as a whole: start, instance control, the two switches, and
-// the diagnostic log it leaves.
+// Quillmarch.exe as a whole: start, instance control, the two switches, the registration
+// status with the simulated cards of prefix-setup (E:, F:), and the diagnostic log it leaves.
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "AppHarness.h"
 #include "TestSupport.h"
@@ -17,9 +18,13 @@
 namespace {
 
 using apptest::CWatchedLaunch;
+using Texts = std::vector<std::string>;
 
-// No card is inserted (the card drives of prefix-setup start empty): a last
-// user in the user list makes the start a launcher start.
+bool MutexExists(const char* name) {
+    return qm::CHandle(::OpenMutexA(SYNCHRONIZE, FALSE, name)).Valid();
+}
+
+// With no card inserted, a last user in the user list makes the start a launcher start.
 void RegisterLastUser() { ASSERT_TRUE(CUserListFile().SetUser("STARTUPTEST0001", "s", 1, "", 1)); }
 
 std::string LauncherExe() { return qmtest::BinFolder() + "Quillmarch.exe"; }
@@ -45,16 +50,50 @@ struct FakeLauncher {
     FakeLauncher() {
         s_lastSysCommand = s_mapDownloads = 0;
         s_mapDownloadMsg = ::RegisterWindowMessageA("WKLMapDownload");
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "QmTestFakeLauncher";
+        const WNDCLASSA wc = {0,       Proc,    0,       0,       ::GetModuleHandleA(nullptr),
+                              nullptr, nullptr, nullptr, nullptr, "QmTestFakeLauncher"};
         ::RegisterClassA(&wc);
         wnd = ::CreateWindowExA(0, wc.lpszClassName, "Quillmarch", WS_OVERLAPPEDWINDOW, 0, 0, 200,
                                 100, nullptr, nullptr, wc.hInstance, nullptr);
     }
     ~FakeLauncher() { ::DestroyWindow(wnd); }
 };
+
+// Starts the program, notes whether the launcher mutex (else the first-run one) is held while
+// its hidden window is up, closes it and collects the registration records it wrote.
+Texts StartApp(bool& registered) {
+    static const std::string exe = [] {
+        const std::string folder = qmtest::NewFolder("app");
+        ::CopyFileA((qmtest::BinFolder() + "Quillmarch.exe").c_str(),
+                    (folder + "Quillmarch.exe").c_str(), FALSE);
+        qmtest::WriteFile(folder + "WKLOG.ini", "[Log]\r\nRecover=1\r\n");
+        return folder + "Quillmarch.exe";
+    }();
+    const std::string before = qmtest::ReadFile(LauncherLog());
+    apptest::CWatchedLaunch process(exe, "");
+    const HWND main = apptest::WaitForWindow("Quillmarch", "Quillmarch ", 20000);
+    registered = MutexExists("MN_Quillmarch_Launcher");
+    if (registered == MutexExists("MN_Quillmarch_Init")) return {"both or neither mutex"};
+    ::PostMessageA(main, WM_CLOSE, 0, 0);
+    if (!process.ExitsCleanly()) return {"did not end"};
+    std::string text = qmtest::ReadFile(LauncherLog());
+    if (text.compare(0, before.size(), before) == 0) text = text.substr(before.size());
+    Texts lines;
+    for (const std::string& l : qmtest::LogRecordTexts(text))
+        if (l.rfind("D:SD", 0) == 0 || l.rfind("D:　－", 0) == 0 ||
+            l.rfind("N:ユーザー登録状況", 0) == 0)
+            lines.push_back(l);
+    return lines;
+}
+
+// Empties the drive and, given a device number, makes a card there.
+bool MakeCard(char d, const char* device) {
+    const std::string root = std::string(1, d) + ":\\";
+    DeleteFolderTree(root.c_str(), false);
+    return !device || qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe",
+                                         "make " + root + " --device=" + device, 60000)
+                              .exitCode == 0;
+}
 
 }  // namespace
 
@@ -68,7 +107,7 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
     // The trailing blank keeps a search for the launcher's title off it.
     EXPECT_EQ(::FindWindowA(nullptr, "Quillmarch"), nullptr);
 
-    EXPECT_TRUE(qm::CHandle(::OpenMutexA(SYNCHRONIZE, FALSE, "MN_Quillmarch_Launcher")));
+    EXPECT_TRUE(MutexExists("MN_Quillmarch_Launcher"));
     ::PostMessageA(hidden, WM_CLOSE, 0, 0);
     ASSERT_TRUE(p.ExitsCleanly());
 
@@ -77,23 +116,8 @@ TEST(Startup, RunsHiddenHoldsTheLauncherMutexAndLogsStartAndEnd) {
     EXPECT_EQ(CountRecords("--:----------<終了>----------"), 1);
 }
 
-TEST(Startup, SecondStartRaisesTheRunningLauncherAndExits) {
+TEST(Startup, ARunningLauncherIsRaisedOrToldOfTheMapDownload) {
     RegisterLastUser();
-    // The running launcher is this process: it holds the mutex and owns a
-    // window titled "Quillmarch".
-    qm::CHandle mutex(::CreateMutexA(nullptr, TRUE, "MN_Quillmarch_Launcher"));
-    ASSERT_TRUE(mutex);
-    FakeLauncher fake;
-    ASSERT_NE(fake.wnd, nullptr);
-
-    CWatchedLaunch p(LauncherExe(), "");
-    ASSERT_TRUE(p.ExitsCleanly());
-    EXPECT_EQ(FakeLauncher::s_lastSysCommand, static_cast<UINT>(SC_RESTORE));
-    EXPECT_FALSE(p.MadeMainWindow());
-    ::ReleaseMutex(mutex.Get());
-}
-
-TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
     ::DeleteFileA(LauncherLog().c_str());
     {
         CWatchedLaunch p(LauncherExe(), "-MapDownload");
@@ -102,22 +126,27 @@ TEST(Startup, MapDownloadReachesARunningLauncherOrLogsItsMiss) {
     }
     EXPECT_EQ(CountRecords("E:プロトコル起動 ランチャー無し"), 1);
     EXPECT_EQ(CountRecords("--:----------<終了>----------"), 1);
-
+    // The running launcher is this process: it holds the mutex and owns a window "Quillmarch".
+    qm::CHandle mutex(::CreateMutexA(nullptr, TRUE, "MN_Quillmarch_Launcher"));
     FakeLauncher fake;
-    CWatchedLaunch p(LauncherExe(), "/mapdownload");
-    ASSERT_TRUE(p.ExitsCleanly());
-    EXPECT_FALSE(p.MadeMainWindow());
+    ASSERT_TRUE(mutex && fake.wnd);
+    for (const char* args : {"", "/mapdownload"}) {
+        CWatchedLaunch p(LauncherExe(), args);
+        ASSERT_TRUE(p.ExitsCleanly());
+        EXPECT_FALSE(p.MadeMainWindow());
+    }
+    EXPECT_EQ(FakeLauncher::s_lastSysCommand, static_cast<UINT>(SC_RESTORE));
     EXPECT_EQ(FakeLauncher::s_mapDownloads, 1);
     EXPECT_EQ(CountRecords("N:プロトコル起動"), 1);
+    ::ReleaseMutex(mutex.Get());
 }
 
 TEST(Startup, UninstallRemovesTheDataFolderAndOpensNoWindow) {
     const std::string data = GetDataFolder();
-    ASSERT_TRUE(CreateDirectories((data + "Data\\user\\deep").c_str()));
-    ASSERT_TRUE(qmtest::WriteFile(data + "Data\\user\\deep\\probe.dat", "x"));
-    // A sibling folder of another program must survive.
-    const std::string sibling =
-        data.substr(0, data.size() - 11) + "Other\\";  // "...\Corvane\Other\"
+    ASSERT_TRUE(CreateDirectories((data + "Data\\deep").c_str()) &&
+                qmtest::WriteFile(data + "Data\\deep\\probe.dat", "x"));
+    // A sibling folder of another program ("...\Corvane\Other\") must survive.
+    const std::string sibling = data.substr(0, data.size() - 11) + "Other\\";
     ASSERT_TRUE(CreateDirectories(sibling.c_str()));
 
     // "MapDownload" before it does not stop the clean-up.
@@ -146,13 +175,50 @@ TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
     unsigned style = 0;
     EXPECT_EQ(std::string(text), GetMessageText(0xFF00EE01, 0, style));
     EXPECT_EQ(style, 0x30u);
-    EXPECT_EQ(::FindWindowA("Quillmarch", nullptr), nullptr) << "a window before the OS check";
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-
     ASSERT_TRUE(p.ExitsCleanly());
+    EXPECT_FALSE(p.MadeMainWindow()) << "a window before the OS check";
     const std::string log = qmtest::ReadFile(GetLogFolder() + "QmOldOs.log");
     EXPECT_NE(log.find("\t!!\tWinMain_win.cpp\t"), std::string::npos) << log;
     EXPECT_NE(log.find("\t起動OS-NG OSType:8\r\n"), std::string::npos) << log;
     // Refused before the instance mutex: nothing of it is left.
-    EXPECT_FALSE(qm::CHandle(::OpenMutexA(SYNCHRONIZE, FALSE, "MN_Quillmarch_Launcher")));
+    EXPECT_FALSE(MutexExists("MN_Quillmarch_Launcher"));
+}
+
+// One start per case: the card on the lowest drive decides; without a card, the last user does.
+TEST(Registration, StartUpCases) {
+    struct Case {
+        const char* name;
+        const char* listed;         // device number in the user list, or none
+        const char *cardE, *cardF;  // device number on the card, or no card
+        bool noPcLink;              // E:'s PC-link file removed
+        bool registered;            // launcher mutex, else the first-run one
+        Texts lines;
+    } cases[] = {
+        // clang-format off
+        {"no card, a last user", "LASTUSER0000001", nullptr, nullptr, false, true,
+         {"D:SD未挿入起動", "D:　－最終ユーザーあり", "N:ユーザー登録状況 済"}},
+        {"registered card", "REGISTERED00001", "REGISTERED00001", nullptr, false, true,
+         {"D:SD挿入起動", "D:　－ユーザー登録情報あり", "N:ユーザー登録状況 済"}},
+        // A last user exists, but the card on the lowest drive decides.
+        {"unregistered E:, registered F:", "REGISTERED00001", "UNREGISTERED001",
+         "REGISTERED00001", false, false, {"D:SD挿入起動", "N:ユーザー登録状況 未"}},
+        // The navigation-info file alone does not make a card at start-up.
+        {"card without PC-link file", nullptr, "NOPCLINK0000001", nullptr, true, false,
+         {"D:SD未挿入起動", "D:　－最終ユーザーなし", "N:ユーザー登録状況 未"}},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string list = CUserListFile::GetFilePath();
+        ::SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(list.c_str());
+        ASSERT_TRUE(!c.listed || CUserListFile().SetUser(c.listed, "user", 0x1234, "UA", 2));
+        ASSERT_TRUE(MakeCard('E', c.cardE));
+        ASSERT_TRUE(MakeCard('F', c.cardF));
+        if (c.noPcLink) ::DeleteFileA("E:\\PCLINK.DAT");
+        bool registered = !c.registered;
+        EXPECT_EQ(StartApp(registered), c.lines);
+        EXPECT_EQ(registered, c.registered);
+    }
 }
