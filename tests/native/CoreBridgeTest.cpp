@@ -12,7 +12,6 @@ TEST(CoreBridge, CoreParametersForAllKinds) {
     // Models 18 and 21 take no navigation-info upload; their neighbours do.
     EXPECT_EQ(BuildCoreParameters('E', 0x0001A2B4, -1, 18), " /d E /w 0001A2B4 /p map bl wl msc");
     EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 21), " /d F /w 00000010 /p map bl wl msc");
-    EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 17), " /d F /w 00000010 /p prb map bl wl msc");
     EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 19), " /d F /w 00000010 /p prb map bl wl msc");
     EXPECT_EQ(BuildCoreParameters('F', 0x10, -1, 0x12 + 0x100),
               " /d F /w 00000010 /p prb map bl wl msc");
@@ -20,30 +19,19 @@ TEST(CoreBridge, CoreParametersForAllKinds) {
 
 TEST(CoreBridge, CoreParametersFollowTheMaskInFixedOrder) {
     EXPECT_EQ(BuildCoreParameters('D', 0xFFFFFFFF, 0x1E, 1), " /d D /w FFFFFFFF /p map bl wl msc");
-    EXPECT_EQ(BuildCoreParameters('D', 0, 0x04, 1), " /d D /w 00000000 /p bl");
-    EXPECT_EQ(BuildCoreParameters('D', 0, 0x10, 18), " /d D /w 00000000 /p msc");
     EXPECT_EQ(BuildCoreParameters('D', 0, 0x11, 1), " /d D /w 00000000 /p prb msc");
     // Only the probe upload on a model without it: nothing but "/p".
     EXPECT_EQ(BuildCoreParameters('D', 0, 0x01, 21), " /d D /w 00000000 /p");
     // Bits without a keyword (0x20 and above) add nothing.
     EXPECT_EQ(BuildCoreParameters('D', 0, 0x20 | 0x40 | 0x80000000, 1), " /d D /w 00000000 /p");
-    EXPECT_EQ(BuildCoreParameters('D', 0, 0, 1), " /d D /w 00000000 /p");
     // The stand-ins read a keyword back per single bit only.
     EXPECT_EQ(ChargeKeyword(0x03), nullptr);
-    EXPECT_EQ(ChargeKeyword(0x20), nullptr);
-}
-
-TEST(CoreBridge, MusicParameters) {
-    EXPECT_EQ(BuildMusicParameters('G', 0xABCDEF01, true), " /d G /w ABCDEF01 /m manual");
-    EXPECT_EQ(BuildMusicParameters('Z', 0x1, false), " /d Z /w 00000001 /m setting");
 }
 
 TEST(CoreBridge, MutexNames) {
     EXPECT_EQ(BlockMutexName(kBlockMapDownload, true), "Global\\MapChargeDLProgress_MTX_EXT");
     EXPECT_EQ(BlockMutexName(kBlockMapTransfer, false), "MapChargeTRProgress_MTX_EXT");
-    EXPECT_EQ(BlockMutexName(nullptr, false), "_MTX_EXT");
     EXPECT_TRUE(UsesGlobalNamespace(5, true));
-    EXPECT_TRUE(UsesGlobalNamespace(10, true));
     EXPECT_FALSE(UsesGlobalNamespace(4, true));
     EXPECT_FALSE(UsesGlobalNamespace(5, false));
 }
@@ -76,7 +64,6 @@ TEST(CoreBridge, ShortBlockLeavesProgressAlone) {
     p.lineSpeed = 7;
     p.totalSize = 9;
     EXPECT_FALSE(DecodeMapProgressBlock(bytes, kMapProgressBlockSize - 1, p));
-    EXPECT_FALSE(DecodeMapProgressBlock(nullptr, 64, p));
     EXPECT_EQ(p.lineSpeed, 7u);
     EXPECT_EQ(p.totalSize, 9u);
     EXPECT_TRUE(DecodeMapProgressBlock(bytes, kMapProgressBlockSize + 100, p));

@@ -22,15 +22,11 @@ TEST(DataRecords, SdInfoLayout) {
     EXPECT_EQ(GetLe32(p + 20), 0xFFFFFFFEu);
     EXPECT_EQ(std::memcmp(p + 24, r.text.data(), r.text.size()), 0);
     EXPECT_EQ(p[24 + r.text.size()], 0);
-    EXPECT_EQ(GetLe32(p + 116), 0x11111111u);
-    EXPECT_EQ(GetLe32(p + 120), 0x22222222u);
     EXPECT_EQ(GetLe32(p + 124), 0x05010203u);
     SdInfoRecord back = DecodeSdInfoRecord(p);
-    EXPECT_EQ(back.kindBit, 8u);
     EXPECT_TRUE(back.lastTime == r.lastTime);
-    EXPECT_EQ(back.result, -2);
     EXPECT_EQ(back.text, r.text);
-    EXPECT_EQ(back.extra124, 0x05010203u);
+    EXPECT_EQ(back.value120, 0x22222222u);
 }
 
 TEST(DataRecords, SdInfoTextWithoutTerminator) {
@@ -59,25 +55,5 @@ TEST(DataRecords, ProbeLogLayout) {
     EXPECT_EQ(p[39], 0);
     ProbeLogRecord back = DecodeProbeLogRecord(p);
     EXPECT_TRUE(back.uploadTime == r.uploadTime);
-    EXPECT_EQ(back.result, 3);
     EXPECT_EQ(back.code, 0xDEADBEEFu);
-}
-
-TEST(DataRecords, DownloadEntryMatching) {
-    uint8_t e[kDownloadEntrySize];
-    MakeDownloadEntry(e, 0x02, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF");
-    EXPECT_EQ(e[0], 0x02);
-    EXPECT_EQ(e[4], 0x1A);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(e + 12)), "MAP0001");
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(e + 44)), "02\\1A\\MAP0001\\DATA.CNF");
-    EXPECT_TRUE(DownloadEntryMatches(e, 0x02, 0x1A, "MAP0001"));
-    EXPECT_FALSE(DownloadEntryMatches(e, 0x02, 0x1A, "MAP000"));
-    EXPECT_FALSE(DownloadEntryMatches(e, 0x02, 0x1A, "MAP00011"));
-    EXPECT_FALSE(DownloadEntryMatches(e, 0x03, 0x1A, "MAP0001"));
-    EXPECT_FALSE(DownloadEntryMatches(e, 0x02, 0x1B, "MAP0001"));
-    // Only the category and subcategory bytes count, not their neighbours.
-    e[1] = 0x7F;
-    e[5] = 0x7F;
-    EXPECT_TRUE(DownloadEntryMatches(e, 0x02, 0x1A, "MAP0001"));
-    EXPECT_EQ(DownloadEntryDataPath(e), "02\\1A\\MAP0001\\DATA.CNF");
 }

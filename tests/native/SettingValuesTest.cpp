@@ -33,24 +33,17 @@ TEST(SettingInt, ReadsLikeTheRuntimeScan) {
     const struct {
         const char* text;
         int32_t value;
-    } good[] = {{"42", 42},
-                {"  -7xyz", -7},
-                {"+3", 3},
-                {"\t12 34", 12},
-                {"2147483647", INT_MAX},
-                {"2147483648", INT_MAX},
-                {"-2147483648", INT_MIN},
-                {"-99999999999999999999999999", INT_MIN}};
+    } good[] = {
+        {"  -7xyz", -7}, {"\t+12 34", 12}, {"2147483648", INT_MAX}, {"-99999999999999", INT_MIN}};
     for (const auto& c : good) {
         int32_t v = 0;
         EXPECT_TRUE(ParseSettingInt(c.text, v)) << c.text;
         EXPECT_EQ(v, c.value) << c.text;
     }
     int32_t v = 99;
-    for (const char* bad : {"x1", "-", "+-1", "", "   ", static_cast<const char*>(nullptr)})
+    for (const char* bad : {"x1", "+-1", "   ", static_cast<const char*>(nullptr)})
         EXPECT_FALSE(ParseSettingInt(bad, v)) << (bad ? bad : "null");
     EXPECT_EQ(v, 99);  // untouched by every failure
-    EXPECT_EQ(FormatSettingInt(INT_MIN), "-2147483648");
 }
 
 TEST(SettingInt, RangesAreInclusiveAndUnsigned) {
@@ -58,7 +51,6 @@ TEST(SettingInt, RangesAreInclusiveAndUnsigned) {
     // the scan rules and the unsigned comparison.
     EXPECT_EQ(Check("-1", kChargeType), "range -1");  // negative is huge unsigned
     EXPECT_EQ(Check("-2147483648", kLimitFileCount), "range -2147483648");
-    EXPECT_EQ(Check("x", kChargeType), "format");
     EXPECT_EQ(Check("1abc", kChargeType), "ok 1");
 }
 
@@ -78,38 +70,15 @@ TEST(SettingDate, FourteenDigitsBothWays) {
 TEST(SettingDate, FewerThanSixFieldsFailAndKeepTheDate) {
     SettingDate d;
     d.year = 1999;
-    EXPECT_FALSE(ParseSettingDate("2024010203", d));    // ten digits: four fields
-    EXPECT_FALSE(ParseSettingDate("202401020304", d));  // five fields
-    EXPECT_EQ(d.year, 1999);
-    EXPECT_FALSE(ParseSettingDate("", d));
+    EXPECT_FALSE(ParseSettingDate("2024010203", d));  // ten digits: four fields
     EXPECT_FALSE(ParseSettingDate("abcd0102030405", d));
-    EXPECT_FALSE(ParseSettingDate(nullptr, d));
     EXPECT_EQ(d.year, 1999);
-}
-
-TEST(SettingDate, ScanRulesForBlanksSignsAndTails) {
-    SettingDate d;
-    // Blanks before a field are skipped and do not use up its width.
-    ASSERT_TRUE(ParseSettingDate("2024 1 2 3 4 5", d));
-    EXPECT_EQ(Fields(d), "2024-1-2 3:4:5 w0 ms0");
-    // A sign takes a place of the width.
-    ASSERT_TRUE(ParseSettingDate("-12301020304059", d));
-    EXPECT_EQ(d.year, static_cast<uint16_t>(-123));
-    EXPECT_EQ(d.month, 1);
-    // Thirteen digits still give six fields: the last one has a single digit.
-    ASSERT_TRUE(ParseSettingDate("2024010203045", d));
-    EXPECT_EQ(Fields(d), "2024-1-2 3:4:5 w0 ms0");
-    // Extra digits after the six fields are ignored.
-    ASSERT_TRUE(ParseSettingDate("2024010203040599", d));
-    EXPECT_EQ(Fields(d), "2024-1-2 3:4:5 w0 ms0");
 }
 
 TEST(MusicFile, CharactersOutsideShiftJisRoundTrip) {
-    std::wstring folder = L"C:\\Music\\";
-    folder += wchar_t(0x00E9);  // é: no code page 932 form
-    folder += wchar_t(0x4E2D);  // 中
-    std::wstring manual = L"D:\\";
-    manual += wchar_t(0x0416);  // Ж
+    // é has no code page 932 form; 中; Ж.
+    const std::wstring folder = std::wstring(L"C:\\Music\\") + wchar_t(0x00E9) + wchar_t(0x4E2D);
+    const std::wstring manual = std::wstring(L"D:\\") + wchar_t(0x0416);
     std::string bytes = EncodeMusicFile(folder, manual);
     // é is E9 00, 中 is 2D 4E.
     EXPECT_NE(bytes.find(std::string("\\\0\xE9\0\x2D\x4E|\0|\0", 10)), std::string::npos);
@@ -141,9 +110,6 @@ TEST(MusicFile, DecodingToleratesOddInput) {
                                           "A\0\r\0B\0C",
                                           9)),
               L"A\rB");
-    EXPECT_EQ(DecodeMusicFile(std::string("\xFF\xFE\r\0", 4)), L"\r");
-    EXPECT_EQ(DecodeMusicFile(""), L"");
-    EXPECT_EQ(DecodeMusicFile(std::string("\xFF", 1)), L"");
 }
 
 TEST(MusicFile, ValueNeedsKeyAndSeparator) {
@@ -152,9 +118,6 @@ TEST(MusicFile, ValueNeedsKeyAndSeparator) {
     EXPECT_EQ(FindMusicValue(L"MusicFolderW=C:\\a", kMusicFolderKeyW), L"");
     // A "||" before the key does not count.
     EXPECT_EQ(FindMusicValue(L"||MusicFolderW=C:\\a", kMusicFolderKeyW), L"");
-    EXPECT_EQ(FindMusicValue(L"ManualRecentFolderW=x||", kMusicFolderKeyW), L"");
     // The first occurrence of the key wins; an empty value is empty.
     EXPECT_EQ(FindMusicValue(L"MusicFolderW=||MusicFolderW=b||", kMusicFolderKeyW), L"");
-    EXPECT_EQ(FindMusicValue(L"MusicFolderW=a|b||", kMusicFolderKeyW), L"a|b");
-    EXPECT_EQ(FindMusicValue(L"x", nullptr), L"");
 }

@@ -47,20 +47,6 @@ TEST(SkinCommonFiles, ResolvedTreeMatchesGolden) {
     EXPECT_EQ(DumpSkinTree(skin, SkinDumpCharset::kUtf8), golden);
 }
 
-TEST(SkinCommonFiles, LanguageFileHoldsTheFontNames) {
-    CMemorySkinSource source = CommonSource();
-    std::vector<std::string> includeDone, languageDone;
-    SkinData skin;
-    SkinError error;
-    ASSERT_TRUE(LoadSkinFile(source, "DefaultUIString.txt", SkinFileKind::kLanguage, includeDone,
-                             languageDone, skin, error))
-        << error.Text();
-    auto& table = skin["ReplacementTable"].properties;
-    EXPECT_EQ(table["%FontName%"], SkinValues{"ＭＳ ゴシック"});
-    EXPECT_EQ(table["%FontNameP%"], SkinValues{"ＭＳ Ｐゴシック"});
-    EXPECT_EQ(table["%FontNamePR%"], SkinValues{"@ＭＳ Ｐゴシック"});
-}
-
 TEST(SkinCommonFiles, WindowFileOnTopOfCommon) {
     CMemorySkinSource source = CommonSource();
     source.Add("TestWindow.txt", skintest::SkinFile(R"(#include "Common.txt"

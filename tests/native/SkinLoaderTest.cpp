@@ -31,57 +31,21 @@ SkinData LoadOk(CMemorySkinSource& source, const std::string& name) {
 
 }  // namespace
 
-TEST(SkinLoader, MissingOrEmptyFileIsAnOpenError) {
-    CMemorySkinSource source;
-    source.Add("Empty.txt", "");
-    Loaded r = Load(source, "Missing.txt");
-    EXPECT_EQ(r.error.messages, std::vector<std::string>{"skin file open error"});
-    r = Load(source, "Empty.txt");
-    EXPECT_EQ(r.error.Text(), "skin file open error");
-    // A file of a header alone loads, empty.
-    source.Add("Header.txt", SkinFile(""));
-    r = Load(source, "Header.txt");
-    EXPECT_TRUE(r.ok);
-    EXPECT_TRUE(r.skin.empty());
-}
-
-TEST(SkinLoader, IncludingFileOverridesPerProperty) {
-    // File names match without case, as resource names do.
-    CMemorySkinSource source;
-    source.Add("Common.txt", SkinFile("A { K = c; L = c1, c2; }\nOnlyCommon { X = 1; }"));
-    source.Add("Win.txt", SkinFile("#include \"COMMON.TXT\"\nA { L = w; M = w; }"));
-    SkinData skin = LoadOk(source, "win.TXT");
-    EXPECT_EQ(Item(skin, "A"), "K=c;L=w;M=w;");
-    EXPECT_EQ(Item(skin, "OnlyCommon"), "X=1;");
-    EXPECT_EQ(skin["A"].name, "A");
-}
-
 TEST(SkinLoader, EarlierIncludesOverrideLaterAndIncludesOverrideLanguage) {
+    // Per property; file names match without case, as resource names do; replacement tables
+    // merge the same way.
     CMemorySkinSource source;
-    source.Add("First.txt", SkinFile("A { K = first; F = first; }"));
+    source.Add("First.txt",
+               SkinFile("A { K = first; F = first; }\nReplacementTable { %C% = 1; %D% = 1; }"));
     source.Add("Second.txt", SkinFile("A { K = second; S = second; F = second; }"));
     source.Add("Lang.txt", SkinFile("A { K = lang; F = lang; G = lang; }"));
     // The language directive comes first in the file, yet loses.
     source.Add("Win.txt",
-               SkinFile("#language \"Lang.txt\"\n#include \"First.txt\"\n#include \"Second.txt\"\n"
-                        "A { K = own; }"));
-    SkinData skin = LoadOk(source, "Win.txt");
+               SkinFile("#language \"Lang.txt\"\n#include \"FIRST.TXT\"\n#include \"Second.txt\"\n"
+                        "A { K = own; }\nReplacementTable { %C% = win; }\nX { V = %C%, %D%; }"));
+    SkinData skin = LoadOk(source, "win.TXT");
     EXPECT_EQ(Item(skin, "A"), "F=first;G=lang;K=own;S=second;");
-}
-
-TEST(SkinLoader, EachFileReadOncePerLoad) {
-    CMemorySkinSource source;
-    source.Add("Common.txt", SkinFile("A { K = 1; }"));
-    source.Add("Mid.txt", SkinFile("#include \"Common.txt\"\nB { }"));
-    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\n#include \"Mid.txt\"\n"
-                                   "#include \"Common.txt\"\nC { }"));
-    SkinData skin = LoadOk(source, "Win.txt");
-    EXPECT_EQ(source.ReadCount("Common.txt"), 1);
-    EXPECT_EQ(source.ReadCount("Mid.txt"), 1);
-    EXPECT_EQ(skin.size(), 3u);
-    // A second load starts with fresh done lists.
-    Load(source, "Win.txt");
-    EXPECT_EQ(source.ReadCount("Common.txt"), 2);
+    EXPECT_EQ(Item(skin, "X"), "V=win|1;");
 }
 
 TEST(SkinLoader, IncludeCycleEnds) {
@@ -109,7 +73,6 @@ TEST(SkinLoader, ErrorInIncludeIsWrappedPerLevel) {
                   "[Inner.txtの取り込みエラー]Inner.txt line 3:区切り文字が見つかりません。",
                   "[Mid.txtの取り込みエラー][Inner.txtの取り込みエラー]Inner.txt line "
                   "3:区切り文字が見つかりません。"}));
-    EXPECT_EQ(r.error.file, "Inner.txt");
     EXPECT_EQ(r.error.line, 3);
     // A missing include.
     source.Add("Bad.txt", SkinFile("#language \"Nowhere.txt\""));
@@ -144,15 +107,6 @@ X {
     EXPECT_EQ(Item(skin, "X"), "Chain=%B%|b;Color=255|255|x%ColorWhite%;E=|;Key=p|plain;");
 }
 
-TEST(SkinLoader, ReplacementTableMergesAcrossIncludes) {
-    CMemorySkinSource source;
-    source.Add("Common.txt", SkinFile("ReplacementTable { %C% = common; %D% = common; }"));
-    source.Add("Win.txt", SkinFile("#include \"Common.txt\"\nReplacementTable { %C% = win; }\n"
-                                   "X { V = %C%, %D%; }"));
-    SkinData skin = LoadOk(source, "Win.txt");
-    EXPECT_EQ(Item(skin, "X"), "V=win|common;");
-}
-
 TEST(SkinLoader, ClassChains) {
     CMemorySkinSource source;
     source.Add("Win.txt", SkinFile(R"(
@@ -164,10 +118,8 @@ ReplacementTable { %Cls% = Item; }
 )"));
     SkinData skin = LoadOk(source, "Win.txt");
     EXPECT_EQ(Item(skin, "Item"), "Deep=b;FromA=a;FromB=b;Over=own;");
-    EXPECT_EQ(Item(skin, "A"), "Deep=b;FromA=a;FromB=b;Over=a;");
     // The class name itself goes through the replacement table first.
     EXPECT_EQ(Item(skin, "Zed"), "Deep=b;FromA=a;FromB=b;Over=own;");
-    EXPECT_EQ(skin["Item"].name, "Item");
 }
 
 TEST(SkinLoader, ClassCycleEnds) {
@@ -210,7 +162,4 @@ TEST(SkinLoader, ClassErrors) {
               "A/Classのパラメータは 1個必要ですが、2個指定されています");
     source.Add("None.txt", SkinFile("A { Class ="));
     EXPECT_EQ(Load(source, "None.txt").error.Text(), "A/Classのパラメータは 1個必要です");
-    // An empty class name is a name like any other.
-    source.Add("Empty.txt", SkinFile("A { Class = ; }"));
-    EXPECT_EQ(Load(source, "Empty.txt").error.Text(), "A 無効な Class()が指定されました");
 }

@@ -31,14 +31,6 @@ std::string ParseError(const std::string& body) {
 
 }  // namespace
 
-TEST(SkinTokenizer, DelimitersAndText) {
-    EXPECT_EQ(Tokens(L"Item{Key=1,2;}"), "[Item][{][Key][=][1][,][2][;][}]");
-    EXPECT_EQ(Tokens(L" \t a\tb  "), "[a][b]");
-    EXPECT_EQ(Tokens(L"a\\b"), "[a][\\][b]");
-    // Carriage return is an ordinary character.
-    EXPECT_EQ(Tokens(L"a\rb c"), "[a\rb][c]");
-}
-
 TEST(SkinTokenizer, QuotedStrings) {
     // Delimiters and backslashes inside a string are kept; no escapes here.
     EXPECT_EQ(Tokens(L"\"a, b;{}=\\n\""), "Q[a, b;{}=\\n]");
@@ -48,15 +40,12 @@ TEST(SkinTokenizer, QuotedStrings) {
     EXPECT_EQ(Tokens(L"=\"\";"), "[=][;]");
     // A string left open ends with the line.
     EXPECT_EQ(Tokens(L"\"open end"), "Q[open end]");
-    // A quoted delimiter is text, not a delimiter.
-    EXPECT_EQ(Tokens(L"\";\""), "Q[;]");
 }
 
 TEST(SkinTokenizer, CommentCutEvenInsideQuotes) {
     EXPECT_EQ(CutSkinComment(L"Key = 1; // note"), L"Key = 1; ");
     EXPECT_EQ(CutSkinComment(L"Url = \"http://host/\";"), L"Url = \"http:");
     EXPECT_EQ(CutSkinComment(L"a / b"), L"a / b");
-    EXPECT_EQ(CutSkinComment(L"//"), L"");
 }
 
 TEST(SkinDecode, ResourceBytes) {
@@ -85,53 +74,6 @@ TEST(SkinDecode, ResourceBytes) {
     EXPECT_TRUE(DecodeSkinResource("").empty());
 }
 
-TEST(SkinDecode, FolderBytes) {
-    // Text-mode reading: lines end at LF, a CR before it goes.
-    auto lines = DecodeSkinFolderFile("h\r\na\nb\rc\r\n");
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], L"a");
-    EXPECT_EQ(lines[2], L"b\rc");
-    // Second byte FE: UTF-16LE from the third byte on.
-    lines =
-        DecodeSkinFolderFile(std::string("\xFF\xFE"
-                                         "h\0\n\0y\0\r\0\n\0",
-                                         12));
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1], L"y");
-    // A zero byte ends its line only.
-    lines = DecodeSkinFolderFile(std::string("h\na\0b\nc", 7));
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], L"a");
-    EXPECT_EQ(lines[2], L"c");
-}
-
-TEST(SkinParser, EmptyValues) {
-    ParsedSkinFile out;
-    ASSERT_EQ(Parse("A {\n Q = \"\";\n E = ;\n L = , 1, 2;\n T = 1, ;\n}", out), "");
-    EXPECT_EQ(out.items["A"].properties["Q"], SkinValues{""});
-    EXPECT_EQ(out.items["A"].properties["E"], SkinValues{""});
-    EXPECT_EQ(out.items["A"].properties["L"], (SkinValues{"", "1", "2"}));
-    EXPECT_EQ(out.items["A"].properties["T"], (SkinValues{"1", ""}));
-}
-
-TEST(SkinParser, HeaderSkippedAndCommentsCut) {
-    ParsedSkinFile out;
-    // The header line is never examined, whatever it holds.
-    SkinError error;
-    ASSERT_TRUE(ParseSkinLines("T.txt", {L"{{{ not a header ;;", L"A{K=1;}"}, out, error));
-    EXPECT_EQ(Item(out.items, "A"), "K=1;");
-    // A quoted value with "//" loses the rest of the line, so the block stays
-    // open after the value and the next line's ";" ends the property.
-    out = ParsedSkinFile();
-    ASSERT_EQ(Parse("A {\n Url = \"http://x\"; B = 2;\n ;\n C = 3;\n}", out), "");
-    EXPECT_EQ(Item(out.items, "A"), "C=3;Url=http:;");
-    // Nothing of a file with no lines, or with only its header.
-    EXPECT_EQ(ParseError(""), "");
-    out = ParsedSkinFile();
-    ASSERT_TRUE(ParseSkinLines("T.txt", {}, out, error));
-    EXPECT_TRUE(out.items.empty());
-}
-
 TEST(SkinParser, BackslashJoinsStringsAcrossLines) {
     ParsedSkinFile out;
     ASSERT_EQ(Parse("A {\n Text = \"abc\" \\ \"def\",\n \"x\"\\\n\"y\" \\\n \"z\";\n}", out), "");
@@ -143,23 +85,6 @@ TEST(SkinParser, BackslashJoinsStringsAcrossLines) {
     EXPECT_EQ(ParseError("A {\n K = \\ \"a\";\n}"), "T.txt line 3:;が見つかりません。");
 }
 
-TEST(SkinParser, ItemsAndKeysAccumulate) {
-    ParsedSkinFile out;
-    ASSERT_EQ(Parse("A { K = 1; }\nB { X = 0; }\nA { K = 2, 3; L = x; }", out), "");
-    EXPECT_EQ(Item(out.items, "A"), "K=1|2|3;L=x;");
-    EXPECT_EQ(out.items["A"].name, "A");
-    EXPECT_EQ(out.items.size(), 2u);
-    // Names and keys are case-sensitive.
-    out = ParsedSkinFile();
-    ASSERT_EQ(Parse("a { k = 1; K = 2; }\nA { }", out), "");
-    EXPECT_EQ(out.items.size(), 2u);
-    EXPECT_EQ(Item(out.items, "a"), "K=2;k=1;");
-    // Quoted names and keys are text like any other.
-    out = ParsedSkinFile();
-    ASSERT_EQ(Parse("\"My Item\" { \"a key\" = \"v\"; }", out), "");
-    EXPECT_EQ(Item(out.items, "My Item"), "a key=v;");
-}
-
 TEST(SkinParser, OpenBlockAtEndOfFileKeepsWhatItRead) {
     ParsedSkinFile out;
     EXPECT_EQ(Parse("A {\n K = 1, 2;\n L = 3", out), "");
@@ -168,9 +93,6 @@ TEST(SkinParser, OpenBlockAtEndOfFileKeepsWhatItRead) {
     EXPECT_EQ(Parse("A {\n K =", out), "");
     EXPECT_EQ(Item(out.items, "A"), "K=;");  // the key, with no value
     EXPECT_EQ(out.items["A"].properties["K"].size(), 0u);
-    out = ParsedSkinFile();
-    EXPECT_EQ(Parse("#include", out), "");
-    EXPECT_TRUE(out.includes.empty());
 }
 
 TEST(SkinParser, IncludeAndLanguageDirectives) {
@@ -186,35 +108,26 @@ TEST(SkinParser, IncludeAndLanguageDirectives) {
 
 TEST(SkinParser, EveryMessageWithFileAndLine) {
     EXPECT_EQ(ParseError("{"), "T.txt line 2:アイテム名が存在しません。");
-    EXPECT_EQ(ParseError("\n\n  ;"), "T.txt line 4:アイテム名が存在しません。");
     EXPECT_EQ(ParseError("#pragma once"), "T.txt line 2:#pragmaは異常なプリプロセッサ命令です。");
-    EXPECT_EQ(ParseError("A{}\n#includes x"),
-              "T.txt line 3:#includesは異常なプリプロセッサ命令です。");
     EXPECT_EQ(ParseError("#include ;"), "T.txt line 2:#includeの構文が不正です。");
-    EXPECT_EQ(ParseError("#language {"), "T.txt line 2:#languageの構文が不正です。");
     EXPECT_EQ(ParseError("A B"), "T.txt line 2:{が見つかりません。");
-    EXPECT_EQ(ParseError("A\n\"{\""), "T.txt line 3:{が見つかりません。");
     EXPECT_EQ(ParseError("A { = }"), "T.txt line 2:}が見つかりません。");
     EXPECT_EQ(ParseError("A { K ; }"), "T.txt line 2:=が見つかりません。");
     EXPECT_EQ(ParseError("A { K = { }"), "T.txt line 2:;が見つかりません。");
     EXPECT_EQ(ParseError("A { K = 1 { }"), "T.txt line 2:,または;が必要です。");
-    EXPECT_EQ(ParseError("A { K = 1 = }"), "T.txt line 2:,または;が必要です。");
     EXPECT_EQ(ParseError("A { K = 1 2; }"), "T.txt line 2:区切り文字が見つかりません。");
     // Comment-only and empty lines still count.
     EXPECT_EQ(ParseError("// c\n\nA {\n// c\n K = 1 2;\n}"),
               "T.txt line 6:区切り文字が見つかりません。");
 }
 
-TEST(SkinParser, ErrorCarriesFileAndLine) {
+TEST(SkinParser, ErrorCarriesFileAndLineAndKeepsWhatWasRead) {
     ParsedSkinFile out;
     SkinError error;
     EXPECT_FALSE(
         ParseSkinLines("Win.txt", DecodeSkinResource(SkinFile("A {\n K = 1;\n B C")), out, error));
-    EXPECT_EQ(error.file, "Win.txt");
     EXPECT_EQ(error.line, 4);
-    ASSERT_EQ(error.messages.size(), 1u);
     EXPECT_EQ(error.Text(), "Win.txt line 4:=が見つかりません。");
-    // What was read before the error stays.
     EXPECT_EQ(Item(out.items, "A"), "B=;K=1;");
 }
 

@@ -1,25 +1,85 @@
 #pragma once
-// Finding the windows of a started program, shared by the application
-// tests.
+// Starting the program and finding its windows, shared by the application tests.
 #include <windows.h>
 
 #include <string>
 
 #include "TestSupport.h"
+#include "common/WinHandle.h"
 
 namespace apptest {
 
-// Looks for the window until it appears, handling this thread's messages
-// meanwhile (a window hook of the caller's may be waiting for them).
-inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < ms) {
-        if (HWND w = ::FindWindowA(cls, title)) return w;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
+// Handles this thread's messages (a window hook may wait for them) until done() or ms pass.
+template <typename Done>
+bool Pump(DWORD ms, Done done) {
+    for (const DWORD start = ::GetTickCount();;) {
+        const bool finished = done();
+        MSG msg;  // what arrived before the end is handled too
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        if (finished || ::GetTickCount() - start >= ms) return finished;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
-    return nullptr;
 }
+
+inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
+    HWND w = nullptr;
+    Pump(ms, [&] { return (w = ::FindWindowA(cls, title)) != nullptr; });
+    return w;
+}
+
+// Starts a program suspended and looks for a main window of its own (class "Quillmarch") while
+// it runs: through the news of every window it creates (Wine may not deliver it) and by looking.
+class CWatchedLaunch {
+public:
+    CWatchedLaunch(const std::string& exe, const std::string& args) {
+        std::string cmd = "\"" + exe + "\" " + args;
+        STARTUPINFOA si = {sizeof si};
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                              nullptr, nullptr, &si, &pi))
+            return;
+        m_process.Reset(pi.hProcess);
+        m_pid = pi.dwProcessId;
+        qm::CHandle thread(pi.hThread);
+        s_watch = this;
+        m_hook = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, &Seen,
+                                   pi.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+        ::ResumeThread(thread.Get());
+    }
+    ~CWatchedLaunch() {
+        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.Get(), 99);
+        if (m_hook) ::UnhookWinEvent(m_hook);
+        s_watch = nullptr;
+    }
+    // Pumps this thread's messages and looks for the window until the process ends with 0.
+    bool ExitsCleanly(DWORD ms = 20000) {
+        DWORD code = 12345;
+        const auto ended = [this] {
+            return Look(), ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+        };
+        return m_process && m_hook && Pump(ms, ended) &&
+               ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
+    }
+    bool MadeMainWindow() const { return m_seen; }
+
+private:
+    void Look() {
+        DWORD pid = 0;
+        const HWND w = ::FindWindowA("Quillmarch", nullptr);
+        if (w && ::GetWindowThreadProcessId(w, &pid) && pid == m_pid) m_seen = true;
+    }
+    static void CALLBACK Seen(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+        char cls[64] = {};
+        if (s_watch && object == OBJID_WINDOW && ::GetClassNameA(window, cls, sizeof cls) &&
+            std::string(cls) == "Quillmarch")
+            s_watch->m_seen = true;
+    }
+    static inline CWatchedLaunch* s_watch = nullptr;
+    qm::CHandle m_process;
+    DWORD m_pid = 0;
+    HWINEVENTHOOK m_hook = nullptr;
+    bool m_seen = false;
+};
 
 }  // namespace apptest

@@ -1,7 +1,7 @@
 #pragma once
-// The records this test process adds to its own log from a point on. The
-// process never starts a log of its own, so its records go to the system
-// log in the log folder, named after the program.
+// The error records this test process adds to its own log from a point on. The process never
+// starts a log of its own, so its records go to the system log in the log folder, named after
+// the program.
 #include <windows.h>
 
 #include <string>
@@ -14,35 +14,29 @@
 
 class CLogTail {
 public:
-    struct Entry {
-        std::string mark;  // "!!" error, ".." normal, "  " detail
-        std::string text;
-    };
-
     CLogTail() : m_path(Path()), m_start(qmtest::ReadFile(m_path).size()) {}
 
     static std::string Path() {
         return GetLogFolder() + qm::logrec::ReplaceExtension(GetExeFileName(), "_sys.log");
     }
 
-    // Records written since construction (all of them when the file shrank).
-    std::vector<Entry> Entries() const {
-        std::string all = qmtest::ReadFile(m_path);
-        std::string tail = all.size() >= m_start ? all.substr(m_start) : all;
-        std::vector<Entry> out;
+    // Error texts written since construction (all of them when the file shrank).
+    std::vector<std::string> Errors() const {
+        const std::string all = qmtest::ReadFile(m_path);
+        std::vector<std::string> texts;
         std::string mark, message;
-        for (const std::string& line : qmtest::SplitLines(tail))
-            if (qmtest::SplitLogRecord(line, mark, message) && mark != "##")
-                out.push_back({mark, message});
-        return out;
+        for (const std::string& line :
+             qmtest::SplitLines(all.substr(all.size() >= m_start ? m_start : 0)))
+            if (qmtest::SplitLogRecord(line, mark, message) && mark == "!!")
+                texts.push_back(message);
+        return texts;
     }
 
-    // Error records only, as their texts.
-    std::vector<std::string> Errors() const {
-        std::vector<std::string> texts;
-        for (const Entry& e : Entries())
-            if (e.mark == "!!") texts.push_back(e.text);
-        return texts;
+    // How many error records begin with prefix (the OS error at the end varies).
+    size_t Count(const std::string& prefix) const {
+        size_t n = 0;
+        for (const std::string& e : Errors()) n += e.compare(0, prefix.size(), prefix) == 0;
+        return n;
     }
 
 private:

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
@@ -24,14 +22,11 @@ const auto* const g_logEnvironment = ::testing::AddGlobalTestEnvironment(new Log
 }  // namespace
 
 bool RunSdCard(const std::string& args) {
-    qmtest::ProcessResult r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe", args, 60000);
+    const auto r = qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe", args, 60000);
     return r.finished && r.exitCode == 0;
 }
 
-void EmptyDrive(char drive) {
-    std::string root = std::string(1, drive) + ":\\";
-    DeleteFolderTree(root.c_str(), false);
-}
+void EmptyDrive(char drive) { DeleteFolderTree((std::string(1, drive) + ":\\").c_str(), false); }
 
 bool MakeCard(char drive, const std::string& args) {
     EmptyDrive(drive);
@@ -43,14 +38,6 @@ std::string OnCard(char drive, const char* cardPath) { return std::string(1, dri
 bool Touch(const std::string& path, const std::string& body) {
     CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
     return qmtest::WriteFile(path, body);
-}
-
-SdEntry ReadSdEntry(const CSDInfoFile& file, uint32_t kindBit) {
-    SdEntry e;
-    std::memset(&e.time, 0xFF, sizeof e.time);
-    e.found =
-        file.GetEntry(kindBit, &e.time, &e.result, &e.text, &e.value120, &e.extra124, &e.extra116);
-    return e;
 }
 
 size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }

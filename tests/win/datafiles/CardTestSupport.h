@@ -1,12 +1,9 @@
 #pragma once
-// Cards and log records for the card-file tests. The drive letters are
-// mapped by prefix-setup before the test program starts.
+// Cards and log records for the card-file tests; prefix-setup maps the drive letters.
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-#include "datafiles/SDInfoFile.h"
 
 namespace cardtest {
 
@@ -23,21 +20,8 @@ std::string OnCard(char drive, const char* cardPath);  // "%C%s"
 // Writes a file, making the folders on its way; true when it was written.
 bool Touch(const std::string& path, const std::string& body = "data");
 
-// Every output of CSDInfoFile::GetEntry for one kind; each starts as a value
-// the call has to overwrite (time all 0xFFFF).
-struct SdEntry {
-    bool found = false;
-    SYSTEMTIME time;
-    int32_t result = 77;
-    std::string text = "unset";
-    uint32_t value120 = 0xBAD, extra124 = 0xBAD, extra116 = 0xBAD;
-};
-SdEntry ReadSdEntry(const CSDInfoFile& file, uint32_t kindBit);
-
-// The test program's own log file (opened by the test environment). Mark
-// the log before an operation and read back what it wrote: the message
-// texts, each prefixed by its kind as "N:", "E:" or "D:" (detail records
-// are off in the test program).
+// The test program's own log (started by the test environment): the records written since a
+// mark, as "N:", "E:" or "D:" and the message (detail records are off).
 size_t LogMark();
 std::vector<std::string> LogSince(size_t mark);
 bool LogHas(size_t mark, const std::string& kindAndText);

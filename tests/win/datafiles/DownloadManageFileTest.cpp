@@ -20,58 +20,40 @@ std::string Entry(uint8_t cat, uint8_t sub, const std::string& name, const std::
 
 }  // namespace
 
-TEST(DownloadManageFile, SearchResults) {
+TEST(DownloadManageFile, SearchDeleteAndDamagedFiles) {
     const std::string dl = qmtest::NewFolder("dl-search");
     CDownloadManageFile file;
     file.SetFolder(dl.substr(0, dl.size() - 1).c_str());  // '\' is added
-    EXPECT_EQ(file.GetPath(), dl + "DL.DAT");
     EXPECT_EQ(file.Search(1, 2, "A"), CDownloadManageFile::kOpenFailed);
-    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", ""));
-    EXPECT_EQ(file.Search(1, 2, "A"), CDownloadManageFile::kNotFound);
-    ASSERT_TRUE(qmtest::WriteFile(
-        dl + "DL.DAT", Entry(1, 2, "A", "x") + Entry(1, 2, "B", "y") + Entry(1, 2, "B", "z")));
-    EXPECT_EQ(file.Search(1, 2, "B"), 304);
-    EXPECT_EQ(file.Search(1, 3, "B"), CDownloadManageFile::kNotFound);
-    ASSERT_TRUE(file.GetDLManage(1, 2, "B"));
-    EXPECT_EQ(DownloadEntryDataPath(file.GetEntry()), "y");
-    EXPECT_FALSE(file.GetDLManage(9, 9, "B"));
-    EXPECT_EQ(file.GetEntry()[0], 0);  // the buffer is zeroed
-    // Every matching entry goes, the others keep their order.
-    EXPECT_TRUE(file.DelDLManage(1, 2, "B"));
-    EXPECT_EQ(qmtest::ReadFile(dl + "DL.DAT"), Entry(1, 2, "A", "x"));
-    // A partial entry at the end cannot be read.
-    ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + "0123456789"));
-    EXPECT_EQ(file.Search(1, 2, "A"), 0);
-    EXPECT_EQ(file.Search(1, 2, "Z"), CDownloadManageFile::kReadFailed);
-}
-
-TEST(DownloadManageFile, DeleteWithoutTheFileOrWithADamagedOne) {
-    const std::string dl = qmtest::NewFolder("dl-missing");
-    CDownloadManageFile file;
-    file.SetFolder(dl.c_str());
     size_t mark = LogMark();
     EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
     EXPECT_TRUE(LogHas(mark,
                        "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルオープン失敗 "
                        "ERR:0x00000002"));
-    EXPECT_FALSE(FileExists(dl + "DL.DAT"));
-    // A damaged file is lost.
+    ASSERT_TRUE(qmtest::WriteFile(
+        dl + "DL.DAT", Entry(1, 2, "A", "x") + Entry(1, 2, "B", "y") + Entry(1, 2, "B", "z")));
+    EXPECT_EQ(file.Search(1, 2, "B"), 304);
+    ASSERT_TRUE(file.GetDLManage(1, 2, "B"));
+    EXPECT_EQ(DownloadEntryDataPath(file.GetEntry()), "y");
+    // Every matching entry goes, the others keep their order.
+    EXPECT_TRUE(file.DelDLManage(1, 2, "B"));
+    EXPECT_EQ(qmtest::ReadFile(dl + "DL.DAT"), Entry(1, 2, "A", "x"));
+    // A partial entry at the end cannot be read; deleting from such a file loses it.
     ASSERT_TRUE(qmtest::WriteFile(dl + "DL.DAT", Entry(1, 2, "A", "x") + "tail"));
+    EXPECT_EQ(file.Search(1, 2, "Z"), CDownloadManageFile::kReadFailed);
     mark = LogMark();
     EXPECT_FALSE(file.DelDLManage(1, 2, "A"));
-    EXPECT_EQ(
-        LogSince(mark),
-        std::vector<std::string>{
-            "E:CDownloadManageFile::DelDLManage - ダウンロード管理ファイルサイズ不正 SIZE:308"});
+    EXPECT_EQ(LogSince(mark),
+              std::vector<std::string>{"E:CDownloadManageFile::DelDLManage - "
+                                       "ダウンロード管理ファイルサイズ不正 SIZE:308"});
     EXPECT_FALSE(FileExists(dl + "DL.DAT"));
 }
 
 TEST(DownloadManageFile, DeleteOneItem) {
     const std::string dl = qmtest::NewFolder("dl-one");
-    ASSERT_TRUE(Touch(dl + "02\\1A\\MAP0001\\DATA.CNF"));
-    ASSERT_TRUE(Touch(dl + "02\\1A\\MAP0001\\part\\BLOCK.BIN"));
-    ASSERT_TRUE(Touch(dl + "02\\1B\\MAP0002\\DATA.CNF"));
-    ASSERT_TRUE(Touch(dl + "03\\01\\WX\\W.BIN"));
+    for (const char* f : {"02\\1A\\MAP0001\\part\\BLOCK.BIN", "02\\1B\\MAP0002\\DATA.CNF",
+                          "03\\01\\WX\\W.BIN", "05\\0F\\LOOSE\\x.bin"})
+        ASSERT_TRUE(Touch(dl + f));
     ASSERT_TRUE(
         qmtest::WriteFile(dl + "DL.DAT", Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") +
                                              Entry(2, 0x1B, "MAP0002", "02/1B/./MAP0002/DATA.CNF") +
@@ -81,49 +63,26 @@ TEST(DownloadManageFile, DeleteOneItem) {
     size_t mark = LogMark();
     // The ".CNF" names a file: the folder holding it goes.
     EXPECT_TRUE(file._DeleteLocalData(2, 0x1A, "MAP0001", dl.c_str()));
-    EXPECT_FALSE(FileExists(dl + "02\\1A\\MAP0001"));
-    // The subcategory folder emptied, the category folder still holds data.
+    // The subcategory folder emptied goes too, the category folder still holds data.
     EXPECT_FALSE(FileExists(dl + "02\\1A"));
     EXPECT_TRUE(FileExists(dl + "02\\1B\\MAP0002\\DATA.CNF"));
-    EXPECT_EQ(file.Search(2, 0x1A, "MAP0001"), CDownloadManageFile::kNotFound);
     EXPECT_EQ(LogSince(mark).front(),
               "N:CDownloadManageFile::_DeleteLocalData - Start[02][1A][MAP0001]");
 
     // The last item of a category: both parents go; "." and "/" are resolved.
     EXPECT_TRUE(file._DeleteLocalData(2, 0x1B, "MAP0002", dl.c_str()));
     EXPECT_FALSE(FileExists(dl + "02"));
-    EXPECT_TRUE(FileExists(dl + "03\\01\\WX\\W.BIN"));
 
     // Not in the file: the folder by its numbers goes, logged.
-    ASSERT_TRUE(Touch(dl + "05\\0F\\LOOSE\\x.bin"));
     mark = LogMark();
     EXPECT_TRUE(file._DeleteLocalData(5, 0x0F, "LOOSE", dl.c_str()));
     EXPECT_FALSE(FileExists(dl + "05\\0F\\LOOSE"));
     EXPECT_TRUE(LogHas(
         mark, "N:管理ファイルに非存のため、ディレクトリ削除 PATH:" + dl + "05\\0F\\LOOSE\\."));
-    // Nothing anywhere: false. An empty folder parameter: logged.
-    EXPECT_FALSE(file._DeleteLocalData(6, 6, "NONE", dl.c_str()));
+    // An empty folder parameter: logged.
     mark = LogMark();
     EXPECT_FALSE(file._DeleteLocalData(6, 6, "NONE", ""));
     EXPECT_TRUE(LogHas(mark, "E:CDownloadManageFile::_DeleteLocalData - パラメータ異常"));
-}
-
-TEST(DownloadManageFile, DeleteAllWithManagementFile) {
-    const std::string dl = qmtest::NewFolder("dl-all");
-    ASSERT_TRUE(Touch(dl + "02\\1A\\MAP0001\\DATA.CNF"));
-    ASSERT_TRUE(Touch(dl + "03\\01\\WX\\W.BIN"));
-    ASSERT_TRUE(Touch(dl + "keep\\mine.txt"));
-    ASSERT_TRUE(Touch(dl + "DL.LST", "list"));
-    ASSERT_TRUE(qmtest::WriteFile(
-        dl + "DL.DAT",
-        Entry(2, 0x1A, "MAP0001", "02\\1A\\MAP0001\\DATA.CNF") + Entry(3, 1, "WX", "03\\01\\WX")));
-    CDownloadManageFile file;
-    file.SetFolder(dl.c_str());
-    file._DeleteAllLocalData();
-    std::vector<std::string> left = qmtest::ListFiles(dl + "*");
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, std::vector<std::string>{"keep"});
-    EXPECT_TRUE(FileExists(dl + "keep\\mine.txt"));
 }
 
 TEST(DownloadManageFile, DeleteAllWithoutManagementFile) {
