@@ -82,6 +82,13 @@ QM_CHILD_MAIN(rotate) {
     return 0;
 }
 
+QM_CHILD_MAIN(burst) {
+    KILNLOG.Start(args.at(0).c_str(), 4096);
+    const int count = std::atoi(args.at(2).c_str());
+    for (int i = 0; i < count; ++i) KILNLOG.Log(LOG_NORMAL, "%s %d", args.at(1).c_str(), i);
+    return 0;
+}
+
 QM_CHILD_MAIN(fatal) {
     KILNLOG.Start(args.at(0).c_str(), 4096);
     KILNLOG.Log(LOG_FATAL, "致命的 %d", 1);
@@ -156,6 +163,47 @@ TEST(KilnLog, RotationAtTheLimitKeepsOneBackup) {
     ASSERT_EQ(RunChild("rotate", log + " over"), 0);
     EXPECT_EQ(ReadFile(log + ".BAK"), "older generation");
     EXPECT_EQ(Marked(log).size(), 2u);
+}
+
+TEST(KilnLog, ConcurrentWritersLoseNothingAndKeepTheirOrder) {
+    const std::string log = qmtest::NewFolder("burst") + "b.log";
+    constexpr int kWriters = 4, kEach = 300;
+    std::vector<HANDLE> children;
+    for (int w = 0; w < kWriters; ++w)
+        children.push_back(qmtest::StartChild(
+            "burst", log + " W" + std::to_string(w) + " " + std::to_string(kEach)));
+    for (HANDLE h : children) {
+        ASSERT_NE(h, nullptr);
+        EXPECT_EQ(::WaitForSingleObject(h, 120000), WAIT_OBJECT_0);
+        ::CloseHandle(h);
+    }
+    // Every line a whole record, each writer's records complete and in order.
+    int next[kWriters] = {}, starts = 0;
+    const Texts records = Marked(log);
+    for (const std::string& r : records) {
+        if (r.compare(0, 3, "== ") == 0) {
+            ++starts;
+            continue;
+        }
+        ASSERT_EQ(r.compare(0, 4, ".. W"), 0) << r;
+        const int w = r[4] - '0';
+        ASSERT_TRUE(w >= 0 && w < kWriters) << r;
+        EXPECT_EQ(r.substr(6), std::to_string(next[w]++)) << r;
+    }
+    EXPECT_EQ(starts, kWriters);
+    for (int w = 0; w < kWriters; ++w) EXPECT_EQ(next[w], kEach) << w;
+    EXPECT_EQ(SplitLines(ReadFile(log)).size(), records.size());
+}
+
+TEST(KilnLog, UnopenableFileIsReportedInTheSystemLog) {
+    // The log's name is taken by a folder, which cannot be opened as a file.
+    const std::string dir = qmtest::NewFolder("unopenable");
+    ASSERT_TRUE(CreateDirectories((dir + "blocked.log").c_str()));
+    ASSERT_EQ(RunChild("records", dir + "blocked.log"), 0);
+    const Texts sys = Marked(dir + "test_common_sys.log");
+    ASSERT_FALSE(sys.empty());
+    for (const std::string& r : sys)
+        EXPECT_EQ(r, "## ファイルエラーが発生しました。GetLastError[5]");
 }
 
 TEST(KilnLog, FatalRecordsKeepAtMostFourSnapshots) {
