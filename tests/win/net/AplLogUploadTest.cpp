@@ -22,11 +22,11 @@ constexpr UINT kResultMessage = WM_APP + 0x98;
 using Posted = std::pair<DWORD, DWORD>;  // result, detail
 const Posted kNothing = {0xDEADBEEF, 0xDEADBEEF};
 
-class LogUpload : public ::testing::Test {
+class LogUpload : public CServiceTest {
 protected:
     void SetUp() override {
-        REQUIRE_SERVICE();
-        ClearFaults();
+        CServiceTest::SetUp();
+        if (IsSkipped()) return;
         PointTableAtService({{23, "/pcapp/LogUploadCheckAPI"},
                              {24, "/pcapp/LogUploadAPI"},
                              {32, "/pcapp/LogUploadCheckTRKMothAPI"},
@@ -43,7 +43,6 @@ protected:
     Posted Run(DWORD kind) {
         return upload->Start(window.Get(), kResultMessage, kind) ? Wait() : kNothing;
     }
-    // Starts a step whose request the service then holds.
     void StartHeld(const char* path, const char* fault, DWORD kind) {
         SetFault(path, fault);
         const int before = RecordCount();
@@ -87,8 +86,8 @@ TEST(AplLogUploadArgs, BadArgumentsAreRefused) {
     CMessageSink window;
     EXPECT_FALSE(upload.Start(window.Get(), kResultMessage, 2));
     EXPECT_EQ(CountInLog("CAplLogUpload::Start - 指定処理種別不正 2", from), 1);
-    // The cancel event is the named one the window sets.
-    EXPECT_TRUE(qm::CHandle(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "AplLogUploadCancel")).Valid());
+    EXPECT_TRUE(qm::CHandle(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "AplLogUploadCancel")).Valid())
+        << "the cancel event is the named one the window sets";
 }
 
 TEST_F(LogUpload, PermissionCheckAndItsFailures) {
@@ -99,13 +98,11 @@ TEST_F(LogUpload, PermissionCheckAndItsFailures) {
     EXPECT_TRUE(r.HasHeader("User-Agent", "34MothV18/1.000002")) << r.json;
     EXPECT_TRUE(r.HasHeader("Content-Type", "application/x-www-form-urlencoded"));
     EXPECT_TRUE(r.HasHeader("Accept", "*/*"));
-    // Not permitted: nothing is uploaded.
     SetFault("/pcapp/LogUploadCheckAPI", "body:RET=0&VALID=FALSE");
     const int before = RecordCount();
     EXPECT_EQ(Run(0), Posted(1, 0));
     EXPECT_EQ(RecordCount(), before + 1) << "only the check reached the service";
     EXPECT_FALSE(qmtest::FileExists(upload->GetZipPath()));
-    // The service's error, an answer it cannot read, a status.
     const size_t from = LogText().size();
     for (const auto& c :
          {std::make_pair("ret:7", 0x200007u), std::make_pair("malformed", 0x200FFFu),
@@ -172,22 +169,20 @@ TEST_F(LogUpload, CancelDuringTheUpload) {
     EXPECT_TRUE(qmtest::FileExists(logFolder + "20130230.log"));
 }
 
-TEST_F(LogUpload, NewStartEndsAWorkerThatWillNotStop) {
+// A worker that will not stop is ended by the next start, or by the destructor.
+TEST_F(LogUpload, AStalledWorkerIsEndedByANewStartOrTheDestructor) {
     StartHeld("/pcapp/LogUploadCheckAPI", "stall:8", 0);
     const size_t from = LogText().size();
-    const DWORD start = ::GetTickCount();
+    DWORD start = ::GetTickCount();
     EXPECT_FALSE(upload->Start(window.Get(), kResultMessage, 0));
     EXPECT_GE(::GetTickCount() - start, 1400u);
     EXPECT_EQ(CountInLog("CAplLogUpload::Start - 開始要求時の処理中エラー直前スレッド生存 0", from),
               1);
     ClearFaults();
     EXPECT_EQ(Run(0), Posted(0, 0)) << "the next start finds no worker";
-}
-
-TEST_F(LogUpload, DestroyingDuringAStallCancelsAndWaits) {
     upload->SetAbortWait(1500);
     StartHeld("/pcapp/LogUploadCheckAPI", "stall:20", 0);
-    const DWORD start = ::GetTickCount();
+    start = ::GetTickCount();
     upload.reset();
     EXPECT_LT(::GetTickCount() - start, 10000u) << "well before the stall ends";
     // The worker had ended, and said so, before the destructor returned.

@@ -1,6 +1,5 @@
 #pragma once
-// The stand-in web service as the network tests see it: its address, the
-// requests it recorded, the faults it is told to inject, and this program's log.
+// The stand-in web service as the network tests see it, and this program's log.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -13,18 +12,12 @@
 #include "common/KilnLog.h"
 #include "net/ConnectionFile.h"
 
-// Tests that talk to the service skip when run without it.
-#define REQUIRE_SERVICE()        \
-    if (!nettest::HaveService()) \
-    GTEST_SKIP() << "no stand-in service (run through run-with-service)"
-
 namespace nettest {
 
 inline std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
 }
-inline bool HaveService() { return !Env("QM_SERVICE_STATE").empty(); }
 // "https://<host><path>"; the engine takes port 443 from the scheme.
 inline std::string ServiceUrl(const std::string& path) {
     return "https://" + Env("QM_SERVICE_HOST") + path;
@@ -42,15 +35,24 @@ inline void SetFault(const std::string& path, const std::string& mode) {
 }
 inline void ClearFaults() { SetFault("", ""); }
 
+// Tests that talk to the service: skipped when run without it, no fault left.
+class CServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (Env("QM_SERVICE_STATE").empty())
+            GTEST_SKIP() << "no stand-in service (run through run-with-service)";
+        ClearFaults();
+    }
+};
+
 struct Record {
     std::string json;  // method, path, query, headers, uploads; one key a line
     std::string body;  // the exact body bytes
     std::string folder;
-    // value as the service writes it, JSON escapes and all
     bool HasHeader(const std::string& name, const std::string& value) const {
         return json.find("[\n   \"" + name + "\",\n   \"" + value + "\"\n  ]") != std::string::npos;
     }
-    // A string value: "path", "filename" (of the uploaded part), "file".
+    // "path", "filename" (of the uploaded part), "file" (where it is stored)
     std::string Field(const std::string& key) const {
         const size_t k = json.find("\"" + key + "\": \"");
         if (k == std::string::npos) return std::string();
@@ -86,12 +88,9 @@ inline bool WaitForRecords(int count, DWORD timeoutMs) {
     return reached;
 }
 
-// A message-only window of this thread for posted notices.
-class CMessageSink {
-public:
-    CMessageSink()
-        : m_hwnd(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                   nullptr)) {}
+struct CMessageSink {
+    const HWND m_hwnd =
+        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ~CMessageSink() { ::DestroyWindow(m_hwnd); }
     HWND Get() const { return m_hwnd; }
     bool Wait(UINT message, DWORD timeoutMs, MSG& out) {
@@ -103,16 +102,9 @@ public:
         }
         return true;
     }
-    // Takes those already there: the sum of their lParams.
-    LPARAM Drain(UINT message) {
-        LPARAM sum = 0;
-        MSG msg;
-        while (::PeekMessageA(&msg, m_hwnd, message, message, PM_REMOVE)) sum += msg.lParam;
-        return sum;
+    void Discard(UINT message) {
+        for (MSG m; ::PeekMessageA(&m, m_hwnd, message, message, PM_REMOVE);) continue;
     }
-
-private:
-    HWND m_hwnd;
 };
 
 // This program's log, started in its scratch folder before the tests.
@@ -123,7 +115,6 @@ struct LogEnvironment : ::testing::Environment {
 inline ::testing::Environment* const g_logEnv =
     ::testing::AddGlobalTestEnvironment(new LogEnvironment);
 inline std::string LogText() { return qmtest::ReadFile(LogPath()); }
-// How often a message occurs in the log after the given length.
 inline int CountInLog(const std::string& text, size_t fromOffset) {
     const std::string log = LogText();
     int n = 0;
@@ -133,8 +124,7 @@ inline int CountInLog(const std::string& text, size_t fromOffset) {
     return n;
 }
 
-// Writes "Connection.info" lines pointing endpoints at the service and makes
-// the connection table read it.
+// Points the connection table at the service through a "Connection.info".
 inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {
     std::string lines;
     for (const auto& e : endpointPaths)
