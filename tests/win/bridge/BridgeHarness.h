@@ -1,7 +1,6 @@
 #pragma once
-// A stand-in launcher for the bridge tests: a window that records every
-// bridge message it receives, the installation folder pointed at the
-// stand-ins, scenario files and the test's own diagnostic log.
+// A stand-in launcher for the bridge tests: a window recording the bridge
+// messages, the stand-ins installed, their scenarios and the test's own log.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -47,31 +46,30 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 
 class CLauncherProbe {
 public:
-    CLauncherProbe() {
-        static const bool registered = [] {
-            WNDCLASSA wc = {};
-            wc.lpfnWndProc = &CLauncherProbe::WindowProc;
-            wc.hInstance = ::GetModuleHandleA(nullptr);
-            wc.lpszClassName = "QmBridgeLauncherProbe";
-            return ::RegisterClassA(&wc) != 0;
-        }();
-        if (registered)
-            m_window = ::CreateWindowA("QmBridgeLauncherProbe", "Quillmarch bridge probe",
-                                       WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                       ::GetModuleHandleA(nullptr), this);
-    }
     ~CLauncherProbe() { ::DestroyWindow(m_window); }
     HWND Window() const { return m_window; }
     const std::vector<Received>& Messages() const { return m_received; }
     std::string Seen() const { return testing::PrintToString(m_received); }
-    // Dispatches messages until done() holds or timeoutMs passed; between
-    // rounds each is called (or a short wait for input).
+    // Records the registered messages posted to the window until done() holds;
+    // between rounds each is called (or a short wait for input).
     bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs,
                    const std::function<void()>& each = nullptr) {
+        static const char* const names[] = {
+            "WKLNotifyProgress",   "WKLNotifyError", "WKLMapLicense",
+            "WKLMapDownload",      "WKLMapVerify",   "WKLNoSendProbe",
+            "WKLMapProgressStart", "WKLMapProgress", "WKLMapProgressEnd"};
         const DWORD start = ::GetTickCount();
-        for (;;) {
-            MSG m;
-            while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&m);
+        for (MSG m;;) {
+            while (::PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+                if (m.hwnd != m_window || m.message < 0xC000) {
+                    ::DispatchMessageA(&m);
+                    continue;
+                }
+                std::string name = "other";
+                for (const char* n : names)
+                    if (::RegisterWindowMessageA(n) == m.message) name = n;
+                m_received.push_back({name, m.wParam, m.lParam});
+            }
             if (done()) return true;
             if (::GetTickCount() - start > timeoutMs) return false;
             if (each)
@@ -91,23 +89,8 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-        static const char* const names[] = {
-            "WKLNotifyProgress",   "WKLNotifyError", "WKLMapLicense",
-            "WKLMapDownload",      "WKLMapVerify",   "WKLNoSendProbe",
-            "WKLMapProgressStart", "WKLMapProgress", "WKLMapProgressEnd"};
-        if (msg == WM_NCCREATE)
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                                LONG_PTR(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams));
-        auto* self = reinterpret_cast<CLauncherProbe*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (!self || msg < 0xC000 || msg > 0xFFFF) return ::DefWindowProcA(hwnd, msg, w, l);
-        std::string name = "other";
-        for (const char* n : names)
-            if (::RegisterWindowMessageA(n) == msg) name = n;
-        self->m_received.push_back({name, w, l});
-        return 0;
-    }
-    HWND m_window = nullptr;
+    const HWND m_window =
+        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::vector<Received> m_received;
 };
 
@@ -117,8 +100,7 @@ inline bool SetInstallDir(const std::string& folder) {
                              REG_SZ, folder.c_str(),
                              static_cast<DWORD>(folder.size() + 1)) == ERROR_SUCCESS;
 }
-// Writes a scenario for the core (QM_CORE_SCENARIO) or the music tool and
-// names it in the environment the stand-ins inherit.
+// Names a scenario in the environment the stand-ins inherit.
 inline void UseScenario(const char* variable, const std::string& path, const std::string& text) {
     qmtest::WriteFile(path, text);
     ::SetEnvironmentVariableA(variable, path.c_str());
@@ -158,8 +140,7 @@ protected:
         ::DeleteFileA((m_base + ".record").c_str());
     }
     void TearDown() override { EXPECT_TRUE(EndAllTools()); }
-    // Ends every stand-in still running and waits until their windows and
-    // the objects the core owns are gone.
+    // Ends every stand-in and waits until its windows and objects are gone.
     static bool EndAllTools() {
         RequestToolsEnd();
         auto exists = [](HANDLE h) { return qm::CHandle(h).Valid(); };
@@ -175,9 +156,6 @@ protected:
     void UseCore(const std::string& body) const {
         UseScenario("QM_CORE_SCENARIO", m_base + ".scenario",
                     "record " + m_base + ".record\r\njournal " + m_base + ".journal\r\n" + body);
-    }
-    std::vector<std::string> Record() const {
-        return qmtest::SplitLines(qmtest::ReadFile(m_base + ".record"));
     }
     bool JournalHas(const std::string& line, DWORD ms = 0) const {
         return WaitUntil(
