@@ -111,17 +111,15 @@ using Engine = CServiceTest;
 // the user's manual proxy is found.
 TEST(EngineOpen, PortSecureFlagAndProxyDiscovery) {
     const struct {
-        const char* url;
+        const char *url, *sent;  // sent: the start of the first line the proxy receives
         WORD port;
-        bool discover;
-        const char* sent;  // the start of the first line the proxy receives
-        bool secure;
+        bool discover, secure;
     } cases[] = {
-        {"HTTPS://127.0.0.2:8443/a?q=1", 0, false, "CONNECT 127.0.0.2:443 ", true},
-        {"https://127.0.0.2/a", 8080, false, "GET http://127.0.0.2:8080/a ", false},
-        {"http://127.0.0.2/a?q=1", 443, false, "GET http://127.0.0.2:80/a?q=1 ", false},
-        {"http://service.example.com/pcapp/Any", 0, true,
-         "GET http://service.example.com:80/pcapp/Any ", false},
+        {"HTTPS://127.0.0.2:8443/a?q=1", "CONNECT 127.0.0.2:443 ", 0, false, true},
+        {"https://127.0.0.2/a", "GET http://127.0.0.2:8080/a ", 8080, false, false},
+        {"http://127.0.0.2/a?q=1", "GET http://127.0.0.2:80/a?q=1 ", 443, false, false},
+        {"http://service.example.com/pcapp/Any", "GET http://service.example.com:80/pcapp/Any ", 0,
+         true, false},
     };
     const DWORD ignore = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE |
                          SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
@@ -129,6 +127,10 @@ TEST(EngineOpen, PortSecureFlagAndProxyDiscovery) {
     const char* const settings = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     const DWORD on = 1;
     ::RegSetKeyValueA(HKEY_CURRENT_USER, settings, "ProxyEnable", REG_DWORD, &on, sizeof on);
+    const std::unique_ptr<const char, void (*)(const char*)> cleanup(settings, [](const char* key) {
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, key, "ProxyServer");
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, key, "ProxyEnable");
+    });
     for (const auto& c : cases) {
         CLocalProxy proxy;
         const std::string server = WideToAnsi(proxy.address);
@@ -145,8 +147,6 @@ TEST(EngineOpen, PortSecureFlagAndProxyDiscovery) {
         ASSERT_TRUE(g_seen) << c.url;
         EXPECT_EQ((g_held[0] & ignore) == ignore, c.secure) << c.url;
     }
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, settings, "ProxyServer");
-    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, settings, "ProxyEnable");
 }
 
 TEST(EngineOpen, BadArgumentsAreRefusedWithTheirError) {
