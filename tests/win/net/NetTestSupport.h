@@ -1,69 +1,137 @@
 #pragma once
-// The stand-in web service as the network tests see it: its address, its
-// state folder through Wine's Z: drive, the requests it recorded and the
-// faults it is told to inject.
+// The stand-in web service as the network tests see it, and this program's log.
 #include <windows.h>
+#include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 
-// Tests that talk to the service skip when run without it (a fixture's
-// SetUp may say so for all of its tests).
-#define REQUIRE_SERVICE()        \
-    if (!nettest::HaveService()) \
-    GTEST_SKIP() << "no stand-in service (run through run-with-service)"
+#include "TestSupport.h"
+#include "common/KilnLog.h"
+#include "net/ConnectionFile.h"
 
 namespace nettest {
 
-bool HaveService();
+inline std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
 // "https://<host><path>"; the engine takes port 443 from the scheme.
-std::string ServiceUrl(const std::string& path);
+inline std::string ServiceUrl(const std::string& path) {
+    return "https://" + Env("QM_SERVICE_HOST") + path;
+}
+inline std::string StateFolder() {
+    std::string unixPath = Env("QM_SERVICE_STATE");
+    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
+    return "Z:" + unixPath + "\\";
+}
 
-// Sets the fault the service injects for one path (mode as the service
-// reads it: "http:404", "drip:12", ...); ClearFaults() ends them all.
-void SetFault(const std::string& path, const std::string& mode);
-void ClearFaults();
+// The one fault the service injects, for one path ("http:404", "drip:12", ...).
+inline void SetFault(const std::string& path, const std::string& mode) {
+    qmtest::WriteFile(StateFolder() + "faults.json",
+                      path.empty() ? "{}" : "{\"" + path + "\": \"" + mode + "\"}");
+}
+inline void ClearFaults() { SetFault("", ""); }
+
+// Tests that talk to the service: skipped when run without it, no fault left.
+class CServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (Env("QM_SERVICE_STATE").empty())
+            GTEST_SKIP() << "no stand-in service (run through run-with-service)";
+        ClearFaults();
+    }
+};
 
 struct Record {
-    std::string json;  // method, path, query, headers, uploads
+    std::string json;  // method, path, query, headers, uploads; one key a line
     std::string body;  // the exact body bytes
     std::string folder;
-    bool HasHeader(const std::string& name, const std::string& value) const;
-    std::string Path() const;
-    std::string UploadedFileName() const;
-    // Where the service stored that part (Windows path).
-    std::string StoredUploadPath() const;
+    bool HasHeader(const std::string& name, const std::string& value) const {
+        return json.find("[\n   \"" + name + "\",\n   \"" + value + "\"\n  ]") != std::string::npos;
+    }
+    // "path", "filename" (of the uploaded part), "file" (where it is stored)
+    std::string Field(const std::string& key) const {
+        const size_t k = json.find("\"" + key + "\": \"");
+        if (k == std::string::npos) return std::string();
+        const size_t start = k + key.size() + 5;
+        return json.substr(start, json.find('"', start) - start);
+    }
 };
-// Recorded requests so far, and the latest one.
-int RecordCount();
-Record LastRecord();
-// Waits (on change notices of the records folder) until the service has
-// recorded at least count requests; false after the time-out.
-bool WaitForRecords(int count, DWORD timeoutMs);
+inline int RecordCount() {
+    return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
+}
+inline Record LastRecord() {
+    Record r;
+    r.folder = StateFolder() + "records\\";
+    std::vector<std::string> names = qmtest::ListFiles(r.folder + "*.json");
+    if (names.empty()) return r;
+    const std::string last = *std::max_element(names.begin(), names.end());
+    r.json = qmtest::ReadFile(r.folder + last);
+    r.body = qmtest::ReadFile(r.folder + last.substr(0, last.size() - 5) + ".body");
+    return r;
+}
+// Waits (on change notices of the records folder) for at least count records.
+inline bool WaitForRecords(int count, DWORD timeoutMs) {
+    const DWORD end = ::GetTickCount() + timeoutMs;
+    HANDLE change = ::FindFirstChangeNotificationA((StateFolder() + "records").c_str(), FALSE,
+                                                   FILE_NOTIFY_CHANGE_FILE_NAME);
+    bool reached;
+    LONG left;
+    while (!(reached = RecordCount() >= count) && change != INVALID_HANDLE_VALUE &&
+           (left = static_cast<LONG>(end - ::GetTickCount())) > 0)
+        if (::WaitForSingleObject(change, static_cast<DWORD>(left)) == WAIT_OBJECT_0)
+            ::FindNextChangeNotification(change);
+    if (change != INVALID_HANDLE_VALUE) ::FindCloseChangeNotification(change);
+    return reached;
+}
 
-// A message-only window of this thread for posted notices.
-class CMessageSink {
-public:
-    CMessageSink();
-    ~CMessageSink();
+struct CMessageSink {
+    const HWND m_hwnd =
+        ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ~CMessageSink() { ::DestroyWindow(m_hwnd); }
     HWND Get() const { return m_hwnd; }
-    // Waits for the message; false after the time-out.
-    bool Wait(UINT message, DWORD timeoutMs, MSG& out);
-    // Takes those already there: the sum of their lParams.
-    LPARAM Drain(UINT message);
-
-private:
-    HWND m_hwnd;
+    bool Wait(UINT message, DWORD timeoutMs, MSG& out) {
+        const DWORD end = ::GetTickCount() + timeoutMs;
+        LONG left;
+        while (!::PeekMessageA(&out, m_hwnd, message, message, PM_REMOVE)) {
+            if ((left = static_cast<LONG>(end - ::GetTickCount())) <= 0) return false;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left), QS_POSTMESSAGE);
+        }
+        return true;
+    }
+    void Discard(UINT message) {
+        for (MSG m; ::PeekMessageA(&m, m_hwnd, message, message, PM_REMOVE);) continue;
+    }
 };
 
-// The diagnostic log of this test program (started by the test environment).
-std::string LogPath();
-std::string LogText();
-// Occurrences of a message in records written after the given length.
-int CountInLog(const std::string& text, size_t fromOffset = 0);
+// This program's log, started in its scratch folder before the tests.
+inline std::string LogPath() { return qmtest::WorkFolder() + "net.log"; }
+struct LogEnvironment : ::testing::Environment {
+    void SetUp() override { KILNLOG.Start(LogPath().c_str(), 10240); }
+};
+inline ::testing::Environment* const g_logEnv =
+    ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+inline std::string LogText() { return qmtest::ReadFile(LogPath()); }
+inline int CountInLog(const std::string& text, size_t fromOffset) {
+    const std::string log = LogText();
+    int n = 0;
+    for (size_t p = log.find(text, fromOffset); p != std::string::npos;
+         p = log.find(text, p + text.size()))
+        ++n;
+    return n;
+}
 
-// Writes "Connection.info" lines pointing endpoints at the service and makes
-// the connection table read it.
-void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths);
+// Points the connection table at the service through a "Connection.info".
+inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {
+    std::string lines;
+    for (const auto& e : endpointPaths)
+        lines += std::to_string(e.first) + "," + ServiceUrl(e.second) + "\r\n";
+    const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
+    qmtest::WriteFile(path, lines);
+    CConnectionFile::Instance().Reset(path);
+}
 
 }  // namespace nettest
