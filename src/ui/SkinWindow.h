@@ -163,6 +163,7 @@ private:
     SkinData m_skin;
     std::string m_baseName;
     bool m_shaped = false;
+    bool m_creating = false;  // inside WM_CREATE
     std::string m_backgroundFile;
     RECT m_backgroundRect = {};
     std::string m_title;

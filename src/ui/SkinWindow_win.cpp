@@ -170,7 +170,9 @@ void CSkinWindow::Layout(UINT, int width, int height) {
     height = std::max(height, 1);
     m_backBuffer.Create(width, height);
     RedrawAll();
-    if (m_shaped) ApplyShape();
+    // While the window is being created the shape is cut once, after the
+    // items are attached.
+    if (m_shaped && !m_creating) ApplyShape();
     RefreshToolRects();
 }
 
@@ -354,7 +356,9 @@ LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 bool CSkinWindow::OnCreate(CREATESTRUCTA*) {
     if (m_font) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
     const RECT client = GetClientRect();
+    m_creating = true;
     Layout(0, client.right, client.bottom);
+    m_creating = false;
     for (const auto& item : m_items) item->OnAttach(GetHandle());
     if (m_focusItem) m_focusItem->OnSetFocus();
     CreateToolTip();
