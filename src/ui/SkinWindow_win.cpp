@@ -123,6 +123,7 @@ const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
     auto found = m_images.find(fileName);
     if (found != m_images.end()) return *found->second;
     const std::string bytes = LoadSkinImage(fileName);
+    if (!m_gdiplus) m_gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
     auto dib = std::make_unique<lib::wfc::CDIB>();
     if (dib->LoadMemory(bytes.data(), bytes.size()) != lib::wfc::kLoadOk)
         ShowSkinError(SkinImagePath(fileName) + "が読み込めません.");
