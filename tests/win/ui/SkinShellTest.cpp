@@ -194,21 +194,6 @@ TEST_F(SkinShell, ThrowingChecks) {
     EXPECT_EQ(watcher.Texts().size(), 4u);
 }
 
-TEST_F(SkinShell, ShowSkinErrorBoxAndException) {
-    CSkinBoxWatcher watcher;
-    try {
-        ShowSkinError("テスト");
-        ADD_FAILURE() << "nothing thrown";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(dynamic_cast<const CSkinWindowException*>(&e), nullptr);
-        EXPECT_STREQ(e.what(), "テスト");
-    }
-    auto boxes = watcher.Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "テスト");
-    EXPECT_TRUE(boxes[0].stopIcon);
-}
-
 TEST_F(SkinShell, Images) {
     const std::string folder = qmtest::NewFolder("images");
     SetSkinFolderMode(folder);

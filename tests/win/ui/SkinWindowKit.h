@@ -218,20 +218,4 @@ inline std::string PrepareItemSkin() {
     return folder;
 }
 
-// Dispatches everything waiting for this thread.
-inline void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-// Where screenshots go: "screens" beside the test program, kept after the run.
-inline std::string ScreenshotPath(const std::string& name) {
-    const std::string folder = qmtest::BinFolder() + "screens\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + name + ".png";
-}
-
 }  // namespace skintest

@@ -232,7 +232,7 @@ TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
     ASSERT_NE(::GetWindowRgn(hwnd, region), ERROR);
     EXPECT_FALSE(::PtInRegion(region, 100, 100));
     EXPECT_TRUE(::PtInRegion(region, 101, 100));
-    EXPECT_TRUE(window->BackBuffer()->SavePng(ScreenshotPath("item-window").c_str()));
+    EXPECT_TRUE(SaveScreenshot(*window->BackBuffer(), "item-window"));
 }
 
 TEST_F(SkinWindowTest, ToolTipTextOnDemand) {
