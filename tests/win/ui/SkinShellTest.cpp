@@ -14,6 +14,7 @@ using namespace ui;
 using skintest::CSkinBoxWatcher;
 using skintest::SkinFile;
 using skintest::SourcePath;
+using skintest::ThrownText;
 
 namespace {
 
@@ -37,17 +38,6 @@ protected:
         ClearSkinCache();
     }
 };
-
-// Runs fn, which must throw CSkinWindowException; returns its text.
-template <typename Fn>
-std::string ThrownText(Fn fn) {
-    try {
-        fn();
-    } catch (const CSkinWindowException& e) {
-        return e.what();
-    }
-    return "<nothing thrown>";
-}
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "tests/native/SkinTestHelpers.h"
 #include "tests/support/TestSupport.h"
+#include "ui/SkinWindowException.h"
 #include "wfc/DIB.h"
 
 namespace skintest {
@@ -18,6 +19,17 @@ inline bool SaveScreenshot(const lib::wfc::CDIB& dib, const std::string& name) {
     const std::string folder = qmtest::BinFolder() + "screens\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     return dib.SavePng((folder + name + ".png").c_str());
+}
+
+// Runs fn, which must throw CSkinWindowException; returns its text.
+template <typename Fn>
+std::string ThrownText(Fn fn) {
+    try {
+        fn();
+    } catch (const ui::CSkinWindowException& e) {
+        return e.what();
+    }
+    return "<nothing thrown>";
 }
 
 // Dispatches everything waiting for this thread.
