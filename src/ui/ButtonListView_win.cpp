@@ -484,17 +484,9 @@ void CButtonListView::RedrawHeader() {
 }
 
 void CButtonListView::SetRect(int left, int top, int right, int bottom) {
-    const RECT old = GetRect();
-    m_x = left;
-    m_y = top;
-    m_width = std::max(right - left, 0);
-    m_height = std::max(bottom - top, 0);
+    const RECT old = SetPlace(left, top, std::max(right, left), std::max(bottom, top));
     UpdateRange();
-    if (Accessor().IsReady()) {
-        Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        Accessor().UpdateToolTip(this);
-        Redraw();
-    }
+    RedrawMoved(old);
 }
 
 void CButtonListView::DrawStrip(lib::wfc::CDIB& canvas, const Strip& strip, int top, int width) {

@@ -163,6 +163,7 @@ private:
     SkinData m_skin;
     std::string m_baseName;
     bool m_shaped = false;
+    bool m_creating = false;  // inside WM_CREATE
     std::string m_backgroundFile;
     RECT m_backgroundRect = {};
     std::string m_title;
@@ -171,6 +172,9 @@ private:
     lib::wfc::CFont m_font;
     lib::wfc::CDIB m_backBuffer;
     std::map<std::string, std::unique_ptr<lib::wfc::CDIB>> m_images;
+    // GDI+ stays started while the window has pictures: the sheets of a
+    // window are decoded in one go.
+    std::unique_ptr<lib::wfc::CGdiplusUser> m_gdiplus;
     std::vector<std::unique_ptr<CSkinWindowItem>> m_items;
     CSkinWindowItem* m_hoverItem = nullptr;
     CSkinWindowItem* m_focusItem = nullptr;

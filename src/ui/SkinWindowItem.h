@@ -122,6 +122,10 @@ protected:
     bool Notify(int code, intptr_t param = 0) { return m_accessor.OnItemEvent(m_id, code, param); }
     // Position and Size of a block.
     void ReadRect(const SkinItem& item);
+    // A new rectangle: the old one is given back; RedrawMoved then composes
+    // the old place and the new one and moves the tool with the item.
+    RECT SetPlace(int left, int top, int right, int bottom);
+    void RedrawMoved(const RECT& old);
 
     // The item's own bitmap, m_width x m_height, filled with `fill`, when the
     // item has changed since it was last composed; null when the picture

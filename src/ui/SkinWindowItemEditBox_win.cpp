@@ -131,19 +131,12 @@ void CSkinWindowItemEditBox::OnEnableChanged() {
 }
 
 void CSkinWindowItemEditBox::SetRect(int left, int top, int right, int bottom) {
-    const RECT old = GetRect();
-    m_x = left;
-    m_y = top;
-    m_width = right - left;
-    m_height = bottom - top;
+    const RECT old = SetPlace(left, top, right, bottom);
     if (GetControl()) {
         const RECT r = ControlRect();
         ::MoveWindow(GetControl(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
-    if (Accessor().IsReady()) {
-        Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        Redraw();
-    }
+    RedrawMoved(old);
 }
 
 void CSkinWindowItemEditBox::Draw() {

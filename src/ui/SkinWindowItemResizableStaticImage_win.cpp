@@ -28,16 +28,7 @@ CSkinWindowItemResizableStaticImage::CSkinWindowItemResizableStaticImage(
 bool CSkinWindowItemResizableStaticImage::OnLButtonDown(int, int) { return false; }
 
 void CSkinWindowItemResizableStaticImage::SetRect(int left, int top, int right, int bottom) {
-    const RECT old = GetRect();
-    m_x = left;
-    m_y = top;
-    m_width = right - left;
-    m_height = bottom - top;
-    if (Accessor().IsReady()) {
-        Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        Accessor().UpdateToolTip(this);
-        Redraw();
-    }
+    RedrawMoved(SetPlace(left, top, right, bottom));
 }
 
 void CSkinWindowItemResizableStaticImage::Draw() {

@@ -94,16 +94,9 @@ void CSkinWindowItemScrollBar::SetPosition(int position) {
 }
 
 void CSkinWindowItemScrollBar::SetRect(int left, int top, int right, int bottom) {
-    const RECT old = GetRect();
-    m_x = left;
-    m_y = top;
-    m_width = right - left;
-    m_height = bottom - top;
+    const RECT old = SetPlace(left, top, right, bottom);
     UpdateGeometry();
-    if (Accessor().IsReady()) {
-        Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        Redraw();
-    }
+    RedrawMoved(old);
 }
 
 void CSkinWindowItemScrollBar::Act() {

@@ -34,15 +34,7 @@ void CSkinWindowItemStatic::SetColor(COLORREF color) {
 }
 
 void CSkinWindowItemStatic::SetRect(int left, int top, int right, int bottom) {
-    const RECT old = GetRect();
-    m_x = left;
-    m_y = top;
-    m_width = right - left;
-    m_height = bottom - top;
-    if (Accessor().IsReady()) {
-        Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        Redraw();
-    }
+    RedrawMoved(SetPlace(left, top, right, bottom));
 }
 
 void CSkinWindowItemStatic::Draw() {

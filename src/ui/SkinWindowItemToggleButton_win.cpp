@@ -9,17 +9,9 @@ CSkinWindowItemToggleButton::CSkinWindowItemToggleButton(ISkinWindowItemAccessor
 }
 
 void CSkinWindowItemToggleButton::Release(int x, int y, bool real) {
-    m_pressed = false;
-    const bool wasInside = m_inside;
-    if (wasInside && real && m_autoToggle) m_checked = !m_checked;
-    if (m_inside) {
-        m_inside = false;
-        Notify(kItemPressedOutside);
-    }
-    m_hot = Contains(x, y);
-    Redraw();
-    if (Contains(x, y) && real) Notify(kItemClicked);
-    Notify(kItemPressEnded);
+    // A real release inside turns it over before the button's own ending.
+    if (m_inside && real && m_autoToggle) m_checked = !m_checked;
+    CSkinWindowItemButton::Release(x, y, real);
 }
 
 }  // namespace ui

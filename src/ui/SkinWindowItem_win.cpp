@@ -23,15 +23,25 @@ void CSkinWindowItem::OnTick(DWORD) {}
 void CSkinWindowItem::OnAttach(HWND) {}
 bool CSkinWindowItem::FilterMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
+// The base item keeps its size.
 void CSkinWindowItem::SetRect(int left, int top, int, int) {
+    RedrawMoved(SetPlace(left, top, left + m_width, top + m_height));
+}
+
+RECT CSkinWindowItem::SetPlace(int left, int top, int right, int bottom) {
     const RECT old = GetRect();
     m_x = left;
     m_y = top;
-    if (m_accessor.IsReady()) {
-        m_accessor.RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        m_accessor.UpdateToolTip(this);
-        Redraw();
-    }
+    m_width = right - left;
+    m_height = bottom - top;
+    return old;
+}
+
+void CSkinWindowItem::RedrawMoved(const RECT& old) {
+    if (!m_accessor.IsReady()) return;
+    m_accessor.RedrawRect(old.left, old.top, old.right, old.bottom, false);
+    m_accessor.UpdateToolTip(this);
+    Redraw();
 }
 
 void CSkinWindowItem::SetVisible(bool visible) {

@@ -123,6 +123,7 @@ const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
     auto found = m_images.find(fileName);
     if (found != m_images.end()) return *found->second;
     const std::string bytes = LoadSkinImage(fileName);
+    if (!m_gdiplus) m_gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
     auto dib = std::make_unique<lib::wfc::CDIB>();
     if (dib->LoadMemory(bytes.data(), bytes.size()) != lib::wfc::kLoadOk)
         ShowSkinError(SkinImagePath(fileName) + "が読み込めません.");
@@ -170,7 +171,9 @@ void CSkinWindow::Layout(UINT, int width, int height) {
     height = std::max(height, 1);
     m_backBuffer.Create(width, height);
     RedrawAll();
-    if (m_shaped) ApplyShape();
+    // While the window is being created the shape is cut once, after the
+    // items are attached.
+    if (m_shaped && !m_creating) ApplyShape();
     RefreshToolRects();
 }
 
@@ -354,7 +357,9 @@ LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 bool CSkinWindow::OnCreate(CREATESTRUCTA*) {
     if (m_font) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
     const RECT client = GetClientRect();
+    m_creating = true;
     Layout(0, client.right, client.bottom);
+    m_creating = false;
     for (const auto& item : m_items) item->OnAttach(GetHandle());
     if (m_focusItem) m_focusItem->OnSetFocus();
     CreateToolTip();

@@ -46,6 +46,20 @@ enum : int {
     kFormatIcon = 10,
 };
 
+// A user of GDI+: the first one starts it, the last one shuts it down. One
+// held across several decodes keeps GDI+ from starting again for each.
+class CGdiplusUser {
+public:
+    CGdiplusUser();
+    ~CGdiplusUser();
+    CGdiplusUser(const CGdiplusUser&) = delete;
+    CGdiplusUser& operator=(const CGdiplusUser&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    bool m_ok = false;
+};
+
 class CDIB {
 public:
     CDIB() = default;

@@ -121,30 +121,34 @@ private:
 
 }  // namespace
 
-int CDIB::DrawTextA(const char* text, int length, RECT* rect, UINT format, HFONT font,
-                    COLORREF color) {
-    if (!m_bits || !text) return 0;
-    CMemDC dc(m_bitmap.Get());
+namespace {
+
+// DrawTextA or DrawTextW on the DIB's own bitmap.
+template <typename Char, typename Draw>
+int DrawTextOn(HBITMAP bitmap, const Char* text, int length, RECT* rect, UINT format, HFONT font,
+               COLORREF color, Draw draw) {
+    CMemDC dc(bitmap);
     CDCStateKeeper state(dc);
     state.SetBkMode(TRANSPARENT);
     state.SetTextColor(color);
     if (font) state.SelectObject(font);
-    int result = ::DrawTextA(dc, text, length, rect, format);
+    const int result = draw(dc, text, length, rect, format);
     ::GdiFlush();  // the bits are read directly afterwards
     return result;
+}
+
+}  // namespace
+
+int CDIB::DrawTextA(const char* text, int length, RECT* rect, UINT format, HFONT font,
+                    COLORREF color) {
+    if (!m_bits || !text) return 0;
+    return DrawTextOn(m_bitmap.Get(), text, length, rect, format, font, color, ::DrawTextA);
 }
 
 int CDIB::DrawTextW(const wchar_t* text, int length, RECT* rect, UINT format, HFONT font,
                     COLORREF color) {
     if (!m_bits || !text) return 0;
-    CMemDC dc(m_bitmap.Get());
-    CDCStateKeeper state(dc);
-    state.SetBkMode(TRANSPARENT);
-    state.SetTextColor(color);
-    if (font) state.SelectObject(font);
-    int result = ::DrawTextW(dc, text, length, rect, format);
-    ::GdiFlush();
-    return result;
+    return DrawTextOn(m_bitmap.Get(), text, length, rect, format, font, color, ::DrawTextW);
 }
 
 void CDIB::DrawGlyphText(const char* text, int length, int x, int y, HFONT font, COLORREF color,

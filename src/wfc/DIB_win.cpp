@@ -27,33 +27,29 @@ std::mutex g_gdiplusLock;
 LONG g_gdiplusUsers = 0;
 ULONG_PTR g_gdiplusToken = 0;
 
-class CGdiplusRef {
-public:
-    CGdiplusRef() {
-        std::lock_guard<std::mutex> lock(g_gdiplusLock);
-        if (::InterlockedIncrement(&g_gdiplusUsers) == 1) {
-            Gdiplus::GdiplusStartupInput input;
-            if (Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
-                KILNLOG.Log(LOG_ERROR, "CDIB - GDI+開始失敗");
-                g_gdiplusToken = 0;
-            }
-        }
-        m_ok = g_gdiplusToken != 0;
-    }
-    ~CGdiplusRef() {
-        std::lock_guard<std::mutex> lock(g_gdiplusLock);
-        if (::InterlockedDecrement(&g_gdiplusUsers) == 0 && g_gdiplusToken) {
-            Gdiplus::GdiplusShutdown(g_gdiplusToken);
+}  // namespace
+
+CGdiplusUser::CGdiplusUser() {
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (::InterlockedIncrement(&g_gdiplusUsers) == 1) {
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
+            KILNLOG.Log(LOG_ERROR, "CDIB - GDI+開始失敗");
             g_gdiplusToken = 0;
         }
     }
-    CGdiplusRef(const CGdiplusRef&) = delete;
-    CGdiplusRef& operator=(const CGdiplusRef&) = delete;
-    bool Ok() const { return m_ok; }
+    m_ok = g_gdiplusToken != 0;
+}
 
-private:
-    bool m_ok = false;
-};
+CGdiplusUser::~CGdiplusUser() {
+    std::lock_guard<std::mutex> lock(g_gdiplusLock);
+    if (::InterlockedDecrement(&g_gdiplusUsers) == 0 && g_gdiplusToken) {
+        Gdiplus::GdiplusShutdown(g_gdiplusToken);
+        g_gdiplusToken = 0;
+    }
+}
+
+namespace {
 
 // Owners of the GDI+ and COM objects used here.
 struct GpImageOwner {
@@ -252,7 +248,7 @@ void CDIB::SetPixel(int x, int y, COLORREF color) {
 
 int CDIB::LoadStream(IStream* stream) {
     Destroy();
-    CGdiplusRef gdiplus;
+    CGdiplusUser gdiplus;
     if (!stream || !gdiplus.Ok()) return kLoadFailed;
     std::vector<BYTE> bytes;
     if (!ReadAll(stream, bytes) || !SeekStart(stream)) return kLoadFailed;
@@ -357,7 +353,7 @@ int CDIB::LoadResource(HMODULE module, const char* name, const char* type) {
 
 std::string CDIB::EncodePng() const {
     if (!m_bits) return std::string();
-    CGdiplusRef gdiplus;
+    CGdiplusUser gdiplus;
     if (!gdiplus.Ok()) return std::string();
     // Bottom-up rows: start at the top row and walk with a negative stride.
     GpImageOwner image;

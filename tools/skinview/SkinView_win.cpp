@@ -7,11 +7,13 @@
 //
 // Without --folder the skins come from the resources of Quillmarch.exe beside
 // skinview. --first-paint-event sets that named event at the first paint and
-// closes the window (start-up timing).
+// closes the window (start-up timing). With SKINVIEW_TRACE=FILE set, each
+// start-up step appends "<ms since process creation> <step>" to FILE.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,6 +38,23 @@
 using namespace ui;
 
 namespace {
+
+// Where start-up time goes: milliseconds from the process's creation (the
+// system's own record of it) to each step.
+void Trace(const char* step) {
+    static const char* const file = std::getenv("SKINVIEW_TRACE");
+    if (!file) return;
+    FILETIME created, exited, kernel, user, now;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    ::GetSystemTimeAsFileTime(&now);
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    if (FILE* out = std::fopen(file, "a")) {
+        std::fprintf(out, "%8.2f %s\n", (ticks(now) - ticks(created)) / 1e4, step);
+        std::fclose(out);
+    }
+}
 
 struct Options {
     std::string folder;
@@ -109,6 +128,7 @@ public:
 protected:
     void OnPaint() override {
         CSkinWindow::OnPaint();
+        if (firstPaint) Trace("first paint");
         if (firstPaint) {
             ::SetEvent(firstPaint);
             firstPaint = nullptr;
@@ -187,6 +207,7 @@ std::vector<std::string> OwnBlocks(const Options& options, HMODULE skins) {
 }
 
 int Run() {
+    Trace("WinMain");
     Options options;
     if (!ParseArguments(options)) {
         ::MessageBoxA(nullptr,
@@ -196,6 +217,7 @@ int Run() {
         return 2;
     }
     lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "skinview", nullptr, nullptr);
+    Trace("library started");
     HMODULE skins = nullptr;
     if (options.folder.empty()) {
         char path[MAX_PATH] = {};
@@ -207,6 +229,7 @@ int Run() {
     } else {
         SetSkinFolderMode(options.folder);
     }
+    Trace("skin source set");
     CSkinViewWindow window;
     qm::CHandle event;
     if (!options.firstPaintEvent.empty()) {
@@ -215,9 +238,12 @@ int Run() {
     }
     try {
         window.LoadSkin(options.file, options.base, true);
+        Trace("skin loaded");
         window.Build(OwnBlocks(options, skins), options);
+        Trace("items built");
         const bool show = options.png.empty();
         window.CreateSkinWindow(nullptr, WS_POPUP | (show ? WS_VISIBLE : 0), 0, 100, 100);
+        Trace("window created");
     } catch (const CSkinWindowException&) {
         return 1;  // already shown to the user
     }

@@ -126,21 +126,7 @@ inline void UseFrameSkin() {
     ui::SetSkinFolderMode(folder);
 }
 
-// Saves a composed back buffer as "screens\<name>.png" beside the test
-// program, kept after the run for a look.
-inline void SaveScreenshot(const lib::wfc::CDIB& dib, const std::string& name) {
-    const std::string folder = qmtest::BinFolder() + "screens\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    dib.SavePng((folder + name + ".png").c_str());
-}
-
-// Processes every message waiting in this thread's queue.
-inline void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
+using skintest::Pump;
+using skintest::SaveScreenshot;
 
 }  // namespace frametest

@@ -244,13 +244,8 @@ TEST(ResizableWindow, BaseBlockWithoutResizeKeysIsASkinError) {
         window.LoadSkin("FrameTest.txt", "Base", false);
         SkinItem base = GetItem(window.Skin(), "Base");
         base.properties.erase(key);
-        std::string thrown = "<nothing thrown>";
-        try {
-            window.ApplyBaseItem(base);
-        } catch (const CSkinWindowException& e) {
-            thrown = e.what();
-        }
-        EXPECT_EQ(thrown, std::string("Base/") + key + "が定義されていません");
+        EXPECT_EQ(skintest::ThrownText([&] { window.ApplyBaseItem(base); }),
+                  std::string("Base/") + key + "が定義されていません");
     }
     EXPECT_EQ(watcher.Texts().size(), 2u);
 }

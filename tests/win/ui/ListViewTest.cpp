@@ -52,21 +52,18 @@ public:
     }
     void OnColumnsChanged() override { log.push_back("columns"); }
     void OnListScrolled(int first) override { log.push_back("scrolled " + std::to_string(first)); }
-    void OnCellClicked(int row, int column, POINT) override {
-        log.push_back("click " + Cell(row, column));
-    }
-    void OnCellDoubleClicked(int row, int column, POINT) override {
-        log.push_back("double " + Cell(row, column));
-    }
-    void OnCellRightClicked(int row, int column, POINT) override {
-        log.push_back("right " + Cell(row, column));
-    }
-    void OnButtonClicked(int row, int column) override {
-        log.push_back("button " + Cell(row, column));
-    }
+    void OnCellClicked(int row, int column, POINT) override { Log("click", row, column); }
+    void OnCellDoubleClicked(int row, int column, POINT) override { Log("double", row, column); }
+    void OnCellRightClicked(int row, int column, POINT) override { Log("right", row, column); }
+    void OnButtonClicked(int row, int column) override { Log("button", row, column); }
     void OnHeaderClicked(int column) override { log.push_back("header " + std::to_string(column)); }
-    void OnDragBegin(int row, int column) override { log.push_back("drag " + Cell(row, column)); }
-    void OnDragEnd(int row, int column) override { log.push_back("drop " + Cell(row, column)); }
+    void OnDragBegin(int row, int column) override { Log("drag", row, column); }
+    void OnDragEnd(int row, int column) override { Log("drop", row, column); }
+
+private:
+    void Log(const char* what, int row, int column) {
+        log.push_back(std::string(what) + " " + Cell(row, column));
+    }
 };
 
 class CListWindow : public CResizableSkinWindow {
@@ -300,13 +297,9 @@ TEST(ButtonListView, MissingPerRowOrPerLabelKeysAreSkinErrors) {
         window.LoadSkin("FrameTest.txt", "Base", false);
         SkinItem item = GetItem(window.Skin(), "List");
         item.properties.erase(c.key);
-        std::string thrown = "<nothing thrown>";
-        try {
-            window.AddItem<CButtonListView>(11, item, nullptr, nullptr);
-        } catch (const CSkinWindowException& e) {
-            thrown = e.what();
-        }
-        EXPECT_EQ(thrown, c.text);
+        EXPECT_EQ(skintest::ThrownText(
+                      [&] { window.AddItem<CButtonListView>(11, item, nullptr, nullptr); }),
+                  c.text);
         EXPECT_TRUE(window.Items().empty());
     }
     EXPECT_EQ(watcher.Texts().size(), 2u);

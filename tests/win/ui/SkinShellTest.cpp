@@ -14,6 +14,7 @@ using namespace ui;
 using skintest::CSkinBoxWatcher;
 using skintest::SkinFile;
 using skintest::SourcePath;
+using skintest::ThrownText;
 
 namespace {
 
@@ -37,17 +38,6 @@ protected:
         ClearSkinCache();
     }
 };
-
-// Runs fn, which must throw CSkinWindowException; returns its text.
-template <typename Fn>
-std::string ThrownText(Fn fn) {
-    try {
-        fn();
-    } catch (const CSkinWindowException& e) {
-        return e.what();
-    }
-    return "<nothing thrown>";
-}
 
 }  // namespace
 
@@ -192,21 +182,6 @@ TEST_F(SkinShell, ThrowingChecks) {
     skin["StringTable"].properties["Hello"] = {"a\\nb"};
     EXPECT_EQ(GetStringTable(skin)["Hello"], "a\nb");
     EXPECT_EQ(watcher.Texts().size(), 4u);
-}
-
-TEST_F(SkinShell, ShowSkinErrorBoxAndException) {
-    CSkinBoxWatcher watcher;
-    try {
-        ShowSkinError("テスト");
-        ADD_FAILURE() << "nothing thrown";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(dynamic_cast<const CSkinWindowException*>(&e), nullptr);
-        EXPECT_STREQ(e.what(), "テスト");
-    }
-    auto boxes = watcher.Boxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "テスト");
-    EXPECT_TRUE(boxes[0].stopIcon);
 }
 
 TEST_F(SkinShell, Images) {

@@ -6,6 +6,7 @@
 // item notification it gets.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "TestSupport.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindow.h"
+#include "ui/SkinWindowItemScrollBar.h"
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
 
@@ -66,6 +68,7 @@ inline void WriteSheets(const std::string& folder) {
         FillRect(parts, i * 12, 108, 12, 12, RGB(90 + i * 40, 90, 90));
     }
     FillRect(parts, 112, 0, 4, 4, RGB(255, 255, 255));
+    FillRect(parts, 116, 0, 4, 4, RGB(0, 128, 255));  // the icon of icon mode 1
     parts.SavePng((folder + "Parts.png").c_str());
 }
 
@@ -174,6 +177,10 @@ public:
     std::vector<std::pair<int, int>> notifies;  // OnItemNotify
     std::vector<std::pair<UINT, WPARAM>> scrolls;
     bool handleDoubleClick = false;
+    int pageStep = 0;              // a page code moves the scroll bar this far, as a list would
+    std::vector<UINT> keysWanted;  // FilterKey
+
+    using ui::CSkinWindow::LockRedraw;  // what items reach through their accessor
 
     bool OnItemEvent(int id, int code, intptr_t param) override {
         events.push_back({id, code});
@@ -183,6 +190,13 @@ public:
     void OnItemNotify(int id, int flag) override { notifies.emplace_back(id, flag); }
     void OnVScroll(UINT code, UINT position, HWND) override {
         scrolls.emplace_back(WM_VSCROLL, MAKEWPARAM(code, position));
+        if (pageStep && (code == SB_PAGEUP || code == SB_PAGEDOWN)) {
+            auto* bar = static_cast<ui::CSkinWindowItemScrollBar*>(GetItemById(kScroll));
+            bar->SetPosition(bar->GetPosition() + (code == SB_PAGEDOWN ? pageStep : -pageStep));
+        }
+    }
+    bool FilterKey(UINT key, UINT) override {
+        return std::find(keysWanted.begin(), keysWanted.end(), key) != keysWanted.end();
     }
 };
 
@@ -202,22 +216,6 @@ inline std::string PrepareItemSkin() {
     ui::SetSkinFolderMode(folder);
     ui::ClearSkinCache();
     return folder;
-}
-
-// Dispatches everything waiting for this thread.
-inline void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-// Where screenshots go: "screens" beside the test program, kept after the run.
-inline std::string ScreenshotPath(const std::string& name) {
-    const std::string folder = qmtest::BinFolder() + "screens\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + name + ".png";
 }
 
 }  // namespace skintest

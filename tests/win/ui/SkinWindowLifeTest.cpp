@@ -7,6 +7,7 @@
 
 #include "SkinBoxWatcher.h"
 #include "SkinWindowKit.h"
+#include "tests/win/wfc/GuiObjects.h"
 #include "ui/SkinWindowItemAnimation.h"
 #include "ui/SkinWindowItemButton.h"
 #include "ui/SkinWindowItemDigitImage.h"
@@ -21,33 +22,10 @@ using namespace skintest;
 
 namespace {
 
-BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
-    ++*reinterpret_cast<DWORD*>(param);
-    ::EnumChildWindows(window, CountWindow, param);
-    return TRUE;
-}
-
 struct GuiCounts {
-    DWORD gdi = 0;
-    DWORD user = 0;
+    DWORD gdi, user;
 };
-
-// The process's GDI and USER objects. Where the system does not count them
-// (Wine answers 0), the live GDI handles are found by index (a handle whose
-// upper word is 0 names whatever lives at that index) and the USER objects
-// are the windows of this thread.
-GuiCounts CountGuiObjects() {
-    GuiCounts counts;
-    counts.gdi = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    counts.user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
-    if (counts.gdi == 0) {
-        for (UINT_PTR index = 1; index < 0x10000; ++index)
-            if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++counts.gdi;
-        ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow,
-                            reinterpret_cast<LPARAM>(&counts.user));
-    }
-    return counts;
-}
+GuiCounts CountGuiObjects() { return {guiobjects::Gdi(), guiobjects::User()}; }
 
 // 30 items of every kind on the test skin.
 void AddThirtyItems(CSkinWindow& window) {

@@ -232,7 +232,7 @@ TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
     ASSERT_NE(::GetWindowRgn(hwnd, region), ERROR);
     EXPECT_FALSE(::PtInRegion(region, 100, 100));
     EXPECT_TRUE(::PtInRegion(region, 101, 100));
-    EXPECT_TRUE(window->BackBuffer()->SavePng(ScreenshotPath("item-window").c_str()));
+    EXPECT_TRUE(SaveScreenshot(*window->BackBuffer(), "item-window"));
 }
 
 TEST_F(SkinWindowTest, ToolTipTextOnDemand) {
@@ -282,6 +282,21 @@ TEST_F(SkinWindowTest, ScrollBarRepeatsByTicks) {
     Mouse(WM_MOUSEMOVE, 186, 45 + 23);
     Mouse(WM_LBUTTONUP, 186, 45 + 23);
     EXPECT_EQ(window->scrolls, (Scrolls{{WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 5)}}));
+
+    // The track after the thumb pages on, the window moving the bar by 2 of
+    // 10 each time, until the thumb (9.2 pixels a step) reaches the pointer
+    // at 50 of the bar: pages at once, +500, +540 and +580, then stops short
+    // of the end.
+    window->scrolls.clear();
+    window->pageStep = 2;
+    bar->SetPosition(0);
+    g_now = 4000;
+    Mouse(WM_LBUTTONDOWN, 186, 30 + 50);
+    for (DWORD t : {4499u, 4500u, 4540u, 4580u, 4620u, 4660u, 5000u}) Tick(t);
+    Mouse(WM_LBUTTONUP, 186, 30 + 50);
+    EXPECT_EQ(window->scrolls, Scrolls(4, {WM_VSCROLL, SB_PAGEDOWN}));
+    EXPECT_EQ(bar->GetPosition(), 8);
+    window->pageStep = 0;
 
     // A range that is empty disables the bar.
     window->scrolls.clear();
@@ -338,4 +353,42 @@ TEST_F(SkinWindowTest, BlinkingIconIsHiddenHalfTheTime) {
     }
     button->Control(kControlBlink, 0, 0);
     EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
+    // Icon mode 1 takes the next icon to the right in the sheet, at once.
+    button->Control(kControlIconMode, 1, 0);
+    EXPECT_EQ(Pixel(146, 46), RGB(0, 128, 255));
+    button->Control(kControlIconMode, 0, 0);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
+}
+
+TEST_F(SkinWindowTest, LockedRedrawPaintsOnceWhenUnlocked) {
+    auto* digits = static_cast<CSkinWindowItemDigitImage*>(window->GetItemById(kDigits));
+    ::UpdateWindow(hwnd);
+    const unsigned paints = window->PaintCount();
+    digits->SetValue(1);
+    EXPECT_EQ(window->PaintCount(), paints + 1);  // unlocked: painted at once
+    window->LockRedraw(true);
+    digits->SetValue(2);
+    digits->SetValue(3);
+    EXPECT_EQ(window->PaintCount(), paints + 1);
+    EXPECT_EQ(Pixel(10, 90), RGB(70, 70, 70));  // composed all the same
+    window->LockRedraw(false);
+    EXPECT_EQ(window->PaintCount(), paints + 2);
+}
+
+TEST_F(SkinWindowTest, EditBoxHandsEnterEscapeAndTabToTheWindow) {
+    window->keysWanted = {VK_RETURN, VK_TAB};
+    HWND edit = static_cast<CSkinWindowItemEditBox*>(window->GetItemById(kEdit))->GetControl();
+    for (UINT key : {UINT(VK_RETURN), UINT(VK_ESCAPE), UINT(VK_TAB), UINT('A')})
+        ::SendMessageA(edit, WM_KEYDOWN, key, 0x1C0001);
+    // Offered to FilterKey; the wanted ones posted to the window as they came.
+    std::vector<std::pair<WPARAM, LPARAM>> posted;
+    MSG msg;
+    while (::PeekMessageA(&msg, hwnd, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+        posted.emplace_back(msg.wParam, msg.lParam);
+        ::DispatchMessageA(&msg);
+    }
+    const std::vector<std::pair<WPARAM, LPARAM>> expected = {{VK_RETURN, 0x1C0001},
+                                                             {VK_TAB, 0x1C0001}};
+    EXPECT_EQ(posted, expected);
+    EXPECT_EQ(window->notifies, (std::vector<std::pair<int, int>>{{-1, 1}}));
 }

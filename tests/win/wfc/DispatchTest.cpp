@@ -6,8 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "wfc/Library.h"
@@ -22,21 +22,10 @@ constexpr UINT kNested = WM_APP + 1;
 constexpr UINT kFinish = WM_APP + 2;
 
 const RECT kRect = {10, 10, 210, 110};
+const char* const kNoClass = nullptr;  // the library's default class
 
-// What a handler saw of the current message.
-struct Seen {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    int depth;
-    bool operator==(const Seen& o) const {
-        return message == o.message && wParam == o.wParam && lParam == o.lParam && depth == o.depth;
-    }
-};
-std::ostream& operator<<(std::ostream& os, const Seen& s) {
-    return os << "{0x" << std::hex << s.message << std::dec << ", " << s.wParam << ", " << s.lParam
-              << ", depth " << s.depth << "}";
-}
+// What a handler saw of the current message: message, wParam, lParam, depth.
+using Seen = std::tuple<UINT, WPARAM, LPARAM, int>;
 Seen Now() {
     const CurrentMessage* c = CWindow::GetCurrentMessage();
     if (!c) return {0, 0, 0, CWindow::GetDispatchDepth()};
@@ -62,7 +51,7 @@ public:
 
 TEST(Dispatch, NestedSendRestoresTheOuterCurrentMessage) {
     CNestingWindow window;
-    window.Create(0, static_cast<const char*>(nullptr), "nest", WS_POPUP, kRect, nullptr);
+    window.Create(0, kNoClass, "nest", WS_POPUP, kRect, nullptr);
     ::SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4));
     const std::vector<Seen> expected = {
         {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4), 1},
@@ -114,18 +103,16 @@ private:
 TEST(Dispatch, SelfDeletionWaitsForTheOutermostDispatch) {
     std::vector<std::string> log;
     auto* alone = new CSelfDeleting(log);
-    HWND aloneHandle =
-        alone->Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, kRect, nullptr);
+    HWND aloneHandle = alone->Create(0, kNoClass, "", WS_POPUP, kRect, nullptr);
     ::SendMessageA(aloneHandle, WM_LBUTTONUP, 0, 0);
     EXPECT_EQ((std::vector<std::string>{"click", "nested", "click end", "deleted"}), log);
     EXPECT_FALSE(::IsWindow(aloneHandle));  // the object took its window with it
 
     log.clear();
     auto* inner = new CSelfDeleting(log);
-    HWND innerHandle =
-        inner->Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, kRect, nullptr);
+    HWND innerHandle = inner->Create(0, kNoClass, "", WS_POPUP, kRect, nullptr);
     COuter outer(log, innerHandle);
-    outer.Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, kRect, nullptr);
+    outer.Create(0, kNoClass, "", WS_POPUP, kRect, nullptr);
     ::SendMessageA(outer, kNested, 0, 0);
     EXPECT_EQ(
         (std::vector<std::string>{"outer", "click", "nested", "click end", "outer end", "deleted"}),
@@ -135,8 +122,7 @@ TEST(Dispatch, SelfDeletionWaitsForTheOutermostDispatch) {
     log.clear();
     auto* flagged = new CSelfDeleting(log);
     flagged->SetSelfDelete(true);
-    HWND flaggedHandle =
-        flagged->Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, kRect, nullptr);
+    HWND flaggedHandle = flagged->Create(0, kNoClass, "", WS_POPUP, kRect, nullptr);
     ::DestroyWindow(flaggedHandle);
     EXPECT_EQ(std::vector<std::string>{"deleted"}, log);
 }
@@ -148,8 +134,7 @@ public:
 
 TEST(Dispatch, UnhandledMessagesGetTheDefaultProcessing) {
     CEraser window;
-    HWND handle = window.Create(0, static_cast<const char*>(nullptr), "", WS_POPUP | WS_VISIBLE,
-                                kRect, nullptr);
+    HWND handle = window.Create(0, kNoClass, "", WS_POPUP | WS_VISIBLE, kRect, nullptr);
     EXPECT_EQ(&window, CWindow::FromHandle(handle));
     EXPECT_EQ(HTCLIENT, ::SendMessageA(handle, WM_NCHITTEST, 0, MAKELPARAM(50, 50)));
     EXPECT_EQ(1, ::SendMessageA(handle, WM_ERASEBKGND, 0, 0));
@@ -208,7 +193,7 @@ TEST(Dispatch, AttachSubclassesAndTheControlKeepsItsOwnProcessing) {
     EXPECT_EQ(nullptr, commandProbe.GetHandle());
 
     CWindow parent;
-    parent.Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, kRect, nullptr);
+    parent.Create(0, kNoClass, "", WS_POPUP, kRect, nullptr);
     HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, parent,
                                   nullptr, nullptr, nullptr);
     ASSERT_TRUE(edit);
@@ -243,8 +228,7 @@ public:
 
 TEST(Dispatch, RunModalEndsOnItsFlagOnQuitOnAGoneWindowAndOnAHiddenOwner) {
     CWindow owner;
-    owner.Create(0, static_cast<const char*>(nullptr), "owner", WS_OVERLAPPED | WS_VISIBLE, kRect,
-                 nullptr);
+    owner.Create(0, kNoClass, "owner", WS_OVERLAPPED | WS_VISIBLE, kRect, nullptr);
     struct Case {
         WPARAM finish;  // what the dialog is told (3: a quit comes instead)
         lib::wfc::ModalEnd end;
@@ -258,7 +242,7 @@ TEST(Dispatch, RunModalEndsOnItsFlagOnQuitOnAGoneWindowAndOnAHiddenOwner) {
         CModal dialog;
         dialog.done = &done;
         dialog.owner = owner;
-        dialog.Create(0, static_cast<const char*>(nullptr), "dialog", WS_POPUP, kRect, owner);
+        dialog.Create(0, kNoClass, "dialog", WS_POPUP, kRect, owner);
         if (c.finish == 3)
             ::PostQuitMessage(5);
         else
@@ -296,9 +280,9 @@ TEST(Placement, CentredThenPulledBackThenPushedIntoTheWorkArea) {
     }
 
     CWindow over;
-    over.Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, {100, 100, 500, 400}, nullptr);
+    over.Create(0, kNoClass, "", WS_POPUP, {100, 100, 500, 400}, nullptr);
     CWindow centred;
-    centred.Create(0, static_cast<const char*>(nullptr), "", WS_POPUP, {0, 0, 200, 100}, nullptr);
+    centred.Create(0, kNoClass, "", WS_POPUP, {0, 0, 200, 100}, nullptr);
     centred.CenterWindow(over);
     const RECT placed = centred.GetWindowRect();
     EXPECT_EQ(200, placed.left);

@@ -16,9 +16,5 @@ std::string RowText(const lib::wfc::CDIB& dib, int y);
 lib::wfc::CDIB Solid(int width, int height, COLORREF color);
 // Saves the DIB as build/<build>/test-output/wfc/<name>.png for a look.
 void SaveScreenshot(const lib::wfc::CDIB& dib, const char* name);
-// GDI and USER objects of this process (under Wine, which does not count
-// them: the used GDI handle slots, and the windows of this thread).
-DWORD GdiObjects();
-DWORD UserObjects();
 
 }  // namespace wfctest

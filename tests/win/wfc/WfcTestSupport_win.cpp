@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <vector>
 
 #include "TestSupport.h"
 #include "WfcTestSupport.h"
@@ -36,42 +35,6 @@ void SaveScreenshot(const lib::wfc::CDIB& dib, const char* name) {
     folder += "wfc\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     EXPECT_TRUE(dib.SavePng((folder + name + ".png").c_str())) << name;
-}
-
-namespace {
-// How many more GDI objects the process can make: regions are made until the
-// system refuses, then all deleted again.
-DWORD FreeGdiSlots() {
-    std::vector<HRGN> regions;
-    regions.reserve(70000);
-    while (regions.size() < 200000) {
-        HRGN region = ::CreateRectRgn(0, 0, 1, 1);
-        if (!region) break;
-        regions.push_back(region);
-    }
-    for (HRGN region : regions) ::DeleteObject(region);
-    return static_cast<DWORD>(regions.size());
-}
-
-BOOL CALLBACK CountWindow(HWND window, LPARAM param) {
-    ++*reinterpret_cast<DWORD*>(param);
-    ::EnumChildWindows(window, CountWindow, param);
-    return TRUE;
-}
-}  // namespace
-
-DWORD GdiObjects() {
-    // Wine answers 0 here; there the used slots of the handle table count.
-    DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    return count ? count : 1000000 - FreeGdiSlots();
-}
-
-DWORD UserObjects() {
-    DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
-    if (count) return count;
-    // Wine: the windows of this thread and their children.
-    ::EnumThreadWindows(::GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
-    return count + 1;
 }
 
 namespace {
