@@ -1,11 +1,9 @@
 // skincheck.exe as a skin author runs it.
 #include <gtest/gtest.h>
 
-#include "SkinTestFiles.h"
-#include "TestSupport.h"
+#include "SkinWindowKit.h"
 
 using skintest::SkinFile;
-using skintest::SourcePath;
 
 namespace {
 
@@ -28,12 +26,6 @@ CheckRun RunSkinCheck(const std::string& args) {
 
 }  // namespace
 
-TEST(SkinCheckTool, CommonTreeMatchesGolden) {
-    CheckRun run = RunSkinCheck("--utf8 \"" + SourcePath("resources/skin/Common.txt") + "\"");
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.output, qmtest::ReadFile(SourcePath("tests/golden/Common.tree.txt")));
-}
-
 TEST(SkinCheckTool, ReportsEveryBoxTheProgramWouldShow) {
     const std::string folder = qmtest::NewFolder("skincheck");
     ASSERT_TRUE(qmtest::WriteFile(folder + "Win.txt", SkinFile("#include \"Inc.txt\"\nA { }")));
@@ -44,38 +36,6 @@ TEST(SkinCheckTool, ReportsEveryBoxTheProgramWouldShow) {
         run.output,
         "error: Inc.txt line 3:#pragmaは異常なプリプロセッサ命令です。\n"
         "error: [Inc.txtの取り込みエラー]Inc.txt line 3:#pragmaは異常なプリプロセッサ命令です。\n");
-}
-
-TEST(SkinCheckTool, WindowChecks) {
-    const std::string folder = qmtest::NewFolder("skincheck-window");
-    ASSERT_TRUE(qmtest::WriteFile(folder + "Common.txt",
-                                  qmtest::ReadFile(SourcePath("resources/skin/Common.txt"))));
-    ASSERT_TRUE(
-        qmtest::WriteFile(folder + "DefaultUIString.txt",
-                          qmtest::ReadFile(SourcePath("resources/skin/DefaultUIString.txt"))));
-    ASSERT_TRUE(qmtest::WriteFile(
-        folder + "Good.txt",
-        SkinFile("#include \"Common.txt\"\nBase { Class = WindowBaseClass; }\n"
-                 "Title { Class = TitleBaseClass; }\nStringTable { Hello = \"x\"; }")));
-    CheckRun run = RunSkinCheck("--window \"" + folder + "Good.txt\"");
-    EXPECT_EQ(run.exitCode, 0u);
-    // The title took the base block's font name.
-    EXPECT_NE(run.output.find("Title {\n    Antialias = \"1\";\n    Color = \"242\", \"244\", "
-                              "\"247\";\n    Font = \"ＭＳ Ｐゴシック\", \"13\", \"700\";"),
-              std::string::npos)
-        << run.output;
-
-    ASSERT_TRUE(
-        qmtest::WriteFile(folder + "NoTable.txt",
-                          SkinFile("#include \"Common.txt\"\nBase { Class = WindowBaseClass; }")));
-    run = RunSkinCheck("--window \"" + folder + "NoTable.txt\"");
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(run.output, "error: StringTableが記述されていません\n");
-
-    ASSERT_TRUE(
-        qmtest::WriteFile(folder + "Short.txt", SkinFile("Base { Image = 0, 0, 10, 10; }")));
-    run = RunSkinCheck("--window \"" + folder + "Short.txt\"");
-    EXPECT_EQ(run.output, "error: Base/Imageのパラメータは 5個必要です\n");
 }
 
 TEST(SkinCheckTool, BadCommandLine) {

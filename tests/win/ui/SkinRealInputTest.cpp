@@ -1,10 +1,8 @@
-// The whole input path: a real pointer, moved and clicked through the X
-// server by xdotool (run-with-xdotool does it when asked), reaches a skin
-// button as a click.
+// A real pointer moved and clicked through the X server by xdotool
+// (run-with-xdotool does it when asked) reaches a skin button as a click.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "SkinWindowKit.h"
 #include "ui/SkinWindowItemButton.h"
@@ -12,22 +10,8 @@
 using namespace ui;
 using namespace skintest;
 
-namespace {
-
-// The helper's folder as a Windows path, or empty without the helper.
-std::string HelperFolder() {
-    char buffer[MAX_PATH] = {};
-    const DWORD n = ::GetEnvironmentVariableA("QM_XDO_DIR", buffer, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    std::string path = std::string("Z:") + buffer + "\\";
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-}  // namespace
-
 TEST(SkinRealInput, XdotoolClickReachesTheButton) {
-    const std::string helper = HelperFolder();
+    const std::string helper = EnvPath("QM_XDO_DIR", "");  // the helper's folder
     if (helper.empty()) GTEST_SKIP() << "needs run-with-xdotool";
     PrepareItemSkin();
     CRecordingWindow window;

@@ -1,24 +1,71 @@
 #pragma once
-// A skin made for the window and item tests: small sprite sheets drawn in
-// code (flat colours at known places, so pixels can be checked exactly) and
-// a skin file with one block per item kind, written to a scratch folder that
-// the skin loader reads in folder mode. CRecordingWindow writes down every
-// item notification it gets.
+// What the skin tests under Wine share: screenshots, the pump, paths, and two
+// skins drawn in flat colours at known places (so pixels can be checked
+// exactly) for the item tests and for the resizable windows; CRecordingWindow
+// writes down every item notification it gets.
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "SkinTestFiles.h"
-#include "TestSupport.h"
+#include "tests/native/SkinTestHelpers.h"
+#include "tests/support/TestSupport.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindow.h"
+#include "ui/SkinWindowException.h"
+#include "ui/SkinWindowItemAnimation.h"
+#include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemDigitImage.h"
+#include "ui/SkinWindowItemEditBox.h"
+#include "ui/SkinWindowItemOverlay.h"
 #include "ui/SkinWindowItemScrollBar.h"
+#include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemStaticImage.h"
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
 
 namespace skintest {
+
+// Saves a composed picture as "screens\<name>.png" beside the test program,
+// kept after the run for a look.
+inline bool SaveScreenshot(const lib::wfc::CDIB& dib, const std::string& name) {
+    const std::string folder = qmtest::BinFolder() + "screens\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return dib.SavePng((folder + name + ".png").c_str());
+}
+
+// Runs fn, which must throw CSkinWindowException; returns its text.
+template <typename Fn>
+std::string ThrownText(Fn fn) {
+    try {
+        fn();
+    } catch (const ui::CSkinWindowException& e) {
+        return e.what();
+    }
+    return "<nothing thrown>";
+}
+
+// Dispatches everything waiting for this thread.
+inline void Pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+// A folder that wine-run names in an environment variable, as a Windows path
+// with '\'; empty when the variable is not set.
+inline std::string EnvPath(const char* variable, const std::string& relative) {
+    char buffer[MAX_PATH] = {};
+    DWORD n = ::GetEnvironmentVariableA(variable, buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    std::string path = std::string("Z:") + buffer + "/" + relative;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
 
 // Colours of the sheets (COLORREF).
 constexpr COLORREF kBack = RGB(40, 44, 50);
@@ -95,14 +142,6 @@ PushButton {
     Class = CaptionButton;
     Position = 40, 40;
 }
-Toggle {
-    Class = CaptionButton;
-    Position = 60, 40;
-}
-Wide {
-    Class = CaptionButton;
-    Position = 100, 62; Width = 40; Divide = 4, 8, 4;
-}
 IconButton {
     Class = CaptionButton;
     Position = 140, 40; Image = "Parts.png", 112, 0; ImageSize = 4, 4;
@@ -141,6 +180,11 @@ StringTable {
 )");
 }
 
+// The source tree (QM_SOURCE_DIR from wine-run).
+inline std::string SourcePath(const std::string& relative) {
+    return EnvPath("QM_SOURCE_DIR", relative);
+}
+
 enum ItemId : int {
     kCaptionLabel = 1,
     kCaptionButton,
@@ -150,8 +194,6 @@ enum ItemId : int {
     kSpinner,
     kEdit,
     kScroll,
-    kToggle,
-    kWide,
     kIconButton,
     kFrame,
 };
@@ -200,6 +242,22 @@ public:
     }
 };
 
+// Every item kind of the test skin, in z-order, ids from base on.
+inline void AddTestItems(ui::CSkinWindow& window, int base = 0) {
+    using namespace ui;
+    const SkinData& skin = window.Skin();
+    window.AddItem<CSkinWindowItemStatic>(base + kCaptionLabel, skin.at("CaptionLabel"));
+    window.AddItem<CSkinWindowItemButton>(base + kCaptionButton, skin.at("CaptionButton"));
+    window.AddItem<CSkinWindowItemButton>(base + kPushButton, skin.at("PushButton"));
+    window.AddItem<CSkinWindowItemStaticImage>(base + kPicture, skin.at("Picture"));
+    window.AddItem<CSkinWindowItemDigitImage>(base + kDigits, skin.at("Digits"));
+    window.AddItem<CSkinWindowItemAnimation>(base + kSpinner, skin.at("Spinner"));
+    window.AddItem<CSkinWindowItemEditBox>(base + kEdit, skin.at("Edit"));
+    window.AddItem<CSkinWindowItemScrollBar>(base + kScroll, skin.at("Scroll"));
+    window.AddItem<CSkinWindowItemButton>(base + kIconButton, skin.at("IconButton"));
+    window.AddItem<CSkinWindowItemOverlay>(base + kFrame, skin.at("Frame"));
+}
+
 // Starts the library once and points the skin loader at a fresh folder with
 // the sheets and the test skin.
 inline std::string PrepareItemSkin() {
@@ -216,6 +274,89 @@ inline std::string PrepareItemSkin() {
     ui::SetSkinFolderMode(folder);
     ui::ClearSkinCache();
     return folder;
+}
+
+// The frame skin's nine background pieces (column i, row j) are plain colours
+// except the top edge, whose red channel is twice the source x so that tiling
+// shows.
+inline COLORREF PieceColor(int i, int j) { return RGB(30 + i * 70, 30 + j * 70, 90); }
+inline COLORREF TopEdgeColor(int sourceX) { return RGB(sourceX * 2, 40, 91); }
+
+inline std::string FrameImageBytes() {
+    lib::wfc::CDIB dib;
+    dib.Create(200, 200);
+    FillRect(dib, 0, 0, 200, 200, RGB(0, 0, 0));
+    const int xs[4] = {0, 10, 90, 100}, ys[4] = {0, 10, 70, 80};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            FillRect(dib, xs[i], ys[j], xs[i + 1] - xs[i], ys[j + 1] - ys[j], PieceColor(i, j));
+    for (int x = 10; x < 90; ++x)
+        for (int y = 0; y < 10; ++y) dib.SetPixel(x, y, TopEdgeColor(x));
+    FillRect(dib, 100, 0, 30, 30, RGB(200, 200, 200));  // the overlay
+    FillRect(dib, 150, 0, 10, 10, RGB(10, 200, 10));    // the items
+    FillRect(dib, 180, 0, 16, 64, RGB(90, 90, 90));     // scroll bar parts
+    FillRect(dib, 180, 100, 16, 16, RGB(60, 60, 60));
+    // List: buttons, labels, header and rows.
+    for (int k = 0; k < 4; ++k) FillRect(dib, k * 20, 100, 16, 12, RGB(40 + k * 40, 0, 0));
+    for (int k = 0; k < 4; ++k) FillRect(dib, 100 + k * 10, 100, 8, 8, RGB(0, 0, 40 + k * 40));
+    for (int k = 0; k < 3; ++k) FillRect(dib, k * 20, 120, 12, 18, RGB(120, 120, 120 + k * 40));
+    for (int k = 0; k < 3; ++k) FillRect(dib, k * 20, 160, 12, 18, RGB(220, 220 - k * 20, 80));
+    return dib.EncodePng();
+}
+
+constexpr const char kFrameSkinBody[] = R"(
+Base {
+    Image = "Parts.png", 0, 0, 100, 80; Title = "FrameTest"; CaptionHeight = 20;
+    Font = "ＭＳ ゴシック", 12, 400; BorderWidth = 4; DivPoint = 10, 10, 90, 70;
+    MinSize = 120, 90; LayoutSize = 240, 230;
+}
+ItemClass { Size = 40, 20; Image = "Parts.png", 150, 153, 157, 160, 0, 3, 7, 10; }
+Keep { Class = ItemClass; Position = 100, 24; }
+Near { Class = ItemClass; Position = 100, 46; }
+Far { Class = ItemClass; Position = 100, 68; }
+Centre { Class = ItemClass; Position = 100, 90; }
+Stretch { Class = ItemClass; Position = 100, 112; }
+FrameOverlay { Image = "Parts.png", 100, 110, 120, 130, 0, 10, 20, 30; Alpha = 128; }
+ScrollBar {
+    Type = "V"; Position = 200, 24; Size = 16, 180;
+    ButtonSize = 16, 16; ThumbSize = 16, 16; ThumbPart = 4, 8, 4;
+    BaseImage = "Parts.png", 180, 0, 196, 64, 4, 4;
+    UpButtonImage = "Parts.png", 180, 100, 180, 100, 180, 100, 180, 100;
+    DownButtonImage = "Parts.png", 180, 100, 180, 100, 180, 100, 180, 100;
+    ThumbImage = "Parts.png", 180, 100, 180, 100, 180, 100, 180, 100;
+    UpImage = "Parts.png", 180, 100, 188, 108; DownImage = "Parts.png", 180, 100, 188, 108;
+    DisableUpImage = "Parts.png", 180, 100, 188, 108;
+    DisableDownImage = "Parts.png", 180, 100, 188, 108;
+}
+List {
+    Position = 10, 24; Size = 180, 180;
+    NormalButton = "Parts.png", 0, 100, 16, 112; NormalHotButton = "Parts.png", 20, 100, 36, 112;
+    PushedButton = "Parts.png", 40, 100, 56, 112; PushedHotButton = "Parts.png", 60, 100, 76, 112;
+    NormalHeader = "Parts.png", 0, 4, 8, 12, 120, 138;
+    PushedHeader = "Parts.png", 20, 24, 28, 32, 120, 138;
+    NormalRowCount = 2; NormalRow.0 = "Parts.png", 0, 4, 8, 12, 160, 178;
+    NormalRow.1 = "Parts.png", 20, 24, 28, 32, 160, 178;
+    ActiveRow = "Parts.png", 40, 44, 48, 52, 160, 178;
+    LabelCount = 1; OnLabel.0 = "Parts.png", 100, 100, 108, 108;
+    OffLabel.0 = "Parts.png", 110, 100, 118, 108; OnDLabel.0 = "Parts.png", 120, 100, 128, 108;
+    OffDLabel.0 = "Parts.png", 130, 100, 138, 108;
+    ButtonToolTipText.0 = "tip0"; ButtonToolTipTextP.0 = "tipP0";
+}
+StringTable {
+}
+)";
+
+// Writes the frame skin's folder once; switches the skin source to it every
+// time, as other tests of this program switch it too.
+inline void UseFrameSkin() {
+    static const std::string folder = [] {
+        lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "FrameTest", nullptr, nullptr);
+        const std::string made = qmtest::NewFolder("frameskin");
+        qmtest::WriteFile(made + "Parts.png", FrameImageBytes());
+        qmtest::WriteFile(made + "FrameTest.txt", SkinFile(kFrameSkinBody));
+        return made;
+    }();
+    ui::SetSkinFolderMode(folder);
 }
 
 }  // namespace skintest

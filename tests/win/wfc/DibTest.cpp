@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "TestSupport.h"
 #include "WfcTestSupport.h"
 #include "wfc/DIB.h"
 #include "wfc/Gdi.h"
@@ -38,14 +37,6 @@ TEST(DibPixels, BlendAndKeyBlendPerChannelAtAlpha0And128And255) {
         EXPECT_EQ(c.blended, RowText(plain, 0)) << c.alpha;
         EXPECT_EQ(std::string(c.blended, 6) + " 0064C8", RowText(keyed, 0)) << c.alpha;
     }
-    // Alpha outside 0..255 is taken as the nearest end.
-    CDIB source = Solid(1, 1, RGB(100, 255, 0));
-    CDIB over = Solid(1, 1, RGB(0, 100, 200));
-    CDIB under = Solid(1, 1, RGB(0, 100, 200));
-    over.Blend(0, 0, 1, 1, source, 0, 0, 300);
-    under.Blend(0, 0, 1, 1, source, 0, 0, -7);
-    EXPECT_EQ("64FF00", RowText(over, 0));
-    EXPECT_EQ("0064C7", RowText(under, 0));
 }
 
 TEST(DibPixels, KeyCopyLeavesTheDestinationUnderMagentaAndCopyClips) {
@@ -106,11 +97,6 @@ TEST(DibNineSlice, CornersExactMiddlesRepeatedOrStretched) {
                   RowText(tiled, y));
     EXPECT_EQ("002080 012080 022080 012080 022080 012080 032080 042080 052080", RowText(tiled, 3));
     EXPECT_EQ("003080 013080 023080 013080 023080 013080 033080 043080 053080", RowText(tiled, 4));
-
-    CDIB stretched = Solid(8, 3, 0);
-    lib::wfc::DrawNineSlice(stretched, {0, 0, 8, 3}, nullptr, source, slice, 255, lib::wfc::kNoKey,
-                            lib::wfc::SliceFill::Stretch);
-    EXPECT_EQ("000080 010080 010080 020080 020080 030080 040080 050080", RowText(stretched, 0));
 
     // A clip keeps everything outside it, also when it starts inside a tile;
     // a keyed picture keeps the target under magenta.
@@ -201,37 +187,12 @@ TEST(DibDecode, OddWidthPngIsUprightWithPaddedRowsAndKeepsItsColourKey) {
     EXPECT_EQ(std::string("\x03\x02\x01\0\0\0\xFF\0\xFF\0\0\0", 12), bits.substr(0, 12));
     EXPECT_EQ(std::string("\0\0\xFF\0\xFF\0\xFF\0\0\0\0\0", 12), bits.substr(12));
 
-    // The same from a file.
-    const std::string path = qmtest::WorkFolder() + "odd.png";
-    ASSERT_TRUE(qmtest::WriteFile(path, png));
-    CDIB fromFile;
-    ASSERT_EQ(lib::wfc::kLoadOk, fromFile.LoadFile(path.c_str()));
-    EXPECT_EQ("FF0000 00FF00 0000FF", RowText(fromFile, 0));
-    EXPECT_EQ("010203 000000 FF00FF", RowText(fromFile, 1));
-
     const std::string keyed = WithColourKey(png, 255, 0, 255);
     CDIB withKey;
     ASSERT_EQ(lib::wfc::kLoadOk, withKey.LoadMemory(keyed.data(), keyed.size()));
     EXPECT_TRUE(withKey.HasKeyColor());
     EXPECT_EQ(kMagenta, withKey.KeyColor());
     EXPECT_EQ("010203 000000 FF00FF", RowText(withKey, 1));
-}
-
-TEST(DibDecode, GifTransparentEntryBecomesTheKeyColourAndKeepsItsColour) {
-    // 2 x 1 pixels, palette (10, 20, 30) and (40, 50, 60), entry 1 transparent.
-    static const unsigned char kGif[] = {
-        'G',  'I',  'F',  '8',  '9',  'a',  0x02, 0x00, 0x01, 0x00,
-        0x80, 0x00, 0x00, 0x0A, 0x14, 0x1E, 0x28, 0x32, 0x3C,        // colour table
-        0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x01, 0x00,              // transparency
-        0x2C, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x00,  // image
-        0x02, 0x02, 0x44, 0x0A, 0x00,                                // codes 4 0 1 5
-        0x3B};
-    CDIB gif;
-    ASSERT_EQ(lib::wfc::kLoadOk, gif.LoadMemory(kGif, sizeof kGif));
-    EXPECT_EQ(lib::wfc::kFormatGif, gif.Format());
-    EXPECT_TRUE(gif.HasKeyColor());
-    EXPECT_EQ(RGB(40, 50, 60), gif.KeyColor());
-    EXPECT_EQ("0A141E 28323C", RowText(gif, 0));
 }
 
 TEST(DibDecode, BadInputLeavesTheDibEmptyWithItsCode) {
@@ -241,7 +202,6 @@ TEST(DibDecode, BadInputLeavesTheDibEmptyWithItsCode) {
     dib = Solid(2, 2, 0);
     EXPECT_EQ(lib::wfc::kLoadFailed, dib.LoadMemory("not an image at all", 19));
     EXPECT_TRUE(dib.IsEmpty());
-    EXPECT_EQ(0, dib.Width());
     EXPECT_EQ(lib::wfc::kLoadFailed, dib.LoadFile("C:\\no\\such\\image.png"));
     EXPECT_EQ(lib::wfc::kLoadFailed, dib.LoadResource(nullptr, "NoSuchImage", "SKIN"));
     // Creating below 1 pixel gives 1 x 1.
@@ -250,30 +210,22 @@ TEST(DibDecode, BadInputLeavesTheDibEmptyWithItsCode) {
     EXPECT_EQ(1, dib.Height());
 }
 
-LOGFONTA Gothic(int height) {
-    LOGFONTA font = {};
-    font.lfHeight = -height;
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpyA(font.lfFaceName, "ＭＳ ゴシック");
-    return font;
-}
-
-int InkedPixels(const CDIB& dib, const RECT& area, COLORREF background) {
-    int inked = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x) inked += dib.GetPixel(x, y) != background;
-    return inked;
-}
-
 TEST(DibText, GlyphTextStaysInsideItsClipRectangle) {
-    lib::wfc::CFont font(Gothic(20));
+    LOGFONTA logFont = {};
+    logFont.lfHeight = -20;
+    logFont.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpyA(logFont.lfFaceName, "ＭＳ ゴシック");
+    lib::wfc::CFont font(logFont);
     const char* text = "日本語のテキスト";
     const RECT whole = {0, 0, 180, 30};
     CDIB free = Solid(180, 30, RGB(255, 255, 255));
     free.DrawGlyphText(text, -1, 2, 2, font, RGB(0, 0, 0), whole);
     const SIZE extent = CDIB::GetGlyphTextExtent(text, -1, font);
     EXPECT_EQ(160, extent.cx);  // eight full-width cells of 20 pixels
-    EXPECT_GT(InkedPixels(free, {60, 0, 180, 30}, RGB(255, 255, 255)), 100);
+    int inked = 0;              // right of the clip
+    for (int y = 0; y < 30; ++y)
+        for (int x = 60; x < 180; ++x) inked += free.GetPixel(x, y) != RGB(255, 255, 255);
+    EXPECT_GT(inked, 100);
 
     const RECT clip = {20, 6, 60, 18};
     CDIB clipped = Solid(180, 30, RGB(255, 255, 255));
@@ -292,30 +244,6 @@ TEST(DibText, GlyphTextStaysInsideItsClipRectangle) {
         }
     }
     EXPECT_GT(inside, 20);
-    // Coverage gives grey levels, not only black and white.
-    bool grey = false;
-    for (int x = 0; x < 180 && !grey; ++x)
-        for (int y = 0; y < 30 && !grey; ++y) {
-            const COLORREF c = free.GetPixel(x, y);
-            grey = c != RGB(0, 0, 0) && c != RGB(255, 255, 255);
-        }
-    EXPECT_TRUE(grey);
-    wfctest::SaveScreenshot(free, "glyph-text");
-    wfctest::SaveScreenshot(clipped, "glyph-text-clipped");
-}
-
-TEST(DibText, DrawTextAAndWGiveTheSamePixels) {
-    lib::wfc::CFont font(Gothic(16));
-    CDIB narrow = Solid(120, 20, RGB(255, 255, 255));
-    CDIB wide = Solid(120, 20, RGB(255, 255, 255));
-    RECT a = {0, 0, 120, 20};
-    RECT w = a;
-    EXPECT_GT(narrow.DrawTextA("設定を保存", -1, &a, DT_LEFT | DT_SINGLELINE, font, RGB(0, 0, 128)),
-              0);
-    EXPECT_GT(wide.DrawTextW(L"設定を保存", -1, &w, DT_LEFT | DT_SINGLELINE, font, RGB(0, 0, 128)),
-              0);
-    EXPECT_GT(InkedPixels(narrow, {0, 0, 120, 20}, RGB(255, 255, 255)), 50);
-    for (int y = 0; y < 20; ++y) ASSERT_EQ(RowText(narrow, y), RowText(wide, y)) << y;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// What library start-up leaves in place for the windows, and the message-box hook.
+// The application name's limit and the message-box hook.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -8,23 +8,8 @@
 
 namespace {
 
-TEST(Library, StartUpRegistersClassMessagesAndRichEdit) {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    ASSERT_TRUE(::GetClassInfoExA(lib::wfc::GetInstance(), lib::wfc::kDefaultWindowClass, &wc));
-    EXPECT_EQ(static_cast<UINT>(CS_DBLCLKS), wc.style);
-    EXPECT_EQ(::GetSysColorBrush(COLOR_BTNFACE), wc.hbrBackground);
-    EXPECT_EQ(::RegisterWindowMessageA("TaskbarCreated"), lib::wfc::GetTaskbarCreatedMessage());
-    EXPECT_EQ(::RegisterWindowMessageA("WFC-InternalMessage"), lib::wfc::GetInternalMessage());
-    EXPECT_NE(0u, lib::wfc::GetInternalMessage());
-    // Rich edit controls can be made once the library is started.
-    HWND rich = ::CreateWindowExA(0, "RichEdit20A", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  nullptr, nullptr);
-    EXPECT_TRUE(rich);
-    ::DestroyWindow(rich);
-
-    // The name is copied, at most 256 bytes with its terminator; a second start
-    // registers nothing twice.
+TEST(Library, TheNameIsCutAt255Bytes) {
+    // At most 256 bytes with its terminator; a second start registers nothing twice.
     const std::string longName(300, 'n');
     lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), longName.c_str(), nullptr, nullptr);
     EXPECT_EQ(std::string(255, 'n'), lib::wfc::GetApplicationName());

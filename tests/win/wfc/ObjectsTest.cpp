@@ -1,6 +1,5 @@
-// Ownership: every GDI and USER object the library makes is given back;
-// the DC state keeper, the wait cursor, the worker thread and the tool-tip
-// activator (driven by fed tick values).
+// Ownership: every GDI and USER object the library makes is given back; the
+// tool-tip activator driven by fed tick values.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -61,64 +60,6 @@ TEST(Objects, ManyDibsFontsRegionsAndWindowsEndWhereTheyBegan) {
     for (int i = 0; i < 200; ++i) round();
     EXPECT_EQ(gdiBefore, guiobjects::Gdi());
     EXPECT_EQ(userBefore, guiobjects::User());
-}
-
-TEST(Objects, StateKeeperPutsBackTheFirstPreviousValues) {
-    lib::wfc::CMemDC dc(nullptr);
-    const HGDIOBJ font = ::GetCurrentObject(dc, OBJ_FONT);
-    const HGDIOBJ brush = ::GetCurrentObject(dc, OBJ_BRUSH);
-    const COLORREF color = ::GetTextColor(dc);
-    const int mode = ::GetBkMode(dc);
-    {
-        lib::wfc::CDCStateKeeper state(dc);
-        state.SelectObject(::GetStockObject(SYSTEM_FIXED_FONT));
-        state.SelectObject(::GetStockObject(ANSI_VAR_FONT));
-        state.SelectObject(::GetStockObject(BLACK_BRUSH));
-        state.SetTextColor(RGB(1, 2, 3));
-        state.SetTextColor(RGB(4, 5, 6));
-        state.SetBkMode(mode == TRANSPARENT ? OPAQUE : TRANSPARENT);
-        state.SetBkMode(mode == TRANSPARENT ? OPAQUE : TRANSPARENT);
-        EXPECT_EQ(::GetStockObject(ANSI_VAR_FONT), ::GetCurrentObject(dc, OBJ_FONT));
-    }
-    EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT));
-    EXPECT_EQ(brush, ::GetCurrentObject(dc, OBJ_BRUSH));
-    EXPECT_EQ(color, ::GetTextColor(dc));
-    EXPECT_EQ(mode, ::GetBkMode(dc));
-
-    const HCURSOR arrow = ::LoadCursor(nullptr, IDC_ARROW);
-    ::SetCursor(arrow);
-    {
-        lib::wfc::CWaitCursor wait;
-        EXPECT_EQ(::LoadCursor(nullptr, IDC_WAIT), ::GetCursor());
-    }
-    EXPECT_EQ(arrow, ::GetCursor());
-}
-
-class CCounting : public lib::wfc::CThread {
-public:
-    lib::wfc::CCriticalSection lock;
-    int count = 0;
-
-protected:
-    DWORD Run() override {
-        for (int i = 0; i < 1000; ++i) {
-            lib::wfc::CCriticalSection::CLock hold(lock);
-            ++count;
-        }
-        return 42;
-    }
-};
-
-TEST(Threads, RunGivesTheExitCodeAndTheLockSerialises) {
-    CCounting a, b;
-    ASSERT_TRUE(a.Start());
-    ASSERT_TRUE(b.Start());
-    EXPECT_FALSE(a.Start());  // runs already
-    ASSERT_TRUE(a.Wait(INFINITE));
-    ASSERT_TRUE(b.Wait(INFINITE));
-    EXPECT_EQ(42u, a.GetExitCode());
-    EXPECT_EQ(1000, a.count);
-    EXPECT_EQ(1000, b.count);
 }
 
 // TTM_UPDATE posted to the tool-tip control, taken off its queue.

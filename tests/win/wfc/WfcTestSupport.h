@@ -1,10 +1,9 @@
 #pragma once
 // Shared pieces of the window library's tests: pixels as text for readable
-// failures, and where screenshots go.
+// failures.
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "wfc/DIB.h"
 
@@ -14,7 +13,5 @@ namespace wfctest {
 std::string RowText(const lib::wfc::CDIB& dib, int y);
 // A DIB of the given size filled with one colour.
 lib::wfc::CDIB Solid(int width, int height, COLORREF color);
-// Saves the DIB as build/<build>/test-output/wfc/<name>.png for a look.
-void SaveScreenshot(const lib::wfc::CDIB& dib, const char* name);
 
 }  // namespace wfctest

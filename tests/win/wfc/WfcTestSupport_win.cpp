@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "TestSupport.h"
 #include "WfcTestSupport.h"
 #include "wfc/Library.h"
 
@@ -27,14 +26,6 @@ lib::wfc::CDIB Solid(int width, int height, COLORREF color) {
     dib.Create(width, height);
     dib.Fill({0, 0, width, height}, color);
     return dib;
-}
-
-void SaveScreenshot(const lib::wfc::CDIB& dib, const char* name) {
-    std::string folder = qmtest::BinFolder() + "..\\test-output\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "wfc\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    EXPECT_TRUE(dib.SavePng((folder + name + ".png").c_str())) << name;
 }
 
 namespace {
