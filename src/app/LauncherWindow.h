@@ -124,6 +124,10 @@ public:
     void SetLastTrafficUpdate(const SYSTEMTIME& time) { m_lastTraffic = time; }
     unsigned CardNotices() const { return m_notices.Notices(); }
     bool RescanPending() const { return m_notices.Pending(); }
+    // Painted once, the card looked for and the start-up chain begun.
+    bool Started() const { return GetHandle() && !m_startPending; }
+    // The skin tick runs only while something moves or the pointer is in.
+    bool TickResting() const { return m_tickResting; }
     // The system menu shown from the application icon or a context-menu
     // request, at the screen point; the chosen command is posted back.
     void ShowSystemMenu(POINT screen);
@@ -150,6 +154,7 @@ private:
     void StartAfterFirstPaint();
     // The tile and dot timers run only while they have something to show.
     void UpdateDisplayTimers();
+    void ResumeTick();
     // --- start-up chain and charges ------------------------------------------------------------
     void OnLogUploadStart();
     void OnLogUploadEnd(WPARAM result, LPARAM detail);
@@ -248,6 +253,8 @@ private:
     bool m_backPanel = false;
     bool m_hinting = false;
     int m_hoverItem = 0;  // the tile or card picture whose hint is shown
+    bool m_pointerInside = false;
+    bool m_tickResting = false;
     bool m_menuEnabled = false;
 
     // start-up chain and closing

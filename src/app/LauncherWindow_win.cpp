@@ -150,6 +150,22 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
     // The menu is built when it is first opened: hidden menus would each
     // run their own tick timer, and the first paint should not wait for them.
 
+    // The card is looked for once the window shows: it appears searching.
+    m_searchAnime->SetVisible(true);
+    m_searchAnime->Start(0);
+    ShowCardIcon(false);
+    LayOutTiles();
+
+    // The rest waits for the first picture: the window appears sooner.
+    m_startPending = true;
+    SetTimer(kTimerStartUnpainted, 2000);
+    return true;
+}
+
+void CLauncherWindow::StartAfterFirstPaint() {
+    if (!m_startPending) return;
+    m_startPending = false;
+    KillTimer(kTimerStartUnpainted);
     // The first writable card is the current one.
     std::vector<char> drives;
     ScanNaviCards(drives);
@@ -167,19 +183,10 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
         CapacityCheck(m_card);
     }
     if (m_menu) m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
+    m_searchAnime->Stop();
+    m_searchAnime->SetVisible(false);
     ShowCardIcon(m_card != 0);
-    LayOutTiles();
-
-    // The rest waits for the first picture: the window appears sooner.
-    m_startPending = true;
-    SetTimer(kTimerStartUnpainted, 2000);
-    return true;
-}
-
-void CLauncherWindow::StartAfterFirstPaint() {
-    if (!m_startPending) return;
-    m_startPending = false;
-    KillTimer(kTimerStartUnpainted);
+    if (IsMothModelCode(m_cardModelCode)) LayOutTiles();
     if (m_card) ReadCardInformation(m_card);
     RegisterShellNotify();
     PostMessage(m_messages.requestLogUpLoad, 0, 0);
@@ -389,9 +396,12 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             break;
         case WM_MOUSEMOVE:
+            m_pointerInside = true;
+            ResumeTick();
             HoverHint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
             break;
         case WM_MOUSELEAVE:
+            m_pointerInside = false;
             HoverHint(-1, -1);
             break;
         default:
@@ -490,9 +500,24 @@ void CLauncherWindow::OnTimer(UINT_PTR id) {
             if (m_mapPhase == kMapPhasePercent || m_mapPhase == kMapPhaseSpeed)
                 RefreshRunningStatus();
             return;
+        case kSkinTickTimer:
+            Chain::OnTimer(id);
+            // Idle, the window needs no frames: the tick rests until the
+            // pointer comes or an animation starts.
+            if (!m_pointerInside && !m_searchAnime->IsRunning() && !m_chargingAnime->IsRunning()) {
+                KillTimer(kSkinTickTimer);
+                m_tickResting = true;
+            }
+            return;
         default:
             Chain::OnTimer(id);
     }
+}
+
+void CLauncherWindow::ResumeTick() {
+    if (!m_tickResting || !GetHandle()) return;
+    m_tickResting = false;
+    SetTimer(kSkinTickTimer, kSkinTickPeriod);
 }
 
 // --- items and commands ----------------------------------------------------------------
@@ -790,6 +815,7 @@ void CLauncherWindow::OnNotifyProgress(uint32_t kindBit, int percent) {
     if (!m_chargingAnime->IsRunning()) {
         m_chargingAnime->SetVisible(true);
         m_chargingAnime->Start(0);
+        ResumeTick();
         ShowCardIcon(m_card != 0);
     }
     m_runningKind = kindBit;
@@ -1160,6 +1186,7 @@ void CLauncherWindow::CountCardNotice() {
     if (m_notices.Notice()) {
         m_searchAnime->SetVisible(true);
         m_searchAnime->Start(0);
+        ResumeTick();
         ShowCardIcon(m_card != 0);
     } else {
         KillTimer(kTimerRescan);

@@ -39,6 +39,8 @@ void CMenuWindow::CreateMenu(HWND owner, UINT commandMessage, UINT hoverMessage,
     CreateResizableWindow(nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, 0);
     EnableResize(false);
     SetWindowTextA("Quillmarch Menu");
+    // Hidden, a menu needs no frames: its tick runs only while it shows.
+    KillTimer(kSkinTickTimer);
 }
 
 SIZE CMenuWindow::MenuSize() const {
@@ -115,6 +117,7 @@ void CMenuWindow::Open(POINT anchor, bool animate) {
         InvalidateRect(nullptr, false);
     }
     if (m_opening) SetTimer(kOpenTimer, 1);
+    SetTimer(kSkinTickTimer, kSkinTickPeriod);
 }
 
 void CMenuWindow::Close(bool animate) {
@@ -129,7 +132,9 @@ void CMenuWindow::Close(bool animate) {
     KillTimer(kCloseTimer);
     m_closing = false;
     m_depth = 0;
-    if (GetHandle()) ::ShowWindow(GetHandle(), SW_HIDE);
+    if (!GetHandle()) return;
+    ::ShowWindow(GetHandle(), SW_HIDE);
+    KillTimer(kSkinTickTimer);
 }
 
 bool CMenuWindow::IsOpen() const {

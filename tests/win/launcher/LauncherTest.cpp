@@ -38,6 +38,7 @@ struct Launcher {
         window = std::make_unique<CLauncherWindow>();
         window->CreateLauncher(modelType);
         window->ShowWindow(SW_SHOWNA);
+        lt::PumpUntil([&] { return window->Started(); }, 10000);  // painted, the card found
     }
     ~Launcher() {
         RequestToolsEnd();
@@ -50,12 +51,8 @@ struct Launcher {
     // Lets the start-up chain and the charge it starts run out, so that their
     // messages do not mix with what a test sends.
     void Settle(const lt::CoreScenario& core) {
-        lt::PumpUntil(
-            [&] {
-                const std::string j = core.Journal();
-                return j.find("idle") != std::string::npos || j.find("exit") != std::string::npos;
-            },
-            30000);
+        auto ran = [&](const char* word) { return core.Journal().find(word) != std::string::npos; };
+        lt::PumpUntil([&] { return ran("idle") || ran("exit"); }, 30000);
         lt::Drain();
     }
     HWND Handle() const { return window->GetHandle(); }
@@ -157,6 +154,11 @@ TEST(Launcher, CompletionByCodeClassSetsTileStatusAndMessage) {
     EXPECT_EQ(hover(CLauncherWindow::kSDEjectableIcon), "SDを取り出します。");
     launcher.Send(WM_MOUSELEAVE);
     EXPECT_EQ(launcher->StatusText(), "音楽データ転送完了");
+    // Nothing moves and the pointer is out: the skin tick rests until it comes.
+    launcher.Send(WM_TIMER, ui::kSkinTickTimer);
+    EXPECT_TRUE(launcher->TickResting());
+    hover(CLauncherWindow::kSDEjectableIcon);
+    EXPECT_FALSE(launcher->TickResting());
     // Registration withdrawn: the card's user leaves the user list.
     launcher.boxes.Queue(IDNO);  // not to the registration page
     launcher.Send(notifyError, 0x01200205, 0);
@@ -230,11 +232,8 @@ TEST(Launcher, MapQuestionsAnswerThroughTheCoresEvents) {
     Launcher& launcher = session.launcher;
     const CBridgeMessages& m = launcher->Messages();
     CNullDaclSecurity security;
-    auto event = [&](const char* name) {
-        return qm::CHandle(::CreateEventA(security.Get(), TRUE, FALSE, name));
-    };
-    qm::CHandle yes = event("Global\\WLKMapLicense");
-    qm::CHandle no = event("Global\\WLKMapLicenseNo");
+    qm::CHandle yes(::CreateEventA(security.Get(), TRUE, FALSE, "Global\\WLKMapLicense"));
+    qm::CHandle no(::CreateEventA(security.Get(), TRUE, FALSE, "Global\\WLKMapLicenseNo"));
     auto isSet = [](const qm::CHandle& h) {
         const bool set = ::WaitForSingleObject(h.Get(), 0) == WAIT_OBJECT_0;
         ::ResetEvent(h.Get());
@@ -368,8 +367,7 @@ TEST(Launcher, WhileBusyEjectAndCloseAskFirstAndTheSessionEndCloses) {
     // from the menu): eject is refused.
     launcher.Send(ui::kMsgMenuCommand, 3, 0);
     ui::CVersionWindow* version = launcher->VersionWindow();
-    ASSERT_NE(version, nullptr);
-    ASSERT_TRUE(::IsWindowVisible(version->GetHandle()));
+    ASSERT_TRUE(version && ::IsWindowVisible(version->GetHandle()));
     lt::SaveScreen(version->BackBuffer(), "version");
     size_t mark = launcher.boxes.Count();
     launcher.Send(WM_COMMAND, CLauncherWindow::kSDEjectButton | 0x10000, 0);
@@ -551,8 +549,7 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     EXPECT_EQ(menu->Depth(), 0);
     menu->SendMessage(WM_TIMER, ui::CMenuWindow::kOpenTimer);
     EXPECT_EQ(::GetWindowRgnBox(menu->GetHandle(), &shown), SIMPLEREGION);
-    EXPECT_EQ(shown.left, size.cx - 60);
-    EXPECT_EQ(shown.right, size.cx);
+    EXPECT_EQ(std::make_pair(shown.left, shown.right), std::make_pair(size.cx - 60, size.cx));
     ASSERT_TRUE(lt::PumpUntil([&] { return !menu->IsAnimating(); }, 5000));
     EXPECT_EQ(::GetWindowRgnBox(menu->GetHandle(), &shown), ERROR);  // no region: all of it
     launcher.Send(WM_COMMAND, CLauncherWindow::kMenuButtonClose | 0x10000, 0);
