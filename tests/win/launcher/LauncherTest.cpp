@@ -159,6 +159,7 @@ TEST(Launcher, CompletionByCodeClassSetsTileStatusAndMessage) {
     EXPECT_TRUE(launcher->TickResting());
     hover(CLauncherWindow::kSDEjectableIcon);
     EXPECT_FALSE(launcher->TickResting());
+    launcher.Send(WM_MOUSELEAVE);
     // Registration withdrawn: the card's user leaves the user list.
     launcher.boxes.Queue(IDNO);  // not to the registration page
     launcher.Send(notifyError, 0x01200205, 0);
