@@ -329,6 +329,7 @@ int main(int argc, char** argv) {
     UseProgramSkins();
     HWND bareWindow = MakeBareWindow();
     auto window = MakeLauncher();
+    IdleShare(2.0);  // the start-up chain runs out first
     const UINT progress = window->Messages().notifyProgress;
     const Latency bareLat = Responsiveness(bareWindow, progress, 100);
     const Latency launcherLat = Responsiveness(window->GetHandle(), progress, 100);
@@ -337,7 +338,8 @@ int main(int argc, char** argv) {
                 bareLat.median > 0 ? launcherLat.median / bareLat.median : 0.0, "");
     std::printf("%-40s %8.2f ms %8.2f ms %8s %8s\n", "sent message answered (max)", bareLat.max,
                 launcherLat.max, "", "<= 50 ms");
-    window.reset();
-    ::DestroyWindow(bareWindow);
-    return 0;
+    // Nothing more is measured; the launcher's release check may still wait
+    // on the network, and its window would wait for that worker.
+    std::fflush(stdout);
+    ::ExitProcess(0);
 }
