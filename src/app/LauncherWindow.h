@@ -37,6 +37,7 @@ enum : UINT {
     kMsgShellNotify = 0x738,
     kMsgStatusText = 0x739,
     kMsgCodeMessage = 0x73A,
+    kMsgAfterFirstPaint = 0x73B,  // what the first picture does not need starts then
     kMsgMapWindowEnd = 0xA66,
     kMsgUpdateEnd = 0xB77,
     kMsgUpdateChecked = 0xB78,
@@ -45,12 +46,14 @@ enum : UINT {
 
 // Timers of the launcher.
 enum : UINT_PTR {
-    kTimerTiles = 0x1234,       // 500 ms: the running tile's frames
-    kTimerDots = 0x1235,        // 1000 ms: the status dots
-    kTimerRescan = 0x1236,      // the rescan one second after the last card notice
-    kTimerMapReask = 0x1237,    // five minutes: ask for the latest data again
-    kTimerMapPhase = 0x1238,    // the map line's phases
-    kTimerMapSeconds = 0x1239,  // 1000 ms: the remaining time counts down
+    kTimerTiles = 0x1234,           // 500 ms: the running tile's frames
+    kTimerDots = 0x1235,            // 1000 ms: the status dots
+    kTimerRescan = 0x1236,          // the rescan one second after the last card notice
+    kTimerMapReask = 0x1237,        // five minutes: ask for the latest data again
+    kTimerMapPhase = 0x1238,        // the map line's phases
+    kTimerMapSeconds = 0x1239,      // 1000 ms: the remaining time counts down
+    kTimerTrafficClose = 0x123A,    // one-shot: closes a second after the exit's traffic charge
+    kTimerStartUnpainted = 0x123B,  // starts the chain of a window that is not painted
 };
 constexpr UINT kMapReaskMs = 300000;
 
@@ -121,6 +124,13 @@ public:
     void SetLastTrafficUpdate(const SYSTEMTIME& time) { m_lastTraffic = time; }
     unsigned CardNotices() const { return m_notices.Notices(); }
     bool RescanPending() const { return m_notices.Pending(); }
+    // Painted once, the card looked for and the start-up chain begun.
+    bool Started() const { return GetHandle() && !m_startPending; }
+    // The skin tick runs only while something moves or the pointer is in.
+    bool TickResting() const { return m_tickResting; }
+    // The system menu shown from the application icon or a context-menu
+    // request, at the screen point; the chosen command is posted back.
+    void ShowSystemMenu(POINT screen);
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -139,6 +149,12 @@ private:
 
     void CreateItems();
     void BuildMenu();
+    // The card's user entry, the shell notification and the start-up chain,
+    // once the launcher has been painted.
+    void StartAfterFirstPaint();
+    // The tile and dot timers run only while they have something to show.
+    void UpdateDisplayTimers();
+    void ResumeTick();
     // --- start-up chain and charges ------------------------------------------------------------
     void OnLogUploadStart();
     void OnLogUploadEnd(WPARAM result, LPARAM detail);
@@ -185,7 +201,9 @@ private:
     // --- panel, menu and commands ------------------------------------------------------------
     void SetBackPanel(bool back);
     void OpenMenu();
-    void CloseMenu();
+    void CloseMenu(bool animate = false);
+    // The hint of the tile or card picture under a client point (0: none).
+    void HoverHint(int x, int y);
     void OnMenuCommand(int menuId, int index);
     void OnMenuHint(int menuId, int index);
     void OpenWebPage(uint32_t endpoint, uint32_t functionCode);
@@ -204,6 +222,7 @@ private:
     CBridgeMessages m_messages;
     int m_navigationModelType = 1;
     bool m_restartOnExit = false;
+    bool m_startPending = false;
     HMENU m_systemMenu = nullptr;
 
     // card
@@ -227,10 +246,15 @@ private:
     bool m_tileOdd = false;
     std::map<uint32_t, int> m_lastStatus;
     int m_dots = 0;
+    bool m_dotsRunning = false;
+    bool m_tilesRunning = false;
     MapProgressRecord m_map;
     int m_mapPhase = 0;
     bool m_backPanel = false;
     bool m_hinting = false;
+    int m_hoverItem = 0;  // the tile or card picture whose hint is shown
+    bool m_pointerInside = false;
+    bool m_tickResting = false;
     bool m_menuEnabled = false;
 
     // start-up chain and closing

@@ -150,6 +150,22 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
     // The menu is built when it is first opened: hidden menus would each
     // run their own tick timer, and the first paint should not wait for them.
 
+    // The card is looked for once the window shows: it appears searching.
+    m_searchAnime->SetVisible(true);
+    m_searchAnime->Start(0);
+    ShowCardIcon(false);
+    LayOutTiles();
+
+    // The rest waits for the first picture: the window appears sooner.
+    m_startPending = true;
+    SetTimer(kTimerStartUnpainted, 2000);
+    return true;
+}
+
+void CLauncherWindow::StartAfterFirstPaint() {
+    if (!m_startPending) return;
+    m_startPending = false;
+    KillTimer(kTimerStartUnpainted);
     // The first writable card is the current one.
     std::vector<char> drives;
     ScanNaviCards(drives);
@@ -167,15 +183,36 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
         CapacityCheck(m_card);
     }
     if (m_menu) m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
+    m_searchAnime->Stop();
+    m_searchAnime->SetVisible(false);
     ShowCardIcon(m_card != 0);
+    if (IsMothModelCode(m_cardModelCode)) LayOutTiles();
     if (m_card) ReadCardInformation(m_card);
-    LayOutTiles();
-
     RegisterShellNotify();
-    SetTimer(kTimerTiles, 500);
-    SetTimer(kTimerDots, 1000);
     PostMessage(m_messages.requestLogUpLoad, 0, 0);
-    return true;
+}
+
+void CLauncherWindow::UpdateDisplayTimers() {
+    if (!GetHandle()) return;
+    // Set again only on a change: a re-set timer would restart its period.
+    if ((m_runningKind != 0) != m_tilesRunning) {
+        m_tilesRunning = m_runningKind != 0;
+        if (m_tilesRunning)
+            SetTimer(kTimerTiles, 500);
+        else
+            KillTimer(kTimerTiles);
+    }
+    // The dots move on the running lines, and the check of transferred data
+    // has its own.
+    const bool dots =
+        (m_runningStatus >= 1 && m_runningStatus <= 6) || m_map.kind == kMapRecordChecking;
+    if (dots != m_dotsRunning) {
+        m_dotsRunning = dots;
+        if (dots)
+            SetTimer(kTimerDots, 1000);
+        else
+            KillTimer(kTimerDots);
+    }
 }
 
 void CLauncherWindow::CreateItems() {
@@ -292,6 +329,14 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case kMsgCodeMessage:
             ShowCodeMessage(static_cast<uint32_t>(wParam));
             return 0;
+        case kMsgAfterFirstPaint:
+            StartAfterFirstPaint();
+            return 0;
+        case WM_PAINT: {
+            const LRESULT r = Chain::WindowProc(message, wParam, lParam);
+            if (m_startPending) PostMessage(kMsgAfterFirstPaint);
+            return r;
+        }
         case kMsgMapWindowEnd:
             OnMapWindowEnd(static_cast<uint32_t>(wParam), LOWORD(lParam) != 0, HIWORD(lParam) != 0);
             return 0;
@@ -344,21 +389,62 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             break;
         case WM_CONTEXTMENU:
             if (m_systemMenu) {
-                ::EnableMenuItem(m_systemMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
-                ::EnableMenuItem(m_systemMenu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
-                ::EnableMenuItem(m_systemMenu, SC_MOVE, MF_BYCOMMAND | MF_ENABLED);
                 POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
                 if (lParam == -1) ::GetCursorPos(&pt);
-                const UINT cmd = ::TrackPopupMenu(m_systemMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON,
-                                                  pt.x, pt.y, 0, GetHandle(), nullptr);
-                if (cmd) PostMessage(WM_SYSCOMMAND, cmd, 0);
+                ShowSystemMenu(pt);
                 return 0;
             }
+            break;
+        case WM_MOUSEMOVE:
+            m_pointerInside = true;
+            ResumeTick();
+            HoverHint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+            break;
+        case WM_MOUSELEAVE:
+            m_pointerInside = false;
+            HoverHint(-1, -1);
             break;
         default:
             break;
     }
     return Chain::WindowProc(message, wParam, lParam);
+}
+
+void CLauncherWindow::ShowSystemMenu(POINT screen) {
+    if (!m_systemMenu) return;
+    ::EnableMenuItem(m_systemMenu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
+    ::EnableMenuItem(m_systemMenu, SC_MINIMIZE, MF_BYCOMMAND | MF_ENABLED);
+    ::EnableMenuItem(m_systemMenu, SC_MOVE, MF_BYCOMMAND | MF_ENABLED);
+    const UINT cmd = ::TrackPopupMenu(m_systemMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x,
+                                      screen.y, 0, GetHandle(), nullptr);
+    if (cmd) PostMessage(WM_SYSCOMMAND, cmd, 0);
+}
+
+void CLauncherWindow::HoverHint(int x, int y) {
+    // Buttons tell their own hovers; the tiles and card pictures are found here.
+    int over = 0;
+    auto inside = [x, y](const CSkinWindowItem* item) {
+        if (!item || !item->IsVisible()) return false;
+        const RECT r = item->GetRect();
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    };
+    int hint = 0;
+    for (const Tile& tile : m_tiles)
+        if (inside(tile.item)) {
+            over = tile.itemId;
+            hint = LastStatusOf(tile.bit);
+        }
+    if (inside(m_cardIcons[0])) {
+        over = kSDEjectableIcon;
+        hint = kStatusEject;
+    } else if (inside(m_chargingAnime)) {
+        over = kSDChargingAnime;
+        hint = kStatusAbort;
+    }
+    if (over == m_hoverItem) return;
+    m_hoverItem = over;
+    m_hinting = hint != 0;
+    ProcessStatusText(m_hinting ? hint : m_runningStatus);
 }
 
 LRESULT CLauncherWindow::OnNcHitTest(int x, int y) {
@@ -381,6 +467,13 @@ void CLauncherWindow::OnTimer(UINT_PTR id) {
             return;
         case kTimerRescan:
             OnRescan();
+            return;
+        case kTimerTrafficClose:
+            KillTimer(kTimerTrafficClose);
+            PostMessage(WM_CLOSE);
+            return;
+        case kTimerStartUnpainted:
+            StartAfterFirstPaint();
             return;
         case kTimerMapReask:
             KillTimer(kTimerMapReask);
@@ -407,9 +500,24 @@ void CLauncherWindow::OnTimer(UINT_PTR id) {
             if (m_mapPhase == kMapPhasePercent || m_mapPhase == kMapPhaseSpeed)
                 RefreshRunningStatus();
             return;
+        case kSkinTickTimer:
+            Chain::OnTimer(id);
+            // Idle, the window needs no frames: the tick rests until the
+            // pointer comes or an animation starts.
+            if (!m_pointerInside && !m_searchAnime->IsRunning() && !m_chargingAnime->IsRunning()) {
+                KillTimer(kSkinTickTimer);
+                m_tickResting = true;
+            }
+            return;
         default:
             Chain::OnTimer(id);
     }
+}
+
+void CLauncherWindow::ResumeTick() {
+    if (!m_tickResting || !GetHandle()) return;
+    m_tickResting = false;
+    SetTimer(kSkinTickTimer, kSkinTickPeriod);
 }
 
 // --- items and commands ----------------------------------------------------------------
@@ -417,6 +525,12 @@ void CLauncherWindow::OnTimer(UINT_PTR id) {
 bool CLauncherWindow::OnItemEvent(int id, int code, intptr_t param) {
     if (id == kApplicationIcon && code == kItemDoubleClick) {
         OnCloseButton();
+        return true;
+    }
+    if (id == kApplicationIcon && code == kItemPictureDown) {
+        // As a caption's icon does: the system menu under it.
+        const RECT r = GetItemById(kApplicationIcon)->GetRect();
+        ShowSystemMenu(ClientToScreen(POINT{r.left, r.bottom}));
         return true;
     }
     if (code == kItemPictureDown &&
@@ -464,7 +578,7 @@ void CLauncherWindow::OnCommand(UINT id, UINT code, HWND control) {
             if ((!m_menu || !m_menu->IsOpen()) && ::GetActiveWindow() == GetHandle())
                 OpenMenu();
             else
-                CloseMenu();
+                CloseMenu(true);
             return;
         case kSDEjectButton:
             Eject();
@@ -492,10 +606,10 @@ void CLauncherWindow::OpenMenu() {
     m_menu->Open(anchor);
 }
 
-void CLauncherWindow::CloseMenu() {
+void CLauncherWindow::CloseMenu(bool animate) {
     if (m_menuButton) m_menuButton->SetVisible(true);
     if (m_menuButtonClose) m_menuButtonClose->SetVisible(false);
-    if (m_menu) m_menu->Close();
+    if (m_menu) m_menu->Close(animate);
 }
 
 void CLauncherWindow::OnMenuCommand(int menuId, int index) {
@@ -701,12 +815,14 @@ void CLauncherWindow::OnNotifyProgress(uint32_t kindBit, int percent) {
     if (!m_chargingAnime->IsRunning()) {
         m_chargingAnime->SetVisible(true);
         m_chargingAnime->Start(0);
+        ResumeTick();
         ShowCardIcon(m_card != 0);
     }
     m_runningKind = kindBit;
     m_runningPercent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     m_runningStatus = RunningStatusOfKind(kindBit);
     m_lastStatus[kindBit == kChargeMapAlternate ? kChargeMap : kindBit] = m_runningStatus;
+    UpdateDisplayTimers();
     if (!m_hinting) ProcessStatusText(m_runningStatus);
 }
 
@@ -729,6 +845,7 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
     }
     m_runningKind = 0;
     m_runningPercent = 0;
+    UpdateDisplayTimers();
     const ChargeCompletion c = ClassifyCompletion(code);
     if (c.kindBit == 0) return;
     for (Tile& tile : m_tiles) {
@@ -747,11 +864,11 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
             m_exitMode = 0;
             EjectNow();
         } else if (m_exitMode == 2) {
-            // The close follows a second later, so the finished tile is seen.
+            // The close follows a second later, so the finished tile is seen;
+            // the window keeps painting and answering meanwhile.
             m_exitMode = 0;
-            ::Sleep(1000);
             m_closing = true;
-            PostMessage(WM_CLOSE);
+            SetTimer(kTimerTrafficClose, 1000);
         }
     }
     if (c.showMessage) {
@@ -778,6 +895,7 @@ void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
 }
 
 void CLauncherWindow::ProcessStatusText(int index) {
+    UpdateDisplayTimers();
     m_statusShown = index;
     std::string text = BuildStatusText(index, m_dots, m_map, m_mapPhase);
     // The timers refresh the line every second; an unchanged text is not drawn again.
@@ -1068,6 +1186,7 @@ void CLauncherWindow::CountCardNotice() {
     if (m_notices.Notice()) {
         m_searchAnime->SetVisible(true);
         m_searchAnime->Start(0);
+        ResumeTick();
         ShowCardIcon(m_card != 0);
     } else {
         KillTimer(kTimerRescan);
@@ -1370,6 +1489,8 @@ void CLauncherWindow::DestroyChildren() {
     KillTimer(kTimerDots);
     KillTimer(kTimerRescan);
     KillTimer(kTimerMapReask);
+    KillTimer(kTimerTrafficClose);
+    KillTimer(kTimerStartUnpainted);
     StopMapTimers();
     auto end = [](CWindow* w) {
         if (w && w->GetHandle() && ::IsWindow(w->GetHandle())) {

@@ -99,6 +99,28 @@ LRESULT CLogUploadWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_DESTROY:
             ::PostMessageA(m_launcher, 0xB98, m_lastResult, m_lastDetail);
             break;
+        case WM_KEYDOWN:
+            // Enter answers Yes while Yes can still be pressed.
+            if (wParam == VK_RETURN) {
+                if (GetItemById(kYesButton)->IsEnabled()) OnButton(kYesButton);
+                return 0;
+            }
+            break;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT) {
+                POINT pt = {};
+                ::GetCursorPos(&pt);
+                ::ScreenToClient(GetHandle(), &pt);
+                for (int id : {kYesButton, kCancelButton}) {
+                    const CSkinWindowItem* item = GetItemById(id);
+                    const RECT r = item->GetRect();
+                    if (item->IsVisible() && ::PtInRect(&r, pt)) {
+                        ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+                        return TRUE;
+                    }
+                }
+            }
+            break;
         default:
             break;
     }

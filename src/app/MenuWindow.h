@@ -24,6 +24,9 @@ class CMenuWindow : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CRes
 public:
     using Chain = CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>;
     static constexpr int kFirstButtonId = 0x3000;
+    static constexpr UINT_PTR kOpenTimer = 1001;
+    static constexpr UINT_PTR kCloseTimer = 1002;
+    static constexpr int kSlideStep = 60;
 
     CMenuWindow();
     ~CMenuWindow() override;
@@ -34,9 +37,15 @@ public:
     // Adds a button to the sub-menu of main button `main` (made on first
     // use); 0xFFFF when there is no such main button.
     int AddSubButton(int main, const SkinItem& item);
-    void Open(POINT anchor);
-    void Close();
+    // Opening unfolds from the anchor's edge 60 px per tick of timer 1001;
+    // an animated close folds back with timer 1002, then hides.
+    void Open(POINT anchor, bool animate = true);
+    void Close(bool animate = false);
+    // Shown and not folding away.
     bool IsOpen() const;
+    bool IsAnimating() const { return m_opening || m_closing; }
+    // How far the menu has unfolded in its direction, in pixels.
+    int Depth() const { return m_depth; }
     // The card-dependent buttons follow "WKLSDChange" only while this is on.
     void SetEnableFlag(bool on);
     // True for this menu's window or one of its sub-menus'.
@@ -54,6 +63,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnItemEvent(int id, int code, intptr_t param) override;
     void OnCommand(UINT id, UINT code, HWND control) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     struct Entry {
@@ -65,6 +75,9 @@ private:
     void CloseSubMenus(size_t except);
     void ApplyCardState(char drive);
     POINT SubMenuAnchor(size_t index) const;
+    int FullDepth() const;
+    // Shows the part of the menu unfolded so far (a window region).
+    void ApplyDepth();
 
     HWND m_owner = nullptr;
     UINT m_commandMessage = 0;
@@ -77,6 +90,9 @@ private:
     bool m_enableFlag = false;
     char m_drive = 0;
     UINT m_sdChange = 0;
+    int m_depth = 0;
+    bool m_opening = false;
+    bool m_closing = false;
 };
 
 }  // namespace ui

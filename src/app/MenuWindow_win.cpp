@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,6 +39,8 @@ void CMenuWindow::CreateMenu(HWND owner, UINT commandMessage, UINT hoverMessage,
     CreateResizableWindow(nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, 0);
     EnableResize(false);
     SetWindowTextA("Quillmarch Menu");
+    // Hidden, a menu needs no frames: its tick runs only while it shows.
+    KillTimer(kSkinTickTimer);
 }
 
 SIZE CMenuWindow::MenuSize() const {
@@ -87,7 +90,7 @@ int CMenuWindow::AddSubButton(int main, const SkinItem& item) {
     return e.sub->AddButton(item);
 }
 
-void CMenuWindow::Open(POINT anchor) {
+void CMenuWindow::Open(POINT anchor, bool animate) {
     const SIZE size = MenuSize();
     POINT origin = anchor;
     switch (m_angle) {
@@ -101,18 +104,93 @@ void CMenuWindow::Open(POINT anchor) {
         default:
             break;
     }
+    KillTimer(kCloseTimer);
+    m_closing = false;
+    const bool shown = IsOpen();
+    if (!shown) m_depth = animate ? 0 : FullDepth();
+    m_opening = m_depth < FullDepth();
+    ApplyDepth();
     ::SetWindowPos(GetHandle(), HWND_TOPMOST, origin.x, origin.y, size.cx, size.cy,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    RedrawAll();
-    InvalidateRect(nullptr, false);
+    if (!shown) {
+        RedrawAll();
+        InvalidateRect(nullptr, false);
+    }
+    if (m_opening) SetTimer(kOpenTimer, 1);
+    SetTimer(kSkinTickTimer, kSkinTickPeriod);
 }
 
-void CMenuWindow::Close() {
+void CMenuWindow::Close(bool animate) {
     CloseSubMenus(m_buttons.size());
-    if (GetHandle()) ::ShowWindow(GetHandle(), SW_HIDE);
+    KillTimer(kOpenTimer);
+    m_opening = false;
+    if (animate && IsOpen() && m_depth > 0) {
+        m_closing = true;
+        SetTimer(kCloseTimer, 1);
+        return;
+    }
+    KillTimer(kCloseTimer);
+    m_closing = false;
+    m_depth = 0;
+    if (!GetHandle()) return;
+    ::ShowWindow(GetHandle(), SW_HIDE);
+    KillTimer(kSkinTickTimer);
 }
 
-bool CMenuWindow::IsOpen() const { return GetHandle() && ::IsWindowVisible(GetHandle()); }
+bool CMenuWindow::IsOpen() const {
+    return GetHandle() && ::IsWindowVisible(GetHandle()) && !m_closing;
+}
+
+int CMenuWindow::FullDepth() const {
+    const SIZE size = MenuSize();
+    return Vertical() ? size.cy : size.cx;
+}
+
+void CMenuWindow::ApplyDepth() {
+    if (!GetHandle()) return;
+    const SIZE size = MenuSize();
+    if (m_depth >= FullDepth()) {
+        ::SetWindowRgn(GetHandle(), nullptr, TRUE);
+        return;
+    }
+    // The unfolded part lies at the edge the menu grows from.
+    const int d = m_depth;
+    RECT r = {0, 0, size.cx, size.cy};
+    switch (m_angle) {
+        case 0:
+            r.top = size.cy - d;
+            break;
+        case 90:
+            r.right = d;
+            break;
+        case 180:
+            r.bottom = d;
+            break;
+        default:
+            r.left = size.cx - d;
+            break;
+    }
+    ::SetWindowRgn(GetHandle(), ::CreateRectRgn(r.left, r.top, r.right, r.bottom), TRUE);
+}
+
+void CMenuWindow::OnTimer(UINT_PTR id) {
+    if (id == kOpenTimer) {
+        m_depth = std::min(m_depth + kSlideStep, FullDepth());
+        if (m_depth >= FullDepth()) {
+            KillTimer(kOpenTimer);
+            m_opening = false;
+        }
+        ApplyDepth();
+        return;
+    }
+    if (id == kCloseTimer) {
+        m_depth = std::max(m_depth - kSlideStep, 0);
+        if (m_depth > 0) return ApplyDepth();
+        Close(false);
+        return;
+    }
+    Chain::OnTimer(id);
+}
 
 void CMenuWindow::CloseSubMenus(size_t except) {
     for (size_t i = 0; i < m_buttons.size(); ++i)

@@ -2,7 +2,8 @@
 // CPopupWindow: what the launcher's small pop-ups share. Each loads its skin
 // file, creates its named items, and slides out of the launcher's top edge:
 // a strip behind the launcher that grows upward 20 px per tick of timer
-// 2001 until it has its full height.
+// 2001 until it has its full height; then its flat cover (ScreenOverlay)
+// fades by 10 per tick of timer 2002 to show what it says.
 #include <windows.h>
 
 #include <string>
@@ -15,6 +16,7 @@
 namespace ui {
 
 class CSkinWindowItemButton;
+class CSkinWindowItemOverlay;
 class CSkinWindowItemStatic;
 
 class CPopupWindow : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>,
@@ -23,8 +25,16 @@ public:
     using Chain = CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>;
     static constexpr UINT_PTR kSlideTimer = 2001;
     static constexpr UINT kSlideStep = 20;
+    static constexpr UINT_PTR kFadeTimer = 2002;
+    static constexpr int kFadeStep = 10;
     // Ids shared by the pop-ups; each adds its own from kFirstOwnItem on.
-    enum : int { kTitleStatic = 1, kCloseButton, kApplicationIcon, kFirstOwnItem = 16 };
+    enum : int {
+        kTitleStatic = 1,
+        kCloseButton,
+        kApplicationIcon,
+        kScreenOverlay,
+        kFirstOwnItem = 16
+    };
 
     explicit CPopupWindow(HWND owner) : Chain("FrameOverlay"), m_owner(owner) {}
     ~CPopupWindow() override;
@@ -33,9 +43,12 @@ public:
     // Slides out above the owner (moving the owner down when it sits too
     // close to the top of the screen), shown and activated.
     void SlideOut();
-    // Completes a slide in progress at once (tests, and a second request).
+    // Completes a slide and its fade in progress at once (tests, and a
+    // second request).
     void FinishSlide();
     bool IsSliding() const { return m_sliding; }
+    // The cover's alpha: 255 while sliding, 0 once faded; -1 without one.
+    int CoverAlpha() const;
     int LayoutHeight() const { return m_layoutHeight; }
     UINT GetFrameOverlayMessage() override { return 0; }
 
@@ -63,6 +76,7 @@ private:
     RECT m_slide = {};  // the full rectangle; the window's bottom stays at its bottom
     int m_currentTop = 0;
     bool m_sliding = false;
+    CSkinWindowItemOverlay* m_cover = nullptr;
 };
 
 }  // namespace ui

@@ -1,5 +1,6 @@
 #include "app/PopupWindow.h"
 #include "ui/SkinWindowItemButton.h"
+#include "ui/SkinWindowItemOverlay.h"
 #include "ui/SkinWindowItemStatic.h"
 #include "ui/SkinWindowItemStaticImage.h"
 
@@ -20,6 +21,11 @@ void CPopupWindow::BeginPopup(const char* skinFile, const char* titleText) {
 }
 
 void CPopupWindow::FinishPopup(const char* title, DWORD style) {
+    // Laid over the other items, hidden until the pop-up slides out.
+    if (Skin().count("ScreenOverlay")) {
+        m_cover = AddItem<CSkinWindowItemOverlay>(kScreenOverlay, GetItem(Skin(), "ScreenOverlay"));
+        m_cover->SetVisible(false);
+    }
     SetUpFrameOverlay();
     CreateResizableWindow(nullptr, style, WS_EX_TOOLWINDOW, 0, 0);
     EnableResize(false);
@@ -49,6 +55,11 @@ void CPopupWindow::SlideOut() {
     }
     m_slide = RECT{owner.left, owner.top + 4 - m_layoutHeight, owner.left + width, owner.top + 4};
     m_currentTop = m_slide.bottom;
+    KillTimer(kFadeTimer);
+    if (m_cover) {
+        m_cover->SetAlpha(255);
+        m_cover->SetVisible(true);
+    }
     ::SetWindowPos(GetHandle(), m_owner, m_slide.left, m_currentTop, width, 0, SWP_NOACTIVATE);
     ::ShowWindow(GetHandle(), SW_SHOWNA);
     ::PostMessageA(m_owner, WM_SYSCOMMAND, SC_RESTORE, 0);
@@ -59,18 +70,40 @@ void CPopupWindow::SlideOut() {
 }
 
 void CPopupWindow::FinishSlide() {
-    if (!m_sliding) return;
-    m_currentTop = m_slide.top;
-    OnTimer(kSlideTimer);
+    if (m_sliding) {
+        m_currentTop = m_slide.top;
+        OnTimer(kSlideTimer);
+    }
+    if (m_cover && m_cover->IsVisible()) {
+        m_cover->SetAlpha(kFadeStep);
+        OnTimer(kFadeTimer);
+    }
+}
+
+int CPopupWindow::CoverAlpha() const {
+    if (!m_cover) return -1;
+    return m_cover->IsVisible() ? m_cover->GetAlpha() : 0;
 }
 
 void CPopupWindow::OnTimer(UINT_PTR id) {
+    if (id == kFadeTimer) {
+        if (!m_cover) return;
+        const int alpha = m_cover->GetAlpha() - kFadeStep;
+        m_cover->SetAlpha(alpha);
+        if (alpha <= 0) {
+            KillTimer(kFadeTimer);
+            m_cover->SetVisible(false);
+        }
+        return;
+    }
     if (id != kSlideTimer) return Chain::OnTimer(id);
+    if (!m_sliding) return;
     m_currentTop -= static_cast<int>(kSlideStep);
     if (m_currentTop <= m_slide.top) {
         m_currentTop = m_slide.top;
         KillTimer(kSlideTimer);
         m_sliding = false;
+        if (m_cover) SetTimer(kFadeTimer, 20);
     }
     ::SetWindowPos(GetHandle(), m_owner, m_slide.left, m_currentTop, m_slide.right - m_slide.left,
                    m_slide.bottom - m_currentTop, SWP_NOACTIVATE);

@@ -13,7 +13,12 @@ namespace ui {
 
 class CUpdateNotifyWindow : public CPopupWindow {
 public:
-    enum : int { kOKButton = kFirstOwnItem, kUpdateConfirmTextStatic, kDispMsgTextStatic };
+    enum : int {
+        kOKButton = kFirstOwnItem,
+        kUpdateConfirmTextStatic,
+        kDispMsgTextStatic,
+        kDispMsgCheckBox
+    };
     static constexpr UINT kMsgInquiryResult = 0x8002;
 
     CUpdateNotifyWindow(HWND owner, char drive);
@@ -41,6 +46,7 @@ private:
     std::atomic<uint32_t> m_result{0};
     std::string m_url;
     std::string m_version;
+    bool m_checked = false;
 };
 
 }  // namespace ui

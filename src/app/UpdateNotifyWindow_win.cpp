@@ -13,6 +13,7 @@
 #include "net/ResponseAnalyzer.h"
 #include "net/WinHttpWrapper.h"
 #include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemToggleButton.h"
 
 namespace ui {
 
@@ -84,6 +85,10 @@ bool CUpdateNotifyWindow::CreateAndInquire() {
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic", "");
     AddText(kDispMsgTextStatic, "DispMsgTextStatic", "今後このメッセージを表示しない。")
         ->SetVisible(false);
+    auto* box =
+        AddItem<CSkinWindowItemToggleButton>(kDispMsgCheckBox, GetItem(Skin(), "DispMsgCheckBox"));
+    box->Control(kControlSetChecked, 0, 0);
+    box->SetVisible(false);
     AddLayoutRule(kOKButton, 2, 2, 2, 2);
     AddLayoutRule(kUpdateConfirmTextStatic, 1, 1, 2, 2);
     FinishPopup("Quillmarch Update Notify",
@@ -92,7 +97,7 @@ bool CUpdateNotifyWindow::CreateAndInquire() {
         PostMessage(WM_CLOSE);
         return false;
     }
-    SetLayoutHeight(150);
+    SetLayoutHeight(GetItemById(kDispMsgCheckBox)->IsVisible() ? 172 : 150);
     unsigned id = 0;
     m_thread.Reset(
         reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, InquiryThread, this, 0, &id)));
@@ -220,6 +225,14 @@ LRESULT CUpdateNotifyWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lPar
 }
 
 void CUpdateNotifyWindow::OnButton(int id) {
+    if (id == kDispMsgCheckBox) {
+        // Ticked or not, the automatic check stays off from now on.
+        m_checked = !m_checked;
+        CWickerdaleConfig config;
+        if (!config.SetLauncherAutoUpdate(0))
+            KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
+        return;
+    }
     if (id != kOKButton) return;
     CWickerdaleConfig config;
     if (!config.SetNotifiesLater(0)) {

@@ -15,6 +15,9 @@ public:
     bool IsHitTarget() const override { return false; }
     void Draw() override;
     int GetAlpha() const { return m_alpha; }
+    // 0 (nothing drawn) to 255 (the frame's own pixels); the window is
+    // composed again when it changes.
+    void SetAlpha(int alpha);
 
 private:
     std::string m_file;

@@ -19,9 +19,21 @@ CSkinWindowItemOverlay::CSkinWindowItemOverlay(ISkinWindowItemAccessor& accessor
     accessor.GetImageCache(m_file);
 }
 
+void CSkinWindowItemOverlay::SetAlpha(int alpha) {
+    alpha = std::clamp(alpha, 0, 255);
+    if (alpha == m_alpha) return;
+    m_alpha = alpha;
+    // Only the blend changes: the frame's picture is kept, the window is
+    // composed again over its whole size.
+    if (!Accessor().IsReady()) return;
+    if (const lib::wfc::CDIB* back = Accessor().GetBackBuffer())
+        Accessor().RedrawRect(0, 0, back->Width(), back->Height(), true);
+}
+
 void CSkinWindowItemOverlay::Draw() {
     const lib::wfc::CDIB* back = Accessor().GetBackBuffer();
-    if (!back) return;
+    // A blend at alpha 0 would still round some pixels down by one.
+    if (!back || m_alpha == 0) return;
     // Follows the window's size: the frame always lies along its edges. It is
     // cut again only when that size changes.
     m_x = m_y = 0;

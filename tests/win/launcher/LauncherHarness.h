@@ -31,6 +31,12 @@ inline std::string Env(const char* name) {
     const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
     return n && n < sizeof value ? std::string(value, n) : std::string();
 }
+// A folder the run script names (else the work folder), ending in "\\".
+inline std::string EnvFolder(const char* name) {
+    std::string folder = Env(name);
+    if (folder.empty()) folder = qmtest::WorkFolder();
+    return folder.back() == '\\' ? folder : folder + '\\';
+}
 inline std::string LogPath() { return qmtest::WorkFolder() + "launcher.log"; }
 inline std::string LogText() { return qmtest::ReadFile(LogPath()); }
 inline bool HaveService() { return !Env("QM_SERVICE_HOST").empty(); }
@@ -47,19 +53,15 @@ inline void SetUpProgram() {
     ui::SetSkinResourceMode(skins, skins, skins);
     const std::string host = Env("QM_SERVICE_HOST");
     std::string lines;
-    const struct {
-        unsigned id;
-        const char* path;
-    } entries[] = {{0, "/navigation/PcAppTop.html"},
-                   {3, "/navigation/PcAppTop.html"},
-                   {5, "/pcapp/GetLatestPcaplAPI"},
-                   {23, "/pcapp/LogUploadCheckAPI"},
-                   {24, "/pcapp/LogUploadAPI"},
-                   {32, "/pcapp/LogUploadCheckTRKMothAPI"},
-                   {34, "/pcapp/GetLatestPcaplTRKMothAPI"}};
-    for (const auto& e : entries)
-        lines += std::to_string(e.id) + ",https://" + (host.empty() ? "127.0.0.1:9" : host) +
-                 e.path + "\r\n";
+    for (const char* entry :
+         {"0,/navigation/PcAppTop.html", "3,/navigation/PcAppTop.html",
+          "5,/pcapp/GetLatestPcaplAPI", "23,/pcapp/LogUploadCheckAPI", "24,/pcapp/LogUploadAPI",
+          "32,/pcapp/LogUploadCheckTRKMothAPI", "34,/pcapp/GetLatestPcaplTRKMothAPI"}) {
+        const std::string e = entry;
+        const size_t comma = e.find(',') + 1;
+        lines += e.substr(0, comma) + "https://" + (host.empty() ? "127.0.0.1:9" : host) +
+                 e.substr(comma) + "\r\n";
+    }
     const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
     qmtest::WriteFile(path, lines);
     CConnectionFile::Instance().Reset(path);
@@ -100,16 +102,17 @@ inline bool ControlService(const std::string& path, const std::string& form) {
 // --- cards ---------------------------------------------------------------------------------
 inline void EmptyDrive(char d) {
     const std::string root = std::string(1, d) + ":\\";
-    qmtest::RunProcess("cmd.exe", "/c rmdir /s /q " + root + "PC " + root + "PCLINK.DAT", 20000);
     WIN32_FIND_DATAA data;
     HANDLE find = ::FindFirstFileA((root + "*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        // An empty folder (a blocked write check) goes at once.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !::RemoveDirectoryA((root + name).c_str()))
             qmtest::RunProcess("cmd.exe", "/c rmdir /s /q \"" + root + name + "\"", 20000);
-        else
+        else if (::SetFileAttributesA((root + name).c_str(), FILE_ATTRIBUTE_NORMAL))
             ::DeleteFileA((root + name).c_str());
     } while (::FindNextFileA(find, &data));
     ::FindClose(find);
@@ -166,9 +169,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000
 }
 // Dispatches what is queued now.
 inline void Drain() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message != WM_QUIT) ::DispatchMessageA(&msg);
+    PumpUntil([] { return false; }, 0);
 }
 
 // --- message boxes ---------------------------------------------------------------------------
@@ -208,28 +209,15 @@ private:
         char cls[32] = {}, title[64] = {};
         ::GetClassNameA(window, cls, sizeof cls);
         ::GetWindowTextA(window, title, sizeof title);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
         // The program's boxes, and a skin error's (a test must not hang on it).
-        if (lstrcmpA(cls, "#32770") == 0 &&
-            (lstrcmpA(title, "Quillmarch ") == 0 || lstrcmpA(title, "Skin Load") == 0) &&
-            ::IsWindowVisible(window) && ::GetWindowThreadProcessId(window, nullptr) != 0) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            if (search->anyProcess || pid == ::GetCurrentProcessId()) {
-                search->box = window;
-                return FALSE;
-            }
-        }
-        return TRUE;
-    }
-    static BOOL CALLBACK FindText(HWND child, LPARAM param) {
-        char cls[32] = {};
-        ::GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") != 0) return TRUE;
-        char text[2048] = {};
-        ::GetWindowTextA(child, text, sizeof text);
-        auto* out = reinterpret_cast<std::string*>(param);
-        if (text[0] && out->empty()) *out = text;
-        return TRUE;
+        if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(window) ||
+            (lstrcmpA(title, "Quillmarch ") != 0 && lstrcmpA(title, "Skin Load") != 0) ||
+            (!search->anyProcess && pid != ::GetCurrentProcessId()))
+            return TRUE;
+        search->box = window;
+        return FALSE;
     }
     void Run() {
         HWND last = nullptr;
@@ -238,8 +226,8 @@ private:
             ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
             HWND box = search.box;
             if (box && box != last) {
-                std::string text;
-                ::EnumChildWindows(box, FindText, reinterpret_cast<LPARAM>(&text));
+                char text[2048] = {};  // a message box's text is its item 0xFFFF
+                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
                 int answer = IDOK;
                 {
                     std::lock_guard<std::mutex> lock(m_mutex);
@@ -272,9 +260,8 @@ private:
 // Asks the run script's xdotool for one left click at a screen point and
 // dispatches messages until it has been made; false without the script.
 inline bool RealClick(POINT screen) {
-    std::string folder = Env("QM_INPUT_DIR");
-    if (folder.empty()) return false;
-    if (folder.back() != '\\') folder += '\\';
+    if (Env("QM_INPUT_DIR").empty()) return false;
+    const std::string folder = EnvFolder("QM_INPUT_DIR");
     ::DeleteFileA((folder + "done").c_str());
     qmtest::WriteFile(folder + "request.tmp",
                       std::to_string(screen.x) + " " + std::to_string(screen.y) + "\n");
@@ -289,11 +276,7 @@ inline bool RealClick(POINT screen) {
 // Saves a composed window as PNG beside the test output (QM_SCREEN_DIR when
 // the run script names one, else the work folder).
 inline void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
-    if (!buffer) return;
-    std::string folder = Env("QM_SCREEN_DIR");
-    if (folder.empty()) folder = qmtest::WorkFolder();
-    if (folder.back() != '\\') folder += '\\';
-    buffer->SavePng((folder + name + ".png").c_str());
+    if (buffer) buffer->SavePng((EnvFolder("QM_SCREEN_DIR") + name + ".png").c_str());
 }
 
 }  // namespace lt
