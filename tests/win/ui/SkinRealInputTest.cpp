@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ScreenInput.h"
 #include "SkinWindowKit.h"
 #include "ui/SkinWindowItemButton.h"
 
@@ -11,8 +12,8 @@ using namespace ui;
 using namespace skintest;
 
 TEST(SkinRealInput, XdotoolClickReachesTheButton) {
-    const std::string helper = EnvPath("QM_XDO_DIR", "");  // the helper's folder
-    if (helper.empty()) GTEST_SKIP() << "needs run-with-xdotool";
+    const std::string agent = EnvPath("QM_XDO_DIR", "");  // the agent's folder
+    if (agent.empty()) GTEST_SKIP() << "needs run-with-xdotool";
     PrepareItemSkin();
     CRecordingWindow window;
     window.LoadSkin("ItemTest.txt", "Base", false);
@@ -24,21 +25,31 @@ TEST(SkinRealInput, XdotoolClickReachesTheButton) {
 
     POINT target = {48, 48};  // the middle of the button
     ::ClientToScreen(hwnd, &target);
-    qmtest::WriteFile(helper + "request",
-                      std::to_string(target.x) + " " + std::to_string(target.y) + "\n");
-    // Serve the window until the helper is done and the click has come, or
-    // give up after 20 s.
-    const DWORD start = ::GetTickCount();
-    auto clicked = [&] {
+    auto seen = [&](int code) {
         return std::find(window.events.begin(), window.events.end(),
-                         ItemEvent{kPushButton, kItemClicked}) != window.events.end();
+                         ItemEvent{kPushButton, code}) != window.events.end();
     };
-    while (!(qmtest::FileExists(helper + "done") && clicked()) &&
-           ::GetTickCount() - start < 20000) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    // The X server shows the window a little after Windows does: the press
+    // waits until the pointer is seen over the button (moved again, one
+    // pixel aside, while it is not).
+    for (int i = 0; i < 20 && !seen(kItemMouseMove); ++i) {
+        ASSERT_EQ(qmtest::RunXdo(agent, {"mousemove", std::to_string(target.x + i % 2),
+                                         std::to_string(target.y)}),
+                  0);
+        const DWORD start = ::GetTickCount();
+        while (!seen(kItemMouseMove) && ::GetTickCount() - start < 500) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            Pump();
+        }
+    }
+    ASSERT_TRUE(seen(kItemMouseMove)) << Describe(window.events);
+    ASSERT_EQ(qmtest::RunXdo(agent, {"mousedown", "1"}), 0);
+    ASSERT_EQ(qmtest::RunXdo(agent, {"mouseup", "1"}), 0);
+    const DWORD start = ::GetTickCount();
+    while (!seen(kItemClicked) && ::GetTickCount() - start < 10000) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         Pump();
     }
-    EXPECT_TRUE(qmtest::FileExists(helper + "done"));
     // Pressed inside, then released inside: 1 ... 2, 0, 4 with moves between.
     std::vector<int> codes;
     for (const ItemEvent& e : window.events)
