@@ -78,6 +78,8 @@ std::string GetSkinFolder();
 // the language module). A missing image shows "<folder><name>が読み込めません."
 // and throws.
 std::string LoadSkinImage(const std::string& name);
+// The same without the error: false when the image cannot be read.
+bool TryLoadSkinImage(const std::string& name, std::string& bytes);
 // The path the image error names for an image ("<folder><name>" without "/lang").
 std::string SkinImagePath(const std::string& name);
 

@@ -152,6 +152,7 @@ protected:
     void EndCapture(bool lost);
 
 private:
+    void DecodeOtherSheets();
     void SetFocusItem(CSkinWindowItem* item);
     bool FindItemPointer(const CSkinWindowItem* item) const;
     void ApplyShape();

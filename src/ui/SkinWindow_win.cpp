@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "common/KilnLog.h"
 #include "ui/SkinWindow.h"
@@ -104,6 +105,7 @@ void CSkinWindow::ApplyBaseItem(const SkinItem& item) {
     const SkinRect rect = ToRect(image, 1);
     m_backgroundFile = image[0];
     m_backgroundRect = RECT{rect.left, rect.top, rect.right, rect.bottom};
+    DecodeOtherSheets();
     GetImageCache(m_backgroundFile);  // an unreadable image fails here, before any window
     m_title = item.properties.at("Title")[0];
     m_captionHeight = ParseSkinInteger(item.properties.at("CaptionHeight")[0]);
@@ -117,6 +119,51 @@ HWND CSkinWindow::CreateSkinWindow(HWND parent, DWORD style, DWORD exStyle, int 
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     RECT place = {x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
     return Create(exStyle, nullptr, m_title.c_str(), style, place, parent);
+}
+
+// The other pictures the skin names are decoded on a second thread while
+// this one decodes the background: the sheets are the larger part of a
+// window's start. Bytes are read here, so a missing picture still fails on
+// this thread; a picture the worker could not decode is left for
+// GetImageCache.
+void CSkinWindow::DecodeOtherSheets() {
+    std::vector<std::pair<std::string, std::string>> work;  // name, bytes
+    for (const auto& block : m_skin) {
+        for (const auto& property : block.second.properties) {
+            if (property.second.empty()) continue;
+            std::string name = property.second[0];
+            std::string lower = name;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](char c) { return static_cast<char>(::tolower(c)); });
+            const bool picture = lower.size() > 4 && (lower.rfind(".png") == lower.size() - 4 ||
+                                                      lower.rfind(".png/lang") == lower.size() - 9);
+            if (!picture || name == m_backgroundFile || m_images.count(name)) continue;
+            if (std::any_of(work.begin(), work.end(),
+                            [&](const auto& w) { return w.first == name; }))
+                continue;
+            std::string bytes;
+            if (TryLoadSkinImage(name, bytes)) work.emplace_back(name, std::move(bytes));
+        }
+    }
+    if (work.empty() || m_images.count(m_backgroundFile)) return;
+    if (!m_gdiplus) m_gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
+    std::vector<std::unique_ptr<lib::wfc::CDIB>> decoded(work.size());
+    std::thread worker([&work, &decoded] {
+        for (size_t i = 0; i < work.size(); ++i) {
+            auto dib = std::make_unique<lib::wfc::CDIB>();
+            if (dib->LoadMemory(work[i].second.data(), work[i].second.size()) == lib::wfc::kLoadOk)
+                decoded[i] = std::move(dib);
+        }
+    });
+    try {
+        GetImageCache(m_backgroundFile);
+    } catch (...) {
+        worker.join();
+        throw;
+    }
+    worker.join();
+    for (size_t i = 0; i < work.size(); ++i)
+        if (decoded[i]) m_images.emplace(work[i].first, std::move(decoded[i]));
 }
 
 const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {

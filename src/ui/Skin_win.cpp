@@ -208,6 +208,12 @@ std::string SkinImagePath(const std::string& name) {
 }
 
 std::string LoadSkinImage(const std::string& name) {
+    std::string bytes;
+    if (!TryLoadSkinImage(name, bytes)) ShowSkinError(SkinImagePath(name) + "が読み込めません.");
+    return bytes;
+}
+
+bool TryLoadSkinImage(const std::string& name, std::string& bytes) {
     CSkinState& state = State();
     HMODULE module = nullptr;
     bool folderMode = false;
@@ -220,11 +226,10 @@ std::string LoadSkinImage(const std::string& name) {
     }
     const std::string resourceName = HasLangSuffix(name) ? name.substr(0, name.size() - 5) : name;
     const std::string path = SkinImagePath(name);
-    std::string bytes;
-    bool read = folderMode ? CFolderSkinSource::ReadWholeFile(path, bytes)
-                           : CResourceSkinSource::ReadResource(module, resourceName, bytes);
-    if (!read || bytes.empty()) ShowSkinError(path + "が読み込めません.");
-    return bytes;
+    bytes.clear();
+    const bool read = folderMode ? CFolderSkinSource::ReadWholeFile(path, bytes)
+                                 : CResourceSkinSource::ReadResource(module, resourceName, bytes);
+    return read && !bytes.empty();
 }
 
 // --- checks that show their failure ------------------------------------------------------
