@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -235,7 +236,7 @@ struct Latency {
 // sends it WM_NULL every 50 ms and times the answer; the UI thread pumps.
 Latency Responsiveness(HWND window, UINT progress, int probes) {
     std::vector<double> times;
-    bool stop = false;
+    std::atomic<bool> stop{false};
     std::thread poster([&] {
         int p = 0;
         while (!stop) {
@@ -255,9 +256,10 @@ Latency Responsiveness(HWND window, UINT progress, int probes) {
         ::PostMessageA(window, WM_NULL, 0, 0);
     });
     MSG msg;
+    // A message a look has already seen (a due timer) no longer wakes the
+    // wait: every round drains the queue, woken or not.
     while (!stop || ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_TIMEOUT)
-            continue;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     }
     prober.join();
