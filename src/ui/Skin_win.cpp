@@ -1,3 +1,4 @@
+#include "common/CriticalSection.h"
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/Mbcs.h"
@@ -16,25 +17,9 @@ const char kSkinErrorCaption[] = "Skin Load";
 // Process-wide skin state: the source switch and the cache. One critical
 // section guards both; it is held across a whole load so that two windows
 // asking for the same file load it once.
-class CSkinState {
+class CSkinState : public qm::CCriticalSection {
 public:
-    CSkinState() { ::InitializeCriticalSection(&m_lock); }
-    ~CSkinState() { ::DeleteCriticalSection(&m_lock); }
-    CSkinState(const CSkinState&) = delete;
-    CSkinState& operator=(const CSkinState&) = delete;
-
-    class CLock {
-    public:
-        explicit CLock(CSkinState& state) : m_state(state) {
-            ::EnterCriticalSection(&m_state.m_lock);
-        }
-        ~CLock() { ::LeaveCriticalSection(&m_state.m_lock); }
-        CLock(const CLock&) = delete;
-        CLock& operator=(const CLock&) = delete;
-
-    private:
-        CSkinState& m_state;
-    };
+    using CLock = qm::CCriticalSection::CLock;
 
     HMODULE skinModule = nullptr;
     HMODULE languageModule = nullptr;
@@ -43,9 +28,6 @@ public:
     std::string folder;
     ISkinFileSource* otherSource = nullptr;
     std::map<std::string, SkinData> cache;
-
-private:
-    CRITICAL_SECTION m_lock;
 };
 
 CSkinState& State() {
