@@ -15,11 +15,11 @@
 #include "app/SettingWindow.h"
 #include "app/UpdateNotifyWindow.h"
 #include "app/VersionWindow.h"
-#include "app/WebPage.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
+#include "common/WebPageOpener.h"
 #include "common/WickerdaleConfig.h"
 #include "datafiles/PcLinkFile.h"
 #include "datafiles/UserListFile.h"
@@ -674,7 +674,7 @@ void CLauncherWindow::OpenWebPage(uint32_t endpoint, uint32_t functionCode) {
     }
     CRequestParams params;
     params.SetWebPageParams(m_userAgent.c_str(), m_nickname.c_str(), functionCode);
-    OpenWebPageUrl(CConnectionFile::Instance().GetUrlWithQuery(endpoint, params));
+    ::OpenWebPage(CConnectionFile::Instance().GetUrlWithQuery(endpoint, params));
 }
 
 void CLauncherWindow::SetBackPanel(bool back) {

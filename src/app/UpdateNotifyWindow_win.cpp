@@ -1,11 +1,11 @@
 #include <process.h>
 
 #include "app/UpdateNotifyWindow.h"
-#include "app/WebPage.h"
 #include "common/CodePage.h"
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/Version.h"
+#include "common/WebPageOpener.h"
 #include "common/WickerdaleConfig.h"
 #include "datafiles/PcLinkFile.h"
 #include "datafiles/UserListFile.h"
@@ -239,7 +239,7 @@ void CUpdateNotifyWindow::OnButton(int id) {
         KILNLOG.Log(LOG_ERROR, "ランチャー設定ファイル更新失敗");
         return;
     }
-    OpenWebPageUrl(m_url);
+    ::OpenWebPage(m_url);
     ::PostMessageA(Owner(), WM_CLOSE, 0, 0);
     PostMessage(WM_CLOSE);
 }
