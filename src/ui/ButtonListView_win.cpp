@@ -51,7 +51,7 @@ CButtonListView::CButtonListView(ISkinWindowItemAccessor& accessor, int id, cons
         pic.file = v[0];
         pic.rect = RECT{Int(v, 1), Int(v, 2), Int(v, 3), Int(v, 4)};
         if (v.size() >= 7) pic.at = POINT{Int(v, 5), Int(v, 6)};
-        accessor.GetImageCache(pic.file);
+        accessor.RequireImage(pic.file);
         return pic;
     };
     auto strip = [&](const SkinValues& v) {
@@ -60,7 +60,7 @@ CButtonListView::CButtonListView(ISkinWindowItemAccessor& accessor, int id, cons
         for (int i = 0; i < 4; ++i) s.x[i] = Int(v, 1 + i);
         s.y[0] = Int(v, 5);
         s.y[1] = Int(v, 6);
-        accessor.GetImageCache(s.file);
+        accessor.RequireImage(s.file);
         return s;
     };
     const char* const buttons[4] = {"NormalButton", "NormalHotButton", "PushedButton",

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/Skin.h"
@@ -133,6 +134,7 @@ protected:
     bool IsReady() const override;
     CSkinWindowItem* FindItem(int id) override;
     const lib::wfc::CDIB& GetImageCache(const std::string& fileName) override;
+    void RequireImage(const std::string& fileName) override;
     lib::wfc::CDIB* GetBackBuffer() override { return BackBuffer(); }
     void RedrawRect(int left, int top, int right, int bottom, bool update) override;
     bool OnItemEvent(int id, int code, intptr_t param) override;
@@ -152,7 +154,9 @@ protected:
     void EndCapture(bool lost);
 
 private:
-    void DecodeOtherSheets();
+    void StartDecoding();
+    void FinishDecoding();
+    std::string FindUndecoded();
     void SetFocusItem(CSkinWindowItem* item);
     bool FindItemPointer(const CSkinWindowItem* item) const;
     void ApplyShape();
@@ -176,6 +180,19 @@ private:
     // GDI+ stays started while the window has pictures: the sheets of a
     // window are decoded in one go.
     std::unique_ptr<lib::wfc::CGdiplusUser> m_gdiplus;
+    // The skin's pictures, each decoded on a thread of its own while the
+    // items are built and the system makes the window (FinishDecoding takes
+    // them in; one that did not decode is left to GetImageCache).
+    struct PendingImage {
+        std::string name;
+        std::string bytes;
+        std::unique_ptr<lib::wfc::CDIB> dib;
+        std::thread worker;
+    };
+    std::vector<PendingImage> m_pending;
+    std::vector<std::string> m_awaited;  // named by items while still decoding
+    std::string m_undecoded;             // a picture that ended the window's creation
+    bool m_toolTipTried = false;
     std::vector<std::unique_ptr<CSkinWindowItem>> m_items;
     CSkinWindowItem* m_hoverItem = nullptr;
     CSkinWindowItem* m_focusItem = nullptr;

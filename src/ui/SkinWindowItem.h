@@ -51,6 +51,9 @@ public:
     // The image of the skin's file ("Parts.png"), loaded on first use; a file
     // that cannot be read is a skin error.
     virtual const lib::wfc::CDIB& GetImageCache(const std::string& fileName) = 0;
+    // An item's constructor names its pictures here: one that cannot be read
+    // is a skin error now, while its decoding may still be under way.
+    virtual void RequireImage(const std::string& fileName) = 0;
     virtual lib::wfc::CDIB* GetBackBuffer() = 0;
     // Composes that part of the back buffer again and, with update, has it
     // painted.

@@ -22,7 +22,7 @@ CSkinWindowItemAnimation::CSkinWindowItemAnimation(ISkinWindowItemAccessor& acce
     m_rows = std::max(1, ParseSkinInteger(image[4]));
     m_time = ParseSkinInteger(item.properties.at("Time")[0]);
     m_label.Read(item);
-    accessor.GetImageCache(m_file);
+    accessor.RequireImage(m_file);
 }
 
 bool CSkinWindowItemAnimation::OnLButtonDown(int, int) {

@@ -76,7 +76,7 @@ CSkinWindowItemButton::CSkinWindowItemButton(ISkinWindowItemAccessor& accessor, 
     // Every picture is read now: an unreadable image is a skin error before the window exists.
     for (const Face* face : {&m_faces[0], &m_faces[1], &m_faces[2], &m_faces[3], &m_disabled,
                              &m_disabledChecked, &m_icon, &m_iconChecked})
-        if (face->present) accessor.GetImageCache(face->file);
+        if (face->present) accessor.RequireImage(face->file);
 }
 
 std::string CSkinWindowItemButton::GetToolTipText() const {

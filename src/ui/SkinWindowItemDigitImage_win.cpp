@@ -27,8 +27,8 @@ CSkinWindowItemDigitImage::CSkinWindowItemDigitImage(ISkinWindowItemAccessor& ac
     m_strip = ReadImageRect(item, "Image", m_file);
     m_tilde = ReadImageRect(item, "ImageTilde", m_tildeFile);
     m_toolTip = ReadText(item, "ToolTipText");
-    accessor.GetImageCache(m_file);
-    accessor.GetImageCache(m_tildeFile);
+    accessor.RequireImage(m_file);
+    accessor.RequireImage(m_tildeFile);
 }
 
 void CSkinWindowItemDigitImage::SetValue(uint32_t value) {

@@ -45,7 +45,7 @@ CSkinWindowItemEditBox::CSkinWindowItemEditBox(ISkinWindowItemAccessor& accessor
         CheckProperties(item, spec, 1);
         *file = item.properties.at(key)[0];
         *slice = ReadNineSlice(item.properties.at(key), 1);
-        accessor.GetImageCache(*file);
+        accessor.RequireImage(*file);
     }
 }
 

@@ -16,7 +16,7 @@ CSkinWindowItemOverlay::CSkinWindowItemOverlay(ISkinWindowItemAccessor& accessor
     m_slice = ReadNineSlice(item.properties.at("Image"), 1);
     m_alpha = std::clamp(ReadInteger(item, "Alpha", 255), 0, 255);
     m_coversWindow = true;
-    accessor.GetImageCache(m_file);
+    accessor.RequireImage(m_file);
 }
 
 void CSkinWindowItemOverlay::SetAlpha(int alpha) {

@@ -22,7 +22,7 @@ CSkinWindowItemResizableStaticImage::CSkinWindowItemResizableStaticImage(
     m_file = item.properties.at("Image")[0];
     m_slice = ReadNineSlice(item.properties.at("Image"), 1);
     m_label.Read(item);
-    accessor.GetImageCache(m_file);
+    accessor.RequireImage(m_file);
 }
 
 bool CSkinWindowItemResizableStaticImage::OnLButtonDown(int, int) { return false; }

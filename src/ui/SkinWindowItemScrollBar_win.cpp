@@ -54,7 +54,7 @@ CSkinWindowItemScrollBar::CSkinWindowItemScrollBar(ISkinWindowItemAccessor& acce
         states->file = v[0];
         for (size_t i = 0; i < 4; ++i)
             states->corner[i] = POINT{At(v, 1 + 2 * i), At(v, 2 + 2 * i)};
-        accessor.GetImageCache(states->file);
+        accessor.RequireImage(states->file);
     }
     for (auto [key, picture] :
          {std::make_pair("UpImage", &m_upImage), std::make_pair("DownImage", &m_downImage),
@@ -63,9 +63,9 @@ CSkinWindowItemScrollBar::CSkinWindowItemScrollBar(ISkinWindowItemAccessor& acce
         const SkinValues& v = p.at(key);
         picture->file = v[0];
         picture->rect = RECT{At(v, 1), At(v, 2), At(v, 3), At(v, 4)};
-        accessor.GetImageCache(picture->file);
+        accessor.RequireImage(picture->file);
     }
-    accessor.GetImageCache(m_baseFile);
+    accessor.RequireImage(m_baseFile);
     UpdateGeometry();
 }
 

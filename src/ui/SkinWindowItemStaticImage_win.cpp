@@ -21,7 +21,7 @@ CSkinWindowItemStaticImage::CSkinWindowItemStaticImage(ISkinWindowItemAccessor& 
         m_tile = !tile.empty() && tile != "0";
     }
     m_label.Read(item);
-    accessor.GetImageCache(m_file);
+    accessor.RequireImage(m_file);
 }
 
 bool CSkinWindowItemStaticImage::OnLButtonDown(int, int) {

@@ -84,6 +84,7 @@ std::vector<HWND> GetSkinWindows() { return Registry().Handles(); }
 CSkinWindow::CSkinWindow() = default;
 
 CSkinWindow::~CSkinWindow() {
+    FinishDecoding();
     // Items may call back into the window while they go: empty the list first.
     m_hoverItem = m_focusItem = m_captureItem = m_toolTipItem = nullptr;
     std::vector<std::unique_ptr<CSkinWindowItem>> items = std::move(m_items);
@@ -105,8 +106,7 @@ void CSkinWindow::ApplyBaseItem(const SkinItem& item) {
     const SkinRect rect = ToRect(image, 1);
     m_backgroundFile = image[0];
     m_backgroundRect = RECT{rect.left, rect.top, rect.right, rect.bottom};
-    DecodeOtherSheets();
-    GetImageCache(m_backgroundFile);  // an unreadable image fails here, before any window
+    StartDecoding();
     m_title = item.properties.at("Title")[0];
     m_captionHeight = ParseSkinInteger(item.properties.at("CaptionHeight")[0]);
     m_logFont = ToLogFont(item.properties.at("Font"));
@@ -118,55 +118,95 @@ HWND CSkinWindow::CreateSkinWindow(HWND parent, DWORD style, DWORD exStyle, int 
                  m_backgroundRect.bottom - m_backgroundRect.top};
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     RECT place = {x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
-    return Create(exStyle, nullptr, m_title.c_str(), style, place, parent);
+    // Shown once made: a picture that did not decode ends the creation
+    // before anything of the window is seen.
+    HWND window = nullptr;
+    try {
+        window = Create(exStyle, nullptr, m_title.c_str(), style & ~WS_VISIBLE, place, parent);
+    } catch (const lib::wfc::CWindowException&) {
+        if (!m_undecoded.empty()) ShowSkinError(SkinImagePath(m_undecoded) + "が読み込めません.");
+        throw;
+    }
+    if (style & WS_VISIBLE) ShowWindow(SW_SHOW);
+    return window;
 }
 
-// The other pictures the skin names are decoded on a second thread while
-// this one decodes the background: the sheets are the larger part of a
-// window's start. Bytes are read here, so a missing picture still fails on
-// this thread; a picture the worker could not decode is left for
-// GetImageCache.
-void CSkinWindow::DecodeOtherSheets() {
-    std::vector<std::pair<std::string, std::string>> work;  // name, bytes
+// Every picture the skin names starts decoding at once, each on a thread of
+// its own: the sheets are the larger part of a window's start, and they
+// decode while the items are built and the system makes the window. Bytes
+// are read here, so a missing background still fails on this thread before
+// any window; another missing picture fails when an item names it.
+void CSkinWindow::StartDecoding() {
+    FinishDecoding();
+    std::vector<std::string> names = {m_backgroundFile};
     for (const auto& block : m_skin) {
         for (const auto& property : block.second.properties) {
             if (property.second.empty()) continue;
-            std::string name = property.second[0];
+            const std::string& name = property.second[0];
             std::string lower = name;
             std::transform(lower.begin(), lower.end(), lower.begin(),
                            [](char c) { return static_cast<char>(::tolower(c)); });
             const bool picture = lower.size() > 4 && (lower.rfind(".png") == lower.size() - 4 ||
                                                       lower.rfind(".png/lang") == lower.size() - 9);
-            if (!picture || name == m_backgroundFile || m_images.count(name)) continue;
-            if (std::any_of(work.begin(), work.end(),
-                            [&](const auto& w) { return w.first == name; }))
-                continue;
-            std::string bytes;
-            if (TryLoadSkinImage(name, bytes)) work.emplace_back(name, std::move(bytes));
+            if (picture && std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
         }
     }
-    if (work.empty() || m_images.count(m_backgroundFile)) return;
+    for (const std::string& name : names) {
+        if (m_images.count(name)) continue;
+        PendingImage image;
+        image.name = name;
+        if (name == m_backgroundFile)
+            image.bytes = LoadSkinImage(name);
+        else if (!TryLoadSkinImage(name, image.bytes))
+            continue;
+        m_pending.push_back(std::move(image));
+    }
+    if (m_pending.empty()) return;
     if (!m_gdiplus) m_gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
-    std::vector<std::unique_ptr<lib::wfc::CDIB>> decoded(work.size());
-    std::thread worker([&work, &decoded] {
-        for (size_t i = 0; i < work.size(); ++i) {
-            auto dib = std::make_unique<lib::wfc::CDIB>();
-            if (dib->LoadMemory(work[i].second.data(), work[i].second.size()) == lib::wfc::kLoadOk)
-                decoded[i] = std::move(dib);
-        }
-    });
-    try {
-        GetImageCache(m_backgroundFile);
-    } catch (...) {
-        worker.join();
-        throw;
+    for (PendingImage& image : m_pending) {
+        image.worker = std::thread([&image] {
+            try {
+                auto dib = std::make_unique<lib::wfc::CDIB>();
+                if (dib->LoadMemory(image.bytes.data(), image.bytes.size()) == lib::wfc::kLoadOk)
+                    image.dib = std::move(dib);
+            } catch (...) {
+                // Left undecoded: GetImageCache tries again and reports it.
+            }
+        });
     }
-    worker.join();
-    for (size_t i = 0; i < work.size(); ++i)
-        if (decoded[i]) m_images.emplace(work[i].first, std::move(decoded[i]));
+}
+
+void CSkinWindow::FinishDecoding() {
+    for (PendingImage& image : m_pending) {
+        if (image.worker.joinable()) image.worker.join();
+        if (image.dib) m_images.emplace(image.name, std::move(image.dib));
+    }
+    m_pending.clear();
+}
+
+// The first picture the window needs that did not decode, or "".
+std::string CSkinWindow::FindUndecoded() {
+    FinishDecoding();
+    if (!m_images.count(m_backgroundFile)) return m_backgroundFile;
+    for (const std::string& name : m_awaited)
+        if (!m_images.count(name)) return name;
+    return std::string();
+}
+
+void CSkinWindow::RequireImage(const std::string& fileName) {
+    if (m_images.count(fileName)) return;
+    for (const PendingImage& image : m_pending) {
+        if (image.name == fileName) {
+            m_awaited.push_back(fileName);
+            return;
+        }
+    }
+    GetImageCache(fileName);
 }
 
 const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
+    if (!m_pending.empty()) FinishDecoding();
     auto found = m_images.find(fileName);
     if (found != m_images.end()) return *found->second;
     const std::string bytes = LoadSkinImage(fileName);
@@ -180,6 +220,7 @@ const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
 // --- sizes, background, layout -----------------------------------------------------------
 
 const lib::wfc::CDIB* CSkinWindow::GetBackgroundSource(RECT& sourceRect) {
+    if (!m_pending.empty()) FinishDecoding();
     auto found = m_images.find(m_backgroundFile);
     if (found == m_images.end()) return nullptr;
     sourceRect = m_backgroundRect;
@@ -369,6 +410,11 @@ bool CSkinWindow::OnNotify(int, NMHDR* header, LRESULT& result) {
 // --- window messages ---------------------------------------------------------------------
 
 LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        // The pictures were decoding while the system made the window.
+        m_undecoded = FindUndecoded();
+        if (!m_undecoded.empty()) return -1;
+    }
     if (m_focusItem) {
         LRESULT result = 0;
         if (m_focusItem->FilterMessage(message, wParam, lParam, result)) return result;
@@ -409,7 +455,6 @@ bool CSkinWindow::OnCreate(CREATESTRUCTA*) {
     m_creating = false;
     for (const auto& item : m_items) item->OnAttach(GetHandle());
     if (m_focusItem) m_focusItem->OnSetFocus();
-    CreateToolTip();
     SetTimer(kSkinTickTimer, kSkinTickPeriod);
     if (m_shaped) ApplyShape();
     Registry().Add(GetHandle(), this);
@@ -475,7 +520,22 @@ bool CSkinWindow::OnSetCursor(HWND, UINT, UINT) {
     return item->OnSetCursor(pt.x - r.left, pt.y - r.top);
 }
 
-void CSkinWindow::OnMouseMove(UINT, int x, int y) {
+void CSkinWindow::OnMouseMove(UINT flags, int x, int y) {
+    if (!m_toolTipTried) {
+        // The tip control is made when the pointer first comes over the
+        // window: nobody waits for it at start-up. It missed this move.
+        m_toolTipTried = true;
+        CreateToolTip();
+        MSG move = {GetHandle(),
+                    WM_MOUSEMOVE,
+                    flags,
+                    MAKELPARAM(x, y),
+                    static_cast<DWORD>(::GetMessageTime()),
+                    {}};
+        ::GetCursorPos(&move.pt);
+        if (m_toolTip)
+            ::SendMessageA(m_toolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+    }
     if (m_activator) m_activator->ReportMouse(POINT{x, y});
     if (m_captureItem) {
         const RECT r = m_captureItem->GetRect();

@@ -1,5 +1,8 @@
 // Skin windows coming and going: an unreadable image stops a window before it
 // exists; windows made and destroyed leave no GDI or USER object behind.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -51,6 +54,53 @@ Base { Image = "Missing.png", 0, 0, 10, 10; Title = "x"; CaptionHeight = 0; Font
     Pump();
     EXPECT_LT(guiobjects::Gdi(), gdiBefore + 6);
     EXPECT_EQ(guiobjects::User(), userBefore);
+}
+
+// A picture that is there but does not decode is found while the window is
+// made: the same message once, no window left, nothing shown.
+TEST(SkinWindowLife, UndecodablePictureStopsTheWindowOnce) {
+    const std::string folder = PrepareItemSkin();
+    qmtest::WriteFile(folder + "Broken.png", std::string("\x89PNG\r\n\x1a\n not a picture"));
+    qmtest::WriteFile(folder + "Broken.txt", SkinFile(R"(
+Base { Image = "Parts.png", 0, 0, 100, 60; Title = "x"; CaptionHeight = 0; Font = "a", 12, 400; }
+Picture { Position = 4, 4; Size = 8, 8; Image = "Broken.png", 0, 0, 8, 8; }
+)"));
+    CSkinBoxWatcher watcher;
+    CRecordingWindow window;
+    window.LoadSkin("Broken.txt", "Base", false);
+    window.AddItem<CSkinWindowItemStaticImage>(1, window.Skin().at("Picture"));
+    EXPECT_THROW(window.CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 0, 0),
+                 CSkinWindowException);
+    EXPECT_EQ(window.GetHandle(), nullptr);
+    EXPECT_TRUE(GetSkinWindows().empty());
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{folder + "Broken.pngが読み込めません."});
+}
+
+// The tip control is made when the pointer first comes over the window, and
+// asks the item under it for its text.
+TEST(SkinWindowLife, ToolTipComesWithThePointer) {
+    PrepareItemSkin();
+    CRecordingWindow window;
+    window.LoadSkin("ItemTest.txt", "Base", true);
+    AddTestItems(window);
+    HWND hwnd = window.CreateSkinWindow(nullptr, WS_POPUP, 0, 0, 0);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(window.ToolTipWindow(), nullptr);
+    const RECT picture = window.GetItemById(kPicture)->GetRect();
+    ::SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(picture.left + 2, picture.top + 2));
+    HWND tip = window.ToolTipWindow();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(::GetWindow(tip, GW_OWNER), hwnd);
+    LRESULT targets = 0;
+    for (const auto& item : window.Items()) targets += item->IsVisible() && item->IsHitTarget();
+    EXPECT_EQ(::SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0), targets);  // one tool each
+    NMTTDISPINFOA info = {};
+    info.hdr = {tip, 0, TTN_GETDISPINFOA};
+    ::SendMessageA(hwnd, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ(info.lpszText, "Picture");
+    ::SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+    EXPECT_EQ(window.ToolTipWindow(), tip);  // made once
+    ::DestroyWindow(hwnd);
 }
 
 TEST(SkinWindowLife, TwoHundredWindowsLeaveNothing) {
