@@ -72,8 +72,8 @@ HWND CResizableSkinWindow::CreateResizableWindow(HWND parent, DWORD style, DWORD
                                                  int y) {
     RECT rect = GetLayoutRect();
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    const RECT place = {x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
-    return Create(exStyle, nullptr, Title().c_str(), style, place, parent);
+    return CreatePlaced(parent, style, exStyle,
+                        RECT{x, y, x + rect.right - rect.left, y + rect.bottom - rect.top});
 }
 
 RECT CResizableSkinWindow::GetLayoutRect() {

@@ -103,6 +103,10 @@ public:
     virtual void OnRelayout() {}
 
 protected:
+    // Creates the window at place (the skin's title; WS_VISIBLE shows it once
+    // made). A picture that did not decode is shown and thrown as a skin error.
+    HWND CreatePlaced(HWND parent, DWORD style, DWORD exStyle, const RECT& place);
+
     // --- the library's handlers -----------------------------------------------------------
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnCreate(CREATESTRUCTA* cs) override;
@@ -187,6 +191,7 @@ private:
         std::string name;
         std::string bytes;
         std::unique_ptr<lib::wfc::CDIB> dib;
+        std::unique_ptr<lib::wfc::CGdiplusUser> gdiplus;  // started on the worker
         std::thread worker;
     };
     std::vector<PendingImage> m_pending;

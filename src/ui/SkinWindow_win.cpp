@@ -117,7 +117,11 @@ HWND CSkinWindow::CreateSkinWindow(HWND parent, DWORD style, DWORD exStyle, int 
     RECT rect = {0, 0, m_backgroundRect.right - m_backgroundRect.left,
                  m_backgroundRect.bottom - m_backgroundRect.top};
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-    RECT place = {x, y, x + rect.right - rect.left, y + rect.bottom - rect.top};
+    return CreatePlaced(parent, style, exStyle,
+                        RECT{x, y, x + rect.right - rect.left, y + rect.bottom - rect.top});
+}
+
+HWND CSkinWindow::CreatePlaced(HWND parent, DWORD style, DWORD exStyle, const RECT& place) {
     // Shown once made: a picture that did not decode ends the creation
     // before anything of the window is seen.
     HWND window = nullptr;
@@ -163,10 +167,10 @@ void CSkinWindow::StartDecoding() {
         m_pending.push_back(std::move(image));
     }
     if (m_pending.empty()) return;
-    if (!m_gdiplus) m_gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
     for (PendingImage& image : m_pending) {
         image.worker = std::thread([&image] {
             try {
+                image.gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
                 auto dib = std::make_unique<lib::wfc::CDIB>();
                 if (dib->LoadMemory(image.bytes.data(), image.bytes.size()) == lib::wfc::kLoadOk)
                     image.dib = std::move(dib);
@@ -181,6 +185,7 @@ void CSkinWindow::FinishDecoding() {
     for (PendingImage& image : m_pending) {
         if (image.worker.joinable()) image.worker.join();
         if (image.dib) m_images.emplace(image.name, std::move(image.dib));
+        if (!m_gdiplus) m_gdiplus = std::move(image.gdiplus);
     }
     m_pending.clear();
 }
