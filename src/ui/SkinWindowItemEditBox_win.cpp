@@ -83,6 +83,7 @@ void CSkinWindowItemEditBox::OnAttach(HWND window) {
     const DWORD style = GetStyle();
     HWND control = nullptr;
     HINSTANCE instance = lib::wfc::GetInstance();
+    if (m_options.kind != EditBoxOptions::kEdit) lib::wfc::WaitForRichEdit();
     if (m_options.kind == EditBoxOptions::kRichEditW)
         control = ::CreateWindowExW(0, L"RichEdit20W", L"", style, r.left, r.top, r.right - r.left,
                                     r.bottom - r.top, window, nullptr, instance, nullptr);

@@ -23,6 +23,9 @@ void InitLibrary(HINSTANCE instance, const char* applicationName, HICON icon, HI
 // At program end: unregisters the default class, unloads the rich-edit
 // library and frees the per-thread slot. The thread's data must be released.
 void TermLibrary();
+// Waits until the rich-edit library InitLibrary started loading is in;
+// false when it could not be loaded. Call it before creating a rich edit.
+bool WaitForRichEdit();
 
 // The per-thread record of the calling thread. Dispatch makes one on first use
 // when InitThread was not called; ReleaseThread frees it (call it on every

@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <atomic>
+#include <mutex>
 #include <new>
 
 #include "common/KilnLog.h"
@@ -25,6 +26,8 @@ char g_applicationName[256];  // with its terminator
 HICON g_icon = nullptr;
 HICON g_smallIcon = nullptr;
 HMODULE g_richEdit = nullptr;
+HANDLE g_richEditLoader = nullptr;  // the thread loading it, until waited for
+std::mutex g_richEditLock;
 std::atomic<UINT> g_taskbarCreated{0};
 std::atomic<UINT> g_internalMessage{0};
 std::atomic<DWORD> g_slot{TLS_OUT_OF_INDEXES};
@@ -102,7 +105,21 @@ void InitLibrary(HINSTANCE instance, const char* applicationName, HICON icon, HI
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, 0x8FF};
     ::InitCommonControlsEx(&controls);
-    if (!g_richEdit) g_richEdit = ::LoadLibraryA("Riched20.dll");
+    {
+        // Rich edit brings libraries of its own: it loads on a thread while
+        // the first window is made, and a rich-edit control waits for it.
+        std::lock_guard<std::mutex> lock(g_richEditLock);
+        if (!g_richEdit && !g_richEditLoader) {
+            g_richEditLoader = ::CreateThread(
+                nullptr, 0,
+                [](void*) -> DWORD {
+                    g_richEdit = ::LoadLibraryA("Riched20.dll");
+                    return 0;
+                },
+                nullptr, 0, nullptr);
+            if (!g_richEditLoader) g_richEdit = ::LoadLibraryA("Riched20.dll");
+        }
+    }
 
     RegisteredMessage(g_taskbarCreated, "TaskbarCreated");
     RegisteredMessage(g_internalMessage, "WFC-InternalMessage");
@@ -110,9 +127,19 @@ void InitLibrary(HINSTANCE instance, const char* applicationName, HICON icon, HI
     Slot();
 }
 
+bool WaitForRichEdit() {
+    std::lock_guard<std::mutex> lock(g_richEditLock);
+    if (g_richEditLoader) {
+        ::WaitForSingleObject(g_richEditLoader, INFINITE);
+        ::CloseHandle(g_richEditLoader);
+        g_richEditLoader = nullptr;
+    }
+    return g_richEdit != nullptr;
+}
+
 void TermLibrary() {
     ::UnregisterClassA(kDefaultWindowClass, GetInstance());
-    if (g_richEdit) {
+    if (WaitForRichEdit()) {
         ::FreeLibrary(g_richEdit);
         g_richEdit = nullptr;
     }
