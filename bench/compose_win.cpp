@@ -301,7 +301,7 @@ int main(int argc, char** argv) {
                                      "\" --first-paint-event EVENT Bench.txt";
         const std::string bareWindow = "\"" + bin + "bare_window_win.exe\" EVENT";
         // Alternating runs, so that a busy spell of the machine falls on both.
-        constexpr int kRuns = 11;
+        constexpr int kRuns = 21;
         std::vector<double> skin, plain;
         int failed = 0;
         for (int i = 0; i < kRuns; ++i) {
