@@ -646,6 +646,11 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
     EXPECT_TRUE(launcher->IsBackPanel());
     EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kSDEjectButton)->IsVisible());
     lt::SaveScreen(launcher->BackBuffer(), "launcher-back-panel");
+    // A double click on the application icon closes, as a caption's icon
+    // does: its first press opens the system menu, which takes the second.
+    const HWND handle = launcher.Handle();
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kApplicationIcon), 2));
+    EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 5000));
 }
 
 TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
