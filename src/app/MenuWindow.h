@@ -26,7 +26,11 @@ public:
     static constexpr int kFirstButtonId = 0x3000;
     static constexpr UINT_PTR kOpenTimer = 1001;
     static constexpr UINT_PTR kCloseTimer = 1002;
+    static constexpr UINT_PTR kFadeTimer = 1004;
     static constexpr int kSlideStep = 60;
+    static constexpr int kFadeStep = 10;
+    // How an animated Open shows the menu.
+    enum class Animation { kSlide, kFade };
 
     CMenuWindow();
     ~CMenuWindow() override;
@@ -38,12 +42,15 @@ public:
     // use); 0xFFFF when there is no such main button.
     int AddSubButton(int main, const SkinItem& item);
     // Opening unfolds from the anchor's edge 60 px per tick of timer 1001;
-    // an animated close folds back with timer 1002, then hides.
+    // an animated close folds back with timer 1002, then hides. A fading
+    // menu opens at full size with its buttons transparent and raises their
+    // alpha by 10 per tick of timer 1004 instead.
     void Open(POINT anchor, bool animate = true);
+    void SetAnimation(Animation animation) { m_animation = animation; }
     void Close(bool animate = false);
     // Shown and not folding away.
     bool IsOpen() const;
-    bool IsAnimating() const { return m_opening || m_closing; }
+    bool IsAnimating() const { return m_opening || m_closing || m_fading; }
     // How far the menu has unfolded in its direction, in pixels.
     int Depth() const { return m_depth; }
     // The card-dependent buttons follow "WKLSDChange" only while this is on.
@@ -78,6 +85,7 @@ private:
     int FullDepth() const;
     // Shows the part of the menu unfolded so far (a window region).
     void ApplyDepth();
+    void SetButtonAlpha(int alpha);
 
     HWND m_owner = nullptr;
     UINT m_commandMessage = 0;
@@ -93,6 +101,9 @@ private:
     int m_depth = 0;
     bool m_opening = false;
     bool m_closing = false;
+    Animation m_animation = Animation::kSlide;
+    bool m_fading = false;
+    int m_alpha = 255;  // of every button while fading
 };
 
 }  // namespace ui

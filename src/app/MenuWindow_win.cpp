@@ -107,8 +107,13 @@ void CMenuWindow::Open(POINT anchor, bool animate) {
     KillTimer(kCloseTimer);
     m_closing = false;
     const bool shown = IsOpen();
-    if (!shown) m_depth = animate ? 0 : FullDepth();
+    const bool fade = animate && !shown && m_animation == Animation::kFade;
+    if (!shown) m_depth = animate && !fade ? 0 : FullDepth();
     m_opening = m_depth < FullDepth();
+    if (fade) {
+        m_fading = true;
+        SetButtonAlpha(0);
+    }
     ApplyDepth();
     ::SetWindowPos(GetHandle(), HWND_TOPMOST, origin.x, origin.y, size.cx, size.cy,
                    SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -117,13 +122,24 @@ void CMenuWindow::Open(POINT anchor, bool animate) {
         InvalidateRect(nullptr, false);
     }
     if (m_opening) SetTimer(kOpenTimer, 1);
+    if (m_fading) SetTimer(kFadeTimer, 20);
     SetTimer(kSkinTickTimer, kSkinTickPeriod);
+}
+
+void CMenuWindow::SetButtonAlpha(int alpha) {
+    m_alpha = alpha;
+    for (const Entry& entry : m_buttons) entry.item->SetAlpha(alpha);
 }
 
 void CMenuWindow::Close(bool animate) {
     CloseSubMenus(m_buttons.size());
     KillTimer(kOpenTimer);
     m_opening = false;
+    if (m_fading) {
+        KillTimer(kFadeTimer);
+        m_fading = false;
+        SetButtonAlpha(255);
+    }
     if (animate && IsOpen() && m_depth > 0) {
         m_closing = true;
         SetTimer(kCloseTimer, 1);
@@ -181,6 +197,14 @@ void CMenuWindow::OnTimer(UINT_PTR id) {
             m_opening = false;
         }
         ApplyDepth();
+        return;
+    }
+    if (id == kFadeTimer) {
+        SetButtonAlpha(std::min(m_alpha + kFadeStep, 255));
+        if (m_alpha >= 255) {
+            KillTimer(kFadeTimer);
+            m_fading = false;
+        }
         return;
     }
     if (id == kCloseTimer) {

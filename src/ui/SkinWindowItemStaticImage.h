@@ -14,6 +14,7 @@ public:
 
     std::string GetToolTipText() const override { return m_toolTip; }
     bool OnLButtonDown(int x, int y) override;
+    bool OnLButtonDblClk(int x, int y) override;
     void Draw() override;
     void OnEnableChanged() override { Redraw(); }
 

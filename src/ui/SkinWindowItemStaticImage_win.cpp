@@ -29,6 +29,13 @@ bool CSkinWindowItemStaticImage::OnLButtonDown(int, int) {
     return false;
 }
 
+// A picture reports its double click (a window's icon closes it); one its
+// window does not take is a press.
+bool CSkinWindowItemStaticImage::OnLButtonDblClk(int x, int y) {
+    if (IsEnabled() && Notify(kItemDoubleClick)) return false;
+    return OnLButtonDown(x, y);
+}
+
 void CSkinWindowItemStaticImage::SetLabel(const std::string& text) {
     m_label.SetText(text);
     Redraw();

@@ -259,12 +259,13 @@ private:
 // --- real input ----------------------------------------------------------------------------
 // Asks the run script's xdotool for one left click at a screen point and
 // dispatches messages until it has been made; false without the script.
-inline bool RealClick(POINT screen) {
+inline bool RealClick(POINT screen, int count = 1) {
     if (Env("QM_INPUT_DIR").empty()) return false;
     const std::string folder = EnvFolder("QM_INPUT_DIR");
     ::DeleteFileA((folder + "done").c_str());
-    qmtest::WriteFile(folder + "request.tmp",
-                      std::to_string(screen.x) + " " + std::to_string(screen.y) + "\n");
+    qmtest::WriteFile(folder + "request.tmp", std::to_string(screen.x) + " " +
+                                                  std::to_string(screen.y) + " " +
+                                                  std::to_string(count) + "\n");
     ::MoveFileA((folder + "request.tmp").c_str(), (folder + "request").c_str());
     const bool clicked = PumpUntil([&] { return qmtest::FileExists(folder + "done"); }, 10000);
     // The click's own messages follow the file; let them arrive.

@@ -22,6 +22,7 @@
 #include "common/WickerdaleConfig.h"
 #include "common/WinHandle.h"
 #include "qm_version.h"
+#include "ui/SkinWindowItemButton.h"
 
 using ui::CLauncherWindow;
 
@@ -557,6 +558,27 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     EXPECT_FALSE(menu->IsOpen());
     EXPECT_TRUE(::IsWindowVisible(menu->GetHandle()));
     EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindowVisible(menu->GetHandle()); }, 5000));
+    // The fading variant opens at full size with its buttons transparent,
+    // and each tick of its timer raises their alpha by 10.
+    menu->SetAnimation(ui::CMenuWindow::Animation::kFade);
+    launcher.Send(WM_COMMAND, CLauncherWindow::kMenuButton | 0x10000, 0);
+    ASSERT_TRUE(menu->IsOpen());
+    EXPECT_EQ(::GetWindowRgnBox(menu->GetHandle(), &shown), ERROR);
+    const RECT first = menu->Button(0)->GetRect();
+    const int px = (first.left + first.right) / 2, py = (first.top + first.bottom) / 2;
+    const COLORREF clear = menu->BackBuffer()->GetPixel(px, py);
+    for (int tick = 0; tick < 3; ++tick) menu->SendMessage(WM_TIMER, ui::CMenuWindow::kFadeTimer);
+    const COLORREF faint = menu->BackBuffer()->GetPixel(px, py);
+    ASSERT_TRUE(lt::PumpUntil([&] { return !menu->IsAnimating(); }, 5000));
+    const COLORREF solid = menu->BackBuffer()->GetPixel(px, py);
+    EXPECT_NE(clear, solid);
+    for (int shift : {0, 8, 16}) {
+        const int s = (solid >> shift) & 0xFF, d = (clear >> shift) & 0xFF;
+        EXPECT_EQ(static_cast<int>((faint >> shift) & 0xFF), d + (((s - d) * 31) >> 8)) << shift;
+    }
+    launcher.Send(WM_COMMAND, CLauncherWindow::kMenuButtonClose | 0x10000, 0);
+    menu->SetAnimation(ui::CMenuWindow::Animation::kSlide);
+    EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindowVisible(menu->GetHandle()); }, 5000));
     // A click on the application icon shows the system menu: Restore greyed.
     std::atomic<bool> menuSeen{false};
     std::thread dismisser([&] {
@@ -646,6 +668,11 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
     EXPECT_TRUE(launcher->IsBackPanel());
     EXPECT_TRUE(launcher->GetItemById(CLauncherWindow::kSDEjectButton)->IsVisible());
     lt::SaveScreen(launcher->BackBuffer(), "launcher-back-panel");
+    // A double click on the application icon closes, as a caption's icon
+    // does: its first press opens the system menu, which takes the second.
+    const HWND handle = launcher.Handle();
+    ASSERT_TRUE(lt::RealClick(centre(CLauncherWindow::kApplicationIcon), 2));
+    EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 5000));
 }
 
 TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
