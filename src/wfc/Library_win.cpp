@@ -28,6 +28,11 @@ HICON g_smallIcon = nullptr;
 HMODULE g_richEdit = nullptr;
 HANDLE g_richEditLoader = nullptr;  // the thread loading it, until waited for
 std::mutex g_richEditLock;
+
+DWORD WINAPI LoadRichEdit(void*) {
+    g_richEdit = ::LoadLibraryA("Riched20.dll");
+    return 0;
+}
 std::atomic<UINT> g_taskbarCreated{0};
 std::atomic<UINT> g_internalMessage{0};
 std::atomic<DWORD> g_slot{TLS_OUT_OF_INDEXES};
@@ -110,13 +115,7 @@ void InitLibrary(HINSTANCE instance, const char* applicationName, HICON icon, HI
         // the first window is made, and a rich-edit control waits for it.
         std::lock_guard<std::mutex> lock(g_richEditLock);
         if (!g_richEdit && !g_richEditLoader) {
-            g_richEditLoader = ::CreateThread(
-                nullptr, 0,
-                [](void*) -> DWORD {
-                    g_richEdit = ::LoadLibraryA("Riched20.dll");
-                    return 0;
-                },
-                nullptr, 0, nullptr);
+            g_richEditLoader = ::CreateThread(nullptr, 0, LoadRichEdit, nullptr, 0, nullptr);
             if (!g_richEditLoader) g_richEdit = ::LoadLibraryA("Riched20.dll");
         }
     }
