@@ -257,19 +257,37 @@ private:
 };
 
 // --- real input ----------------------------------------------------------------------------
-// Asks the run script's xdotool for one left click at a screen point and
-// dispatches messages until it has been made; false without the script.
-inline bool RealClick(POINT screen, int count = 1) {
+// Left-button releases this thread has taken off its queue: the mark that a
+// real click has reached the program (menus' own loops included).
+inline std::atomic<int>& ReleasesTaken() {
+    static std::atomic<int> taken{0};
+    return taken;
+}
+inline LRESULT CALLBACK CountRelease(int code, WPARAM removed, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && removed == PM_REMOVE && msg->message == WM_LBUTTONUP)
+        ++ReleasesTaken();
+    return ::CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+// Asks the run script's xdotool for count left clicks at a screen point and
+// dispatches messages until the program has taken every release, or until
+// `until` holds when given (a click that ends its window sends its last
+// release elsewhere); false without the script or when that never came.
+inline bool RealClick(POINT screen, int count = 1, const std::function<bool()>& until = nullptr) {
     if (Env("QM_INPUT_DIR").empty()) return false;
     const std::string folder = EnvFolder("QM_INPUT_DIR");
     ::DeleteFileA((folder + "done").c_str());
+    const int target = ReleasesTaken() + count;
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, CountRelease, nullptr, ::GetCurrentThreadId());
     qmtest::WriteFile(folder + "request.tmp", std::to_string(screen.x) + " " +
                                                   std::to_string(screen.y) + " " +
                                                   std::to_string(count) + "\n");
     ::MoveFileA((folder + "request.tmp").c_str(), (folder + "request").c_str());
-    const bool clicked = PumpUntil([&] { return qmtest::FileExists(folder + "done"); }, 10000);
-    // The click's own messages follow the file; let them arrive.
-    PumpUntil([] { return false; }, 300);
+    const bool clicked =
+        PumpUntil([&] { return until ? until() : ReleasesTaken() >= target; }, 10000) &&
+        PumpUntil([&] { return qmtest::FileExists(folder + "done"); }, 10000);
+    if (hook) ::UnhookWindowsHookEx(hook);
     return clicked;
 }
 
