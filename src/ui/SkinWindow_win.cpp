@@ -166,7 +166,6 @@ void CSkinWindow::StartDecoding() {
             continue;
         m_pending.push_back(std::move(image));
     }
-    if (m_pending.empty()) return;
     for (PendingImage& image : m_pending) {
         image.worker = std::thread([&image] {
             try {
@@ -211,7 +210,7 @@ void CSkinWindow::RequireImage(const std::string& fileName) {
 }
 
 const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
-    if (!m_pending.empty()) FinishDecoding();
+    FinishDecoding();
     auto found = m_images.find(fileName);
     if (found != m_images.end()) return *found->second;
     const std::string bytes = LoadSkinImage(fileName);
@@ -225,7 +224,7 @@ const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
 // --- sizes, background, layout -----------------------------------------------------------
 
 const lib::wfc::CDIB* CSkinWindow::GetBackgroundSource(RECT& sourceRect) {
-    if (!m_pending.empty()) FinishDecoding();
+    FinishDecoding();
     auto found = m_images.find(m_backgroundFile);
     if (found == m_images.end()) return nullptr;
     sourceRect = m_backgroundRect;
