@@ -569,6 +569,7 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     const COLORREF clear = menu->BackBuffer()->GetPixel(px, py);
     for (int tick = 0; tick < 3; ++tick) menu->SendMessage(WM_TIMER, ui::CMenuWindow::kFadeTimer);
     const COLORREF faint = menu->BackBuffer()->GetPixel(px, py);
+    lt::SaveScreen(menu->BackBuffer(), "menu-fading");
     ASSERT_TRUE(lt::PumpUntil([&] { return !menu->IsAnimating(); }, 5000));
     const COLORREF solid = menu->BackBuffer()->GetPixel(px, py);
     EXPECT_NE(clear, solid);
