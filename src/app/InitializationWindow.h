@@ -86,7 +86,7 @@ protected:
     void OnKeyDown(UINT key, UINT flags) override;
     void OnClose() override;
     void OnDestroy() override;
-    void OnLButtonDblClk(UINT flags, int x, int y) override;
+    bool OnItemEvent(int id, int code, intptr_t param) override;
 
 private:
     void OnCloseCommand();

@@ -156,13 +156,10 @@ void CInitializationWindow::OnKeyDown(UINT key, UINT flags) {
     Chain::OnKeyDown(key, flags);
 }
 
-void CInitializationWindow::OnLButtonDblClk(UINT flags, int x, int y) {
-    CSkinWindowItem* item = HitTest(x, y);
-    if (item && item->GetId() == kApplicationIcon) {
-        PostMessage(WM_CLOSE);
-        return;
-    }
-    Chain::OnLButtonDblClk(flags, x, y);
+// The icon's double click closes, as in every window with one.
+bool CInitializationWindow::OnItemEvent(int id, int code, intptr_t param) {
+    return OnCommonItemEvent(GetHandle(), id, code, -1, kApplicationIcon) ||
+           Chain::OnItemEvent(id, code, param);
 }
 
 void CInitializationWindow::OnCloseCommand() {
