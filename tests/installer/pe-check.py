@@ -1,15 +1,30 @@
 #!/usr/bin/env python3
-"""Checks a setup program as a file: a PE of the given machine that carries
-every image of the product icon and version information with the given
-version, product and company.
+"""Checks a setup program or the program itself as a file: a PE of the given
+machine that carries every image of the product icon and version information
+with the given version, product and company.
 
-    pe-check.py SETUP.exe x86|amd64 ICON.ico VERSION
+    pe-check.py FILE.exe x86|amd64 ICON.ico VERSION [--program DELAYED_DLL...]
+With --program, also: a GUI program that imports system libraries only
+(nothing to ship beside it), and whose delay-import directory is whole, for
+exactly the DLLs given (cmake/delay-directory.py).
 Prints what it found; exits 1 naming the first thing that is wrong.
 """
+import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake"))
+delay_directory = __import__("delay-directory")
+
 MACHINES = {"x86": (0x14C, 0x10B), "amd64": (0x8664, 0x20B)}
+# Libraries every Windows since Vista has in its system folder.
+SYSTEM_DLLS = {
+    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "gdiplus.dll",
+    "imm32.dll", "kernel32.dll", "msimg32.dll", "msvcrt.dll", "ole32.dll", "oleacc.dll",
+    "oleaut32.dll", "psapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "uxtheme.dll",
+    "version.dll", "winhttp.dll", "winmm.dll", "ws2_32.dll", "wtsapi32.dll",
+}
+IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
 RT_ICON, RT_VERSION = 3, 16
 
 
@@ -125,6 +140,30 @@ def main():
     if fixed != ".".join(str(int(p)) for p in parts):
         fail("fixed file version %s, expected %s" % (fixed, version))
     print("version information: %s %s %s" % (strings["CompanyName"], strings["ProductName"], fixed))
+
+    if len(sys.argv) > 5 and sys.argv[5] == "--program":
+        check_program(pe, sys.argv[6:])
+
+
+def check_program(pe, delayed):
+    try:
+        image = delay_directory.Image(pe)
+        if image.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
+            fail("subsystem %d, expected a GUI program (2)" % image.subsystem)
+        imports = sorted(n.lower() for n in image.imports())
+        others = [n for n in imports if n not in SYSTEM_DLLS]
+        if others:
+            fail("imports libraries that are not the system's: %s" % ", ".join(others))
+        print("imports: " + ", ".join(imports))
+        found = delay_directory.check(image, delayed)
+    except delay_directory.Fault as fault:
+        fail(str(fault))
+    missing = sorted({d.lower() + ".dll" for d in delayed} - set(found))
+    if missing:
+        # A DLL the program never calls needs no descriptor, but then it
+        # should not be on the list either.
+        fail("delay-loaded libraries without a descriptor: %s" % ", ".join(missing))
+    print("delay-loaded: " + ", ".join("%s (%d)" % kv for kv in sorted(found.items())))
 
 
 main()

@@ -442,13 +442,22 @@ TEST_F(FirstRun, CompletionWindowStoresTheMusicChoice) {
     }
 }
 
+namespace {
+
+// The owner's WM_QUERYENDSESSION, as the window passes it on.
+std::vector<LPARAM> g_ownerSessionEnds;
+
+LRESULT CALLBACK SessionOwnerProc(HWND h, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_QUERYENDSESSION) g_ownerSessionEnds.push_back(lp);
+    return ::DefWindowProcA(h, m, wp, lp);
+}
+
+}  // namespace
+
 TEST_F(FirstRun, FirstRunWindowsPassTheSessionEndToTheirOwner) {
-    static std::vector<LPARAM> seen;  // the owner's WM_QUERYENDSESSION
+    std::vector<LPARAM>& seen = g_ownerSessionEnds;
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_QUERYENDSESSION) seen.push_back(lp);
-        return ::DefWindowProcA(h, m, wp, lp);
-    };
+    wc.lpfnWndProc = SessionOwnerProc;
     wc.lpszClassName = "FirstTestOwner";
     ::RegisterClassA(&wc);
     const HWND owner = ::CreateWindowExA(0, "FirstTestOwner", "", WS_POPUP, 0, 0, 10, 10, nullptr,
@@ -456,8 +465,9 @@ TEST_F(FirstRun, FirstRunWindowsPassTheSessionEndToTheirOwner) {
     const size_t from = LogText().size();
     CInitCompleteWindow window;
     ASSERT_TRUE(window.Create(owner));
-    ::SendMessageA(window.GetHandle(), WM_QUERYENDSESSION, 0, 0x80000000);
-    EXPECT_EQ(seen, std::vector<LPARAM>{0x80000000});
+    const LPARAM logoff = static_cast<LPARAM>(ENDSESSION_LOGOFF);
+    ::SendMessageA(window.GetHandle(), WM_QUERYENDSESSION, 0, logoff);
+    EXPECT_EQ(seen, std::vector<LPARAM>{logoff});
     MSG msg;
     EXPECT_TRUE(::PeekMessageA(&msg, window.GetHandle(), WM_CLOSE, WM_CLOSE, PM_REMOVE));
     EXPECT_EQ(CountInLog("WM_QUERYENDSESSION 受信 Option:0x80000000", from), 1);
