@@ -7,6 +7,7 @@
 #include <cstring>
 #include <thread>
 
+#include "common/CriticalSection.h"
 #include "common/KilnLog.h"
 #include "ui/SkinWindow.h"
 #include "wfc/Library.h"
@@ -28,22 +29,22 @@ std::atomic<SkinTickSource> g_tickSource{nullptr};
 class CSkinWindowRegistry {
 public:
     void Add(HWND window, CSkinWindow* object) {
-        lib::wfc::CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         m_windows[window] = object;
     }
     void Remove(HWND window) {
-        lib::wfc::CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         m_windows.erase(window);
     }
     std::vector<HWND> Handles() {
-        lib::wfc::CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         std::vector<HWND> handles;
         for (const auto& entry : m_windows) handles.push_back(entry.first);
         return handles;
     }
 
 private:
-    lib::wfc::CCriticalSection m_lock;
+    qm::CCriticalSection m_lock;
     std::map<HWND, CSkinWindow*> m_windows;
 };
 
