@@ -9,6 +9,7 @@
 
 #include "common/CriticalSection.h"
 #include "common/KilnLog.h"
+#include "ui/SkinSpecs.h"
 #include "ui/SkinWindow.h"
 #include "wfc/Library.h"
 #include "wfc/Thread.h"
@@ -19,9 +20,6 @@ namespace {
 
 const char kInternalMessageName[] =
     "SkinWindowInternalMessage-{774AC32D-5AEC-4eb1-B2F8-8905C27F00F2}";
-
-const PropertySpec kBaseSpec[] = {
-    {"Image", "siiii"}, {"Title", "s"}, {"CaptionHeight", "i"}, {"Font", "sii"}};
 
 std::atomic<SkinTickSource> g_tickSource{nullptr};
 
@@ -102,7 +100,7 @@ void CSkinWindow::LoadSkin(const std::string& fileName, const std::string& baseI
 }
 
 void CSkinWindow::ApplyBaseItem(const SkinItem& item) {
-    CheckProperties(item, kBaseSpec, sizeof kBaseSpec / sizeof kBaseSpec[0]);
+    CheckProperties(item, kSkinWindowBaseSpec, SpecCount(kSkinWindowBaseSpec));
     const SkinValues& image = item.properties.at("Image");
     const SkinRect rect = ToRect(image, 1);
     m_backgroundFile = image[0];
