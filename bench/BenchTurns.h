@@ -10,19 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "common/WholeFile.h"
-
-inline double BenchNowMs() {
-    LARGE_INTEGER freq, t;
-    ::QueryPerformanceFrequency(&freq);
-    ::QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-inline double BenchMedian(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // The baseline's time of round N in ms, or < 0 when it never came. A line
 // with more times (one per baseline command) leaves the others in more.

@@ -3,11 +3,11 @@
 // launcher loads the file a few times: milliseconds would be noticeable,
 // microseconds are not.
 #pragma once
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "BenchClock.h"
 #include "datafiles/PcLinkFormat.h"
 #include "datafiles/PcLinkKey.h"
 
@@ -15,10 +15,7 @@ namespace pclinkbench {
 
 template <typename F>
 double MicrosPerRun(int runs, F f) {
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < runs; ++i) f();
-    std::chrono::duration<double, std::micro> d = std::chrono::steady_clock::now() - start;
-    return d.count() / runs;
+    return bench::TimePerCall(1, runs, f).median;
 }
 
 inline volatile size_t g_sink;

@@ -38,14 +38,8 @@ namespace {
 
 // Microseconds per call: the best of five rounds of n calls.
 template <class Fn>
-double PerCallUs(int n, Fn fn) {
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) {
-        const double start = NowUs();
-        for (int i = 0; i < n; ++i) fn();
-        best = std::min(best, (NowUs() - start) / n);
-    }
-    return best;
+double BestPerCallUs(int n, Fn fn) {
+    return bench::TimePerCall(5, n, fn).best;
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
@@ -189,25 +183,20 @@ double StartToFirstPaintMs(const std::string& commandLine) {
     line.replace(mark, 5, name);
     STARTUPINFOA startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
-    const double start = NowUs();
+    const double start = bench::NowUs();
     if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &process)) {
         ::CloseHandle(event);
         return -1;
     }
     const DWORD waited = ::WaitForSingleObject(event, 30000);
-    const double took = (NowUs() - start) / 1000;
+    const double took = (bench::NowUs() - start) / 1000;
     if (::WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
         ::TerminateProcess(process.hProcess, 1);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
     ::CloseHandle(event);
     return waited == WAIT_OBJECT_0 ? took : -1;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 }  // namespace
@@ -233,7 +222,7 @@ int main(int argc, char** argv) {
 
     const size_t bytes = static_cast<size_t>(back.Stride()) * back.Height();
     std::vector<BYTE> copy(bytes);
-    const double memcpyUs = PerCallUs(2000, [&] {
+    const double memcpyUs = BestPerCallUs(2000, [&] {
         std::memcpy(copy.data(), back.Bits(), bytes);
         // Keep the copy from being optimised away.
         copy[static_cast<size_t>(copy[0]) % bytes] ^= 1;
@@ -241,14 +230,14 @@ int main(int argc, char** argv) {
     // Items keep the picture they made until they change: a full compose lays
     // the background and every item's picture; "drawn afresh" makes every
     // picture again (text included), as the first compose of a window does.
-    const double fullUs = PerCallUs(200, [&] { window.RedrawAll(); });
-    const double freshUs = PerCallUs(50, [&] {
+    const double fullUs = BestPerCallUs(200, [&] { window.RedrawAll(); });
+    const double freshUs = BestPerCallUs(50, [&] {
         for (const auto& item : window.Items()) item->MarkChanged();
         window.RedrawAll();
     });
     CSkinWindowItemButton* button = window.buttons[7];
     const RECT one = button->GetRect();
-    const double oneUs = PerCallUs(2000, [&] {
+    const double oneUs = BestPerCallUs(2000, [&] {
         button->MarkChanged();
         window.Compose(one);
     });
@@ -315,7 +304,7 @@ int main(int argc, char** argv) {
                     times->push_back(ms);
             }
         }
-        const double s = Median(skin), p = Median(plain);
+        const double s = bench::Median(skin), p = bench::Median(plain);
         std::printf("%-34s %10.1f ms %10.1f ms %9.2fx   (target <= 1.5x; median of %d)\n",
                     "start to first paint (skinview)", s, p, p > 0 ? s / p : 0.0, kRuns);
         if (failed) std::printf("  %d of %d runs did not paint\n", failed, 2 * kRuns);

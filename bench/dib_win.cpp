@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "wfc/DIB.h"
 #include "wfc/Gdi.h"
 
@@ -17,34 +18,6 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr int kHeight = 140;
-
-double NowMs() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-struct Timing {
-    double median;
-    double best;  // the least disturbed round on a shared machine
-};
-
-// Time of one call, over `rounds` rounds of `batch` calls.
-Timing Measure(int rounds, int batch, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int r = 0; r < rounds; ++r) {
-        const double t0 = NowMs();
-        for (int i = 0; i < batch; ++i) work();
-        times.push_back((NowMs() - t0) / batch);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.front()};
-}
 
 }  // namespace
 
@@ -110,12 +83,12 @@ int main(int argc, char** argv) {
     };
     std::printf("%-36s %10s %8s %10s %8s\n", "400 x 140, 24-bit, us per call", "median", "ratio",
                 "best", "ratio");
-    Timing baseline = {0, 0};
+    bench::Timing baseline;
     for (const Row& row : rows) {
-        const Timing t = Measure(rounds, batch, row.work);
+        const bench::Timing t = bench::TimePerCall(rounds, batch, row.work);
         if (baseline.median == 0) baseline = t;
-        std::printf("%-36s %10.1f %8.1f %10.1f %8.1f\n", row.name, t.median * 1000.0,
-                    t.median / baseline.median, t.best * 1000.0, t.best / baseline.best);
+        std::printf("%-36s %10.1f %8.1f %10.1f %8.1f\n", row.name, t.median,
+                    t.median / baseline.median, t.best, t.best / baseline.best);
     }
     std::printf("median of %d rounds of %d calls\n", rounds, batch);
     return 0;

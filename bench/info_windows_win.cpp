@@ -18,6 +18,7 @@
 
 #include "app/ProbeLogWindow.h"
 #include "app/SDInfoWindow.h"
+#include "bench/BenchClock.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "datafiles/DataRecords.h"
@@ -27,18 +28,6 @@
 #include "wfc/Library.h"
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER f, t;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&t);
-    return 1000.0 * double(t.QuadPart) / double(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -86,27 +75,27 @@ int main(int argc, char** argv) {
     }
     std::vector<double> read, open, page;
     for (int round = 0; round < rounds; ++round) {
-        double t0 = NowMs();
+        double t0 = bench::NowMs();
         {
             CProbeLogFile file(device);
             if (file.GetCount() != 10000) return std::printf("probe log not read\n"), 1;
         }
-        read.push_back(NowMs() - t0);
-        t0 = NowMs();
+        read.push_back(bench::NowMs() - t0);
+        t0 = bench::NowMs();
         ui::CProbeLogWindow window(device);
         window.Create(nullptr);
         window.ShowWindow(SW_SHOWNA);
         window.RedrawAll();
-        open.push_back(NowMs() - t0);
-        t0 = NowMs();
+        open.push_back(bench::NowMs() - t0);
+        t0 = bench::NowMs();
         window.SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
         window.UpdateWindow();
-        page.push_back(NowMs() - t0);
+        page.push_back(bench::NowMs() - t0);
         if (window.List()->FirstRow() == 0) return std::printf("the list did not scroll\n"), 1;
     }
     std::printf("probe log window, 10 000 uploads (median of %d)\n", rounds);
-    Row("open (create, fill, compose)", Median(open), Median(read), 150);
-    Row("scroll a page", Median(page), Median(read), 5);
+    Row("open (create, fill, compose)", bench::Median(open), bench::Median(read), 150);
+    Row("scroll a page", bench::Median(page), bench::Median(read), 5);
 
     // --- SD information on a card with 20 000 files ---
     const char* folders[] = {"E:\\PC\\MAP\\", "E:\\PC\\SEARCH1\\", "E:\\PC\\WEATHER\\",
@@ -119,23 +108,23 @@ int main(int argc, char** argv) {
     }
     std::vector<double> walkBase, create, walk;
     for (int round = 0; round < rounds; ++round) {
-        double t0 = NowMs();
+        double t0 = bench::NowMs();
         uint64_t sum = 0;
         for (const char* f : folders) sum += GetFolderSize(f);
-        walkBase.push_back(NowMs() - t0);
+        walkBase.push_back(bench::NowMs() - t0);
         if (sum != 200000)
             return std::printf("card sizes wrong: %llu\n", (unsigned long long)sum), 1;
-        t0 = NowMs();
+        t0 = bench::NowMs();
         ui::CSDInfoWindow window;
         window.Create(nullptr, 'E');
         window.ShowWindow(SW_SHOWNA);
         window.RedrawAll();
-        create.push_back(NowMs() - t0);
+        create.push_back(bench::NowMs() - t0);
         window.WaitForSizes();
-        walk.push_back(NowMs() - t0);
+        walk.push_back(bench::NowMs() - t0);
     }
     std::printf("SD information window, 20 000 files (median of %d)\n", rounds);
-    Row("open, usable (walk running)", Median(create), Median(walkBase), 300);
-    Row("open until the bars show", Median(walk), Median(walkBase), 300);
+    Row("open, usable (walk running)", bench::Median(create), bench::Median(walkBase), 300);
+    Row("open until the bars show", bench::Median(walk), bench::Median(walkBase), 300);
     return 0;
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/LauncherWindow.h"
+#include "bench/BenchClock.h"
 #include "common/FileHelpers.h"
 #include "common/WholeFile.h"
 #include "datafiles/PcLinkFile.h"
@@ -34,22 +35,6 @@ namespace {
 
 const char kPaintedEvent[] = "QmLauncherBenchPainted";
 const char kBareClass[] = "QmBenchBare";
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1e3 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 LRESULT CALLBACK BareProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_PAINT) {
@@ -173,11 +158,11 @@ double RunChild(const std::string& args, bool waitPainted) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    const double start = NowMs();
+    const double start = bench::NowMs();
     if (!::CreateProcessA(exe, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return -1;
     const DWORD w = ::WaitForSingleObject(waitPainted ? painted : pi.hProcess, 600000);
-    const double took = NowMs() - start;
+    const double took = bench::NowMs() - start;
     ::WaitForSingleObject(pi.hProcess, 600000);
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);
@@ -205,7 +190,7 @@ double CpuMs() {
 // Pumps for `seconds`; the CPU share of one core taken meanwhile, in %.
 double IdleShare(double seconds) {
     const double cpu0 = CpuMs();
-    const double t0 = NowMs();
+    const double t0 = bench::NowMs();
     const UINT_PTR timer = ::SetTimer(nullptr, 0, static_cast<UINT>(seconds * 1000), nullptr);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0)) {
@@ -213,7 +198,7 @@ double IdleShare(double seconds) {
         ::DispatchMessageA(&msg);
     }
     ::KillTimer(nullptr, timer);
-    return (CpuMs() - cpu0) * 100.0 / (NowMs() - t0);
+    return (CpuMs() - cpu0) * 100.0 / (bench::NowMs() - t0);
 }
 
 struct Latency {
@@ -237,9 +222,9 @@ Latency Responsiveness(HWND window, UINT progress, int probes) {
         for (int i = 0; i < probes; ++i) {
             ::Sleep(50);
             DWORD_PTR r = 0;
-            const double t = NowMs();
+            const double t = bench::NowMs();
             ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &r);
-            times.push_back(NowMs() - t);
+            times.push_back(bench::NowMs() - t);
         }
         stop = true;
         ::PostMessageA(window, WM_NULL, 0, 0);
@@ -254,7 +239,7 @@ Latency Responsiveness(HWND window, UINT progress, int probes) {
     prober.join();
     poster.join();
     Latency l;
-    l.median = Median(times);
+    l.median = bench::Median(times);
     l.max = times.empty() ? 0 : *std::max_element(times.begin(), times.end());
     return l;
 }
@@ -278,7 +263,7 @@ int main(int argc, char** argv) {
         bare.push_back(RunChild("--bare", true));
         launcher.push_back(RunChild("--launcher", true));
     }
-    const double b = Median(bare), l = Median(launcher);
+    const double b = bench::Median(bare), l = bench::Median(launcher);
     std::printf("%-40s %10s %10s %8s %8s\n", "measure", "bare", "launcher", "ratio", "target");
     std::printf("%-40s %8.1f ms %8.1f ms %8.2f %8s\n", "start to first paint (median)", b, l, l / b,
                 "<= 1.5");
@@ -296,7 +281,7 @@ int main(int argc, char** argv) {
     }
     double previous = 0;
     for (int k = 0; k < kStepCount; ++k) {
-        const double at = Median(steps[k]);
+        const double at = bench::Median(steps[k]);
         std::printf("  %-38s %8.1f ms since creation (+%.1f)\n", kSteps[k], at, at - previous);
         previous = at;
     }
@@ -313,7 +298,7 @@ int main(int argc, char** argv) {
             const double share = ReadWholeFile(idlePath, text).Ok() ? std::atof(text.c_str()) : -1;
             (isLauncher ? launcherIdle : bareIdle).push_back(share);
         }
-    const double bi = Median(bareIdle), li = Median(launcherIdle);
+    const double bi = bench::Median(bareIdle), li = bench::Median(launcherIdle);
     std::printf("%-40s %8.2f %% %8.2f %% %8.2f %8s\n", "idle CPU of one core (median)", bi, li,
                 bi > 0 ? li / bi : 0.0, "<= 0.5 %");
 

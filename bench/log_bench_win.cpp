@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/WinHandle.h"
@@ -25,21 +26,13 @@ namespace {
 
 const char kMessage[] = "CPcLinkFile::Load - 読込完了 ドライブ:E サイズ:%d 結果:%d";
 
-double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
 template <typename Body>
 double RecordsPerSecond(int writers, int each, Body body) {
-    LARGE_INTEGER t0, t1;
-    ::QueryPerformanceCounter(&t0);
+    const double start = bench::NowUs();
     std::vector<std::thread> threads;
     for (int w = 0; w < writers; ++w) threads.emplace_back([&, w] { body(w, each); });
     for (auto& t : threads) t.join();
-    ::QueryPerformanceCounter(&t1);
-    return writers * each / Seconds(t0, t1);
+    return writers * each / ((bench::NowUs() - start) / 1e6);
 }
 
 void LogRecords(int, int n) {
@@ -64,11 +57,6 @@ void AppendRecords(const std::string& path, HANDLE mutex, int n) {
         }
         if (mutex) ::ReleaseMutex(mutex);
     }
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
@@ -111,7 +99,8 @@ int main(int argc, char** argv) {
     std::printf("%-10s %12s %12s %12s %10s %10s\n", "case", "log rec/s", "locked rec/s",
                 "bare rec/s", "log/lock", "log/bare");
     for (const Row& r : rows) {
-        const double log = Median(r.log), locked = Median(r.locked), bare = Median(r.bare);
+        const double log = bench::Median(r.log), locked = bench::Median(r.locked),
+                     bare = bench::Median(r.bare);
         std::printf("%-10s %12.0f %12.0f %12.0f %10.2f %10.2f\n", r.name, log, locked, bare,
                     log / locked, log / bare);
     }

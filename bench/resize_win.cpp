@@ -135,13 +135,13 @@ Times MeasureResize(CBenchWindow& window, int steps, bool throughWindow) {
     std::vector<double> samples;
     for (int i = 0; i < steps; ++i) {
         const int grow = i % 2 ? 0 : 1;
-        const double start = NowUs();
+        const double start = bench::NowUs();
         if (throughWindow)
             ::SetWindowPos(window.GetHandle(), nullptr, 0, 0, kWidth + grow, kHeight + grow,
                            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
         else
             window.Layout(0, kWidth + grow, kHeight + grow);
-        samples.push_back(NowUs() - start);
+        samples.push_back(bench::NowUs() - start);
     }
     return Summarise(samples);
 }
@@ -163,17 +163,17 @@ int main(int argc, char** argv) {
     source.Create(kWidth, kHeight);
     std::vector<double> copies;
     for (int i = 0; i < steps; ++i) {
-        const double start = NowUs();
+        const double start = bench::NowUs();
         target.Copy(0, 0, kWidth, kHeight, source, 0, 0);
-        copies.push_back(NowUs() - start);
+        copies.push_back(bench::NowUs() - start);
     }
     const Times copy = Summarise(copies);
     std::vector<double> creates;
     for (int i = 0; i < steps; ++i) {
         lib::wfc::CDIB fresh;
-        const double start = NowUs();
+        const double start = bench::NowUs();
         fresh.Create(kWidth + i % 2, kHeight + i % 2);
-        creates.push_back(NowUs() - start);
+        creates.push_back(bench::NowUs() - start);
     }
 
     std::printf("Resize step of a %d x %d window, %d steps (microseconds)\n\n", kWidth, kHeight,

@@ -34,9 +34,9 @@ namespace {
 double BestUs(int runs, const std::function<void()>& body) {
     double best = 0;
     for (int i = 0; i < runs; ++i) {
-        double start = NowUs();
+        double start = bench::NowUs();
         body();
-        double took = NowUs() - start;
+        double took = bench::NowUs() - start;
         if (i == 0 || took < best) best = took;
     }
     return best;

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchTurns.h"
+#include "bench/BenchTurns.h"
 #include "common/WholeFile.h"
 #include "net/ConnectionTable.h"
 #include "net/WinHttpWrapper.h"
@@ -32,7 +32,7 @@ double Upload(const char* url, std::string body) {
     CWinHttpWrapper http;
     if (!http.SetRequest(url, 0, nullptr, true) || !http.Open(HTTP_VERB_POST, L"bench", L""))
         return -1;
-    const double t0 = BenchNowMs();
+    const double t0 = bench::NowMs();
     HANDLE worker =
         http.UploadMultiPart(std::move(body), "WickerdaleBoundary", "multipart/form-data");
     if (!worker || ::WaitForSingleObject(worker, 300000) != WAIT_OBJECT_0 ||
@@ -40,7 +40,7 @@ double Upload(const char* url, std::string body) {
         std::fprintf(stderr, "upload failed: %lu\n", static_cast<unsigned long>(http.GetResult()));
         return -1;
     }
-    return BenchNowMs() - t0;
+    return bench::NowMs() - t0;
 }
 }  // namespace
 
@@ -65,11 +65,11 @@ int main(int argc, char** argv) {
     std::vector<double> assembly;
     size_t assembled = 0;
     for (int i = 0; i < runs; ++i) {
-        const double t0 = BenchNowMs();
+        const double t0 = bench::NowMs();
         const RequestBody built = table.BuildMultiPartData(
             24, params,
             [](const std::string& path, std::string& out) { return ReadWholeFile(path, out); });
-        assembly.push_back(BenchNowMs() - t0);
+        assembly.push_back(bench::NowMs() - t0);
         if (!built.Ok()) {
             std::fprintf(stderr, "assembly failed for %s\n", argv[2]);
             return 1;
@@ -94,9 +94,9 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < times.size(); ++i)
         std::printf(" %.0f/%.0f/%.0f", times[i], curlTimes[i], nagleTimes[i]);
     std::printf("\n");
-    const double median = BenchMedian(times);
-    const double curlMs = BenchMedian(curlTimes);
-    const double nagleMs = BenchMedian(nagleTimes);
+    const double median = bench::Median(times);
+    const double curlMs = bench::Median(curlTimes);
+    const double nagleMs = bench::Median(nagleTimes);
     const double mb = static_cast<double>(body.size()) / (1024.0 * 1024.0);
     std::printf("%-34s %10s %10s %10s\n", "multipart upload", "ms", "MB/s", "vs curl");
     std::printf("%-34s %10.1f %10.2f %10.2f\n", "curl (native, baseline, median)", curlMs,
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
                 *std::min_element(curlTimes.begin(), curlTimes.end()) /
                     *std::min_element(times.begin(), times.end()));
     std::printf("%-34s %10.1f   (%zu bytes, not in the upload time)\n", "body assembly (median)",
-                BenchMedian(assembly), assembled);
+                bench::Median(assembly), assembled);
     std::printf(
         "body %.1f MB, %d runs each, taking turns, after one warm-up; \"vs curl\" is the "
         "throughput ratio\n",

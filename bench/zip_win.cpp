@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchTurns.h"
+#include "bench/BenchTurns.h"
 #include "net/ZipIF.h"
 
 int main(int argc, char** argv) {
@@ -24,17 +24,13 @@ int main(int argc, char** argv) {
     LARGE_INTEGER size{};
     for (int i = 0; i < runs; ++i) {
         ::DeleteFileA(argv[2]);
-        LARGE_INTEGER freq, t0, t1;
-        ::QueryPerformanceFrequency(&freq);
-        ::QueryPerformanceCounter(&t0);
+        const double start = bench::NowMs();
         CZipIF zip;
         if (!zip.ZipFolder(argv[1], argv[2])) {
             std::fprintf(stderr, "zip failed: %d\n", zip.GetLastZipError());
             return 1;
         }
-        ::QueryPerformanceCounter(&t1);
-        times.push_back(1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
-                        static_cast<double>(freq.QuadPart));
+        times.push_back(bench::NowMs() - start);
         const double zipRun = BaselineTurn(sync, "zipif", i);
         if (zipRun <= 0) {
             std::fprintf(stderr, "no zip time for round %d\n", i);
@@ -42,13 +38,13 @@ int main(int argc, char** argv) {
         }
         zipTimes.push_back(zipRun);
     }
-    const double zipMs = BenchMedian(zipTimes);
+    const double zipMs = bench::Median(zipTimes);
     WIN32_FILE_ATTRIBUTE_DATA fa;
     if (::GetFileAttributesExA(argv[2], GetFileExInfoStandard, &fa)) {
         size.LowPart = fa.nFileSizeLow;
         size.HighPart = static_cast<LONG>(fa.nFileSizeHigh);
     }
-    const double median = BenchMedian(times);
+    const double median = bench::Median(times);
     std::printf("%-34s %10s %8s\n", "zip of the log folder", "ms", "ratio");
     std::printf("%-34s %10.1f %8.2f\n", "zip -q (native, baseline, median)", zipMs, 1.0);
     std::printf("%-34s %10.1f %8.2f\n", "CZipIF (Wine, median)", median, median / zipMs);

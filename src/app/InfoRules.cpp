@@ -98,6 +98,8 @@ int SizeBarPercent(uint64_t groupBytes, uint64_t volumeBytes) {
     if (groupBytes == 0) return 0;
     uint64_t percent = volumeBytes ? groupBytes * 100 / volumeBytes : 0;
     if (percent < 1) percent = 1;
+    // Past 100 the bar stops at the blank bar's end all the same; holding it
+    // here keeps the width arithmetic inside an int.
     if (percent > 100) percent = 100;
     return static_cast<int>(percent);
 }

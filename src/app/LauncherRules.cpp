@@ -1,5 +1,7 @@
 #include "app/LauncherRules.h"
 
+#include "app/ChargeText.h"
+
 StartChargeDecision DecideStartCharge(int updateResult, bool hasCard) {
     StartChargeDecision d;
     if (updateResult == kUpdateLatest) {
@@ -24,43 +26,39 @@ StartChargeDecision DecideStartCharge(int updateResult, bool hasCard) {
 
 MapRequestDecision DecideMapRequest(uint32_t type, const MapNotifySettings& s) {
     MapRequestDecision d;
-    auto showOr = [&d](int show, int mode, const char* quiet) {
-        if (show == 0) {
-            d.action = MapRequestAction::AnswerNo;
-            d.log = quiet;
-        } else {
-            d.action = MapRequestAction::Show;
-            d.mode = mode;
-        }
-    };
+    if (type == 0xEF) {
+        d.action = MapRequestAction::AskBox;
+        return d;
+    }
+    const int mode = MapNotifyModeOfRequest(type);
+    if (mode < 0) return d;
+    // The types a "show" key can silence, answered at once with its log line.
+    int show = 1;
     switch (type) {
         case 0:
-            showOr(s.notifyMessage, 0, "新規地図更新データ通知 今後表示しないため、即応答");
+            show = s.notifyMessage;
+            d.log = "新規地図更新データ通知 今後表示しないため、即応答";
             break;
         case 1:
-            showOr(s.notifyLoseReserve, 3, "地図更新予約日経過通知 今後表示しないため、即応答");
+            show = s.notifyLoseReserve;
+            d.log = "地図更新予約日経過通知 今後表示しないため、即応答";
             break;
         case 2:
-            showOr(s.notifyRemind, 2, "地図更新リマインド通知 今後表示しないため、即応答");
-            break;
-        case 3:
-            d.action = MapRequestAction::Show;
-            d.mode = 4;
+            show = s.notifyRemind;
+            d.log = "地図更新リマインド通知 今後表示しないため、即応答";
             break;
         case 4:
-            showOr(s.notifyPassword, 1,
-                   "地図更新データパスワード取得通知 今後表示しないため、即応答");
-            break;
-        case 5:
-            d.action = MapRequestAction::Show;
-            d.mode = 5;
-            break;
-        case 0xEF:
-            d.action = MapRequestAction::AskBox;
-            break;
-        default:
+            show = s.notifyPassword;
+            d.log = "地図更新データパスワード取得通知 今後表示しないため、即応答";
             break;
     }
+    if (show == 0) {
+        d.action = MapRequestAction::AnswerNo;
+        return d;
+    }
+    d.action = MapRequestAction::Show;
+    d.mode = mode;
+    d.log = nullptr;
     return d;
 }
 

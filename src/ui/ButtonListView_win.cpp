@@ -3,26 +3,12 @@
 
 #include "ui/ButtonListView.h"
 #include "ui/Skin.h"
+#include "ui/SkinSpecs.h"
 #include "ui/SkinWindowItemScrollBar.h"
 
 namespace ui {
 
 namespace {
-
-const PropertySpec kRequired[] = {
-    {"Position", "ii"},
-    {"Size", "ii"},
-    {"Font", "sii"},
-    {"NormalButton", "siiii"},
-    {"NormalHotButton", "siiii"},
-    {"PushedButton", "siiii"},
-    {"PushedHotButton", "siiii"},
-    {"NormalHeader", "siiiiii"},
-    {"PushedHeader", "siiiiii"},
-    {"NormalRowCount", "i"},
-    {"ActiveRow", "siiiiii"},
-    {"LabelCount", "i"},
-};
 
 int Int(const SkinValues& values, size_t index) { return ParseSkinInteger(values[index]); }
 
@@ -42,7 +28,7 @@ CButtonListView::CButtonListView(ISkinWindowItemAccessor& accessor, int id, cons
                                  CSkinWindowItemScrollBar* scrollBar,
                                  CButtonListViewListener* listener)
     : CSkinWindowItem(accessor, id), m_scrollBar(scrollBar), m_listener(listener) {
-    CheckProperties(item, kRequired, sizeof kRequired / sizeof kRequired[0]);
+    CheckProperties(item, kListViewSpec, SpecCount(kListViewSpec));
     ReadRect(item);
     const auto& p = item.properties;
     m_font.Create(ToLogFont(p.at("Font")));

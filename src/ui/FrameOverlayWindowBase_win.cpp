@@ -1,7 +1,7 @@
 #include <map>
 
+#include "common/CriticalSection.h"
 #include "ui/FrameOverlayWindowBase.h"
-#include "wfc/Thread.h"
 
 namespace ui {
 namespace FrameOverlayWindowBase {
@@ -9,7 +9,7 @@ namespace FrameOverlayWindowBase {
 namespace {
 
 struct Registry {
-    lib::wfc::CCriticalSection lock;
+    qm::CCriticalSection lock;
     std::map<HWND, UINT> windows;
     bool flag = false;
 };
@@ -35,31 +35,31 @@ void CBaseFunc::ShowAll(HWND window) {
 
 void RegisterWindow(HWND window, UINT message) {
     Registry& r = TheRegistry();
-    lib::wfc::CCriticalSection::CLock lock(r.lock);
+    qm::CCriticalSection::CLock lock(r.lock);
     r.windows[window] = message;
 }
 
 void UnregisterWindow(HWND window) {
     Registry& r = TheRegistry();
-    lib::wfc::CCriticalSection::CLock lock(r.lock);
+    qm::CCriticalSection::CLock lock(r.lock);
     r.windows.erase(window);
 }
 
 std::vector<std::pair<HWND, UINT>> RegisteredWindows() {
     Registry& r = TheRegistry();
-    lib::wfc::CCriticalSection::CLock lock(r.lock);
+    qm::CCriticalSection::CLock lock(r.lock);
     return std::vector<std::pair<HWND, UINT>>(r.windows.begin(), r.windows.end());
 }
 
 bool GetOverlayFlag() {
     Registry& r = TheRegistry();
-    lib::wfc::CCriticalSection::CLock lock(r.lock);
+    qm::CCriticalSection::CLock lock(r.lock);
     return r.flag;
 }
 
 void SetOverlayFlag(bool on) {
     Registry& r = TheRegistry();
-    lib::wfc::CCriticalSection::CLock lock(r.lock);
+    qm::CCriticalSection::CLock lock(r.lock);
     r.flag = on;
 }
 

@@ -2,14 +2,12 @@
 
 #include "common/KilnLog.h"
 #include "ui/ResizableSkinWindow.h"
+#include "ui/SkinSpecs.h"
 #include "wfc/Library.h"
 
 namespace ui {
 
 namespace {
-
-const PropertySpec kResizableSpec[] = {
-    {"BorderWidth", "i"}, {"DivPoint", "iiii"}, {"MinSize", "ii"}, {"LayoutSize", "ii"}};
 
 // Zones by row (0 top border .. 5 bottom border) and column (0 left border ..
 // 4 right border). Rows 2 and 3 answer alike, so the caption-height row is
@@ -83,7 +81,7 @@ RECT CResizableSkinWindow::GetLayoutRect() {
 
 void CResizableSkinWindow::ApplyBaseItem(const SkinItem& item) {
     CSkinWindow::ApplyBaseItem(item);
-    CheckProperties(item, kResizableSpec, sizeof kResizableSpec / sizeof kResizableSpec[0]);
+    CheckProperties(item, kResizableBaseSpec, SpecCount(kResizableBaseSpec));
     const auto& p = item.properties;
     m_borderWidth = std::max(ParseSkinInteger(p.at("BorderWidth")[0]), 0);
     for (int i = 0; i < 4; ++i) m_divPoint[i] = ParseSkinInteger(p.at("DivPoint")[i]);

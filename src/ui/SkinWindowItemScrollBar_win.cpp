@@ -1,27 +1,13 @@
 #include <algorithm>
 
 #include "ui/Skin.h"
+#include "ui/SkinSpecs.h"
 #include "ui/SkinWindow.h"
 #include "ui/SkinWindowItemScrollBar.h"
 
 namespace ui {
 
 namespace {
-
-const PropertySpec kScrollSpec[] = {{"Type", "s"},
-                                    {"Position", "ii"},
-                                    {"Size", "ii"},
-                                    {"ButtonSize", "ii"},
-                                    {"ThumbSize", "ii"},
-                                    {"ThumbPart", "iii"},
-                                    {"BaseImage", "siiiiii"},
-                                    {"UpButtonImage", "siiiiiiii"},
-                                    {"DownButtonImage", "siiiiiiii"},
-                                    {"ThumbImage", "siiiiiiii"},
-                                    {"UpImage", "siiii"},
-                                    {"DownImage", "siiii"},
-                                    {"DisableUpImage", "siiii"},
-                                    {"DisableDownImage", "siiii"}};
 
 int At(const SkinValues& values, size_t i) { return ParseSkinInteger(values[i]); }
 
@@ -36,7 +22,7 @@ CSkinWindowItemScrollBar::CSkinWindowItemScrollBar(ISkinWindowItemAccessor& acce
     if (type != "V" && type != "H")
         ShowSkinError(item.name + " 無効な スクロールタイプ(" + type + ")が指定されました");
     m_vertical = type == "V";
-    CheckProperties(item, kScrollSpec, sizeof kScrollSpec / sizeof kScrollSpec[0]);
+    CheckProperties(item, kScrollBarSpec, SpecCount(kScrollBarSpec));
     ReadRect(item);
     const auto& p = item.properties;
     m_buttonSize = SIZE{At(p.at("ButtonSize"), 0), At(p.at("ButtonSize"), 1)};

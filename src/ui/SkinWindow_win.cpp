@@ -7,7 +7,9 @@
 #include <cstring>
 #include <thread>
 
+#include "common/CriticalSection.h"
 #include "common/KilnLog.h"
+#include "ui/SkinSpecs.h"
 #include "ui/SkinWindow.h"
 #include "wfc/Library.h"
 #include "wfc/Thread.h"
@@ -19,31 +21,28 @@ namespace {
 const char kInternalMessageName[] =
     "SkinWindowInternalMessage-{774AC32D-5AEC-4eb1-B2F8-8905C27F00F2}";
 
-const PropertySpec kBaseSpec[] = {
-    {"Image", "siiii"}, {"Title", "s"}, {"CaptionHeight", "i"}, {"Font", "sii"}};
-
 std::atomic<SkinTickSource> g_tickSource{nullptr};
 
 // The handles of every skin window of the process.
 class CSkinWindowRegistry {
 public:
     void Add(HWND window, CSkinWindow* object) {
-        lib::wfc::CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         m_windows[window] = object;
     }
     void Remove(HWND window) {
-        lib::wfc::CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         m_windows.erase(window);
     }
     std::vector<HWND> Handles() {
-        lib::wfc::CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         std::vector<HWND> handles;
         for (const auto& entry : m_windows) handles.push_back(entry.first);
         return handles;
     }
 
 private:
-    lib::wfc::CCriticalSection m_lock;
+    qm::CCriticalSection m_lock;
     std::map<HWND, CSkinWindow*> m_windows;
 };
 
@@ -101,7 +100,7 @@ void CSkinWindow::LoadSkin(const std::string& fileName, const std::string& baseI
 }
 
 void CSkinWindow::ApplyBaseItem(const SkinItem& item) {
-    CheckProperties(item, kBaseSpec, sizeof kBaseSpec / sizeof kBaseSpec[0]);
+    CheckProperties(item, kSkinWindowBaseSpec, SpecCount(kSkinWindowBaseSpec));
     const SkinValues& image = item.properties.at("Image");
     const SkinRect rect = ToRect(image, 1);
     m_backgroundFile = image[0];

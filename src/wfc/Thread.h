@@ -1,5 +1,5 @@
 #pragma once
-// Worker thread, critical section, the tool-tip activator and the wait cursor.
+// Worker thread, the tool-tip activator and the wait cursor.
 #include <windows.h>
 
 #include <atomic>
@@ -42,9 +42,6 @@ private:
     std::atomic<bool> m_stop{false};
 };
 
-// The one lock class of the program, under the name this library has used.
-using CCriticalSection = qm::CCriticalSection;
-
 // Nudges a tool-tip control that would otherwise not show its tip after the
 // mouse moved (old Windows): when the reported mouse point changed and the
 // control's initial delay has passed with no tip visible, it posts TTM_UPDATE.
@@ -70,7 +67,7 @@ protected:
     DWORD Run() override;
 
 private:
-    mutable CCriticalSection m_lock;
+    mutable qm::CCriticalSection m_lock;
     HWND m_tooltip = nullptr;
     DWORD m_delay = 500;       // until the control answers
     POINT m_point = {-1, -1};  // as reported

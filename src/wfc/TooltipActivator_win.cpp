@@ -33,7 +33,7 @@ void CTooltipActivator::Attach(HWND tooltip) { Attach(tooltip, BeforeWindowsXp()
 void CTooltipActivator::Attach(HWND tooltip, bool startThread) {
     LRESULT delay = ::SendMessageA(tooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0);
     {
-        CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         m_tooltip = tooltip;
         if (delay > 0) m_delay = static_cast<DWORD>(delay);
         m_pending = false;
@@ -44,24 +44,24 @@ void CTooltipActivator::Attach(HWND tooltip, bool startThread) {
 void CTooltipActivator::Stop() {
     RequestStop();
     Wait(INFINITE);
-    CCriticalSection::CLock lock(m_lock);
+    qm::CCriticalSection::CLock lock(m_lock);
     m_tooltip = nullptr;
 }
 
 void CTooltipActivator::ReportMouse(POINT pt) {
-    CCriticalSection::CLock lock(m_lock);
+    qm::CCriticalSection::CLock lock(m_lock);
     m_point = pt;
 }
 
 DWORD CTooltipActivator::Delay() const {
-    CCriticalSection::CLock lock(m_lock);
+    qm::CCriticalSection::CLock lock(m_lock);
     return m_delay;
 }
 
 bool CTooltipActivator::Poll(DWORD now) {
     HWND tooltip = nullptr;
     {
-        CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         if (!m_tooltip) return false;
         if (m_point.x != m_seen.x || m_point.y != m_seen.y) {
             m_seen = m_point;
@@ -74,7 +74,7 @@ bool CTooltipActivator::Poll(DWORD now) {
     }
     if (::IsWindowVisible(tooltip)) return false;
     {
-        CCriticalSection::CLock lock(m_lock);
+        qm::CCriticalSection::CLock lock(m_lock);
         m_pending = false;
     }
     ::PostMessageA(tooltip, TTM_UPDATE, 0, 0);

@@ -4,8 +4,16 @@
 
 TEST(ChargeText, RemainingTimeKeepsItsWidthAndCapsAtHundredHours) {
     EXPECT_EQ(FormatRemainingTime(3725), " 1:02:05");
+    EXPECT_EQ(FormatRemainingTime(0), " 0:00:00");
     EXPECT_EQ(FormatRemainingTime(359999), "99:59:59");
+    EXPECT_EQ(FormatRemainingTime(360000), "99:59:59");  // 100 hours
     EXPECT_EQ(FormatRemainingTime(UINT64_MAX), "99:59:59");
+}
+
+TEST(ChargeText, MapNoticeArguments) {
+    EXPECT_EQ(FormatReservedDate(0x250131), "2025年01月31日");
+    EXPECT_EQ(FormatEstimatedTime(5400), "1:30");
+    EXPECT_EQ(FormatEstimatedTime(59), "0:00");
 }
 
 TEST(ChargeText, PercentLineShowsDashesOnlyWhileNothingIsKnown) {
@@ -19,6 +27,7 @@ TEST(ChargeText, SpeedUnitsChangeOnlyAbovePowerBoundaries) {
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 125e6), "通信速度 約 1000.0 Mbps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 125e6 + 1), "通信速度 約    1.0 Gbps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 2e12), "通信速度 約  999.9 Gbps");
+    EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 1000), "通信速度 約    8.0 Kbps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 0), "通信速度 約    0.0 bps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 1048576), "転送速度 約 1024.0 KB/秒");
     EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 1048577), "転送速度 約    1.0 MB/秒");
@@ -37,7 +46,13 @@ TEST(ChargeText, RemainingTimeFromTheBlocks) {
     r.cumulativeSize = 980;  // 2 s left: the start shows at least 9
     r.percent = MapPercent(r.cumulativeSize, r.totalSize);
     EXPECT_EQ(MapStartRemaining(r), 9u);
-    r.remainingSeconds = 4;  // below 5 s the shown time never goes down...
+    r.remainingSeconds = 9;  // an estimate of 5 s still counts...
+    r.cumulativeSize = 950;
+    r.percent = MapPercent(r.cumulativeSize, r.totalSize);
+    EXPECT_EQ(MapUpdatedRemaining(r), 5u);
+    r.cumulativeSize = 980;
+    r.percent = MapPercent(r.cumulativeSize, r.totalSize);
+    r.remainingSeconds = 4;  // ...below 5 s the shown time never goes down...
     EXPECT_EQ(MapUpdatedRemaining(r), 4u);
     r.remainingSeconds = 1;  // ...but may go up
     EXPECT_EQ(MapUpdatedRemaining(r), 2u);
@@ -49,4 +64,81 @@ TEST(ChargeText, RemainingTimeFromTheBlocks) {
     r.remainingSeconds = 33;
     EXPECT_EQ(MapUpdatedRemaining(r), 33u) << "no speed: the stored time stays";
     EXPECT_DOUBLE_EQ(MapPercent(5, 0), 0.0);
+}
+
+TEST(ChargeText, StatusLineByIndexAndMapRecord) {
+    const std::string none = "      ", one = "．    ", all = "．．．";
+    MapProgressRecord map;
+    struct Row {
+        int index, dots;
+        uint32_t kind;
+        int phase;
+        std::string text;
+    } const rows[] = {
+        {6, 0, 0, 1, "サーバー情報チェック中" + none},
+        {6, 1, 0, 1, "サーバー情報チェック中" + one},
+        {6, 3, 0, 1, "サーバー情報チェック中" + all},
+        {1, 3, 0, 1, "ナビ情報アップロード中" + all},
+        {5, 1, 0, 1, "音楽データ転送中" + one},
+        {10, 3, 0, 1, "ナビ情報アップロード完了"},  // results and hints have no dots
+        {40, 3, 0, 1, "クリックでメニューを開きます"},
+        {7, 3, 0, 1, ""},
+        {2, 3, kMapRecordNone, 2, "地図データ更新中"},
+        {2, 3, kMapRecordDiskCheck, 1, "地図データ更新中"},
+        {2, 3, kMapRecordDownload, 1, "地図データダウンロード中"},
+        {2, 3, kMapRecordTransfer, 1, "SDカードへ転送中"},
+        {2, 1, kMapRecordChecking, 2, "転送済データのチェック中です" + one},
+        {2, 1, kMapRecordDownload, 2, "--％完了　残り時間 約 -:--:--"},
+        {2, 1, kMapRecordTransfer, 3, "転送速度 約    0.0 B/秒"},
+    };
+    for (const Row& r : rows) {
+        map.kind = r.kind;
+        EXPECT_EQ(BuildStatusText(r.index, r.dots, map, r.phase), r.text)
+            << r.index << " " << r.kind << " " << r.phase;
+    }
+    struct Kind {
+        uint32_t bit;
+        int status;
+    } const kinds[] = {{0x01, 1}, {0x02, 2}, {0x20, 2}, {0x04, 3},
+                       {0x08, 4}, {0x10, 5}, {0x40, 0}, {0, 0}};
+    for (const Kind& k : kinds) EXPECT_EQ(RunningStatusOfKind(k.bit), k.status) << k.bit;
+}
+
+TEST(ChargeText, CompletionCodes) {
+    using O = ChargeOutcome;
+    struct Row {
+        uint32_t code;
+        O outcome;
+        int status, frame;
+        bool message, withdrawn, offer;
+    } const rows[] = {
+        {0x04000000, O::Done, 18, 6, false, false, false},
+        {0x0100010B, O::Done, 10, 6, true, false, false},
+        {0x0100010A, O::Failed, 11, 1, true, false, false},
+        {0x0400FF01, O::Skipped, 20, 5, false, false, false},
+        {0x0200FF02, O::NoNewData, 17, 5, false, false, false},
+        {0x0800FF00, O::Failed, 23, 1, false, false, false},  // cancelled: no message
+        {0x10000005, O::Failed, 27, 1, true, false, false},
+        {0x20000005, O::Ignored, 0, 0, true, false, false},  // 0x20 has no tile
+        // Registration withdrawn: probe and traffic by the whole result, the
+        // map by its masked one.
+        {0x01200205, O::Failed, 11, 1, true, true, true},
+        {0x04200205, O::Failed, 19, 1, true, true, false},
+        {0x08200205, O::Failed, 23, 1, true, false, false},
+        {0x022A000B, O::Failed, 15, 1, true, true, false},
+        {0x0230000B, O::Failed, 15, 1, true, false, false},
+        {0x01200201, O::Failed, 11, 1, true, false, true},
+        {0x01200207, O::Failed, 11, 1, true, false, true},
+        {0x01200203, O::Failed, 11, 1, true, false, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << std::hex << r.code);
+        const ChargeCompletion c = ClassifyCompletion(r.code);
+        EXPECT_EQ(c.outcome, r.outcome);
+        EXPECT_EQ(c.statusIndex, r.status);
+        EXPECT_EQ(c.frame, r.frame);
+        EXPECT_EQ(c.showMessage, r.message);
+        EXPECT_EQ(c.withdrawn, r.withdrawn);
+        EXPECT_EQ(c.offerRegistration, r.offer);
+    }
 }

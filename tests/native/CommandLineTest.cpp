@@ -19,6 +19,8 @@ TEST(CommandLine, TokensSwitchesAndQuotes) {
     // An unclosed quote runs to the end; a lone slash gives an empty switch.
     EXPECT_EQ(Dump(SplitCommandLine("\"open end")), "P:open end|");
     EXPECT_EQ(Dump(SplitCommandLine("/ x")), "S:|P:x|");
+    // A slash or hyphen ends a switch and starts the next.
+    EXPECT_EQ(Dump(SplitCommandLine("/MapDownload/Uninstall-x")), "S:MapDownload|S:Uninstall|S:x|");
     // A hyphen inside a plain token does not split it.
     EXPECT_EQ(Dump(SplitCommandLine("a-b")), "P:a-b|");
 }
@@ -36,7 +38,8 @@ TEST(CommandLine, SwitchScan) {
     EXPECT_TRUE(scan("/uNiNsTaLl").uninstall);
     EXPECT_TRUE(scan("-mapdownload").mapDownload);
     EXPECT_FALSE(scan("\"/MapDownload\"").mapDownload);  // quoted: a plain token
-    EXPECT_TRUE(scan("/MapDownload /Uninstall").mapDownload);
+    EXPECT_TRUE(scan("/MapDownload/Uninstall").mapDownload);
+    EXPECT_TRUE(scan("/MapDownload/Uninstall").uninstall);
     // Uninstall ends the scan.
     EXPECT_FALSE(scan("/Uninstall /MapDownload").mapDownload);
     EXPECT_FALSE(scan("/MapDownloads /Uninstal").uninstall);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/LauncherRules.h"
@@ -92,4 +93,121 @@ TEST(LauncherRules, RescanWalksTheDrivesInOrder) {
     d = DecideRescan({{'F', true, true, 2}}, 'E', 1);
     EXPECT_EQ(d.outcome, O::OtherModel);
     EXPECT_EQ(d.candidate, 'F');
+    // Two new cards: the first wins, and its model decides.
+    d = DecideRescan({{'E', true, true, 2}, {'F', true, true, 1}}, 0, 1);
+    EXPECT_EQ(d.candidate, 'E');
+    EXPECT_EQ(d.outcome, O::OtherModel);
+}
+
+TEST(LauncherRules, MapRequestShowsItsModeUnlessItsOwnKeyIsOff) {
+    using K = int MapNotifySettings::*;
+    const K keys[] = {&MapNotifySettings::notifyMessage, &MapNotifySettings::notifyLoseReserve,
+                      &MapNotifySettings::notifyRemind, &MapNotifySettings::notifyPassword};
+    struct Row {
+        uint32_t type;
+        K key;  // the key that silences it, or none
+        int mode;
+        const char* quiet;
+    } const rows[] = {
+        {0, keys[0], 0, "新規地図更新データ通知 今後表示しないため、即応答"},
+        {1, keys[1], 3, "地図更新予約日経過通知 今後表示しないため、即応答"},
+        {2, keys[2], 2, "地図更新リマインド通知 今後表示しないため、即応答"},
+        {4, keys[3], 1, "地図更新データパスワード取得通知 今後表示しないため、即応答"},
+        {3, nullptr, 4, nullptr},
+        {5, nullptr, 5, nullptr},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.type);
+        MapNotifySettings others;  // every other key off
+        for (K k : keys)
+            if (k != r.key) others.*k = 0;
+        MapRequestDecision d = DecideMapRequest(r.type, others);
+        EXPECT_EQ(d.action, MapRequestAction::Show);
+        EXPECT_EQ(d.mode, r.mode);
+        if (!r.key) continue;
+        MapNotifySettings own;
+        own.*r.key = 0;
+        d = DecideMapRequest(r.type, own);
+        EXPECT_EQ(d.action, MapRequestAction::AnswerNo);
+        EXPECT_STREQ(d.log, r.quiet);
+    }
+    EXPECT_EQ(DecideMapRequest(0xEF, {}).action, MapRequestAction::AskBox);
+    for (uint32_t t : {6u, 0x10u, 0xEEu})
+        EXPECT_EQ(DecideMapRequest(t, {}).action, MapRequestAction::Undefined) << t;
+}
+
+TEST(LauncherRules, MapAnswerSetsItsEventAndTheReaskTimer) {
+    struct Row {
+        uint32_t type;
+        const char *yes, *no;  // the events of an accepted and a declined question
+        bool reaskYes, reaskNo;
+        int silenceKey;
+    } const rows[] = {
+        {0, "Global\\WLKMapLicense", "Global\\WLKMapLicenseNo", true, false, 0},
+        {1, "Global\\WLKMapLicense", "Global\\WLKMapLicenseNo", true, false, 1},
+        {4, "Global\\WLKMapLicense", "Global\\WLKMapLicenseNo", true, false, 4},
+        {2, "Global\\WLKMapLicense", "Global\\WLKMapLicenseNo", false, true, 2},  // the reminder
+        {3, "Global\\WLKMapDownload", "Global\\WLKMapDownloadNo", false, false, -1},
+        {5, nullptr, nullptr, false, false, -1},
+        {0x10, "Global\\WLKMapVerify", "Global\\WLKMapVerifyNo", false, false, -1},
+        {0x11, "Global\\WLKMapProbe", "Global\\WLKMapProbeNo", false, false, -1},
+        {0xEF, "Global\\WLKMapLicense", "Global\\WLKMapLicenseNo", false, false, -1},
+    };
+    for (const Row& r : rows) {
+        for (bool accepted : {true, false}) {
+            SCOPED_TRACE(testing::Message() << r.type << (accepted ? " yes" : " no"));
+            const MapAnswerDecision d = DecideMapAnswer(r.type, accepted);
+            EXPECT_TRUE(d.known);
+            EXPECT_STREQ(d.eventName, accepted ? r.yes : r.no);
+            EXPECT_EQ(d.startReaskTimer, accepted ? r.reaskYes : r.reaskNo);
+            // Only an accepted refresh question (5) charges.
+            EXPECT_EQ(d.startRefreshCharge, accepted && r.type == 5);
+            EXPECT_EQ(d.silenceKey, r.silenceKey);
+        }
+    }
+    EXPECT_FALSE(DecideMapAnswer(6, true).known);
+}
+
+TEST(LauncherRules, CapacityThresholdsByModel) {
+    struct Row {
+        int code, type;
+        uint64_t need;  // the first size that is enough
+        uint32_t message;
+    } const rows[] = {
+        {18, 1, 14400000000ull, 0xFF00EE0Au}, {21, 1, 14400000000ull, 0xFF00EE0Au},
+        {18, 2, 14400000000ull, 0xFF00EE0Au}, {10, 1, 7200000000ull, 0xFF00EE08u},
+        {12, 1, 7200000000ull, 0xFF00EE08u},  {13, 1, 7200000000ull, 0xFF00EE08u},
+        {11, 2, 7200000000ull, 0xFF00EE08u},  {11, 1, 3600000000ull, 0xFF00EE03u},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.code << "/" << r.type);
+        EXPECT_EQ(CapacityMessage(r.code, r.type, r.need - 1), r.message);
+        EXPECT_EQ(CapacityMessage(r.code, r.type, r.need), 0u);
+    }
+}
+
+TEST(LauncherRules, MenuHintsAndProgressFrames) {
+    struct Hint {
+        int main, sub, index;
+    };
+    // clang-format off
+    const Hint hints[] = {
+        {0, -1, 42}, {1, -1, 45}, {2, -1, 48}, {3, -1, 54}, {0, 0, 44}, {0, 1, 43}, {1, 0, 47},
+        {1, 1, 46}, {2, 0, 52}, {2, 1, 51}, {2, 2, 50}, {2, 3, 49}, {2, 4, 53}, {3, 0, 55},
+        {3, 1, 56}, {3, 2, 57},
+        // anything else, the pointer leaving included
+        {-1, -1, 0}, {0, 2, 0}, {2, 5, 0}, {3, 3, 0}, {4, -1, 0}, {1, -2, 0},
+    };
+    // clang-format on
+    for (const Hint& h : hints) EXPECT_EQ(MenuHintIndex(h.main, h.sub), h.index) << h.main << h.sub;
+    // The two frames a percentage alternates between.
+    struct Frames {
+        int percent, low, high;
+    } const frames[] = {{0, 1, 2},  {24, 1, 2}, {25, 2, 3}, {49, 2, 3}, {50, 3, 4},
+                        {74, 3, 4}, {75, 4, 5}, {99, 4, 5}, {100, 6, 6}};
+    for (const Frames& f : frames) {
+        const int a = ProgressFrame(f.percent, false), b = ProgressFrame(f.percent, true);
+        EXPECT_EQ(std::min(a, b), f.low) << f.percent;
+        EXPECT_EQ(std::max(a, b), f.high) << f.percent;
+    }
 }

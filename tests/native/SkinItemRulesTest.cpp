@@ -40,6 +40,10 @@ TEST(SkinItemRules, ScrollGeometry) {
     g.position = 10;
     EXPECT_EQ(g.ThumbStart(), 12 + 46);
     EXPECT_EQ(g.PartAt(79), kScrollDown);
+    EXPECT_EQ(g.PartAt(80 - 12), kScrollDown);  // the down button's first pixel
+    EXPECT_EQ(g.PartAt(80 - 13), kScrollThumb);
+    EXPECT_EQ(g.PartAt(11), kScrollUp);
+    EXPECT_EQ(g.PartAt(12), kScrollTrackBefore);
     EXPECT_EQ(g.PartAt(30), kScrollTrackBefore);
     EXPECT_EQ(g.PartAt(60), kScrollThumb);
     EXPECT_EQ(g.PartAt(80), kScrollNone);

@@ -10,6 +10,7 @@
 #include "SkinTestHelpers.h"
 #include "ui/SkinLoader.h"
 #include "ui/SkinProperties.h"
+#include "ui/SkinSpecs.h"
 
 using namespace ui;
 using skintest::ReadSourceFile;
@@ -38,19 +39,34 @@ CMemorySkinSource AllSkinFiles() {
     return source;
 }
 
-// What the window does right after GetSkin: the base block's checks, the
-// base font, the string table.
+// What the window does right after GetSkin (the base block's checks, the
+// base font, the string table), and its scroll bars' and list views' checks.
 void LoadWindow(CMemorySkinSource& source, const std::string& file, const std::string& baseName,
-                SkinData& skin) {
-    static const PropertySpec kBase[] = {
-        {"Image", "siiii"},   {"Title", "s"},       {"CaptionHeight", "i"}, {"Font", "sii"},
-        {"BorderWidth", "i"}, {"DivPoint", "iiii"}, {"MinSize", "ii"},      {"LayoutSize", "ii"}};
+                SkinData& skin, int& lists) {
     SkinError error;
     ASSERT_TRUE(LoadAndResolveSkin(source, file, skin, error)) << error.Text();
     InheritBaseFont(skin, baseName);
     const SkinItem* base = FindSkinItem(skin, baseName);
     ASSERT_NE(base, nullptr) << baseName;
-    EXPECT_TRUE(CheckSkinProperties(*base, kBase, 8, error)) << error.Text();
+    EXPECT_TRUE(
+        CheckSkinProperties(*base, kSkinWindowBaseSpec, SpecCount(kSkinWindowBaseSpec), error))
+        << error.Text();
+    EXPECT_TRUE(
+        CheckSkinProperties(*base, kResizableBaseSpec, SpecCount(kResizableBaseSpec), error))
+        << error.Text();
+    // Placed items only: the classes they inherit from have no position.
+    for (const auto& [name, item] : skin) {
+        if (!HasProperty(item, "Position")) continue;
+        const bool scroll = HasProperty(item, "ThumbPart"),
+                   list = HasProperty(item, "NormalRowCount");
+        lists += list;
+        EXPECT_TRUE(!scroll ||
+                    CheckSkinProperties(item, kScrollBarSpec, SpecCount(kScrollBarSpec), error))
+            << name << ": " << error.Text();
+        EXPECT_TRUE(!list ||
+                    CheckSkinProperties(item, kListViewSpec, SpecCount(kListViewSpec), error))
+            << name << ": " << error.Text();
+    }
     std::map<std::string, std::string> strings;
     EXPECT_TRUE(ReadStringTable(skin, strings, error)) << error.Text();
 }
@@ -59,7 +75,7 @@ void LoadWindow(CMemorySkinSource& source, const std::string& file, const std::s
 
 TEST(SkinWindowFiles, EveryWindowLoadsAndPassesItsFirstChecks) {
     CMemorySkinSource source = AllSkinFiles();
-    int windows = 0;
+    int windows = 0, lists = 0;
     for (const auto& [name, path] : CarriedResources()) {
         if (path.find("Window.txt") == std::string::npos &&
             path.find("Dialog.txt") == std::string::npos)
@@ -67,9 +83,10 @@ TEST(SkinWindowFiles, EveryWindowLoadsAndPassesItsFirstChecks) {
         SCOPED_TRACE(path);
         ++windows;
         SkinData skin;
-        ASSERT_NO_FATAL_FAILURE(LoadWindow(source, path.substr(5), "Base", skin));
+        ASSERT_NO_FATAL_FAILURE(LoadWindow(source, path.substr(5), "Base", skin, lists));
     }
     EXPECT_EQ(windows, 17);
+    EXPECT_GT(lists, 0);
     SkinData description;
     SkinError error;
     ASSERT_TRUE(LoadAndResolveSkin(source, "Description.txt", description, error)) << error.Text();

@@ -183,7 +183,7 @@ TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
     ASSERT_NE(::GetWindowRgn(hwnd, region), ERROR);
     EXPECT_FALSE(::PtInRegion(region, 100, 100));
     EXPECT_TRUE(::PtInRegion(region, 101, 100));
-    EXPECT_TRUE(SaveScreenshot(*window->BackBuffer(), "item-window"));
+    SaveScreenshot(*window->BackBuffer(), "item-window");  // to look at; not a check
 }
 
 TEST_F(SkinWindowTest, ScrollBarRepeatsByTicks) {

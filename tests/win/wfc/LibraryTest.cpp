@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "BoxWatcher.h"
 
 #include "wfc/Library.h"
 
@@ -25,19 +28,25 @@ struct Box {
 Box g_box;
 int FakeBox(HWND owner, const char* text, const char* caption, UINT style) {
     g_box = {owner, text, caption, style};
-    lib::wfc::NoteMessageBoxThread(::GetCurrentThreadId() + 1);
     return IDNO;
 }
 
-TEST(Library, MessageBoxesGoThroughTheInstalledFunction) {
+TEST(Library, MessageBoxesGoThroughTheInstalledFunctionElseTheSystemBox) {
     lib::wfc::SetMessageBoxFunction(FakeBox);
+    lib::wfc::NoteMessageBoxThread(0);
     EXPECT_EQ(IDNO, lib::wfc::ShowMessageBox(nullptr, "設定を初期状態に戻します。", "Quillmarch",
                                              MB_YESNO | MB_ICONQUESTION));
-    lib::wfc::SetMessageBoxFunction(nullptr);
     EXPECT_EQ("設定を初期状態に戻します。", g_box.text);
     EXPECT_EQ("Quillmarch", g_box.caption);
     EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), g_box.style);
-    EXPECT_EQ(::GetCurrentThreadId() + 1, lib::wfc::GetMessageBoxThread());
+    // The installed function notes its own thread; the library notes none for it.
+    EXPECT_EQ(0u, lib::wfc::GetMessageBoxThread());
+    // Without one the system box opens, and the library notes its thread.
+    lib::wfc::SetMessageBoxFunction(nullptr);
+    qmtest::CBoxWatcher watcher({IDNO});
+    EXPECT_EQ(IDNO, lib::wfc::ShowMessageBox(nullptr, "x", "Quillmarch ", MB_YESNO));
+    EXPECT_EQ(watcher.Texts(), std::vector<std::string>{"x"});
+    EXPECT_EQ(::GetCurrentThreadId(), lib::wfc::GetMessageBoxThread());
 }
 
 }  // namespace
