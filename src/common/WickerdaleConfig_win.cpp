@@ -11,7 +11,6 @@
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "common/WholeFile.h"
-#include "common/WinHandle.h"
 
 namespace {
 
@@ -452,24 +451,22 @@ bool CWickerdaleConfig::LoadMusicSetting(bool musicFolder) {
 }
 
 bool CWickerdaleConfig::SaveMusicSetting() {
-    // Shared for reading and writing, as the C runtime's text-mode write
-    // opens it: the music tool may hold the file open while we save.
-    qm::CFileHandle file(::CreateFileW(m_musicFilePath.c_str(), GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    const std::string bytes = EncodeMusicFile(m_musicFolderW, m_manualRecentFolderW);
+    // Replaced in one step, so a failed save keeps the old file; while the
+    // music tool holds it open (sharing reading and writing, as the C
+    // runtime's text mode opens it) it is rewritten under the tool's handle.
+    WholeFileWriteOptions options;
+    options.rewriteInPlaceWhenHeld = true;
+    const WholeFileWriteResult r = WriteWholeFileReplacingW(m_musicFilePath, bytes, options);
+    if (r.failed == WholeFileStep::kOpen || r.failed == WholeFileStep::kReplace) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::SaveMusicSetting - _wfopen [%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(r.error));
         return false;
     }
-    std::string bytes = EncodeMusicFile(m_musicFolderW, m_manualRecentFolderW);
-    DWORD written = 0;
-    BOOL ok =
-        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (!ok || written != bytes.size()) {
+    if (!r.Ok()) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::SaveMusicSetting - 書き込み不足 %u/%u [%08X]",
-                    static_cast<unsigned>(written / 2), static_cast<unsigned>(bytes.size() / 2),
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(r.written / 2), static_cast<unsigned>(bytes.size() / 2),
+                    static_cast<unsigned>(r.error));
         return false;
     }
     return true;
