@@ -161,8 +161,8 @@ WholeFileWriteResult WriteWholeFileReplacingW(const std::wstring& path, const st
         Discard(tmp);
         return r;
     }
-    // A read-only file refuses to be replaced; it is ours, so the flag goes,
-    // and comes back if the replacement fails after all.
+    // Windows refuses to rename over a read-only file (Wine does not); the
+    // file is ours, so the flag goes, and comes back if the replacement fails.
     const bool readOnly = exists && (old & FILE_ATTRIBUTE_READONLY);
     if (readOnly) ::SetFileAttributesW(path.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
     if (!::MoveFileExW(tmp.c_str(), path.c_str(),
@@ -170,7 +170,9 @@ WholeFileWriteResult WriteWholeFileReplacingW(const std::wstring& path, const st
         const DWORD error = ::GetLastError();
         if (readOnly) ::SetFileAttributesW(path.c_str(), old);
         Discard(tmp);
-        if (options.rewriteInPlaceWhenHeld && error == ERROR_SHARING_VIOLATION)
+        // A holder that opened the file meanwhile (refused as access denied or
+        // as a sharing violation, depending on the system).
+        if (options.rewriteInPlaceWhenHeld && HeldByAnother(path))
             return RewriteInPlace(path, bytes);
         return Failed(WholeFileStep::kReplace, error, r.written);
     }
