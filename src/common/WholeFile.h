@@ -63,6 +63,11 @@ struct WholeFileWriteResult {
 inline std::string ReplacementPath(const std::string& path) { return path + ".new"; }
 
 // Windows build only.
+// The last step on its own, for a new file some other writer made: renames
+// newPath over path; on failure newPath is removed and path left as it was.
+// 0 or the system's error code.
+uint32_t ReplaceWithNewFile(const std::string& newPath, const std::string& path);
+uint32_t ReplaceWithNewFileW(const std::wstring& newPath, const std::wstring& path);
 WholeFileWriteResult WriteWholeFileReplacing(
     const std::string& path, const std::string& bytes,
     const WholeFileWriteOptions& options = WholeFileWriteOptions());

@@ -161,22 +161,32 @@ WholeFileWriteResult WriteWholeFileReplacingW(const std::wstring& path, const st
         Discard(tmp);
         return r;
     }
+    const DWORD error = ReplaceWithNewFileW(tmp, path);
+    // A holder that opened the file meanwhile (refused as access denied or as
+    // a sharing violation, depending on the system).
+    if (error && options.rewriteInPlaceWhenHeld && HeldByAnother(path))
+        return RewriteInPlace(path, bytes);
+    if (error) return Failed(WholeFileStep::kReplace, error, r.written);
+    return r;
+}
+
+uint32_t ReplaceWithNewFileW(const std::wstring& newPath, const std::wstring& path) {
     // Windows refuses to rename over a read-only file (Wine does not); the
     // file is ours, so the flag goes, and comes back if the replacement fails.
-    const bool readOnly = exists && (old & FILE_ATTRIBUTE_READONLY);
+    const DWORD old = ::GetFileAttributesW(path.c_str());
+    const bool readOnly = old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY);
     if (readOnly) ::SetFileAttributesW(path.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
-    if (!::MoveFileExW(tmp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = ::GetLastError();
-        if (readOnly) ::SetFileAttributesW(path.c_str(), old);
-        Discard(tmp);
-        // A holder that opened the file meanwhile (refused as access denied or
-        // as a sharing violation, depending on the system).
-        if (options.rewriteInPlaceWhenHeld && HeldByAnother(path))
-            return RewriteInPlace(path, bytes);
-        return Failed(WholeFileStep::kReplace, error, r.written);
-    }
-    return r;
+    if (::MoveFileExW(newPath.c_str(), path.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return 0;
+    const DWORD error = ::GetLastError();
+    if (readOnly) ::SetFileAttributesW(path.c_str(), old);
+    Discard(newPath);
+    return error ? error : ERROR_GEN_FAILURE;
+}
+
+uint32_t ReplaceWithNewFile(const std::string& newPath, const std::string& path) {
+    return ReplaceWithNewFileW(AnsiToWide(newPath), AnsiToWide(path));
 }
 
 WholeFileWriteResult WriteWholeFileReplacing(const std::string& path, const std::string& bytes,

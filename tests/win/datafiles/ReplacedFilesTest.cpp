@@ -53,6 +53,18 @@ bool SaveMusicFolder(const wchar_t* folder) {
     return config.SaveMusicSetting();
 }
 
+// The settings: "old" set by its setter, "new" the reset value a section save writes.
+bool SaveOldDownloadFolder() {
+    CWickerdaleConfig config;
+    return config.ResetSetting(true) && config.SetDownloadFolderPath("old");
+}
+std::string LoadDownloadFolder() {
+    CWickerdaleConfig config;
+    config.LoadSetting();
+    const std::string folder = config.GetDownloadFolderPath();
+    return folder == GetDefaultDownloadFolder() ? "new" : folder;
+}
+
 std::vector<ReplacedFile> Files() {
     std::vector<ReplacedFile> files;
     files.push_back({"user list", GetUserDataRoot() + "UserList.info",
@@ -86,13 +98,18 @@ std::vector<ReplacedFile> Files() {
                                                               : "missing";
                      },
                      "E:CWickerdaleConfig::SaveMusicSetting - 書き込み不足 0/41 [00000070]"});
+    files.push_back({"settings", GetSettingFolder() + "Quillmarch.ini", SaveOldDownloadFolder,
+                     [] { return CWickerdaleConfig().ResetSetting(true); }, LoadDownloadFolder,
+                     "E:設定ファイルへの保存失敗 (DataAutoDelete=1) [00000070]"});
     return files;
 }
 
-// Takes every free byte of the data folder's disk for as long as it lives.
+// Takes every free byte of the data folder's disk for as long as it lives, but room bytes.
 class CDiskFiller {
 public:
-    CDiskFiller() {
+    explicit CDiskFiller(size_t room = 0) {
+        const std::string keep = "P:\\room";
+        if (room && !qmtest::WriteFile(keep, std::string(room, 'r'))) return;
         qm::CFileHandle file(::CreateFileA(kPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
         const std::string chunk(65536, 'x');
@@ -100,6 +117,7 @@ public:
         while (file && ::WriteFile(file.Get(), chunk.data(), 65536, &put, nullptr) && put) {
         }
         m_error = ::GetLastError();
+        ::DeleteFileA(keep.c_str());
     }
     ~CDiskFiller() { ::DeleteFileA(kPath); }
     bool Full() const { return m_error == ERROR_DISK_FULL; }
@@ -137,6 +155,33 @@ TEST(ReplacedFiles, AFullDiskKeepsTheOldFileAndTheNextSaveSucceeds) {
         EXPECT_TRUE(f.save());
         EXPECT_EQ(f.read(), "new");
     }
+}
+
+// Room for the copy of the settings, not for all the profile API then writes into it: the API
+// answers success (under Wine) with the copy cut short, which must not replace the file.
+TEST(ReplacedFiles, SettingsCutShortByTheProfileApiAreNotKept) {
+    if (!DataOnSmallDisk()) GTEST_SKIP() << "no tmpfs under the data folder";
+    ASSERT_TRUE(SaveOldDownloadFolder());
+    const std::string ini = GetSettingFolder() + "Quillmarch.ini";
+    const std::string old = qmtest::ReadFile(ini);
+    const std::string longer(6000, 'x');  // the file no longer fits in the one free page
+    {
+        CDiskFiller filler(4096);
+        ASSERT_TRUE(filler.Full());
+        CWickerdaleConfig config;
+        config.LoadSetting();
+        size_t mark = LogMark();
+        EXPECT_FALSE(config.SetDownloadFolderPath(longer.c_str()));
+        EXPECT_EQ(LogSince(mark), std::vector<std::string>{}) << "a setter does not log";
+        EXPECT_EQ(qmtest::ReadFile(ini), old);
+        mark = LogMark();
+        EXPECT_FALSE(config.SaveSetting());
+        // Every key was in the copy that did not replace the file.
+        EXPECT_TRUE(LogHas(mark, "E:設定ファイルへの保存失敗 (DataAutoDelete=1) [0000001d]"));
+        EXPECT_EQ(qmtest::ReadFile(ini), old);
+        EXPECT_FALSE(FileExists(ReplacementPath(ini)));
+    }
+    EXPECT_EQ(LoadDownloadFolder(), "old");
 }
 
 TEST(ReplacedFiles, AStaleNewFileIsNeitherReadNorInTheWay) {
