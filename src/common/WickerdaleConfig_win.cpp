@@ -2,16 +2,18 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "common/CodePage.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "common/WholeFile.h"
-#include "common/WinHandle.h"
 
 namespace {
 
@@ -67,6 +69,142 @@ std::wstring MyMusicFolderW() {
     return buf;
 }
 
+// std::map orders std::string keys by unsigned byte value, which is the order
+// the sections are written in.
+using SaveEntries = std::map<std::string, std::string>;
+
+// A list the profile API fills with zero-terminated texts, whole.
+template <typename Fill>
+std::string ProfileList(Fill fill) {
+    for (DWORD size = 4096;; size *= 2) {
+        std::string buf(size, '\0');
+        const DWORD n = fill(&buf[0], size);
+        if (n + 2 < size || size >= (1u << 24)) return buf.substr(0, n);
+    }
+}
+
+// A profile line as "section\x01key=value": section and key in lower case (the
+// profile API matches both so), blanks around the value dropped.
+std::string ProfileLine(const std::string& section, const std::string& line) {
+    std::string out = section + '\x01';
+    const size_t eq = line.find('=');
+    for (size_t i = 0; i < std::min(eq, line.size()); ++i)
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
+    if (eq == std::string::npos) return out;
+    const size_t first = line.find_first_not_of(" \t", eq + 1);
+    const size_t last = line.find_last_not_of(" \t");
+    return out + '=' + (first == std::string::npos ? "" : line.substr(first, last + 1 - first));
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Every line of every section as the profile API reads them from path.
+std::vector<std::string> ProfileLines(const std::string& path) {
+    const char* file = path.c_str();
+    std::vector<std::string> lines;
+    const std::string names = ProfileList([file](char* buf, DWORD size) {
+        return ::GetPrivateProfileSectionNamesA(buf, size, file);
+    });
+    for (size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+        const char* name = names.c_str() + at;
+        const std::string text = ProfileList([file, name](char* buf, DWORD size) {
+            return ::GetPrivateProfileSectionA(name, buf, size, file);
+        });
+        for (size_t i = 0; i < text.size(); i += std::strlen(text.c_str() + i) + 1)
+            lines.push_back(ProfileLine(Lower(name), text.c_str() + i));
+    }
+    return lines;
+}
+
+// lines with the entries of section set, as the profile API sets them: the
+// first line of the key takes the value, a missing key is added.
+std::vector<std::string> WithEntries(std::vector<std::string> lines, const char* section,
+                                     const std::map<std::string, std::string>& entries) {
+    for (const auto& e : entries) {
+        const std::string line = ProfileLine(Lower(section), e.first + "=" + e.second);
+        const std::string key = line.substr(0, line.find('=') + 1);
+        auto it = std::find_if(lines.begin(), lines.end(), [&key](const std::string& l) {
+            return l.compare(0, key.size(), key) == 0;
+        });
+        if (it != lines.end())
+            *it = line;
+        else
+            lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// Drops what the profile API keeps of path in memory, so it reads the disk.
+void ForgetProfile(const std::string& path) {
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+}
+
+// Writes keys of one section; per key, 0 or the error that kept it out of the
+// file. The profile API rewrites the whole file at every write, and where
+// there is no room for it Wine's answers success all the same, with the file
+// cut short. So the keys go into a copy beside the file, the copy as read back
+// from the disk must hold the old lines with the new values, and only then
+// does it replace the file, in one step; otherwise the file stays as it was.
+std::vector<DWORD> WriteProfileKeys(const char* section, const SaveEntries& entries,
+                                    const std::string& iniPath) {
+    std::vector<DWORD> errors(entries.size(), 0);
+    const std::string copy = ReplacementPath(iniPath);
+    ::SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(copy.c_str());
+    ForgetProfile(copy);
+    DWORD failure = 0;
+    if (::GetFileAttributesA(iniPath.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        !::CopyFileA(iniPath.c_str(), copy.c_str(), FALSE))
+        failure = ::GetLastError();
+    // What the file holds now, read from the disk, to compare the copy with.
+    const std::vector<std::string> before =
+        failure ? std::vector<std::string>() : ProfileLines(copy);
+    bool any = false;
+    size_t i = 0;
+    for (auto e = entries.begin(); !failure && e != entries.end(); ++e, ++i) {
+        if (::WritePrivateProfileStringA(section, e->first.c_str(), e->second.c_str(),
+                                         copy.c_str()))
+            any = true;
+        else
+            errors[i] = ::GetLastError();
+    }
+    if (!failure && any) {
+        SaveEntries landed;
+        i = 0;
+        for (auto e = entries.begin(); e != entries.end(); ++e, ++i)
+            if (!errors[i]) landed.insert(*e);
+        ForgetProfile(copy);  // read from the disk, not from the API's memory
+        std::vector<std::string> written = ProfileLines(copy);
+        std::sort(written.begin(), written.end());
+        if (written != WithEntries(before, section, landed)) failure = ERROR_WRITE_FAULT;
+        ForgetProfile(copy);
+        if (!failure) failure = ReplaceWithNewFile(copy, iniPath);
+    }
+    if (failure || !any) {
+        ::SetFileAttributesA(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(copy.c_str());
+    }
+    if (failure)
+        for (DWORD& error : errors)
+            if (!error) error = failure;
+    return errors;
+}
+
+bool WriteEntries(const char* section, const SaveEntries& entries, const std::string& iniPath) {
+    const std::vector<DWORD> errors = WriteProfileKeys(section, entries, iniPath);
+    size_t i = 0;
+    for (auto e = entries.begin(); e != entries.end(); ++e, ++i) {
+        if (!errors[i]) continue;
+        KILNLOG.Log(LOG_ERROR, "設定ファイルへの保存失敗 (%s=%s) [%08x]", e->first.c_str(),
+                    e->second.c_str(), static_cast<unsigned>(errors[i]));
+    }
+    return std::count(errors.begin(), errors.end(), 0u) == static_cast<ptrdiff_t>(errors.size());
+}
+
 }  // namespace
 
 CWickerdaleConfig::CWickerdaleConfig()
@@ -95,7 +233,9 @@ int CWickerdaleConfig::ReadInt(const char* section, const char* key, int missing
 }
 
 bool CWickerdaleConfig::WriteText(const char* section, const char* key, const char* value) {
-    return ::WritePrivateProfileStringA(section, key, value, m_iniPath.c_str()) != FALSE;
+    const std::vector<DWORD> errors = WriteProfileKeys(section, {{key, value}}, m_iniPath);
+    if (errors[0]) ::SetLastError(errors[0]);
+    return errors[0] == 0;
 }
 
 bool CWickerdaleConfig::WriteInt(const char* section, const char* key, int value) {
@@ -452,24 +592,22 @@ bool CWickerdaleConfig::LoadMusicSetting(bool musicFolder) {
 }
 
 bool CWickerdaleConfig::SaveMusicSetting() {
-    // Shared for reading and writing, as the C runtime's text-mode write
-    // opens it: the music tool may hold the file open while we save.
-    qm::CFileHandle file(::CreateFileW(m_musicFilePath.c_str(), GENERIC_WRITE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    const std::string bytes = EncodeMusicFile(m_musicFolderW, m_manualRecentFolderW);
+    // Replaced in one step, so a failed save keeps the old file; while the
+    // music tool holds it open (sharing reading and writing, as the C
+    // runtime's text mode opens it) it is rewritten under the tool's handle.
+    WholeFileWriteOptions options;
+    options.rewriteInPlaceWhenHeld = true;
+    const WholeFileWriteResult r = WriteWholeFileReplacingW(m_musicFilePath, bytes, options);
+    if (r.failed == WholeFileStep::kOpen || r.failed == WholeFileStep::kReplace) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::SaveMusicSetting - _wfopen [%08X]",
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(r.error));
         return false;
     }
-    std::string bytes = EncodeMusicFile(m_musicFolderW, m_manualRecentFolderW);
-    DWORD written = 0;
-    BOOL ok =
-        ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (!ok || written != bytes.size()) {
+    if (!r.Ok()) {
         KILNLOG.Log(LOG_ERROR, "CWickerdaleConfig::SaveMusicSetting - 書き込み不足 %u/%u [%08X]",
-                    static_cast<unsigned>(written / 2), static_cast<unsigned>(bytes.size() / 2),
-                    static_cast<unsigned>(::GetLastError()));
+                    static_cast<unsigned>(r.written / 2), static_cast<unsigned>(bytes.size() / 2),
+                    static_cast<unsigned>(r.error));
         return false;
     }
     return true;
@@ -478,27 +616,6 @@ bool CWickerdaleConfig::SaveMusicSetting() {
 // ============================================================================
 // Saving
 // ============================================================================
-
-namespace {
-
-// std::map orders std::string keys by unsigned byte value, which is the order
-// the sections are written in.
-using SaveEntries = std::map<std::string, std::string>;
-
-bool WriteEntries(const char* section, const SaveEntries& entries, const std::string& iniPath) {
-    bool ok = true;
-    for (const auto& e : entries) {
-        if (::WritePrivateProfileStringA(section, e.first.c_str(), e.second.c_str(),
-                                         iniPath.c_str()))
-            continue;
-        KILNLOG.Log(LOG_ERROR, "設定ファイルへの保存失敗 (%s=%s) [%08x]", e.first.c_str(),
-                    e.second.c_str(), static_cast<unsigned>(::GetLastError()));
-        ok = false;
-    }
-    return ok;
-}
-
-}  // namespace
 
 bool CWickerdaleConfig::SaveSetting() {
     SaveEntries e;

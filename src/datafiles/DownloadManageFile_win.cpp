@@ -130,39 +130,34 @@ bool CDownloadManageFile::DelDLManage(uint8_t category, uint8_t subcategory, con
                         static_cast<unsigned>(err));
         return false;
     }
-    ::DeleteFileA(m_path.c_str());
     if (data.size() % kDownloadEntrySize != 0) {
-        // The damaged file is gone; the category sweep finds its folders.
+        // The damaged file is dropped; the category sweep finds its folders.
+        ::DeleteFileA(m_path.c_str());
         KILNLOG.Log(LOG_ERROR,
                     "CDownloadManageFile::DelDLManage - ダウンロード管理ファイルサイズ不正 SIZE:%d",
                     static_cast<int>(data.size()));
         return false;
     }
+    std::string kept;
+    for (size_t off = 0; off < data.size(); off += kDownloadEntrySize)
+        if (!DownloadEntryMatches(&data[off], category, subcategory, name))
+            kept.append(reinterpret_cast<const char*>(&data[off]), kDownloadEntrySize);
+    // The remaining entries replace the file in one step: a failure keeps
+    // every entry it had.
     bool result = true;
-    CFileRetry retry;
-    qm::CFileHandle file(retry.CreateFile_Recover(m_path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+    const WholeFileWriteResult r = WriteWholeFileReplacing(m_path, kept);
+    if (r.failed == WholeFileStep::kOpen || r.failed == WholeFileStep::kReplace) {
         KILNLOG.Log(LOG_ERROR,
                     "CDownloadManageFile::DelDLManage - ダウンロード管理ファイルオープン失敗 "
                     "ERR:0x%08X",
-                    static_cast<unsigned>(retry.GetLastError()));
+                    static_cast<unsigned>(r.error));
         result = false;
-    } else {
-        for (size_t off = 0; off < data.size(); off += kDownloadEntrySize) {
-            if (DownloadEntryMatches(&data[off], category, subcategory, name)) continue;
-            DWORD put = 0;
-            BOOL ok =
-                retry.WriteFile_Recover(file.Get(), &data[off], kDownloadEntrySize, &put, nullptr);
-            if (!ok || put != kDownloadEntrySize) {
-                DWORD werr = ok ? ERROR_WRITE_FAULT : retry.GetLastError();
-                KILNLOG.Log(LOG_ERROR,
-                            "CDownloadManageFile::DelDLManage - ダウンロード管理ファイル書込み失敗 "
-                            "ERR:0x%08X",
-                            static_cast<unsigned>(werr));
-                result = false;
-            }
-        }
+    } else if (!r.Ok()) {
+        KILNLOG.Log(LOG_ERROR,
+                    "CDownloadManageFile::DelDLManage - ダウンロード管理ファイル書込み失敗 "
+                    "ERR:0x%08X",
+                    static_cast<unsigned>(r.error));
+        result = false;
     }
     KILNLOG.Log(LOG_DETAIL, "CDownloadManageFile::DelDLManage - End");
     return result;

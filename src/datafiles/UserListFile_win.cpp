@@ -2,15 +2,10 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <new>
-
 #include "common/FileHelpers.h"
-#include "common/FileRetry.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "common/WholeFile.h"
-#include "common/WinHandle.h"
 
 std::string CUserListFile::GetFilePath() {
     return GetUserDataRoot() + kUserListFileName;  // the root is created when missing
@@ -174,33 +169,21 @@ bool CUserListFile::Save(const char* lastUser) {
     const std::string path = GetFilePath();
     if (lastUser)
         for (auto& entry : m_users) entry.second.isLastUser = entry.first == lastUser ? 1 : 0;
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileA(path.c_str());
-    CFileRetry retry;
-    qm::CFileHandle file(retry.CreateFile_Recover(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN,
-                                                  nullptr));
-    if (!file) {
+    std::string text;
+    for (const auto& entry : m_users)
+        text += EncodeUserListLine(MakeUserListPlainLine(entry.second)) + "\r\n";
+    // Written beside the list and swapped in: a failure keeps the old list.
+    WholeFileWriteOptions options;
+    options.attributes = FILE_ATTRIBUTE_HIDDEN;
+    const WholeFileWriteResult r = WriteWholeFileReplacing(path, text, options);
+    if (r.failed == WholeFileStep::kOpen || r.failed == WholeFileStep::kReplace) {
         KILNLOG.Log(LOG_ERROR, "UserList.infoファイルオープン失敗(ERR:0x%X).%s",
-                    static_cast<unsigned>(retry.GetLastError()), path.c_str());
+                    static_cast<unsigned>(r.error), path.c_str());
         return false;
     }
-    for (const auto& entry : m_users) {
-        const std::string line = EncodeUserListLine(MakeUserListPlainLine(entry.second));
-        DWORD put = 0;
-        BOOL ok = retry.WriteFile_Recover(file.Get(), line.data(), static_cast<DWORD>(line.size()),
-                                          &put, nullptr);
-        if (!ok || put != line.size()) {
-            KILNLOG.Log(LOG_ERROR, "UserList.info 書込み失敗(ERR:%d)",
-                        static_cast<int>(::GetLastError()));
-            return false;
-        }
-        ok = retry.WriteFile_Recover(file.Get(), "\r\n", 2, &put, nullptr);
-        if (!ok || put != 2) {
-            KILNLOG.Log(LOG_ERROR, "UserList.info 改行書込み失敗(ERR:%d)",
-                        static_cast<int>(::GetLastError()));
-            return false;
-        }
+    if (!r.Ok()) {
+        KILNLOG.Log(LOG_ERROR, "UserList.info 書込み失敗(ERR:%d)", static_cast<int>(r.error));
+        return false;
     }
     return true;
 }
