@@ -50,6 +50,9 @@ struct WholeFileWriteOptions {
     // its handle. When such a holder prevents the replacement, the file is
     // rewritten in place instead, through a handle that shares as it does.
     bool rewriteInPlaceWhenHeld = false;
+    // The new file is opened and written through the retrying helpers (a
+    // virus scanner may hold the folder for a moment).
+    bool retry = false;
 };
 
 struct WholeFileWriteResult {

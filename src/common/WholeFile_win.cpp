@@ -80,15 +80,20 @@ WholeFileWriteResult Failed(WholeFileStep step, DWORD error, uint64_t written = 
     return r;
 }
 
-// Puts all of bytes through the handle; written counts what went in.
-bool WriteAll(HANDLE file, const std::string& bytes, uint64_t& written, DWORD& error) {
+// Puts all of bytes through the handle (through the retrying helper when
+// given); written counts what went in.
+bool WriteAll(HANDLE file, const std::string& bytes, uint64_t& written, DWORD& error,
+              CFileRetry* retry = nullptr) {
     written = 0;
     while (written < bytes.size()) {
         const uint64_t left = bytes.size() - written;
         const DWORD want = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
         DWORD put = 0;
-        if (!::WriteFile(file, bytes.data() + written, want, &put, nullptr)) {
-            error = ::GetLastError();
+        const BOOL ok =
+            retry ? retry->WriteFile_Recover(file, bytes.data() + written, want, &put, nullptr)
+                  : ::WriteFile(file, bytes.data() + written, want, &put, nullptr);
+        if (!ok) {
+            error = retry ? retry->GetLastError() : ::GetLastError();
             return false;
         }
         written += put;
@@ -146,11 +151,17 @@ WholeFileWriteResult WriteWholeFileReplacingW(const std::wstring& path, const st
     Discard(tmp);
     WholeFileWriteResult r;
     {
-        qm::CFileHandle file(::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           attributes, nullptr));
-        if (!file) return Failed(WholeFileStep::kOpen, ::GetLastError());
+        CFileRetry retry;
+        CFileRetry* const retrying = options.retry ? &retry : nullptr;
+        qm::CFileHandle file(retrying ? retry.CreateFile_Recover(nullptr, GENERIC_WRITE, 0, nullptr,
+                                                                 CREATE_ALWAYS, attributes, nullptr,
+                                                                 tmp.c_str())
+                                      : ::CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                      CREATE_ALWAYS, attributes, nullptr));
+        if (!file)
+            return Failed(WholeFileStep::kOpen, retrying ? retry.GetLastError() : ::GetLastError());
         DWORD error = 0;
-        if (!WriteAll(file.Get(), bytes, r.written, error))
+        if (!WriteAll(file.Get(), bytes, r.written, error, retrying))
             r = Failed(WholeFileStep::kWrite, error, r.written);
         // On the disk before the name points at it, or a crash could leave
         // the name on an empty file.

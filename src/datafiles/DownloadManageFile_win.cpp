@@ -145,7 +145,9 @@ bool CDownloadManageFile::DelDLManage(uint8_t category, uint8_t subcategory, con
     // The remaining entries replace the file in one step: a failure keeps
     // every entry it had.
     bool result = true;
-    const WholeFileWriteResult r = WriteWholeFileReplacing(m_path, kept);
+    WholeFileWriteOptions options;
+    options.retry = true;
+    const WholeFileWriteResult r = WriteWholeFileReplacing(m_path, kept, options);
     if (r.failed == WholeFileStep::kOpen || r.failed == WholeFileStep::kReplace) {
         KILNLOG.Log(LOG_ERROR,
                     "CDownloadManageFile::DelDLManage - ダウンロード管理ファイルオープン失敗 "

@@ -175,6 +175,7 @@ bool CUserListFile::Save(const char* lastUser) {
     // Written beside the list and swapped in: a failure keeps the old list.
     WholeFileWriteOptions options;
     options.attributes = FILE_ATTRIBUTE_HIDDEN;
+    options.retry = true;
     const WholeFileWriteResult r = WriteWholeFileReplacing(path, text, options);
     if (r.failed == WholeFileStep::kOpen || r.failed == WholeFileStep::kReplace) {
         KILNLOG.Log(LOG_ERROR, "UserList.infoファイルオープン失敗(ERR:0x%X).%s",
