@@ -187,6 +187,9 @@ private:
     void OnShellNotify(WPARAM wParam, LPARAM lParam);
     void CountCardNotice();
     void OnRescan();
+    // What each scanned drive is: writable, of a registered user, its model.
+    std::vector<ScannedDrive> ScanDrives(const std::vector<char>& drives) const;
+    void RestartForOtherModel();
     void OnSDChange(char drive, bool startCharges);
     void ReadCardInformation(char drive);
     void CapacityCheck(char drive);

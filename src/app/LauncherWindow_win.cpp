@@ -177,6 +177,14 @@ void CLauncherWindow::StartAfterFirstPaint() {
         KILNLOG.Log(LOG_NORMAL, "SDカード読取専用 %Cドライブ", d);
     }
     if (!drives.empty() && !m_card) PostMessage(kMsgCodeMessage, 0xFF00EE02u, 0);
+    // A card notice before this first look may have come with a card of
+    // another model than start-up saw; it is judged as its rescan would.
+    if (m_card && m_notices.Pending() &&
+        DecideRescan(ScanDrives(drives), 0, m_navigationModelType).outcome ==
+            RescanOutcome::OtherModel) {
+        RestartForOtherModel();
+        return;
+    }
     if (m_card) {
         CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
         if (link.IsLoaded()) m_cardModelCode = link.GetModelCode();
@@ -1214,17 +1222,7 @@ void CLauncherWindow::OnRescan() {
     }
     m_notReadyRetries = 0;
 
-    std::vector<ScannedDrive> seen;
-    CUserListFile users;
-    for (char d : drives) {
-        ScannedDrive s;
-        s.letter = d;
-        s.writable = IsWritable(d);
-        CPcLinkFile link(CPcLinkFile::kPcLink, d);
-        s.registered = link.IsLoaded() && users.Exists(link.GetDeviceNo().c_str());
-        s.modelType = link.IsLoaded() ? link.GetFormatGeneration() : 0;
-        seen.push_back(s);
-    }
+    const std::vector<ScannedDrive> seen = ScanDrives(drives);
     const RescanDecision d = DecideRescan(seen, m_card, m_navigationModelType);
     for (char ro : d.readOnly) KILNLOG.Log(LOG_NORMAL, "SDカード読取専用 %Cドライブ", ro);
     for (const ScannedDrive& s : seen)
@@ -1268,15 +1266,36 @@ void CLauncherWindow::OnRescan() {
         CapacityCheck(d.candidate);
         PostMessage(m_messages.sdChange, static_cast<WPARAM>(d.candidate), start ? 1 : 0);
     } else if (d.outcome == RescanOutcome::OtherModel) {
-        KILNLOG.Log(LOG_NORMAL, "モデル違いSDにより再起動");
-        ShowCardIcon(false);
-        PostMessage(m_messages.sdChange, 0, 0);
-        ShowCodeMessage(0xFF00EE09u);
-        m_restartOnExit = true;
-        PostMessage(WM_CLOSE);
+        RestartForOtherModel();
         return;
     }
     ShowCardIcon(true);
+}
+
+std::vector<ScannedDrive> CLauncherWindow::ScanDrives(const std::vector<char>& drives) const {
+    std::vector<ScannedDrive> seen;
+    CUserListFile users;
+    for (char d : drives) {
+        ScannedDrive s;
+        s.letter = d;
+        s.writable = IsWritable(d);
+        CPcLinkFile link(CPcLinkFile::kPcLink, d);
+        s.registered = link.IsLoaded() && users.Exists(link.GetDeviceNo().c_str());
+        s.modelType = link.IsLoaded() ? link.GetFormatGeneration() : 0;
+        seen.push_back(s);
+    }
+    return seen;
+}
+
+void CLauncherWindow::RestartForOtherModel() {
+    KILNLOG.Log(LOG_NORMAL, "モデル違いSDにより再起動");
+    m_searchAnime->Stop();
+    m_searchAnime->SetVisible(false);
+    ShowCardIcon(false);
+    PostMessage(m_messages.sdChange, 0, 0);
+    ShowCodeMessage(0xFF00EE09u);
+    m_restartOnExit = true;
+    PostMessage(WM_CLOSE);
 }
 
 void CLauncherWindow::OnSDChange(char drive, bool startCharges) {

@@ -504,6 +504,9 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
     ::CloseHandle(pi.hThread);
     const HWND launcher = WaitForLauncherWindow(0, 30000);
     ASSERT_NE(launcher, nullptr);
+    // The first scan is done once the start-up chain it begins has logged.
+    ASSERT_TRUE(lt::PumpUntil(
+        [] { return lt::LogText().find("ログアップロード開始") != std::string::npos; }, 30000));
     // The card of another model takes the place of the first one.
     ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
     ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
@@ -526,6 +529,26 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
         ::TerminateProcess(second.Get(), 9);
         ADD_FAILURE() << "the second launcher did not close";
     }
+    lt::EmptyDrive('F');
+}
+
+TEST(Launcher, ACardNoticeBeforeTheFirstScanIsNotLost) {
+    PrepareCard();
+    lt::CBoxWatcher boxes;
+    CLauncherWindow window;
+    ASSERT_TRUE(window.CreateLauncher(2));  // not shown yet: the first scan waits
+    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
+    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
+    lt::EmptyDrive('E');
+    DEV_BROADCAST_VOLUME notice = {sizeof notice, DBT_DEVTYP_VOLUME, 0, 1u << ('F' - 'A'), 0};
+    window.SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    const HWND handle = window.GetHandle();
+    window.ShowWindow(SW_SHOWNA);
+    EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 10000));
+    EXPECT_TRUE(window.RestartOnExit());
+    const std::vector<std::string> texts = boxes.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("QUILL MARCH を再起動する必要があります。"), std::string::npos);
     lt::EmptyDrive('F');
 }
 
