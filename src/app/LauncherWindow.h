@@ -29,6 +29,8 @@ class CUpdateNotifyWindow;
 class CMapChargeWindow;
 class CLogUploadWindow;
 class CVersionWindow;
+class CSettingWindow;
+class CSDInfoWindow;
 
 // Private messages of the launcher (posted by itself and its pop-ups).
 enum : UINT {
@@ -116,6 +118,8 @@ public:
     CMenuWindow* RootMenu() const { return m_menu.get(); }
     CMapChargeWindow* MapWindow() const { return m_mapWindow.get(); }
     CVersionWindow* VersionWindow() const { return m_versionWindow.get(); }
+    CSettingWindow* SettingWindow() const { return m_settingWindow.get(); }
+    CSDInfoWindow* SDInfoWindow() const { return m_sdInfoWindow.get(); }
     CLogUploadWindow* LogUploadWindow() const { return m_logUpload.get(); }
     CUpdateNotifyWindow* UpdateWindow() const { return m_updateWindow.get(); }
     const CBridgeMessages& Messages() const { return m_messages; }
@@ -196,7 +200,7 @@ private:
     void LayOutTiles();
     void ShowCardIcon(bool present);
     void ForwardSDChange(char drive);
-    void WaitForToolsEnd();
+    void WaitForToolsEnd(ToolsWait wait = ToolsWait::CardChange);
     void Eject();
     void EjectNow();
     void RegisterShellNotify();
@@ -204,6 +208,7 @@ private:
     // --- panel, menu and commands ------------------------------------------------------------
     void SetBackPanel(bool back);
     void OpenMenu();
+    POINT MenuAnchor();
     void CloseMenu(bool animate = false);
     // The hint of the tile or card picture under a client point (0: none).
     void HoverHint(int x, int y);
@@ -280,6 +285,9 @@ private:
     CSkinWindowItemStatic* m_abortText = nullptr;
     CSkinWindowItemStatic* m_abortInfo = nullptr;
     Tile m_tiles[5] = {};
+    // Where the skin puts the first tile and the left of the last one.
+    RECT m_firstTileHome = {};
+    int m_lastTileLeft = 0;
 
     // child windows, created on first use
     std::unique_ptr<CMenuWindow> m_menu;
@@ -287,6 +295,8 @@ private:
     std::unique_ptr<CMapChargeWindow> m_mapWindow;
     std::unique_ptr<CLogUploadWindow> m_logUpload;
     std::unique_ptr<CVersionWindow> m_versionWindow;
+    std::unique_ptr<CSettingWindow> m_settingWindow;
+    std::unique_ptr<CSDInfoWindow> m_sdInfoWindow;
 };
 
 }  // namespace ui

@@ -212,8 +212,10 @@ void CLauncherWindow::UpdateDisplayTimers() {
     }
     // The dots move on the running lines, and the check of transferred data
     // has its own.
-    const bool dots =
-        (m_runningStatus >= 1 && m_runningStatus <= 6) || m_map.kind == kMapRecordChecking;
+    // They also run to take a finished charge's result off the line.
+    const bool dots = (m_runningStatus >= 1 && m_runningStatus <= 6) ||
+                      m_map.kind == kMapRecordChecking ||
+                      (!m_hinting && m_statusShown != m_runningStatus);
     if (dots != m_dotsRunning) {
         m_dotsRunning = dots;
         if (dots)
@@ -243,6 +245,8 @@ void CLauncherWindow::CreateItems() {
     for (int i = 0; i < 5; ++i)
         m_tiles[i].item =
             AddItem<CSkinWindowItemDigitImage>(m_tiles[i].itemId, GetItem(skin, kTileNames[i]));
+    m_firstTileHome = m_tiles[0].item->GetRect();
+    m_lastTileLeft = m_tiles[4].item->GetRect().left;
     m_backImage = AddItem<CSkinWindowItemStaticImage>(kBackImage1, GetItem(skin, "BackImage1"));
     m_cardIcons[0] =
         AddItem<CSkinWindowItemStaticImage>(kSDEjectableIcon, GetItem(skin, "SDEjectableIcon"));
@@ -386,14 +390,33 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             ::PostQuitMessage(0);
             break;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE && m_menu && m_menu->IsOpen() &&
-                !m_menu->OwnsWindow(reinterpret_cast<HWND>(lParam))) {
-                CloseMenu();
-                SetBackPanel(false);
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (m_menu && m_menu->IsOpen() &&
+                    !m_menu->OwnsWindow(reinterpret_cast<HWND>(lParam)))
+                    CloseMenu();
+                if (m_backPanel) SetBackPanel(false);
             }
             break;
         case WM_SIZE:
-            if (wParam == SIZE_MINIMIZED) return 0;
+            if (wParam == SIZE_MINIMIZED) {
+                // However it was minimized: the menu closes, the front panel returns.
+                CloseMenu();
+                if (m_backPanel) SetBackPanel(false);
+                return 0;
+            }
+            break;
+        case WM_MOVE:
+            // The open menu hangs at the menu button wherever the window goes.
+            if (m_menu && m_menu->IsOpen()) m_menu->Open(MenuAnchor());
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (m_menu && m_menu->IsOpen()) {
+                const POINT p = {static_cast<short>(LOWORD(lParam)),
+                                 static_cast<short>(HIWORD(lParam))};
+                const RECT a = m_menuButton->GetRect(), b = m_menuButtonClose->GetRect();
+                if (!::PtInRect(&a, p) && !::PtInRect(&b, p)) CloseMenu(true);
+            }
             break;
         case WM_CONTEXTMENU:
             if (m_systemMenu) {
@@ -452,7 +475,9 @@ void CLauncherWindow::HoverHint(int x, int y) {
     if (over == m_hoverItem) return;
     m_hoverItem = over;
     m_hinting = hint != 0;
-    ProcessStatusText(m_hinting ? hint : m_runningStatus);
+    // Leaving a hinted picture empties the line; the next dot tick brings
+    // a running one back.
+    ProcessStatusText(hint);
 }
 
 LRESULT CLauncherWindow::OnNcHitTest(int x, int y) {
@@ -562,7 +587,7 @@ bool CLauncherWindow::OnItemEvent(int id, int code, intptr_t param) {
                 return Chain::OnItemEvent(id, code, param);
         }
         m_hinting = code == kItemMouseMove;
-        PostMessage(kMsgStatusText, m_hinting ? index : static_cast<WPARAM>(m_runningStatus), 0);
+        PostMessage(kMsgStatusText, static_cast<WPARAM>(index), 0);
         return true;
     }
     return Chain::OnItemEvent(id, code, param);
@@ -608,10 +633,13 @@ void CLauncherWindow::OpenMenu() {
     }
     m_menuButton->SetVisible(false);
     m_menuButtonClose->SetVisible(true);
-    const RECT r = m_menuButtonClose->GetRect();
+    m_menu->Open(MenuAnchor());
+}
+
+POINT CLauncherWindow::MenuAnchor() {
     // The root menu unfolds to the left of the button, which stays free to close it.
-    const POINT anchor = ClientToScreen(POINT{r.left, r.top});
-    m_menu->Open(anchor);
+    const RECT r = m_menuButtonClose->GetRect();
+    return ClientToScreen(POINT{r.left, r.top});
 }
 
 void CLauncherWindow::CloseMenu(bool animate) {
@@ -624,9 +652,11 @@ void CLauncherWindow::OnMenuCommand(int menuId, int index) {
     CloseMenu();
     switch (menuId) {
         case 0:
-            if (index == 0)
-                ShowSettingWindow(GetHandle(), m_card);
-            else if (index == 1)
+            if (index == 0) {
+                if (!m_settingWindow)
+                    m_settingWindow = std::make_unique<CSettingWindow>(m_navigationModelType);
+                m_settingWindow->Show(GetHandle(), m_card);
+            } else if (index == 1)
                 PostMessage(m_messages.requestStartCharge, 0, 0);
             return;
         case 1:
@@ -648,7 +678,14 @@ void CLauncherWindow::OnMenuCommand(int menuId, int index) {
                 if (!m_versionWindow) m_versionWindow = std::make_unique<CVersionWindow>();
                 m_versionWindow->ShowFor(GetHandle());
             } else if (index == 1) {
-                ShowSDInfoWindow(GetHandle(), m_card);
+                if (m_sdInfoWindow) {
+                    // Already open: its modal loop runs further down the stack.
+                    ::SetForegroundWindow(m_sdInfoWindow->GetHandle());
+                    return;
+                }
+                m_sdInfoWindow = std::make_unique<CSDInfoWindow>();
+                m_sdInfoWindow->RunFor(GetHandle(), m_card);
+                m_sdInfoWindow.reset();
             } else if (index == 2) {
                 OpenWebPage(1, 600);
             }
@@ -665,7 +702,7 @@ void CLauncherWindow::OnMenuHint(int menuId, int index) {
     else if (menuId >= 0)
         hint = MenuHintIndex(menuId, index);
     m_hinting = hint != 0;
-    ProcessStatusText(m_hinting ? hint : m_runningStatus);
+    ProcessStatusText(hint);
 }
 
 void CLauncherWindow::OpenWebPage(uint32_t endpoint, uint32_t functionCode) {
@@ -860,9 +897,8 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
         if (tile.bit != c.kindBit || c.outcome == ChargeOutcome::Ignored) continue;
         tile.item->SetValue(static_cast<uint32_t>(c.frame));
         m_lastStatus[c.kindBit] = c.statusIndex;
-        // The result stays on the line: an index above the running ones is
-        // not refreshed by the timers.
-        m_runningStatus = c.statusIndex;
+        // The result shows until the next dot tick empties the line.
+        m_runningStatus = 0;
         if (!m_hinting) ProcessStatusText(c.statusIndex);
         if (c.kindBit == kChargeTraffic && c.outcome == ChargeOutcome::Done)
             ::GetLocalTime(&m_lastTraffic);
@@ -903,8 +939,8 @@ void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
 }
 
 void CLauncherWindow::ProcessStatusText(int index) {
-    UpdateDisplayTimers();
     m_statusShown = index;
+    UpdateDisplayTimers();
     std::string text = BuildStatusText(index, m_dots, m_map, m_mapPhase);
     // The timers refresh the line every second; an unchanged text is not drawn again.
     if (text == m_statusText && m_statusDrawn) return;
@@ -969,15 +1005,18 @@ void CLauncherWindow::OnMapLicense(uint32_t type, uint32_t argument) {
 }
 
 void CLauncherWindow::ShowMapWindow(int type, uint32_t argument) {
-    if (m_mapWindow && m_mapWindow->GetHandle()) m_mapWindow->DestroyWindow();
-    m_mapWindow = std::make_unique<CMapChargeWindow>(GetHandle());
-    m_mapWindow->CreateMapWindow();
-    m_mapWindow->SetVariant(m_navigationModelType);
     // The window's type is the mode of the request; it reports the request
     // type back.
     const int mode =
         type == 7 || type == 8 ? type : MapNotifyModeOfRequest(static_cast<uint32_t>(type));
     if (mode < 0) return;
+    // A question still on screen takes the new one: destroying it would
+    // report an answer to a question nobody answered.
+    if (!m_mapWindow || !m_mapWindow->GetHandle()) {
+        m_mapWindow = std::make_unique<CMapChargeWindow>(GetHandle());
+        m_mapWindow->CreateMapWindow();
+    }
+    m_mapWindow->SetVariant(m_navigationModelType);
     ::ShowWindow(GetHandle(), SW_RESTORE);
     ::SetForegroundWindow(GetHandle());
     if (m_mapWindow->SetType(mode, argument)) m_mapWindow->Show();
@@ -1323,16 +1362,23 @@ void CLauncherWindow::OnSDChange(char drive, bool startCharges) {
 
 void CLauncherWindow::ForwardSDChange(char drive) {
     const WPARAM w = static_cast<WPARAM>(static_cast<signed char>(drive));
-    if (m_menu && m_menu->GetHandle()) m_menu->PostMessage(m_messages.sdChange, w, 0);
+    for (CWindow* child :
+         {static_cast<CWindow*>(m_menu.get()), static_cast<CWindow*>(m_settingWindow.get()),
+          static_cast<CWindow*>(m_sdInfoWindow.get())})
+        if (child && child->GetHandle()) child->PostMessage(m_messages.sdChange, w, 0);
     for (const char* title :
          {"Quillmarch Probe", "Quillmarch Music Manual", "Quillmarch Music Setting"})
         if (HWND window = ::FindWindowA(nullptr, title))
             ::PostMessageA(window, m_messages.sdChange, w, 0);
 }
 
-void CLauncherWindow::WaitForToolsEnd() {
+void CLauncherWindow::WaitForToolsEnd(ToolsWait wait) {
     RequestToolsEnd();
-    for (int i = 0; i < 10 && (FindCoreWindow() || FindMusicWindow(false)); ++i) ::Sleep(100);
+    for (int i = 0; i < 10 && ToolsStillThere(wait, FindCoreWindow() != nullptr,
+                                              FindMusicWindow(false) != nullptr,
+                                              FindMusicWindow(true) != nullptr);
+         ++i)
+        ::Sleep(100);
 }
 
 void CLauncherWindow::ReadCardInformation(char drive) {
@@ -1354,28 +1400,12 @@ void CLauncherWindow::CapacityCheck(char drive) {
 }
 
 void CLauncherWindow::LayOutTiles() {
-    const bool moth = IsMothModelCode(m_cardModelCode);
-    // Without the first tile the other four close up over the same width.
-    const RECT first = GetItemById(kProbeProgressImage)->GetRect();
-    const RECT last = GetItemById(kMusicProgressImage)->GetRect();
+    const RECT& first = m_firstTileHome;
     const int width = first.right - first.left;
-    const int count = moth ? 4 : 5;
-    const int left = moth ? first.left + width / 2 : first.left;
-    const int span = last.right - first.left - (moth ? width : 0);
-    const int step = count > 1 ? (span - width) / (count - 1) : 0;
-    int i = 0;
-    for (Tile& tile : m_tiles) {
-        if (moth && tile.bit == kChargeProbe) continue;
-        const int x = left + i * step;
-        tile.item->SetRect(x, first.top, x + width, first.bottom);
-        ++i;
-    }
-    if (!moth) {
-        for (int k = 0; k < 5; ++k) {
-            const int x = first.left + k * ((last.left - first.left) / 4);
-            m_tiles[k].item->SetRect(x, first.top, x + width, first.bottom);
-        }
-    }
+    const TileLefts t =
+        LayOutTileLefts(first.left, m_lastTileLeft, width, IsMothModelCode(m_cardModelCode));
+    for (int k = 0; k < 5; ++k)
+        m_tiles[k].item->SetRect(t.left[k], first.top, t.left[k] + width, first.bottom);
     SetBackPanel(m_backPanel);
     RedrawAll();
     InvalidateRect(nullptr, false);
@@ -1417,9 +1447,13 @@ bool CLauncherWindow::ChildWindowVisible() const {
     auto visible = [](const CWindow* w) {
         return w && w->GetHandle() && ::IsWindowVisible(w->GetHandle());
     };
-    if (visible(m_mapWindow.get()) || visible(m_updateWindow.get()) || visible(m_logUpload.get()) ||
-        visible(m_versionWindow.get()))
-        return true;
+    for (const CWindow* child : {static_cast<const CWindow*>(m_mapWindow.get()),
+                                 static_cast<const CWindow*>(m_updateWindow.get()),
+                                 static_cast<const CWindow*>(m_logUpload.get()),
+                                 static_cast<const CWindow*>(m_versionWindow.get()),
+                                 static_cast<const CWindow*>(m_settingWindow.get()),
+                                 static_cast<const CWindow*>(m_sdInfoWindow.get())})
+        if (visible(child)) return true;
     for (bool manual : {true, false})
         if (HWND music = FindMusicWindow(manual))
             if (::IsWindowVisible(music)) return true;
@@ -1459,7 +1493,7 @@ bool CLauncherWindow::IsTrafficQuestionDueNow() {
 bool CLauncherWindow::AskTrafficOnExit() { return CInfoChargeQuestion::Ask(GetHandle()); }
 
 void CLauncherWindow::StartTrafficCharge(int exitMode) {
-    if (QueryCoreBusyMask(GetHandle())) WaitForToolsEnd();
+    if (QueryCoreBusyMask(GetHandle())) WaitForToolsEnd(ToolsWait::Exit);
     m_exitMode = exitMode;
     StartCore(kChargeMaskTraffic);
 }
@@ -1522,6 +1556,8 @@ void CLauncherWindow::DestroyChildren() {
     end(m_updateWindow.get());
     end(m_logUpload.get());
     end(m_versionWindow.get());
+    end(m_settingWindow.get());
+    end(m_sdInfoWindow.get());
 }
 
 }  // namespace ui
