@@ -3,6 +3,10 @@
 // the five charge tiles and the status line, runs the start-up chain (log
 // upload, version check, automatic update, charge), follows the core's
 // progress and questions, follows the card, and closes the program.
+// Its implementation is split by concern: LauncherWindow_win.cpp (the window,
+// its items, menu and closing), LauncherWindowCharges_win.cpp (the charges
+// and their progress), LauncherWindowCard_win.cpp (the card's arrival,
+// removal and eject).
 #include <windows.h>
 
 #include <map>
@@ -226,6 +230,8 @@ private:
     bool IsTrafficQuestionDueNow();
     bool AskTrafficOnExit();
     void StartTrafficCharge(int exitMode);
+
+    static constexpr char kBoxCaption[] = "Quillmarch ";
 
     CBridgeMessages m_messages;
     int m_navigationModelType = 1;
