@@ -21,6 +21,7 @@
 #include "app/VersionWindow.h"
 #include "common/CoreBridge.h"
 #include "common/CoreProcess.h"
+#include "common/Folders.h"
 #include "common/WickerdaleConfig.h"
 #include "common/WinHandle.h"
 #include "qm_version.h"
@@ -620,6 +621,9 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
     PrepareCard();
     lt::CoreScenario core("idle stay\r\n");
     lt::CBoxWatcher boxes(true);
+    // The program's own log, not the one this test writes.
+    const std::string log = GetLogFolder() + "Quillmarch.log";
+    const size_t logStart = qmtest::ReadFile(log).size();
     const std::string exe = qmtest::BinFolder() + "Quillmarch.exe";
     std::string cmd = "\"" + exe + "\"";
     STARTUPINFOA si = {sizeof si};
@@ -632,7 +636,11 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
     ASSERT_NE(launcher, nullptr);
     // The first scan is done once the start-up chain it begins has logged.
     ASSERT_TRUE(lt::PumpUntil(
-        [] { return lt::LogText().find("ログアップロード開始") != std::string::npos; }, 30000));
+        [&] {
+            return qmtest::ReadFile(log).find("ログアップロード開始", logStart) !=
+                   std::string::npos;
+        },
+        30000));
     // The card of another model takes the place of the first one.
     ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
     ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
