@@ -285,7 +285,8 @@ void CInitializationWindow::OnRegistConfirm() {
     const std::string userAgent = GetUserAgent(m_drives.front());
     if (userAgent.empty()) return;
     CRequestParams params;
-    params.SetWebPageParams(userAgent.c_str(), m_acceptedNickName.c_str(), kWebPageFunction);
+    // The nickname last sent to the service, not what the box holds now.
+    params.SetWebPageParams(userAgent.c_str(), m_job.nickname.c_str(), kWebPageFunction);
     const std::string url = CConnectionFile::Instance().GetUrlWithQuery(kWebPageEndpoint, params);
     if (!url.empty()) OpenWebPage(url);
 }

@@ -113,6 +113,10 @@ bool IsCardNoticeEvent(uint32_t event) {
     return event == 0x20 || event == 0x40 || event == 0x80 || event == 0x100 || event == 0x10000;
 }
 
+bool ToolsStillThere(ToolsWait wait, bool core, bool musicSetting, bool musicManual) {
+    return core || musicSetting || (wait == ToolsWait::Exit && musicManual);
+}
+
 RescanDecision DecideRescan(const std::vector<ScannedDrive>& drives, char current,
                             int navigationModelType) {
     RescanDecision d;
@@ -177,4 +181,16 @@ int ProgressFrame(int percent, bool odd) {
     if (percent < 0) percent = 0;
     const int band = percent / 25;  // 0..3
     return odd ? band + 2 : band + 1;
+}
+
+TileLefts LayOutTileLefts(int firstLeft, int lastLeft, int width, bool withoutProbe) {
+    TileLefts t = {};
+    t.left[0] = firstLeft;
+    if (!withoutProbe) {
+        for (int k = 1; k < 5; ++k) t.left[k] = firstLeft + k * ((lastLeft - firstLeft) / 4);
+        return t;
+    }
+    const int step = (lastLeft - firstLeft - width) / 3;
+    for (int k = 1; k < 5; ++k) t.left[k] = firstLeft + width / 2 + (k - 1) * step;
+    return t;
 }

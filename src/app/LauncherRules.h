@@ -109,6 +109,12 @@ private:
     unsigned m_notices = 0;
 };
 
+// After "WKLRequestEnd" the launcher waits (10 x 100 ms) while these tools
+// are still there: a card change or an eject for the core and the music
+// Setting window, the exit's traffic charge for the core and either music window.
+enum class ToolsWait { CardChange, Exit };
+bool ToolsStillThere(ToolsWait wait, bool core, bool musicSetting, bool musicManual);
+
 // Not-ready retries during a disk check of the map transfer.
 constexpr int kNotReadyRetries = 180;
 constexpr uint32_t kErrorNotReady = 21;
@@ -145,3 +151,11 @@ int MenuHintIndex(int main, int sub);
 int ProgressFrame(int percent, bool odd);
 // Card models without navigation-info upload.
 inline bool IsMothModelCode(int modelCode) { return modelCode == 18 || modelCode == 21; }
+// Left edges of the five tiles (probe, map, traffic, weather, music), laid
+// out from the skin's places of the first and the last one, never from where
+// an earlier layout put them. Without the probe tile (its left is then the
+// skin's) the other four close up over the same width.
+struct TileLefts {
+    int left[5];
+};
+TileLefts LayOutTileLefts(int firstLeft, int lastLeft, int width, bool withoutProbe);

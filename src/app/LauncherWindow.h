@@ -3,6 +3,10 @@
 // the five charge tiles and the status line, runs the start-up chain (log
 // upload, version check, automatic update, charge), follows the core's
 // progress and questions, follows the card, and closes the program.
+// Its implementation is split by concern: LauncherWindow_win.cpp (the window,
+// its items, menu and closing), LauncherWindowCharges_win.cpp (the charges
+// and their progress), LauncherWindowCard_win.cpp (the card's arrival,
+// removal and eject).
 #include <windows.h>
 
 #include <map>
@@ -29,6 +33,8 @@ class CUpdateNotifyWindow;
 class CMapChargeWindow;
 class CLogUploadWindow;
 class CVersionWindow;
+class CSettingWindow;
+class CSDInfoWindow;
 
 // Private messages of the launcher (posted by itself and its pop-ups).
 enum : UINT {
@@ -116,6 +122,8 @@ public:
     CMenuWindow* RootMenu() const { return m_menu.get(); }
     CMapChargeWindow* MapWindow() const { return m_mapWindow.get(); }
     CVersionWindow* VersionWindow() const { return m_versionWindow.get(); }
+    CSettingWindow* SettingWindow() const { return m_settingWindow.get(); }
+    CSDInfoWindow* SDInfoWindow() const { return m_sdInfoWindow.get(); }
     CLogUploadWindow* LogUploadWindow() const { return m_logUpload.get(); }
     CUpdateNotifyWindow* UpdateWindow() const { return m_updateWindow.get(); }
     const CBridgeMessages& Messages() const { return m_messages; }
@@ -187,13 +195,16 @@ private:
     void OnShellNotify(WPARAM wParam, LPARAM lParam);
     void CountCardNotice();
     void OnRescan();
+    // What each scanned drive is: writable, of a registered user, its model.
+    std::vector<ScannedDrive> ScanDrives(const std::vector<char>& drives) const;
+    void RestartForOtherModel();
     void OnSDChange(char drive, bool startCharges);
     void ReadCardInformation(char drive);
     void CapacityCheck(char drive);
     void LayOutTiles();
     void ShowCardIcon(bool present);
     void ForwardSDChange(char drive);
-    void WaitForToolsEnd();
+    void WaitForToolsEnd(ToolsWait wait = ToolsWait::CardChange);
     void Eject();
     void EjectNow();
     void RegisterShellNotify();
@@ -201,6 +212,7 @@ private:
     // --- panel, menu and commands ------------------------------------------------------------
     void SetBackPanel(bool back);
     void OpenMenu();
+    POINT MenuAnchor();
     void CloseMenu(bool animate = false);
     // The hint of the tile or card picture under a client point (0: none).
     void HoverHint(int x, int y);
@@ -218,6 +230,8 @@ private:
     bool IsTrafficQuestionDueNow();
     bool AskTrafficOnExit();
     void StartTrafficCharge(int exitMode);
+
+    static constexpr char kBoxCaption[] = "Quillmarch ";
 
     CBridgeMessages m_messages;
     int m_navigationModelType = 1;
@@ -277,6 +291,9 @@ private:
     CSkinWindowItemStatic* m_abortText = nullptr;
     CSkinWindowItemStatic* m_abortInfo = nullptr;
     Tile m_tiles[5] = {};
+    // Where the skin puts the first tile and the left of the last one.
+    RECT m_firstTileHome = {};
+    int m_lastTileLeft = 0;
 
     // child windows, created on first use
     std::unique_ptr<CMenuWindow> m_menu;
@@ -284,6 +301,8 @@ private:
     std::unique_ptr<CMapChargeWindow> m_mapWindow;
     std::unique_ptr<CLogUploadWindow> m_logUpload;
     std::unique_ptr<CVersionWindow> m_versionWindow;
+    std::unique_ptr<CSettingWindow> m_settingWindow;
+    std::unique_ptr<CSDInfoWindow> m_sdInfoWindow;
 };
 
 }  // namespace ui

@@ -38,50 +38,6 @@ namespace ui {
 namespace {
 
 const char kSkinFile[] = "LauncherWindow.txt";
-const char kBoxCaption[] = "Quillmarch ";
-
-// The shell's change notification, taken by ordinal as the shell exports it.
-struct ShellNotifyEntry {
-    LPCITEMIDLIST pidl;
-    BOOL recursive;
-};
-using RegisterFn = ULONG(WINAPI*)(HWND, int, LONG, UINT, int, const ShellNotifyEntry*);
-using DeregisterFn = BOOL(WINAPI*)(ULONG);
-using LockFn = HANDLE(WINAPI*)(HANDLE, DWORD, LPITEMIDLIST**, LONG*);
-using UnlockFn = BOOL(WINAPI*)(HANDLE);
-
-struct ShellNotifyApi {
-    RegisterFn reg = nullptr;
-    DeregisterFn dereg = nullptr;
-    LockFn lock = nullptr;
-    UnlockFn unlock = nullptr;
-};
-
-ShellNotifyApi LoadShellNotify(HMODULE& module) {
-    ShellNotifyApi api;
-    module = ::LoadLibraryA("Shell32.DLL");
-    if (!module) return api;
-    api.reg = reinterpret_cast<RegisterFn>(
-        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(2))));
-    api.dereg = reinterpret_cast<DeregisterFn>(
-        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(4))));
-    api.lock = reinterpret_cast<LockFn>(
-        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(644))));
-    api.unlock = reinterpret_cast<UnlockFn>(
-        reinterpret_cast<void*>(::GetProcAddress(module, MAKEINTRESOURCEA(645))));
-    if (!api.reg || !api.dereg || !api.lock || !api.unlock) {
-        ::FreeLibrary(module);
-        module = nullptr;
-        return ShellNotifyApi();
-    }
-    return api;
-}
-
-std::string PathOfIdList(LPCITEMIDLIST pidl) {
-    char path[MAX_PATH * 8] = {};
-    if (pidl && ::SHGetPathFromIDListA(pidl, path)) return std::string(path, ::strnlen(path, 2047));
-    return std::string();
-}
 
 uint64_t FileTimeOf(const SYSTEMTIME& time) {
     FILETIME ft = {};
@@ -177,6 +133,14 @@ void CLauncherWindow::StartAfterFirstPaint() {
         KILNLOG.Log(LOG_NORMAL, "SDカード読取専用 %Cドライブ", d);
     }
     if (!drives.empty() && !m_card) PostMessage(kMsgCodeMessage, 0xFF00EE02u, 0);
+    // A card notice before this first look may have come with a card of
+    // another model than start-up saw; it is judged as its rescan would.
+    if (m_card && m_notices.Pending() &&
+        DecideRescan(ScanDrives(drives), 0, m_navigationModelType).outcome ==
+            RescanOutcome::OtherModel) {
+        RestartForOtherModel();
+        return;
+    }
     if (m_card) {
         CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
         if (link.IsLoaded()) m_cardModelCode = link.GetModelCode();
@@ -190,29 +154,6 @@ void CLauncherWindow::StartAfterFirstPaint() {
     if (m_card) ReadCardInformation(m_card);
     RegisterShellNotify();
     PostMessage(m_messages.requestLogUpLoad, 0, 0);
-}
-
-void CLauncherWindow::UpdateDisplayTimers() {
-    if (!GetHandle()) return;
-    // Set again only on a change: a re-set timer would restart its period.
-    if ((m_runningKind != 0) != m_tilesRunning) {
-        m_tilesRunning = m_runningKind != 0;
-        if (m_tilesRunning)
-            SetTimer(kTimerTiles, 500);
-        else
-            KillTimer(kTimerTiles);
-    }
-    // The dots move on the running lines, and the check of transferred data
-    // has its own.
-    const bool dots =
-        (m_runningStatus >= 1 && m_runningStatus <= 6) || m_map.kind == kMapRecordChecking;
-    if (dots != m_dotsRunning) {
-        m_dotsRunning = dots;
-        if (dots)
-            SetTimer(kTimerDots, 1000);
-        else
-            KillTimer(kTimerDots);
-    }
 }
 
 void CLauncherWindow::CreateItems() {
@@ -235,6 +176,8 @@ void CLauncherWindow::CreateItems() {
     for (int i = 0; i < 5; ++i)
         m_tiles[i].item =
             AddItem<CSkinWindowItemDigitImage>(m_tiles[i].itemId, GetItem(skin, kTileNames[i]));
+    m_firstTileHome = m_tiles[0].item->GetRect();
+    m_lastTileLeft = m_tiles[4].item->GetRect().left;
     m_backImage = AddItem<CSkinWindowItemStaticImage>(kBackImage1, GetItem(skin, "BackImage1"));
     m_cardIcons[0] =
         AddItem<CSkinWindowItemStaticImage>(kSDEjectableIcon, GetItem(skin, "SDEjectableIcon"));
@@ -378,14 +321,33 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             ::PostQuitMessage(0);
             break;
         case WM_ACTIVATE:
-            if (LOWORD(wParam) == WA_INACTIVE && m_menu && m_menu->IsOpen() &&
-                !m_menu->OwnsWindow(reinterpret_cast<HWND>(lParam))) {
-                CloseMenu();
-                SetBackPanel(false);
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (m_menu && m_menu->IsOpen() &&
+                    !m_menu->OwnsWindow(reinterpret_cast<HWND>(lParam)))
+                    CloseMenu();
+                if (m_backPanel) SetBackPanel(false);
             }
             break;
         case WM_SIZE:
-            if (wParam == SIZE_MINIMIZED) return 0;
+            if (wParam == SIZE_MINIMIZED) {
+                // However it was minimized: the menu closes, the front panel returns.
+                CloseMenu();
+                if (m_backPanel) SetBackPanel(false);
+                return 0;
+            }
+            break;
+        case WM_MOVE:
+            // The open menu hangs at the menu button wherever the window goes.
+            if (m_menu && m_menu->IsOpen()) m_menu->Open(MenuAnchor());
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            if (m_menu && m_menu->IsOpen()) {
+                const POINT p = {static_cast<short>(LOWORD(lParam)),
+                                 static_cast<short>(HIWORD(lParam))};
+                const RECT a = m_menuButton->GetRect(), b = m_menuButtonClose->GetRect();
+                if (!::PtInRect(&a, p) && !::PtInRect(&b, p)) CloseMenu(true);
+            }
             break;
         case WM_CONTEXTMENU:
             if (m_systemMenu) {
@@ -444,7 +406,9 @@ void CLauncherWindow::HoverHint(int x, int y) {
     if (over == m_hoverItem) return;
     m_hoverItem = over;
     m_hinting = hint != 0;
-    ProcessStatusText(m_hinting ? hint : m_runningStatus);
+    // Leaving a hinted picture empties the line; the next dot tick brings
+    // a running one back.
+    ProcessStatusText(hint);
 }
 
 LRESULT CLauncherWindow::OnNcHitTest(int x, int y) {
@@ -554,7 +518,7 @@ bool CLauncherWindow::OnItemEvent(int id, int code, intptr_t param) {
                 return Chain::OnItemEvent(id, code, param);
         }
         m_hinting = code == kItemMouseMove;
-        PostMessage(kMsgStatusText, m_hinting ? index : static_cast<WPARAM>(m_runningStatus), 0);
+        PostMessage(kMsgStatusText, static_cast<WPARAM>(index), 0);
         return true;
     }
     return Chain::OnItemEvent(id, code, param);
@@ -600,10 +564,13 @@ void CLauncherWindow::OpenMenu() {
     }
     m_menuButton->SetVisible(false);
     m_menuButtonClose->SetVisible(true);
-    const RECT r = m_menuButtonClose->GetRect();
+    m_menu->Open(MenuAnchor());
+}
+
+POINT CLauncherWindow::MenuAnchor() {
     // The root menu unfolds to the left of the button, which stays free to close it.
-    const POINT anchor = ClientToScreen(POINT{r.left, r.top});
-    m_menu->Open(anchor);
+    const RECT r = m_menuButtonClose->GetRect();
+    return ClientToScreen(POINT{r.left, r.top});
 }
 
 void CLauncherWindow::CloseMenu(bool animate) {
@@ -616,9 +583,11 @@ void CLauncherWindow::OnMenuCommand(int menuId, int index) {
     CloseMenu();
     switch (menuId) {
         case 0:
-            if (index == 0)
-                ShowSettingWindow(GetHandle(), m_card);
-            else if (index == 1)
+            if (index == 0) {
+                if (!m_settingWindow)
+                    m_settingWindow = std::make_unique<CSettingWindow>(m_navigationModelType);
+                m_settingWindow->Show(GetHandle(), m_card);
+            } else if (index == 1)
                 PostMessage(m_messages.requestStartCharge, 0, 0);
             return;
         case 1:
@@ -640,7 +609,14 @@ void CLauncherWindow::OnMenuCommand(int menuId, int index) {
                 if (!m_versionWindow) m_versionWindow = std::make_unique<CVersionWindow>();
                 m_versionWindow->ShowFor(GetHandle());
             } else if (index == 1) {
-                ShowSDInfoWindow(GetHandle(), m_card);
+                if (m_sdInfoWindow) {
+                    // Already open: its modal loop runs further down the stack.
+                    ::SetForegroundWindow(m_sdInfoWindow->GetHandle());
+                    return;
+                }
+                m_sdInfoWindow = std::make_unique<CSDInfoWindow>();
+                m_sdInfoWindow->RunFor(GetHandle(), m_card);
+                m_sdInfoWindow.reset();
             } else if (index == 2) {
                 OpenWebPage(1, 600);
             }
@@ -657,7 +633,7 @@ void CLauncherWindow::OnMenuHint(int menuId, int index) {
     else if (menuId >= 0)
         hint = MenuHintIndex(menuId, index);
     m_hinting = hint != 0;
-    ProcessStatusText(m_hinting ? hint : m_runningStatus);
+    ProcessStatusText(hint);
 }
 
 void CLauncherWindow::OpenWebPage(uint32_t endpoint, uint32_t functionCode) {
@@ -708,699 +684,17 @@ void CLauncherWindow::ShowCardIcon(bool present) {
     m_cardIcons[2]->SetVisible(!animating && !present);
 }
 
-// --- start-up chain ----------------------------------------------------------------------
-
-void CLauncherWindow::OnLogUploadStart() {
-    KILNLOG.Log(LOG_NORMAL, "ログアップロード開始");
-    std::string deviceNo;
-    uint32_t ccid = 0;
-    std::string agent;
-    CUserListFile users;
-    if (m_card) {
-        CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
-        if (link.IsLoaded()) {
-            deviceNo = link.GetDeviceNo();
-            ccid = link.GetNaviId();
-            agent = GetUserAgent(m_card);
-        }
-    } else if (!users.GetLastUser(&deviceNo, nullptr, &agent, &ccid, nullptr)) {
-        KILNLOG.Log(LOG_ERROR,
-                    "CLauncherWindow::OnLogUpLoadStart - ログアップロード用情報取得失敗");
-    }
-    if (!deviceNo.empty() && ccid != 0 && !agent.empty()) {
-        m_logUpload = std::make_unique<CLogUploadWindow>();
-        if (m_logUpload->SetLogUploadInfo(m_card, deviceNo.c_str(), agent.c_str(), ccid) &&
-            m_logUpload->CreateAndCheck(GetHandle())) {
-            ProcessStatusText(kStatusServerCheck);
-            return;
-        }
-    } else {
-        KILNLOG.Log(LOG_ERROR,
-                    "CLauncherWindow::OnLogUpLoadStart - "
-                    "ログアップロード用情報不足のためSKIP　DeviceNo:%s ID:%X UserAgent:%s",
-                    deviceNo.c_str(), static_cast<unsigned>(ccid), agent.c_str());
-    }
-    PostMessage(kMsgLogUploadEnd, 0, 0);
-    ProcessStatusText(kStatusServerCheck);
-}
-
-void CLauncherWindow::OnLogUploadEnd(WPARAM result, LPARAM detail) {
-    KILNLOG.Log(LOG_NORMAL, "ログアップロード終了通知 MSG:0x%08X ERR:0x%08X",
-                static_cast<unsigned>(result), static_cast<unsigned>(detail));
-    if (m_logUpload && !m_logUpload->GetHandle()) m_logUpload.reset();
-    PostMessage(m_messages.requestVersionCheck, 0, 0);
-}
-
-void CLauncherWindow::OnVersionCheck() {
-    KILNLOG.Log(LOG_NORMAL, "バージョンチェック開始");
-    if (!m_updateWindow && !m_closing) {
-        m_updateWindow = std::make_unique<CUpdateNotifyWindow>(GetHandle(), m_card);
-        m_updateWindow->CreateAndInquire();
-    }
-    m_runningStatus = kStatusServerCheck;
-    ProcessStatusText(m_runningStatus);
-}
-
-void CLauncherWindow::OnUpdateChecked() {
-    KILNLOG.Log(LOG_DETAIL, "自動アップデートサーバーチェック終了通知");
-    if (m_updateWindow) m_updateResult = static_cast<int>(m_updateWindow->GetResult());
-    PostMessage(m_messages.requestAutoUpdate, 0, 0);
-}
-
-void CLauncherWindow::OnAutoUpdate() {
-    KILNLOG.Log(LOG_NORMAL, "自動アップデート開始");
-    m_runningStatus = 0;
-    ProcessStatusText(0);
-    m_menuEnabled = m_updateResult != kUpdateNewer;
-    if (m_menu) {
-        m_menu->SetEnableFlag(m_menuEnabled);
-        m_menu->PostMessage(m_messages.sdChange, static_cast<WPARAM>(m_card), 0);
-    }
-}
-
-void CLauncherWindow::OnUpdateEnd() {
-    KILNLOG.Log(LOG_DETAIL, "自動アップデート終了通知");
-    const uint32_t r = static_cast<uint32_t>(m_updateResult);
-    if (r & 0x100000) {
-        KILNLOG.Log(LOG_ERROR, "サーバー通信エラー");
-    } else if (r & 0x200000) {
-        KILNLOG.Log(LOG_ERROR, "サーバーレスポンスコードエラー 0x%08X", static_cast<unsigned>(r));
-        if ((r & 0xFFFF) == 5) ShowCodeMessage(0xFF00DD01u);
-    }
-    PostMessage(m_messages.requestStartCharge, 0, 0);
-}
-
-void CLauncherWindow::OnStartCharge() {
-    KILNLOG.Log(LOG_NORMAL, "データ更新開始");
-    m_runningStatus = 0;
-    ProcessStatusText(0);
-    ApplyStartChargeDecision();
-}
-
-void CLauncherWindow::ApplyStartChargeDecision() {
-    const StartChargeDecision d = DecideStartCharge(m_updateResult, m_card != 0);
-    if (d.stopReaskTimer) KillTimer(kTimerMapReask);
-    if (d.log) KILNLOG.Log(LOG_NORMAL, d.log, static_cast<unsigned>(m_updateResult));
-    if (d.action != StartChargeAction::None && m_card) StartCore(d.mask);
-}
-
-void CLauncherWindow::StartCore(int32_t mask) {
-    if (!m_card) return;
-    StartCoreProcess(m_card, GetHandle(), mask, m_cardModelCode);
-}
-
-// --- progress and completion ------------------------------------------------------------
-
-void CLauncherWindow::OnNotifyProgress(uint32_t kindBit, int percent) {
-    if (!m_chargingAnime->IsRunning()) {
-        m_chargingAnime->SetVisible(true);
-        m_chargingAnime->Start(0);
-        ResumeTick();
-        ShowCardIcon(m_card != 0);
-    }
-    m_runningKind = kindBit;
-    m_runningPercent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
-    m_runningStatus = RunningStatusOfKind(kindBit);
-    m_lastStatus[kindBit == kChargeMapAlternate ? kChargeMap : kindBit] = m_runningStatus;
-    UpdateDisplayTimers();
-    if (!m_hinting) ProcessStatusText(m_runningStatus);
-}
-
-void CLauncherWindow::AnimateTiles() {
-    m_tileOdd = !m_tileOdd;
-    if (!m_runningKind) return;
-    for (Tile& tile : m_tiles)
-        if (tile.bit == m_runningKind)
-            tile.item->SetValue(static_cast<uint32_t>(ProgressFrame(m_runningPercent, m_tileOdd)));
-}
-
-void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
-    KILNLOG.Log(LOG_NORMAL, "転送完了通知 CHG:%x ERC:0x%08X WinERC:0x%08X",
-                static_cast<unsigned>(code >> 24), static_cast<unsigned>(code),
-                static_cast<unsigned>(winError));
-    if (m_chargingAnime->IsRunning()) {
-        m_chargingAnime->Stop();
-        m_chargingAnime->SetVisible(false);
-        ShowCardIcon(m_card != 0);
-    }
-    m_runningKind = 0;
-    m_runningPercent = 0;
-    UpdateDisplayTimers();
-    const ChargeCompletion c = ClassifyCompletion(code);
-    if (c.kindBit == 0) return;
-    for (Tile& tile : m_tiles) {
-        if (tile.bit != c.kindBit || c.outcome == ChargeOutcome::Ignored) continue;
-        tile.item->SetValue(static_cast<uint32_t>(c.frame));
-        m_lastStatus[c.kindBit] = c.statusIndex;
-        // The result stays on the line: an index above the running ones is
-        // not refreshed by the timers.
-        m_runningStatus = c.statusIndex;
-        if (!m_hinting) ProcessStatusText(c.statusIndex);
-        if (c.kindBit == kChargeTraffic && c.outcome == ChargeOutcome::Done)
-            ::GetLocalTime(&m_lastTraffic);
-    }
-    if (c.kindBit == kChargeTraffic) {
-        if (m_exitMode == 1) {
-            m_exitMode = 0;
-            EjectNow();
-        } else if (m_exitMode == 2) {
-            // The close follows a second later, so the finished tile is seen;
-            // the window keeps painting and answering meanwhile.
-            m_exitMode = 0;
-            m_closing = true;
-            SetTimer(kTimerTrafficClose, 1000);
-        }
-    }
-    if (c.showMessage) {
-        unsigned style = 0;
-        const std::string text = GetMessageText(code, winError, style);
-        const int answer =
-            text.empty() ? 0
-                         : lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
-        if (c.offerRegistration && answer == IDYES) OpenWebPage(3, 100);
-    }
-    if (c.withdrawn && m_card) {
-        CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
-        if (link.IsLoaded()) {
-            CUserListFile users;
-            users.DeleteUser(link.GetDeviceNo().c_str());
-        }
-    }
-}
-
-void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
-    unsigned style = 0;
-    const std::string text = GetMessageText(code, winError, style);
-    if (!text.empty()) lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
-}
-
-void CLauncherWindow::ProcessStatusText(int index) {
-    UpdateDisplayTimers();
-    m_statusShown = index;
-    std::string text = BuildStatusText(index, m_dots, m_map, m_mapPhase);
-    // The timers refresh the line every second; an unchanged text is not drawn again.
-    if (text == m_statusText && m_statusDrawn) return;
-    m_statusText = std::move(text);
-    m_statusDrawn = true;
-    m_statusImage->SetLabel(m_statusText);
-}
-
-void CLauncherWindow::RefreshRunningStatus() {
-    if (m_runningStatus < 7 && !m_hinting) ProcessStatusText(m_runningStatus);
-}
-
-void CLauncherWindow::ClearKindStatuses() { m_lastStatus.clear(); }
-
-int CLauncherWindow::TileFrame(uint32_t kindBit) const {
-    for (const Tile& tile : m_tiles)
-        if (tile.bit == kindBit && tile.item) return static_cast<int>(tile.item->GetValue());
-    return -1;
-}
-
-int CLauncherWindow::LastStatusOf(uint32_t kindBit) const {
-    auto it = m_lastStatus.find(kindBit);
-    return it == m_lastStatus.end() ? 0 : it->second;
-}
-
-// --- map questions ------------------------------------------------------------------------
-
-void CLauncherWindow::OnMapLicense(uint32_t type, uint32_t argument) {
-    KILNLOG.Log(LOG_NORMAL, "マップチャージ要求 0x%08X", static_cast<unsigned>(type));
-    MapNotifySettings settings;
-    {
-        CWickerdaleConfig config;
-        if (config.LoadMap()) {
-            settings.notifyMessage = config.GetMapNotifyMessage();
-            settings.notifyLoseReserve = config.GetMapNotifyMessageLoseReserve();
-            settings.notifyRemind = config.GetMapNotifyMessageRemind();
-            settings.notifyPassword = config.GetMapNotifyMessagePassword();
-        }
-    }
-    const MapRequestDecision d = DecideMapRequest(type, settings);
-    switch (d.action) {
-        case MapRequestAction::AnswerNo:
-            KILNLOG.Log(LOG_NORMAL, "%s", d.log);
-            PostMessage(kMsgMapWindowEnd, type, 0);
-            return;
-        case MapRequestAction::Show:
-            ShowMapWindow(static_cast<int>(type), argument);
-            return;
-        case MapRequestAction::AskBox: {
-            unsigned style = 0;
-            const std::string text = GetMessageText(0x0200EEEFu, 0, style);
-            const int answer =
-                lib::wfc::ShowMessageBox(GetHandle(), text.c_str(), kBoxCaption, style);
-            PostMessage(kMsgMapWindowEnd, type, answer == IDYES ? 1 : 0);
-            return;
-        }
-        case MapRequestAction::Undefined:
-            KILNLOG.Log(LOG_ERROR, "未定義のマップチャージ要求 0x%08X",
-                        static_cast<unsigned>(type));
-            return;
-    }
-}
-
-void CLauncherWindow::ShowMapWindow(int type, uint32_t argument) {
-    if (m_mapWindow && m_mapWindow->GetHandle()) m_mapWindow->DestroyWindow();
-    m_mapWindow = std::make_unique<CMapChargeWindow>(GetHandle());
-    m_mapWindow->CreateMapWindow();
-    m_mapWindow->SetVariant(m_navigationModelType);
-    // The window's type is the mode of the request; it reports the request
-    // type back.
-    const int mode =
-        type == 7 || type == 8 ? type : MapNotifyModeOfRequest(static_cast<uint32_t>(type));
-    if (mode < 0) return;
-    ::ShowWindow(GetHandle(), SW_RESTORE);
-    ::SetForegroundWindow(GetHandle());
-    if (m_mapWindow->SetType(mode, argument)) m_mapWindow->Show();
-}
-
-void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence) {
-    KILNLOG.Log(LOG_DETAIL, "マップチャージ画面終了通知 TYPE:%d RESULT:%s %s",
-                static_cast<int>(type), accepted ? "OK" : "CANCEL",
-                silence ? "今後表示しない" : " ");
-    const MapAnswerDecision d = DecideMapAnswer(type, accepted);
-    if (!d.known) {
-        KILNLOG.Log(LOG_ERROR, "未定義のマップチャージ画面終了通知 0x%08X",
-                    static_cast<unsigned>(type));
-        return;
-    }
-    if (silence && d.silenceKey >= 0) {
-        // Each setter writes its key at once.
-        CWickerdaleConfig config;
-        switch (d.silenceKey) {
-            case 0:
-                config.SetMapNotifyMessage(0);
-                break;
-            case 1:
-                config.SetMapNotifyMessageLoseReserve(0);
-                break;
-            case 2:
-                config.SetMapNotifyMessageRemind(0);
-                break;
-            case 4:
-                config.SetMapNotifyMessagePassword(0);
-                break;
-            default:
-                break;
-        }
-    }
-    if (d.eventName) SetCoreEvent(d.eventName);
-    if (d.startReaskTimer) SetTimer(kTimerMapReask, kMapReaskMs);
-    if (d.startRefreshCharge) StartCore(kChargeMaskRefresh);
-}
-
-void CLauncherWindow::OnMapDownload() {
-    KILNLOG.Log(LOG_NORMAL, "マップ再要求");
-    KillTimer(kTimerMapReask);
-    if (m_mapWindow && m_mapWindow->GetHandle() && m_mapWindow->Type() == 5)
-        m_mapWindow->ShowWindow(SW_HIDE);
-    StartCore(kChargeMaskRefresh);
-}
-
-void CLauncherWindow::OnMapVerify(int mode, const char* log) {
-    KILNLOG.Log(LOG_NORMAL, "%s", log);
-    ShowMapWindow(mode, 0);
-}
-
-// --- map progress -----------------------------------------------------------------------------
-
-bool CLauncherWindow::ReadMapBlock(bool download, bool withSpeed, WPARAM w) {
-    MapProgressBlock block;
-    block.lineSpeed = m_map.lineSpeed;
-    block.currentSize = m_map.currentSize;
-    block.cumulativeSize = m_map.cumulativeSize;
-    block.totalSize = m_map.totalSize;
-    const bool ok = ReadMapProgressBlock(
-        download ? "MapChargeDLProgress" : "MapChargeTRProgress", block, [w](DWORD error) {
-            KILNLOG.Log(LOG_ERROR,
-                        "CLauncherWindow::OnMapChargeProgress - 共有メモリオープン失敗 : Type=%d "
-                        "Err=0x%08X",
-                        static_cast<int>(w), static_cast<unsigned>(error));
-        });
-    if (!ok) return false;
-    if (withSpeed) m_map.lineSpeed = block.lineSpeed;
-    m_map.currentSize = block.currentSize;
-    m_map.cumulativeSize = block.cumulativeSize;
-    if (download) m_map.totalSize = block.totalSize;
-    m_map.percent = MapPercent(m_map.cumulativeSize, m_map.totalSize);
-    if (m_map.lineSpeed > 0) m_map.remainingSeconds = MapUpdatedRemaining(m_map);
-    return true;
-}
-
-void CLauncherWindow::StartMapTimers() {
-    SetTimer(kTimerMapPhase, 5000);
-    SetTimer(kTimerMapSeconds, 1000);
-}
-
-void CLauncherWindow::StopMapTimers() {
-    KillTimer(kTimerMapPhase);
-    KillTimer(kTimerMapSeconds);
-}
-
-void CLauncherWindow::OnMapProgressStart(WPARAM w) {
-    m_map = MapProgressRecord();
-    if (w == 3) {
-        m_map.kind = kMapRecordDiskCheck;
-        KILNLOG.Log(LOG_NORMAL, "CLauncherWindow::OnMapChargeStart - CHKDSK開始");
-        return;
-    }
-    if (w != 1 && w != 2) return;
-    const bool download = w == 1;
-    m_map.kind = download ? kMapRecordDownload : kMapRecordTransfer;
-    MapProgressBlock block;
-    const bool ok = ReadMapProgressBlock(
-        download ? "MapChargeDLProgress" : "MapChargeTRProgress", block, [download](DWORD error) {
-            KILNLOG.Log(LOG_ERROR,
-                        download ? "CLauncherWindow::OnMapChargeStart - "
-                                   "DL用共有メモリオープン失敗 Err=0x%08X"
-                                 : "CLauncherWindow::OnMapChargeStart - "
-                                   "TR用共有メモリオープン失敗 Err=0x%08X",
-                        static_cast<unsigned>(error));
-        });
-    if (ok) {
-        m_map.totalSize = block.totalSize;
-        if (download) {
-            m_map.lineSpeed = block.lineSpeed;
-            m_map.currentSize = block.currentSize;
-            m_map.cumulativeSize = block.cumulativeSize;
-            m_map.percent = MapPercent(m_map.cumulativeSize, m_map.totalSize);
-            m_map.remainingSeconds = MapStartRemaining(m_map);
-        }
-    }
-    m_mapPhase = kMapPhaseLabel;
-    RefreshRunningStatus();
-    StartMapTimers();
-}
-
-void CLauncherWindow::OnMapProgress(WPARAM w, LPARAM l) {
-    if (w == 1) {
-        ReadMapBlock(true, true, w);
-        return;
-    }
-    if (w != 2) return;
-    if (l == 1) {
-        m_map.kind = kMapRecordChecking;
-        RefreshRunningStatus();
-        StopMapTimers();
-        return;
-    }
-    if (l == 2) {
-        StartMapTimers();
-        m_mapPhase = kMapPhasePercent;
-        return;
-    }
-    ReadMapBlock(false, true, w);
-}
-
-void CLauncherWindow::OnMapProgressEnd(WPARAM w) {
-    if (w == 3) {
-        m_map = MapProgressRecord();
-        KILNLOG.Log(LOG_NORMAL, "CLauncherWindow::OnMapChargeEnd - CHKDSK終了");
-        return;
-    }
-    StopMapTimers();
-    const char* const p = "CLauncherWindow::OnMapChargeEnd - ";
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ処理種別 = %d ", p, static_cast<int>(m_map.kind));
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ全体サイズ = %lld ", p,
-                static_cast<long long>(m_map.totalSize));
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ累計サイズ = %lld ", p,
-                static_cast<long long>(m_map.cumulativeSize));
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ予測時間 = %lld ", p,
-                static_cast<long long>(m_map.remainingSeconds));
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ進捗率 = %5.1f ", p, m_map.percent);
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ現在処理サイズ = %lld ", p,
-                static_cast<long long>(m_map.currentSize));
-    KILNLOG.Log(LOG_NORMAL, "%sマップチャージ回線速度 = %d ", p, static_cast<int>(m_map.lineSpeed));
-    m_map = MapProgressRecord();
-}
-
-// --- card ---------------------------------------------------------------------------------
-
-void CLauncherWindow::RegisterShellNotify() {
-    const ShellNotifyApi api = LoadShellNotify(m_shell32);
-    if (!api.reg) return;
-    ShellNotifyEntry entry = {nullptr, TRUE};
-    m_shellRegistration =
-        api.reg(GetHandle(), 0x9003, static_cast<LONG>(0xFFF901E1u), kMsgShellNotify, 1, &entry);
-}
-
-void CLauncherWindow::UnregisterShellNotify() {
-    if (!m_shell32) return;
-    if (m_shellRegistration) {
-        auto dereg = reinterpret_cast<DeregisterFn>(
-            reinterpret_cast<void*>(::GetProcAddress(m_shell32, MAKEINTRESOURCEA(4))));
-        if (dereg) dereg(m_shellRegistration);
-        m_shellRegistration = 0;
-    }
-    ::FreeLibrary(m_shell32);
-    m_shell32 = nullptr;
-}
-
-void CLauncherWindow::OnShellNotify(WPARAM wParam, LPARAM lParam) {
-    if (!m_shell32) return;
-    auto lock = reinterpret_cast<LockFn>(
-        reinterpret_cast<void*>(::GetProcAddress(m_shell32, MAKEINTRESOURCEA(644))));
-    auto unlock = reinterpret_cast<UnlockFn>(
-        reinterpret_cast<void*>(::GetProcAddress(m_shell32, MAKEINTRESOURCEA(645))));
-    const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
-    LPITEMIDLIST* pidls = nullptr;
-    LONG event = 0;
-    HANDLE locked =
-        lock(reinterpret_cast<HANDLE>(wParam), static_cast<DWORD>(lParam), &pidls, &event);
-    std::string path1, path2;
-    if (locked) {
-        if (pidls) {
-            path1 = PathOfIdList(pidls[0]);
-            path2 = PathOfIdList(pidls[1]);
-        }
-        unlock(locked);
-    }
-    ::SetErrorMode(oldMode);
-    if (!locked || !IsCardNoticeEvent(static_cast<uint32_t>(event))) return;
-    KILNLOG.Log(LOG_DETAIL, "%s %s", path1.c_str(), path2.c_str());
-    CountCardNotice();
-}
-
-void CLauncherWindow::CountCardNotice() {
-    if (m_notices.Notice()) {
-        m_searchAnime->SetVisible(true);
-        m_searchAnime->Start(0);
-        ResumeTick();
-        ShowCardIcon(m_card != 0);
-    } else {
-        KillTimer(kTimerRescan);
-    }
-    SetTimer(kTimerRescan, kRescanDelayMs);
-}
-
-void CLauncherWindow::OnRescan() {
-    KillTimer(kTimerRescan);
-    // A stray timer message scans nothing; a not-ready retry scans again.
-    if (!m_notices.TakeRescan() && !m_retryArmed) return;
-    m_retryArmed = false;
-    std::vector<char> drives;
-    ScanNaviCards(drives);
-    const DWORD scanError = ::GetLastError();
-    if (drives.empty() && m_map.kind == kMapRecordDiskCheck && scanError == kErrorNotReady) {
-        if (m_notReadyRetries < kNotReadyRetries) {
-            ++m_notReadyRetries;
-            KILNLOG.Log(LOG_NORMAL,
-                        "CLauncherWindow::_OnTimerShellNotify() - SHELL通知時のドライブ準備中");
-            m_retryArmed = true;
-            SetTimer(kTimerRescan, kRescanDelayMs);
-            return;
-        }
-    }
-    m_notReadyRetries = 0;
-
-    std::vector<ScannedDrive> seen;
-    CUserListFile users;
-    for (char d : drives) {
-        ScannedDrive s;
-        s.letter = d;
-        s.writable = IsWritable(d);
-        CPcLinkFile link(CPcLinkFile::kPcLink, d);
-        s.registered = link.IsLoaded() && users.Exists(link.GetDeviceNo().c_str());
-        s.modelType = link.IsLoaded() ? link.GetFormatGeneration() : 0;
-        seen.push_back(s);
-    }
-    const RescanDecision d = DecideRescan(seen, m_card, m_navigationModelType);
-    for (char ro : d.readOnly) KILNLOG.Log(LOG_NORMAL, "SDカード読取専用 %Cドライブ", ro);
-    for (const ScannedDrive& s : seen)
-        if (s.writable && s.registered) KILNLOG.Log(LOG_NORMAL, "SD検知");
-    if (d.unregisteredSeen) {
-        KILNLOG.Log(LOG_DETAIL, "　－ユーザー登録情報なしSDカード挿入");
-        lib::wfc::ShowMessageBox(GetHandle(),
-                                 "挿入されたSDカードのお客様登録情報が見つかりませんでした。\r\n"
-                                 "QUILL MARCHを再起動して、初期設定を行なってください。",
-                                 kBoxCaption, MB_OK | MB_ICONINFORMATION);
-    }
-    if (d.outcome == RescanOutcome::NoCard) {
-        KILNLOG.Log(LOG_NORMAL, "SD抜取検知");
-        ClearKindStatuses();
-        if (d.readOnlySeen) PostMessage(kMsgCodeMessage, 0xFF00EE02u, 0);
-        PostMessage(m_messages.sdChange, 0, 0);
-        m_searchAnime->Stop();
-        m_searchAnime->SetVisible(false);
-        ShowCardIcon(false);
-        return;
-    }
-    ClearKindStatuses();
-    bool start = false;
-    if (d.outcome != RescanOutcome::SameCard) {
-        if (!m_card) {
-            ReadCardInformation(d.candidate);
-            start = true;
-        } else {
-            KILNLOG.Log(LOG_NORMAL, "新SD検知 %C", d.candidate);
-            start = true;
-        }
-    }
-    if (!m_updateWindow) {
-        m_updateWindow = std::make_unique<CUpdateNotifyWindow>(GetHandle(), d.candidate);
-        m_updateWindow->CreateAndInquire();
-        start = false;  // the chain starts the charges
-    }
-    m_searchAnime->Stop();
-    m_searchAnime->SetVisible(false);
-    if (d.outcome == RescanOutcome::NewCard) {
-        CapacityCheck(d.candidate);
-        PostMessage(m_messages.sdChange, static_cast<WPARAM>(d.candidate), start ? 1 : 0);
-    } else if (d.outcome == RescanOutcome::OtherModel) {
-        KILNLOG.Log(LOG_NORMAL, "モデル違いSDにより再起動");
-        ShowCardIcon(false);
-        PostMessage(m_messages.sdChange, 0, 0);
-        ShowCodeMessage(0xFF00EE09u);
-        m_restartOnExit = true;
-        PostMessage(WM_CLOSE);
-        return;
-    }
-    ShowCardIcon(true);
-}
-
-void CLauncherWindow::OnSDChange(char drive, bool startCharges) {
-    if (drive != m_card) {
-        KILNLOG.Log(LOG_NORMAL, "SD変更検知 %C -> %C", m_card ? m_card : ' ', drive ? drive : ' ');
-        for (Tile& tile : m_tiles) tile.item->SetValue(0);
-        ClearKindStatuses();
-        WaitForToolsEnd();
-        m_card = drive;
-        m_userAgent.clear();
-        m_nickname.clear();
-        m_cardModelCode = 0;
-        if (m_card) {
-            CPcLinkFile link(CPcLinkFile::kPcLink, m_card);
-            if (link.IsLoaded()) m_cardModelCode = link.GetModelCode();
-            ReadCardInformation(m_card);
-            LayOutTiles();
-            if (startCharges) ApplyStartChargeDecision();
-        }
-        ShowCardIcon(m_card != 0);
-        if (m_backPanel) SetBackPanel(true);
-    }
-    ForwardSDChange(drive);
-}
-
-void CLauncherWindow::ForwardSDChange(char drive) {
-    const WPARAM w = static_cast<WPARAM>(static_cast<signed char>(drive));
-    if (m_menu && m_menu->GetHandle()) m_menu->PostMessage(m_messages.sdChange, w, 0);
-    for (const char* title :
-         {"Quillmarch Probe", "Quillmarch Music Manual", "Quillmarch Music Setting"})
-        if (HWND window = ::FindWindowA(nullptr, title))
-            ::PostMessageA(window, m_messages.sdChange, w, 0);
-}
-
-void CLauncherWindow::WaitForToolsEnd() {
-    RequestToolsEnd();
-    for (int i = 0; i < 10 && (FindCoreWindow() || FindMusicWindow(false)); ++i) ::Sleep(100);
-}
-
-void CLauncherWindow::ReadCardInformation(char drive) {
-    CPcLinkFile link(CPcLinkFile::kPcLink, drive);
-    if (!link.IsLoaded()) return;
-    const std::string deviceNo = link.GetDeviceNo();
-    CUserListFile users;
-    if (!users.Exists(deviceNo.c_str())) return;
-    users.SetUserAgent(deviceNo.c_str(), GetUserAgent(drive).c_str());
-    users.SetCcid(deviceNo.c_str(), link.GetNaviId());
-    users.SetModelType(deviceNo.c_str(), static_cast<uint32_t>(link.GetFormatGeneration()));
-}
-
-void CLauncherWindow::CapacityCheck(char drive) {
-    CPcLinkFile link(CPcLinkFile::kPcLink, drive);
-    const int model = link.IsLoaded() ? link.GetModelCode() : 0;
-    const uint32_t code = CapacityMessage(model, m_navigationModelType, GetVolumeCapacity(drive));
-    if (code) PostMessage(kMsgCodeMessage, code, 0);
-}
-
-void CLauncherWindow::LayOutTiles() {
-    const bool moth = IsMothModelCode(m_cardModelCode);
-    // Without the first tile the other four close up over the same width.
-    const RECT first = GetItemById(kProbeProgressImage)->GetRect();
-    const RECT last = GetItemById(kMusicProgressImage)->GetRect();
-    const int width = first.right - first.left;
-    const int count = moth ? 4 : 5;
-    const int left = moth ? first.left + width / 2 : first.left;
-    const int span = last.right - first.left - (moth ? width : 0);
-    const int step = count > 1 ? (span - width) / (count - 1) : 0;
-    int i = 0;
-    for (Tile& tile : m_tiles) {
-        if (moth && tile.bit == kChargeProbe) continue;
-        const int x = left + i * step;
-        tile.item->SetRect(x, first.top, x + width, first.bottom);
-        ++i;
-    }
-    if (!moth) {
-        for (int k = 0; k < 5; ++k) {
-            const int x = first.left + k * ((last.left - first.left) / 4);
-            m_tiles[k].item->SetRect(x, first.top, x + width, first.bottom);
-        }
-    }
-    SetBackPanel(m_backPanel);
-    RedrawAll();
-    InvalidateRect(nullptr, false);
-}
-
-void CLauncherWindow::Eject() {
-    if (!m_card) {
-        PostMessage(kMsgCodeMessage, 0xFF00EE04u, 0);
-        return;
-    }
-    if (ChildWindowVisible()) {
-        PostMessage(kMsgCodeMessage, 0xFF00EE07u, 0);
-        return;
-    }
-    if (AskBusy("処理中のSD抜取要求 PROCs:0x%08X", "データ更新中です。転送を中断しますか？") ==
-        IDNO)
-        return;
-    ClearKindStatuses();
-    WaitForToolsEnd();
-    if (IsTrafficQuestionDueNow() && AskTrafficOnExit()) {
-        StartTrafficCharge(1);
-        return;
-    }
-    EjectNow();
-}
-
-void CLauncherWindow::EjectNow() {
-    if (m_card && EjectVolume(m_card)) {
-        PostMessage(kMsgCodeMessage, 0xFF00EE05u, 0);
-    } else {
-        KILNLOG.Log(LOG_ERROR, "SD取り出し失敗 ERR:0x%08X",
-                    static_cast<unsigned>(::GetLastError()));
-        PostMessage(kMsgCodeMessage, 0xFF00EE06u, 0);
-    }
-    SetBackPanel(!m_backPanel);
-}
-
 bool CLauncherWindow::ChildWindowVisible() const {
     auto visible = [](const CWindow* w) {
         return w && w->GetHandle() && ::IsWindowVisible(w->GetHandle());
     };
-    if (visible(m_mapWindow.get()) || visible(m_updateWindow.get()) || visible(m_logUpload.get()) ||
-        visible(m_versionWindow.get()))
-        return true;
+    for (const CWindow* child : {static_cast<const CWindow*>(m_mapWindow.get()),
+                                 static_cast<const CWindow*>(m_updateWindow.get()),
+                                 static_cast<const CWindow*>(m_logUpload.get()),
+                                 static_cast<const CWindow*>(m_versionWindow.get()),
+                                 static_cast<const CWindow*>(m_settingWindow.get()),
+                                 static_cast<const CWindow*>(m_sdInfoWindow.get())})
+        if (visible(child)) return true;
     for (bool manual : {true, false})
         if (HWND music = FindMusicWindow(manual))
             if (::IsWindowVisible(music)) return true;
@@ -1440,7 +734,7 @@ bool CLauncherWindow::IsTrafficQuestionDueNow() {
 bool CLauncherWindow::AskTrafficOnExit() { return CInfoChargeQuestion::Ask(GetHandle()); }
 
 void CLauncherWindow::StartTrafficCharge(int exitMode) {
-    if (QueryCoreBusyMask(GetHandle())) WaitForToolsEnd();
+    if (QueryCoreBusyMask(GetHandle())) WaitForToolsEnd(ToolsWait::Exit);
     m_exitMode = exitMode;
     StartCore(kChargeMaskTraffic);
 }
@@ -1503,6 +797,8 @@ void CLauncherWindow::DestroyChildren() {
     end(m_updateWindow.get());
     end(m_logUpload.get());
     end(m_versionWindow.get());
+    end(m_settingWindow.get());
+    end(m_sdInfoWindow.get());
 }
 
 }  // namespace ui

@@ -40,6 +40,7 @@ public:
 
 protected:
     void OnButton(int id) override;
+    bool OnItemEvent(int id, int code, intptr_t param) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

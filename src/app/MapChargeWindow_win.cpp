@@ -195,6 +195,7 @@ void CMapChargeWindow::OnButton(int id) {
             SaveAnswer(0);
             PostMessage(WM_CLOSE);
             return;
+        case kCloseButton:
         case kCancelButton:
         case kCancelBottomButton:
         case kReNotifyButton:
@@ -210,6 +211,15 @@ void CMapChargeWindow::OnButton(int id) {
         default:
             return;
     }
+}
+
+bool CMapChargeWindow::OnItemEvent(int id, int code, intptr_t param) {
+    // The close button answers no, as the cancel buttons do.
+    if (id == kCloseButton && code == kItemClicked) {
+        OnButton(id);
+        return true;
+    }
+    return CPopupWindow::OnItemEvent(id, code, param);
 }
 
 LRESULT CMapChargeWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

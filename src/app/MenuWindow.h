@@ -64,7 +64,9 @@ public:
     CSkinWindowItemButton* Button(size_t index) const { return m_buttons[index].item; }
     CMenuWindow* SubMenu(size_t index) const { return m_buttons[index].sub.get(); }
     SIZE MenuSize() const;
-    UINT GetFrameOverlayMessage() override { return 0; }
+    // Its own overlay number, so that hide-all and show-all reach it.
+    static constexpr UINT kOverlayMessage = WM_APP + 0x157;
+    UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

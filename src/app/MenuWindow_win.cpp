@@ -272,7 +272,8 @@ bool CMenuWindow::OnItemEvent(int id, int code, intptr_t param) {
         Entry& e = m_buttons[static_cast<size_t>(index)];
         if (e.sub && !e.sub->IsOpen()) {
             CloseSubMenus(static_cast<size_t>(index));
-            e.sub->Open(SubMenuAnchor(static_cast<size_t>(index)));
+            // A menu folding away opens nothing more.
+            if (!m_closing) e.sub->Open(SubMenuAnchor(static_cast<size_t>(index)));
         }
         ::PostMessageA(m_owner, m_hoverMessage, m_menuId, static_cast<LPARAM>(index));
         return true;
@@ -290,7 +291,7 @@ void CMenuWindow::OnCommand(UINT id, UINT code, HWND control) {
         return Chain::OnCommand(id, code, control);
     Entry& e = m_buttons[static_cast<size_t>(index)];
     if (e.sub) {
-        if (!e.sub->IsOpen()) {
+        if (!e.sub->IsOpen() && !m_closing) {
             CloseSubMenus(static_cast<size_t>(index));
             e.sub->Open(SubMenuAnchor(static_cast<size_t>(index)));
         }

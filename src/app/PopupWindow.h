@@ -50,7 +50,9 @@ public:
     // The cover's alpha: 255 while sliding, 0 once faded; -1 without one.
     int CoverAlpha() const;
     int LayoutHeight() const { return m_layoutHeight; }
-    UINT GetFrameOverlayMessage() override { return 0; }
+    // Its own overlay number, so that hide-all and show-all reach it.
+    static constexpr UINT kOverlayMessage = WM_APP + 0x156;
+    UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
 
 protected:
     // Loads the skin and adds the title, close button and application icon;

@@ -51,7 +51,9 @@ public:
     CButtonListView* List() const { return m_list; }
     CSkinWindowItemScrollBar* ScrollBar() const { return m_scrollBar; }
     const CProbeLogFile& LogFile() const { return m_log; }
-    UINT GetFrameOverlayMessage() override { return 0; }
+    // Its own overlay number, so that hide-all and show-all reach it.
+    static constexpr UINT kOverlayMessage = WM_APP + 0x15A;
+    UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
 
     // --- table ---------------------------------------------------------------------------
     int GetRowCount() override;

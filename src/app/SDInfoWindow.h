@@ -19,8 +19,6 @@ namespace ui {
 
 class CSkinWindowItemStatic;
 
-void ShowSDInfoWindow(HWND owner, char drive);
-
 class CSDInfoWindow
     : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>,
       public CWindowBase {
@@ -56,6 +54,9 @@ public:
     void ShowLumenRow(bool show, const std::string& label = std::string());
     // Creates the window for the card in drive (hidden) and fills it.
     void Create(HWND owner, char drive);
+    // Creates it, shows it over owner and returns when it is closed (once
+    // per object: the launcher makes a new one for each opening).
+    void RunFor(HWND owner, char drive);
     // Reads the card again: rows, probe date and, off this thread, sizes.
     void Fill();
     // Waits for the size walk and shows its bars (tests, benchmarks).
@@ -71,7 +72,9 @@ public:
     std::string TotalText();
     RECT BarRect(int bar);
     static int ItemId(int row, int cell) { return kRowItemFirst + row * kCells + cell; }
-    UINT GetFrameOverlayMessage() override { return 0; }
+    // Its own overlay number, so that hide-all and show-all reach it.
+    static constexpr UINT kOverlayMessage = WM_APP + 0x159;
+    UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
 
 protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -83,7 +86,6 @@ private:
         uint64_t volumeTotal = 0;
         uint64_t groups[5] = {};
     };
-    friend void ShowSDInfoWindow(HWND owner, char drive);
     void FillRows();
     void ResetRows();
     void StartSizeWalk();
@@ -104,8 +106,5 @@ private:
     Sizes m_walkSizes;
     std::atomic<unsigned> m_walkGeneration{0};
 };
-
-// Opens the SD information window for the card in drive over owner.
-void ShowSDInfoWindow(HWND owner, char drive);
 
 }  // namespace ui

@@ -412,21 +412,13 @@ bool CSDInfoWindow::OnItemEvent(int id, int code, intptr_t param) {
     return Chain::OnItemEvent(id, code, param);
 }
 
-void ShowSDInfoWindow(HWND owner, char drive) {
-    static CSDInfoWindow* open = nullptr;
-    if (open && open->GetHandle() && ::IsWindow(open->GetHandle())) {
-        ::SetForegroundWindow(open->GetHandle());
-        return;
-    }
-    CSDInfoWindow window;
-    open = &window;
-    window.m_closed = false;
-    window.Create(owner, drive);
-    lib::wfc::CenterWindow(window.GetHandle(), owner);
-    window.ShowWindow(SW_SHOW);
-    ::SetForegroundWindow(window.GetHandle());
-    lib::wfc::RunModal(window.GetHandle(), nullptr, window.m_closed);
-    open = nullptr;
+void CSDInfoWindow::RunFor(HWND owner, char drive) {
+    m_closed = false;
+    Create(owner, drive);
+    lib::wfc::CenterWindow(GetHandle(), owner);
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(GetHandle());
+    lib::wfc::RunModal(GetHandle(), nullptr, m_closed);
 }
 
 }  // namespace ui

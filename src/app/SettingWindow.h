@@ -48,12 +48,15 @@ public:
     // The dotted frame round the item the keyboard works on.
     static constexpr COLORREF kFocusColor = RGB(230, 230, 230);
 
-    CSettingWindow();
+    // The map notice's text follows the launcher's navigation model type.
+    explicit CSettingWindow(int navigationModelType = 1);
     ~CSettingWindow() override;
 
     // Creates the window on first use (hidden) and fills it from the file.
     void Open(HWND owner, char drive);
-    void SetDrive(char drive) { m_drive = drive; }
+    // Opens it centred over the owner, in front.
+    void Show(HWND owner, char drive);
+    char Drive() const { return m_drive; }
 
     // The commands (tests call them as the buttons do).
     void Save();
@@ -70,7 +73,9 @@ public:
     // Checks a folder chosen for the downloads; true when it is taken
     // (refusals are told by message box).
     bool AcceptFolder(const std::string& folder);
-    UINT GetFrameOverlayMessage() override { return 0; }
+    // Its own overlay number, so that hide-all and show-all reach it.
+    static constexpr UINT kOverlayMessage = WM_APP + 0x158;
+    UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
     // The item the keyboard works on (0 while none has it yet).
     int FocusedItem() const;
     bool FilterKey(UINT key, UINT flags) override;
@@ -89,12 +94,11 @@ private:
 
     HWND m_owner = nullptr;
     char m_drive = 0;
+    int m_navigationModelType;
+    UINT m_sdChange = 0;
     CSkinWindowItemEditBox* m_folder = nullptr;
     CSkinWindowItem* m_focusFrame = nullptr;
     int m_focus = -1;  // index into the tab order
 };
-
-// Opens (or re-opens) the launcher's settings window.
-void ShowSettingWindow(HWND owner, char drive);
 
 }  // namespace ui

@@ -19,6 +19,7 @@
 #include "ui/SkinWindowItemEditBox.h"
 #include "ui/SkinWindowItemResizableStaticImage.h"
 #include "ui/SkinWindowItemStatic.h"
+#include "ui/SkinWindowItemStaticImage.h"
 #include "ui/SkinWindowItemToggleButton.h"
 #include "wfc/Library.h"
 
@@ -128,7 +129,8 @@ int CALLBACK StartAtFolder(HWND dialog, UINT message, LPARAM, LPARAM data) {
 
 }  // namespace
 
-CSettingWindow::CSettingWindow() : Chain("FrameOverlay") {}
+CSettingWindow::CSettingWindow(int navigationModelType)
+    : Chain("FrameOverlay"), m_navigationModelType(navigationModelType) {}
 
 CSettingWindow::~CSettingWindow() {
     if (GetHandle()) DestroyWindow();
@@ -149,15 +151,15 @@ void CSettingWindow::Open(HWND owner, char drive) {
             auto* label = AddItem<CSkinWindowItemStatic>(id++, GetItem(skin, d.name));
             std::string text = d.text;
             if (text.empty()) {
-                // The map notice depends on the model type of the card's unit.
-                CPcLinkFile link(CPcLinkFile::kPcLink, drive);
-                text = link.GetFormatGeneration() == 2
+                // Which map notice there is depends on the launcher's model type.
+                text = m_navigationModelType == 2
                            ? "地図更新の使用許諾の同意が必要な地図データが存在する場合に通知する。"
                            : "パスワードの取得が必要な地図データが存在する場合に通知する。";
             }
             label->SetText(text);
         }
         AddItem<CSkinWindowItemStatic>(kTitleStatic, GetItem(skin, "TitleStatic"))->SetText("設定");
+        AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
         const char* const boxes[5] = {"MapChargeExeCheckBox", "BraidlineExeCheckBox",
                                       "WeatherLiveExeCheckBox", "MapChargeCheckBox",
                                       "AutoDeleteCheckBox"};
@@ -182,6 +184,7 @@ void CSettingWindow::Open(HWND owner, char drive) {
                               0);
         EnableResize(false);
         SetWindowTextA("Quillmarch Setting");
+        m_sdChange = ::RegisterWindowMessageA("WKLSDChange");
     }
     Load();
     SetFocusIndex(0);
@@ -415,7 +418,16 @@ bool CSettingWindow::OnKey(UINT key) {
 }
 
 LRESULT CSettingWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_sdChange && message == m_sdChange) {
+        // The commands work on the launcher's current card.
+        m_drive = static_cast<char>(wParam);
+        return 0;
+    }
     switch (message) {
+        case WM_CLOSE:
+            // Made once by the launcher and hidden, never destroyed by a close.
+            Cancel();
+            return 0;
         case WM_KEYDOWN:
             if (OnKey(static_cast<UINT>(wParam))) return 0;
             break;
@@ -455,14 +467,11 @@ bool CSettingWindow::OnItemEvent(int id, int code, intptr_t param) {
     return Chain::OnItemEvent(id, code, param);
 }
 
-void ShowSettingWindow(HWND owner, char drive) {
-    // Made once and hidden instead of destroyed; it lives as long as the
-    // process, so no destructor runs after the message loop has gone.
-    static CSettingWindow* window = new CSettingWindow();
-    window->Open(owner, drive);
-    lib::wfc::CenterWindow(window->GetHandle(), owner);
-    window->ShowWindow(SW_SHOW);
-    ::SetForegroundWindow(window->GetHandle());
+void CSettingWindow::Show(HWND owner, char drive) {
+    Open(owner, drive);
+    lib::wfc::CenterWindow(GetHandle(), owner);
+    ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(GetHandle());
 }
 
 }  // namespace ui

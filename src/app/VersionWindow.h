@@ -13,6 +13,8 @@ public:
     std::string VersionLabel() const;
 
 protected:
+    // Closing hides it: its items are made once, with the window.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnButton(int) override {}
 };
 

@@ -19,6 +19,14 @@ void CVersionWindow::ShowFor(HWND owner) {
     ShowWindow(SW_SHOW);
 }
 
+LRESULT CVersionWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        ShowWindow(SW_HIDE);
+        return 0;
+    }
+    return CPopupWindow::WindowProc(message, wParam, lParam);
+}
+
 std::string CVersionWindow::VersionLabel() const {
     auto* self = const_cast<CVersionWindow*>(this);
     auto* item = static_cast<CSkinWindowItemStatic*>(self->GetItemById(kVersionText));

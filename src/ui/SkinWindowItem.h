@@ -103,7 +103,8 @@ public:
     // Draws the item into the window's back buffer.
     virtual void Draw() {}
     virtual void SetRect(int left, int top, int right, int bottom);
-    virtual void OnEnableChanged() {}
+    // Every item looks different enabled and disabled.
+    virtual void OnEnableChanged() { Redraw(); }
 
     int GetId() const { return m_id; }
     RECT GetRect() const { return RECT{m_x, m_y, m_x + m_width, m_y + m_height}; }

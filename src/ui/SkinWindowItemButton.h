@@ -25,7 +25,7 @@ public:
     void OnTick(DWORD tickCount) override;
     void Draw() override;
     void SetRect(int left, int top, int right, int bottom) override;
-    void OnEnableChanged() override { Redraw(); }
+    void OnEnableChanged() override;
     // The icon, after the face and before the label.
     virtual void DrawIcon(lib::wfc::CDIB& canvas);
 

@@ -189,7 +189,14 @@ void CSkinWindowItemButton::Release(int x, int y, bool real) {
     Notify(kItemPressEnded);
 }
 
+void CSkinWindowItemButton::OnEnableChanged() {
+    // A disabled button tracks nothing, so it does not stay hot either.
+    if (!IsEnabled()) m_hot = false;
+    Redraw();
+}
+
 void CSkinWindowItemButton::OnMouseLeave() {
+    if (!IsEnabled()) return;
     const bool hot = m_pressed;
     if (hot != m_hot) {
         m_hot = hot;

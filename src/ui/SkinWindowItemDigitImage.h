@@ -14,7 +14,6 @@ public:
 
     std::string GetToolTipText() const override { return m_toolTip; }
     void Draw() override;
-    void OnEnableChanged() override { Redraw(); }
 
     void SetValue(uint32_t value);
     uint32_t GetValue() const { return m_value; }

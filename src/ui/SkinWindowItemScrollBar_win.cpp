@@ -126,7 +126,8 @@ bool CSkinWindowItemScrollBar::OnLButtonDown(int x, int y) {
 
 void CSkinWindowItemScrollBar::OnMouseMove(int x, int y) {
     if (m_pressedPart == kScrollNone) {
-        const int hot = Contains(x, y) ? m_geometry.PartAt(Along(x, y)) : kScrollNone;
+        const int hot =
+            IsEnabled() && Contains(x, y) ? m_geometry.PartAt(Along(x, y)) : kScrollNone;
         if (hot != m_hotPart) {
             m_hotPart = hot;
             Redraw();

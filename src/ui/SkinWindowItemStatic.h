@@ -15,7 +15,6 @@ public:
     bool IsHitTarget() const override { return false; }
     void Draw() override;
     void SetRect(int left, int top, int right, int bottom) override;
-    void OnEnableChanged() override { Redraw(); }
 
     // "\r\n" written as four characters becomes a line break.
     void SetText(const std::string& text);

@@ -16,7 +16,6 @@ public:
     bool OnLButtonDown(int x, int y) override;
     bool OnLButtonDblClk(int x, int y) override;
     void Draw() override;
-    void OnEnableChanged() override { Redraw(); }
 
     void SetToolTipText(const std::string& text) { m_toolTip = text; }
     void SetLabel(const std::string& text);

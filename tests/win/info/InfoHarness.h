@@ -48,6 +48,9 @@ int Xdo(const std::vector<std::string>& args);
 // A left click in the middle of an item: the pointer is put there first,
 // since the window reads it when the press ends.
 void ClickItem(ui::CSkinWindow& window, int id);
+// Whether the window is in the frame-overlay registry with this message, so
+// that hide-all and show-all reach it.
+bool InOverlayRegistry(HWND window, UINT message);
 // Handles the messages already posted (the windows' own posts), no waiting.
 void DrainMessages();
 

@@ -9,6 +9,7 @@
 #include "common/FileHelpers.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
+#include "ui/FrameOverlayWindowBase.h"
 #include "ui/Skin.h"
 #include "wfc/Library.h"
 
@@ -146,6 +147,11 @@ void ClickItem(ui::CSkinWindow& window, int id) {
     window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
     window.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     DrainMessages();  // the item's notices may post on
+}
+
+bool InOverlayRegistry(HWND window, UINT message) {
+    const auto all = ui::FrameOverlayWindowBase::RegisteredWindows();
+    return std::find(all.begin(), all.end(), std::make_pair(window, message)) != all.end();
 }
 
 void DrainMessages() {

@@ -109,6 +109,7 @@ TEST(ProbeLogWindow, FollowsTheCardNowInserted) {
     ASSERT_TRUE(MakeCard(kCardF, "--device=SECONDUNIT000001 --probe-entries=7"));
     CProbeLogWindow window("FIRSTUNIT0000001");
     window.Create(nullptr);
+    EXPECT_TRUE(InOverlayRegistry(window.GetHandle(), CProbeLogWindow::kOverlayMessage));
     EXPECT_EQ(window.GetRowCount(), 3);
     const UINT change = ::RegisterWindowMessageA(kMsgSDChange);
     window.SendMessage(change, kCardF, 0);

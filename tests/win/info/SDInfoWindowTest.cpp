@@ -43,6 +43,7 @@ TEST(SDInfoWindow, CompleteChargeOfEveryKind) {
     Opened o(kCardE, true);
     CSDInfoWindow& w = o.window;
     EXPECT_EQ(w.DeviceNo(), "COMPLETE00000001");
+    EXPECT_TRUE(InOverlayRegistry(w.GetHandle(), CSDInfoWindow::kOverlayMessage));
     using V = std::vector<std::string>;
     EXPECT_EQ(RowOf(w, CSDInfoWindow::kRowBraidline), (V{"2026/11/05 12：30", "完了", "－"}));
     EXPECT_EQ(RowOf(w, CSDInfoWindow::kRowWeather), (V{"2026/11/06 12：31", "完了", "－"}));

@@ -12,6 +12,7 @@
 #include "common/Folders.h"
 #include "datafiles/SdCardClear.h"
 #include "ui/SkinWindowItemEditBox.h"
+#include "ui/SkinWindowItemStatic.h"
 
 using namespace infotest;
 using ui::CSettingWindow;
@@ -63,6 +64,35 @@ std::vector<COLORREF> FrameRound(CSettingWindow& w, int id) {
 }
 
 }  // namespace
+
+// The map notice follows the launcher's model type, not the card's; the
+// application icon's double click, like Alt+F4, hides the window, which
+// stays made for the next opening.
+TEST(SettingWindow, NoticeByModelTypeAndClosingHides) {
+    ASSERT_TRUE(MakeCard(kCardE, "--device=CLOSING000000001 --generation=1"));
+    const char* const kNotices[] = {
+        "パスワードの取得が必要な地図データが存在する場合に通知する。",
+        "地図更新の使用許諾の同意が必要な地図データが存在する場合に通知する。"};
+    for (int type : {1, 2}) {
+        CSettingWindow w(type);
+        w.Show(nullptr, kCardE);
+        const HWND handle = w.GetHandle();
+        EXPECT_TRUE(InOverlayRegistry(handle, CSettingWindow::kOverlayMessage));
+        auto* notice = static_cast<ui::CSkinWindowItemStatic*>(
+            w.GetItemById(CSettingWindow::kFirstDecoration + 7));
+        EXPECT_EQ(notice->GetText(), kNotices[type - 1]);
+        const RECT r = w.GetItemById(CSettingWindow::kApplicationIcon)->GetRect();
+        w.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(r.left + 4, r.top + 4));
+        DrainMessages();
+        EXPECT_FALSE(::IsWindowVisible(handle));
+        w.Show(nullptr, kCardE);
+        EXPECT_EQ(w.GetHandle(), handle);
+        w.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+        DrainMessages();
+        EXPECT_TRUE(::IsWindow(handle));
+        EXPECT_FALSE(::IsWindowVisible(handle));
+    }
+}
 
 TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
     ULARGE_INTEGER smallCard = {};
