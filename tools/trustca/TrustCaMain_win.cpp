@@ -66,8 +66,10 @@ int main(int argc, char** argv) {
                                                          static_cast<DWORD>(der.size()));
     if (!cert) return Fail(2, "no certificate in the file", ::GetLastError());
 
-    HCERTSTORE root =
-        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    // The registry store itself: deleting through the system store's
+    // collection view does not always reach the registry.
+    HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0,
+                                      CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
     if (!root) {
         const DWORD error = ::GetLastError();
         ::CertFreeCertificateContext(cert);

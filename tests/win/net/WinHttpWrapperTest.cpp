@@ -376,6 +376,46 @@ TEST_F(Engine, UntrustedCertificatesGetNothing) {
     EXPECT_EQ(CountInLog("サーバー証明書の失効確認不可 " + Env("QM_SERVICE_HOST") + " ", from), 1);
 }
 
+// One request to the trusted service from a process of its own (a process
+// reads the trusted roots once); its result is the exit code.
+QM_CHILD_MAIN(release_check) {
+    CWinHttpWrapper http;
+    const std::string url = args.at(0);
+    const char form[] = "aplkind=1";
+    if (!http.SetRequest(url.c_str(), 0, nullptr, true) || !http.Open(HTTP_VERB_POST, kAgent, L""))
+        return -1;
+    HANDLE worker =
+        http.Upload(form, sizeof form - 1, "application/x-www-form-urlencoded", nullptr, nullptr);
+    return worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0
+               ? static_cast<int>(http.GetResult())
+               : -2;
+}
+
+// It is the trusted authority that lets the service in: taken out of the
+// machine's roots (trustca --remove), the same service is refused before
+// anything is sent; put back, it answers again.
+TEST_F(Engine, TheServiceIsTrustedThroughItsAuthorityOnly) {
+    const std::string trustca = qmtest::BinFolder() + "trustca.exe";
+    const std::string ca = "\"" + StateFolder() + "ca.pem\"";
+    const std::string url = ServiceUrl("/pcapp/GetLatestPcaplAPI");
+    ASSERT_EQ(qmtest::RunProcess(trustca, "--remove " + ca).exitCode, 0u);
+    EXPECT_EQ(qmtest::RunProcess(trustca, "--remove " + ca).exitCode, 0u) << "gone is no error";
+    const int before = RecordCount();
+    const qmtest::ProcessResult refused = qmtest::RunChild("release_check", url);
+    ASSERT_EQ(qmtest::RunProcess(trustca, ca).exitCode, 0u);
+    EXPECT_TRUE(refused.finished && IsSecureFailure(refused.exitCode)) << refused.exitCode;
+    EXPECT_EQ(RecordCount(), before);
+    EXPECT_EQ(qmtest::RunChild("release_check", url).exitCode, 0u);
+    EXPECT_EQ(RecordCount(), before + 1);
+    // Bad arguments and files that hold no certificate.
+    EXPECT_EQ(qmtest::RunProcess(trustca, "").exitCode, 1u);
+    EXPECT_EQ(qmtest::RunProcess(trustca, "--bogus " + ca).exitCode, 1u);
+    const std::string notCert = qmtest::NewFolder("trustca") + "not-a-cert.pem";
+    ASSERT_TRUE(qmtest::WriteFile(notCert, "-----BEGIN CERTIFICATE-----\nnot base64\n"));
+    EXPECT_EQ(qmtest::RunProcess(trustca, "\"" + notCert + "\"").exitCode, 2u);
+    EXPECT_EQ(qmtest::RunProcess(trustca, "missing.pem").exitCode, 2u);
+}
+
 // Through a proxy the certificate at the tunnel's end is checked the same
 // way: refused, and nothing reaches the service.
 TEST_F(Engine, ThroughAProxyTheCertificateIsCheckedToo) {
