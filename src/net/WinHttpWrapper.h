@@ -87,6 +87,18 @@ public:
     static void SetBeforeSendHook(BeforeSendHook hook);
 
 private:
+    static void CALLBACK SecureFailureCallback(HINTERNET, DWORD_PTR context, DWORD status,
+                                               void* info, DWORD infoSize);
+    void AskForModernTls();
+    HINTERNET OpenRequestHandle(bool checkRevocation);
+    // WinHttpSendRequest on the worker with the certificate checks: a refused
+    // certificate is logged with its reasons; when the only reason is that
+    // revocation could not be checked, that is logged and the request goes
+    // out again on a new handle without the revocation check.
+    // credentials: the user name and password of Upload go with it.
+    bool SendChecked(HINTERNET& request, bool credentials, const wchar_t* headers, void* optional,
+                     DWORD optionalSize, DWORD totalSize);
+    bool ReopenWithoutRevocation(HINTERNET& request);
     static unsigned __stdcall _UploadThread(void* self);
     static unsigned __stdcall _UploadThreadMultiPart(void* self);
     DWORD UploadWork();
@@ -141,5 +153,7 @@ private:
     HWND m_notifyWindow = nullptr;
     UINT m_notifyMessage = 0;
     bool m_secure = false;
+    std::wstring m_host;                  // of the open connection, for a second request handle
+    std::atomic<DWORD> m_secureFlags{0};  // the reasons of a refused certificate
     DWORD m_destroyWaitMs = kHttpDestroyWaitMs;
 };

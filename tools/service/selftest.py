@@ -49,9 +49,9 @@ class ServiceTest(unittest.TestCase):
         shutil.rmtree(cls.state, ignore_errors=True)
 
     def post(self, path, fields):
-        tls = ssl.SSLContext(ssl.PROTOCOL_TLS_CLIENT)
-        tls.check_hostname = False
-        tls.verify_mode = ssl.CERT_NONE
+        # Verified as the program verifies it: the state folder's authority
+        # issued the certificate, for this address.
+        tls = ssl.create_default_context(cafile=os.path.join(self.state, "ca.pem"))
         conn = http.client.HTTPSConnection(self.host, self.port, context=tls, timeout=10)
         body = urllib.parse.urlencode(fields)
         conn.request("POST", path, body, {"Content-Type": "application/x-www-form-urlencoded"})
@@ -95,6 +95,38 @@ class ServiceTest(unittest.TestCase):
         self.assertEqual(self.post("/pcapp/GetLatestPcaplTRKMothAPI", {})[1],
                          "RET=0&VER=2.0.0.0&URL=https://pcapp.example.com/dl/qm.exe")
         self.assertEqual(self.post("/pcapp/LogUploadCheckAPI", {})[1], "RET=0&VALID=TRUE")
+
+    def test_variants_serve_certificates_a_client_refuses(self):
+        state = tempfile.mkdtemp(prefix="qm-service-variants.")
+        proc = subprocess.Popen([sys.executable, os.path.join(HERE, "service.py"), "--state", state,
+                                 "--port", "0", "--authority", self.state,
+                                 "--variants", "selfsigned,expired,othername,untrusted"],
+                                stderr=subprocess.DEVNULL)
+        try:
+            for _ in range(600):
+                if os.path.exists(os.path.join(state, "port")) or proc.poll() is not None:
+                    break
+                time.sleep(0.05)
+            tls = ssl.create_default_context(cafile=os.path.join(self.state, "ca.pem"))
+            reasons = {"selfsigned": "self-signed", "expired": "expired", "othername": "mismatch",
+                       "untrusted": "self-signed certificate in certificate chain"}
+            for variant, reason in reasons.items():
+                folder = os.path.join(state, "variants", variant)
+                with open(os.path.join(folder, "host")) as f:
+                    host = f.read().strip()
+                with open(os.path.join(folder, "port")) as f:
+                    port = int(f.read())
+                conn = http.client.HTTPSConnection(host, port, context=tls, timeout=10)
+                with self.assertRaises(ssl.SSLCertVerificationError) as refused:
+                    conn.request("GET", "/pcapp/Any")
+                conn.close()
+                self.assertIn(reason, str(refused.exception), variant)
+                self.assertEqual(os.listdir(os.path.join(folder, "records")), [], variant)
+            self.assertFalse(os.path.exists(os.path.join(state, "ca.pem")), "the shared authority is used")
+        finally:
+            proc.terminate()
+            proc.wait(10)
+            shutil.rmtree(state, ignore_errors=True)
 
     def test_a_once_fault_happens_once_then_clears(self):
         self.post("/_control/fault", {"path": "/pcapp/LogUploadAPI", "mode": "once:http:503"})

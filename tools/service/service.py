@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Stand-in for the navigation maker's web service (standard library only).
 
-HTTPS on 127.0.0.1 with a self-signed certificate made at start. Answers in
+HTTPS on 127.0.0.1 with a certificate from a stand-in authority. Answers in
 the service's KEY=value&... form, records every request it receives, and can
 be told per path to fail.
 
@@ -246,6 +246,10 @@ class Handler(BaseHTTPRequestHandler):
     server_version = "QuillmarchStandIn/1.0"
 
     def setup(self):
+        # Every connection is counted before its handshake, so a test can
+        # tell "the program came and went away" from "nothing came".
+        with RECORD_LOCK, open(os.path.join(self.server.service.state, "connections"), "a") as f:
+            f.write("%s\n" % self.client_address[0])
         self.request = self.server.tls.wrap_socket(self.request, server_side=True)
         super().setup()
 
@@ -388,13 +392,125 @@ class Server(ThreadingHTTPServer):
     allow_reuse_address = True
 
 
-def make_certificate(state):
-    cert = os.path.join(state, "cert.pem")
-    key = os.path.join(state, "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
-                    "-subj", "/CN=127.0.0.1", "-keyout", key, "-out", cert],
-                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+# --- certificates ------------------------------------------------------------
+# The service's certificate comes from a stand-in authority made once per
+# state folder (or --authority folder); the test PC trusts that authority
+# (tools/trustca), so the program checks the service as it would check the
+# real one. The variants serve certificates nobody should trust.
+VARIANTS = ("selfsigned", "expired", "othername", "untrusted")
+AUTHORITY_LOCK = threading.Lock()
+
+
+def openssl(*args):
+    subprocess.run(["openssl"] + list(args), check=True, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.PIPE)
+
+
+def write_text(path, text):
+    with open(path, "w", encoding="ascii") as f:
+        f.write(text)
+
+
+def make_authority(folder, name):
+    """FOLDER/ca.pem and ca.key: an authority, made when it is not there yet
+    (under a file lock, since several services may share the folder)."""
+    import fcntl
+    os.makedirs(folder, exist_ok=True)
+    cert, key = os.path.join(folder, "ca.pem"), os.path.join(folder, "ca.key")
+    with AUTHORITY_LOCK, open(os.path.join(folder, "ca.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not os.path.exists(cert):
+            conf = os.path.join(folder, "ca.conf")
+            write_text(conf, "[req]\ndistinguished_name=dn\nx509_extensions=v3\n[dn]\n[v3]\n"
+                             "basicConstraints=critical,CA:true\nkeyUsage=critical,keyCertSign,cRLSign\n"
+                             "subjectKeyIdentifier=hash\n")
+            openssl("req", "-x509", "-config", conf, "-newkey", "rsa:2048", "-nodes", "-days", "3650",
+                    "-sha256", "-subj", "/O=Quillmarch stand-ins/CN=" + name, "-keyout", key,
+                    "-out", cert + ".tmp")
+            os.replace(cert + ".tmp", cert)
     return cert, key
+
+
+def issue_certificate(folder, authority, names, start=None, end=None):
+    """FOLDER/cert.pem (the chain: server, then authority) and key.pem for
+    NAMES (host names, and addresses both as DNS names and as IP addresses:
+    some clients match only DNS names). authority None: self-signed.
+    start/end ("YYYYMMDDHHMMSSZ") set the validity; default now to +30 days."""
+    key = os.path.join(folder, "key.pem")
+    csr = os.path.join(folder, "server.csr")
+    cert = os.path.join(folder, "server.pem")
+    alt = []
+    for n in names:
+        alt.append("DNS:" + n)
+        if re.fullmatch(r"[0-9.]+", n):
+            alt.append("IP:" + n)
+    ext = os.path.join(folder, "server.ext")
+    write_text(ext, "basicConstraints=CA:false\nkeyUsage=critical,digitalSignature,keyEncipherment\n"
+                    "extendedKeyUsage=serverAuth\nsubjectAltName=%s\n" % ",".join(alt))
+    openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + names[0],
+            "-keyout", key, "-out", csr)
+    if authority is None:
+        openssl("x509", "-req", "-in", csr, "-signkey", key, "-days", "30", "-sha256",
+                "-extfile", ext, "-out", cert)
+        chain = [cert]
+    else:
+        ca_cert, ca_key = authority
+        conf = os.path.join(folder, "issue.conf")
+        db = os.path.join(folder, "issued")
+        os.makedirs(db, exist_ok=True)
+        write_text(os.path.join(db, "index.txt"), "")
+        write_text(conf, "[ca]\ndefault_ca=standin\n[standin]\ndatabase=%s/index.txt\n"
+                         "new_certs_dir=%s\nrand_serial=yes\ndefault_md=sha256\npolicy=any\n"
+                         "unique_subject=no\ndefault_days=30\n[any]\ncommonName=supplied\n" % (db, db))
+        dates = ["-startdate", start, "-enddate", end] if start else []
+        openssl("ca", "-batch", "-notext", "-config", conf, "-cert", ca_cert, "-keyfile", ca_key,
+                "-extfile", ext, "-in", csr, "-out", cert, *dates)
+        chain = [cert, ca_cert]
+    full = os.path.join(folder, "cert.pem")
+    with open(full, "w", encoding="ascii") as out:
+        for part in chain:
+            with open(part, encoding="ascii") as f:
+                out.write(f.read())
+    return full, key
+
+
+def certificate_for(variant, folder, authority, host):
+    """The certificate a listener of VARIANT on HOST serves."""
+    if variant == "selfsigned":
+        return issue_certificate(folder, None, [host])
+    if variant == "expired":
+        return issue_certificate(folder, authority, [host, "localhost"], "20200101000000Z", "20200201000000Z")
+    if variant == "othername":
+        return issue_certificate(folder, authority, ["other.example.com"])
+    if variant == "untrusted":
+        return issue_certificate(folder, make_authority(os.path.join(folder, "authority"),
+                                                        "Quillmarch untrusted stand-in authority"), [host])
+    return issue_certificate(folder, authority, [host, "localhost", socket.gethostname()])
+
+
+def bind(host, port):
+    """A server on HOST:PORT; when PORT is taken there, the same port on
+    another loopback address 127.0.x.y."""
+    hosts = [host] + ["127.0.%d.%d" % (random.randint(1, 254), random.randint(1, 254)) for _ in range(20)]
+    for h in hosts:
+        try:
+            return Server((h, port), Handler)
+        except OSError as e:
+            if e.errno != errno.EADDRINUSE:
+                raise
+    sys.exit("service: no free loopback address for port %d" % port)
+
+
+def announce(folder, server):
+    """FOLDER/host and FOLDER/port (the port file last: it says "ready")."""
+    host, port = server.server_address[:2]
+    with open(os.path.join(folder, "host"), "w") as f:
+        f.write("%s\n" % host)
+    tmp = os.path.join(folder, "port.tmp")
+    with open(tmp, "w") as f:
+        f.write("%d\n" % port)
+    os.replace(tmp, os.path.join(folder, "port"))
+    sys.stderr.write("service: listening on https://%s:%d (%s)\n" % (host, port, folder))
 
 
 def main():
@@ -404,41 +520,43 @@ def main():
     ap.add_argument("--data", default=os.path.join(here, "data"))
     ap.add_argument("--host", default="127.0.0.1")
     ap.add_argument("--port", type=int, default=443)
+    ap.add_argument("--authority", help="folder of the stand-in authority (default: the state folder)")
+    ap.add_argument("--variants", default="",
+                    help="comma-separated listeners with certificates nobody should trust: "
+                         + ", ".join(VARIANTS))
     ap.add_argument("--users", help="the user database to start from (JSON list)")
     ap.add_argument("--latest-version")
     ap.add_argument("--release-url")
     ap.add_argument("--log-upload-valid")
     ap.add_argument("--maintenance", action="store_true")
     args = ap.parse_args()
+    variants = [v for v in args.variants.split(",") if v]
+    for v in variants:
+        if v not in VARIANTS:
+            sys.exit("service: unknown certificate variant %s (%s)" % (v, ", ".join(VARIANTS)))
     os.makedirs(args.state, exist_ok=True)
-    cert, key = make_certificate(args.state)
-    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-    tls.load_cert_chain(cert, key)
-    server = None
-    hosts = [args.host] + ["127.0.%d.%d" % (random.randint(1, 254), random.randint(1, 254)) for _ in range(20)]
-    for host in hosts:
-        try:
-            server = Server((host, args.port), Handler)
-            break
-        except OSError as e:
-            if e.errno != errno.EADDRINUSE:
-                raise
-    if server is None:
-        sys.exit("service: no free loopback address for port %d" % args.port)
-    server.tls = tls
-    server.service = Service(args.state, args.data, args.users,
-                             {"version": args.latest_version, "url": args.release_url},
-                             args.log_upload_valid, args.maintenance)
-    host, port = server.server_address[:2]
-    with open(os.path.join(args.state, "host"), "w") as f:
-        f.write("%s\n" % host)
-    tmp = os.path.join(args.state, "port.tmp")
-    with open(tmp, "w") as f:
-        f.write("%d\n" % port)
-    os.replace(tmp, os.path.join(args.state, "port"))
-    sys.stderr.write("service: listening on https://%s:%d\n" % (host, port))
+    authority = make_authority(args.authority or args.state, "Quillmarch stand-in authority")
+    # Each listener has its own state folder (records, faults); the variants
+    # live in STATE/variants/NAME.
+    listeners = [("good", args.state)] + [(v, os.path.join(args.state, "variants", v)) for v in variants]
+    servers = []
+    for variant, folder in listeners:
+        os.makedirs(folder, exist_ok=True)
+        server = bind(args.host, args.port)
+        cert, key = certificate_for(variant, folder, authority, server.server_address[0])
+        server.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        server.tls.load_cert_chain(cert, key)
+        server.service = Service(folder, args.data, args.users,
+                                 {"version": args.latest_version, "url": args.release_url},
+                                 args.log_upload_valid, args.maintenance)
+        servers.append((folder, server))
+    for folder, server in servers[1:]:
+        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2}, daemon=True).start()
+        announce(folder, server)
+    # The main listener last: its port file tells that every listener is ready.
+    announce(*servers[0])
     try:
-        server.serve_forever(poll_interval=0.2)
+        servers[0][1].serve_forever(poll_interval=0.2)
     except KeyboardInterrupt:
         pass
 

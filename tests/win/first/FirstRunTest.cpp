@@ -20,6 +20,7 @@
 #include "common/KilnLog.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
+#include "net/SecureFailure.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindowItemButton.h"
 #include "ui/SkinWindowItemEditBox.h"
@@ -273,6 +274,38 @@ TEST_F(FirstRun, WorkerGivesEachOutcomeItsResult) {
     EXPECT_EQ(AuthRequests(mark, kMothAuthPath).size(), 1u);
     EXPECT_EQ(AuthRequests(mark).size(), std::size(cases));
     ASSERT_TRUE(MakeCard(kCardOptions));
+}
+
+// A service whose certificate nobody should trust (run-with-service starts
+// one per kind) never gets the password: the worker ends as a transport
+// failure with the secure-connection error, logged, and nothing is stored;
+// the trusted service then registers the card.
+TEST_F(FirstRun, AServiceWeCannotVerifyNeverGetsThePassword) {
+    AuthenticationJob job;
+    std::vector<char> drives;
+    job.drives = &drives;
+    job.nickname = "taro";
+    job.password = "pass1234";
+    for (const char* variant : {"selfsigned", "expired", "othername", "untrusted"}) {
+        SCOPED_TRACE(variant);
+        const std::string folder = StateFolder() + "variants\\" + variant + "\\";
+        std::string host = qmtest::ReadFile(folder + "host");
+        host.erase(host.find_last_not_of("\r\n") + 1);
+        ASSERT_FALSE(host.empty());
+        const std::string info = qmtest::NewFolder(variant) + "Connection.info";
+        qmtest::WriteFile(info, "4,https://" + host + kAuthPath + "\r\n");
+        CConnectionFile::Instance().Reset(info);
+        const size_t from = LogText().size();
+        const uint32_t r = RunAuthentication(job);
+        EXPECT_EQ(r & 0xFFF00000u, kAuthTransportFlag) << r;
+        EXPECT_TRUE(IsSecureFailure(r & ~kAuthTransportFlag)) << r;
+        EXPECT_EQ(CountInLog("安全な接続の確立失敗[ERR:0x", from), 1);
+        EXPECT_EQ(qmtest::ListFiles(folder + "records\\*.json").size(), 0u);
+        EXPECT_EQ(StoredNickName(kDeviceNo), "-");
+    }
+    PointTableAtService();
+    EXPECT_EQ(RunAuthentication(job), 0u);
+    EXPECT_EQ(StoredNickName(kDeviceNo), "taro");
 }
 
 TEST_F(FirstRun, NickNameBoxRefusesWhatTheUserListCannotHold) {

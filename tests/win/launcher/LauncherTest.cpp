@@ -24,6 +24,7 @@
 #include "common/Folders.h"
 #include "common/WickerdaleConfig.h"
 #include "common/WinHandle.h"
+#include "net/ConnectionFile.h"
 #include "qm_version.h"
 #include "ui/SkinWindowItemButton.h"
 
@@ -867,6 +868,36 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
     const HWND handle = launcher.Handle();
     EXPECT_TRUE(lt::RealClick(centre(CLauncherWindow::kApplicationIcon), 2,
                               [&] { return !::IsWindow(handle); }));
+}
+
+// A release check against a service whose certificate nobody should trust
+// (run-with-service starts one) finds nothing: the inquiry ends as its
+// communication failure, the engine logs the refused connection, the window
+// closes without showing, and the service got no request.
+TEST(Launcher, AReleaseCheckWithAServiceWeCannotVerifyFindsNothing) {
+    if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
+    PrepareCard();
+    const std::string variant = lt::ServiceState() + "variants\\untrusted\\";
+    std::string host = qmtest::ReadFile(variant + "host");
+    host.erase(host.find_last_not_of("\r\n") + 1);
+    ASSERT_FALSE(host.empty());
+    const std::string table = qmtest::WorkFolder() + "conninfo\\Connection.info";
+    const std::string info = qmtest::NewFolder("conninfo-untrusted") + "Connection.info";
+    ASSERT_TRUE(qmtest::WriteFile(info, "5,https://" + host + "/pcapp/GetLatestPcaplAPI\r\n"));
+    CConnectionFile::Instance().Reset(info);
+    const size_t before = lt::LogText().size();
+    {
+        ui::CUpdateNotifyWindow update(nullptr, 'E');
+        ASSERT_TRUE(update.CreateAndInquire());
+        EXPECT_TRUE(lt::PumpUntil([&] { return update.GetResult() != 0; }, 60000));
+        EXPECT_EQ(update.GetResult(), 0xFF05u);
+        EXPECT_FALSE(::IsWindowVisible(update.GetHandle()));
+    }
+    CConnectionFile::Instance().Reset(table);
+    const std::string log = lt::LogText().substr(before);
+    EXPECT_NE(log.find("安全な接続の確立失敗[ERR:0x"), std::string::npos) << log;
+    EXPECT_NE(log.find("サーバー問い合わせダウンロード時の失敗[nResponse:0x"), std::string::npos);
+    EXPECT_TRUE(qmtest::ListFiles(variant + "records\\*.json").empty());
 }
 
 TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {

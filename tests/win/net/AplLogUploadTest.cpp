@@ -13,6 +13,7 @@
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
 #include "net/AplLogUpload.h"
+#include "net/SecureFailure.h"
 
 using namespace nettest;
 
@@ -121,6 +122,35 @@ TEST_F(LogUpload, PermissionCheckAndItsFailures) {
     EXPECT_NE(s.second, 0u);
     EXPECT_NE(s.second, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(s.first, s.second | kAplLogTransportFlag);
+}
+
+// A service whose certificate nobody should trust gets neither the question
+// nor the logs: each step ends as a transport failure with the engine's
+// secure-connection error, the logs stay, and the next run against the
+// trusted service uploads them.
+TEST_F(LogUpload, AServiceWeCannotVerifyGetsNothing) {
+    MakeLogs();
+    const std::map<unsigned, std::string> paths = {{23, "/pcapp/LogUploadCheckAPI"},
+                                                   {24, "/pcapp/LogUploadAPI"}};
+    for (const char* variant : {"selfsigned", "expired", "othername", "untrusted"}) {
+        SCOPED_TRACE(variant);
+        const std::string host = VariantHost(variant);
+        PointTableAtService(paths, host);
+        for (DWORD kind : {0u, 1u}) {
+            const size_t from = LogText().size();
+            const Posted r = Run(kind);
+            EXPECT_TRUE(IsSecureFailure(r.second)) << r.second;
+            EXPECT_EQ(r.first, r.second | kAplLogTransportFlag);
+            EXPECT_EQ(CountInLog("安全な接続の確立失敗[ERR:0x", from), 1);
+            EXPECT_EQ(CountInLog(host + " (", from), 1);
+        }
+        EXPECT_EQ(VariantRecords(variant), 0);
+        EXPECT_TRUE(qmtest::FileExists(logFolder + "Quillmarch.log"));
+    }
+    PointTableAtService(paths);
+    EXPECT_EQ(Run(1), Posted(0, 0));
+    EXPECT_EQ(LastRecord().Field("path"), "/pcapp/LogUploadAPI");
+    EXPECT_FALSE(qmtest::FileExists(logFolder + "Quillmarch.log"));
 }
 
 TEST_F(LogUpload, UploadSendsAnArchiveAStandardReaderOpens) {

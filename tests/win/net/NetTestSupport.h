@@ -28,6 +28,25 @@ inline std::string StateFolder() {
     return "Z:" + unixPath + "\\";
 }
 
+// The service's listeners whose certificates nobody should trust
+// (run-with-service starts them): STATE\variants\NAME\ holds the address,
+// the records of requests that reached it and a line per connection.
+inline std::string VariantFolder(const std::string& name) {
+    return StateFolder() + "variants\\" + name + "\\";
+}
+inline std::string VariantHost(const std::string& name) {
+    std::string host = qmtest::ReadFile(VariantFolder(name) + "host");
+    while (!host.empty() && (host.back() == '\n' || host.back() == '\r')) host.pop_back();
+    return host;
+}
+inline int VariantRecords(const std::string& name) {
+    return static_cast<int>(qmtest::ListFiles(VariantFolder(name) + "records\\*.json").size());
+}
+inline int VariantConnections(const std::string& name) {
+    const std::string text = qmtest::ReadFile(VariantFolder(name) + "connections");
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
 // The one fault the service injects, for one path ("http:404", "drip:12", ...).
 inline void SetFault(const std::string& path, const std::string& mode) {
     qmtest::WriteFile(StateFolder() + "faults.json",
@@ -124,11 +143,13 @@ inline int CountInLog(const std::string& text, size_t fromOffset) {
     return n;
 }
 
-// Points the connection table at the service through a "Connection.info".
-inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {
+// Points the connection table at the service through a "Connection.info"
+// (or at another host of it).
+inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths,
+                                const std::string& host = Env("QM_SERVICE_HOST")) {
     std::string lines;
     for (const auto& e : endpointPaths)
-        lines += std::to_string(e.first) + "," + ServiceUrl(e.second) + "\r\n";
+        lines += std::to_string(e.first) + ",https://" + host + e.second + "\r\n";
     const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
     qmtest::WriteFile(path, lines);
     CConnectionFile::Instance().Reset(path);

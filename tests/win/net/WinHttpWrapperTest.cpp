@@ -5,11 +5,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "NetTestSupport.h"
 #include "common/CodePage.h"
 #include "common/FileHelpers.h"
+#include "net/SecureFailure.h"
 #include "net/WinHttpWrapper.h"
 
 using namespace nettest;
@@ -56,10 +58,12 @@ std::string Answer(const CWinHttpWrapper& http) {
     return data ? std::string(reinterpret_cast<const char*>(data), http.GetResponseSize()) : "-";
 }
 
-// A plain HTTP proxy on 127.0.0.1 that takes one request and answers "RET=0".
+// A proxy on 127.0.0.1, for any number of connections: it answers every
+// request with "RET=0", or with tunnel set, it tunnels a CONNECT to the
+// host it names.
 class CLocalProxy {
 public:
-    CLocalProxy() {
+    explicit CLocalProxy(bool tunnel = false) : m_tunnel(tunnel) {
         WSADATA wsa;
         ::WSAStartup(MAKEWORD(2, 2), &wsa);
         m_listen = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -69,40 +73,103 @@ public:
         int len = sizeof a;
         ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), len);
         ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
-        ::listen(m_listen, 1);
+        ::listen(m_listen, 4);
         address = L"127.0.0.1:" + std::to_wstring(ntohs(a.sin_port));
-        m_thread = std::thread([this] {
-            SOCKET s = ::accept(m_listen, nullptr, nullptr);
-            char buf[4096];
-            int got;
-            while (s != INVALID_SOCKET && m_head.find("\r\n\r\n") == std::string::npos &&
-                   (got = ::recv(s, buf, sizeof buf, 0)) > 0)
-                m_head.append(buf, got);
-            const char answer[] =
-                "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nRET=0";
-            ::send(s, answer, sizeof answer - 1, 0);
-            ::shutdown(s, SD_SEND);
-            ::closesocket(s);
+        m_accepting = std::thread([this] {
+            for (SOCKET client; (client = ::accept(m_listen, nullptr, nullptr)) != INVALID_SOCKET;)
+                m_tunnels.emplace_back([this, client] { Serve(client); });
         });
     }
     ~CLocalProxy() {
         ::closesocket(m_listen);
-        Head();
+        m_accepting.join();
+        for (std::thread& t : m_tunnels) t.join();
         ::WSACleanup();
     }
-    std::string Head() {
-        if (m_thread.joinable()) m_thread.join();
-        return m_head;
+    // The first request line of every connection so far.
+    std::vector<std::string> Heads() {
+        std::lock_guard<std::mutex> held(m_lock);
+        return m_heads;
     }
     std::wstring address;
 
 private:
+    void Serve(SOCKET client) {
+        std::string head;
+        char buf[16384];
+        int got;
+        while (head.find("\r\n\r\n") == std::string::npos &&
+               (got = ::recv(client, buf, sizeof buf, 0)) > 0)
+            head.append(buf, got);
+        {
+            std::lock_guard<std::mutex> held(m_lock);
+            m_heads.push_back(head.substr(0, head.find("\r\n")));
+        }
+        if (!m_tunnel) {
+            const char answer[] =
+                "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nRET=0";
+            ::send(client, answer, sizeof answer - 1, 0);
+            ::shutdown(client, SD_SEND);
+            ::closesocket(client);
+            return;
+        }
+        char host[64] = {};
+        unsigned port = 0;
+        SOCKET server = INVALID_SOCKET;
+        if (std::sscanf(head.c_str(), "CONNECT %63[^:]:%u ", host, &port) == 2) {
+            sockaddr_in to = {};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(static_cast<u_short>(port));
+            to.sin_addr.s_addr = ::inet_addr(host);
+            server = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            if (::connect(server, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+                ::closesocket(server);
+                server = INVALID_SOCKET;
+            }
+        }
+        const char ok[] = "HTTP/1.1 200 Connection established\r\n\r\n";
+        const char bad[] = "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n";
+        if (server == INVALID_SOCKET) {
+            ::send(client, bad, sizeof bad - 1, 0);
+        } else {
+            ::send(client, ok, sizeof ok - 1, 0);
+            // Both ways until either side closes.
+            for (bool open = true; open;) {
+                fd_set readable;
+                FD_ZERO(&readable);
+                FD_SET(client, &readable);
+                FD_SET(server, &readable);
+                if (::select(0, &readable, nullptr, nullptr, nullptr) <= 0) break;
+                for (SOCKET from : {client, server}) {
+                    if (!FD_ISSET(from, &readable)) continue;
+                    got = ::recv(from, buf, sizeof buf, 0);
+                    if (got <= 0 || ::send(from == client ? server : client, buf, got, 0) != got)
+                        open = false;
+                }
+            }
+            ::closesocket(server);
+        }
+        ::closesocket(client);
+    }
+    const bool m_tunnel;
     SOCKET m_listen;
-    std::thread m_thread;
-    std::string m_head;
+    std::thread m_accepting;
+    std::vector<std::thread> m_tunnels;  // touched by the accepting thread only until it ends
+    std::mutex m_lock;
+    std::vector<std::string> m_heads;
 };
 
 using Engine = CServiceTest;
+
+// The certificate variants of the service and what the engine says of them.
+const char* const kVariants[] = {"selfsigned", "expired", "othername", "untrusted"};
+
+std::string CertificateRecord(DWORD error, const std::string& host) {
+    char line[96];
+    std::snprintf(line, sizeof line, "安全な接続の確立失敗[ERR:0x%08X] %s (",
+                  static_cast<unsigned>(error), host.c_str());
+    return line;
+}
 
 }  // namespace
 
@@ -121,6 +188,7 @@ TEST(EngineOpen, PortSecureFlagAndProxyDiscovery) {
         {"http://service.example.com/pcapp/Any", "GET http://service.example.com:80/pcapp/Any ", 0,
          true, false},
     };
+    // No certificate check is ever switched off.
     const DWORD ignore = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE |
                          SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
                          SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
@@ -143,9 +211,10 @@ TEST(EngineOpen, PortSecureFlagAndProxyDiscovery) {
         EXPECT_EQ(CWinHttpWrapper::GetProxyServer(), proxy.address) << "the proxy used";
         ASSERT_EQ(::WaitForSingleObject(http.Upload(nullptr, 0, "", nullptr, nullptr), 60000),
                   WAIT_OBJECT_0);
-        EXPECT_EQ(proxy.Head().substr(0, std::strlen(c.sent)), c.sent) << c.url;
+        ASSERT_FALSE(proxy.Heads().empty()) << c.url;
+        EXPECT_EQ(proxy.Heads()[0].substr(0, std::strlen(c.sent)), c.sent) << c.url;
         ASSERT_TRUE(g_seen) << c.url;
-        EXPECT_EQ((g_held[0] & ignore) == ignore, c.secure) << c.url;
+        EXPECT_EQ(g_held[0] & ignore, 0u) << c.url;
     }
 }
 
@@ -268,6 +337,108 @@ TEST_F(Engine, AbortOrDestroyDuringAStallEndsTheWorker) {
         EXPECT_EQ(byItself, terminated == 0);
         EXPECT_TRUE(http->Abort(10)) << "no worker left to wait for";
     }
+}
+
+// Every certificate nobody should trust ends the request before anything is
+// sent: the form with the password never reaches the service (no record,
+// although the connection was made), the failure is a secure-connection
+// error with its reasons logged, and the next request to the trusted service
+// goes through.
+TEST_F(Engine, UntrustedCertificatesGetNothing) {
+    const std::string form = "nick=taro&pass=s3cret&ccid_head=00520012&deviceno=0123456789ABCDEF";
+    for (const char* variant : kVariants) {
+        SCOPED_TRACE(variant);
+        const std::string host = VariantHost(variant);
+        ASSERT_FALSE(host.empty()) << "run-with-service starts the variants";
+        const int connections = VariantConnections(variant);
+        for (const char* path :
+             {"/pcapp/DeviceNoUserAuthenticationAPI", "/pcapp/GetLatestPcaplAPI"}) {
+            const size_t from = LogText().size();
+            auto http = Post("https://" + host + path, form);
+            const DWORD error = http->GetResult();
+            EXPECT_TRUE(IsSecureFailure(error)) << error;
+            EXPECT_EQ(http->GetWorkerError(), error);
+            EXPECT_EQ(Answer(*http), "-");
+            const std::string log = LogText().substr(from);
+            EXPECT_EQ(CountInLog(CertificateRecord(error, host), from), 1) << log;
+            EXPECT_EQ(log.find("s3cret"), std::string::npos);
+        }
+        EXPECT_EQ(VariantRecords(variant), 0);
+        EXPECT_GE(VariantConnections(variant), connections + 2) << "the engine did connect";
+    }
+    // The stand-in's certificates name no revocation list: taken, and said.
+    const int before = RecordCount();
+    const size_t from = LogText().size();
+    auto http = Post(ServiceUrl("/pcapp/GetLatestPcaplAPI"), "aplkind=1");
+    EXPECT_EQ(http->GetResult(), 0u);
+    EXPECT_EQ(Answer(*http).substr(0, 10), "RET=0&VER=");
+    EXPECT_EQ(RecordCount(), before + 1);
+    EXPECT_EQ(CountInLog("サーバー証明書の失効確認不可 " + Env("QM_SERVICE_HOST") + " ", from), 1);
+}
+
+// One request to the trusted service from a process of its own (a process
+// reads the trusted roots once); its result is the exit code.
+QM_CHILD_MAIN(release_check) {
+    CWinHttpWrapper http;
+    const std::string url = args.at(0);
+    const char form[] = "aplkind=1";
+    if (!http.SetRequest(url.c_str(), 0, nullptr, true) || !http.Open(HTTP_VERB_POST, kAgent, L""))
+        return -1;
+    HANDLE worker =
+        http.Upload(form, sizeof form - 1, "application/x-www-form-urlencoded", nullptr, nullptr);
+    return worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0
+               ? static_cast<int>(http.GetResult())
+               : -2;
+}
+
+// It is the trusted authority that lets the service in: taken out of the
+// machine's roots (trustca --remove), the same service is refused before
+// anything is sent; put back, it answers again.
+TEST_F(Engine, TheServiceIsTrustedThroughItsAuthorityOnly) {
+    const std::string trustca = qmtest::BinFolder() + "trustca.exe";
+    const std::string ca = "\"" + StateFolder() + "ca.pem\"";
+    const std::string url = ServiceUrl("/pcapp/GetLatestPcaplAPI");
+    ASSERT_EQ(qmtest::RunProcess(trustca, "--remove " + ca).exitCode, 0u);
+    EXPECT_EQ(qmtest::RunProcess(trustca, "--remove " + ca).exitCode, 0u) << "gone is no error";
+    const int before = RecordCount();
+    const qmtest::ProcessResult refused = qmtest::RunChild("release_check", url);
+    ASSERT_EQ(qmtest::RunProcess(trustca, ca).exitCode, 0u);
+    EXPECT_TRUE(refused.finished && IsSecureFailure(refused.exitCode)) << refused.exitCode;
+    EXPECT_EQ(RecordCount(), before);
+    EXPECT_EQ(qmtest::RunChild("release_check", url).exitCode, 0u);
+    EXPECT_EQ(RecordCount(), before + 1);
+    // Bad arguments and files that hold no certificate.
+    EXPECT_EQ(qmtest::RunProcess(trustca, "").exitCode, 1u);
+    EXPECT_EQ(qmtest::RunProcess(trustca, "--bogus " + ca).exitCode, 1u);
+    const std::string notCert = qmtest::NewFolder("trustca") + "not-a-cert.pem";
+    ASSERT_TRUE(qmtest::WriteFile(notCert, "-----BEGIN CERTIFICATE-----\nnot base64\n"));
+    EXPECT_EQ(qmtest::RunProcess(trustca, "\"" + notCert + "\"").exitCode, 2u);
+    EXPECT_EQ(qmtest::RunProcess(trustca, "missing.pem").exitCode, 2u);
+}
+
+// Through a proxy the certificate at the tunnel's end is checked the same
+// way: refused, and nothing reaches the service.
+TEST_F(Engine, ThroughAProxyTheCertificateIsCheckedToo) {
+    const std::string host = VariantHost("untrusted");
+    CLocalProxy proxy(true);
+    const int connections = VariantConnections("untrusted");
+    CWinHttpWrapper http;
+    ASSERT_TRUE(http.SetRequest(("https://" + host + "/pcapp/LogUploadCheckAPI").c_str(), 0,
+                                nullptr, true));
+    ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, proxy.address.c_str()));
+    const char form[] = "deviceno=DEV1";
+    ASSERT_EQ(
+        ::WaitForSingleObject(http.Upload(form, sizeof form - 1,
+                                          "application/x-www-form-urlencoded", nullptr, nullptr),
+                              60000),
+        WAIT_OBJECT_0);
+    EXPECT_TRUE(IsSecureFailure(http.GetResult())) << http.GetResult();
+    const std::vector<std::string> heads = proxy.Heads();
+    ASSERT_FALSE(heads.empty());
+    for (const std::string& head : heads)
+        EXPECT_EQ(head.substr(0, head.find(" HTTP/")), "CONNECT " + host + ":443");
+    EXPECT_GT(VariantConnections("untrusted"), connections) << "the tunnel reached the service";
+    EXPECT_EQ(VariantRecords("untrusted"), 0);
 }
 
 // A copy of this program with "Connection.info" and the detail switch beside
