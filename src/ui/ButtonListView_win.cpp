@@ -3,7 +3,7 @@
 
 #include "ui/ButtonListView.h"
 #include "ui/Skin.h"
-#include "ui/SkinSpecs.h"
+#include "ui/SkinRequiredKeys.h"
 #include "ui/SkinWindowItemScrollBar.h"
 
 namespace ui {

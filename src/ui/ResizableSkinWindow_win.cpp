@@ -2,7 +2,7 @@
 
 #include "common/KilnLog.h"
 #include "ui/ResizableSkinWindow.h"
-#include "ui/SkinSpecs.h"
+#include "ui/SkinRequiredKeys.h"
 #include "wfc/Library.h"
 
 namespace ui {

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "ui/Skin.h"
-#include "ui/SkinSpecs.h"
+#include "ui/SkinRequiredKeys.h"
 #include "ui/SkinWindow.h"
 #include "ui/SkinWindowItemScrollBar.h"
 

@@ -9,7 +9,7 @@
 
 #include "common/CriticalSection.h"
 #include "common/KilnLog.h"
-#include "ui/SkinSpecs.h"
+#include "ui/SkinRequiredKeys.h"
 #include "ui/SkinWindow.h"
 #include "wfc/Library.h"
 #include "wfc/Thread.h"

@@ -10,7 +10,7 @@
 #include "SkinTestHelpers.h"
 #include "ui/SkinLoader.h"
 #include "ui/SkinProperties.h"
-#include "ui/SkinSpecs.h"
+#include "ui/SkinRequiredKeys.h"
 
 using namespace ui;
 using skintest::ReadSourceFile;
