@@ -29,13 +29,20 @@ add_custom_command(
   DEPENDS ${QM_ART_TABLE} ${QM_COMPOSE} ${QM_SKIN_TEXTS}
   COMMENT "Checking the skin files' picture positions"
   VERBATIM)
+# Each sheet at 1x, 1.5x and 2x, rendered from the vectors at that scale.
+set(QM_ART_PNGS)
+foreach(sheet Base Parts)
+  foreach(scale "" "@1.5x" "@2x")
+    list(APPEND QM_ART_PNGS ${QM_ART_OUT}/${sheet}${scale}.png)
+  endforeach()
+endforeach()
 add_custom_command(
-  OUTPUT ${QM_ART_OUT}/Base.png ${QM_ART_OUT}/Parts.png
+  OUTPUT ${QM_ART_PNGS}
   COMMAND Python3::Interpreter ${QM_COMPOSE} ${QM_ART_TABLE} ${QM_ART_OUT}
   DEPENDS ${QM_ART_SOURCES} ${QM_COMPOSE}
-  COMMENT "Composing Base.png and Parts.png"
+  COMMENT "Composing Base.png and Parts.png at 1x, 1.5x and 2x"
   VERBATIM)
-set(QM_ART_SHEETS ${QM_ART_OUT}/Base.png ${QM_ART_OUT}/Parts.png ${QM_ART_OUT}/positions.checked)
+set(QM_ART_SHEETS ${QM_ART_PNGS} ${QM_ART_OUT}/positions.checked)
 add_custom_target(qm_art DEPENDS ${QM_ART_SHEETS})
 # The composed sheets: the table's sizes, nothing outside the sprites, no
 # pixel with the key colour mixed in.

@@ -4,7 +4,8 @@ machine that carries every image of the product icon and version information
 with the given version, product and company.
 
     pe-check.py FILE.exe x86|amd64 ICON.ico VERSION [--program DELAYED_DLL...]
-With --program, also: a GUI program that imports system libraries only
+With --program, also: its application manifest (per-monitor DPI aware,
+Common-Controls 6, asInvoker), a GUI program that imports system libraries only
 (nothing to ship beside it), and whose delay-import directory is whole, for
 exactly the DLLs given (cmake/delay-directory.py).
 Prints what it found; exits 1 naming the first thing that is wrong.
@@ -12,6 +13,7 @@ Prints what it found; exits 1 naming the first thing that is wrong.
 import os
 import struct
 import sys
+import xml.etree.ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake"))
 delay_directory = __import__("delay-directory")
@@ -25,7 +27,10 @@ SYSTEM_DLLS = {
     "version.dll", "winhttp.dll", "winmm.dll", "ws2_32.dll", "wtsapi32.dll",
 }
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
-RT_ICON, RT_VERSION = 3, 16
+VISTA_ID = "{e2011457-1546-43c5-a5fe-008deee3d3f0}"
+WINDOWS_10_ID = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+RT_ICON, RT_VERSION, RT_MANIFEST = 3, 16, 24
+CREATEPROCESS_MANIFEST_RESOURCE_ID = 1
 
 
 def fail(why):
@@ -43,8 +48,9 @@ def sections(pe, off):
         yield va, max(vsize, rsize), raw
 
 
-def resources(pe, off, magic):
-    """{type: [data bytes, ...]} from the resource directory."""
+def resources(pe, off, magic, ids=None):
+    """{type: [data bytes, ...]} from the resource directory; with ids, also
+    {(type, name): data} there."""
     dirs = off + 24 + (96 if magic == 0x10B else 112)
     rva = struct.unpack_from("<I", pe, dirs + 2 * 8)[0]
     secs = list(sections(pe, off))
@@ -58,18 +64,22 @@ def resources(pe, off, magic):
     base = at(rva)
     out = {}
 
-    def walk(d, depth, rtype):
-        named, ids = struct.unpack_from("<HH", pe, d + 12)
-        for i in range(named + ids):
+    def walk(d, depth, rtype, rname):
+        named, count = struct.unpack_from("<HH", pe, d + 12)
+        for i in range(named + count):
             name, target = struct.unpack_from("<II", pe, d + 16 + 8 * i)
             t = name if depth == 0 else rtype
+            n = name if depth == 1 else rname
             if target & 0x80000000:
-                walk(base + (target & 0x7FFFFFFF), depth + 1, t)
+                walk(base + (target & 0x7FFFFFFF), depth + 1, t, n)
             else:
                 drva, dsize = struct.unpack_from("<II", pe, base + target)
-                out.setdefault(t, []).append(pe[at(drva):at(drva) + dsize])
+                data = pe[at(drva):at(drva) + dsize]
+                out.setdefault(t, []).append(data)
+                if ids is not None:
+                    ids[(t, n)] = data
 
-    walk(base, 0, None)
+    walk(base, 0, None, None)
     return out
 
 
@@ -116,7 +126,8 @@ def main():
         fail("machine 0x%X magic 0x%X, expected %s" % (machine, magic, arch))
     print("machine %s (0x%X), optional header 0x%X" % (arch, machine, magic))
 
-    res = resources(pe, off, magic)
+    by_id = {}
+    res = resources(pe, off, magic, by_id)
     ico = open(ico_path, "rb").read()
     count = struct.unpack_from("<H", ico, 4)[0]
     images = []
@@ -142,7 +153,51 @@ def main():
     print("version information: %s %s %s" % (strings["CompanyName"], strings["ProductName"], fixed))
 
     if len(sys.argv) > 5 and sys.argv[5] == "--program":
+        check_manifest(by_id, res)
         check_program(pe, sys.argv[6:])
+
+
+def check_manifest(by_id, res):
+    """The application manifest the loader reads: resource 1 of RT_MANIFEST,
+    well-formed, asking for no elevation, Common-Controls 6, per-monitor DPI
+    awareness (V2 first) and naming Windows 10/11 among the systems it knows."""
+    if len(res.get(RT_MANIFEST, [])) != 1 or (RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID) not in by_id:
+        fail("no single application manifest (resource 1 of type 24)")
+    try:
+        root = xml.etree.ElementTree.fromstring(by_id[(RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID)])
+    except xml.etree.ElementTree.ParseError as e:
+        fail("the manifest does not parse: %s" % e)
+
+    def local(tag):
+        return tag.rsplit("}", 1)[-1]
+
+    found = {}
+    for e in root.iter():
+        found.setdefault(local(e.tag), []).append(e)
+
+    def only(tag):
+        items = found.get(tag, [])
+        if len(items) != 1:
+            fail("manifest: %d <%s> elements, expected 1" % (len(items), tag))
+        return items[0]
+
+    if only("requestedExecutionLevel").get("level") != "asInvoker":
+        fail("manifest: execution level is not asInvoker")
+    if only("requestedExecutionLevel").get("uiAccess") not in (None, "false"):
+        fail("manifest: uiAccess asked for")
+    deps = [e for e in found.get("assemblyIdentity", [])
+            if e.get("name") == "Microsoft.Windows.Common-Controls"]
+    if len(deps) != 1 or not deps[0].get("version", "").startswith("6."):
+        fail("manifest: no dependency on Common-Controls 6")
+    awareness = [a.strip() for a in (only("dpiAwareness").text or "").split(",")]
+    if awareness[:1] != ["PerMonitorV2"] or "PerMonitor" not in awareness:
+        fail("manifest: dpiAwareness %r, expected PerMonitorV2 then PerMonitor" % awareness)
+    if (only("dpiAware").text or "").strip().lower() != "true/pm":
+        fail("manifest: dpiAware is not true/pm")
+    systems = {e.get("Id", "").lower() for e in found.get("supportedOS", [])}
+    if WINDOWS_10_ID not in systems or VISTA_ID not in systems:
+        fail("manifest: supportedOS lacks Vista or Windows 10/11")
+    print("manifest: asInvoker, Common-Controls 6, %s, %d systems" % (",".join(awareness), len(systems)))
 
 
 def check_program(pe, delayed):

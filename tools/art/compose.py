@@ -2,11 +2,18 @@
 """Composes the skin's two sprite sheets from their SVG sources.
 
   compose.py TABLE OUTDIR                 render every sprite, write the sheets
+                                          at 1x, 1.5x and 2x (Base.png,
+                                          Base@1.5x.png, Base@2x.png, ...)
   compose.py --skin TABLE SKINDIR         write the positions of the skin files
                                           in SKINDIR from the table
   compose.py --check-skin TABLE SKINDIR   exit 1 when any of them is stale
-  compose.py --check-sheets TABLE OUTDIR  exit 1 when a composed sheet has the
-                                          wrong size, stray pixels or pink fringes
+  compose.py --check-sheets TABLE OUTDIR  exit 1 when a composed sheet of any
+                                          scale has the wrong size, stray pixels
+                                          or pink fringes
+
+The table gives every position at 1x (96 DPI). The larger sheets render each
+frame from its vectors at the frame's rectangle mapped edge by edge with
+floor(v * scale + 0.5), the rule the program maps its cuts with.
 
 The table (sprites.csv) is the only place where a cut position is written by
 hand; the skin files mark each line that takes one (see "skin positions").
@@ -167,6 +174,9 @@ def read_png_rgba(path):
 
 
 def write_png_rgb(path, width, height, rgb):
+    # No row filters: tried (none, sub, up, average per row and per sheet),
+    # they deflate these sheets worse, the keyed holes and repeated faces
+    # matching best as they are.
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
     stride = width * 3
@@ -209,15 +219,67 @@ def svg_for(sprite, index, art_dir):
     return text
 
 
+def scaled(v, dpi):
+    """A 96-DPI coordinate at dpi: floor(v * dpi / 96 + 0.5), exactly. The
+    program maps every cut rectangle's edges by the same rule, so a cut
+    lands on its sprite in the sheet of that scale."""
+    return (2 * v * dpi + 96) // 192
+
+
+def frame_rect(sprite, index, dpi):
+    x, y = sprite.frame_origin(index)
+    return scaled(x, dpi), scaled(y, dpi), scaled(x + sprite.w, dpi), scaled(y + sprite.h, dpi)
+
+
+def sheet_file(name, dpi):
+    """Base.png at 96 DPI, Base@1.5x.png at 144, Base@2x.png at 192."""
+    if dpi == 96:
+        return name
+    stem, dot, ext = name.rpartition(".")
+    factor = ("%g" % (dpi / 96.0))
+    return "%s@%sx.%s" % (stem, factor, ext)
+
+
 def render(job):
-    sprite, index, art_dir, tmp = job
-    svg = os.path.join(tmp, "%s.%d.svg" % (sprite.name, index))
+    """One frame rendered at its size for dpi and laid on its matte: rows of
+    RGB, the key colour wherever the picture covers less than half a pixel."""
+    sprite, index, dpi, art_dir, tmp = job
+    x0, y0, x1, y1 = frame_rect(sprite, index, dpi)
+    w, h = x1 - x0, y1 - y0
+    svg = os.path.join(tmp, "%s.%d.%d.svg" % (sprite.name, index, dpi))
     png = svg[:-4] + ".png"
     with open(svg, "w", encoding="utf-8") as f:
         f.write(svg_for(sprite, index, art_dir))
-    subprocess.run(["rsvg-convert", "--width", str(sprite.w), "--height", str(sprite.h), "-o", png, svg],
-                   check=True)
-    return sprite, index, read_png_rgba(png)
+    subprocess.run(["rsvg-convert", "--width", str(w), "--height", str(h), "-o", png, svg], check=True)
+    rw, rh, rgba = read_png_rgba(png)
+    assert (rw, rh) == (w, h), png
+    matte = parse_colour(sprite.matte) if sprite.matte else (0, 0, 0)
+    rows = []
+    for y in range(h):
+        line = rgba[y * w * 4:(y + 1) * w * 4]
+        out = bytearray(bytes(KEY) * w)
+        # Whole runs of opaque pixels are copied; only the edges blend.
+        for run in re.finditer(rb"\xff+|[\x80-\xfe]+", bytes(line[3::4])):
+            a0, a1 = run.start(), run.end()
+            if line[4 * a0 + 3] == 255:
+                seg = line[4 * a0:4 * a1]
+                out[3 * a0:3 * a1:3], out[3 * a0 + 1:3 * a1:3], out[3 * a0 + 2:3 * a1:3] = seg[0::4], seg[1::4], seg[2::4]
+                hole = seg.find(b"\xff\x00\xff\xff")
+                while hole >= 0:
+                    if hole % 4 == 0:
+                        out[3 * a0 + hole // 4 * 3 + 1] = 1  # a drawn pixel never turns into a hole
+                    hole = seg.find(b"\xff\x00\xff\xff", hole + 1)
+                continue
+            for x in range(a0, a1):
+                r, g, b, a = line[4 * x:4 * x + 4]
+                # rsvg writes straight (not premultiplied) alpha.
+                px = [(c * a + m * (255 - a) + 127) // 255 for c, m in zip((r, g, b), matte)]
+                if tuple(px) == KEY:
+                    px[1] = 1
+                out[3 * x:3 * x + 3] = bytes(px)
+        rows.append(bytes(out))
+    os.remove(png)
+    return sprite.sheet, x0, y0, rows
 
 
 def parse_colour(text):
@@ -225,43 +287,40 @@ def parse_colour(text):
     return tuple(int(text[i:i + 2], 16) for i in (0, 2, 4))
 
 
-def compose(table, out_dir):
+DPIS = (96, 144, 192)  # the sheets' scales: 1x, 1.5x, 2x
+
+
+def compose(table, out_dir, dpis=DPIS):
     sprites = read_table(table)
     errors = check_table(sprites)
     if errors:
         sys.exit("compose: " + "\n".join(errors))
     art_dir = os.path.dirname(os.path.abspath(table))
     sheets = {}
-    for name, (w, h) in SHEETS.items():
-        sheets[name] = bytearray(bytes(KEY) * (w * h))
+    for dpi in dpis:
+        for name, (w, h) in SHEETS.items():
+            sheets[(name, dpi)] = bytearray(bytes(KEY) * (scaled(w, dpi) * scaled(h, dpi)))
     with tempfile.TemporaryDirectory() as tmp:
         # librsvg follows references only to files beside or below the
         # document, so the shared sources (icons.svg) go beside it.
         for name in os.listdir(art_dir):
             if name.endswith(".svg"):
                 shutil.copy(os.path.join(art_dir, name), tmp)
-        jobs = [(s, i, art_dir, tmp) for s in sprites for i in range(len(s.variants))]
-        with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
-            for sprite, index, (w, h, rgba) in pool.map(render, jobs):
-                sheet = sheets[sprite.sheet]
-                sheet_w = SHEETS[sprite.sheet][0]
-                ox, oy = sprite.frame_origin(index)
-                matte = parse_colour(sprite.matte) if sprite.matte else (0, 0, 0)
-                for y in range(h):
-                    row = (oy + y) * sheet_w
-                    for x in range(w):
-                        r, g, b, a = rgba[(y * w + x) * 4:(y * w + x) * 4 + 4]
-                        if a < 128:
-                            continue  # stays key colour
-                        # rsvg writes straight (not premultiplied) alpha.
-                        px = [(c * a + m * (255 - a) + 127) // 255 for c, m in zip((r, g, b), matte)]
-                        if tuple(px) == KEY:
-                            px[1] = 1  # a drawn pixel never turns into a hole
-                        o = (row + ox + x) * 3
-                        sheet[o:o + 3] = bytes(px)
+        jobs = [(s, i, dpi, art_dir, tmp) for dpi in dpis for s in sprites for i in range(len(s.variants))]
+        # Frames never overlap and the sheet starts as the key colour, so
+        # each frame's rows are copied whole.
+        with concurrent.futures.ProcessPoolExecutor(max_workers=os.cpu_count() or 2) as pool:
+            for job, (sheet_name, x0, y0, rows) in zip(jobs, pool.map(render, jobs, chunksize=4)):
+                dpi = job[2]
+                sheet = sheets[(sheet_name, dpi)]
+                sheet_w = scaled(SHEETS[sheet_name][0], dpi)
+                for y, row in enumerate(rows):
+                    o = ((y0 + y) * sheet_w + x0) * 3
+                    sheet[o:o + len(row)] = row
     os.makedirs(out_dir, exist_ok=True)
-    for name, (w, h) in SHEETS.items():
-        write_png_rgb(os.path.join(out_dir, name), w, h, sheets[name])
+    for (name, dpi), rgb in sheets.items():
+        w, h = SHEETS[name]
+        write_png_rgb(os.path.join(out_dir, sheet_file(name, dpi)), scaled(w, dpi), scaled(h, dpi), rgb)
 
 
 # ---- skin positions ------------------------------------------------------------
@@ -350,34 +409,43 @@ def place_positions(table_path, skin_dir, write):
 
 # ---- checking composed sheets -------------------------------------------------
 
-def check_sheets(table_path, sheet_dir):
-    """The sheets have the table's sizes, hold nothing outside the sprites,
-    and no pixel near the key colour that is not the key colour itself."""
+def check_sheets(table_path, sheet_dir, dpis=DPIS):
+    """Every sheet at every scale has the table's size for that scale, holds
+    nothing outside the sprites, and no pixel near the key colour that is
+    not the key colour itself."""
     sprites = read_table(table_path)
     problems = []
-    for name, (width, height) in SHEETS.items():
-        w, h, rgba = read_png_rgba(os.path.join(sheet_dir, name))
-        if (w, h) != (width, height):
-            problems.append("%s is %dx%d, the table says %dx%d" % (name, w, h, width, height))
-            continue
-        covered = bytearray(w * h)
-        for s in sprites:
-            if s.sheet == name:
-                for y in range(s.y, s.bottom):
-                    covered[y * w + s.x:y * w + s.right] = b"\x01" * (s.right - s.x)
-        fringe = stray = 0
-        for i in range(w * h):
-            r, g, b = rgba[4 * i:4 * i + 3]
-            if (r, g, b) == KEY:
+    for dpi in dpis:
+        for name, (width, height) in SHEETS.items():
+            file = sheet_file(name, dpi)
+            path = os.path.join(sheet_dir, file)
+            if not os.path.exists(path):
+                problems.append("%s is missing" % file)
                 continue
-            if not covered[i]:
-                stray += 1
-            elif r - g > 100 and b - g > 100 and abs(r - b) < 80:  # magenta mixed in
-                fringe += 1
-        if fringe:
-            problems.append("%s: %d pixels tinted by the key colour" % (name, fringe))
-        if stray:
-            problems.append("%s: %d pixels outside every sprite" % (name, stray))
+            w, h, rgba = read_png_rgba(path)
+            if (w, h) != (scaled(width, dpi), scaled(height, dpi)):
+                problems.append("%s is %dx%d, the table says %dx%d" % (file, w, h, scaled(width, dpi), scaled(height, dpi)))
+                continue
+            covered = bytearray(w * h)
+            for s in sprites:
+                if s.sheet == name:
+                    for i in range(len(s.variants)):
+                        x0, y0, x1, y1 = frame_rect(s, i, dpi)
+                        for y in range(y0, y1):
+                            covered[y * w + x0:y * w + x1] = b"\x01" * (x1 - x0)
+            fringe = stray = 0
+            for i in range(w * h):
+                r, g, b = rgba[4 * i:4 * i + 3]
+                if (r, g, b) == KEY:
+                    continue
+                if not covered[i]:
+                    stray += 1
+                elif r - g > 100 and b - g > 100 and abs(r - b) < 80:  # magenta mixed in
+                    fringe += 1
+            if fringe:
+                problems.append("%s: %d pixels tinted by the key colour" % (file, fringe))
+            if stray:
+                problems.append("%s: %d pixels outside every sprite" % (file, stray))
     return problems
 
 
