@@ -186,6 +186,12 @@ TEST(Launcher, StatusLineDotsAndMapPhasesFollowTheirTimers) {
     Launcher& launcher = session.launcher;
     const CBridgeMessages& m = launcher->Messages();
     launcher.Send(m.notifyProgress, kChargeProbe, 10);
+    // The real timer may have moved the dots while the session settled on a
+    // busy machine: step them to the empty slot first.
+    const std::string empty = "ナビ情報アップロード中      ";
+    for (int i = 0; i < 4 && launcher->StatusText() != empty; ++i)
+        launcher.Send(WM_TIMER, ui::kTimerDots);
+    ASSERT_EQ(launcher->StatusText(), empty);
     // The dots run 1, 2, 3, 0 with the one-second timer: "．" per dot, two
     // blanks per empty slot.
     for (const char* dots : {"．    ", "．．  ", "．．．", "      "}) {
