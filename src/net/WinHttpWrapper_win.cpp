@@ -100,7 +100,11 @@ void CWinHttpWrapper::FreeResponse() {
 
 std::wstring CWinHttpWrapper::GetProxyServer() { return g_proxyServer; }
 
-void CWinHttpWrapper::SetBeforeSendHook(BeforeSendHook hook) { g_beforeSend = hook; }
+CWinHttpWrapper::BeforeSendHook CWinHttpWrapper::SetBeforeSendHook(BeforeSendHook hook) {
+    const BeforeSendHook previous = g_beforeSend;
+    g_beforeSend = hook;
+    return previous;
+}
 
 bool CWinHttpWrapper::IsAborted() const {
     return m_cancelled ||
@@ -724,7 +728,9 @@ DWORD CWinHttpWrapper::_GetResponse() {
                     KILNLOG.Log(LOG_ERROR,
                                 "WinHttpReadData 取得サイズリトライオーバー [ERR:0x%08X]",
                                 static_cast<unsigned>(e));
-                    remembered = ERROR_WINHTTP_TIMEOUT;
+                    // No call failed, yet the answer stays short: the time-out is
+                    // this worker's error too, reported with the result.
+                    remembered = Failed(ERROR_WINHTTP_TIMEOUT);
                     break;
                 }
                 KILNLOG.Log(LOG_NORMAL, "WinHttpReadData 取得サイズ０ 継続 [ERR:0x%08X]",
