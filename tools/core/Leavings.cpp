@@ -63,13 +63,15 @@ std::string WriteBytes(const std::string& path, const void* data, size_t size, b
     LARGE_INTEGER end = {};
     if (!::SetFilePointerEx(f.Get(), end, &end, FILE_END)) return Failed("cannot seek", path);
     DWORD written = 0;
-    if (size && (!::WriteFile(f.Get(), data, static_cast<DWORD>(size), &written, nullptr) ||
-                 written != size)) {
-        const DWORD error =
-            written != size && ::GetLastError() == 0 ? ERROR_DISK_FULL : ::GetLastError();
-        ::SetFilePointerEx(f.Get(), end, nullptr, FILE_BEGIN);
-        ::SetEndOfFile(f.Get());
-        return Failed("cannot write", path, error);
+    if (size) {
+        const BOOL ok = ::WriteFile(f.Get(), data, static_cast<DWORD>(size), &written, nullptr);
+        if (!ok || written != size) {
+            // A write cut short by the disk reports no error of its own.
+            const DWORD error = ok ? static_cast<DWORD>(ERROR_DISK_FULL) : ::GetLastError();
+            ::SetFilePointerEx(f.Get(), end, nullptr, FILE_BEGIN);
+            ::SetEndOfFile(f.Get());
+            return Failed("cannot write", path, error);
+        }
     }
     if (!::FlushFileBuffers(f.Get())) {
         const DWORD error = ::GetLastError();
