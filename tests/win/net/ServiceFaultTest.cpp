@@ -2,6 +2,7 @@
 // answer and in the middle of the upload, answering 500 and 503 or garbage,
 // stalling past the time-out. Each failure comes back as its result code and
 // log record, the logs stay where they were, and the next upload takes them.
+// And an answer written to a file on a full disk.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
+#include "common/WinHandle.h"
 #include "net/AplLogUpload.h"
 #include "net/WinHttpWrapper.h"
 
@@ -151,4 +153,43 @@ TEST_F(ServiceFault, EachFailureHasItsCodeTheLogsStayAndTheNextUploadTakesThem) 
                   std::string::npos);
         ASSERT_TRUE(qmtest::WriteFile(log, kept));
     }
+}
+
+// An answer written to a file replaces the file in one step: on a full disk
+// (Q:, a small tmpfs) the old file stays as it was, and the next answer,
+// with room again, replaces it.
+class AnswerFile : public CServiceTest {};
+
+TEST_F(AnswerFile, OnAFullDiskTheOldFileStaysAndTheNextAnswerReplacesIt) {
+    ULARGE_INTEGER avail{}, total{}, free{};
+    if (!::GetDiskFreeSpaceExA("Q:\\", &avail, &total, &free) || total.QuadPart > 16 << 20)
+        GTEST_SKIP() << "no tmpfs on Q:";
+    const std::string path = "Q:\\answer.txt", filler = "Q:\\filler";
+    ASSERT_TRUE(qmtest::WriteFile(path, "old answer"));
+    auto fetch = [&] {
+        CWinHttpWrapper http;
+        EXPECT_TRUE(http.SetRequest(ServiceUrl("/pcapp/Any").c_str(), 0, path.c_str(), true));
+        EXPECT_TRUE(http.Open(HTTP_VERB_POST, L"fault-test", L""));
+        HANDLE worker =
+            http.Upload("x=1", 3, "application/x-www-form-urlencoded", nullptr, nullptr);
+        EXPECT_TRUE(worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0);
+        return http.GetResult();
+    };
+    {
+        qm::CFileHandle file(::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        const std::string chunk(65536, 'x');
+        DWORD put = 0;
+        while (::WriteFile(file.Get(), chunk.data(), 65536, &put, nullptr) && put) {
+        }
+        ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    }
+    const size_t from = LogText().size();
+    EXPECT_EQ(fetch(), 0u) << "the answer itself came";
+    EXPECT_EQ(CountInLog("ダウンロードデータ書込み失敗[ERR:0x00000070", from), 1);
+    EXPECT_EQ(qmtest::ReadFile(path), "old answer");
+    EXPECT_FALSE(qmtest::FileExists(path + ".new"));
+    ASSERT_TRUE(::DeleteFileA(filler.c_str()));
+    EXPECT_EQ(fetch(), 0u);
+    EXPECT_EQ(qmtest::ReadFile(path), "RET=0");
 }
