@@ -62,6 +62,19 @@ bool InsertCard() {
 
 // Asks the run script to turn the card read-only (or back); its helper's exit
 // code, or -1 without the script.
+int SetCardReadOnly(bool on);
+// The card read-only for as long as it lives (when the helper could do it).
+struct ReadOnlyCard {
+    const bool done = SetCardReadOnly(true) == 0;
+    bool on = done;
+    ~ReadOnlyCard() { Undo(); }
+    bool Undo() {
+        if (!on) return true;
+        on = false;
+        return SetCardReadOnly(false) == 0;
+    }
+};
+
 int SetCardReadOnly(bool on) {
     if (lt::Env("QM_INPUT_DIR").empty()) return -1;
     const std::string folder = lt::EnvFolder("QM_INPUT_DIR");
@@ -95,6 +108,13 @@ struct Session {
         DEV_BROADCAST_VOLUME v = {sizeof v, DBT_DEVTYP_VOLUME, 0, 1u << ('E' - 'A'), 0};
         Send(WM_DEVICECHANGE, kind, reinterpret_cast<LPARAM>(&v));
         Send(WM_TIMER, ui::kTimerRescan);
+    }
+    bool WaitForMapQuestion() {
+        return lt::PumpUntil(
+            [&] {
+                return window->MapWindow() && ::IsWindowVisible(window->MapWindow()->GetHandle());
+            },
+            30000);
     }
     bool Wait(const lt::CoreScenario& core, const char* line, DWORD ms = 30000) {
         return lt::PumpUntil([&] { return core.Journal().find(line) != std::string::npos; }, ms);
@@ -183,14 +203,9 @@ TEST(Fault, CardTurnedReadOnlyInTheMiddleOfAChargeFailsTheMapOnly) {
     const std::string before = qmtest::ReadFile("E:\\PC\\NAVIINFO.DAT");
     const size_t from = lt::LogText().size();
     Session launcher(core);
-    ASSERT_TRUE(lt::PumpUntil(
-        [&] {
-            return launcher->MapWindow() && ::IsWindowVisible(launcher->MapWindow()->GetHandle());
-        },
-        30000))
-        << core.Journal();
-    const int readOnly = SetCardReadOnly(true);
-    if (readOnly != 0) GTEST_SKIP() << "the card cannot be made read-only here";
+    ASSERT_TRUE(launcher.WaitForMapQuestion()) << core.Journal();
+    ReadOnlyCard readOnly;
+    if (!readOnly.done) GTEST_SKIP() << "the card cannot be made read-only here";
     launcher->MapWindow()->SendMessage(WM_COMMAND, ui::CMapChargeWindow::kYesShortButton | 0x10000,
                                        0);
     ASSERT_TRUE(launcher.Wait(core, "exit")) << core.Journal();
@@ -210,7 +225,7 @@ TEST(Fault, CardTurnedReadOnlyInTheMiddleOfAChargeFailsTheMapOnly) {
     // The card lost nothing and got nothing half-written.
     EXPECT_EQ(qmtest::ReadFile("E:\\PC\\NAVIINFO.DAT"), before);
     EXPECT_FALSE(qmtest::FileExists("E:\\PC\\MAP\\READONLY.DAT"));
-    ASSERT_EQ(SetCardReadOnly(false), 0);
+    ASSERT_TRUE(readOnly.Undo());
     launcher.ExpectNextChargeSucceeds();
 }
 
@@ -221,12 +236,7 @@ TEST(Fault, CoreKilledWhileAMapQuestionIsOpenTakesTheQuestionAway) {
     lt::CoreScenario core("kind map\r\n  progress 10\r\n  ask license 0\r\n  progress 100\r\n");
     const size_t from = lt::LogText().size();
     Session launcher(core);
-    ASSERT_TRUE(lt::PumpUntil(
-        [&] {
-            return launcher->MapWindow() && ::IsWindowVisible(launcher->MapWindow()->GetHandle());
-        },
-        30000))
-        << core.Journal();
+    ASSERT_TRUE(launcher.WaitForMapQuestion()) << core.Journal();
     EXPECT_EQ(launcher->RunningKind(), kChargeMap);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(FindCoreWindow(), &pid);
