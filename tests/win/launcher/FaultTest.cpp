@@ -256,3 +256,45 @@ TEST(Fault, CoreKilledWhileAMapQuestionIsOpenTakesTheQuestionAway) {
     launcher.ExpectNextChargeSucceeds();
     EXPECT_EQ(launcher->LastStatusOf(kChargeMap), 14);
 }
+
+// The release check failing in each way the service can fail: the check has no
+// answer, so the charge is music only (logged with the check's result), the
+// music charge succeeds, and so does the next one.
+TEST(Fault, AReleaseCheckTheServiceFailsChargesMusicOnly) {
+    if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
+    PrepareCard();
+    const struct {
+        const char* mode;
+        const char* record;  // the check's failure record
+        const char* result;  // the result the charge decision names
+    } rows[] = {
+        {"http:500", "サーバー問い合わせダウンロード時の失敗[nResponse:0x100001F4]", "0x0000FF05"},
+        {"http:503", "サーバー問い合わせダウンロード時の失敗[nResponse:0x100001F7]", "0x0000FF05"},
+        {"close", "サーバー問い合わせダウンロード時の失敗[nResponse:0x", "0x0000FF05"},
+        {"malformed", "サーバー問い合わせダウンロード時の失敗[AnalyzeERR:0x", "0x00200"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.mode);
+        ASSERT_TRUE(lt::ControlService(
+            "/_control/fault", std::string("path=/pcapp/GetLatestPcaplAPI&mode=") + r.mode));
+        lt::CoreScenario core("use quick\r\n");
+        const size_t from = lt::LogText().size();
+        Session launcher(core);
+        ASSERT_TRUE(lt::PumpUntil(
+            [&] { return Logged("転送完了通知 CHG:10 ERC:0x10000000", from); }, 30000))
+            << core.Journal();
+        EXPECT_TRUE(Logged(r.record, from)) << lt::LogText().substr(from);
+        EXPECT_TRUE(Logged(
+            std::string("バージョンアップ確認接続エラーのため、音楽転送のみ RET:") + r.result,
+            from));
+        EXPECT_NE(core.CommandLines().find(" /p msc"), std::string::npos) << core.CommandLines();
+        EXPECT_EQ(launcher->TileFrame(kChargeMusic), 6);
+        EXPECT_EQ(launcher->TileFrame(kChargeMap), 0);
+        EXPECT_EQ(launcher.boxes.Count(), 0u);
+        ASSERT_TRUE(lt::ControlService("/_control/reset", ""));
+        const size_t again = lt::LogText().size();
+        launcher.Send(launcher->Messages().requestStartCharge);
+        EXPECT_TRUE(lt::PumpUntil(
+            [&] { return Logged("転送完了通知 CHG:10 ERC:0x10000000", again); }, 30000));
+    }
+}
