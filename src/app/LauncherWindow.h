@@ -44,6 +44,7 @@ enum : UINT {
     kMsgStatusText = 0x739,
     kMsgCodeMessage = 0x73A,
     kMsgAfterFirstPaint = 0x73B,  // what the first picture does not need starts then
+    kMsgCoreEnded = 0x73C,        // the watched core's process has ended (wParam: its id)
     kMsgMapWindowEnd = 0xA66,
     kMsgUpdateEnd = 0xB77,
     kMsgUpdateChecked = 0xB78,
@@ -112,6 +113,7 @@ public:
     int ShownStatusIndex() const { return m_statusShown; }
     std::string StatusText() const { return m_statusText; }
     int TileFrame(uint32_t kindBit) const;
+    uint32_t RunningKind() const { return m_runningKind; }
     bool IsBackPanel() const { return m_backPanel; }
     int ExitMode() const { return m_exitMode; }
     int UpdateResult() const { return m_updateResult; }
@@ -175,6 +177,8 @@ private:
     void StartCore(int32_t mask);
     void OnNotifyProgress(uint32_t kindBit, int percent);
     void OnNotifyError(uint32_t code, uint32_t winError);
+    void WatchCore();
+    void OnCoreEnded(DWORD processId);
     void OnMapLicense(uint32_t type, uint32_t argument);
     void OnMapWindowEnd(uint32_t type, bool accepted, bool silence);
     void OnMapDownload();
@@ -263,6 +267,10 @@ private:
     bool m_dotsRunning = false;
     bool m_tilesRunning = false;
     MapProgressRecord m_map;
+    // The process of the core that talks to us, and the one whose map
+    // question is open (0: none, or the launcher's own re-ask).
+    CCoreWatch m_coreWatch;
+    DWORD m_questionCore = 0;
     int m_mapPhase = 0;
     bool m_backPanel = false;
     bool m_hinting = false;

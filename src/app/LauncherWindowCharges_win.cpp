@@ -153,6 +153,7 @@ void CLauncherWindow::StartCore(int32_t mask) {
 // --- progress and completion ------------------------------------------------------------
 
 void CLauncherWindow::OnNotifyProgress(uint32_t kindBit, int percent) {
+    WatchCore();
     if (!m_chargingAnime->IsRunning()) {
         m_chargingAnime->SetVisible(true);
         m_chargingAnime->Start(0);
@@ -228,6 +229,39 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
     }
 }
 
+void CLauncherWindow::WatchCore() {
+    if (const HWND core = FindCoreWindow()) m_coreWatch.Watch(core, GetHandle(), kMsgCoreEnded);
+}
+
+// A core that ends while it runs a kind or waits for an answer has nobody left
+// to report to us: its charge stops showing as running, and its question is
+// taken off the screen unanswered, so that an answer given later can never
+// reach the next core's question.
+void CLauncherWindow::OnCoreEnded(DWORD processId) {
+    if (processId != m_coreWatch.ProcessId()) return;  // one watched before
+    m_coreWatch.Stop();
+    const bool asking =
+        m_questionCore == processId && m_mapWindow && m_mapWindow->GetHandle() != nullptr;
+    m_questionCore = 0;
+    if (!asking && !m_runningKind) return;  // it reported all it ran
+    KILNLOG.Log(LOG_ERROR, "Coreプロセス終了検知(完了通知なし) PID:%u CHG:%x",
+                static_cast<unsigned>(processId), static_cast<unsigned>(m_runningKind));
+    if (asking) m_mapWindow->Withdraw();
+    if (!m_runningKind) return;
+    if (m_chargingAnime->IsRunning()) {
+        m_chargingAnime->Stop();
+        m_chargingAnime->SetVisible(false);
+        ShowCardIcon(m_card != 0);
+    }
+    StopMapTimers();
+    m_map = MapProgressRecord();
+    m_runningKind = 0;
+    m_runningPercent = 0;
+    m_runningStatus = 0;
+    if (!m_hinting) ProcessStatusText(0);
+    UpdateDisplayTimers();
+}
+
 void CLauncherWindow::ShowCodeMessage(uint32_t code, uint32_t winError) {
     unsigned style = 0;
     const std::string text = GetMessageText(code, winError, style);
@@ -266,6 +300,7 @@ int CLauncherWindow::LastStatusOf(uint32_t kindBit) const {
 
 void CLauncherWindow::OnMapLicense(uint32_t type, uint32_t argument) {
     KILNLOG.Log(LOG_NORMAL, "マップチャージ要求 0x%08X", static_cast<unsigned>(type));
+    if (type != 5) WatchCore();  // type 5 is our own re-ask
     MapNotifySettings settings;
     {
         CWickerdaleConfig config;
@@ -316,6 +351,7 @@ void CLauncherWindow::ShowMapWindow(int type, uint32_t argument) {
     ::ShowWindow(GetHandle(), SW_RESTORE);
     ::SetForegroundWindow(GetHandle());
     if (m_mapWindow->SetType(mode, argument)) m_mapWindow->Show();
+    m_questionCore = type == 5 ? 0 : m_coreWatch.ProcessId();
 }
 
 void CLauncherWindow::OnMapWindowEnd(uint32_t type, bool accepted, bool silence) {
@@ -363,6 +399,7 @@ void CLauncherWindow::OnMapDownload() {
 
 void CLauncherWindow::OnMapVerify(int mode, const char* log) {
     KILNLOG.Log(LOG_NORMAL, "%s", log);
+    WatchCore();
     ShowMapWindow(mode, 0);
 }
 

@@ -266,6 +266,9 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
         case kMsgShellNotify:
             OnShellNotify(wParam, lParam);
             return 0;
+        case kMsgCoreEnded:
+            OnCoreEnded(static_cast<DWORD>(wParam));
+            return 0;
         case kMsgStatusText:
             ProcessStatusText(static_cast<int>(wParam));
             return 0;

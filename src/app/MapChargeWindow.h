@@ -33,6 +33,8 @@ public:
     // the type is invalid or the user silenced it.
     bool SetType(int type, uint32_t argument);
     void Show();
+    // The core that asked has gone: the window closes without an answer.
+    void Withdraw();
     int Type() const { return m_type; }
     std::string InformationText() const;
     // The buttons shown, by id, in id order.
@@ -50,6 +52,7 @@ private:
     int m_type = -1;
     int m_variant = 1;
     bool m_declined = true;
+    bool m_withdrawn = false;
     bool m_checked = false;
     CSkinWindowItemToggleButton* m_checkBox = nullptr;
 };

@@ -152,6 +152,12 @@ void CMapChargeWindow::Show() {
     SlideOut();
 }
 
+void CMapChargeWindow::Withdraw() {
+    KILNLOG.Log(LOG_NORMAL, "地図更新画面 応答先なしで終了 TYPE:%d", m_type);
+    m_withdrawn = true;
+    DestroyWindow();
+}
+
 std::string CMapChargeWindow::InformationText() const {
     auto* self = const_cast<CMapChargeWindow*>(this);
     return static_cast<CSkinWindowItemStatic*>(self->GetItemById(kInformationTextStatic))
@@ -223,7 +229,7 @@ bool CMapChargeWindow::OnItemEvent(int id, int code, intptr_t param) {
 }
 
 LRESULT CMapChargeWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY && m_type >= 0) {
+    if (message == WM_DESTROY && m_type >= 0 && !m_withdrawn) {
         const bool box = m_checkBox && m_checkBox->Control(kControlGetChecked, 0, 0) != 0;
         ::PostMessageA(Owner(), 0xA66, static_cast<WPARAM>(MapWindowResultCode(m_type)),
                        (box ? 0x10000 : 0) | (m_declined ? 0 : 1));

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "common/CoreBridge.h"
+#include "common/WinHandle.h"
 
 // Starts "Quillmarch_Core.exe" from the installation folder for the card in
 // drive with the given kinds (kChargeAll for all). modelCode is the card's
@@ -45,6 +46,29 @@ void RequestToolsEnd();
 // Sets one of the core's named events; a missing event is skipped silently
 // (false).
 bool SetCoreEvent(const char* eventName);
+
+// Watches the process behind a core window: once it has ended, `message`
+// (wParam: its process id) is posted to `notify`, after everything the core
+// itself posted. One process at a time; watching another replaces it.
+class CCoreWatch {
+public:
+    CCoreWatch() = default;
+    ~CCoreWatch() { Stop(); }
+    CCoreWatch(const CCoreWatch&) = delete;
+    CCoreWatch& operator=(const CCoreWatch&) = delete;
+    // False (nothing watched) when the window's process cannot be opened.
+    bool Watch(HWND coreWindow, HWND notify, UINT message);
+    void Stop();
+    DWORD ProcessId() const { return m_processId; }
+
+private:
+    static void CALLBACK Ended(void* self, BOOLEAN timedOut);
+    qm::CHandle m_process;
+    HANDLE m_wait = nullptr;
+    HWND m_notify = nullptr;
+    UINT m_message = 0;
+    DWORD m_processId = 0;
+};
 
 // Reads a map progress block under its mutex. When the block cannot be
 // opened or mapped, logFailure is called with the system error (the caller

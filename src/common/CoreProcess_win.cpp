@@ -147,6 +147,44 @@ bool SetCoreEvent(const char* eventName) {
     return true;
 }
 
+bool CCoreWatch::Watch(HWND coreWindow, HWND notify, UINT message) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(coreWindow, &pid);
+    if (pid && pid == m_processId) return true;
+    Stop();
+    m_process.Reset(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!m_process) {
+        KILNLOG.Log(LOG_ERROR, "CCoreWatch - Coreプロセスオープン失敗 PID:%u ERR:0x%08X",
+                    static_cast<unsigned>(pid), static_cast<unsigned>(::GetLastError()));
+        return false;
+    }
+    m_notify = notify;
+    m_message = message;
+    m_processId = pid;
+    if (!::RegisterWaitForSingleObject(&m_wait, m_process.Get(), &CCoreWatch::Ended, this, INFINITE,
+                                       WT_EXECUTEONLYONCE)) {
+        KILNLOG.Log(LOG_ERROR, "CCoreWatch - Coreプロセス監視開始失敗 PID:%u ERR:0x%08X",
+                    static_cast<unsigned>(pid), static_cast<unsigned>(::GetLastError()));
+        m_wait = nullptr;
+        Stop();
+        return false;
+    }
+    return true;
+}
+
+void CCoreWatch::Stop() {
+    // Waits for a callback under way, so none runs on a stopped watch.
+    if (m_wait) ::UnregisterWaitEx(m_wait, INVALID_HANDLE_VALUE);
+    m_wait = nullptr;
+    m_process.Reset();
+    m_processId = 0;
+}
+
+void CALLBACK CCoreWatch::Ended(void* param, BOOLEAN) {
+    const auto* self = static_cast<const CCoreWatch*>(param);
+    ::PostMessageA(self->m_notify, self->m_message, self->m_processId, 0);
+}
+
 std::string BlockMutexNameHere(const char* blockName) {
     return BlockMutexName(blockName, GlobalNamespaceHere());
 }

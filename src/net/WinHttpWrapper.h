@@ -82,9 +82,10 @@ public:
     static std::wstring GetProxyServer();
 
     // Tests: called on the worker with the session and request handles just
-    // before the request is sent, to read back what WinHTTP holds.
+    // before the request is sent, to read back what WinHTTP holds (or to
+    // shorten its time-outs). Returns the hook it replaces.
     using BeforeSendHook = void (*)(HINTERNET session, HINTERNET request);
-    static void SetBeforeSendHook(BeforeSendHook hook);
+    static BeforeSendHook SetBeforeSendHook(BeforeSendHook hook);
 
 private:
     static void CALLBACK SecureFailureCallback(HINTERNET, DWORD_PTR context, DWORD status,

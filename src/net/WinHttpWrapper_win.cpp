@@ -8,6 +8,7 @@
 #include "common/CodePage.h"
 #include "common/KilnLog.h"
 #include "common/OsType.h"
+#include "common/WholeFile.h"
 #include "net/SecureFailure.h"
 #include "net/WinHttpWrapper.h"
 
@@ -100,7 +101,11 @@ void CWinHttpWrapper::FreeResponse() {
 
 std::wstring CWinHttpWrapper::GetProxyServer() { return g_proxyServer; }
 
-void CWinHttpWrapper::SetBeforeSendHook(BeforeSendHook hook) { g_beforeSend = hook; }
+CWinHttpWrapper::BeforeSendHook CWinHttpWrapper::SetBeforeSendHook(BeforeSendHook hook) {
+    const BeforeSendHook previous = g_beforeSend;
+    g_beforeSend = hook;
+    return previous;
+}
 
 bool CWinHttpWrapper::IsAborted() const {
     return m_cancelled ||
@@ -724,7 +729,9 @@ DWORD CWinHttpWrapper::_GetResponse() {
                     KILNLOG.Log(LOG_ERROR,
                                 "WinHttpReadData 取得サイズリトライオーバー [ERR:0x%08X]",
                                 static_cast<unsigned>(e));
-                    remembered = ERROR_WINHTTP_TIMEOUT;
+                    // No call failed, yet the answer stays short: the time-out is
+                    // this worker's error too, reported with the result.
+                    remembered = Failed(ERROR_WINHTTP_TIMEOUT);
                     break;
                 }
                 KILNLOG.Log(LOG_NORMAL, "WinHttpReadData 取得サイズ０ 継続 [ERR:0x%08X]",
@@ -770,21 +777,19 @@ DWORD CWinHttpWrapper::WriteWholeResponse() {
                     static_cast<unsigned>(m_responseSize), m_filePath.c_str());
         return ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
     }
-    ::DeleteFileA(m_filePath.c_str());
-    qm::CFileHandle file(::CreateFileA(m_filePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                       CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        DWORD e = ::GetLastError();
+    // Replaced in one step, never deleted first: an answer that cannot be
+    // written whole (a full disk) leaves the file as it was.
+    const WholeFileWriteResult w = WriteWholeFileReplacing(
+        m_filePath, std::string(reinterpret_cast<const char*>(data), m_responseSize));
+    if (w.failed == WholeFileStep::kOpen) {
         KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み時のファイルオープン失敗[ERR:0x%08X].%s",
-                    static_cast<unsigned>(e), m_filePath.c_str());
-        return e;
+                    static_cast<unsigned>(w.error), m_filePath.c_str());
+        return w.error;
     }
-    DWORD written = 0;
-    if (!::WriteFile(file.Get(), data, m_responseSize, &written, nullptr) ||
-        written != m_responseSize) {
-        DWORD e = ::GetLastError();
-        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X", static_cast<unsigned>(e));
-        return e ? e : ERROR_WRITE_FAULT;
+    if (!w.Ok()) {
+        KILNLOG.Log(LOG_ERROR, "ダウンロードデータ書込み失敗[ERR:0x%08X",
+                    static_cast<unsigned>(w.error));
+        return w.error ? w.error : ERROR_WRITE_FAULT;
     }
     return 0;
 }

@@ -118,7 +118,7 @@ public:
             if ((ms -= slice) == 0) return !CardGone();
         }
     }
-    void Leave(const Action& a, uint32_t kindBit) override {
+    uint32_t Leave(const Action& a, uint32_t kindBit) override {
         static const char* const kTargets[] = {"sdinfo", "probelog", "download", "card"};
         std::string failed;
         switch (a.target) {
@@ -139,8 +139,12 @@ public:
         const char* target = kTargets[static_cast<int>(a.target)];
         m_journal.Write(std::string("write ") + target +
                         (failed.empty() ? "" : " failed " + failed));
-        if (!failed.empty())
-            KILNLOG.Log(LOG_ERROR, "CoreStandIn - 書込み失敗 %s %s", target, failed.c_str());
+        if (failed.empty()) return 0;
+        KILNLOG.Log(LOG_ERROR, "CoreStandIn - 書込み失敗 %s %s", target, failed.c_str());
+        const bool onCard = a.target == WriteTarget::SdInfo || a.target == WriteTarget::CardFile;
+        if (!onCard) return 0;
+        const uint32_t error = LastLeaveError();
+        return error ? error : ERROR_WRITE_FAULT;
     }
     int Ask(Question question, uint32_t requestType, uint32_t argument) override {
         size_t pair = 0;  // index of the "yes" event in m_events

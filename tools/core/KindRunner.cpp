@@ -75,7 +75,14 @@ public:
                     ctx.PostToLauncher(msg.mapDownload, 0, 0);
                     break;
                 case ActionType::Write:
-                    ctx.Leave(a, m_bit);
+                    if (const uint32_t error = ctx.Leave(a, m_bit)) {
+                        // A card that went meanwhile is reported as gone.
+                        if (!ctx.Wait(0)) return false;
+                        endMap();
+                        result = kCardWriteFailed;
+                        winError = error;
+                        return true;
+                    }
                     break;
                 case ActionType::Exit:
                     ctx.Journal("fail exit " + std::to_string(a.exitCode));

@@ -16,6 +16,11 @@
 
 namespace standin {
 
+// The result of a kind whose write onto the card failed (a card turned
+// read-only, a full card): a card-side step, whose messages tell the user to
+// look at the card.
+constexpr uint32_t kCardWriteFailed = 0x30FF07;
+
 class CChargeContext {
 public:
     virtual ~CChargeContext() = default;
@@ -28,8 +33,10 @@ public:
     // for its answer event: 1 yes, 0 no, -1 when the core is asked to end
     // or the card goes first.
     virtual int Ask(Question question, uint32_t requestType, uint32_t argument) = 0;
-    // Carries out a write step for the kind; failures go to the journal.
-    virtual void Leave(const Action& write, uint32_t kindBit) = 0;
+    // Carries out a write step for the kind; failures go to the journal. The
+    // system's error code when a write onto the card failed (the kind then
+    // fails), else 0.
+    virtual uint32_t Leave(const Action& write, uint32_t kindBit) = 0;
     // Writes a progress block (1 download, 2 transfer) under its mutex.
     virtual bool PublishMapProgress(uint32_t phase, const MapProgressBlock& progress) = 0;
     virtual void Journal(const std::string& line) = 0;

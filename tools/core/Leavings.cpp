@@ -7,6 +7,7 @@
 
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
+#include "common/WholeFile.h"
 #include "common/WickerdaleConfig.h"
 #include "common/WinHandle.h"
 #include "datafiles/CardPaths.h"
@@ -26,9 +27,12 @@ RecordTime NowAsRecordTime() {
             st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
 }
 
-std::string Failed(const char* what, const std::string& path) {
+thread_local uint32_t t_lastError = 0;
+
+std::string Failed(const char* what, const std::string& path, DWORD error = ::GetLastError()) {
+    t_lastError = error ? error : ERROR_WRITE_FAULT;
     char buf[32];
-    std::snprintf(buf, sizeof buf, " ERR:0x%08X", static_cast<unsigned>(::GetLastError()));
+    std::snprintf(buf, sizeof buf, " ERR:0x%08X", static_cast<unsigned>(t_lastError));
     return std::string(what) + " " + path + buf;
 }
 
@@ -44,17 +48,37 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes) {
     return true;
 }
 
-// Writes (or, with append, adds) bytes; a size beyond the data repeats a
-// pattern so the file takes real room.
+// Writes (or, with append, adds) bytes. An addition goes in whole or not at
+// all: a disk that fills up in the middle would otherwise leave a cut record
+// at the end, and every reader would stop there.
 std::string WriteBytes(const std::string& path, const void* data, size_t size, bool append) {
-    qm::CFileHandle f(::CreateFileA(path.c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
-                                    FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!append) {
+        const WholeFileWriteResult r =
+            WriteWholeFileReplacing(path, std::string(static_cast<const char*>(data), size));
+        return r.Ok() ? std::string() : Failed("cannot write", path, r.error);
+    }
+    qm::CFileHandle f(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return Failed("cannot open", path);
+    LARGE_INTEGER end = {};
+    if (!::SetFilePointerEx(f.Get(), end, &end, FILE_END)) return Failed("cannot seek", path);
     DWORD written = 0;
-    if (size && (!::WriteFile(f.Get(), data, static_cast<DWORD>(size), &written, nullptr) ||
-                 written != size))
-        return Failed("cannot write", path);
+    if (size) {
+        const BOOL ok = ::WriteFile(f.Get(), data, static_cast<DWORD>(size), &written, nullptr);
+        if (!ok || written != size) {
+            // A write cut short by the disk reports no error of its own.
+            const DWORD error = ok ? static_cast<DWORD>(ERROR_DISK_FULL) : ::GetLastError();
+            ::SetFilePointerEx(f.Get(), end, nullptr, FILE_BEGIN);
+            ::SetEndOfFile(f.Get());
+            return Failed("cannot write", path, error);
+        }
+    }
+    if (!::FlushFileBuffers(f.Get())) {
+        const DWORD error = ::GetLastError();
+        ::SetFilePointerEx(f.Get(), end, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(f.Get());
+        return Failed("cannot write", path, error);
+    }
     return std::string();
 }
 
@@ -80,6 +104,8 @@ std::string FolderOfPath(const std::string& path) {
 }
 
 }  // namespace
+
+uint32_t LastLeaveError() { return t_lastError; }
 
 std::string LeaveSdInfo(char drive, uint32_t kindBit, uint32_t version, int32_t result) {
     if (!drive) return "no card";

@@ -3,7 +3,9 @@
 // windows to read later: SD info records on the card, probe-log entries and
 // downloaded data with its management entries on the PC, data files on the
 // card. Written with the product's own record codecs and file classes.
-// Each returns an empty text, or what went wrong (for the journal).
+// Each returns an empty text, or what went wrong (for the journal); files
+// rewritten whole are replaced in one step, additions go in whole or not at
+// all.
 #include <cstdint>
 #include <string>
 
@@ -21,5 +23,7 @@ std::string LeaveDownload(uint8_t category, uint8_t subcategory, const std::stri
                           uint64_t bytes);
 // Writes a file of the given size at a card path (":\PC\MAP\X.DAT").
 std::string LeaveCardFile(char drive, const std::string& cardPath, uint64_t bytes);
+// The system's error code of this thread's last failed write.
+uint32_t LastLeaveError();
 
 }  // namespace standin

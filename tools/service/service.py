@@ -49,6 +49,9 @@ next request of the path only and then clears:
     nolength        answer without Content-Length and close after the body
     drip:N          no Content-Length; send N bytes, one every 100 ms
     close           close the connection without an answer
+    cutupload:N     read N bytes of the request body, then close the
+                    connection without an answer (nothing recorded): the
+                    client is cut off in the middle of its upload
 """
 import argparse
 import errno
@@ -58,6 +61,7 @@ import os
 import re
 import socket
 import ssl
+import struct
 import subprocess
 import sys
 import threading
@@ -280,8 +284,11 @@ class Handler(BaseHTTPRequestHandler):
 
     def handle_any(self):
         svc = self.server.service
-        body = self.read_body()
         url = urllib.parse.urlsplit(self.path)
+        fault = None if url.path.startswith("/_control/") else svc.fault_for(url.path)
+        if fault and fault.startswith("cutupload"):
+            return self.cut_upload(int(fault.partition(":")[2] or 0))
+        body = self.read_body()
         if url.path.startswith("/_control/"):
             return self.control(url.path, decode_form(body))
         form = {}
@@ -299,7 +306,6 @@ class Handler(BaseHTTPRequestHandler):
         else:
             form = decode_form(body)
         svc.record(self, body, uploads)
-        fault = svc.fault_for(url.path)
         if fault:
             return self.fail(fault)
         text = svc.answer(url.path, url.query, form, uploads)
@@ -313,6 +319,13 @@ class Handler(BaseHTTPRequestHandler):
         self.end_headers()
         if self.command != "HEAD":
             self.wfile.write(data)
+
+    def cut_upload(self, count):
+        length = int(self.headers.get("Content-Length", "0") or 0)
+        self.rfile.read(min(count, length))
+        self.close_connection = True
+        # Unread bytes make the close a reset, which the client sees at once.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
 
     def fail(self, fault):
         mode, _, arg = fault.partition(":")

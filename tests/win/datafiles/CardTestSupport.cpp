@@ -4,7 +4,9 @@
 
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
+#include "common/Folders.h"
 #include "common/KilnLog.h"
+#include "common/WinHandle.h"
 
 namespace cardtest {
 
@@ -51,6 +53,31 @@ bool LogHas(size_t mark, const std::string& kindAndText) {
     for (const std::string& s : LogSince(mark))
         if (s == kindAndText) return true;
     return false;
+}
+
+namespace {
+constexpr const char* kFillerPath = "P:\\filler";
+}
+
+CDiskFiller::CDiskFiller(size_t room) {
+    const std::string keep = "P:\\room";
+    if (room && !qmtest::WriteFile(keep, std::string(room, 'r'))) return;
+    qm::CFileHandle file(::CreateFileA(kFillerPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string chunk(65536, 'x');
+    DWORD put = 0;
+    while (file && ::WriteFile(file.Get(), chunk.data(), 65536, &put, nullptr) && put) {
+    }
+    m_error = ::GetLastError();
+    ::DeleteFileA(keep.c_str());
+}
+
+CDiskFiller::~CDiskFiller() { ::DeleteFileA(kFillerPath); }
+
+bool DataOnSmallDisk() {
+    ULARGE_INTEGER avail{}, total{}, free{};
+    return ::GetDiskFreeSpaceExA(GetUserDataRoot().c_str(), &avail, &total, &free) &&
+           total.QuadPart < 16 * 1024 * 1024;
 }
 
 }  // namespace cardtest

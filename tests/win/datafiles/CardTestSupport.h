@@ -26,4 +26,18 @@ size_t LogMark();
 std::vector<std::string> LogSince(size_t mark);
 bool LogHas(size_t mark, const std::string& kindAndText);
 
+// Takes every free byte of the data folder's disk (P:, a small tmpfs) for as long as it lives,
+// but room bytes.
+class CDiskFiller {
+public:
+    explicit CDiskFiller(size_t room = 0);
+    ~CDiskFiller();
+    bool Full() const { return m_error == ERROR_DISK_FULL; }
+
+private:
+    DWORD m_error = 0;
+};
+// The tmpfs is there only where this user may mount one.
+bool DataOnSmallDisk();
+
 }  // namespace cardtest

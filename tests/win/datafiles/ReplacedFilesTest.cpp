@@ -104,36 +104,6 @@ std::vector<ReplacedFile> Files() {
     return files;
 }
 
-// Takes every free byte of the data folder's disk for as long as it lives, but room bytes.
-class CDiskFiller {
-public:
-    explicit CDiskFiller(size_t room = 0) {
-        const std::string keep = "P:\\room";
-        if (room && !qmtest::WriteFile(keep, std::string(room, 'r'))) return;
-        qm::CFileHandle file(::CreateFileA(kPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-        const std::string chunk(65536, 'x');
-        DWORD put = 0;
-        while (file && ::WriteFile(file.Get(), chunk.data(), 65536, &put, nullptr) && put) {
-        }
-        m_error = ::GetLastError();
-        ::DeleteFileA(keep.c_str());
-    }
-    ~CDiskFiller() { ::DeleteFileA(kPath); }
-    bool Full() const { return m_error == ERROR_DISK_FULL; }
-
-private:
-    static constexpr const char* kPath = "P:\\filler";
-    DWORD m_error = 0;
-};
-
-// The tmpfs is there only where this user may mount one.
-bool DataOnSmallDisk() {
-    ULARGE_INTEGER avail{}, total{}, free{};
-    return ::GetDiskFreeSpaceExA(GetUserDataRoot().c_str(), &avail, &total, &free) &&
-           total.QuadPart < 16 * 1024 * 1024;
-}
-
 }  // namespace
 
 TEST(ReplacedFiles, AFullDiskKeepsTheOldFileAndTheNextSaveSucceeds) {
