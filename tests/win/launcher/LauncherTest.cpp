@@ -186,11 +186,18 @@ TEST(Launcher, StatusLineDotsAndMapPhasesFollowTheirTimers) {
     Launcher& launcher = session.launcher;
     const CBridgeMessages& m = launcher->Messages();
     launcher.Send(m.notifyProgress, kChargeProbe, 10);
-    // The dots run 1, 2, 3, 0 with the one-second timer: "．" per dot, two
-    // blanks per empty slot.
-    for (const char* dots : {"．    ", "．．  ", "．．．", "      "}) {
+    // The dots count 0, 1, 2, 3 and round again with the one-second timer:
+    // "．" per dot, two blanks per empty slot. The counter never restarts, so
+    // the round starts wherever the earlier charges left it.
+    const std::string running = "ナビ情報アップロード中";
+    const char* const cycle[] = {"      ", "．    ", "．．  ", "．．．"};
+    int dots = 0;
+    while (dots < 4 && launcher->StatusText() != running + cycle[dots]) ++dots;
+    ASSERT_LT(dots, 4) << launcher->StatusText();
+    for (int tick = 0; tick < 4; ++tick) {
         launcher.Send(WM_TIMER, ui::kTimerDots);
-        EXPECT_EQ(launcher->StatusText(), std::string("ナビ情報アップロード中") + dots);
+        dots = (dots + 1) % 4;
+        EXPECT_EQ(launcher->StatusText(), running + cycle[dots]);
     }
     // A download block the test publishes itself, under its mutex.
     CNullDaclSecurity security;
