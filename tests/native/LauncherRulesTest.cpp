@@ -12,8 +12,9 @@ TEST(LauncherRules, StartChargeFollowsTheUpdateCheck) {
     EXPECT_TRUE(d.stopReaskTimer);
     EXPECT_EQ(d.log, nullptr);
 
-    d = DecideStartCharge(kUpdateLatest, false);
+    d = DecideStartCharge(kUpdateLatest, false);  // the timer stops without a card too
     EXPECT_EQ(d.action, StartChargeAction::None);
+    EXPECT_TRUE(d.stopReaskTimer);
     EXPECT_STREQ(d.log, "自動アップデート終了通知時のSDカード無し(チャージ実行無し)");
 
     d = DecideStartCharge(kUpdateNewer, true);
@@ -57,8 +58,12 @@ TEST(LauncherRules, QuietDaysAndTheStaleTrafficUpdate) {
 }
 
 TEST(LauncherRules, NoticesOfABurstGiveOneRescan) {
-    EXPECT_TRUE(IsCardNoticeEvent(0x10000u));
-    EXPECT_FALSE(IsCardNoticeEvent(0x800u));
+    // Media in and out, drive removed and added (also by the shell); not
+    // their neighbours.
+    for (uint32_t event : {0x20u, 0x40u, 0x80u, 0x100u, 0x10000u})
+        EXPECT_TRUE(IsCardNoticeEvent(event)) << event;
+    for (uint32_t event : {0x10u, 0x200u, 0x800u, 0x8000u, 0x20000u})
+        EXPECT_FALSE(IsCardNoticeEvent(event)) << event;
 
     CCardNoticeDebounce d;
     EXPECT_FALSE(d.TakeRescan());  // a stray timer scans nothing

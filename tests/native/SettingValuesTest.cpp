@@ -47,11 +47,15 @@ TEST(SettingInt, ReadsLikeTheRuntimeScan) {
 }
 
 TEST(SettingInt, RangesAreInclusiveAndUnsigned) {
-    // Every key's bounds go through the real file in the Windows tests; here
-    // the scan rules and the unsigned comparison.
+    // The scan rules and the unsigned comparison.
     EXPECT_EQ(Check("-1", kChargeType), "range -1");  // negative is huge unsigned
     EXPECT_EQ(Check("-2147483648", kLimitFileCount), "range -2147483648");
     EXPECT_EQ(Check("1abc", kChargeType), "ok 1");
+    // Both bounds belong to the range (one key stands for all: one comparison).
+    EXPECT_EQ(Check("99", kLimitSize), "range 99");
+    EXPECT_EQ(Check("100", kLimitSize), "ok 100");
+    EXPECT_EQ(Check("3000", kLimitSize), "ok 3000");
+    EXPECT_EQ(Check("3001", kLimitSize), "range 3001");
 }
 
 TEST(SettingDate, FourteenDigitsBothWays) {

@@ -42,16 +42,8 @@ inline int RunXdo(const std::string& folder, const std::vector<std::string>& arg
         !::MoveFileA((base + ".tmp").c_str(), (base + ".cmd").c_str()))
         return -1;
     // The agent is a Unix program beside Wine: its answer is a file.
-    for (int i = 0; i < 1000; ++i) {
-        if (FileExists(base + ".done")) return std::atoi(ReadFile(base + ".done").c_str());
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-    return -1;
+    if (!PumpUntil([&] { return FileExists(base + ".done"); }, 20000)) return -1;
+    return std::atoi(ReadFile(base + ".done").c_str());
 }
 
 }  // namespace qmtest

@@ -2,6 +2,7 @@
 // Helpers for the tests that run under Wine.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,22 @@ bool SplitLogRecord(const std::string& line, std::string& mark, std::string& mes
 // The records of a piece of log as "kind:message": "N" normal, "E" error,
 // "D" detail (without its memory figures), other marks as they are.
 std::vector<std::string> LogRecordTexts(const std::string& text);
+
+// Everything on a drive, read-only files and folders too.
+void EmptyDrive(char drive);
+// Empties the drive and runs "sdcard make X:\ OPTIONS"; true when it succeeded.
+bool MakeCard(char drive, const std::string& options = "");
+// Writes a file, making the folders on its way; true when it was written.
+bool Touch(const std::string& path, const std::string& body = "data");
+
+// Dispatches this thread's messages until done() holds, asking it after each
+// message and at least every 20 ms (it may turn true on another thread or in
+// another process); false when timeoutMs passed first (a failure, never a pause).
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
+// Dispatches what is queued now.
+inline void Drain() {
+    PumpUntil([] { return false; }, 0);
+}
 
 struct ProcessResult {
     bool started = false;

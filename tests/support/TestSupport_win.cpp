@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -152,6 +154,62 @@ HANDLE StartChild(const std::string& name, const std::string& args) {
 
 ProcessResult RunChild(const std::string& name, const std::string& args, DWORD timeoutMs) {
     return RunProcess(GetExePath(), "--child=" + name + " " + args, timeoutMs);
+}
+
+namespace {
+void EmptyFolder(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string path = folder + data.cFileName;
+        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            EmptyFolder(path + "\\");
+            ::RemoveDirectoryA(path.c_str());
+        } else {
+            ::DeleteFileA(path.c_str());
+        }
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+}
+}  // namespace
+
+void EmptyDrive(char drive) { EmptyFolder(std::string(1, drive) + ":\\"); }
+
+bool MakeCard(char drive, const std::string& options) {
+    EmptyDrive(drive);
+    const ProcessResult r = RunProcess(BinFolder() + "sdcard.exe",
+                                       std::string("make ") + drive + ":\\ " + options, 120000);
+    if (!r.finished || r.exitCode != 0)
+        printf("sdcard make %c: %s: started %d finished %d exit %lu error %lu\n", drive,
+               options.c_str(), r.started, r.finished, static_cast<unsigned long>(r.exitCode),
+               ::GetLastError());
+    return r.finished && r.exitCode == 0;
+}
+
+bool Touch(const std::string& path, const std::string& body) {
+    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
+    return WriteFile(path, body);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+            if (done()) return true;
+        }
+        if (done()) return true;
+        const DWORD waited = ::GetTickCount() - start;
+        if (waited >= timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(20, timeoutMs - waited),
+                                    QS_ALLINPUT);
+    }
 }
 
 }  // namespace qmtest

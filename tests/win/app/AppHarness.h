@@ -9,21 +9,9 @@
 
 namespace apptest {
 
-// Handles this thread's messages (a window hook may wait for them) until done() or ms pass.
-template <typename Done>
-bool Pump(DWORD ms, Done done) {
-    for (const DWORD start = ::GetTickCount();;) {
-        const bool finished = done();
-        MSG msg;  // what arrived before the end is handled too
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
-        if (finished || ::GetTickCount() - start >= ms) return finished;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-    }
-}
-
 inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
     HWND w = nullptr;
-    Pump(ms, [&] { return (w = ::FindWindowA(cls, title)) != nullptr; });
+    qmtest::PumpUntil([&] { return (w = ::FindWindowA(cls, title)) != nullptr; }, ms);
     return w;
 }
 
@@ -58,8 +46,9 @@ public:
         const auto ended = [this] {
             return Look(), ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
         };
-        return m_process && m_hook && Pump(ms, ended) &&
-               ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
+        const bool exited = m_process && m_hook && qmtest::PumpUntil(ended, ms);
+        qmtest::Drain();  // the news that came before the end
+        return exited && ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
     }
     bool MadeMainWindow() const { return m_seen; }
 

@@ -88,11 +88,8 @@ Texts StartApp(bool& registered) {
 
 // Empties the drive and, given a device number, makes a card there.
 bool MakeCard(char d, const char* device) {
-    const std::string root = std::string(1, d) + ":\\";
-    DeleteFolderTree(root.c_str(), false);
-    return !device || qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe",
-                                         "make " + root + " --device=" + device, 60000)
-                              .exitCode == 0;
+    if (!device) qmtest::EmptyDrive(d);
+    return !device || qmtest::MakeCard(d, std::string("--device=") + device);
 }
 
 }  // namespace

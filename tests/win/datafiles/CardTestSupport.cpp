@@ -28,19 +28,7 @@ bool RunSdCard(const std::string& args) {
     return r.finished && r.exitCode == 0;
 }
 
-void EmptyDrive(char drive) { DeleteFolderTree((std::string(1, drive) + ":\\").c_str(), false); }
-
-bool MakeCard(char drive, const std::string& args) {
-    EmptyDrive(drive);
-    return RunSdCard(std::string("make ") + drive + ":\\ " + args);
-}
-
 std::string OnCard(char drive, const char* cardPath) { return std::string(1, drive) + cardPath; }
-
-bool Touch(const std::string& path, const std::string& body) {
-    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
-    return qmtest::WriteFile(path, body);
-}
 
 size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
 

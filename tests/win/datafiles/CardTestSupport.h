@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
+
 namespace cardtest {
 
 constexpr char kCardE = 'E';
@@ -12,13 +14,11 @@ constexpr char kCardF = 'F';
 constexpr char kReadOnlyCard = 'G';
 constexpr char kCardOnB = 'B';
 
-// Empties the drive and runs "sdcard make X:\ ARGS"; true when it succeeded.
-bool MakeCard(char drive, const std::string& args = "");
+using qmtest::EmptyDrive;
+using qmtest::MakeCard;
+using qmtest::Touch;
 bool RunSdCard(const std::string& args);
-void EmptyDrive(char drive);
 std::string OnCard(char drive, const char* cardPath);  // "%C%s"
-// Writes a file, making the folders on its way; true when it was written.
-bool Touch(const std::string& path, const std::string& body = "data");
 
 // The test program's own log (started by the test environment): the records written since a
 // mark, as "N:", "E:" or "D:" and the message (detail records are off).

@@ -11,6 +11,7 @@
 
 #include "BoxWatcher.h"
 #include "ScreenInput.h"
+#include "ServiceSupport.h"
 #include "TestSupport.h"
 #include "app/AuthenticationWorker.h"
 #include "app/InitCompleteWindow.h"
@@ -28,6 +29,9 @@
 #include "wfc/Library.h"
 
 using qmtest::CBoxWatcher;
+using qmtest::Env;
+using qmtest::ServiceUrl;
+using qmtest::StateFolder;
 using ui::CInitCompleteWindow;
 using ui::CInitializationWindow;
 
@@ -35,51 +39,13 @@ namespace {
 
 constexpr char kDeviceNo[] = "0123456789ABCDEF";  // the service knows taro / pass1234 there
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
 std::string LogPath() { return qmtest::WorkFolder() + "first.log"; }
-
-std::string StateFolder() {
-    std::string unixPath = Env("QM_SERVICE_STATE");
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath + "\\";
-}
 
 constexpr char kAuthPath[] = "/pcapp/DeviceNoUserAuthenticationAPI";
 constexpr char kMothAuthPath[] = "/pcapp/DeviceNoUserAuthenticationTRKMothAPI";
 
-std::string ServiceUrl(const std::string& path) {
-    return "https://" + Env("QM_SERVICE_HOST") + path;
-}
-
 // A fault of the service on the authentication path ("" for none).
-void SetFault(const std::string& mode) {
-    qmtest::WriteFile(
-        StateFolder() + "faults.json",
-        mode.empty() ? "{}" : "{\"" + std::string(kAuthPath) + "\": \"" + mode + "\"}");
-}
-
-struct Request {
-    std::string path;
-    std::string body;
-};
-// The requests the service recorded (path and exact body), oldest first.
-std::vector<Request> Requests() {
-    std::vector<std::string> names = qmtest::ListFiles(StateFolder() + "records\\*.json");
-    std::sort(names.begin(), names.end());
-    std::vector<Request> out;
-    for (const std::string& name : names) {
-        const std::string base = StateFolder() + "records\\" + name.substr(0, name.size() - 5);
-        const std::string json = qmtest::ReadFile(base + ".json");
-        const size_t start = json.find("\"path\": \"") + 9;
-        const std::string path = json.substr(start, json.find('"', start) - start);
-        out.push_back({path, qmtest::ReadFile(base + ".body")});
-    }
-    return out;
-}
+void SetFault(const std::string& mode) { qmtest::SetFault(mode.empty() ? "" : kAuthPath, mode); }
 
 std::string ConnectionInfoText() {
     // Both authentication endpoints and the registration page.
@@ -96,10 +62,7 @@ void PointTableAtService() {
 
 bool MakeCard(const std::string& options) {
     ResetUserAgentCache();
-    const qmtest::ProcessResult r =
-        qmtest::RunProcess(qmtest::BinFolder() + "sdcard.exe",
-                           std::string("make E:\\ --device=") + kDeviceNo + " " + options);
-    return r.finished && r.exitCode == 0;
+    return qmtest::MakeCard('E', std::string("--device=") + kDeviceNo + " " + options);
 }
 
 std::string LogText() { return qmtest::ReadFile(LogPath()); }
@@ -122,23 +85,8 @@ int Xdo(const std::vector<std::string>& args) {
     return qmtest::RunXdo(StateFolder() + "xdo\\", args);
 }
 
-// Processes this thread's messages until done() or the time-out (ms); true
-// when done() became true. Waits in MsgWaitForMultipleObjects, never sleeps.
-template <class Fn>
-bool PumpUntil(Fn done, DWORD timeoutMs = 30000) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start >= timeoutMs) return false;
-        // A slice: done() may also turn true on another thread.
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-    }
-    return true;
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+    return qmtest::PumpUntil(done, timeoutMs);
 }
 
 // Saves what the screen shows of a window as test-output\first\NAME.png and,
@@ -184,8 +132,8 @@ protected:
 };
 
 // The authentication requests the service received after the first `from`.
-std::vector<Request> AuthRequests(size_t from, const char* path = kAuthPath) {
-    std::vector<Request> all = Requests(), out;
+std::vector<qmtest::ServiceRequest> AuthRequests(size_t from, const char* path = kAuthPath) {
+    std::vector<qmtest::ServiceRequest> all = qmtest::ServiceRequests(), out;
     for (size_t i = from; i < all.size(); ++i)
         if (all[i].path == path) out.push_back(all[i]);
     return out;
@@ -218,7 +166,7 @@ void Press(HWND window, int id) {
 }  // namespace
 
 TEST_F(FirstRun, WorkerGivesEachOutcomeItsResult) {
-    const size_t mark = Requests().size();
+    const size_t mark = qmtest::ServiceRequests().size();
     struct Case {
         const char* nickname;
         const char* password;
@@ -243,7 +191,7 @@ TEST_F(FirstRun, WorkerGivesEachOutcomeItsResult) {
         EXPECT_EQ(StoredNickName(kDeviceNo), c.result == 0 ? "taro" : "-") << c.fault;
         EXPECT_EQ(job.ccid, 0x00120034u);
     }
-    const std::vector<Request> sent = AuthRequests(mark);
+    const std::vector<qmtest::ServiceRequest> sent = AuthRequests(mark);
     ASSERT_EQ(sent.size(), std::size(cases));
     EXPECT_EQ(sent.back().body, kTaroBody);
     EXPECT_EQ(sent.front().body,
@@ -288,9 +236,7 @@ TEST_F(FirstRun, AServiceWeCannotVerifyNeverGetsThePassword) {
     job.password = "pass1234";
     for (const char* variant : {"selfsigned", "expired", "othername", "untrusted"}) {
         SCOPED_TRACE(variant);
-        const std::string folder = StateFolder() + "variants\\" + variant + "\\";
-        std::string host = qmtest::ReadFile(folder + "host");
-        host.erase(host.find_last_not_of("\r\n") + 1);
+        const std::string host = qmtest::VariantHost(variant);
         ASSERT_FALSE(host.empty());
         const std::string info = qmtest::NewFolder(variant) + "Connection.info";
         qmtest::WriteFile(info, "4,https://" + host + kAuthPath + "\r\n");
@@ -300,7 +246,7 @@ TEST_F(FirstRun, AServiceWeCannotVerifyNeverGetsThePassword) {
         EXPECT_EQ(r & 0xFFF00000u, kAuthTransportFlag) << r;
         EXPECT_TRUE(IsSecureFailure(r & ~kAuthTransportFlag)) << r;
         EXPECT_EQ(CountInLog("安全な接続の確立失敗[ERR:0x", from), 1);
-        EXPECT_EQ(qmtest::ListFiles(folder + "records\\*.json").size(), 0u);
+        EXPECT_EQ(qmtest::VariantRecords(variant), 0);
         EXPECT_EQ(StoredNickName(kDeviceNo), "-");
     }
     PointTableAtService();
@@ -350,7 +296,7 @@ TEST_F(FirstRun, NickNameBoxRefusesWhatTheUserListCannotHold) {
 }
 
 TEST_F(FirstRun, FailedAnswersAndClosingKeepTheWindowForAnotherTry) {
-    const size_t mark = Requests().size();
+    const size_t mark = qmtest::ServiceRequests().size();
     auto window = MakeInitWindow();
     CInitializationWindow& w = *window;
     const HWND handle = w.GetHandle();
@@ -541,7 +487,7 @@ int ClickAt(HWND window, int x, int y) {
 }  // namespace
 
 TEST_F(FirstRun, RealKeyboardRegistersTheCardAndTheProgramStartsAgainRegistered) {
-    const size_t mark = Requests().size();
+    const size_t mark = qmtest::ServiceRequests().size();
     // A copy of the program with its own "Connection.info" beside it.
     const std::string folder = qmtest::NewFolder("program");
     const std::string exe = folder + "Quillmarch.exe";
@@ -590,7 +536,7 @@ TEST_F(FirstRun, RealKeyboardRegistersTheCardAndTheProgramStartsAgainRegistered)
     EXPECT_TRUE(launcherShown);
     EXPECT_FALSE(MutexExists("MN_Quillmarch_Init"));
 
-    const std::vector<Request> sent = AuthRequests(mark);
+    const std::vector<qmtest::ServiceRequest> sent = AuthRequests(mark);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].body, kTaroBody);
     EXPECT_EQ(StoredNickName(kDeviceNo), "taro");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BoxWatcher.h"
+#include "TestSupport.h"
 #include "ui/SkinWindow.h"
 #include "wfc/DIB.h"
 
@@ -17,10 +18,9 @@ constexpr char kCardF = 'F';
 constexpr char kReadOnlyCard = 'G';
 constexpr char kSmallCard = 'N';
 
-// Empties the drive and runs "sdcard make X:\ ARGS"; true when it succeeded.
-bool MakeCard(char drive, const std::string& args = "");
-void EmptyDrive(char drive);
-bool Touch(const std::string& path, const std::string& body = "data");
+using qmtest::EmptyDrive;
+using qmtest::MakeCard;
+using qmtest::Touch;
 // Every file below folder, relative, sorted ("PC\NAVIINFO.DAT").
 std::vector<std::string> TreeOf(const std::string& folder);
 
@@ -51,7 +51,5 @@ void ClickItem(ui::CSkinWindow& window, int id);
 // Whether the window is in the frame-overlay registry with this message, so
 // that hide-all and show-all reach it.
 bool InOverlayRegistry(HWND window, UINT message);
-// Handles the messages already posted (the windows' own posts), no waiting.
-void DrainMessages();
 
 }  // namespace infotest

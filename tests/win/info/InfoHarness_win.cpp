@@ -50,26 +50,6 @@ void Walk(const std::string& root, const std::string& relative, std::vector<std:
 
 }  // namespace
 
-bool MakeCard(char drive, const std::string& args) {
-    EmptyDrive(drive);
-    const qmtest::ProcessResult r = qmtest::RunProcess(
-        qmtest::BinFolder() + "sdcard.exe", std::string("make ") + drive + ":\\ " + args, 120000);
-    if (!r.finished || r.exitCode != 0)
-        printf("sdcard make %c: %s: started %d finished %d exit %lu\n", drive, args.c_str(),
-               r.started, r.finished, static_cast<unsigned long>(r.exitCode));
-    return r.finished && r.exitCode == 0;
-}
-
-void EmptyDrive(char drive) {
-    const std::string root = std::string(1, drive) + ":\\";
-    DeleteFolderTree(root.c_str(), false);
-}
-
-bool Touch(const std::string& path, const std::string& body) {
-    CreateDirectories(path.substr(0, path.find_last_of('\\')).c_str());
-    return qmtest::WriteFile(path, body);
-}
-
 std::vector<std::string> TreeOf(const std::string& folder) {
     std::vector<std::string> out;
     std::string root = folder;
@@ -84,21 +64,9 @@ size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
 int Logged(size_t mark, const std::string& prefix) {
     const std::string text = qmtest::ReadFile(LogPath());
     int count = 0;
-    // "stamp<TAB>kind<TAB>file<TAB>line<TAB>thread<TAB>message"; kinds ".." and "!!".
-    for (const std::string& line :
-         qmtest::SplitLines(text.size() > mark ? text.substr(mark) : "")) {
-        size_t pos = 0;
-        std::vector<size_t> tabs;
-        while (tabs.size() < 5 && (pos = line.find('\t', pos)) != std::string::npos)
-            tabs.push_back(pos++);
-        if (tabs.size() < 5) continue;
-        const std::string kind = line.substr(tabs[0] + 1, tabs[1] - tabs[0] - 1);
-        const std::string record = (kind == ".."   ? "N:"
-                                    : kind == "!!" ? "E:"
-                                                   : kind + ":") +
-                                   line.substr(tabs[4] + 1);
+    for (const std::string& record :
+         qmtest::LogRecordTexts(text.size() > mark ? text.substr(mark) : ""))
         count += record.rfind(prefix, 0) == 0;
-    }
     return count;
 }
 
@@ -125,7 +93,7 @@ void SaveScreen(ui::CSkinWindow& window, const std::string& name) {
 void SaveWindowShot(HWND window, const std::string& name) {
     ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    DrainMessages();
+    qmtest::Drain();
     lib::wfc::CDIB shot = qmtest::GrabWindow(window);
     SaveScreen(&shot, name);
 }
@@ -146,20 +114,12 @@ void ClickItem(ui::CSkinWindow& window, int id) {
     ::SetCursorPos(screen.x, screen.y);
     window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
     window.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-    DrainMessages();  // the item's notices may post on
+    qmtest::Drain();  // the item's notices may post on
 }
 
 bool InOverlayRegistry(HWND window, UINT message) {
     const auto all = ui::FrameOverlayWindowBase::RegisteredWindows();
     return std::find(all.begin(), all.end(), std::make_pair(window, message)) != all.end();
-}
-
-void DrainMessages() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
 }
 
 }  // namespace infotest

@@ -48,7 +48,7 @@ void Key(UINT key, bool shift = false) {
     state[VK_SHIFT] = shift ? 0x80 : 0;
     ::SetKeyboardState(state);
     ::SendMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
-    DrainMessages();  // the edit control posts its keys on to the window
+    qmtest::Drain();  // the edit control posts its keys on to the window
     state[VK_SHIFT] = 0;
     ::SetKeyboardState(state);
 }
@@ -83,12 +83,12 @@ TEST(SettingWindow, NoticeByModelTypeAndClosingHides) {
         EXPECT_EQ(notice->GetText(), kNotices[type - 1]);
         const RECT r = w.GetItemById(CSettingWindow::kApplicationIcon)->GetRect();
         w.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(r.left + 4, r.top + 4));
-        DrainMessages();
+        qmtest::Drain();
         EXPECT_FALSE(::IsWindowVisible(handle));
         w.Show(nullptr, kCardE);
         EXPECT_EQ(w.GetHandle(), handle);
         w.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
-        DrainMessages();
+        qmtest::Drain();
         EXPECT_TRUE(::IsWindow(handle));
         EXPECT_FALSE(::IsWindowVisible(handle));
     }

@@ -2,18 +2,17 @@
 // What the launcher tests share: the program's own skins (from the built
 // Quillmarch.exe), a log in the work folder, the connection table pointed
 // at the stand-in service, cards on E: and F:, the stand-in core's scenario
-// and journal, a message pump that waits on messages, a watcher that reads
-// and answers message boxes, and screenshots of composed windows.
+// and journal, a message pump that waits on messages, and screenshots of
+// composed windows.
 #include <windows.h>
 
 #include <atomic>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "BoxWatcher.h"
+#include "ServiceSupport.h"
 #include "TestSupport.h"
 #include "common/CodePage.h"
 #include "common/KilnLog.h"
@@ -26,11 +25,8 @@
 
 namespace lt {
 
-inline std::string Env(const char* name) {
-    char value[1024] = {};
-    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n && n < sizeof value ? std::string(value, n) : std::string();
-}
+using qmtest::Env;
+using qmtest::ServiceUrl;
 // A folder the run script names (else the work folder), ending in "\\".
 inline std::string EnvFolder(const char* name) {
     std::string folder = Env(name);
@@ -67,30 +63,11 @@ inline void SetUpProgram() {
     CConnectionFile::Instance().Reset(path);
 }
 
-// The stand-in service's state folder as this program sees it.
-inline std::string ServiceState() {
-    std::string unixPath = Env("QM_SERVICE_STATE");
-    for (char& c : unixPath)
-        if (c == '/') c = '\\';
-    return "Z:" + unixPath + "\\";
-}
-// The service paths of the requests received so far, in their order.
-inline std::vector<std::string> ServiceRequests() {
-    std::vector<std::string> paths;
-    for (const std::string& name : qmtest::ListFiles(ServiceState() + "records\\*.json")) {
-        const std::string json = qmtest::ReadFile(ServiceState() + "records\\" + name);
-        const size_t p = json.find("\"path\": \"");
-        if (p == std::string::npos) continue;
-        const size_t start = p + 9;
-        paths.push_back(json.substr(start, json.find('"', start) - start));
-    }
-    return paths;
-}
 // Sets what the service answers from now on (its /_control/ paths, form
 // fields); true when it said OK.
 inline bool ControlService(const std::string& path, const std::string& form) {
     CWinHttpWrapper http;
-    const std::string url = "https://" + Env("QM_SERVICE_HOST") + path;
+    const std::string url = ServiceUrl(path);
     if (!http.SetRequest(url.c_str(), 0, nullptr, true) ||
         !http.Open(HTTP_VERB_POST, L"launcher-test", nullptr))
         return false;
@@ -100,29 +77,9 @@ inline bool ControlService(const std::string& path, const std::string& form) {
 }
 
 // --- cards ---------------------------------------------------------------------------------
-inline void EmptyDrive(char d) {
-    const std::string root = std::string(1, d) + ":\\";
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((root + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        // An empty folder (a blocked write check) goes at once.
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !::RemoveDirectoryA((root + name).c_str()))
-            qmtest::RunProcess("cmd.exe", "/c rmdir /s /q \"" + root + name + "\"", 20000);
-        else if (::SetFileAttributesA((root + name).c_str(), FILE_ATTRIBUTE_NORMAL))
-            ::DeleteFileA((root + name).c_str());
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-}
+using qmtest::EmptyDrive;
 inline bool MakeCard(char d, const std::string& device, const std::string& options = "") {
-    EmptyDrive(d);
-    const auto r = qmtest::RunProcess(
-        qmtest::BinFolder() + "sdcard.exe",
-        std::string("make ") + d + ":\\ --device=" + device + " " + options, 60000);
-    return r.finished && r.exitCode == 0;
+    return qmtest::MakeCard(d, "--device=" + device + " " + options);
 }
 inline bool RegisterUser(const std::string& device, uint32_t modelType) {
     CUserListFile users;
@@ -148,113 +105,8 @@ struct CoreScenario {
     std::string CommandLines() const { return qmtest::ReadFile(record); }
 };
 
-// --- waiting ------------------------------------------------------------------------------------
-// Dispatches messages until done() holds, waiting on the queue between them;
-// false when timeoutMs passed first (a failure, never a pause).
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-            if (done()) return true;
-        }
-        if (done()) return true;
-        const DWORD waited = ::GetTickCount() - start;
-        if (waited >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - waited, QS_ALLINPUT);
-    }
-}
-// Dispatches what is queued now.
-inline void Drain() {
-    PumpUntil([] { return false; }, 0);
-}
-
-// --- message boxes ---------------------------------------------------------------------------
-// Answers every box titled "Quillmarch " (or "Skin Load") with the next
-// queued answer (IDOK when none is queued) and records its text.
-class CBoxWatcher {
-public:
-    // anyProcess: also the boxes of programs this test started.
-    explicit CBoxWatcher(bool anyProcess = false)
-        : m_anyProcess(anyProcess), m_thread([this] { Run(); }) {}
-    ~CBoxWatcher() {
-        m_stop = true;
-        m_thread.join();
-    }
-    std::vector<std::string> Texts(size_t from = 0) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return from < m_texts.size()
-                   ? std::vector<std::string>(m_texts.begin() + from, m_texts.end())
-                   : std::vector<std::string>();
-    }
-    void Queue(int answer) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_answers.push_back(answer);
-    }
-    size_t Count() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_texts.size();
-    }
-
-private:
-    struct Search {
-        HWND box;
-        bool anyProcess;
-    };
-    static BOOL CALLBACK FindBox(HWND window, LPARAM param) {
-        auto* search = reinterpret_cast<Search*>(param);
-        char cls[32] = {}, title[64] = {};
-        ::GetClassNameA(window, cls, sizeof cls);
-        ::GetWindowTextA(window, title, sizeof title);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(window, &pid);
-        // The program's boxes, and a skin error's (a test must not hang on it).
-        if (lstrcmpA(cls, "#32770") != 0 || !::IsWindowVisible(window) ||
-            (lstrcmpA(title, "Quillmarch ") != 0 && lstrcmpA(title, "Skin Load") != 0) ||
-            (!search->anyProcess && pid != ::GetCurrentProcessId()))
-            return TRUE;
-        search->box = window;
-        return FALSE;
-    }
-    void Run() {
-        HWND last = nullptr;
-        while (!m_stop) {
-            Search search = {nullptr, m_anyProcess};
-            ::EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-            HWND box = search.box;
-            if (box && box != last) {
-                char text[2048] = {};  // a message box's text is its item 0xFFFF
-                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                int answer = IDOK;
-                {
-                    std::lock_guard<std::mutex> lock(m_mutex);
-                    m_texts.push_back(text);
-                    if (!m_answers.empty()) {
-                        answer = m_answers.front();
-                        m_answers.pop_front();
-                    }
-                }
-                // A box with Yes and No has no OK: fall back to its default.
-                if (!::GetDlgItem(box, answer)) answer = IDYES;
-                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
-                last = box;
-            } else if (!box) {
-                last = nullptr;
-            }
-            ::Sleep(10);  // a polling period, not a wait for an outcome
-        }
-    }
-    std::mutex m_mutex;
-    std::deque<int> m_answers;
-    std::vector<std::string> m_texts;
-    std::atomic<bool> m_stop{false};
-    bool m_anyProcess;
-    std::thread m_thread;
-};
+using qmtest::Drain;
+using qmtest::PumpUntil;
 
 // --- real input ----------------------------------------------------------------------------
 // Left-button releases this thread has taken off its queue: the mark that a

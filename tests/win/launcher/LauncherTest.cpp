@@ -36,7 +36,7 @@ const char kDevice[] = "LAUNCHERTEST0001";
 
 struct Launcher {
     // Every box the launcher opens is read and answered (OK unless queued).
-    lt::CBoxWatcher boxes;
+    qmtest::CBoxWatcher boxes{{}, true};
     std::unique_ptr<CLauncherWindow> window;
     explicit Launcher(int modelType = 2) {
         lt::SetUpProgram();
@@ -110,10 +110,10 @@ TEST(Launcher, StartupChainRunsInOrderThenChargesEveryKind) {
         ASSERT_NE(p, std::string::npos) << step << "\n" << log;
         at = p;
     }
-    const std::vector<std::string> requests = lt::ServiceRequests();
+    const std::vector<qmtest::ServiceRequest> requests = qmtest::ServiceRequests();
     ASSERT_GE(requests.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(requests.end() - 2, requests.end()),
-              (std::vector<std::string>{"/pcapp/LogUploadCheckAPI", "/pcapp/GetLatestPcaplAPI"}));
+    EXPECT_EQ(requests[requests.size() - 2].path, "/pcapp/LogUploadCheckAPI");
+    EXPECT_EQ(requests.back().path, "/pcapp/GetLatestPcaplAPI");
     for (uint32_t bit : {kChargeProbe, kChargeMap, kChargeTraffic, kChargeWeather, kChargeMusic})
         EXPECT_EQ(launcher->TileFrame(bit), 6) << bit;
     EXPECT_EQ(launcher->LastStatusOf(kChargeMap), 14);
@@ -186,17 +186,18 @@ TEST(Launcher, StatusLineDotsAndMapPhasesFollowTheirTimers) {
     Launcher& launcher = session.launcher;
     const CBridgeMessages& m = launcher->Messages();
     launcher.Send(m.notifyProgress, kChargeProbe, 10);
-    // The real timer may have moved the dots while the session settled on a
-    // busy machine: step them to the empty slot first.
-    const std::string empty = "ナビ情報アップロード中      ";
-    for (int i = 0; i < 4 && launcher->StatusText() != empty; ++i)
+    // The dots count 0, 1, 2, 3 and round again with the one-second timer:
+    // "．" per dot, two blanks per empty slot. The counter never restarts, so
+    // the round starts wherever the earlier charges left it.
+    const std::string running = "ナビ情報アップロード中";
+    const char* const cycle[] = {"      ", "．    ", "．．  ", "．．．"};
+    int dots = 0;
+    while (dots < 4 && launcher->StatusText() != running + cycle[dots]) ++dots;
+    ASSERT_LT(dots, 4) << launcher->StatusText();
+    for (int tick = 0; tick < 4; ++tick) {
         launcher.Send(WM_TIMER, ui::kTimerDots);
-    ASSERT_EQ(launcher->StatusText(), empty);
-    // The dots run 1, 2, 3, 0 with the one-second timer: "．" per dot, two
-    // blanks per empty slot.
-    for (const char* dots : {"．    ", "．．  ", "．．．", "      "}) {
-        launcher.Send(WM_TIMER, ui::kTimerDots);
-        EXPECT_EQ(launcher->StatusText(), std::string("ナビ情報アップロード中") + dots);
+        dots = (dots + 1) % 4;
+        EXPECT_EQ(launcher->StatusText(), running + cycle[dots]);
     }
     // A download block the test publishes itself, under its mutex.
     CNullDaclSecurity security;
@@ -627,7 +628,7 @@ HWND WaitForLauncherWindow(DWORD notPid, DWORD ms) {
 TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
     PrepareCard();
     lt::CoreScenario core("idle stay\r\n");
-    lt::CBoxWatcher boxes(true);
+    qmtest::CBoxWatcher boxes;
     // The program's own log, not the one this test writes.
     const std::string log = GetLogFolder() + "Quillmarch.log";
     const size_t logStart = qmtest::ReadFile(log).size();
@@ -675,7 +676,7 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
 
 TEST(Launcher, ACardNoticeBeforeTheFirstScanIsNotLost) {
     PrepareCard();
-    lt::CBoxWatcher boxes;
+    qmtest::CBoxWatcher boxes{{}, true};
     CLauncherWindow window;
     ASSERT_TRUE(window.CreateLauncher(2));  // not shown yet: the first scan waits
     ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
@@ -883,9 +884,7 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
 TEST(Launcher, AReleaseCheckWithAServiceWeCannotVerifyFindsNothing) {
     if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
     PrepareCard();
-    const std::string variant = lt::ServiceState() + "variants\\untrusted\\";
-    std::string host = qmtest::ReadFile(variant + "host");
-    host.erase(host.find_last_not_of("\r\n") + 1);
+    const std::string host = qmtest::VariantHost("untrusted");
     ASSERT_FALSE(host.empty());
     const std::string table = qmtest::WorkFolder() + "conninfo\\Connection.info";
     const std::string info = qmtest::NewFolder("conninfo-untrusted") + "Connection.info";
@@ -903,15 +902,14 @@ TEST(Launcher, AReleaseCheckWithAServiceWeCannotVerifyFindsNothing) {
     const std::string log = lt::LogText().substr(before);
     EXPECT_NE(log.find("安全な接続の確立失敗[ERR:0x"), std::string::npos) << log;
     EXPECT_NE(log.find("サーバー問い合わせダウンロード時の失敗[nResponse:0x"), std::string::npos);
-    EXPECT_TRUE(qmtest::ListFiles(variant + "records\\*.json").empty());
+    EXPECT_EQ(qmtest::VariantRecords("untrusted"), 0);
 }
 
 TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
     if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
     PrepareCard();
     lt::CoreScenario core("idle stay\r\n");
-    const std::string pageUrl =
-        "https://" + lt::Env("QM_SERVICE_HOST") + "/download/Quillmarch_9000.exe";
+    const std::string pageUrl = qmtest::ServiceUrl("/download/Quillmarch_9000.exe");
     ASSERT_TRUE(lt::ControlService("/_control/logupload", "valid=TRUE"));
     ASSERT_TRUE(lt::ControlService("/_control/release", "version=9.0.0.0&url=" + pageUrl));
     const std::string browserLog = qmtest::NewFolder("browser") + "urls.txt";
@@ -960,8 +958,9 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
             [&] { return qmtest::ReadFile(browserLog).find(pageUrl) != std::string::npos; }));
     }
     const std::string log = lt::LogText().substr(before);
-    const std::vector<std::string> requests = lt::ServiceRequests();
-    EXPECT_NE(std::find(requests.begin(), requests.end(), "/pcapp/LogUploadAPI"), requests.end());
+    const std::vector<qmtest::ServiceRequest> requests = qmtest::ServiceRequests();
+    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(),
+                            [](const auto& r) { return r.path == "/pcapp/LogUploadAPI"; }));
     EXPECT_LT(log.find("ログアップロード終了通知 MSG:0x90000000"),
               log.find("バージョンチェック開始"));
     ::SetEnvironmentVariableA("QM_BROWSER_LOG", nullptr);

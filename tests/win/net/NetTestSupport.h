@@ -8,51 +8,26 @@
 #include <map>
 #include <string>
 
+#include "ServiceSupport.h"
 #include "TestSupport.h"
 #include "common/KilnLog.h"
 #include "net/ConnectionFile.h"
 
 namespace nettest {
 
-inline std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-// "https://<host><path>"; the engine takes port 443 from the scheme.
-inline std::string ServiceUrl(const std::string& path) {
-    return "https://" + Env("QM_SERVICE_HOST") + path;
-}
-inline std::string StateFolder() {
-    std::string unixPath = Env("QM_SERVICE_STATE");
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath + "\\";
-}
+using qmtest::ClearFaults;
+using qmtest::Env;
+using qmtest::ServiceUrl;
+using qmtest::SetFault;
+using qmtest::StateFolder;
 
-// The service's listeners whose certificates nobody should trust
-// (run-with-service starts them): STATE\variants\NAME\ holds the address,
-// the records of requests that reached it and a line per connection.
-inline std::string VariantFolder(const std::string& name) {
-    return StateFolder() + "variants\\" + name + "\\";
-}
-inline std::string VariantHost(const std::string& name) {
-    std::string host = qmtest::ReadFile(VariantFolder(name) + "host");
-    while (!host.empty() && (host.back() == '\n' || host.back() == '\r')) host.pop_back();
-    return host;
-}
-inline int VariantRecords(const std::string& name) {
-    return static_cast<int>(qmtest::ListFiles(VariantFolder(name) + "records\\*.json").size());
-}
+using qmtest::VariantFolder;
+using qmtest::VariantHost;
+using qmtest::VariantRecords;
 inline int VariantConnections(const std::string& name) {
     const std::string text = qmtest::ReadFile(VariantFolder(name) + "connections");
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
-
-// The one fault the service injects, for one path ("http:404", "drip:12", ...).
-inline void SetFault(const std::string& path, const std::string& mode) {
-    qmtest::WriteFile(StateFolder() + "faults.json",
-                      path.empty() ? "{}" : "{\"" + path + "\": \"" + mode + "\"}");
-}
-inline void ClearFaults() { SetFault("", ""); }
 
 // Tests that talk to the service: skipped when run without it, no fault left.
 class CServiceTest : public ::testing::Test {

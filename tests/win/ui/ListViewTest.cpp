@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/ui/SkinBoxWatcher.h"
+#include "tests/support/BoxWatcher.h"
 #include "tests/win/ui/SkinWindowKit.h"
 #include "ui/ButtonListView.h"
 #include "ui/ResizableSkinWindow.h"
@@ -149,7 +149,7 @@ TEST(ButtonListView, DragBeginsOnlyPastTheDragDistance) {
 
 TEST(ButtonListView, AMissingPerRowKeyIsASkinError) {
     skintest::UseFrameSkin();
-    skintest::CSkinBoxWatcher watcher;
+    qmtest::CBoxWatcher watcher;
     CResizableSkinWindow window;  // items are made before their window exists
     window.LoadSkin("FrameTest.txt", "Base", false);
     SkinItem item = GetItem(window.Skin(), "List");

@@ -21,7 +21,7 @@ TEST(SkinRealInput, XdotoolClickReachesTheButton) {
     HWND hwnd = window.CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 300, 200);
     ASSERT_NE(hwnd, nullptr);
     ::SetForegroundWindow(hwnd);
-    Pump();
+    qmtest::Drain();
 
     POINT target = {48, 48};  // the middle of the button
     ::ClientToScreen(hwnd, &target);
@@ -36,20 +36,12 @@ TEST(SkinRealInput, XdotoolClickReachesTheButton) {
         ASSERT_EQ(qmtest::RunXdo(agent, {"mousemove", std::to_string(target.x + i % 2),
                                          std::to_string(target.y)}),
                   0);
-        const DWORD start = ::GetTickCount();
-        while (!seen(kItemMouseMove) && ::GetTickCount() - start < 500) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            Pump();
-        }
+        qmtest::PumpUntil([&] { return seen(kItemMouseMove); }, 500);
     }
     ASSERT_TRUE(seen(kItemMouseMove)) << Describe(window.events);
     ASSERT_EQ(qmtest::RunXdo(agent, {"mousedown", "1"}), 0);
     ASSERT_EQ(qmtest::RunXdo(agent, {"mouseup", "1"}), 0);
-    const DWORD start = ::GetTickCount();
-    while (!seen(kItemClicked) && ::GetTickCount() - start < 10000) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        Pump();
-    }
+    qmtest::PumpUntil([&] { return seen(kItemClicked); }, 10000);
     // Pressed inside, then released inside: 1 ... 2, 0, 4 with moves between.
     std::vector<int> codes;
     for (const ItemEvent& e : window.events)

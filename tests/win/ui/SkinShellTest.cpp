@@ -3,13 +3,13 @@
 #include <atomic>
 #include <thread>
 
-#include "SkinBoxWatcher.h"
+#include "BoxWatcher.h"
 #include "SkinWindowKit.h"
 #include "ui/Skin.h"
 #include "ui/SkinDump.h"
 
 using namespace ui;
-using skintest::CSkinBoxWatcher;
+using qmtest::CBoxWatcher;
 using skintest::SkinFile;
 using skintest::SourcePath;
 using skintest::ThrownText;
@@ -53,7 +53,7 @@ TEST_F(SkinShell, FailedFileIsShownThrownAndNotCached) {
     SetSkinFolderMode(folder);
     ASSERT_TRUE(qmtest::WriteFile(folder + "Bad.txt", SkinFile("A {\n K = 1 2;\n}")));
     {
-        CSkinBoxWatcher watcher;
+        CBoxWatcher watcher;
         EXPECT_EQ(ThrownText([] { GetSkin("Bad.txt"); }),
                   "Bad.txt line 3:区切り文字が見つかりません。");
         auto boxes = watcher.Boxes();
@@ -92,7 +92,7 @@ TEST_F(SkinShell, ConcurrentRequestsLoadOnce) {
 }
 
 TEST_F(SkinShell, ProgramCarriesTheComposedSheets) {
-    CSkinBoxWatcher watcher;
+    CBoxWatcher watcher;
     for (const char* sheet : {"Base.png", "Parts.png"}) {
         std::string composed =
             qmtest::ReadFile(qmtest::BinFolder() + "..\\generated\\art\\" + sheet);

@@ -1,5 +1,5 @@
 #pragma once
-// What the skin tests under Wine share: screenshots, the pump, paths, and two
+// What the skin tests under Wine share: screenshots, paths, and two
 // skins drawn in flat colours at known places (so pixels can be checked
 // exactly) for the item tests and for the resizable windows; CRecordingWindow
 // writes down every item notification it gets.
@@ -44,15 +44,6 @@ std::string ThrownText(Fn fn) {
         return e.what();
     }
     return "<nothing thrown>";
-}
-
-// Dispatches everything waiting for this thread.
-inline void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
 }
 
 // A folder that wine-run names in an environment variable, as a Windows path

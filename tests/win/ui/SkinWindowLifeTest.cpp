@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "SkinBoxWatcher.h"
+#include "BoxWatcher.h"
 #include "SkinWindowKit.h"
 #include "tests/win/wfc/GuiObjects.h"
 #include "ui/SkinWindowItemStaticImage.h"
@@ -25,7 +25,7 @@ void MakeAndDestroy() {
     HWND hwnd = window->CreateSkinWindow(nullptr, WS_POPUP, 0, 0, 0);
     ASSERT_NE(hwnd, nullptr);
     ASSERT_EQ(window->Items().size(), 30u);
-    Pump();
+    qmtest::Drain();
     ::DestroyWindow(hwnd);
 }
 
@@ -37,7 +37,7 @@ TEST(SkinWindowLife, UnreadableImageStopsTheWindowOnce) {
 Base { Image = "Missing.png", 0, 0, 10, 10; Title = "x"; CaptionHeight = 0; Font = "a", 12, 400; }
 )"));
     auto attempt = [&] {
-        CSkinBoxWatcher watcher;
+        qmtest::CBoxWatcher watcher;
         CRecordingWindow window;
         EXPECT_THROW(window.LoadSkin("NoBase.txt", "Base", false), CSkinWindowException);
         EXPECT_EQ(window.GetHandle(), nullptr);
@@ -48,10 +48,10 @@ Base { Image = "Missing.png", 0, 0, 10, 10; Title = "x"; CaptionHeight = 0; Font
     // then; a leak here adds one per attempt, so fewer than six in six is none.
     attempt();
     attempt();
-    Pump();
+    qmtest::Drain();
     const DWORD gdiBefore = guiobjects::Gdi(), userBefore = guiobjects::User();
     for (int i = 0; i < 6; ++i) attempt();
-    Pump();
+    qmtest::Drain();
     EXPECT_LT(guiobjects::Gdi(), gdiBefore + 6);
     EXPECT_EQ(guiobjects::User(), userBefore);
 }
@@ -65,7 +65,7 @@ TEST(SkinWindowLife, UndecodablePictureStopsTheWindowOnce) {
 Base { Image = "Parts.png", 0, 0, 100, 60; Title = "x"; CaptionHeight = 0; Font = "a", 12, 400; }
 Picture { Position = 4, 4; Size = 8, 8; Image = "Broken.png", 0, 0, 8, 8; }
 )"));
-    CSkinBoxWatcher watcher;
+    qmtest::CBoxWatcher watcher;
     CRecordingWindow window;
     window.LoadSkin("Broken.txt", "Base", false);
     window.AddItem<CSkinWindowItemStaticImage>(1, window.Skin().at("Picture"));
@@ -106,11 +106,11 @@ TEST(SkinWindowLife, ToolTipComesWithThePointer) {
 TEST(SkinWindowLife, TwoHundredWindowsLeaveNothing) {
     PrepareItemSkin();
     MakeAndDestroy();  // first-use caches of the system (fonts, classes, rich edit)
-    Pump();
+    qmtest::Drain();
     const DWORD gdiBefore = guiobjects::Gdi(), userBefore = guiobjects::User();
     ASSERT_GT(gdiBefore, 0u);
     for (int i = 0; i < 200; ++i) MakeAndDestroy();
-    Pump();
+    qmtest::Drain();
     EXPECT_EQ(guiobjects::Gdi(), gdiBefore);
     EXPECT_EQ(guiobjects::User(), userBefore);
 }

@@ -30,7 +30,7 @@ protected:
         ASSERT_NE(hwnd, nullptr);
         ::SetForegroundWindow(hwnd);
         ::SetActiveWindow(hwnd);
-        Pump();
+        qmtest::Drain();
         window->events.clear();
     }
     void TearDown() override {

@@ -90,7 +90,7 @@ TEST(WindowBase, CloseWaitEndsTheWindowAndKeepsAPendingQuit) {
 
 TEST(WindowBase, OverlayShowNeedsPermissionHideIsAlwaysApplied) {
     CAppWindow window;
-    skintest::Pump();  // the overlay message the window posts itself at creation
+    qmtest::Drain();  // the overlay message the window posts itself at creation
     ASSERT_TRUE(IsRegistered(window.GetHandle()));
     const CSkinWindowItemOverlay& item = *window.FrameOverlayItem();
     const COLORREF plain = skintest::PieceColor(1, 1);
