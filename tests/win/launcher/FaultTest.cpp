@@ -88,7 +88,7 @@ int SetCardReadOnly(bool on) {
 }
 
 struct Session {
-    lt::CBoxWatcher boxes;
+    qmtest::CBoxWatcher boxes{{}, true};
     std::unique_ptr<CLauncherWindow> window;
     explicit Session(const lt::CoreScenario&) {
         window = std::make_unique<CLauncherWindow>();
