@@ -181,7 +181,7 @@ private:
     void ChangeScale(int dpi, const RECT& suggested);
 
     SkinData m_skin;
-    SkinData m_skinAtBase;  // as the file says, for a change of scale
+    std::string m_skinFile;  // read again at a change of scale
     int m_dpi = 96;
     std::string m_baseName;
     bool m_shaped = false;

@@ -97,7 +97,7 @@ void CSkinWindow::LoadSkin(const std::string& fileName, const std::string& baseI
     m_shaped = shaped;
     m_skin = GetSkin(fileName);
     InheritBaseFont(m_skin, baseItemName);
-    m_skinAtBase = m_skin;
+    m_skinFile = fileName;
     // The window is not there yet: it starts at the system's scale and
     // follows its monitor once made.
     m_dpi = SystemDpi();
@@ -243,10 +243,12 @@ void CSkinWindow::ChangeScale(int dpi, const RECT& suggested) {
     const int oldDpi = m_dpi;
     m_dpi = dpi;
     FinishDecoding();
+    SkinData file = GetSkin(m_skinFile);
+    InheritBaseFont(file, m_baseName);
     // In place: items keep references into the blocks.
     for (auto& block : m_skin) {
-        auto base = m_skinAtBase.find(block.first);
-        if (base == m_skinAtBase.end()) continue;
+        auto base = file.find(block.first);
+        if (base == file.end()) continue;
         block.second.properties = base->second.properties;
         ScaleSkinItem(block.second, dpi);
     }
