@@ -500,7 +500,7 @@ LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::SendMessageA(m_toolTip, TTM_POP, 0, 0);
             break;
         case WM_DPICHANGED:
-            ChangeScale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            if (lParam) ChangeScale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_SHOWWINDOW:
             if (!wParam) {

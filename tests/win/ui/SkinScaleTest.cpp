@@ -328,6 +328,9 @@ TEST(SkinScale, DpiChangedFrom96To192RelaysOutAndRedrawsFromThe2xSheet) {
     PrepareScaledSkin("scalechange");
     auto window = MakeItemWindow();
     ASSERT_EQ(window->Dpi(), 96);
+    // A notice without its rectangle changes nothing.
+    ::SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+    EXPECT_EQ(window->Dpi(), 96);
     const RECT suggested = {50, 60, 450, 300};
     ::SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                    reinterpret_cast<LPARAM>(&suggested));
