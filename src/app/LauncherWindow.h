@@ -107,6 +107,7 @@ public:
 
     bool RestartOnExit() const { return m_restartOnExit; }
     UINT GetFrameOverlayMessage() override { return 0x734; }
+    void OnScaleChanged(int oldDpi) override;
 
     // --- what the tests read -----------------------------------------------------------
     char CurrentCard() const { return m_card; }

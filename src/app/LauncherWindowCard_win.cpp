@@ -1,6 +1,7 @@
 // CLauncherWindow: the card's arrival and removal (shell notices, the
 // rescan, the card change) and eject.
 #include "app/LauncherWindow.h"
+#include "ui/SkinScale.h"
 // windows.h comes first, through the class header.
 #include <dbt.h>
 #include <shlobj.h>
@@ -287,6 +288,16 @@ void CLauncherWindow::CapacityCheck(char drive) {
     const int model = link.IsLoaded() ? link.GetModelCode() : 0;
     const uint32_t code = CapacityMessage(model, m_navigationModelType, GetVolumeCapacity(drive));
     if (code) PostMessage(kMsgCodeMessage, code, 0);
+}
+
+// The tiles' home places were taken from the skin at the old scale.
+void CLauncherWindow::OnScaleChanged(int oldDpi) {
+    Chain::OnScaleChanged(oldDpi);
+    auto convert = [&](LONG v) { return ConvertCoordinate(v, oldDpi, Dpi()); };
+    m_firstTileHome = RECT{convert(m_firstTileHome.left), convert(m_firstTileHome.top),
+                           convert(m_firstTileHome.right), convert(m_firstTileHome.bottom)};
+    m_lastTileLeft = convert(m_lastTileLeft);
+    LayOutTiles();
 }
 
 void CLauncherWindow::LayOutTiles() {

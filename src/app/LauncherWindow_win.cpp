@@ -78,7 +78,7 @@ bool CLauncherWindow::CreateLauncher(int navigationModelType) {
     SetUpFrameOverlay();
     const int width = GetLayoutSize().cx;
     const int height = GetLayoutSize().cy;
-    const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) - width - 10;
+    const int x = ::GetSystemMetrics(SM_CXFULLSCREEN) - width - Scale(10);
     int y = ::GetSystemMetrics(SM_CYFULLSCREEN) - height;
     // Where the system reports no task bar the full-screen height can reach
     // past the work area; the window stays inside it.

@@ -23,6 +23,7 @@ class CMenuWindow : public CFrameOverlayWindowBase<CEndSessionWaitingWindow<CRes
                     public CWindowBase {
 public:
     using Chain = CFrameOverlayWindowBase<CEndSessionWaitingWindow<CResizableSkinWindow>>;
+    void OnScaleChanged(int oldDpi) override;
     static constexpr int kFirstButtonId = 0x3000;
     static constexpr UINT_PTR kOpenTimer = 1001;
     static constexpr UINT_PTR kCloseTimer = 1002;
@@ -41,7 +42,7 @@ public:
     // Adds a button to the sub-menu of main button `main` (made on first
     // use); 0xFFFF when there is no such main button.
     int AddSubButton(int main, const SkinItem& item);
-    // Opening unfolds from the anchor's edge 60 px per tick of timer 1001;
+    // Opening unfolds from the anchor's edge 60 px (at 96 DPI) per tick of timer 1001;
     // an animated close folds back with timer 1002, then hides. A fading
     // menu opens at full size with its buttons transparent and raises their
     // alpha by 10 per tick of timer 1004 instead.

@@ -4,6 +4,7 @@
 
 #include "app/MenuWindow.h"
 #include "common/CoreBridge.h"
+#include "ui/SkinScale.h"
 #include "ui/SkinWindowItemButton.h"
 
 namespace ui {
@@ -189,9 +190,23 @@ void CMenuWindow::ApplyDepth() {
     ::SetWindowRgn(GetHandle(), ::CreateRectRgn(r.left, r.top, r.right, r.bottom), TRUE);
 }
 
+// Paddings and the button size were read at the old scale; the buttons
+// themselves have moved by their edges.
+void CMenuWindow::OnScaleChanged(int oldDpi) {
+    Chain::OnScaleChanged(oldDpi);
+    const bool unfolded = m_depth >= FullDepth();
+    for (int& padding : m_padding) padding = ConvertCoordinate(padding, oldDpi, Dpi());
+    if (!m_buttons.empty()) {
+        const RECT r = m_buttons.front().item->GetRect();
+        m_buttonSize = SIZE{r.right - r.left, r.bottom - r.top};
+    }
+    m_depth = unfolded ? FullDepth() : ConvertCoordinate(m_depth, oldDpi, Dpi());
+    ApplyDepth();
+}
+
 void CMenuWindow::OnTimer(UINT_PTR id) {
     if (id == kOpenTimer) {
-        m_depth = std::min(m_depth + kSlideStep, FullDepth());
+        m_depth = std::min(m_depth + Scale(kSlideStep), FullDepth());
         if (m_depth >= FullDepth()) {
             KillTimer(kOpenTimer);
             m_opening = false;
@@ -208,7 +223,7 @@ void CMenuWindow::OnTimer(UINT_PTR id) {
         return;
     }
     if (id == kCloseTimer) {
-        m_depth = std::max(m_depth - kSlideStep, 0);
+        m_depth = std::max(m_depth - Scale(kSlideStep), 0);
         if (m_depth > 0) return ApplyDepth();
         Close(false);
         return;

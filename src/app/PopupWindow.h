@@ -1,7 +1,7 @@
 #pragma once
 // CPopupWindow: what the launcher's small pop-ups share. Each loads its skin
 // file, creates its named items, and slides out of the launcher's top edge:
-// a strip behind the launcher that grows upward 20 px per tick of timer
+// a strip behind the launcher that grows upward 20 px (at 96 DPI) per tick of timer
 // 2001 until it has its full height; then its flat cover (ScreenOverlay)
 // fades by 10 per tick of timer 2002 to show what it says.
 #include <windows.h>
@@ -53,6 +53,7 @@ public:
     // Its own overlay number, so that hide-all and show-all reach it.
     static constexpr UINT kOverlayMessage = WM_APP + 0x156;
     UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
+    void OnScaleChanged(int oldDpi) override;
 
 protected:
     // Loads the skin and adds the title, close button and application icon;

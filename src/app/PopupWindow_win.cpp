@@ -42,6 +42,11 @@ CSkinWindowItemButton* CPopupWindow::AddButton(int id, const char* name) {
     return AddItem<CSkinWindowItemButton>(id, GetItem(Skin(), name));
 }
 
+void CPopupWindow::OnScaleChanged(int oldDpi) {
+    Chain::OnScaleChanged(oldDpi);
+    m_layoutHeight = GetLayoutSize().cy;
+}
+
 void CPopupWindow::SlideOut() {
     RECT owner = {};
     ::GetWindowRect(m_owner, &owner);
@@ -53,7 +58,9 @@ void CPopupWindow::SlideOut() {
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::OffsetRect(&owner, 0, shift);
     }
-    m_slide = RECT{owner.left, owner.top + 4 - m_layoutHeight, owner.left + width, owner.top + 4};
+    const int overlap = Scale(4);
+    m_slide = RECT{owner.left, owner.top + overlap - m_layoutHeight, owner.left + width,
+                   owner.top + overlap};
     m_currentTop = m_slide.bottom;
     KillTimer(kFadeTimer);
     if (m_cover) {
@@ -98,7 +105,7 @@ void CPopupWindow::OnTimer(UINT_PTR id) {
     }
     if (id != kSlideTimer) return Chain::OnTimer(id);
     if (!m_sliding) return;
-    m_currentTop -= static_cast<int>(kSlideStep);
+    m_currentTop -= Scale(static_cast<int>(kSlideStep));
     if (m_currentTop <= m_slide.top) {
         m_currentTop = m_slide.top;
         KillTimer(kSlideTimer);

@@ -142,6 +142,7 @@ public:
     bool OnSetCursor(int x, int y) override;
     void OnTick(DWORD tickCount) override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
 
 private:

@@ -4,6 +4,7 @@
 #include "ui/ButtonListView.h"
 #include "ui/Skin.h"
 #include "ui/SkinRequiredKeys.h"
+#include "ui/SkinScale.h"
 #include "ui/SkinWindowItemScrollBar.h"
 
 namespace ui {
@@ -113,7 +114,15 @@ void CButtonListView::RefreshRow(int row) {
     UpdateToolTipText();
 }
 
-void CButtonListView::AddColumn(const ListColumn& column) { m_columns.push_back(column); }
+// Widths come in 96-DPI pixels; each column is laid by its edges.
+void CButtonListView::AddColumn(const ListColumn& column) {
+    int left = 0;
+    for (const ListColumn& c : m_columns) left += c.width;
+    ListColumn scaled = column;
+    scaled.width =
+        ScaleLength(UnscaleCoordinate(left, Accessor().Dpi()), column.width, Accessor().Dpi());
+    m_columns.push_back(scaled);
+}
 
 void CButtonListView::AddColumn(const std::string& title, int width, UINT format, bool button,
                                 int labelIndex) {
@@ -123,7 +132,7 @@ void CButtonListView::AddColumn(const std::string& title, int width, UINT format
     column.format = format;
     column.button = button;
     column.labelIndex = labelIndex;
-    m_columns.push_back(column);
+    AddColumn(column);
 }
 
 void CButtonListView::SetAnimation(int frames, DWORD frameTime) {
@@ -219,7 +228,7 @@ ListHit CButtonListView::HitTestPoint(int x, int y) const {
         int right = 0;
         for (size_t i = 0; i < m_columns.size(); ++i) {
             right += m_columns[i].width;
-            if (m_columns[i].resizable && std::abs(x - right) <= kDividerReach) {
+            if (m_columns[i].resizable && std::abs(x - right) <= Scaled(kDividerReach)) {
                 hit.part = kListHitDivider;
                 hit.column = static_cast<int>(i);
                 return hit;
@@ -318,7 +327,8 @@ void CButtonListView::OnMouseMove(int x, int y) {
         case kListHitCell: {
             if (m_dragStarted) return;
             const double dx = x - m_pressPoint.x, dy = y - m_pressPoint.y;
-            const int distance = static_cast<int>(::GetProfileIntA("windows", "DragMinDist", 2));
+            const int distance =
+                Scaled(static_cast<int>(::GetProfileIntA("windows", "DragMinDist", 2)));
             if (std::sqrt(dx * dx + dy * dy) > distance) {
                 m_dragStarted = true;
                 if (m_listener) m_listener->OnDragBegin(m_press.row, m_press.column);
@@ -524,7 +534,7 @@ void CButtonListView::DrawHeader(lib::wfc::CDIB& canvas) {
         piece.Fill(RECT{0, 0, width, m_headerHeight}, lib::wfc::kKeyColor);
         DrawStrip(piece, pressed ? m_pushedHeader : m_header, 0, width);
         canvas.KeyCopy(left, 0, width, m_headerHeight, piece, 0, 0);
-        RECT text = {left + 4, 0, left + width - 4, m_headerHeight};
+        RECT text = {left + Scaled(4), 0, left + width - Scaled(4), m_headerHeight};
         canvas.DrawTextA(m_columns[c].title.c_str(), static_cast<int>(m_columns[c].title.size()),
                          &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, m_font.Get(),
                          RGB(0, 0, 0));
@@ -569,7 +579,7 @@ void CButtonListView::DrawRow(lib::wfc::CDIB& canvas, int row, int top) {
         m_table->GetCellFormat(row, column, format);
         COLORREF color = RGB(0, 0, 0);
         m_table->GetCellTextColor(row, column, color);
-        RECT text = {cell.left + 4, cell.top, cell.right - 4, cell.bottom};
+        RECT text = {cell.left + Scaled(4), cell.top, cell.right - Scaled(4), cell.bottom};
         if (m_tableW && m_tableW->IsCellWide(row, column)) {
             const std::wstring w = m_tableW->GetCellTextW(row, column);
             canvas.DrawTextW(w.c_str(), static_cast<int>(w.size()), &text, format | DT_NOPREFIX,
@@ -595,6 +605,44 @@ void CButtonListView::Draw() {
         }
     }
     EndCompose();
+}
+
+void CButtonListView::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_font, oldDpi);
+    for (Picture* picture : {&m_buttons[0], &m_buttons[1], &m_buttons[2], &m_buttons[3]}) {
+        Convert(picture->rect, oldDpi);
+        Convert(picture->at, oldDpi);
+    }
+    for (Label& label : m_labels) {
+        for (Picture* picture : {&label.on, &label.off, &label.onDisabled, &label.offDisabled}) {
+            Convert(picture->rect, oldDpi);
+            Convert(picture->at, oldDpi);
+        }
+    }
+    for (Picture& icon : m_icons) {
+        Convert(icon.rect, oldDpi);
+        Convert(icon.at, oldDpi);
+    }
+    std::vector<Strip*> strips = {&m_header, &m_pushedHeader, &m_activeRow};
+    for (Strip& row : m_rows) strips.push_back(&row);
+    for (Strip* strip : strips) {
+        for (int& x : strip->x) x = Converted(x, oldDpi);
+        for (int& y : strip->y) y = Converted(y, oldDpi);
+    }
+    // Columns by their edges, so the table keeps its width.
+    int oldLeft = 0, newLeft = 0;
+    for (ListColumn& column : m_columns) {
+        const int oldRight = oldLeft + column.width;
+        const int newRight = Converted(oldRight, oldDpi);
+        column.width = newRight - newLeft;
+        oldLeft = oldRight;
+        newLeft = newRight;
+    }
+    const Strip& row = m_rows.empty() ? m_activeRow : m_rows[0];
+    m_rowHeight = std::max(row.y[1] - row.y[0], 1);
+    m_headerHeight = std::max(m_header.y[1] - m_header.y[0], 0);
+    UpdateRange();
 }
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/LayoutManager.h"
 
+#include "ui/SkinScale.h"
+
 namespace ui {
 
 int CLayoutManager::AnchorOffset(int mode, int coordinate, int base) {
@@ -42,6 +44,20 @@ bool CLayoutManager::AddLayoutRule(int itemId, int leftMode, int topMode, int ri
     }
     m_rules.push_back(rule);
     return true;
+}
+
+void CLayoutManager::ConvertOffsets(int fromDpi, int toDpi) {
+    for (Rule& rule : m_rules) {
+        for (int i = 0; i < 4; ++i) {
+            const int base = i % 2 ? m_baseHeight : m_baseWidth;
+            const int oldBase = ConvertCoordinate(base, toDpi, fromDpi);
+            int& offset = rule.offset[i];
+            if (rule.mode[i] == kAnchorNear)
+                offset = ConvertCoordinate(offset, fromDpi, toDpi);
+            else if (rule.mode[i] != kAnchorKeep)
+                offset = ConvertCoordinate(offset + oldBase, fromDpi, toDpi) - base;
+        }
+    }
 }
 
 void CLayoutManager::Resize(int width, int height) {

@@ -49,6 +49,10 @@ public:
     // Applies every rule for a window of that client size.
     void Resize(int width, int height);
     size_t RuleCount() const { return m_rules.size(); }
+    // The window's scale changed from fromDpi to toDpi and the base size is
+    // already the new one: every offset follows, far edges measured from the
+    // base as before.
+    void ConvertOffsets(int fromDpi, int toDpi);
 
     // The offset a mode stores for an edge at coordinate, base the layout base
     // width (left, right) or height (top, bottom).

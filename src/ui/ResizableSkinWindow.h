@@ -29,7 +29,7 @@ enum ResizeZone : int {
 
 class CResizableSkinWindow : public CSkinWindow, private ILayoutItems {
 public:
-    // The corner bands beside each border, in pixels.
+    // The corner bands beside each border, in 96-DPI pixels.
     static constexpr int kCornerBand = 16;
     // SetWindowPos flags of a resize step: no z-order, no activation, no
     // copied bits, no owner z-order.
@@ -65,6 +65,7 @@ public:
     void DrawBackground(lib::wfc::CDIB& target, const lib::wfc::CDIB& source,
                         const RECT& sourceRect) override;
     void Layout(UINT flags, int width, int height) override;
+    void OnScaleChanged(int oldDpi) override;
 
 protected:
     bool OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage) override;

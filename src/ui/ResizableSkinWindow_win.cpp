@@ -91,6 +91,11 @@ void CResizableSkinWindow::ApplyBaseItem(const SkinItem& item) {
     m_layout.SetBaseSize(m_layoutSize.cx, m_layoutSize.cy);
 }
 
+void CResizableSkinWindow::OnScaleChanged(int oldDpi) {
+    CSkinWindow::OnScaleChanged(oldDpi);
+    m_layout.ConvertOffsets(oldDpi, Dpi());
+}
+
 void CResizableSkinWindow::AdjustSize(int& width, int& height) {
     width = std::max<int>(width, m_minSize.cx);
     height = std::max<int>(height, m_minSize.cy);
@@ -137,7 +142,7 @@ int CResizableSkinWindow::ZoneAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return kZoneNone;
     if (HitTest(x, y)) return kZoneInside;
     const int border = m_borderWidth;
-    const int band = border > 0 ? kCornerBand : 0;
+    const int band = border > 0 ? Scale(kCornerBand) : 0;
     int column = 2;
     if (x < border)
         column = 0;

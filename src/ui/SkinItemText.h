@@ -33,6 +33,8 @@ public:
     void Draw(lib::wfc::CDIB& canvas, bool enabled) const;
     void SetText(const std::string& text) { m_text = text; }
     const std::string& Text() const { return m_text; }
+    // Place and font follow the window's change of scale.
+    void ConvertScale(int oldDpi, int dpi);
 
 private:
     bool m_present = false;

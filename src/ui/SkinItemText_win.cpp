@@ -4,6 +4,8 @@
 #include "ui/Skin.h"
 #include "ui/SkinItemRules.h"
 #include "ui/SkinItemText.h"
+#include "ui/SkinScale.h"
+#include "ui/SkinScaleWin.h"
 
 namespace ui {
 
@@ -104,6 +106,15 @@ void CItemLabel::Read(const SkinItem& item) {
     m_font.Create(ToLogFont(item.properties.at("TextFont")));
     m_antialias = ParseSkinInteger(item.properties.at("TextAntialias")[0]) == 1;
     m_color = ToColor(item.properties.at("TextColor"));
+}
+
+void CItemLabel::ConvertScale(int oldDpi, int dpi) {
+    if (!m_present) return;
+    m_rect = RECT{ConvertCoordinate(m_rect.left, oldDpi, dpi),
+                  ConvertCoordinate(m_rect.top, oldDpi, dpi),
+                  ConvertCoordinate(m_rect.right, oldDpi, dpi),
+                  ConvertCoordinate(m_rect.bottom, oldDpi, dpi)};
+    ConvertFont(m_font, oldDpi, dpi);
 }
 
 void CItemLabel::Draw(lib::wfc::CDIB& canvas, bool enabled) const {

@@ -71,6 +71,11 @@ public:
     const std::vector<std::unique_ptr<CSkinWindowItem>>& Items() const { return m_items; }
 
     const SkinData& Skin() const { return m_skin; }
+    // The DPI the window draws at; its skin, pictures and fonts are mapped
+    // to it from the skin file's 96-DPI pixels.
+    int Dpi() const override { return m_dpi; }
+    // A 96-DPI length or coordinate of the code at the window's scale.
+    int Scale(int v) const;
     const std::string& Title() const { return m_title; }
     int CaptionHeight() const { return m_captionHeight; }
     HFONT Font() const { return m_font.Get(); }
@@ -101,6 +106,11 @@ public:
     virtual void OnItemNotify(int id, int flag);
     virtual bool FilterKey(UINT key, UINT flags);
     virtual void OnRelayout() {}
+    // The window moved to a monitor of another DPI (or the scale changed):
+    // the skin, pictures, fonts and items are at the new scale and the
+    // window is at the suggested place; derived windows move what their
+    // code placed.
+    virtual void OnScaleChanged(int /*oldDpi*/) {}
 
 protected:
     // Creates the window at place (the skin's title; WS_VISIBLE shows it once
@@ -168,8 +178,11 @@ private:
     void CreateToolTip();
     void ButtonDown(bool left, bool doubleClick, int x, int y);
     void ButtonUp(bool left, int x, int y);
+    void ChangeScale(int dpi, const RECT& suggested);
 
     SkinData m_skin;
+    std::string m_skinFile;  // read again at a change of scale
+    int m_dpi = 96;
     std::string m_baseName;
     bool m_shaped = false;
     bool m_creating = false;  // inside WM_CREATE
@@ -190,6 +203,7 @@ private:
     struct PendingImage {
         std::string name;
         std::string bytes;
+        int sheetDpi = 96;  // the scale the bytes were drawn for
         std::unique_ptr<lib::wfc::CDIB> dib;
         std::unique_ptr<lib::wfc::CGdiplusUser> gdiplus;  // started on the worker
         std::thread worker;

@@ -15,7 +15,9 @@
 
 namespace lib::wfc {
 class CDIB;
-}
+class CFont;
+struct NineSlice;
+}  // namespace lib::wfc
 
 namespace ui {
 
@@ -69,6 +71,8 @@ public:
     virtual void LockRedraw(bool lock) = 0;
     // The part of the back buffer being composed: items draw nothing outside.
     virtual RECT GetRedrawClip() const = 0;
+    // The DPI the window draws at (96: the skin file's own pixels).
+    virtual int Dpi() const = 0;
 };
 
 class CSkinWindowItem {
@@ -120,9 +124,23 @@ public:
     void MarkChanged() { m_dirty = true; }
     // An item drawn over the whole window (the frame overlay).
     bool CoversWindow() const { return m_coversWindow; }
+    // The window's scale changed from oldDpi to its new one: the item's
+    // place and everything it read from the skin follow (ConvertCoordinate),
+    // and its picture is made again.
+    virtual void OnScaleChanged(int oldDpi);
 
 protected:
     ISkinWindowItemAccessor& Accessor() const { return m_accessor; }
+    // A 96-DPI length of the code at the window's scale.
+    int Scaled(int v) const;
+    // A value read at oldDpi, at the window's scale now.
+    int Converted(int v, int oldDpi) const;
+    void Convert(RECT& rect, int oldDpi) const;
+    void Convert(SIZE& size, int oldDpi) const;
+    void Convert(POINT& point, int oldDpi) const;
+    void Convert(lib::wfc::NineSlice& slice, int oldDpi) const;
+    // The same font with its height at the window's scale.
+    void Convert(lib::wfc::CFont& font, int oldDpi) const;
     bool Notify(int code, intptr_t param = 0) { return m_accessor.OnItemEvent(m_id, code, param); }
     // Position and Size of a block.
     void ReadRect(const SkinItem& item);

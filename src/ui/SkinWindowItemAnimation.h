@@ -15,6 +15,7 @@ public:
     bool OnLButtonDown(int x, int y) override;
     void OnTick(DWORD tickCount) override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
 
     // Runs from startFrame on; the clock starts at the next tick.
     void Start(int startFrame = 0);

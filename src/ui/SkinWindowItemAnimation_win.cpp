@@ -64,4 +64,11 @@ void CSkinWindowItemAnimation::Draw() {
     EndCompose();
 }
 
+void CSkinWindowItemAnimation::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    m_x0 = Converted(m_x0, oldDpi);
+    m_y0 = Converted(m_y0, oldDpi);
+    m_label.ConvertScale(oldDpi, Accessor().Dpi());
+}
+
 }  // namespace ui

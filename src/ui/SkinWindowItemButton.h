@@ -24,6 +24,7 @@ public:
     bool OnSetCursor(int x, int y) override;
     void OnTick(DWORD tickCount) override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
     void OnEnableChanged() override;
     // The icon, after the face and before the label.

@@ -271,4 +271,24 @@ void CSkinWindowItemButton::Draw() {
     EndCompose(m_alpha == 255 || m_hot || m_pressed ? 255 : m_alpha);
 }
 
+void CSkinWindowItemButton::OnScaleChanged(int oldDpi) {
+    const bool faceIsItem = m_faceSize.cx == m_width && m_faceSize.cy == m_height;
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    for (Face* face : {&m_faces[0], &m_faces[1], &m_faces[2], &m_faces[3], &m_disabled,
+                       &m_disabledChecked, &m_icon, &m_iconChecked}) {
+        face->x = Converted(face->x, oldDpi);
+        face->y = Converted(face->y, oldDpi);
+    }
+    if (faceIsItem)
+        m_faceSize = SIZE{m_width, m_height};
+    else
+        Convert(m_faceSize, oldDpi);
+    Convert(m_iconSize, oldDpi);
+    Convert(m_shift, oldDpi);
+    Convert(m_font, oldDpi);
+    m_variableWidth = Converted(m_variableWidth, oldDpi);
+    for (int& divide : m_divide) divide = Converted(divide, oldDpi);
+    m_textIndent = Converted(m_textIndent, oldDpi);
+}
+
 }  // namespace ui

@@ -14,6 +14,7 @@ public:
 
     std::string GetToolTipText() const override { return m_toolTip; }
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
 
     void SetValue(uint32_t value);
     uint32_t GetValue() const { return m_value; }

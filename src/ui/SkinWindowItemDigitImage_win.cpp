@@ -64,4 +64,10 @@ void CSkinWindowItemDigitImage::Draw() {
     EndCompose();
 }
 
+void CSkinWindowItemDigitImage::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_strip, oldDpi);
+    Convert(m_tilde, oldDpi);
+}
+
 }  // namespace ui

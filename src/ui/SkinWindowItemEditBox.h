@@ -32,6 +32,7 @@ public:
     void OnAttach(HWND window) override;
     void OnSetFocus() override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
     void OnEnableChanged() override;
 

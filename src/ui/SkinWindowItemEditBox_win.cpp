@@ -181,4 +181,16 @@ void CSkinWindowItemEditBox::SetTextW(const std::wstring& text) {
     if (GetControl()) ::SetWindowTextW(GetControl(), text.c_str());
 }
 
+void CSkinWindowItemEditBox::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_frame, oldDpi);
+    Convert(m_disabledFrame, oldDpi);
+    Convert(m_font, oldDpi);
+    if (GetControl()) {
+        ::SendMessageA(GetControl(), WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+        const RECT r = ControlRect();
+        ::MoveWindow(GetControl(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+}
+
 }  // namespace ui

@@ -14,6 +14,7 @@ public:
 
     bool IsHitTarget() const override { return false; }
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     int GetAlpha() const { return m_alpha; }
     // 0 (nothing drawn) to 255 (the frame's own pixels); the window is
     // composed again when it changes.

@@ -45,4 +45,9 @@ void CSkinWindowItemOverlay::Draw() {
     EndCompose(m_alpha);
 }
 
+void CSkinWindowItemOverlay::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_slice, oldDpi);
+}
+
 }  // namespace ui

@@ -16,6 +16,7 @@ public:
 
     bool OnLButtonDown(int x, int y) override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
 
 private:

@@ -41,4 +41,10 @@ void CSkinWindowItemResizableStaticImage::Draw() {
     EndCompose();
 }
 
+void CSkinWindowItemResizableStaticImage::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_slice, oldDpi);
+    m_label.ConvertScale(oldDpi, Accessor().Dpi());
+}
+
 }  // namespace ui

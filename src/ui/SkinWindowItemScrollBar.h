@@ -25,6 +25,7 @@ public:
     void OnMouseLeave() override;
     void OnTick(DWORD tickCount) override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
 
     // Positions run 0..maxPosition; page is the visible amount (0: fixed thumb).

@@ -233,4 +233,18 @@ void CSkinWindowItemScrollBar::Draw() {
     EndCompose();
 }
 
+void CSkinWindowItemScrollBar::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_buttonSize, oldDpi);
+    Convert(m_thumbSize, oldDpi);
+    for (int& part : m_thumbPart) part = Converted(part, oldDpi);
+    Convert(m_base, oldDpi);
+    for (int& end : m_baseEnds) end = Converted(end, oldDpi);
+    for (States* states : {&m_up, &m_down, &m_thumb})
+        for (POINT& corner : states->corner) Convert(corner, oldDpi);
+    for (Picture* picture : {&m_upImage, &m_downImage, &m_disabledUpImage, &m_disabledDownImage})
+        Convert(picture->rect, oldDpi);
+    UpdateGeometry();
+}
+
 }  // namespace ui

@@ -14,6 +14,7 @@ public:
 
     bool IsHitTarget() const override { return false; }
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
 
     // "\r\n" written as four characters becomes a line break.

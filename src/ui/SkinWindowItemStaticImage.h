@@ -16,6 +16,7 @@ public:
     bool OnLButtonDown(int x, int y) override;
     bool OnLButtonDblClk(int x, int y) override;
     void Draw() override;
+    void OnScaleChanged(int oldDpi) override;
 
     void SetToolTipText(const std::string& text) { m_toolTip = text; }
     void SetLabel(const std::string& text);

@@ -59,4 +59,10 @@ void CSkinWindowItemStaticImage::Draw() {
     EndCompose();
 }
 
+void CSkinWindowItemStaticImage::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_source, oldDpi);
+    m_label.ConvertScale(oldDpi, Accessor().Dpi());
+}
+
 }  // namespace ui

@@ -47,4 +47,9 @@ void CSkinWindowItemStatic::Draw() {
     EndComposeCoverage(IsEnabled() ? m_color : DisabledTextColor(m_color));
 }
 
+void CSkinWindowItemStatic::OnScaleChanged(int oldDpi) {
+    CSkinWindowItem::OnScaleChanged(oldDpi);
+    Convert(m_font, oldDpi);
+}
+
 }  // namespace ui

@@ -2,6 +2,8 @@
 #include <cstring>
 
 #include "ui/Skin.h"
+#include "ui/SkinScale.h"
+#include "ui/SkinScaleWin.h"
 #include "ui/SkinWindowItem.h"
 #include "wfc/DIB.h"
 
@@ -42,6 +44,44 @@ void CSkinWindowItem::RedrawMoved(const RECT& old) {
     m_accessor.RedrawRect(old.left, old.top, old.right, old.bottom, false);
     m_accessor.UpdateToolTip(this);
     Redraw();
+}
+
+int CSkinWindowItem::Scaled(int v) const { return ScaleCoordinate(v, m_accessor.Dpi()); }
+
+int CSkinWindowItem::Converted(int v, int oldDpi) const {
+    return ConvertCoordinate(v, oldDpi, m_accessor.Dpi());
+}
+
+void CSkinWindowItem::Convert(RECT& rect, int oldDpi) const {
+    rect = RECT{Converted(rect.left, oldDpi), Converted(rect.top, oldDpi),
+                Converted(rect.right, oldDpi), Converted(rect.bottom, oldDpi)};
+}
+
+void CSkinWindowItem::Convert(SIZE& size, int oldDpi) const {
+    size = SIZE{Converted(size.cx, oldDpi), Converted(size.cy, oldDpi)};
+}
+
+void CSkinWindowItem::Convert(POINT& point, int oldDpi) const {
+    point = POINT{Converted(point.x, oldDpi), Converted(point.y, oldDpi)};
+}
+
+void CSkinWindowItem::Convert(lib::wfc::NineSlice& slice, int oldDpi) const {
+    for (int i = 0; i < 4; ++i) {
+        slice.x[i] = Converted(slice.x[i], oldDpi);
+        slice.y[i] = Converted(slice.y[i], oldDpi);
+    }
+}
+
+void CSkinWindowItem::Convert(lib::wfc::CFont& font, int oldDpi) const {
+    ConvertFont(font, oldDpi, m_accessor.Dpi());
+}
+
+// Edges, not sizes: items that abut at one scale abut at the other.
+void CSkinWindowItem::OnScaleChanged(int oldDpi) {
+    RECT rect = GetRect();
+    Convert(rect, oldDpi);
+    SetPlace(rect.left, rect.top, rect.right, rect.bottom);
+    m_dirty = true;
 }
 
 void CSkinWindowItem::SetVisible(bool visible) {

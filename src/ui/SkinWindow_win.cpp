@@ -10,6 +10,8 @@
 #include "common/CriticalSection.h"
 #include "common/KilnLog.h"
 #include "ui/SkinRequiredKeys.h"
+#include "ui/SkinScale.h"
+#include "ui/SkinScaleWin.h"
 #include "ui/SkinWindow.h"
 #include "wfc/Library.h"
 #include "wfc/Thread.h"
@@ -95,6 +97,11 @@ void CSkinWindow::LoadSkin(const std::string& fileName, const std::string& baseI
     m_shaped = shaped;
     m_skin = GetSkin(fileName);
     InheritBaseFont(m_skin, baseItemName);
+    m_skinFile = fileName;
+    // The window is not there yet: it starts at the system's scale and
+    // follows its monitor once made.
+    m_dpi = SystemDpi();
+    ScaleSkin(m_skin, m_dpi);
     m_baseName = baseItemName;
     ApplyBaseItem(GetItem(m_skin, baseItemName));
 }
@@ -159,19 +166,22 @@ void CSkinWindow::StartDecoding() {
         if (m_images.count(name)) continue;
         PendingImage image;
         image.name = name;
-        if (name == m_backgroundFile)
-            image.bytes = LoadSkinImage(name);
-        else if (!TryLoadSkinImage(name, image.bytes))
-            continue;
+        if (!ReadScaledSheet(name, m_dpi, image.bytes, image.sheetDpi)) {
+            if (name != m_backgroundFile) continue;
+            image.bytes = LoadSkinImage(name);  // shows and throws
+        }
         m_pending.push_back(std::move(image));
     }
+    const int dpi = m_dpi;
     for (PendingImage& image : m_pending) {
-        image.worker = std::thread([&image] {
+        image.worker = std::thread([&image, dpi] {
             try {
                 image.gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
                 auto dib = std::make_unique<lib::wfc::CDIB>();
-                if (dib->LoadMemory(image.bytes.data(), image.bytes.size()) == lib::wfc::kLoadOk)
+                if (dib->LoadMemory(image.bytes.data(), image.bytes.size()) == lib::wfc::kLoadOk) {
+                    FitSheet(*dib, image.sheetDpi, dpi);
                     image.dib = std::move(dib);
+                }
             } catch (...) {
                 // Left undecoded: GetImageCache tries again and reports it.
             }
@@ -212,12 +222,63 @@ const lib::wfc::CDIB& CSkinWindow::GetImageCache(const std::string& fileName) {
     FinishDecoding();
     auto found = m_images.find(fileName);
     if (found != m_images.end()) return *found->second;
-    const std::string bytes = LoadSkinImage(fileName);
+    std::string bytes;
+    int sheetDpi = kBaseDpi;
+    if (!ReadScaledSheet(fileName, m_dpi, bytes, sheetDpi)) bytes = LoadSkinImage(fileName);
     if (!m_gdiplus) m_gdiplus = std::make_unique<lib::wfc::CGdiplusUser>();
     auto dib = std::make_unique<lib::wfc::CDIB>();
     if (dib->LoadMemory(bytes.data(), bytes.size()) != lib::wfc::kLoadOk)
         ShowSkinError(SkinImagePath(fileName) + "が読み込めません.");
+    FitSheet(*dib, sheetDpi, m_dpi);
     return *m_images.emplace(fileName, std::move(dib)).first->second;
+}
+
+int CSkinWindow::Scale(int v) const { return ScaleCoordinate(v, m_dpi); }
+
+// Everything read from the skin is read again at the new scale; items
+// convert what they took from it, and the pictures are decoded afresh from
+// the sheet of that scale.
+void CSkinWindow::ChangeScale(int dpi, const RECT& suggested) {
+    if (dpi <= 0 || dpi == m_dpi) return;
+    const int oldDpi = m_dpi;
+    m_dpi = dpi;
+    FinishDecoding();
+    SkinData file = GetSkin(m_skinFile);
+    InheritBaseFont(file, m_baseName);
+    // In place: items keep references into the blocks.
+    for (auto& block : m_skin) {
+        auto base = file.find(block.first);
+        if (base == file.end()) continue;
+        block.second.properties = base->second.properties;
+        ScaleSkinItem(block.second, dpi);
+    }
+    m_images.clear();
+    const bool creating = m_creating;
+    m_creating = true;  // no shape cut until the items have moved
+    ApplyBaseItem(GetItem(m_skin, m_baseName));
+    FinishDecoding();
+    for (const auto& item : m_items) item->OnScaleChanged(oldDpi);
+    if (m_toolTip) {
+        ::SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, Scale(640));
+        if (m_font)
+            ::SendMessageA(m_toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
+    }
+    if (m_font && GetHandle()) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
+    OnScaleChanged(oldDpi);
+    m_backBuffer.Destroy();
+    if (GetHandle()) {
+        ::SetWindowPos(GetHandle(), nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        // The same size as before brings no WM_SIZE to lay it out.
+        if (m_backBuffer.IsEmpty()) {
+            const RECT client = GetClientRect();
+            Layout(0, client.right, client.bottom);
+        }
+    }
+    m_creating = creating;
+    if (m_shaped && !m_creating) ApplyShape();
+    if (GetHandle()) InvalidateRect(nullptr, false);
 }
 
 // --- sizes, background, layout -----------------------------------------------------------
@@ -353,7 +414,7 @@ void CSkinWindow::CreateToolTip() {
                     static_cast<unsigned>(::GetLastError()));
         return;
     }
-    ::SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 640);
+    ::SendMessageA(m_toolTip, TTM_SETMAXTIPWIDTH, 0, Scale(640));
     if (m_font) ::SendMessageA(m_toolTip, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
     m_activator = std::make_unique<lib::wfc::CTooltipActivator>();
     m_activator->Attach(m_toolTip);
@@ -438,6 +499,9 @@ LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE && m_toolTip)
                 ::SendMessageA(m_toolTip, TTM_POP, 0, 0);
             break;
+        case WM_DPICHANGED:
+            if (lParam) ChangeScale(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SHOWWINDOW:
             if (!wParam) {
                 if (m_captureItem) EndCapture(true);
@@ -451,6 +515,15 @@ LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CSkinWindow::OnCreate(CREATESTRUCTA*) {
+    // Made on a monitor of another scale than the system's: the window
+    // follows it before anything is drawn.
+    const int dpi = WindowDpi(GetHandle());
+    if (dpi != m_dpi) {
+        RECT place = GetWindowRect();
+        place.right = place.left + ConvertCoordinate(place.right - place.left, m_dpi, dpi);
+        place.bottom = place.top + ConvertCoordinate(place.bottom - place.top, m_dpi, dpi);
+        ChangeScale(dpi, place);
+    }
     if (m_font) SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), 0);
     const RECT client = GetClientRect();
     m_creating = true;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 
+#include "DpiAware.h"
 #include "common/FileHelpers.h"
 #include "common/WinHandle.h"
 
@@ -215,6 +216,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }  // namespace qmtest
 
 int main(int argc, char** argv) {
+    // As the program's manifest declares: windows draw at the prefix's DPI.
+    qmtest::DeclareDpiAware();
     if (argc >= 2 && std::strncmp(argv[1], "--child=", 8) == 0) {
         auto it = qmtest::Children().find(argv[1] + 8);
         if (it == qmtest::Children().end()) return 127;

@@ -1,0 +1,210 @@
+// The rounding rule at its halves and below zero, rectangles by their edges,
+// the sheet choice between and above the sheets, the skin's keys, and the
+// resampler's key colour.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ui/LayoutManager.h"
+#include "ui/SkinScale.h"
+
+using namespace ui;
+
+TEST(SkinScale, CoordinatesRoundHalvesUpAndFloorNegatives) {
+    struct Case {
+        int v, dpi, expected;
+    } cases[] = {
+        {0, 144, 0},     {1, 144, 2},   {2, 144, 3},   {3, 144, 5},    // 1.5, 4.5 round up
+        {-1, 144, -1},   {-3, 144, -4}, {-2, 144, -3}, {7, 120, 9},    // -1.5 -> -1, 8.75
+        {10, 120, 13},   {2, 120, 3},   {6, 120, 8},   {10, 192, 20},  // 12.5 -> 13, 2.5, 7.5
+        {293, 168, 513}, {1, 96, 1},    {-7, 96, -7},  {5, 240, 13},   // 512.75; 12.5
+        {1, 72, 1},      {2, 72, 2},    {-2, 72, -1},                  // 0.75, 1.5, -1.5
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScaleCoordinate(c.v, c.dpi), c.expected) << c.v << " at " << c.dpi;
+    // Far from overflow in 32-bit products.
+    EXPECT_EQ(ScaleCoordinate(100000000, 192), 200000000);
+    // Each mapped point comes back, so a window's pixels convert between scales.
+    for (int dpi : {96, 120, 144, 168, 192, 288})
+        for (int v = -40; v <= 40; ++v)
+            ASSERT_EQ(UnscaleCoordinate(ScaleCoordinate(v, dpi), dpi), v) << v << " at " << dpi;
+    EXPECT_EQ(ConvertCoordinate(3, 96, 192), 6);
+    EXPECT_EQ(ConvertCoordinate(5, 144, 192), 6);  // 3 at 1x
+}
+
+TEST(SkinScale, RectanglesMapEdgesSoNeighboursStayAbutting) {
+    const SkinRect left = ScaleEdges(SkinRect{1, 1, 4, 3}, 144);
+    const SkinRect right = ScaleEdges(SkinRect{4, 1, 7, 3}, 144);
+    EXPECT_EQ(left.right, right.left);
+    EXPECT_EQ(left.left, 2);
+    EXPECT_EQ(left.right - left.left, 4);    // 1.5 .. 6: a 3-wide cut becomes 4
+    EXPECT_EQ(right.right - right.left, 5);  // 6 .. 10.5: the neighbour 5
+    EXPECT_EQ(ScaleLength(1, 3, 144), 4);
+    EXPECT_EQ(ScaleLength(4, 3, 144), 5);
+    EXPECT_EQ(ScaleLength(0, 3, 144), 5);
+}
+
+TEST(SkinScale, SheetOfEachScaleAndItsName) {
+    struct Case {
+        int dpi, sheet;
+    } cases[] = {{72, 96},   {96, 96},   {97, 144},  {120, 144}, {144, 144},
+                 {145, 192}, {168, 192}, {192, 192}, {288, 192}};
+    for (const Case& c : cases) EXPECT_EQ(SheetDpiFor(c.dpi), c.sheet) << c.dpi;
+    EXPECT_EQ(ScaledSheetName("Base.png", 144), "Base@1.5x.png");
+    EXPECT_EQ(ScaledSheetName("Parts.png", 192), "Parts@2x.png");
+    EXPECT_EQ(ScaledSheetName("Base.png/lang", 192), "Base@2x.png/lang");
+    EXPECT_EQ(ScaledSheetName("sub.dir/Base.PNG", 144), "sub.dir/Base@1.5x.PNG");
+    EXPECT_EQ(ScaledSheetName("Base.png", 96), "Base.png");
+    EXPECT_EQ(ScaledSheetName("Base", 144), "Base");  // no extension: nothing to mark
+}
+
+TEST(SkinScale, SkinKeysScaleByTheirMeaning) {
+    SkinData skin;
+    SkinItem& base = skin["Base"];
+    base.properties = {{"Image", {"Base.png", "600", "1", "893", "133"}},
+                       {"DivPoint", {"608", "31", "885", "124"}},
+                       {"MinSize", {"293", "131"}},
+                       {"CaptionHeight", {"24"}},
+                       {"Title", {"Quillmarch"}},
+                       {"Font", {"", "12", "400"}}};
+    SkinItem& button = skin["Button"];
+    button.properties = {{"Position", {"217", "1"}},
+                         {"Size", {"3", "3"}},
+                         {"NormalImage", {"Parts.png/lang", "441", "0"}},
+                         {"TextColor", {"255", "0", "255"}},
+                         {"Time", {"80"}},
+                         {"BottomPadding", {"-3"}},
+                         {"Text", {"12"}},
+                         {"TextPosition", {"1", "2"}},
+                         {"TextSize", {"3", "5"}}};
+    ScaleSkin(skin, 144);
+    EXPECT_EQ(base.properties["Image"], (SkinValues{"Base.png", "900", "2", "1340", "200"}));
+    EXPECT_EQ(base.properties["DivPoint"], (SkinValues{"912", "47", "1328", "186"}));
+    EXPECT_EQ(base.properties["MinSize"], (SkinValues{"440", "197"}));
+    EXPECT_EQ(base.properties["CaptionHeight"], SkinValues{"36"});
+    EXPECT_EQ(base.properties["Title"], SkinValues{"Quillmarch"});
+    // Font: only the size; an empty name stays empty for the base's.
+    EXPECT_EQ(base.properties["Font"], (SkinValues{"", "18", "400"}));
+    // Size is the mapped far edge less the mapped position: 217 + 3 = 220 -> 330,
+    // less 326; 1 + 3 -> 6 less 2.
+    EXPECT_EQ(button.properties["Position"], (SkinValues{"326", "2"}));
+    EXPECT_EQ(button.properties["Size"], (SkinValues{"4", "4"}));
+    EXPECT_EQ(button.properties["NormalImage"], (SkinValues{"Parts.png/lang", "662", "0"}));
+    EXPECT_EQ(button.properties["TextColor"], (SkinValues{"255", "0", "255"}));
+    EXPECT_EQ(button.properties["Time"], SkinValues{"80"});
+    EXPECT_EQ(button.properties["Text"], SkinValues{"12"});
+    EXPECT_EQ(button.properties["BottomPadding"], SkinValues{"-4"});
+    EXPECT_EQ(button.properties["TextPosition"], (SkinValues{"2", "3"}));
+    EXPECT_EQ(button.properties["TextSize"],
+              (SkinValues{"4", "8"}));  // 4 -> 6 less 2; 7 -> 11 less 3
+
+    // An animation's picture: the first frame's corner, then frame counts.
+    SkinItem& anime = skin["Anime"];
+    anime.properties = {{"Image", {"Parts.png", "441", "3", "8", "2"}}, {"Time", {"60"}}};
+    ScaleSkinItem(anime, 192);
+    EXPECT_EQ(anime.properties["Image"], (SkinValues{"Parts.png", "882", "6", "8", "2"}));
+
+    SkinData same = skin;
+    ScaleSkin(same, 96);
+    EXPECT_EQ(same.at("Button").properties, button.properties);
+}
+
+namespace {
+
+struct Picture {
+    int width, height;
+    std::vector<uint8_t> bytes;
+    Picture(int w, int h) : width(w), height(h), bytes(static_cast<size_t>(w * h * 3)) {}
+    PixelPlane Plane() { return PixelPlane{bytes.data(), width, height, width * 3}; }
+    uint32_t At(int x, int y) const {
+        const uint8_t* p = &bytes[static_cast<size_t>((y * width + x) * 3)];
+        return p[2] << 16 | p[1] << 8 | p[0];
+    }
+    void Set(int x, int y, uint32_t rgb) {
+        uint8_t* p = &bytes[static_cast<size_t>((y * width + x) * 3)];
+        p[0] = rgb & 0xFF;
+        p[1] = (rgb >> 8) & 0xFF;
+        p[2] = (rgb >> 16) & 0xFF;
+    }
+};
+
+}  // namespace
+
+TEST(SkinScale, ResamplingKeepsTheKeyOutOfSprites) {
+    // A 4x4 black square on magenta, left half of an 8x4 picture.
+    Picture source(8, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) source.Set(x, y, x < 4 ? 0x000000 : 0xFF00FF);
+    for (int scale : {1, 2, 3}) {
+        Picture target(8 * scale / 2 + 4 * (scale - 1), 4 * scale);  // 4x4, 12x8, 20x12
+        ResampleKeyed(source.Plane(), target.Plane());
+        for (int y = 0; y < target.height; ++y) {
+            for (int x = 0; x < target.width; ++x) {
+                const uint32_t c = target.At(x, y);
+                // Exactly black or exactly the key: never a blend with magenta.
+                ASSERT_TRUE(c == 0x000000 || c == 0xFF00FF)
+                    << x << "," << y << " " << std::hex << c;
+            }
+        }
+        // The edge lands where coverage crosses one half.
+        const int edge = target.width / 2;
+        EXPECT_EQ(target.At(edge - 1, 0), 0x000000u) << scale;
+        EXPECT_EQ(target.At(edge, 0), 0xFF00FFu) << scale;
+    }
+    // Two opaque colours still blend with each other (the filter is not nearest).
+    Picture stripes(2, 1);
+    stripes.Set(0, 0, 0x000000);
+    stripes.Set(1, 0, 0xC8C8C8);
+    Picture wide(4, 1);
+    ResampleKeyed(stripes.Plane(), wide.Plane());
+    EXPECT_EQ(wide.At(0, 0), 0x000000u);
+    EXPECT_EQ(wide.At(1, 0), 0x323232u);  // a quarter of the way
+    EXPECT_EQ(wide.At(2, 0), 0x969696u);
+    EXPECT_EQ(wide.At(3, 0), 0xC8C8C8u);
+    // A nearly magenta opaque colour never rounds into the key.
+    Picture pink(1, 1);
+    pink.Set(0, 0, 0xFF00FE);
+    Picture big(2, 2);
+    ResampleKeyed(pink.Plane(), big.Plane());
+    EXPECT_NE(big.At(1, 1), 0xFF00FFu);
+}
+
+namespace {
+
+class CItems : public ILayoutItems {
+public:
+    LayoutRect rect;
+    bool GetItemRect(int, LayoutRect& r) override {
+        r = rect;
+        return true;
+    }
+    void SetItemRect(int, const LayoutRect& r) override { rect = r; }
+};
+
+}  // namespace
+
+TEST(SkinScale, LayoutRulesFollowAChangeOfScale) {
+    // A 300x200 window at 96 DPI with an item kept 10 px from the right and
+    // bottom, its left edge near, its top centred.
+    CItems items;
+    items.rect = LayoutRect{20, 90, 290, 190};
+    CLayoutManager layout(items);
+    layout.SetBaseSize(300, 200);
+    ASSERT_TRUE(layout.AddLayoutRule(1, kAnchorNear, kAnchorCentre, kAnchorFar, kAnchorFar));
+    // At 192 DPI the base is 600x400 and the window 700x500.
+    layout.SetBaseSize(600, 400);
+    layout.ConvertOffsets(96, 192);
+    layout.Resize(700, 500);
+    EXPECT_EQ(items.rect.left, 40);
+    EXPECT_EQ(items.rect.top, 180 + 50);  // half the growth
+    EXPECT_EQ(items.rect.right, 700 - 20);
+    EXPECT_EQ(items.rect.bottom, 500 - 20);
+    // And back to 144 DPI: 450x300 base, same size window.
+    layout.SetBaseSize(450, 300);
+    layout.ConvertOffsets(192, 144);
+    layout.Resize(450, 300);
+    EXPECT_EQ(items.rect.left, 30);
+    EXPECT_EQ(items.rect.top, 135);
+    EXPECT_EQ(items.rect.right, 435);
+    EXPECT_EQ(items.rect.bottom, 285);
+}
