@@ -65,7 +65,7 @@ std::unique_ptr<CRecordingWindow> MakeItemWindow() {
     window->LoadSkin("ItemTest.txt", "Base", true);
     AddTestItems(*window);
     window->CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 100, 100);
-    Pump();
+    qmtest::Drain();
     return window;
 }
 
@@ -334,7 +334,7 @@ TEST(SkinScale, DpiChangedFrom96To192RelaysOutAndRedrawsFromThe2xSheet) {
     const RECT suggested = {50, 60, 450, 300};
     ::SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(192, 192),
                    reinterpret_cast<LPARAM>(&suggested));
-    Pump();
+    qmtest::Drain();
     EXPECT_EQ(window->Dpi(), 192);
     EXPECT_EQ(RectText(window->GetWindowRect()), RectText(suggested));
     EXPECT_EQ(Joined(MeasureItemWindow(*window)), Joined(kAt192));
