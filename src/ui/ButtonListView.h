@@ -143,6 +143,7 @@ public:
     void OnTick(DWORD tickCount) override;
     void Draw() override;
     void SetRect(int left, int top, int right, int bottom) override;
+    SkinRole AccessibleRole() const override { return SkinRole::kList; }
 
 private:
     struct Strip {  // a header or row picture: left, repeated middle, right

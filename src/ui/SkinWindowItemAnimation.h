@@ -15,6 +15,9 @@ public:
     bool OnLButtonDown(int x, int y) override;
     void OnTick(DWORD tickCount) override;
     void Draw() override;
+    SkinRole AccessibleRole() const override {
+        return GetAccessibleName().empty() ? SkinRole::kNone : SkinRole::kGraphic;
+    }
 
     // Runs from startFrame on; the clock starts at the next tick.
     void Start(int startFrame = 0);

@@ -34,6 +34,8 @@ public:
     void Draw() override;
     void SetRect(int left, int top, int right, int bottom) override;
     void OnEnableChanged() override;
+    SkinRole AccessibleRole() const override { return SkinRole::kEditText; }
+    HWND GetFocusControl() const override { return GetControl(); }
 
     HWND GetControl() const;
     DWORD GetStyle() const;
