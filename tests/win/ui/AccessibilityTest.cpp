@@ -121,6 +121,7 @@ struct TestWindow {
     CRecordingWindow window;
     HWND hwnd = nullptr;
     TestWindow() {
+        ::SetCursorPos(0, 0);  // away from the items: their faces stay normal
         PrepareItemSkin();
         window.LoadSkin("ItemTest.txt", "Base", false);
         AddTestItems(window);
@@ -143,6 +144,15 @@ struct TestWindow {
 };
 
 constexpr long kButton = STATE_SYSTEM_FOCUSABLE;
+
+// The notifications of presses, without the pointer's (a pointer left over
+// the window by an earlier test moves over its items).
+std::vector<ItemEvent> Presses(const std::vector<ItemEvent>& events) {
+    std::vector<ItemEvent> out;
+    for (const ItemEvent& e : events)
+        if (e.code != kItemMouseMove && e.code != kItemMouseLeave) out.push_back(e);
+    return out;
+}
 
 }  // namespace
 
@@ -263,7 +273,7 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
     // Before the keyboard was used Enter is still the window's own.
     t.Key(VK_RETURN);
     EXPECT_EQ(t.window.notifies, (std::vector<std::pair<int, int>>{{-1, 1}}));
-    EXPECT_TRUE(t.window.events.empty());
+    EXPECT_TRUE(Presses(t.window.events).empty());
 
     t.Key(VK_TAB);
     t.Key(VK_TAB);
@@ -275,10 +285,10 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
                                           {kPushButton, kItemPressedOutside},
                                           {kPushButton, kItemClicked},
                                           {kPushButton, kItemPressEnded}};
-    EXPECT_EQ(t.window.events, click) << Describe(t.window.events);
+    EXPECT_EQ(Presses(t.window.events), click) << Describe(t.window.events);
     t.window.events.clear();
     t.Key(VK_RETURN);
-    EXPECT_EQ(t.window.events, click) << Describe(t.window.events);
+    EXPECT_EQ(Presses(t.window.events), click) << Describe(t.window.events);
     EXPECT_EQ(t.window.notifies.size(), 1u);  // Enter went to the button
 
     IAccessible* client = ClientOf(t.window);
@@ -289,8 +299,9 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
     EXPECT_EQ(client->get_accDefaultAction(Child(1), &action), S_FALSE);  // a label
     t.window.events.clear();
     EXPECT_EQ(client->accDoDefaultAction(Child(2)), S_OK);
-    EXPECT_EQ(t.window.events.size(), 4u);
-    EXPECT_EQ(t.window.events[2], (ItemEvent{kCaptionButton, kItemClicked}));
+    const std::vector<ItemEvent> pressed = Presses(t.window.events);
+    ASSERT_EQ(pressed.size(), 4u);
+    EXPECT_EQ(pressed[2], (ItemEvent{kCaptionButton, kItemClicked}));
 
     // A disabled button reports unavailable and cannot be pressed.
     CEventHook hook(t.hwnd);
@@ -300,7 +311,7 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
     EXPECT_EQ(state.lVal & STATE_SYSTEM_UNAVAILABLE, STATE_SYSTEM_UNAVAILABLE);
     t.window.events.clear();
     EXPECT_EQ(client->accDoDefaultAction(Child(2)), E_FAIL);
-    EXPECT_TRUE(t.window.events.empty());
+    EXPECT_TRUE(Presses(t.window.events).empty());
     EXPECT_EQ(client->accDoDefaultAction(Child(1)), DISP_E_MEMBERNOTFOUND);
 
     // State and name changes are announced.
