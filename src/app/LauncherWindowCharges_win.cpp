@@ -164,6 +164,10 @@ void CLauncherWindow::OnNotifyProgress(uint32_t kindBit, int percent) {
     m_runningPercent = percent < 0 ? 0 : percent > 100 ? 100 : percent;
     m_runningStatus = RunningStatusOfKind(kindBit);
     m_lastStatus[kindBit == kChargeMapAlternate ? kChargeMap : kindBit] = m_runningStatus;
+    // A screen reader reads the running tile's percentage with its name.
+    for (Tile& tile : m_tiles)
+        if (tile.bit == (kindBit == kChargeMapAlternate ? kChargeMap : kindBit))
+            tile.item->SetSpokenPercent(m_runningPercent);
     UpdateDisplayTimers();
     if (!m_hinting) ProcessStatusText(m_runningStatus);
 }
@@ -193,6 +197,7 @@ void CLauncherWindow::OnNotifyError(uint32_t code, uint32_t winError) {
     for (Tile& tile : m_tiles) {
         if (tile.bit != c.kindBit || c.outcome == ChargeOutcome::Ignored) continue;
         tile.item->SetValue(static_cast<uint32_t>(c.frame));
+        tile.item->SetSpokenPercent(c.outcome == ChargeOutcome::Done ? 100 : -1);
         m_lastStatus[c.kindBit] = c.statusIndex;
         // The result shows until the next dot tick empties the line.
         m_runningStatus = 0;

@@ -308,7 +308,23 @@ LRESULT CLauncherWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
             }
             return TRUE;
         case WM_KEYDOWN:
+            // The open menu never has the focus: its keys come through here.
+            if (m_menu && m_menu->IsOpen()) {
+                if (m_menu->OnMenuKey(static_cast<UINT>(wParam))) return 0;
+                if (wParam == VK_ESCAPE) {
+                    CloseMenu(true);
+                    return 1;
+                }
+            }
             if (wParam == VK_ESCAPE) return 1;
+            break;
+        case WM_SYSKEYDOWN:
+            // Alt+F4 is the close button, with its question before a last
+            // traffic update.
+            if (wParam == VK_F4) {
+                OnCloseButton();
+                return 0;
+            }
             break;
         case WM_CLOSE:
             OnClose();

@@ -65,6 +65,15 @@ public:
     CSkinWindowItemButton* Button(size_t index) const { return m_buttons[index].item; }
     CMenuWindow* SubMenu(size_t index) const { return m_buttons[index].sub.get(); }
     SIZE MenuSize() const;
+    // The keyboard in the open menu (MenuWindowKeys_win.cpp). The launcher
+    // keeps the focus and hands its keys to the root: the arrows along a
+    // menu's line move in it, the arrow toward the sub-menus unfolds the
+    // focused one, the arrows across a sub-menu move to the neighbouring
+    // main button; Enter and Space press; Escape folds a sub-menu the
+    // keyboard is in. True when the key was taken.
+    bool OnMenuKey(UINT key);
+    // The button the keyboard is on, -1 when none.
+    int KeyIndex() const { return m_keyIndex; }
     // Its own overlay number, so that hide-all and show-all reach it.
     static constexpr UINT kOverlayMessage = WM_APP + 0x157;
     UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
@@ -89,6 +98,14 @@ private:
     // Shows the part of the menu unfolded so far (a window region).
     void ApplyDepth();
     void SetButtonAlpha(int alpha);
+    void SetKeyIndex(int index);
+    // The next shown, enabled button step (1 or -1) away, wrapping round.
+    bool StepKey(int step);
+    // The open sub-menu the keyboard is in, or null.
+    CMenuWindow* KeySubMenu() const;
+    // Unfolds the sub-menu of a button and puts the keyboard on its first button.
+    bool EnterSubMenu(size_t index);
+    bool PressKey();
 
     HWND m_owner = nullptr;
     UINT m_commandMessage = 0;
@@ -107,6 +124,7 @@ private:
     Animation m_animation = Animation::kSlide;
     bool m_fading = false;
     int m_alpha = 255;  // of every button while fading
+    int m_keyIndex = -1;
 };
 
 }  // namespace ui

@@ -134,6 +134,7 @@ void CMenuWindow::SetButtonAlpha(int alpha) {
 
 void CMenuWindow::Close(bool animate) {
     CloseSubMenus(m_buttons.size());
+    SetKeyIndex(-1);
     KillTimer(kOpenTimer);
     m_opening = false;
     if (m_fading) {

@@ -117,7 +117,11 @@ void CPopupWindow::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CPopupWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) return 1;
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        // Escape is the close button.
+        PostMessage(WM_CLOSE, 0, 0);
+        return 1;
+    }
     return Chain::WindowProc(message, wParam, lParam);
 }
 

@@ -144,6 +144,7 @@ public:
     void Draw() override;
     void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
+    SkinRole AccessibleRole() const override { return SkinRole::kList; }
 
 private:
     struct Strip {  // a header or row picture: left, repeated middle, right

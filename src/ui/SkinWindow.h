@@ -17,17 +17,36 @@
 #include "wfc/DIB.h"
 #include "wfc/Window.h"
 
+struct IUnknown;
+
 namespace lib::wfc {
 class CTooltipActivator;
 }
 
 namespace ui {
 
+class CSkinAccessible;
+
 // Keyboard-focus order of the items (the window's focus item walks it).
 class CSkinWindowItemTabAccessor {
 public:
     virtual ~CSkinWindowItemTabAccessor() = default;
+    // The item the keyboard works on; null when none.
+    virtual CSkinWindowItem* GetFocusItem() const = 0;
+    // Gives the keyboard to an item that is shown and enabled and stops
+    // the keyboard (null: to none); false when it cannot take it.
+    virtual bool FocusItem(CSkinWindowItem* item) = 0;
+    // Tab and Shift+Tab: the next item in the tab order (the skin's
+    // TabOrder, else reading order); false when no item takes the focus.
+    virtual bool MoveFocus(bool backward) = 0;
+    // The focus mark shows once the keyboard has been used in the window.
+    virtual bool IsFocusMarkShown() const = 0;
 };
+
+// The focus mark: a ring 2 px wide, 2 px inside the item; light on a face of
+// the accent colour.
+constexpr COLORREF kFocusMarkColor = RGB(0x1F, 0xB0, 0xC6);
+constexpr COLORREF kFocusMarkOnAccent = RGB(0xF2, 0xF4, 0xF7);
 
 // The tick the window hands its items every 33 ms: GetTickCount unless a
 // test supplies its own clock.
@@ -90,6 +109,12 @@ public:
     // every visible item that meets it, each clipped to it. Paints nothing.
     void Compose(const RECT& rect);
     HWND ToolTipWindow() const { return m_toolTip; }
+    CSkinWindowItemTabAccessor& TabAccessor() { return *this; }
+    // The items a screen reader sees, in the window's order (child 1 first).
+    std::vector<CSkinWindowItem*> AccessibleItems() const;
+    // What WM_GETOBJECT answers for the client area, referenced for the
+    // caller, for a caller on this thread.
+    IUnknown* AccessibleObject();
 
     // --- virtual operations added by the skin window -------------------------------------
     virtual const lib::wfc::CDIB* GetBackgroundSource(RECT& sourceRect);
@@ -161,6 +186,18 @@ protected:
     void UpdateToolTip(CSkinWindowItem* item) override;
     void LockRedraw(bool lock) override;
     RECT GetRedrawClip() const override { return m_redrawClip; }
+    void OnItemChanged(CSkinWindowItem* item, SkinItemChange change) override;
+
+    // --- the tab-order interface --------------------------------------------------------
+    CSkinWindowItem* GetFocusItem() const override { return m_focusItem; }
+    bool FocusItem(CSkinWindowItem* item) override;
+    bool MoveFocus(bool backward) override;
+    bool IsFocusMarkShown() const override { return m_focusMarkShown; }
+    // Tab, and Space or Enter on a focused button; true when taken.
+    virtual bool OnFocusKey(UINT key);
+    // Shows the focus mark from now on, as Windows does once the keyboard
+    // is used (WM_CHANGEUISTATE to the top-level window).
+    void ShowFocusMark();
 
     ISkinWindowItemAccessor& ItemAccessor() { return *this; }
     CSkinWindowItem* HitTest(int x, int y) const;
@@ -179,6 +216,14 @@ private:
     void ButtonDown(bool left, bool doubleClick, int x, int y);
     void ButtonUp(bool left, int x, int y);
     void ChangeScale(int dpi, const RECT& suggested);
+    // Keyboard and screen readers (SkinFocus_win.cpp).
+    bool OnAccessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void DrawFocusMark();
+    void RedrawFocusMark(CSkinWindowItem* item);
+    void SetFocusMarkShown(bool shown);
+    void CheckFocusItem();
+    CSkinWindowItem* KeyboardItem() const;
+    LONG ChildIdOf(const CSkinWindowItem* item) const;
 
     SkinData m_skin;
     std::string m_skinFile;  // read again at a change of scale
@@ -227,6 +272,9 @@ private:
     bool m_trackingLeave = false;
     unsigned long long m_composedPixels = 0;
     unsigned m_paintCount = 0;
+    bool m_focusMarkShown = false;
+    bool m_focusCheckPosted = false;
+    CSkinAccessible* m_accessible = nullptr;  // made at a screen reader's first question
 };
 
 }  // namespace ui

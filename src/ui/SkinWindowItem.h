@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/SkinAccessRules.h"
 #include "ui/SkinData.h"
 
 namespace lib::wfc {
@@ -22,6 +23,9 @@ struct NineSlice;
 namespace ui {
 
 class CSkinWindowItem;
+
+// What changed of an item, for screen readers.
+enum class SkinItemChange { kName, kState };
 
 // Item notification codes (OnItemEvent).
 enum SkinItemEvent : int {
@@ -73,6 +77,8 @@ public:
     virtual RECT GetRedrawClip() const = 0;
     // The DPI the window draws at (96: the skin file's own pixels).
     virtual int Dpi() const = 0;
+    // An item's name or state changed (screen readers are told).
+    virtual void OnItemChanged(CSkinWindowItem*, SkinItemChange) {}
 };
 
 class CSkinWindowItem {
@@ -110,6 +116,19 @@ public:
     // Every item looks different enabled and disabled.
     virtual void OnEnableChanged() { Redraw(); }
 
+    // --- keyboard and screen readers ---------------------------------------------------------
+    virtual SkinRole AccessibleRole() const { return SkinRole::kNone; }
+    // The text the item shows: its name before any other.
+    virtual std::string GetLabel() const { return std::string(); }
+    virtual std::string GetAccessibleName() const;
+    // What a click does, for Space, Enter and a screen reader's default
+    // action; false when the item cannot be pressed now.
+    virtual bool Press() { return false; }
+    virtual bool IsCheckedState() const { return false; }
+    virtual bool IsPressedState() const { return false; }
+    // The child control that takes the keyboard itself (an edit box's).
+    virtual HWND GetFocusControl() const { return nullptr; }
+
     int GetId() const { return m_id; }
     RECT GetRect() const { return RECT{m_x, m_y, m_x + m_width, m_y + m_height}; }
     int Width() const { return m_width; }
@@ -128,6 +147,10 @@ public:
     // place and everything it read from the skin follow (ConvertCoordinate),
     // and its picture is made again.
     virtual void OnScaleChanged(int oldDpi);
+    // The skin's TabOrder, -1 without one.
+    int GetTabOrder() const { return m_tabOrder; }
+    // Replaces the skin's AccessibleName; a new name is announced.
+    void SetAccessibleName(const std::string& name);
 
 protected:
     ISkinWindowItemAccessor& Accessor() const { return m_accessor; }
@@ -142,8 +165,11 @@ protected:
     // The same font with its height at the window's scale.
     void Convert(lib::wfc::CFont& font, int oldDpi) const;
     bool Notify(int code, intptr_t param = 0) { return m_accessor.OnItemEvent(m_id, code, param); }
-    // Position and Size of a block.
+    // Position and Size of a block, with the optional TabOrder and
+    // AccessibleName every placed item may have.
     void ReadRect(const SkinItem& item);
+    const std::string& SkinAccessibleName() const { return m_accessibleName; }
+    void Announce(SkinItemChange change) { m_accessor.OnItemChanged(this, change); }
     // A new rectangle: the old one is given back; RedrawMoved then composes
     // the old place and the new one and moves the tool with the item.
     RECT SetPlace(int left, int top, int right, int bottom);
@@ -171,6 +197,7 @@ protected:
     bool m_enabled = true;
     int m_tabOrder = -1;
     bool m_coversWindow = false;
+    std::string m_accessibleName;
 
 private:
     struct Run {

@@ -16,6 +16,9 @@ public:
     void OnTick(DWORD tickCount) override;
     void Draw() override;
     void OnScaleChanged(int oldDpi) override;
+    SkinRole AccessibleRole() const override {
+        return GetAccessibleName().empty() ? SkinRole::kNone : SkinRole::kGraphic;
+    }
 
     // Runs from startFrame on; the clock starts at the next tick.
     void Start(int startFrame = 0);

@@ -27,6 +27,11 @@ public:
     void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
     void OnEnableChanged() override;
+    SkinRole AccessibleRole() const override { return SkinRole::kPushButton; }
+    std::string GetLabel() const override;
+    bool Press() override;
+    bool IsCheckedState() const override { return m_checked; }
+    bool IsPressedState() const override { return m_pressed; }
     // The icon, after the face and before the label.
     virtual void DrawIcon(lib::wfc::CDIB& canvas);
 

@@ -83,6 +83,25 @@ std::string CSkinWindowItemButton::GetToolTipText() const {
     return m_checked ? m_toolTipChecked : m_toolTip;
 }
 
+std::string CSkinWindowItemButton::GetLabel() const {
+    if (!m_hasText) return std::string();
+    return m_checked ? m_textChecked : m_text;
+}
+
+// A click without the pointer: pressed inside, then released there.
+bool CSkinWindowItemButton::Press() {
+    if (!IsEnabled() || !IsVisible() || m_pressed) return false;
+    m_pressed = m_inside = true;
+    Notify(kItemPressedInside);
+    Announce(SkinItemChange::kState);
+    Release(0, 0, true);
+    if (m_hot) {
+        m_hot = false;
+        Redraw();
+    }
+    return true;
+}
+
 void CSkinWindowItemButton::SetText(const std::string& text, const std::string& checkedText) {
     m_hasText = true;
     m_text = text;
@@ -106,6 +125,7 @@ intptr_t CSkinWindowItemButton::Control(int code, intptr_t value, intptr_t) {
             if (!m_pressed && checked != m_checked) {
                 m_checked = checked;
                 Redraw();
+                Announce(SkinItemChange::kState);
                 if (checked)
                     Accessor().NotifyOn(GetId());
                 else
@@ -135,6 +155,7 @@ bool CSkinWindowItemButton::OnLButtonDown(int x, int y) {
     if (!IsEnabled() || m_pressed) return false;
     m_pressed = true;
     OnMouseMove(x, y);
+    Announce(SkinItemChange::kState);
     return true;
 }
 
@@ -185,6 +206,7 @@ void CSkinWindowItemButton::Release(int x, int y, bool real) {
     }
     m_hot = Contains(x, y);
     Redraw();
+    Announce(SkinItemChange::kState);
     if (Contains(x, y) && real) Notify(kItemClicked);
     Notify(kItemPressEnded);
 }

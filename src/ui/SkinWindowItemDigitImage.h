@@ -15,12 +15,19 @@ public:
     std::string GetToolTipText() const override { return m_toolTip; }
     void Draw() override;
     void OnScaleChanged(int oldDpi) override;
+    // A progress picture: its name carries the percentage it stands for.
+    SkinRole AccessibleRole() const override { return SkinRole::kProgressBar; }
+    std::string GetAccessibleName() const override;
+    // The percentage read out with the name; below 0 none. A change is announced.
+    void SetSpokenPercent(int percent);
+    int SpokenPercent() const { return m_spokenPercent; }
 
     void SetValue(uint32_t value);
     uint32_t GetValue() const { return m_value; }
     void SetMarker(bool on);
 
 private:
+    int m_spokenPercent = -1;
     std::string m_file;
     RECT m_strip = {};
     std::string m_tildeFile;

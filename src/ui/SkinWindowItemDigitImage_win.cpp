@@ -6,6 +6,17 @@
 
 namespace ui {
 
+std::string CSkinWindowItemDigitImage::GetAccessibleName() const {
+    return ChargeTileName(CSkinWindowItem::GetAccessibleName(), m_spokenPercent);
+}
+
+void CSkinWindowItemDigitImage::SetSpokenPercent(int percent) {
+    if (percent < 0) percent = -1;
+    if (percent == m_spokenPercent) return;
+    m_spokenPercent = percent;
+    Announce(SkinItemChange::kName);
+}
+
 namespace {
 
 RECT ReadImageRect(const SkinItem& item, const char* key, std::string& file) {

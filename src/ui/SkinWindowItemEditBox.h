@@ -35,6 +35,8 @@ public:
     void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
     void OnEnableChanged() override;
+    SkinRole AccessibleRole() const override { return SkinRole::kEditText; }
+    HWND GetFocusControl() const override { return GetControl(); }
 
     HWND GetControl() const;
     DWORD GetStyle() const;

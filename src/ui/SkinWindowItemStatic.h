@@ -13,6 +13,10 @@ public:
     CSkinWindowItemStatic(ISkinWindowItemAccessor& accessor, int id, const SkinItem& item);
 
     bool IsHitTarget() const override { return false; }
+    SkinRole AccessibleRole() const override {
+        return m_text.empty() ? SkinRole::kNone : SkinRole::kStaticText;
+    }
+    std::string GetLabel() const override { return m_text; }
     void Draw() override;
     void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;

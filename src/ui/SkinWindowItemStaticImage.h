@@ -17,6 +17,10 @@ public:
     bool OnLButtonDblClk(int x, int y) override;
     void Draw() override;
     void OnScaleChanged(int oldDpi) override;
+    // With a label it reads as text (the launcher's status line), else as a
+    // picture when it has a name.
+    SkinRole AccessibleRole() const override;
+    std::string GetLabel() const override { return m_label.Text(); }
 
     void SetToolTipText(const std::string& text) { m_toolTip = text; }
     void SetLabel(const std::string& text);

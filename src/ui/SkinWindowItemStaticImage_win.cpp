@@ -37,8 +37,15 @@ bool CSkinWindowItemStaticImage::OnLButtonDblClk(int x, int y) {
 }
 
 void CSkinWindowItemStaticImage::SetLabel(const std::string& text) {
+    const bool changed = text != m_label.Text();
     m_label.SetText(text);
     Redraw();
+    if (changed) Announce(SkinItemChange::kName);
+}
+
+SkinRole CSkinWindowItemStaticImage::AccessibleRole() const {
+    if (!m_label.Text().empty()) return SkinRole::kStaticText;
+    return GetAccessibleName().empty() ? SkinRole::kNone : SkinRole::kGraphic;
 }
 
 void CSkinWindowItemStaticImage::Draw() {

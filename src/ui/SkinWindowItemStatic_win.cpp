@@ -19,8 +19,11 @@ CSkinWindowItemStatic::CSkinWindowItemStatic(ISkinWindowItemAccessor& accessor, 
 }
 
 void CSkinWindowItemStatic::SetText(const std::string& text) {
-    m_text = ExpandLineBreaks(text);
+    const std::string expanded = ExpandLineBreaks(text);
+    const bool changed = expanded != m_text;
+    m_text = expanded;
     Redraw();
+    if (changed) Announce(SkinItemChange::kName);
 }
 
 void CSkinWindowItemStatic::SetFormat(UINT format) {

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "ui/Skin.h"
+#include "ui/SkinItemText.h"
 #include "ui/SkinScale.h"
 #include "ui/SkinScaleWin.h"
 #include "ui/SkinWindowItem.h"
@@ -89,6 +90,7 @@ void CSkinWindowItem::SetVisible(bool visible) {
     m_visible = visible;
     m_accessor.UpdateToolTip(this);
     Redraw();
+    Announce(SkinItemChange::kState);
 }
 
 void CSkinWindowItem::SetEnabled(bool enabled) {
@@ -96,6 +98,17 @@ void CSkinWindowItem::SetEnabled(bool enabled) {
     m_enabled = enabled;
     m_dirty = true;
     OnEnableChanged();
+    Announce(SkinItemChange::kState);
+}
+
+std::string CSkinWindowItem::GetAccessibleName() const {
+    return AccessibleNameOf(GetLabel(), m_accessibleName, GetToolTipText());
+}
+
+void CSkinWindowItem::SetAccessibleName(const std::string& name) {
+    if (name == m_accessibleName) return;
+    m_accessibleName = name;
+    Announce(SkinItemChange::kName);
 }
 
 void CSkinWindowItem::Redraw() {
@@ -112,6 +125,12 @@ void CSkinWindowItem::ReadRect(const SkinItem& item) {
     m_y = r.top;
     m_width = r.right - r.left;
     m_height = r.bottom - r.top;
+    if (HasProperty(item, "TabOrder")) {
+        static const PropertySpec kTab[] = {{"TabOrder", "i"}};
+        CheckProperties(item, kTab, 1);
+        m_tabOrder = ReadInteger(item, "TabOrder", -1);
+    }
+    m_accessibleName = ReadText(item, "AccessibleName");
 }
 
 lib::wfc::CDIB* CSkinWindowItem::BeginCompose(COLORREF fill) {

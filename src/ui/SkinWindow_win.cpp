@@ -9,6 +9,7 @@
 
 #include "common/CriticalSection.h"
 #include "common/KilnLog.h"
+#include "ui/SkinAccessible.h"
 #include "ui/SkinRequiredKeys.h"
 #include "ui/SkinScale.h"
 #include "ui/SkinScaleWin.h"
@@ -86,6 +87,7 @@ CSkinWindow::CSkinWindow() = default;
 
 CSkinWindow::~CSkinWindow() {
     FinishDecoding();
+    DisconnectSkinAccessible(m_accessible);
     // Items may call back into the window while they go: empty the list first.
     m_hoverItem = m_focusItem = m_captureItem = m_toolTipItem = nullptr;
     std::vector<std::unique_ptr<CSkinWindowItem>> items = std::move(m_items);
@@ -350,6 +352,7 @@ void CSkinWindow::Compose(const RECT& rect) {
         if (item->IsVisible() && (item->CoversWindow() || Intersects(item->GetRect(), clip)))
             item->Draw();
     }
+    if (m_focusMarkShown) DrawFocusMark();
     m_redrawClip = outer;
 }
 
@@ -385,7 +388,8 @@ bool CSkinWindow::OnItemEvent(int id, int code, intptr_t) {
 }
 
 void CSkinWindow::ForwardKey(UINT key, UINT flags) {
-    if (FilterKey(key, flags)) PostMessage(WM_KEYDOWN, key, flags);
+    // Tab always reaches the window: it walks the items.
+    if (key == VK_TAB || FilterKey(key, flags)) PostMessage(WM_KEYDOWN, key, flags);
 }
 
 LRESULT CSkinWindow::SendToWindow(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -479,6 +483,8 @@ LRESULT CSkinWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         m_undecoded = FindUndecoded();
         if (!m_undecoded.empty()) return -1;
     }
+    LRESULT answer = 0;
+    if (OnAccessMessage(message, wParam, lParam, answer)) return answer;
     if (m_focusItem) {
         LRESULT result = 0;
         if (m_focusItem->FilterMessage(message, wParam, lParam, result)) return result;
@@ -628,14 +634,6 @@ void CSkinWindow::OnMouseMove(UINT flags, int x, int y) {
     }
     TRACKMOUSEEVENT track = {sizeof track, TME_HOVER | TME_LEAVE, GetHandle(), HOVER_DEFAULT};
     ::TrackMouseEvent(&track);
-}
-
-void CSkinWindow::SetFocusItem(CSkinWindowItem* item) {
-    if (item == m_focusItem) return;
-    CSkinWindowItem* previous = m_focusItem;
-    m_focusItem = item;
-    if (previous) previous->OnKillFocus();
-    if (item) item->OnSetFocus();
 }
 
 void CSkinWindow::ButtonDown(bool left, bool doubleClick, int x, int y) {

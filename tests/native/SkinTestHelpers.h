@@ -3,8 +3,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/SkinData.h"
+#include "ui/SkinLoader.h"
 
 namespace skintest {
 
@@ -16,6 +19,28 @@ inline std::string ReadSourceFile(const std::string& relative) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+// The files of resources that Skins.rc lists (name, path).
+inline std::vector<std::pair<std::string, std::string>> CarriedResources() {
+    std::vector<std::pair<std::string, std::string>> out;
+    std::istringstream rc(ReadSourceFile("resources/Skins.rc"));
+    std::string line;
+    while (std::getline(rc, line)) {
+        std::istringstream words(line);
+        std::string name, type, path;
+        if (words >> name >> type >> path && type == "SKIN")
+            out.emplace_back(name, path.substr(1, path.size() - 2));
+    }
+    return out;
+}
+
+inline ui::CMemorySkinSource AllSkinFiles() {
+    ui::CMemorySkinSource source;
+    for (const auto& [name, path] : CarriedResources())
+        if (path.rfind("skin/", 0) == 0)
+            source.Add(path.substr(5), ReadSourceFile("resources/" + path));
+    return source;
 }
 #endif
 

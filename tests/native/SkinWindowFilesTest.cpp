@@ -13,31 +13,10 @@
 #include "ui/SkinRequiredKeys.h"
 
 using namespace ui;
-using skintest::ReadSourceFile;
+using skintest::AllSkinFiles;
+using skintest::CarriedResources;
 
 namespace {
-
-// The files of resources that Skins.rc lists (name, path).
-std::vector<std::pair<std::string, std::string>> CarriedResources() {
-    std::vector<std::pair<std::string, std::string>> out;
-    std::istringstream rc(ReadSourceFile("resources/Skins.rc"));
-    std::string line;
-    while (std::getline(rc, line)) {
-        std::istringstream words(line);
-        std::string name, type, path;
-        if (words >> name >> type >> path && type == "SKIN")
-            out.emplace_back(name, path.substr(1, path.size() - 2));
-    }
-    return out;
-}
-
-CMemorySkinSource AllSkinFiles() {
-    CMemorySkinSource source;
-    for (const auto& [name, path] : CarriedResources())
-        if (path.rfind("skin/", 0) == 0)
-            source.Add(path.substr(5), ReadSourceFile("resources/" + path));
-    return source;
-}
 
 // What the window does right after GetSkin (the base block's checks, the
 // base font, the string table), and its scroll bars' and list views' checks.
