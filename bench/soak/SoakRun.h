@@ -242,7 +242,7 @@ struct Step {
     // The last status of map, traffic, weather and music.
     const char* status[4];
     int boxes;     // message boxes the charge shows
-    bool decline;  // its questions are answered No
+    bool decline;  // the registration is withdrawn: questions answered No
 };
 constexpr const char kMapDone[] = "地図データ更新完了";
 constexpr const char kTrafficDone[] = "渋滞情報更新完了";
@@ -273,8 +273,8 @@ const Step kSteps[] = {
     {"core dies", "use quick\r\nkind map\r\n  progress 0 40 every 20\r\n  fail exit\r\n",
      Question::None, false, false, {kMapRunning, "", "", ""}, 0, false},
     // The registration was withdrawn: the probe upload and the traffic say
-    // so, each with its message, and the user leaves the list (restored
-    // after the cycle, as a new registration would).
+    // so, each with its message, and the user leaves the list (put back
+    // after the cycle, as registering again would).
     {"withdrawn", "use withdrawn\r\n", Question::None, false, true,
      {kMapDone, "渋滞情報更新失敗", kWeatherDone, kMusicDone}, 2, true},
 };
@@ -348,8 +348,13 @@ public:
         EmptyTree("E:\\");
     }
 
+    // The pointer where no window is: a window it happens to be over makes
+    // its tool-tips, and the counts would depend on where it was left.
+    static void ParkPointer() { ::SetCursorPos(0, 0); }
+
     // Runs cycle `i`; an empty result when everything came out as it must.
     std::string RunCycle(int i) {
+        ParkPointer();
         const Step& step = kSteps[i % kPeriod];
         const Card& card = kCards[kCardOrder[i % kCardPeriod]];
         m_failure.clear();
@@ -363,15 +368,20 @@ public:
         // (Declined: not to the registration page.)
         qmtest::CBoxWatcher boxes(step.decline ? std::vector<int>(4, IDNO) : std::vector<int>{});
         Arrive(card, boxes);
+        // The list as the card's arrival left it, for the user's return.
+        const std::string users = ReadBytes(CUserListFile::GetFilePath());
         Trace("arrived");
         if (m_failure.empty()) Charge(step, boxes);
+        if (step.decline && m_failure.empty() && CUserListFile().Exists(card.device))
+            Fail("the withdrawn user is still listed");
         Trace("charged");
         if (m_failure.empty()) OpenAndCloseWindows();
         Trace("windows");
         // Even after a failure: the next cycle starts without a card.
         Remove(m_failure.empty() && i % 2 != 0, boxes);
         Trace("removed");
-        if (step.decline) RestoreUsers();
+        // The user registers again: the list as it was.
+        if (step.decline) WriteBytes(CUserListFile::GetFilePath(), users);
         if (m_failure.empty() && OpenBox()) Fail("a message box is still open");
         if (serviceFails && m_failure.empty() && m_restarted) {
             // The check ended, not as "no upload wanted", and the chain went on.
@@ -658,6 +668,7 @@ private:
             ::SetCursorPos(screen.x, screen.y);
             info->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
             info->SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+            ParkPointer();
         } else if (self->m_infoStep == 1 && probe && ::IsWindowVisible(probe)) {
             self->m_infoStep = 2;
             ::PostMessageA(probe, WM_CLOSE, 0, 0);
@@ -690,14 +701,6 @@ private:
     static std::string CodeText(uint32_t code) {
         unsigned style = 0;
         return GetMessageText(code, 0, style);
-    }
-
-    void RestoreUsers() {
-        int n = 0;
-        for (const Card& c : kCards)
-            if (++n && !CUserListFile().Exists(c.device))
-                CUserListFile().SetUser(c.device, ("soak" + std::to_string(n)).c_str(), 0x00A1B2C3,
-                                        "", c.generation);
     }
 
     static inline CSoak* s_active = nullptr;
