@@ -335,6 +335,13 @@ public:
             if (!CUserListFile().SetUser(c.device, nickname.c_str(), 0x00A1B2C3, "", c.generation))
                 return "cannot register " + std::string(c.device);
         }
+        // The map question has been answered Yes before: answering it so
+        // again leaves the settings as they are.
+        {
+            CWickerdaleConfig config;
+            if (!config.SetMapNotifiesLater(0) || !config.SetMapNotifyMessage(1))
+                return "cannot write the settings";
+        }
         m_journal = m_work + "journal.txt";
         m_scenario = m_work + "scenario.txt";
         ::SetEnvironmentVariableA("QM_CORE_SCENARIO", m_scenario.c_str());
