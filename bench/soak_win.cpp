@@ -61,10 +61,10 @@ int main(int argc, char** argv) {
         if ((i + 1) % 50 == 0) {
             const soak::Sample s = soak::Measure();
             std::printf(
-                "soak: %d cycles, %.0f s: GDI %lu USER %lu handles %lu private %zu KB "
+                "soak: %d cycles, %.0f s: GDI %lu USER %lu handles %lu private %llu KB "
                 "threads %lu log folder %llu KB\n",
                 i + 1, (bench::NowMs() - start) / 1000, s.gdi, s.user, s.handles,
-                s.privateBytes / 1024, s.threads,
+                static_cast<unsigned long long>(s.privateBytes / 1024), s.threads,
                 static_cast<unsigned long long>(s.logFolderBytes / 1024));
             std::fflush(stdout);
         }
