@@ -311,15 +311,7 @@ public:
         ::GetTempPathA(MAX_PATH, temp);
         m_work = std::string(temp) + "qmsoak-" + std::to_string(::GetCurrentProcessId()) + "\\";
         CreateDirectories((m_work + "cards\\").c_str());
-        std::string table;
-        for (const char* entry :
-             {"0,/navigation/PcAppTop.html", "3,/navigation/PcAppTop.html",
-              "5,/pcapp/GetLatestPcaplAPI", "23,/pcapp/LogUploadCheckAPI", "24,/pcapp/LogUploadAPI",
-              "32,/pcapp/LogUploadCheckTRKMothAPI", "34,/pcapp/GetLatestPcaplTRKMothAPI"}) {
-            const std::string e = entry;
-            const size_t comma = e.find(',') + 1;
-            table += e.substr(0, comma) + "https://" + host + e.substr(comma) + "\r\n";
-        }
+        const std::string table = qmtest::StandInConnectionLines(host);
         if (!WriteBytes(m_work + "Connection.info", table)) return "cannot write " + m_work;
         CConnectionFile::Instance().Reset(m_work + "Connection.info");
         int n = 0;

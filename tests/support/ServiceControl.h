@@ -26,4 +26,19 @@ inline bool ControlService(const std::string& path, const std::string& form) {
     return worker && ::WaitForSingleObject(worker, 20000) == WAIT_OBJECT_0 && http.GetResult() == 0;
 }
 
+// Connection.info lines that send every endpoint the launcher calls to the
+// stand-in service at host.
+inline std::string StandInConnectionLines(const std::string& host) {
+    std::string lines;
+    for (const char* entry :
+         {"0,/navigation/PcAppTop.html", "3,/navigation/PcAppTop.html",
+          "5,/pcapp/GetLatestPcaplAPI", "23,/pcapp/LogUploadCheckAPI", "24,/pcapp/LogUploadAPI",
+          "32,/pcapp/LogUploadCheckTRKMothAPI", "34,/pcapp/GetLatestPcaplTRKMothAPI"}) {
+        const std::string e = entry;
+        const size_t comma = e.find(',') + 1;
+        lines += e.substr(0, comma) + "https://" + host + e.substr(comma) + "\r\n";
+    }
+    return lines;
+}
+
 }  // namespace qmtest

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BoxWatcher.h"
+#include "ServiceControl.h"
 #include "ServiceSupport.h"
 #include "TestSupport.h"
 #include "common/CodePage.h"
@@ -48,33 +49,13 @@ inline void SetUpProgram() {
                                      LOAD_LIBRARY_AS_DATAFILE);
     ui::SetSkinResourceMode(skins, skins, skins);
     const std::string host = Env("QM_SERVICE_HOST");
-    std::string lines;
-    for (const char* entry :
-         {"0,/navigation/PcAppTop.html", "3,/navigation/PcAppTop.html",
-          "5,/pcapp/GetLatestPcaplAPI", "23,/pcapp/LogUploadCheckAPI", "24,/pcapp/LogUploadAPI",
-          "32,/pcapp/LogUploadCheckTRKMothAPI", "34,/pcapp/GetLatestPcaplTRKMothAPI"}) {
-        const std::string e = entry;
-        const size_t comma = e.find(',') + 1;
-        lines += e.substr(0, comma) + "https://" + (host.empty() ? "127.0.0.1:9" : host) +
-                 e.substr(comma) + "\r\n";
-    }
+    const std::string lines = qmtest::StandInConnectionLines(host.empty() ? "127.0.0.1:9" : host);
     const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
     qmtest::WriteFile(path, lines);
     CConnectionFile::Instance().Reset(path);
 }
 
-// Sets what the service answers from now on (its /_control/ paths, form
-// fields); true when it said OK.
-inline bool ControlService(const std::string& path, const std::string& form) {
-    CWinHttpWrapper http;
-    const std::string url = ServiceUrl(path);
-    if (!http.SetRequest(url.c_str(), 0, nullptr, true) ||
-        !http.Open(HTTP_VERB_POST, L"launcher-test", nullptr))
-        return false;
-    HANDLE worker = http.Upload(form.data(), static_cast<DWORD>(form.size()),
-                                "application/x-www-form-urlencoded", nullptr, nullptr);
-    return worker && ::WaitForSingleObject(worker, 20000) == WAIT_OBJECT_0 && http.GetResult() == 0;
-}
+using qmtest::ControlService;
 
 // --- cards ---------------------------------------------------------------------------------
 using qmtest::EmptyDrive;
