@@ -2,12 +2,16 @@
 // What the launcher tests share: the program's own skins (from the built
 // Quillmarch.exe), a log in the work folder, the connection table pointed
 // at the stand-in service, cards on E: and F:, the stand-in core's scenario
-// and journal, a message pump that waits on messages, and screenshots of
-// composed windows.
+// and journal, a message pump that waits on messages, a launcher session,
+// and screenshots of composed windows.
 #include <windows.h>
+// after windows.h
+#include <dbt.h>
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +19,9 @@
 #include "ServiceControl.h"
 #include "ServiceSupport.h"
 #include "TestSupport.h"
+#include "app/LauncherWindow.h"
 #include "common/CodePage.h"
+#include "common/CoreProcess.h"
 #include "common/KilnLog.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
@@ -88,6 +94,58 @@ struct CoreScenario {
 
 using qmtest::Drain;
 using qmtest::PumpUntil;
+
+// A card of a user registered with model type 2 on E:.
+inline void PrepareCard(const char* device, const std::string& options = "") {
+    SetUpProgram();
+    ASSERT_TRUE(MakeCard('E', device, options));
+    ASSERT_TRUE(RegisterUser(device, 2));
+}
+
+// A launcher of model type 2 (unless told), shown and started; on leaving,
+// the tools it started are ended first.
+struct CLauncherSession {
+    // Every box the launcher opens is read and answered (OK unless queued).
+    qmtest::CBoxWatcher boxes{{}, true};
+    std::unique_ptr<ui::CLauncherWindow> window;
+    explicit CLauncherSession(int modelType = 2) {
+        SetUpProgram();
+        window = std::make_unique<ui::CLauncherWindow>();
+        window->CreateLauncher(modelType);
+        window->ShowWindow(SW_SHOWNA);
+        PumpUntil([&] { return window->Started(); }, 10000);  // painted, the card found
+    }
+    ~CLauncherSession() {
+        RequestToolsEnd();
+        // Lets the core go before the next test starts one.
+        PumpUntil([] { return !FindCoreWindow(); }, 5000);
+        window.reset();
+        Drain();
+    }
+    ui::CLauncherWindow* operator->() { return window.get(); }
+    // Lets the start-up chain and the charge it starts run out, so that their
+    // messages do not mix with what a test sends.
+    void Settle(const CoreScenario& core) {
+        auto ran = [&](const char* word) { return core.Journal().find(word) != std::string::npos; };
+        PumpUntil([&] { return ran("idle") || ran("exit"); }, 30000);
+        Drain();
+    }
+    HWND Handle() const { return window->GetHandle(); }
+    void Send(UINT message, WPARAM w = 0, LPARAM l = 0) { window->SendMessage(message, w, l); }
+    // A volume notice on E: (DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE),
+    // then the rescan timer's expiry when `rescan`.
+    void CardNotice(WPARAM kind, bool rescan = true) {
+        DEV_BROADCAST_VOLUME v = {sizeof v, DBT_DEVTYP_VOLUME, 0, 1u << ('E' - 'A'), 0};
+        Send(WM_DEVICECHANGE, kind, reinterpret_cast<LPARAM>(&v));
+        if (rescan) Send(WM_TIMER, ui::kTimerRescan);
+    }
+    // A left click just inside an item's corner.
+    void Click(int id) {
+        const RECT r = window->GetItemById(id)->GetRect();
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+        Send(WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+    }
+};
 
 // --- real input ----------------------------------------------------------------------------
 // Left-button releases this thread has taken off its queue: the mark that a

@@ -34,49 +34,19 @@ namespace {
 
 const char kDevice[] = "LAUNCHERTEST0001";
 
-struct Launcher {
-    // Every box the launcher opens is read and answered (OK unless queued).
-    qmtest::CBoxWatcher boxes{{}, true};
-    std::unique_ptr<CLauncherWindow> window;
-    explicit Launcher(int modelType = 2) {
-        lt::SetUpProgram();
-        window = std::make_unique<CLauncherWindow>();
-        window->CreateLauncher(modelType);
-        window->ShowWindow(SW_SHOWNA);
-        lt::PumpUntil([&] { return window->Started(); }, 10000);  // painted, the card found
-    }
-    ~Launcher() {
-        RequestToolsEnd();
-        // Lets the core go before the next test starts one.
-        lt::PumpUntil([] { return !FindCoreWindow(); }, 5000);
-        window.reset();
-        lt::Drain();
-    }
-    CLauncherWindow* operator->() { return window.get(); }
-    // Lets the start-up chain and the charge it starts run out, so that their
-    // messages do not mix with what a test sends.
-    void Settle(const lt::CoreScenario& core) {
-        auto ran = [&](const char* word) { return core.Journal().find(word) != std::string::npos; };
-        lt::PumpUntil([&] { return ran("idle") || ran("exit"); }, 30000);
-        lt::Drain();
-    }
-    HWND Handle() const { return window->GetHandle(); }
-    void Send(UINT message, WPARAM w = 0, LPARAM l = 0) { window->SendMessage(message, w, l); }
-    // A volume notice on E: (DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE),
-    // then the rescan timer's expiry when `rescan`.
-    void CardNotice(WPARAM kind, bool rescan = true) {
-        DEV_BROADCAST_VOLUME v = {sizeof v, DBT_DEVTYP_VOLUME, 0, 1u << ('E' - 'A'), 0};
-        Send(WM_DEVICECHANGE, kind, reinterpret_cast<LPARAM>(&v));
-        if (rescan) Send(WM_TIMER, ui::kTimerRescan);
-    }
-};
+using Launcher = lt::CLauncherSession;
 
-// A card of the registered user on E:.
-void PrepareCard(const std::string& options = "") {
-    lt::SetUpProgram();
-    ASSERT_TRUE(lt::MakeCard('E', kDevice, options));
-    ASSERT_TRUE(lt::RegisterUser(kDevice, 2));
+// Each colour channel of `blended` is `over` laid on `under` at alpha/255,
+// within one level of the exact blend.
+void ExpectBlend(COLORREF blended, COLORREF over, COLORREF under, int alpha) {
+    EXPECT_NE(over, under);
+    for (int shift : {0, 8, 16}) {
+        const double s = (over >> shift) & 0xFF, d = (under >> shift) & 0xFF;
+        EXPECT_NEAR((blended >> shift) & 0xFF, d + (s - d) * alpha / 255, 1.0) << shift;
+    }
 }
+
+void PrepareCard(const std::string& options = "") { lt::PrepareCard(kDevice, options); }
 
 // A card, the stand-in core playing `scenario`, and a launcher whose
 // start-up chain and first charge have run out.
@@ -88,6 +58,16 @@ struct Settled {
         launcher.Settle(core);
     }
 };
+
+// E: emptied and a registered card of another model on F:, its arrival
+// told to the launcher.
+void SwapInCardOfAnotherModel(HWND launcher) {
+    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
+    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
+    lt::EmptyDrive('E');
+    DEV_BROADCAST_VOLUME notice = {sizeof notice, DBT_DEVTYP_VOLUME, 0, 1u << ('F' - 'A'), 0};
+    ::SendMessageA(launcher, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+}
 
 }  // namespace
 
@@ -282,7 +262,7 @@ TEST(Launcher, MapQuestionsAnswerThroughTheCoresEvents) {
     // message) the request to refresh (type 5).
     map->SendMessage(WM_COMMAND, ui::CMapChargeWindow::kReReserveButton | 0x10000, 0);
     ASSERT_TRUE(lt::PumpUntil([&] { return !::IsWindow(map->GetHandle()); }, 5000));
-    lt::PumpUntil([&] { return isSet(no); }, 5000);
+    EXPECT_TRUE(lt::PumpUntil([&] { return isSet(no); }, 5000));
     EXPECT_FALSE(isSet(yes));
     launcher.Send(WM_TIMER, ui::kTimerMapReask);
     ASSERT_TRUE(lt::PumpUntil(
@@ -365,9 +345,7 @@ TEST(Launcher, CardNoticesOfOneSecondGiveOneRescan) {
     // pointer leaving it does not take a hint off the line.
     ::SetForegroundWindow(launcher.Handle());
     ::SetActiveWindow(launcher.Handle());
-    const RECT icon = launcher->GetItemById(CLauncherWindow::kSDUnAlivalIcon)->GetRect();
-    launcher.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(icon.left + 2, icon.top + 2));
-    launcher.Send(WM_LBUTTONUP, 0, MAKELPARAM(icon.left + 2, icon.top + 2));
+    launcher.Click(CLauncherWindow::kSDUnAlivalIcon);
     ASSERT_TRUE(launcher->IsBackPanel());
     launcher.Send(ui::kMsgMenuHint, ui::kRootMenuId, 2);
     const RECT eject = launcher->GetItemById(CLauncherWindow::kSDEjectButton)->GetRect();
@@ -650,11 +628,7 @@ TEST(Launcher, ACardOfAnotherModelStartsTheProgramAgain) {
         },
         30000));
     // The card of another model takes the place of the first one.
-    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
-    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
-    lt::EmptyDrive('E');
-    DEV_BROADCAST_VOLUME notice = {sizeof notice, DBT_DEVTYP_VOLUME, 0, 1u << ('F' - 'A'), 0};
-    ::SendMessageA(launcher, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    ASSERT_NO_FATAL_FAILURE(SwapInCardOfAnotherModel(launcher));
     EXPECT_EQ(::WaitForSingleObject(first.Get(), 60000), WAIT_OBJECT_0);
     bool told = false;
     for (const std::string& text : boxes.Texts())
@@ -679,11 +653,7 @@ TEST(Launcher, ACardNoticeBeforeTheFirstScanIsNotLost) {
     qmtest::CBoxWatcher boxes{{}, true};
     CLauncherWindow window;
     ASSERT_TRUE(window.CreateLauncher(2));  // not shown yet: the first scan waits
-    ASSERT_TRUE(lt::MakeCard('F', "LAUNCHERTEST0003", "--generation=1"));
-    ASSERT_TRUE(lt::RegisterUser("LAUNCHERTEST0003", 1));
-    lt::EmptyDrive('E');
-    DEV_BROADCAST_VOLUME notice = {sizeof notice, DBT_DEVTYP_VOLUME, 0, 1u << ('F' - 'A'), 0};
-    window.SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&notice));
+    ASSERT_NO_FATAL_FAILURE(SwapInCardOfAnotherModel(window.GetHandle()));
     const HWND handle = window.GetHandle();
     window.ShowWindow(SW_SHOWNA);
     EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindow(handle); }, 10000));
@@ -752,12 +722,7 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     lt::SaveScreen(menu->BackBuffer(), "menu-fading");
     ASSERT_TRUE(lt::PumpUntil([&] { return !menu->IsAnimating(); }, 5000));
     const COLORREF solid = menu->BackBuffer()->GetPixel(px, py);
-    EXPECT_NE(clear, solid);
-    // Three ticks are alpha 30 of 255: within one level of the exact blend.
-    for (int shift : {0, 8, 16}) {
-        const double s = (solid >> shift) & 0xFF, d = (clear >> shift) & 0xFF;
-        EXPECT_NEAR((faint >> shift) & 0xFF, d + (s - d) * 30 / 255, 1.0) << shift;
-    }
+    ExpectBlend(faint, solid, clear, 30);  // three ticks
     // The open menu hangs at its button when the launcher moves; a click
     // elsewhere in the launcher closes it.
     RECT from = {}, to = {}, place = {};
@@ -767,17 +732,13 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::GetWindowRect(menu->GetHandle(), &to);
     EXPECT_EQ(std::make_pair(to.left, to.top), std::make_pair(from.left - 40, from.top - 30));
-    const RECT line = launcher->GetItemById(CLauncherWindow::kStatusMessageImage)->GetRect();
-    launcher.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(line.left + 2, line.top + 2));
-    launcher.Send(WM_LBUTTONUP, 0, MAKELPARAM(line.left + 2, line.top + 2));
+    launcher.Click(CLauncherWindow::kStatusMessageImage);
     EXPECT_FALSE(menu->IsOpen());
     menu->SetAnimation(ui::CMenuWindow::Animation::kSlide);
     EXPECT_TRUE(lt::PumpUntil([&] { return !::IsWindowVisible(menu->GetHandle()); }, 5000));
     // Deactivating and minimizing return to the front panel.
     for (UINT message : {WM_ACTIVATE, WM_SIZE}) {
-        const RECT icon = launcher->GetItemById(CLauncherWindow::kSDEjectableIcon)->GetRect();
-        launcher.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(icon.left + 2, icon.top + 2));
-        launcher.Send(WM_LBUTTONUP, 0, MAKELPARAM(icon.left + 2, icon.top + 2));
+        launcher.Click(CLauncherWindow::kSDEjectableIcon);
         ASSERT_TRUE(launcher->IsBackPanel()) << message;
         launcher.Send(message, message == WM_SIZE ? SIZE_MINIMIZED : WA_INACTIVE, 0);
         EXPECT_FALSE(launcher->IsBackPanel()) << message;
@@ -791,9 +752,7 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
                 ::PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
         }
     });
-    const RECT icon = launcher->GetItemById(CLauncherWindow::kApplicationIcon)->GetRect();
-    launcher.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(icon.left + 2, icon.top + 2));
-    launcher.Send(WM_LBUTTONUP, 0, MAKELPARAM(icon.left + 2, icon.top + 2));
+    launcher.Click(CLauncherWindow::kApplicationIcon);
     dismisser.join();
     EXPECT_TRUE(menuSeen);
     HMENU system = ::GetSystemMenu(launcher.Handle(), FALSE);
@@ -830,12 +789,7 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
             lt::SaveScreen(map.BackBuffer(), "map-type0-fading");
             map.FinishSlide();
             EXPECT_EQ(map.CoverAlpha(), 0);
-            const COLORREF under = map.BackBuffer()->GetPixel(at.x, at.y);
-            EXPECT_NE(cover, under);
-            for (int shift : {0, 8, 16}) {  // within one level of the exact blend
-                const double s = (cover >> shift) & 0xFF, d = (under >> shift) & 0xFF;
-                EXPECT_NEAR((blended >> shift) & 0xFF, d + (s - d) * 245 / 255, 1.0) << shift;
-            }
+            ExpectBlend(blended, cover, map.BackBuffer()->GetPixel(at.x, at.y), 245);
         }
         map.FinishSlide();
         lt::SaveScreen(map.BackBuffer(), "map-type" + std::to_string(q.type));
