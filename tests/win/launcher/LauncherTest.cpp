@@ -36,6 +36,14 @@ const char kDevice[] = "LAUNCHERTEST0001";
 
 using Launcher = lt::CLauncherSession;
 
+// The largest difference of two colours in one channel.
+int Contrast(COLORREF a, COLORREF b) {
+    int most = 0;
+    for (int shift : {0, 8, 16})
+        most = std::max(most, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+    return most;
+}
+
 // Each colour channel of `blended` is `over` laid on `under` at alpha/255,
 // within one level of the exact blend.
 void ExpectBlend(COLORREF blended, COLORREF over, COLORREF under, int alpha) {
@@ -715,14 +723,24 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     ASSERT_TRUE(menu->IsOpen());
     EXPECT_EQ(::GetWindowRgnBox(menu->GetHandle(), &shown), ERROR);
     const RECT first = menu->Button(0)->GetRect();
-    const int px = (first.left + first.right) / 2, py = (first.top + first.bottom) / 2;
-    const COLORREF clear = menu->BackBuffer()->GetPixel(px, py);
-    for (int tick = 0; tick < 3; ++tick) menu->SendMessage(WM_TIMER, ui::CMenuWindow::kFadeTimer);
-    const COLORREF faint = menu->BackBuffer()->GetPixel(px, py);
+    auto button = [&] {
+        std::vector<COLORREF> pixels;
+        for (int y = first.top; y < first.bottom; ++y)
+            for (int x = first.left; x < first.right; ++x)
+                pixels.push_back(menu->BackBuffer()->GetPixel(x, y));
+        return pixels;
+    };
+    const std::vector<COLORREF> clear = button();
+    for (int tick = 0; tick < 20; ++tick) menu->SendMessage(WM_TIMER, ui::CMenuWindow::kFadeTimer);
+    const std::vector<COLORREF> faint = button();
     lt::SaveScreen(menu->BackBuffer(), "menu-fading");
     ASSERT_TRUE(lt::PumpUntil([&] { return !menu->IsAnimating(); }, 5000));
-    const COLORREF solid = menu->BackBuffer()->GetPixel(px, py);
-    ExpectBlend(faint, solid, clear, 30);  // three ticks
+    const std::vector<COLORREF> solid = button();
+    // Twenty ticks, measured where the fade changes the button most.
+    size_t most = 0;
+    for (size_t i = 0; i < solid.size(); ++i)
+        if (Contrast(solid[i], clear[i]) > Contrast(solid[most], clear[most])) most = i;
+    ExpectBlend(faint[most], solid[most], clear[most], 200);
     // The open menu hangs at its button when the launcher moves; a click
     // elsewhere in the launcher closes it.
     RECT from = {}, to = {}, place = {};
