@@ -12,22 +12,11 @@
 
 namespace qmtest {
 
-// A variable of this process's environment ("" when not set); read through
-// the system, so that a test's own SetEnvironmentVariable shows.
-inline std::string Env(const char* name) {
-    char value[1024] = {};
-    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n && n < sizeof value ? std::string(value, n) : std::string();
-}
 // "https://<host><path>"; the engine takes port 443 from the scheme.
 inline std::string ServiceUrl(const std::string& path) {
     return "https://" + Env("QM_SERVICE_HOST") + path;
 }
-inline std::string StateFolder() {
-    std::string unixPath = Env("QM_SERVICE_STATE");
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath + "\\";
-}
+inline std::string StateFolder() { return HostPath(Env("QM_SERVICE_STATE")) + "\\"; }
 
 // The service's listeners whose certificates nobody should trust
 // (run-with-service starts them): STATE\variants\NAME\ holds the address,
@@ -52,25 +41,42 @@ inline void SetFault(const std::string& path, const std::string& mode) {
 }
 inline void ClearFaults() { SetFault("", ""); }
 
+// One request the service recorded: what it saw of it (method, path, query,
+// headers, uploads; one key a line) and the exact body bytes.
+struct ServiceRecord {
+    std::string json;
+    std::string body;
+    std::string folder;  // where the records are
+    bool HasHeader(const std::string& name, const std::string& value) const {
+        return json.find("[\n   \"" + name + "\",\n   \"" + value + "\"\n  ]") != std::string::npos;
+    }
+    // "path", "filename" (of the uploaded part), "file" (where it is stored); "" when absent.
+    std::string Field(const std::string& key) const {
+        const size_t k = json.find("\"" + key + "\": \"");
+        if (k == std::string::npos) return std::string();
+        const size_t start = k + key.size() + 5;
+        return json.substr(start, json.find('"', start) - start);
+    }
+};
+// Every request the service recorded, oldest first.
+inline std::vector<ServiceRecord> ServiceRecords() {
+    const std::string folder = StateFolder() + "records\\";
+    std::vector<std::string> names = ListFiles(folder + "*.json");
+    std::sort(names.begin(), names.end());
+    std::vector<ServiceRecord> out;
+    for (const std::string& name : names) {
+        const std::string base = folder + name.substr(0, name.size() - 5);
+        out.push_back({ReadFile(base + ".json"), ReadFile(base + ".body"), folder});
+    }
+    return out;
+}
 struct ServiceRequest {
     std::string path;
     std::string body;  // the exact body bytes
 };
-// The requests the service recorded, oldest first.
 inline std::vector<ServiceRequest> ServiceRequests() {
-    const std::string folder = StateFolder() + "records\\";
-    std::vector<std::string> names = ListFiles(folder + "*.json");
-    std::sort(names.begin(), names.end());
     std::vector<ServiceRequest> out;
-    for (const std::string& name : names) {
-        const std::string base = folder + name.substr(0, name.size() - 5);
-        const std::string json = ReadFile(base + ".json");
-        const size_t p = json.find("\"path\": \"");
-        if (p == std::string::npos) continue;
-        const size_t start = p + 9;
-        out.push_back(
-            {json.substr(start, json.find('"', start) - start), ReadFile(base + ".body")});
-    }
+    for (const ServiceRecord& r : ServiceRecords()) out.push_back({r.Field("path"), r.body});
     return out;
 }
 

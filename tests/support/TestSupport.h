@@ -15,6 +15,20 @@ std::string NewFolder(const char* name);
 // Folder holding the test program, Quillmarch.exe and the tools.
 std::string BinFolder();
 
+// A variable of this process's environment ("" when not set); read through
+// the system, so that a test's own SetEnvironmentVariable shows.
+inline std::string Env(const char* name) {
+    char value[1024] = {};
+    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
+    return n && n < sizeof value ? std::string(value, n) : std::string();
+}
+// A path of the host (the run scripts name them) as Wine's Z: drive shows it.
+inline std::string HostPath(std::string unixPath) {
+    for (char& c : unixPath)
+        if (c == '/') c = '\\';
+    return "Z:" + unixPath;
+}
+
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);

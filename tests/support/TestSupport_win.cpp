@@ -159,21 +159,16 @@ ProcessResult RunChild(const std::string& name, const std::string& args, DWORD t
 
 namespace {
 void EmptyFolder(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string path = folder + data.cFileName;
-        if (!strcmp(data.cFileName, ".") || !strcmp(data.cFileName, "..")) continue;
+    for (const std::string& name : ListFiles(folder + "*")) {
+        const std::string path = folder + name;
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (IsDirectory(path.c_str())) {
             EmptyFolder(path + "\\");
             ::RemoveDirectoryA(path.c_str());
         } else {
             ::DeleteFileA(path.c_str());
         }
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
+    }
 }
 }  // namespace
 

@@ -24,11 +24,9 @@ public:
     std::vector<std::string> Errors() const {
         const std::string all = qmtest::ReadFile(m_path);
         std::vector<std::string> texts;
-        std::string mark, message;
-        for (const std::string& line :
-             qmtest::SplitLines(all.substr(all.size() >= m_start ? m_start : 0)))
-            if (qmtest::SplitLogRecord(line, mark, message) && mark == "!!")
-                texts.push_back(message);
+        for (const std::string& r :
+             qmtest::LogRecordTexts(all.substr(all.size() >= m_start ? m_start : 0)))
+            if (r.compare(0, 2, "E:") == 0) texts.push_back(r.substr(2));
         return texts;
     }
 

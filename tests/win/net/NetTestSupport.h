@@ -39,33 +39,13 @@ protected:
     }
 };
 
-struct Record {
-    std::string json;  // method, path, query, headers, uploads; one key a line
-    std::string body;  // the exact body bytes
-    std::string folder;
-    bool HasHeader(const std::string& name, const std::string& value) const {
-        return json.find("[\n   \"" + name + "\",\n   \"" + value + "\"\n  ]") != std::string::npos;
-    }
-    // "path", "filename" (of the uploaded part), "file" (where it is stored)
-    std::string Field(const std::string& key) const {
-        const size_t k = json.find("\"" + key + "\": \"");
-        if (k == std::string::npos) return std::string();
-        const size_t start = k + key.size() + 5;
-        return json.substr(start, json.find('"', start) - start);
-    }
-};
+using Record = qmtest::ServiceRecord;
 inline int RecordCount() {
     return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
 }
 inline Record LastRecord() {
-    Record r;
-    r.folder = StateFolder() + "records\\";
-    std::vector<std::string> names = qmtest::ListFiles(r.folder + "*.json");
-    if (names.empty()) return r;
-    const std::string last = *std::max_element(names.begin(), names.end());
-    r.json = qmtest::ReadFile(r.folder + last);
-    r.body = qmtest::ReadFile(r.folder + last.substr(0, last.size() - 5) + ".body");
-    return r;
+    const std::vector<Record> all = qmtest::ServiceRecords();
+    return all.empty() ? Record{"", "", StateFolder() + "records\\"} : all.back();
 }
 // Waits (on change notices of the records folder) for at least count records.
 inline bool WaitForRecords(int count, DWORD timeoutMs) {

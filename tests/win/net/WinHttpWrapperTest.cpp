@@ -39,17 +39,19 @@ struct HookEveryRequest {
     HookEveryRequest() { CWinHttpWrapper::SetBeforeSendHook(RecordHeld); }
 } g_hook;
 
-HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1") {
+HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1",
+                 const wchar_t* proxy = L"") {
     g_seen = false;
     if (!http.SetRequest(url.c_str(), 0, nullptr, true)) return nullptr;
-    if (!http.Open(HTTP_VERB_POST, kAgent, L"")) return nullptr;
+    if (!http.Open(HTTP_VERB_POST, kAgent, proxy)) return nullptr;
     return http.Upload(body.data(), static_cast<DWORD>(body.size()),
                        "application/x-www-form-urlencoded", nullptr, nullptr);
 }
 
-std::unique_ptr<CWinHttpWrapper> Post(const std::string& url, const std::string& body = "x=1") {
+std::unique_ptr<CWinHttpWrapper> Post(const std::string& url, const std::string& body = "x=1",
+                                      const wchar_t* proxy = L"") {
     auto http = std::make_unique<CWinHttpWrapper>();
-    HANDLE worker = StartPost(*http, url, body);
+    HANDLE worker = StartPost(*http, url, body, proxy);
     EXPECT_TRUE(worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0) << url;
     return http;
 }
@@ -380,12 +382,7 @@ TEST_F(Engine, UntrustedCertificatesGetNothing) {
 // reads the trusted roots once); its result is the exit code.
 QM_CHILD_MAIN(release_check) {
     CWinHttpWrapper http;
-    const std::string url = args.at(0);
-    const char form[] = "aplkind=1";
-    if (!http.SetRequest(url.c_str(), 0, nullptr, true) || !http.Open(HTTP_VERB_POST, kAgent, L""))
-        return -1;
-    HANDLE worker =
-        http.Upload(form, sizeof form - 1, "application/x-www-form-urlencoded", nullptr, nullptr);
+    HANDLE worker = StartPost(http, args.at(0), "aplkind=1");
     return worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0
                ? static_cast<int>(http.GetResult())
                : -2;
@@ -422,17 +419,10 @@ TEST_F(Engine, ThroughAProxyTheCertificateIsCheckedToo) {
     const std::string host = VariantHost("untrusted");
     CLocalProxy proxy(true);
     const int connections = VariantConnections("untrusted");
-    CWinHttpWrapper http;
-    ASSERT_TRUE(http.SetRequest(("https://" + host + "/pcapp/LogUploadCheckAPI").c_str(), 0,
-                                nullptr, true));
-    ASSERT_TRUE(http.Open(HTTP_VERB_POST, kAgent, proxy.address.c_str()));
-    const char form[] = "deviceno=DEV1";
-    ASSERT_EQ(
-        ::WaitForSingleObject(http.Upload(form, sizeof form - 1,
-                                          "application/x-www-form-urlencoded", nullptr, nullptr),
-                              60000),
-        WAIT_OBJECT_0);
-    EXPECT_TRUE(IsSecureFailure(http.GetResult())) << http.GetResult();
+    const DWORD result =
+        Post("https://" + host + "/pcapp/LogUploadCheckAPI", "deviceno=DEV1", proxy.address.c_str())
+            ->GetResult();
+    EXPECT_TRUE(IsSecureFailure(result)) << result;
     const std::vector<std::string> heads = proxy.Heads();
     ASSERT_FALSE(heads.empty());
     for (const std::string& head : heads)

@@ -49,13 +49,8 @@ std::string ThrownText(Fn fn) {
 // A folder that wine-run names in an environment variable, as a Windows path
 // with '\'; empty when the variable is not set.
 inline std::string EnvPath(const char* variable, const std::string& relative) {
-    char buffer[MAX_PATH] = {};
-    DWORD n = ::GetEnvironmentVariableA(variable, buffer, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return std::string();
-    std::string path = std::string("Z:") + buffer + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
+    const std::string folder = qmtest::Env(variable);
+    return folder.empty() ? folder : qmtest::HostPath(folder + "/" + relative);
 }
 
 // Colours of the sheets (COLORREF).
