@@ -37,16 +37,12 @@ public:
         kDownloadFolderButton,
         kDownloadDeleteButton,
         kSDClearButton,
-        kFocusFrame,
         kFirstDecoration = 32,
     };
     // The five check boxes in the order of their keys.
     static constexpr int kCheckBoxes[5] = {kMapChargeExeCheckBox, kBraidlineExeCheckBox,
                                            kWeatherLiveExeCheckBox, kMapChargeCheckBox,
                                            kAutoDeleteCheckBox};
-
-    // The dotted frame round the item the keyboard works on.
-    static constexpr COLORREF kFocusColor = RGB(230, 230, 230);
 
     // The map notice's text follows the launcher's navigation model type.
     explicit CSettingWindow(int navigationModelType = 1);
@@ -90,15 +86,12 @@ private:
     bool IsAllowedFolder(const std::string& folder);
     bool IsCoreBusy();
     bool OnKey(UINT key);
-    void SetFocusIndex(int index);
 
     HWND m_owner = nullptr;
     char m_drive = 0;
     int m_navigationModelType;
     UINT m_sdChange = 0;
     CSkinWindowItemEditBox* m_folder = nullptr;
-    CSkinWindowItem* m_focusFrame = nullptr;
-    int m_focus = -1;  // index into the tab order
 };
 
 }  // namespace ui

@@ -65,18 +65,6 @@ std::string ShellFolder(int id) {
     return path;
 }
 
-// The keyboard walks these in this order (the order the eye reads them).
-constexpr int kTabOrder[] = {
-    CSettingWindow::kMapChargeExeCheckBox,   CSettingWindow::kBraidlineExeCheckBox,
-    CSettingWindow::kWeatherLiveExeCheckBox, CSettingWindow::kMapChargeCheckBox,
-    CSettingWindow::kDownloadFolderEdit,     CSettingWindow::kDownloadFolderButton,
-    CSettingWindow::kAutoDeleteCheckBox,     CSettingWindow::kDownloadDeleteButton,
-    CSettingWindow::kSDClearButton,          CSettingWindow::kReInitializeButton,
-    CSettingWindow::kCancelButton,           CSettingWindow::kOKButton,
-};
-constexpr int kTabCount = static_cast<int>(sizeof kTabOrder / sizeof kTabOrder[0]);
-constexpr int kEditIndex = 4;
-
 // The keys the window acts on itself; the edit box hands these over too.
 const CWindowBase::KeyEntry kKeys[] = {
     {0, VK_TAB}, {CWindowBase::kKeyShift, VK_TAB}, {0, VK_RETURN}, {0, VK_ESCAPE}, {0, VK_SPACE},
@@ -88,38 +76,6 @@ bool IsCheckBoxId(int id) {
         if (box == id) return true;
     return false;
 }
-
-// The dotted frame round the item the keyboard works on; the edit box shows
-// its caret instead.
-class CFocusFrameItem : public CSkinWindowItem {
-public:
-    using CSkinWindowItem::CSkinWindowItem;
-    bool IsHitTarget() const override { return false; }
-    void Surround(const RECT& r) {
-        const RECT old = GetRect();
-        m_x = r.left - 2;
-        m_y = r.top - 2;
-        m_width = r.right - r.left + 4;
-        m_height = r.bottom - r.top + 4;
-        if (Accessor().IsReady())
-            Accessor().RedrawRect(old.left, old.top, old.right, old.bottom, false);
-        Redraw();
-    }
-    void Draw() override {
-        if (m_width <= 0 || m_height <= 0) return;
-        if (lib::wfc::CDIB* canvas = BeginCompose()) {
-            for (int x = 0; x < m_width; x += 2) {
-                canvas->SetPixel(x, 0, CSettingWindow::kFocusColor);
-                canvas->SetPixel(x, m_height - 1, CSettingWindow::kFocusColor);
-            }
-            for (int y = 0; y < m_height; y += 2) {
-                canvas->SetPixel(0, y, CSettingWindow::kFocusColor);
-                canvas->SetPixel(m_width - 1, y, CSettingWindow::kFocusColor);
-            }
-        }
-        EndCompose();
-    }
-};
 
 // The folder browser opens at the folder the edit box names.
 int CALLBACK StartAtFolder(HWND dialog, UINT message, LPARAM, LPARAM data) {
@@ -178,7 +134,6 @@ void CSettingWindow::Open(HWND owner, char drive) {
         };
         for (const auto& b : buttons)
             AddItem<CSkinWindowItemButton>(b.first, GetItem(skin, b.second));
-        m_focusFrame = AddItem<CFocusFrameItem>(kFocusFrame);
         SetUpFrameOverlay();
         CreateResizableWindow(owner, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOOLWINDOW, 0,
                               0);
@@ -187,7 +142,8 @@ void CSettingWindow::Open(HWND owner, char drive) {
         m_sdChange = ::RegisterWindowMessageA("WKLSDChange");
     }
     Load();
-    SetFocusIndex(0);
+    // Each opening starts the keyboard on the first box.
+    TabAccessor().FocusItem(GetItemById(kMapChargeExeCheckBox));
 }
 
 void CSettingWindow::Load() {
@@ -370,49 +326,32 @@ void CSettingWindow::Defaults() {
     SetChecked(kAutoDeleteCheckBox, config.GetDataAutoDelete() != 0);
 }
 
-int CSettingWindow::FocusedItem() const { return m_focus >= 0 ? kTabOrder[m_focus] : 0; }
+int CSettingWindow::FocusedItem() const {
+    if (m_folder && m_folder->GetControl() && ::GetFocus() == m_folder->GetControl())
+        return kDownloadFolderEdit;
+    const CSkinWindowItem* item = const_cast<CSettingWindow*>(this)->TabAccessor().GetFocusItem();
+    return item ? item->GetId() : 0;
+}
 
 bool CSettingWindow::FilterKey(UINT key, UINT) { return WantsKey(kKeys, kKeyCount, key); }
 
-void CSettingWindow::SetFocusIndex(int index) {
-    m_focus = index;
-    auto* frame = static_cast<CFocusFrameItem*>(m_focusFrame);
-    const bool shown = GetHandle() && ::IsWindowVisible(GetHandle());
-    if (kTabOrder[index] == kDownloadFolderEdit) {
-        frame->SetVisible(false);
-        HWND edit = m_folder->GetControl();
-        if (shown && edit) {
-            ::SetFocus(edit);
-            ::SendMessageA(edit, EM_SETSEL, 0, -1);
-        }
-        return;
-    }
-    frame->Surround(GetItemById(kTabOrder[index])->GetRect());
-    frame->SetVisible(true);
-    if (shown && ::GetFocus() != GetHandle()) ::SetFocus(GetHandle());
-}
-
+// Tab is the skin window's; Enter, Escape and Space are the dialog's.
 bool CSettingWindow::OnKey(UINT key) {
-    const UINT modifiers = KeyModifiers();
-    if (!IsKeyInTable(kKeys, kKeyCount, modifiers, key)) return false;
+    if (key == VK_TAB || !IsKeyInTable(kKeys, kKeyCount, KeyModifiers(), key)) return false;
     const int id = FocusedItem();
-    const bool pushButton = id != 0 && id != kDownloadFolderEdit && !IsCheckBoxId(id);
-    if (key == VK_TAB) {
-        const bool back = (modifiers & kKeyShift) != 0;
-        const int from = m_focus < 0 ? (back ? 0 : kTabCount - 1) : m_focus;
-        SetFocusIndex((from + (back ? kTabCount - 1 : 1)) % kTabCount);
-    } else if (key == VK_ESCAPE) {
+    CSkinWindowItem* item = id != 0 && id != kDownloadFolderEdit ? GetItemById(id) : nullptr;
+    const bool pushButton = item && !IsCheckBoxId(id);
+    if (key == VK_ESCAPE) {
         Cancel();
     } else if (key == VK_RETURN) {
         // A push button with the focus is the default one, as in a dialog.
         if (pushButton)
-            OnItemEvent(id, kItemClicked, 0);
+            item->Press();
         else
             Save();
-    } else if (IsCheckBoxId(id)) {
-        SetChecked(id, !IsChecked(id));
-    } else if (pushButton) {
-        OnItemEvent(id, kItemClicked, 0);
+    } else if (item) {
+        ShowFocusMark();
+        item->Press();
     }
     return true;
 }
@@ -431,16 +370,6 @@ LRESULT CSettingWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_KEYDOWN:
             if (OnKey(static_cast<UINT>(wParam))) return 0;
             break;
-        case WM_SETFOCUS:
-            // The keyboard goes back where the tab order left it, not to the
-            // item the mouse pressed last.
-            if (m_focus == kEditIndex && m_folder->GetControl()) ::SetFocus(m_folder->GetControl());
-            return 0;
-        case WM_COMMAND:
-            if (HIWORD(wParam) == EN_SETFOCUS && m_folder &&
-                reinterpret_cast<HWND>(lParam) == m_folder->GetControl() && m_focus != kEditIndex)
-                SetFocusIndex(kEditIndex);
-            break;
         default:
             break;
     }
@@ -451,8 +380,7 @@ bool CSettingWindow::OnItemEvent(int id, int code, intptr_t param) {
     if (OnCommonItemEvent(GetHandle(), id, code, -1, kApplicationIcon)) return true;
     if (code == kItemClicked) {
         // A click moves the keyboard there, as in a dialog.
-        for (int i = 0; i < kTabCount; ++i)
-            if (kTabOrder[i] == id && i != m_focus) SetFocusIndex(i);
+        TabAccessor().FocusItem(GetItemById(id));
         static const CommandEntry<CSettingWindow> kCommands[] = {
             {kCloseButton, &CSettingWindow::Cancel},
             {kCancelButton, &CSettingWindow::Cancel},

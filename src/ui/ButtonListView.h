@@ -128,6 +128,10 @@ public:
     bool IsDragging() const { return m_dragStarted; }
     // The cell's rectangle in the view (empty when not visible).
     RECT CellRect(int row, int column) const;
+    // The row the keyboard is on (-1: none), which a click on a cell or the
+    // arrow keys choose; choosing scrolls it into view.
+    int SelectedRow() const { return m_selected; }
+    void SelectRow(int row);
 
     // --- item operations ---------------------------------------------------------------
     std::string GetToolTipText() const override { return m_toolTip; }
@@ -145,6 +149,11 @@ public:
     void OnScaleChanged(int oldDpi) override;
     void SetRect(int left, int top, int right, int bottom) override;
     SkinRole AccessibleRole() const override { return SkinRole::kList; }
+    bool OnKey(UINT key) override;
+    int AccessiblePartCount() const override { return RowCount(); }
+    SkinAccessPart AccessiblePart(int index) const override;
+    int FocusPart() const override { return m_selected; }
+    RECT FocusRect() const override;
 
 private:
     struct Strip {  // a header or row picture: left, repeated middle, right
@@ -165,6 +174,8 @@ private:
     int ColumnLeft(int column) const;
     int ColumnAt(int x) const;
     int RowCount() const;
+    // Rows the view shows whole (at least 1).
+    int WholeRows() const;
     void UpdateRange();
     void ScrollTo(int position);
     void DrawStrip(lib::wfc::CDIB& canvas, const Strip& strip, int top, int width);
@@ -213,6 +224,7 @@ private:
     int m_resizeStartX = 0;
     ListHit m_hover;
     std::string m_toolTip;
+    int m_selected = -1;
 };
 
 }  // namespace ui

@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <utility>
 
+#include "common/CodePage.h"
 #include "ui/ButtonListView.h"
 #include "ui/Skin.h"
 #include "ui/SkinRequiredKeys.h"
@@ -151,7 +154,13 @@ int CButtonListView::FirstRow() const {
     return m_scrollBar ? m_scrollBar->GetPosition() : m_position;
 }
 
+int CButtonListView::WholeRows() const {
+    return std::max((m_height - HeaderHeight()) / m_rowHeight, 1);
+}
+
 void CButtonListView::UpdateRange() {
+    // A list that shrank keeps its keyboard row inside it.
+    m_selected = std::min(m_selected, RowCount() - 1);
     m_rangeEnd = std::max(RowCount() - 1, 0);
     const int position = std::clamp(FirstRow(), 0, m_rangeEnd);
     m_position = position;
@@ -257,6 +266,59 @@ RECT CButtonListView::CellRect(int row, int column) const {
         return RECT{};
     const int left = ColumnLeft(column);
     return RECT{left, top, left + m_columns[static_cast<size_t>(column)].width, top + m_rowHeight};
+}
+
+// --- keyboard and screen readers -----------------------------------------------------------
+
+void CButtonListView::SelectRow(int row) {
+    row = RowCount() > 0 ? std::clamp(row, -1, RowCount() - 1) : -1;
+    if (row >= 0) ScrollTo(FirstRowShowing(row, FirstRow(), WholeRows()));
+    if (row == m_selected) return;
+    m_selected = row;
+    Redraw();
+    Accessor().OnItemPartFocused(this, row);
+}
+
+bool CButtonListView::OnKey(UINT key) {
+    static const std::pair<UINT, ListKey> kKeys[] = {
+        {VK_UP, ListKey::kUp},   {VK_DOWN, ListKey::kDown},    {VK_HOME, ListKey::kHome},
+        {VK_END, ListKey::kEnd}, {VK_PRIOR, ListKey::kPageUp}, {VK_NEXT, ListKey::kPageDown},
+    };
+    const auto found = std::find_if(std::begin(kKeys), std::end(kKeys),
+                                    [&](const auto& entry) { return entry.first == key; });
+    if (found == std::end(kKeys) || !IsEnabled() || RowCount() == 0) return false;
+    SelectRow(ListKeyRow(found->second, m_selected, RowCount(), WholeRows()));
+    return true;
+}
+
+SkinAccessPart CButtonListView::AccessiblePart(int row) const {
+    SkinAccessPart part;
+    if (!m_table || row < 0 || row >= RowCount()) return part;
+    std::vector<std::string> cells;
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        const int column = static_cast<int>(c);
+        // Buttons, icons and animations show pictures, not text.
+        if (m_columns[c].button || m_table->GetIconIndex(row, column) >= 0 ||
+            m_table->GetAnimationIndex(row, column) >= 0)
+            continue;
+        if (m_tableW && m_tableW->IsCellWide(row, column)) {
+            cells.push_back(WideToAnsi(m_tableW->GetCellTextW(row, column)));
+        } else {
+            cells.push_back(m_table->GetCellText(row, column));
+        }
+    }
+    part.name = RowName(cells);
+    const int top = HeaderHeight() + (row - FirstRow()) * m_rowHeight;
+    part.rect = RECT{m_x, m_y + top, m_x + m_width, m_y + top + m_rowHeight};
+    part.shown = row >= FirstRow() && top < m_height;
+    part.selected = row == m_selected;
+    return part;
+}
+
+RECT CButtonListView::FocusRect() const {
+    const int top = HeaderHeight() + (m_selected - FirstRow()) * m_rowHeight;
+    if (m_selected < 0 || m_selected < FirstRow() || top >= m_height) return GetRect();
+    return RECT{m_x, m_y + top, m_x + m_width, m_y + std::min(top + m_rowHeight, m_height)};
 }
 
 // --- mouse ---------------------------------------------------------------------------------
@@ -367,6 +429,7 @@ void CButtonListView::OnLButtonUp(int x, int y) {
             m_listener->OnCellClicked(press.row, press.column, POINT{x, y});
         if (dragged) m_listener->OnDragEnd(press.row, press.column);
     }
+    if (press.part == kListHitCell && Same(hit, press)) SelectRow(press.row);
     Hover(hit);
 }
 

@@ -49,6 +49,30 @@ MenuStep MenuArrowStep(int angle, bool subMenu, Arrow arrow) {
     return arrow == kToward[subAngle / 90] ? MenuStep::kOpenSub : MenuStep::kNone;
 }
 
+int ListKeyRow(ListKey key, int current, int count, int page) {
+    if (count <= 0) return -1;
+    page = std::max(page, 1);
+    int row = 0;
+    if (key == ListKey::kEnd)
+        row = count - 1;
+    else if (current < 0 || key == ListKey::kHome)
+        row = 0;
+    else if (key == ListKey::kUp)
+        row = current - 1;
+    else if (key == ListKey::kDown)
+        row = current + 1;
+    else
+        row = key == ListKey::kPageUp ? current - page : current + page;
+    return std::clamp(row, 0, count - 1);
+}
+
+int FirstRowShowing(int row, int first, int page) {
+    page = std::max(page, 1);
+    if (row < first) return row;
+    if (row >= first + page) return row - page + 1;
+    return first;
+}
+
 std::string AccessibleNameOf(const std::string& label, const std::string& skinName,
                              const std::string& toolTip) {
     std::string name = !label.empty() ? label : !skinName.empty() ? skinName : toolTip;
@@ -56,6 +80,17 @@ std::string AccessibleNameOf(const std::string& label, const std::string& skinNa
     for (char c : name) {
         if (c == '\r') continue;
         out += c == '\n' ? ' ' : c;
+    }
+    return out;
+}
+
+std::string RowName(const std::vector<std::string>& cells) {
+    std::string out;
+    for (const std::string& cell : cells) {
+        const std::string text = AccessibleNameOf(cell, "", "");
+        if (text.find_first_not_of(' ') == std::string::npos) continue;
+        if (!out.empty()) out += ' ';
+        out += text;
     }
     return out;
 }

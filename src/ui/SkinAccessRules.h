@@ -49,10 +49,23 @@ enum class MenuStep { kNone, kPrevious, kNext, kOpenSub, kParentPrevious, kParen
 // move to the neighbouring main button.
 MenuStep MenuArrowStep(int angle, bool subMenu, Arrow arrow);
 
+// A key on a list of count rows with the keyboard on row current (-1:
+// none yet): the row it moves to, kept inside the list; page is how many
+// rows the view shows whole. From no row, every key but End takes the first.
+// -1 for an empty list.
+enum class ListKey { kUp, kDown, kHome, kEnd, kPageUp, kPageDown };
+int ListKeyRow(ListKey key, int current, int count, int page);
+// The first row a view of `page` whole rows shows so that row is in view,
+// moving as little as it can from first.
+int FirstRowShowing(int row, int first, int page);
+
 // The spoken name: the item's label, else the skin's AccessibleName, else
 // its tool-tip, line breaks read as blanks.
 std::string AccessibleNameOf(const std::string& label, const std::string& skinName,
                              const std::string& toolTip);
+// A list row's name: its cells' texts that are not empty, in column order,
+// joined by blanks, line breaks read as blanks.
+std::string RowName(const std::vector<std::string>& cells);
 // A charge tile's name with its progress ("地図 45 %"), the kind alone
 // when the tile shows no progress (percent below 0).
 std::string ChargeTileName(const std::string& kind, int percent);

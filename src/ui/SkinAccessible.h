@@ -11,9 +11,13 @@ namespace ui {
 class CSkinWindow;
 class CSkinAccessible;
 
-// The answer to WM_GETOBJECT for OBJID_CLIENT; the object is made at the
+class CSkinWindowItem;
+
+// The answer to WM_GETOBJECT for OBJID_CLIENT, or with a list for the list's
+// own object (its rows its children); the client object is made at the
 // first question and kept in `object` until disconnected.
-LRESULT AnswerSkinAccessible(CSkinWindow& window, CSkinAccessible*& object, WPARAM wParam);
+LRESULT AnswerSkinAccessible(CSkinWindow& window, CSkinAccessible*& object, CSkinWindowItem* list,
+                             WPARAM wParam);
 // The same object, referenced for the caller, without the trip through
 // COM's marshalling that WM_GETOBJECT takes (a caller on the window's thread).
 IUnknown* GetSkinAccessible(CSkinWindow& window, CSkinAccessible*& object);

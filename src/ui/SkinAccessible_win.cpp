@@ -2,6 +2,7 @@
 // oleacc.h needs the COM types of windows.h first.
 #include <oleacc.h>
 
+#include <algorithm>
 #include <string>
 
 #include "common/KilnLog.h"
@@ -50,17 +51,21 @@ bool Pressable(SkinRole role) {
 // The default action of buttons and check boxes.
 const char kPressAction[] = "押す";
 
+// IAccessible's IID from the header, never the import library's
+// IID_IAccessible: the toolchain's oleacc library lists that data export as
+// code, so the name stands for a jump stub, and COM was asked to marshal an
+// interface nobody knows (LresultFromObject then answered E_NOINTERFACE).
+const IID& kAccessibleIid = __uuidof(IAccessible);
+
 }  // namespace
 
-class CSkinAccessible : public IAccessible {
+// What both objects share: COM's reference counting and the IDispatch and
+// text members no screen reader needs of these objects.
+class CAccessibleBase : public IAccessible {
 public:
-    explicit CSkinAccessible(CSkinWindow& window) : m_window(&window) {}
-    void Disconnect() { m_window = nullptr; }
-
-    // --- IUnknown ---------------------------------------------------------------------
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
         if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kAccessibleIid) {
             *out = static_cast<IAccessible*>(this);
             AddRef();
             return S_OK;
@@ -90,6 +95,57 @@ public:
         return E_NOTIMPL;
     }
 
+    STDMETHODIMP get_accDescription(VARIANT, BSTR* text) override { return NoText(text); }
+    STDMETHODIMP get_accHelp(VARIANT, BSTR* text) override { return NoText(text); }
+    STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
+        if (file) *file = nullptr;
+        if (topic) *topic = 0;
+        return S_FALSE;
+    }
+    STDMETHODIMP get_accKeyboardShortcut(VARIANT, BSTR* text) override { return NoText(text); }
+    STDMETHODIMP put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    STDMETHODIMP put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+protected:
+    virtual ~CAccessibleBase() = default;
+
+    static HRESULT NoText(BSTR* text) {
+        if (!text) return E_POINTER;
+        *text = nullptr;
+        return S_FALSE;
+    }
+    static HRESULT Location(HWND window, const RECT& r, long* left, long* top, long* width,
+                            long* height) {
+        if (!left || !top || !width || !height) return E_POINTER;
+        POINT origin = {r.left, r.top};
+        ::ClientToScreen(window, &origin);
+        *left = origin.x;
+        *top = origin.y;
+        *width = r.right - r.left;
+        *height = r.bottom - r.top;
+        return S_OK;
+    }
+    static HRESULT Int(VARIANT* out, long value) {
+        if (!out) return E_POINTER;
+        ::VariantInit(out);
+        out->vt = VT_I4;
+        out->lVal = value;
+        return S_OK;
+    }
+
+private:
+    LONG m_references = 1;
+};
+
+class CSkinAccessible : public CAccessibleBase {
+public:
+    // A new object for the list item, referenced for the caller.
+    IDispatch* NewListAccessible(CSkinWindowItem* list);
+
+    explicit CSkinAccessible(CSkinWindow& window) : m_window(&window) {}
+    void Disconnect() { m_window = nullptr; }
+    CSkinWindow* Window() const { return m_window; }
+
     // --- IAccessible ------------------------------------------------------------------
     STDMETHODIMP get_accParent(IDispatch** parent) override {
         if (!parent) return E_POINTER;
@@ -110,8 +166,12 @@ public:
         CSkinWindowItem* item = nullptr;
         const HRESULT hr = Find(child, item);
         if (FAILED(hr)) return hr;
-        // Items are simple elements of this object.
-        return item ? S_FALSE : E_INVALIDARG;
+        if (!item) return E_INVALIDARG;
+        // A list is an object of its own, whose children are its rows; the
+        // other items are simple elements of this object.
+        if (item->AccessibleRole() != SkinRole::kList) return S_FALSE;
+        *out = NewListAccessible(item);
+        return S_OK;
     }
     STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
         if (!name) return E_POINTER;
@@ -142,14 +202,6 @@ public:
         }
         return *value ? S_OK : S_FALSE;
     }
-    STDMETHODIMP get_accDescription(VARIANT, BSTR* text) override { return NoText(text); }
-    STDMETHODIMP get_accHelp(VARIANT, BSTR* text) override { return NoText(text); }
-    STDMETHODIMP get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
-        if (file) *file = nullptr;
-        if (topic) *topic = 0;
-        return S_FALSE;
-    }
-    STDMETHODIMP get_accKeyboardShortcut(VARIANT, BSTR* text) override { return NoText(text); }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
         if (!role) return E_POINTER;
         ::VariantInit(role);
@@ -205,6 +257,7 @@ public:
         const HRESULT hr = Find(child, item);
         if (FAILED(hr)) return hr;
         if (!item || flags != SELFLAG_TAKEFOCUS) return E_INVALIDARG;
+        if (!item->GetFocusControl()) ::SetFocus(Handle());
         return m_window->TabAccessor().FocusItem(item) ? S_OK : E_FAIL;
     }
     STDMETHODIMP accLocation(long* left, long* top, long* width, long* height,
@@ -218,13 +271,7 @@ public:
             r = item->GetRect();
         else
             ::GetClientRect(Handle(), &r);
-        POINT origin = {r.left, r.top};
-        ::ClientToScreen(Handle(), &origin);
-        *left = origin.x;
-        *top = origin.y;
-        *width = r.right - r.left;
-        *height = r.bottom - r.top;
-        return S_OK;
+        return Location(Handle(), r, left, top, width, height);
     }
     STDMETHODIMP accNavigate(long direction, VARIANT start, VARIANT* end) override {
         if (!end) return E_POINTER;
@@ -275,19 +322,9 @@ public:
         if (!item || !Pressable(item->AccessibleRole())) return DISP_E_MEMBERNOTFOUND;
         return item->Press() ? S_OK : E_FAIL;
     }
-    STDMETHODIMP put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-    STDMETHODIMP put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
 private:
-    virtual ~CSkinAccessible() = default;
-
     HWND Handle() const { return m_window ? m_window->GetHandle() : nullptr; }
-
-    static HRESULT NoText(BSTR* text) {
-        if (!text) return E_POINTER;
-        *text = nullptr;
-        return S_FALSE;
-    }
 
     // The item a child id names; null for the client area itself.
     HRESULT Find(const VARIANT& child, CSkinWindowItem*& item) const {
@@ -308,6 +345,8 @@ private:
         return 0;
     }
 
+public:
+    // The state a screen reader reads of an item.
     long ItemState(const CSkinWindowItem& item) const {
         long state = 0;
         const SkinRole role = item.AccessibleRole();
@@ -330,6 +369,7 @@ private:
         return state;
     }
 
+private:
     long WindowState() const {
         long state = STATE_SYSTEM_FOCUSABLE;
         if (::GetFocus() == Handle()) state |= STATE_SYSTEM_FOCUSED;
@@ -338,10 +378,160 @@ private:
     }
 
     CSkinWindow* m_window;
-    LONG m_references = 1;
 };
 
-LRESULT AnswerSkinAccessible(CSkinWindow& window, CSkinAccessible*& object, WPARAM wParam) {
+// A list item as an object of its own: its children are the rows, list
+// items named by their text, selected and focused with the keyboard's row,
+// invisible while scrolled out of view.
+class CSkinListAccessible : public CAccessibleBase {
+public:
+    CSkinListAccessible(CSkinAccessible* parent, CSkinWindowItem* list)
+        : m_parent(parent), m_list(list) {
+        m_parent->AddRef();
+    }
+
+    STDMETHODIMP get_accParent(IDispatch** parent) override {
+        if (!parent) return E_POINTER;
+        *parent = nullptr;
+        if (!Connected()) return RPC_E_DISCONNECTED;
+        return m_parent->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(parent));
+    }
+    STDMETHODIMP get_accChildCount(long* count) override {
+        if (!count) return E_POINTER;
+        if (!Connected()) return RPC_E_DISCONNECTED;
+        *count = m_list->AccessiblePartCount();
+        return S_OK;
+    }
+    STDMETHODIMP get_accChild(VARIANT child, IDispatch** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        int row = -1;
+        const HRESULT hr = Find(child, row);
+        if (FAILED(hr)) return hr;
+        return row >= 0 ? S_FALSE : E_INVALIDARG;  // rows are simple elements
+    }
+    STDMETHODIMP get_accName(VARIANT child, BSTR* name) override {
+        if (!name) return E_POINTER;
+        *name = nullptr;
+        int row = -1;
+        const HRESULT hr = Find(child, row);
+        if (FAILED(hr)) return hr;
+        *name =
+            WideString(row >= 0 ? m_list->AccessiblePart(row).name : m_list->GetAccessibleName());
+        return *name ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP get_accValue(VARIANT, BSTR* value) override { return NoText(value); }
+    STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
+        if (!role) return E_POINTER;
+        int row = -1;
+        const HRESULT hr = Find(child, row);
+        if (FAILED(hr)) return hr;
+        return Int(role, row >= 0 ? ROLE_SYSTEM_LISTITEM : ROLE_SYSTEM_LIST);
+    }
+    STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
+        if (!state) return E_POINTER;
+        int row = -1;
+        const HRESULT hr = Find(child, row);
+        if (FAILED(hr)) return hr;
+        const long list = m_parent->ItemState(*m_list);
+        if (row < 0) return Int(state, list);
+        const SkinAccessPart part = m_list->AccessiblePart(row);
+        long value = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+        if (part.selected) value |= STATE_SYSTEM_SELECTED;
+        if (part.selected && (list & STATE_SYSTEM_FOCUSED)) value |= STATE_SYSTEM_FOCUSED;
+        if (!part.shown) value |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+        return Int(state, value);
+    }
+    STDMETHODIMP get_accFocus(VARIANT* focus) override {
+        if (!focus) return E_POINTER;
+        ::VariantInit(focus);
+        if (!Connected()) return RPC_E_DISCONNECTED;
+        if (!(m_parent->ItemState(*m_list) & STATE_SYSTEM_FOCUSED)) return S_FALSE;
+        return Int(focus, m_list->FocusPart() + 1);  // CHILDID_SELF without a row
+    }
+    STDMETHODIMP get_accSelection(VARIANT* selection) override {
+        if (!selection) return E_POINTER;
+        ::VariantInit(selection);
+        if (!Connected()) return RPC_E_DISCONNECTED;
+        if (m_list->FocusPart() < 0) return S_FALSE;
+        return Int(selection, m_list->FocusPart() + 1);
+    }
+    STDMETHODIMP get_accDefaultAction(VARIANT, BSTR* action) override { return NoText(action); }
+    STDMETHODIMP accSelect(long, VARIANT) override { return E_NOTIMPL; }
+    STDMETHODIMP accLocation(long* left, long* top, long* width, long* height,
+                             VARIANT child) override {
+        int row = -1;
+        const HRESULT hr = Find(child, row);
+        if (FAILED(hr)) return hr;
+        const RECT r = row >= 0 ? m_list->AccessiblePart(row).rect : m_list->GetRect();
+        return Location(Handle(), r, left, top, width, height);
+    }
+    STDMETHODIMP accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        if (!end) return E_POINTER;
+        ::VariantInit(end);
+        int row = -1;
+        const HRESULT hr = Find(start, row);
+        if (FAILED(hr)) return hr;
+        const long count = m_list->AccessiblePartCount();
+        long to = 0;
+        if (row < 0 && direction == NAVDIR_FIRSTCHILD)
+            to = 1;
+        else if (row < 0 && direction == NAVDIR_LASTCHILD)
+            to = count;
+        else if (row >= 0 && (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN))
+            to = row + 2;
+        else if (row >= 0 && (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP))
+            to = row;
+        if (to < 1 || to > count) return S_FALSE;
+        return Int(end, to);
+    }
+    STDMETHODIMP accHitTest(long x, long y, VARIANT* child) override {
+        if (!child) return E_POINTER;
+        ::VariantInit(child);
+        if (!Connected()) return RPC_E_DISCONNECTED;
+        POINT pt = {x, y};
+        ::ScreenToClient(Handle(), &pt);
+        const RECT whole = m_list->GetRect();
+        if (!::PtInRect(&whole, pt)) return S_FALSE;
+        for (int row = 0; row < m_list->AccessiblePartCount(); ++row) {
+            const SkinAccessPart part = m_list->AccessiblePart(row);
+            if (part.shown && ::PtInRect(&part.rect, pt)) return Int(child, row + 1);
+        }
+        return Int(child, CHILDID_SELF);
+    }
+    STDMETHODIMP accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
+
+private:
+    ~CSkinListAccessible() override { m_parent->Release(); }
+
+    HWND Handle() const { return m_parent->Window() ? m_parent->Window()->GetHandle() : nullptr; }
+    // The window is still there and still has the list.
+    bool Connected() const {
+        if (!m_parent->Window() || !::IsWindow(Handle())) return false;
+        const std::vector<CSkinWindowItem*> items = m_parent->Window()->AccessibleItems();
+        return std::find(items.begin(), items.end(), m_list) != items.end();
+    }
+    // The row a child id names; -1 for the list itself.
+    HRESULT Find(const VARIANT& child, int& row) const {
+        row = -1;
+        if (!Connected()) return RPC_E_DISCONNECTED;
+        if (child.vt != VT_I4) return E_INVALIDARG;
+        if (child.lVal == CHILDID_SELF) return S_OK;
+        if (child.lVal < 1 || child.lVal > m_list->AccessiblePartCount()) return E_INVALIDARG;
+        row = static_cast<int>(child.lVal - 1);
+        return S_OK;
+    }
+
+    CSkinAccessible* m_parent;
+    CSkinWindowItem* m_list;
+};
+
+IDispatch* CSkinAccessible::NewListAccessible(CSkinWindowItem* list) {
+    return new CSkinListAccessible(this, list);
+}
+
+LRESULT AnswerSkinAccessible(CSkinWindow& window, CSkinAccessible*& object, CSkinWindowItem* list,
+                             WPARAM wParam) {
     // The answer is marshalled through COM, which the program starts only
     // when a screen reader first asks (on the window's thread, for its life).
     static thread_local bool comStarted = false;
@@ -350,7 +540,9 @@ LRESULT AnswerSkinAccessible(CSkinWindow& window, CSkinAccessible*& object, WPAR
         comStarted = SUCCEEDED(started) || started == RPC_E_CHANGED_MODE;
     }
     if (!object) object = new CSkinAccessible(window);
-    const LRESULT result = ::LresultFromObject(IID_IAccessible, wParam, object);
+    IUnknown* answer = list ? static_cast<IUnknown*>(object->NewListAccessible(list)) : object;
+    const LRESULT result = ::LresultFromObject(kAccessibleIid, wParam, answer);
+    if (list) answer->Release();
     if (FAILED(static_cast<HRESULT>(result)))
         KILNLOG.Log(LOG_ERROR, "CSkinWindow WM_GETOBJECT - LresultFromObject失敗 ERR:0x%08X",
                     static_cast<unsigned>(result));

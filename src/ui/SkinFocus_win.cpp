@@ -70,16 +70,35 @@ void CSkinWindow::SetFocusItem(CSkinWindowItem* item) {
     RedrawFocusMark(previous);
     RedrawFocusMark(item);
     // An edit control announces its own focus.
-    if (item && !item->GetFocusControl() && GetHandle() && ::GetFocus() == GetHandle())
-        if (const LONG child = ChildIdOf(item))
-            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, GetHandle(), OBJID_CLIENT, child);
+    if (item && !item->GetFocusControl() && GetHandle() && ::GetFocus() == GetHandle()) {
+        if (const LONG child = ChildIdOf(item)) {
+            // A list's row is a child of the list's own object, whose id is
+            // the list's child id.
+            const int part = item->FocusPart();
+            if (part >= 0)
+                ::NotifyWinEvent(EVENT_OBJECT_FOCUS, GetHandle(), child, part + 1);
+            else
+                ::NotifyWinEvent(EVENT_OBJECT_FOCUS, GetHandle(), OBJID_CLIENT, child);
+        }
+    }
+}
+
+void CSkinWindow::OnItemPartFocused(CSkinWindowItem* item, int part) {
+    const LONG object = ChildIdOf(item);
+    if (!GetHandle() || !object || part < 0) return;
+    ::NotifyWinEvent(EVENT_OBJECT_SELECTION, GetHandle(), object, part + 1);
+    if (item == m_focusItem && ::GetFocus() == GetHandle())
+        ::NotifyWinEvent(EVENT_OBJECT_FOCUS, GetHandle(), object, part + 1);
 }
 
 bool CSkinWindow::FocusItem(CSkinWindowItem* item) {
     if (item && (!FindItemPointer(item) || !Available(*item))) return false;
-    if (item && !item->GetFocusControl() && GetHandle() && ::GetFocus() != GetHandle()) {
-        // The window takes the keyboard back from an edit control first, so
-        // that the item's focus event comes from the window that has it.
+    const HWND has = ::GetFocus();
+    if (item && !item->GetFocusControl() && GetHandle() && has && has != GetHandle() &&
+        ::GetParent(has) == GetHandle()) {
+        // The window takes the keyboard back from its edit control first, so
+        // that the item's focus event comes from the window that has it. A
+        // window without the keyboard (the launcher's menu) does not take it.
         m_focusItem = nullptr;
         ::SetFocus(GetHandle());
     }
@@ -105,7 +124,11 @@ bool CSkinWindow::MoveFocus(bool backward) {
     }
     const int next = NextFocus(candidates, current, backward);
     if (next < 0) return false;
-    return FocusItem(m_items[static_cast<size_t>(next)].get());
+    CSkinWindowItem* item = m_items[static_cast<size_t>(next)].get();
+    if (!FocusItem(item)) return false;
+    // As in a dialog, an edit box Tab enters has its text selected.
+    if (const HWND control = item->GetFocusControl()) ::SendMessageA(control, EM_SETSEL, 0, -1);
+    return true;
 }
 
 void CSkinWindow::ShowFocusMark() {
@@ -135,9 +158,14 @@ bool CSkinWindow::OnFocusKey(UINT key) {
         MoveFocus(::GetKeyState(VK_SHIFT) < 0);
         return true;
     }
-    if ((key == VK_SPACE || key == VK_RETURN) && m_focusMarkShown && m_focusItem &&
-        KeyboardItem() == m_focusItem && !m_focusItem->GetFocusControl() &&
-        Available(*m_focusItem)) {
+    if (!m_focusItem || KeyboardItem() != m_focusItem || m_focusItem->GetFocusControl() ||
+        !Available(*m_focusItem))
+        return false;
+    if (m_focusItem->OnKey(key)) {
+        ShowFocusMark();
+        return true;
+    }
+    if ((key == VK_SPACE || key == VK_RETURN) && m_focusMarkShown) {
         m_focusItem->Press();
         return true;
     }
@@ -157,7 +185,7 @@ void CSkinWindow::DrawFocusMark() {
         return;
     // 2 px inside the control, 2 px wide, at the window's scale.
     const int inset = Scale(2), width = Scale(2);
-    RECT ring = item->GetRect();
+    RECT ring = item->FocusRect();
     ::InflateRect(&ring, -inset, -inset);
     if (ring.right - ring.left <= 2 * width || ring.bottom - ring.top <= 2 * width) return;
     // Light on an accent face (the primary button), the accent elsewhere.
@@ -214,10 +242,22 @@ void CSkinWindow::OnItemChanged(CSkinWindowItem* item, SkinItemChange change) {
 
 bool CSkinWindow::OnAccessMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-        case WM_GETOBJECT:
-            if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) return false;
-            result = AnswerSkinAccessible(*this, m_accessible, wParam);
+        case WM_GETOBJECT: {
+            const LONG object = static_cast<LONG>(lParam);
+            if (object == OBJID_CLIENT) {
+                result = AnswerSkinAccessible(*this, m_accessible, nullptr, wParam);
+                return true;
+            }
+            // A positive id is the child id of a list: its own object, whose
+            // children are its rows.
+            const std::vector<CSkinWindowItem*> items = AccessibleItems();
+            if (object < 1 || object > static_cast<LONG>(items.size()) ||
+                items[static_cast<size_t>(object - 1)]->AccessibleRole() != SkinRole::kList)
+                return false;
+            result = AnswerSkinAccessible(*this, m_accessible,
+                                          items[static_cast<size_t>(object - 1)], wParam);
             return true;
+        }
         case WM_UPDATEUISTATE:
             if ((HIWORD(wParam) & UISF_HIDEFOCUS) &&
                 (LOWORD(wParam) == UIS_SET || LOWORD(wParam) == UIS_CLEAR)) {
@@ -230,6 +270,14 @@ bool CSkinWindow::OnAccessMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
             return true;
         case WM_DESTROY:
             DisconnectSkinAccessible(m_accessible);
+            return false;
+        case WM_COMMAND:
+            // A click into an edit box: the keyboard comes back to it when
+            // the window is active again.
+            if (HIWORD(wParam) == EN_SETFOCUS && lParam)
+                for (const auto& item : m_items)
+                    if (item->GetFocusControl() == reinterpret_cast<HWND>(lParam))
+                        SetFocusItem(item.get());
             return false;
         default:
             if (message == GetSkinInternalMessage() && message != 0 && wParam == kCheckFocus) {

@@ -187,6 +187,7 @@ protected:
     void LockRedraw(bool lock) override;
     RECT GetRedrawClip() const override { return m_redrawClip; }
     void OnItemChanged(CSkinWindowItem* item, SkinItemChange change) override;
+    void OnItemPartFocused(CSkinWindowItem* item, int part) override;
 
     // --- the tab-order interface --------------------------------------------------------
     CSkinWindowItem* GetFocusItem() const override { return m_focusItem; }

@@ -27,6 +27,15 @@ class CSkinWindowItem;
 // What changed of an item, for screen readers.
 enum class SkinItemChange { kName, kState };
 
+// A part of an item that a screen reader sees as the item's child (a row of
+// a list).
+struct SkinAccessPart {
+    std::string name;
+    RECT rect = {};  // in the client area, where it lies even when scrolled out
+    bool shown = false;
+    bool selected = false;
+};
+
 // Item notification codes (OnItemEvent).
 enum SkinItemEvent : int {
     kItemClicked = 0,
@@ -79,6 +88,8 @@ public:
     virtual int Dpi() const = 0;
     // An item's name or state changed (screen readers are told).
     virtual void OnItemChanged(CSkinWindowItem*, SkinItemChange) {}
+    // The keyboard moved to another part of an item (a list's row).
+    virtual void OnItemPartFocused(CSkinWindowItem*, int /*part*/) {}
 };
 
 class CSkinWindowItem {
@@ -128,6 +139,17 @@ public:
     virtual bool IsPressedState() const { return false; }
     // The child control that takes the keyboard itself (an edit box's).
     virtual HWND GetFocusControl() const { return nullptr; }
+    // A key pressed while the item has the keyboard (a list's arrows);
+    // false leaves it to the window.
+    virtual bool OnKey(UINT /*key*/) { return false; }
+    // The parts a screen reader sees as the item's children, and the one
+    // the keyboard is on (-1: none).
+    virtual int AccessiblePartCount() const { return 0; }
+    virtual SkinAccessPart AccessiblePart(int /*index*/) const { return SkinAccessPart(); }
+    virtual int FocusPart() const { return -1; }
+    // What the focus mark rings, in the client area: the item, or the part
+    // the keyboard is on.
+    virtual RECT FocusRect() const { return GetRect(); }
 
     int GetId() const { return m_id; }
     RECT GetRect() const { return RECT{m_x, m_y, m_x + m_width, m_y + m_height}; }

@@ -110,3 +110,61 @@ TEST(FocusOrder, SpokenNames) {
     EXPECT_EQ(ChargeTileName("地図", 101), "地図 100 %");
     EXPECT_EQ(ChargeTileName("地図", -1), "地図");
 }
+
+TEST(FocusOrder, ListKeysStayInsideTheList) {
+    struct Case {
+        ListKey key;
+        int current, count, page, row;
+    };
+    const ListKey up = ListKey::kUp, down = ListKey::kDown, home = ListKey::kHome,
+                  end = ListKey::kEnd, pgUp = ListKey::kPageUp, pgDn = ListKey::kPageDown;
+    const Case cases[] = {
+        // No row yet: every key but End takes the first.
+        {down, -1, 5, 3, 0},
+        {up, -1, 5, 3, 0},
+        {pgDn, -1, 5, 3, 0},
+        {end, -1, 5, 3, 4},
+        // The ends hold.
+        {up, 0, 5, 3, 0},
+        {down, 4, 5, 3, 4},
+        {down, 3, 5, 3, 4},
+        {up, 1, 5, 3, 0},
+        {home, 3, 5, 3, 0},
+        {end, 0, 5, 3, 4},
+        // A page, cut at the ends; a view that shows less than a row moves one.
+        {pgDn, 0, 5, 3, 3},
+        {pgDn, 2, 5, 3, 4},
+        {pgUp, 4, 5, 3, 1},
+        {pgUp, 2, 5, 3, 0},
+        {pgDn, 1, 5, 0, 2},
+        // A row beyond a list that shrank comes back inside it.
+        {down, 9, 5, 3, 4},
+        // An empty list has no row.
+        {down, -1, 0, 3, -1},
+        {end, 2, 0, 3, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ListKeyRow(c.key, c.current, c.count, c.page), c.row)
+            << static_cast<int>(c.key) << " from " << c.current << " of " << c.count;
+}
+
+TEST(FocusOrder, TheRowComesIntoViewByTheLeastScroll) {
+    // row, first, page -> first
+    const int cases[][4] = {
+        {5, 3, 4, 3},                  // in view
+        {6, 3, 4, 3},                  // the last whole row
+        {7, 3, 4, 4},                  // one below: one row down
+        {20, 3, 4, 17}, {2, 3, 4, 2},  // one above: it becomes the first
+        {0, 9, 4, 0},   {4, 3, 0, 4},  // a view of no whole row shows the row first
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FirstRowShowing(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << " " << c[2];
+}
+
+TEST(FocusOrder, RowNamesJoinTheCellsThatSaySomething) {
+    EXPECT_EQ(RowName({"2024/05/01", "地図", "完了"}), "2024/05/01 地図 完了");
+    EXPECT_EQ(RowName({"", "地図", " ", "完了"}), "地図 完了");
+    EXPECT_EQ(RowName({"二行の\r\n記録"}), "二行の 記録");
+    EXPECT_EQ(RowName({"", ""}), "");
+    EXPECT_EQ(RowName({}), "");
+}

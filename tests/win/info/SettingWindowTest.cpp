@@ -1,7 +1,7 @@
 // The settings window: values land in the settings file on OK only and
 // survive a restart; folder refusals with their messages; erasing the
 // downloaded data and the card's data area ask first and do nothing on No;
-// the keyboard as in a dialog, and one run with the real mouse and keyboard.
+// one run with the real mouse and keyboard (the keyboard alone: SettingKeysTest).
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
@@ -33,34 +33,6 @@ std::vector<bool> States(CSettingWindow& w) {
     std::vector<bool> states;
     for (int box : CSettingWindow::kCheckBoxes) states.push_back(w.IsChecked(box));
     return states;
-}
-
-HWND EditOf(CSettingWindow& w) {
-    return static_cast<ui::CSkinWindowItemEditBox*>(
-               w.GetItemById(CSettingWindow::kDownloadFolderEdit))
-        ->GetControl();
-}
-
-// A key press where the keyboard is now (the window or the edit control).
-void Key(UINT key, bool shift = false) {
-    BYTE state[256] = {};
-    ::GetKeyboardState(state);
-    state[VK_SHIFT] = shift ? 0x80 : 0;
-    ::SetKeyboardState(state);
-    ::SendMessageA(::GetFocus(), WM_KEYDOWN, key, 1);
-    qmtest::Drain();  // the edit control posts its keys on to the window
-    state[VK_SHIFT] = 0;
-    ::SetKeyboardState(state);
-}
-
-// The pixels of the focus frame round an item, corner first.
-std::vector<COLORREF> FrameRound(CSettingWindow& w, int id) {
-    RECT r = w.GetItemById(id)->GetRect();
-    ::InflateRect(&r, 2, 2);
-    std::vector<COLORREF> out;
-    for (int x = r.left; x < r.right - 1; ++x) out.push_back(w.BackBuffer()->GetPixel(x, r.top));
-    for (int y = r.top; y < r.bottom - 1; ++y) out.push_back(w.BackBuffer()->GetPixel(r.left, y));
-    return out;
 }
 
 }  // namespace
@@ -302,69 +274,6 @@ TEST(SettingWindow, BusyCoreRefusesBothErasuresAndNoLeavesEverything) {
     }
     EXPECT_EQ(TreeOf("E:\\"), card);
     EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
-}
-
-TEST(SettingWindow, KeyboardWalksTheControlsAsADialogDoes) {
-    ::DeleteFileA(IniPath().c_str());
-    Opened o(kCardE);
-    CSettingWindow& w = o.window;
-    w.SetFolderText(qmtest::NewFolder("keys"));
-    ::SetFocus(w.GetHandle());
-    using W = CSettingWindow;
-    ASSERT_EQ(w.FocusedItem(), W::kMapChargeExeCheckBox);
-    const int order[] = {
-        W::kMapChargeExeCheckBox, W::kBraidlineExeCheckBox, W::kWeatherLiveExeCheckBox,
-        W::kMapChargeCheckBox,    W::kDownloadFolderEdit,   W::kDownloadFolderButton,
-        W::kAutoDeleteCheckBox,   W::kDownloadDeleteButton, W::kSDClearButton,
-        W::kReInitializeButton,   W::kCancelButton,         W::kOKButton};
-    // The dotted frame round the second box: over what was there, and gone again.
-    const std::vector<COLORREF> plain = FrameRound(w, order[1]);
-    const RECT box = w.GetItemById(order[1])->GetRect();
-    const size_t row = box.right - box.left + 3;  // the top row, then the left column
-    // Tab walks the order round to the start; Shift+Tab walks it back.
-    for (int i = 1; i <= 24; ++i) {
-        Key(VK_TAB, i > 12);
-        const int focus = order[i > 12 ? 24 - i : i % 12];
-        EXPECT_EQ(w.FocusedItem(), focus) << i;
-        EXPECT_EQ(::GetFocus(), focus == W::kDownloadFolderEdit ? EditOf(w) : w.GetHandle()) << i;
-        const std::vector<COLORREF> frame = FrameRound(w, order[1]);
-        for (size_t p = 0; i == 1 && p < plain.size(); ++p)
-            EXPECT_EQ(frame[p], (p < row ? p : p - row) % 2 ? plain[p] : W::kFocusColor) << p;
-        if (i == 2) {
-            EXPECT_EQ(frame, plain);
-        }
-    }
-    // Space flips the box with the focus; Enter on the Cancel button presses
-    // it, not OK, and nothing is written.
-    Key(VK_SPACE);
-    EXPECT_EQ(States(w), (std::vector<bool>{false, true, true, true, true}));
-    Key(VK_TAB, true);
-    Key(VK_TAB, true);
-    ASSERT_EQ(w.FocusedItem(), W::kCancelButton);
-    Key(VK_RETURN);
-    EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
-    EXPECT_FALSE(qmtest::FileExists(IniPath()));
-    // The close button and Escape in the edit box cancel too; each opening
-    // reads the file again. Enter in the edit box, or on a check box, is OK.
-    for (UINT key : {0u, UINT(VK_ESCAPE), UINT(VK_RETURN)}) {
-        w.Open(nullptr, kCardE);
-        EXPECT_EQ(States(w), std::vector<bool>(5, true));
-        w.ShowWindow(SW_SHOWNA);
-        ::SetFocus(EditOf(w));
-        ASSERT_EQ(w.FocusedItem(), W::kDownloadFolderEdit);
-        if (key)
-            Key(key);
-        else
-            ClickItem(w, W::kCloseButton);
-        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
-        EXPECT_EQ(qmtest::FileExists(IniPath()), key == VK_RETURN);
-    }
-    ::DeleteFileA(IniPath().c_str());
-    w.Open(nullptr, kCardE);
-    w.ShowWindow(SW_SHOWNA);
-    ::SetFocus(w.GetHandle());
-    Key(VK_RETURN);
-    EXPECT_TRUE(qmtest::FileExists(IniPath()));
 }
 
 TEST(SettingWindow, RealMouseAndKeyboardValuesLandOnOKAndSurviveARestart) {

@@ -12,8 +12,10 @@
 #include <memory>
 
 #include "LauncherHarness.h"
+#include "ScreenInput.h"
 #include "app/LauncherWindow.h"
 #include "app/MenuWindow.h"
+#include "app/VersionWindow.h"
 #include "common/CoreProcess.h"
 #include "ui/SkinWindowItemButton.h"
 
@@ -58,6 +60,54 @@ struct ActiveLauncher {
             return {root->KeyIndex() + 1, sub->KeyIndex()};
         return {0, root->KeyIndex()};
     }
+};
+
+// The pop-up menus this thread showed (true: it held Close, the system
+// menu's), each closed as soon as seen. A menu runs its own loop; a thread
+// timer's message is dispatched inside it, where the watch looks.
+std::vector<bool> g_menuHasClose;
+int g_menuTicks = 0;
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found) {
+    char name[16] = {};
+    ::GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32768" || !::IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+void CALLBACK OnMenuTick(HWND, UINT, UINT_PTR, DWORD) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE)) {
+        g_menuTicks = 0;
+        return;
+    }
+    HWND window = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&window));
+    if (window) {
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
+        g_menuHasClose.push_back(menu && ::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1));
+        ::EndMenu();
+    } else if (++g_menuTicks > 250) {
+        ::EndMenu();  // a menu mode that never shows a menu ends too (5 s of ticks)
+    }
+}
+
+class CMenuWatch {
+public:
+    CMenuWatch() {
+        g_menuHasClose.clear();
+        g_menuTicks = 0;
+        m_timer = ::SetTimer(nullptr, 0, 20, OnMenuTick);
+    }
+    ~CMenuWatch() {
+        if (m_timer) ::KillTimer(nullptr, m_timer);
+    }
+    bool Ok() const { return m_timer != 0; }
+
+private:
+    UINT_PTR m_timer = 0;
 };
 
 void PrepareCard() {
@@ -117,11 +167,11 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenu) {
 TEST(LauncherKeyboard, AScreenReaderReadsItAndItsMenuOpensByDefaultAction) {
     ASSERT_NO_FATAL_FAILURE(PrepareCard());
     ActiveLauncher l;
-    IUnknown* object = l.window->AccessibleObject();
-    ASSERT_NE(object, nullptr);
     IAccessible* client = nullptr;
-    object->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&client));
-    object->Release();
+    ASSERT_EQ(
+        ::AccessibleObjectFromWindow(l.window->GetHandle(), static_cast<DWORD>(OBJID_CLIENT),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&client)),
+        S_OK);
     ASSERT_NE(client, nullptr);
     long count = 0;
     client->get_accChildCount(&count);
@@ -157,4 +207,86 @@ TEST(LauncherKeyboard, AScreenReaderReadsItAndItsMenuOpensByDefaultAction) {
     ASSERT_NE(l.window->RootMenu(), nullptr);
     EXPECT_TRUE(l.window->RootMenu()->IsOpen());
     client->Release();
+}
+
+TEST(LauncherKeyboard, AltSpaceOpensTheSystemMenuAndTheKeyboardStays) {
+    ASSERT_NO_FATAL_FAILURE(PrepareCard());
+    ActiveLauncher l;
+    l.Key(VK_TAB);
+    ASSERT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
+    CMenuWatch watch;
+    ASSERT_TRUE(watch.Ok());
+    // Space with Alt down, as the keyboard posts it; the pump translates it.
+    const HWND hwnd = l.window->GetHandle();
+    ::PostMessageA(hwnd, WM_SYSKEYDOWN, VK_SPACE, (1 << 29) | 1);
+    lt::PumpUntil([] { return !g_menuHasClose.empty(); }, 10000);
+    lt::Drain();
+    EXPECT_EQ(g_menuHasClose, std::vector<bool>{true});
+    // The menu gone, the keyboard is where it was.
+    EXPECT_EQ(::GetFocus(), hwnd);
+    EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
+}
+
+TEST(LauncherKeyboard, TheKeyboardComesBackWhenAPopupCloses) {
+    ASSERT_NO_FATAL_FAILURE(PrepareCard());
+    ActiveLauncher l;
+    // Options, version information, by keys alone.
+    for (UINT key : {VK_TAB, VK_RETURN, VK_LEFT, VK_LEFT, VK_UP}) l.Key(key);
+    ASSERT_EQ(l.MenuKey(), std::make_pair(4, 0));
+    l.Key(VK_RETURN);
+    ASSERT_TRUE(lt::PumpUntil(
+        [&] {
+            return l.window->VersionWindow() &&
+                   ::IsWindowVisible(l.window->VersionWindow()->GetHandle());
+        },
+        10000));
+    const HWND popup = l.window->VersionWindow()->GetHandle();
+    EXPECT_EQ(::GetActiveWindow(), popup);
+    // Escape is the pop-up's close button; the launcher has the keyboard
+    // again, on the menu button the menu was opened from.
+    ::SendMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
+    ASSERT_TRUE(lt::PumpUntil([&] { return !::IsWindowVisible(popup); }, 5000));
+    lt::Drain();
+    EXPECT_EQ(::GetActiveWindow(), l.window->GetHandle());
+    EXPECT_EQ(::GetFocus(), l.window->GetHandle());
+    EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
+    EXPECT_FALSE(l.window->RootMenu()->IsOpen());
+}
+
+TEST(LauncherKeyboard, RealKeysWalkTheMenuAndOpenTheSystemMenu) {
+    const std::string unixAgent = lt::Env("QM_XDO_DIR");
+    if (unixAgent.empty()) GTEST_SKIP() << "needs the xdotool agent of run-with-service";
+    std::string agent = "Z:" + unixAgent + "\\";
+    for (char& c : agent)
+        if (c == '/') c = '\\';
+    ASSERT_NO_FATAL_FAILURE(PrepareCard());
+    ActiveLauncher l;
+    const HWND hwnd = l.window->GetHandle();
+    // The X server's keyboard goes to the launcher's X window without a click.
+    const auto xWindow = reinterpret_cast<uintptr_t>(::GetPropA(hwnd, "__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u);
+    ASSERT_EQ(qmtest::RunXdo(agent, {"windowfocus", "--sync", std::to_string(xWindow)}), 0);
+    ASSERT_TRUE(lt::PumpUntil([&] { return ::GetFocus() == hwnd; }, 10000));
+
+    auto keys = [&](std::vector<std::string> names, const std::function<bool()>& until) {
+        names.insert(names.begin(), {"key", "--delay", "40"});
+        return qmtest::RunXdo(agent, names) == 0 && lt::PumpUntil(until, 10000);
+    };
+    EXPECT_TRUE(keys({"Tab"}, [&] { return l.Focus() == CLauncherWindow::kMenuButton; }));
+    EXPECT_TRUE(
+        keys({"Return"}, [&] { return l.window->RootMenu() && l.window->RootMenu()->IsOpen(); }));
+    EXPECT_TRUE(keys({"Left"}, [&] { return l.MenuKey() == std::make_pair(0, 0); }));
+    EXPECT_TRUE(keys({"Right", "Right"}, [&] { return l.MenuKey() == std::make_pair(0, 2); }));
+    EXPECT_TRUE(keys({"Escape"}, [&] { return !l.window->RootMenu()->IsOpen(); }));
+    lt::Drain();
+    EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
+    EXPECT_EQ(::GetFocus(), hwnd);
+
+    CMenuWatch watch;
+    ASSERT_TRUE(watch.Ok());
+    EXPECT_TRUE(keys({"alt+space"}, [&] { return !g_menuHasClose.empty(); }));
+    EXPECT_EQ(g_menuHasClose, std::vector<bool>{true});
+    lt::Drain();
+    EXPECT_EQ(::GetFocus(), hwnd);
+    EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
 }

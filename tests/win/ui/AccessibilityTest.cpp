@@ -14,6 +14,8 @@
 
 #include "ScreenInput.h"
 #include "SkinWindowKit.h"
+#include "ui/ButtonListView.h"
+#include "ui/ResizableSkinWindow.h"
 #include "ui/SkinAccessRules.h"
 
 using namespace ui;
@@ -48,20 +50,27 @@ VARIANT Child(long id) {
     return v;
 }
 
-// Every child of the client object, as a screen reader reads it.
-std::vector<Row> ReadChildren(IAccessible* client) {
-    long count = 0;
-    client->get_accChildCount(&count);
+// Children of an object, as a screen reader reads them.
+std::vector<Row> ReadRows(IAccessible* object, const std::vector<long>& ids) {
     std::vector<Row> rows;
-    for (long i = 1; i <= count; ++i) {
+    for (long id : ids) {
         VARIANT role, state;
         BSTR name = nullptr;
-        client->get_accRole(Child(i), &role);
-        client->get_accState(Child(i), &state);
-        client->get_accName(Child(i), &name);
+        object->get_accRole(Child(id), &role);
+        object->get_accState(Child(id), &state);
+        object->get_accName(Child(id), &name);
         rows.push_back({role.lVal, Narrow(name), state.lVal});
     }
     return rows;
+}
+
+// Every child of the client object.
+std::vector<Row> ReadChildren(IAccessible* client) {
+    long count = 0;
+    client->get_accChildCount(&count);
+    std::vector<long> ids;
+    for (long i = 1; i <= count; ++i) ids.push_back(i);
+    return ReadRows(client, ids);
 }
 
 std::string Describe(const std::vector<Row>& rows) {
@@ -71,30 +80,34 @@ std::string Describe(const std::vector<Row>& rows) {
     return out;
 }
 
-// The window's client object. AccessibleObjectFromWindow is how a screen
-// reader asks; under Wine 8 its marshalling of the answer fails here
-// (E_NOINTERFACE from LresultFromObject), so the test takes the same object
-// on the window's thread.
-IAccessible* ClientOf(CSkinWindow& window) {
-    IUnknown* object = window.AccessibleObject();
+// The window's client object as a screen reader asks for it: WM_GETOBJECT
+// and COM's marshalling (within the window's apartment it hands back the
+// object itself).
+IAccessible* ClientOf(CSkinWindow& window, LONG object = OBJID_CLIENT) {
     IAccessible* client = nullptr;
-    if (object) object->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&client));
-    if (object) object->Release();
-    return client;
+    const HRESULT hr =
+        ::AccessibleObjectFromWindow(window.GetHandle(), static_cast<DWORD>(object),
+                                     __uuidof(IAccessible), reinterpret_cast<void**>(&client));
+    return SUCCEEDED(hr) ? client : nullptr;
 }
 
-// Win events of this thread's windows, caught out of context while the test pumps.
+// Win events of this thread's windows, caught out of context while the test pumps:
+// the client's, and a list's (its object id is its child id).
 struct Event {
     DWORD event;
     LONG child;
-    bool operator==(const Event& o) const { return event == o.event && child == o.child; }
+    LONG object = OBJID_CLIENT;
+    bool operator==(const Event& o) const {
+        return event == o.event && child == o.child && object == o.object;
+    }
 };
 std::vector<Event> g_events;
 HWND g_watched = nullptr;
 
 void CALLBACK OnWinEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
                          DWORD) {
-    if (window == g_watched && object == OBJID_CLIENT) g_events.push_back({event, child});
+    if (window == g_watched && (object == OBJID_CLIENT || object > 0))
+        g_events.push_back({event, child, object});
 }
 
 class CEventHook {
@@ -329,4 +342,237 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
     long count = 0;
     EXPECT_EQ(kept->get_accChildCount(&count), RPC_E_DISCONNECTED);
     kept->Release();
+}
+
+namespace {
+
+// 25 rows: a name, a button, and a note on the odd rows.
+class CNamedRows : public CButtonListViewTable {
+public:
+    int rows = 25;
+    int GetRowCount() override { return rows; }
+    bool IsRowActive(int) override { return false; }
+    bool IsButtonEnabled(int, int) override { return true; }
+    bool IsButtonOn(int, int) override { return false; }
+    int GetLabelIndex(int, int) override { return 0; }
+    std::string GetCellText(int row, int column) override {
+        if (column == 0) return "行" + std::to_string(row);
+        return column == 2 && row % 2 ? "備考" : "";
+    }
+    bool GetCellTextColor(int, int, COLORREF&) override { return false; }
+    std::string GetCellToolTip(int, int) override { return ""; }
+    bool GetCellFormat(int, int, UINT&) override { return false; }
+};
+
+// The frame skin's list (180 x 180 at 10, 24: ten rows of 18 px) with its
+// scroll bar, the window shown and active.
+struct ListWindow {
+    CNamedRows table;
+    CResizableSkinWindow window;
+    CButtonListView* list = nullptr;
+    ListWindow() {
+        skintest::UseFrameSkin();
+        window.LoadSkin("FrameTest.txt", "Base", false);
+        auto* bar =
+            window.AddItem<CSkinWindowItemScrollBar>(10, GetItem(window.Skin(), "ScrollBar"));
+        list = window.AddItem<CButtonListView>(11, GetItem(window.Skin(), "List"), bar, nullptr);
+        list->AddColumn("name", 60);
+        list->AddColumn("on", 40, DT_CENTER, true, 0);
+        list->AddColumn("note", 80);
+        list->SetTable(&table);
+        window.CreateResizableWindow(nullptr, WS_POPUP | WS_VISIBLE, WS_EX_TOOLWINDOW, 100, 100);
+        ::SetForegroundWindow(window.GetHandle());
+        ::SetFocus(window.GetHandle());
+        qmtest::Drain();
+    }
+    ~ListWindow() {
+        if (window.GetHandle()) window.DestroyWindow();
+    }
+    void Key(UINT key) {
+        window.SendMessage(WM_KEYDOWN, key, 0);
+        qmtest::Drain();
+    }
+    COLORREF Pixel(int x, int y) { return window.BackBuffer()->GetPixel(x, y); }
+};
+
+const COLORREF kEvenRow = RGB(220, 220, 80), kOddRow = RGB(220, 200, 80);
+
+}  // namespace
+
+TEST(Accessibility, ListRowsFollowTheArrowsAndComeIntoView) {
+    ListWindow l;
+    CEventHook hook(l.window.GetHandle());
+    ASSERT_TRUE(hook.Ok());
+    // Tab gives the list the keyboard: the ring round the whole list (its
+    // bottom edge 2 px inside, over row 9), no row yet.
+    l.Key(VK_TAB);
+    ASSERT_EQ(l.window.TabAccessor().GetFocusItem(), l.list);
+    EXPECT_EQ(l.list->SelectedRow(), -1);
+    EXPECT_EQ(l.Pixel(183, 200), kFocusMarkColor);
+    EXPECT_EQ(l.Pixel(183, 202), kOddRow);
+
+    // Each key: the row it lands on, and the first row shown.
+    struct Step {
+        UINT key;
+        int row, first;
+    } const steps[] = {
+        {VK_DOWN, 0, 0}, {VK_UP, 0, 0},     {VK_END, 24, 15}, {VK_DOWN, 24, 15}, {VK_PRIOR, 14, 14},
+        {VK_UP, 13, 13}, {VK_NEXT, 23, 14}, {VK_HOME, 0, 0},  {VK_NEXT, 10, 1},  {VK_PRIOR, 0, 0},
+    };
+    for (const Step& s : steps) {
+        l.Key(s.key);
+        EXPECT_EQ(l.list->SelectedRow(), s.row) << s.key;
+        EXPECT_EQ(l.list->FirstRow(), s.first) << s.key;
+    }
+    // The ring now rounds row 0 (24..42): 2 px inside it, the row's face
+    // outside and in its corners; the list's ring is gone from row 9.
+    struct Probe {
+        int x, y;
+        COLORREF color;
+    } const probes[] = {
+        {183, 25, kEvenRow},        {183, 26, kFocusMarkColor}, {183, 27, kFocusMarkColor},
+        {183, 28, kEvenRow},        {183, 38, kFocusMarkColor}, {183, 39, kFocusMarkColor},
+        {183, 40, kEvenRow},        {185, 33, kEvenRow},        {186, 33, kFocusMarkColor},
+        {187, 33, kFocusMarkColor}, {188, 33, kEvenRow},        {187, 26, kEvenRow},
+        {183, 200, kOddRow},
+    };
+    for (const Probe& p : probes) EXPECT_EQ(l.Pixel(p.x, p.y), p.color) << p.x << ", " << p.y;
+
+    // The list (child 1) took the focus, then each row was selected and
+    // focused as a child of the list's own object (id 1).
+    std::vector<Event> rows;
+    for (const Event& e : g_events)
+        if (e.object == 1 || (e.object == OBJID_CLIENT && e.child == 1)) rows.push_back(e);
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (Event{EVENT_OBJECT_FOCUS, 1}));
+    EXPECT_EQ(rows[1], (Event{EVENT_OBJECT_SELECTION, 1, 1}));
+    EXPECT_EQ(rows[2], (Event{EVENT_OBJECT_FOCUS, 1, 1}));
+    // A key that moves nothing (Up on row 0) says nothing: 8 moves, 2 each.
+    EXPECT_EQ(rows.size(), 1u + 2u * 8u);
+
+    // A click on a cell chooses its row; a list that shrinks keeps its row
+    // inside; an empty list leaves the arrows to the window.
+    l.list->OnLButtonDown(30, 3 * 18 + 9);
+    l.list->OnLButtonUp(30, 3 * 18 + 9);
+    EXPECT_EQ(l.list->SelectedRow(), 3);
+    l.table.rows = 2;
+    l.list->RefreshRow(-1);
+    EXPECT_EQ(l.list->SelectedRow(), 1);
+    l.table.rows = 0;
+    l.list->RefreshRow(-1);
+    EXPECT_EQ(l.list->SelectedRow(), -1);
+    EXPECT_FALSE(l.list->OnKey(VK_DOWN));
+}
+
+TEST(Accessibility, ListRowsAreTheListsChildren) {
+    ListWindow l;
+    l.Key(VK_TAB);
+    l.Key(VK_END);
+    l.Key(VK_PRIOR);
+    l.Key(VK_UP);
+    ASSERT_EQ(l.list->SelectedRow(), 13);
+    ASSERT_EQ(l.list->FirstRow(), 13);
+    IAccessible* client = ClientOf(l.window);
+    ASSERT_NE(client, nullptr);
+    IDispatch* child = nullptr;
+    ASSERT_EQ(client->get_accChild(Child(1), &child), S_OK);
+    IAccessible* list = nullptr;
+    ASSERT_EQ(child->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&list)), S_OK);
+    child->Release();
+    VARIANT focus;
+    EXPECT_EQ(client->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.lVal, 1);
+
+    long count = 0;
+    EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 25);
+    // Rows 12 and 23 lie outside the ten shown from 13.
+    const long rowState = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+    const long out = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+    const std::vector<Row> expected = {
+        {ROLE_SYSTEM_LISTITEM, "行12", rowState | out},
+        {ROLE_SYSTEM_LISTITEM, "行13 備考",
+         rowState | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED},
+        {ROLE_SYSTEM_LISTITEM, "行14", rowState},
+        {ROLE_SYSTEM_LISTITEM, "行22", rowState},
+        {ROLE_SYSTEM_LISTITEM, "行23 備考", rowState | out},
+    };
+    const std::vector<Row> read = ReadRows(list, {13, 14, 15, 23, 24});
+    EXPECT_EQ(read, expected) << Describe(read);
+    VARIANT role;
+    list->get_accRole(Child(CHILDID_SELF), &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
+    EXPECT_EQ(list->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.lVal, 14);
+    VARIANT selection;
+    EXPECT_EQ(list->get_accSelection(&selection), S_OK);
+    EXPECT_EQ(selection.lVal, 14);
+
+    // Places on the screen; the hit test finds the row under a point.
+    long x = 0, y = 0, w = 0, h = 0;
+    EXPECT_EQ(list->accLocation(&x, &y, &w, &h, Child(15)), S_OK);
+    POINT origin = {10, 24 + 18};
+    ::ClientToScreen(l.window.GetHandle(), &origin);
+    EXPECT_EQ((std::vector<long>{x, y, w, h}), (std::vector<long>{origin.x, origin.y, 180, 18}));
+    VARIANT hit;
+    EXPECT_EQ(list->accHitTest(origin.x + 5, origin.y + 17, &hit), S_OK);
+    EXPECT_EQ(hit.lVal, 15);
+    EXPECT_EQ(list->accHitTest(origin.x - 1, origin.y, &hit), S_FALSE);
+    VARIANT next;
+    EXPECT_EQ(list->accNavigate(NAVDIR_NEXT, Child(25), &next), S_FALSE);
+    EXPECT_EQ(list->accNavigate(NAVDIR_LASTCHILD, Child(CHILDID_SELF), &next), S_OK);
+    EXPECT_EQ(next.lVal, 25);
+    // Child ids outside the rows are refused.
+    BSTR name = nullptr;
+    EXPECT_EQ(list->get_accName(Child(26), &name), E_INVALIDARG);
+    EXPECT_EQ(list->get_accName(Child(-1), &name), E_INVALIDARG);
+
+    // Without the keyboard the row stays selected, not focused.
+    ::SetFocus(nullptr);
+    VARIANT state;
+    list->get_accState(Child(14), &state);
+    EXPECT_EQ(state.lVal, rowState | STATE_SYSTEM_SELECTED);
+    EXPECT_EQ(list->get_accFocus(&focus), S_FALSE);
+    client->Release();
+    // Once the window is gone the list answers no more.
+    l.window.DestroyWindow();
+    EXPECT_EQ(list->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    list->Release();
+}
+
+TEST(Accessibility, WmGetObjectAnswersTheClientAndEachListByItsId) {
+    ListWindow l;
+    // The answer to WM_GETOBJECT is the window's own object.
+    IAccessible* client = ClientOf(l.window);
+    ASSERT_NE(client, nullptr);
+    IUnknown* direct = l.window.AccessibleObject();
+    IUnknown* asked = nullptr;
+    client->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&asked));
+    EXPECT_EQ(asked, direct);
+    if (asked) asked->Release();
+    direct->Release();
+    // The list's child id as the object id: the list's own object, the one
+    // its row events name.
+    IAccessible* list = ClientOf(l.window, 1);
+    ASSERT_NE(list, nullptr);
+    VARIANT role;
+    list->get_accRole(Child(CHILDID_SELF), &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LIST);
+    long count = 0;
+    list->get_accChildCount(&count);
+    EXPECT_EQ(count, 25);
+    IDispatch* parent = nullptr;
+    ASSERT_EQ(list->get_accParent(&parent), S_OK);
+    IUnknown* parentObject = nullptr;
+    parent->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&parentObject));
+    IUnknown* clientObject = nullptr;
+    client->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&clientObject));
+    EXPECT_EQ(parentObject, clientObject);
+    parentObject->Release();
+    clientObject->Release();
+    parent->Release();
+    list->Release();
+    // Ids that are no list get no object of ours.
+    for (LONG id : {2L, 99L}) EXPECT_EQ(ClientOf(l.window, id), nullptr) << id;
+    client->Release();
 }
