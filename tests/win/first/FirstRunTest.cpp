@@ -477,8 +477,15 @@ bool MutexExists(const char* name) {
     return m != nullptr;
 }
 
-// Clicks the middle of an item of a window of another process.
+// Clicks the middle of an item of a window of another process. The window is
+// found as soon as it is made, before it is shown: the click waits until the
+// X server has it on screen, or it would land on whatever lies beneath.
 int ClickAt(HWND window, int x, int y) {
+    if (!PumpUntil([&] { return ::IsWindowVisible(window) != FALSE; }, 20000)) return -1;
+    const auto xWindow = reinterpret_cast<uintptr_t>(::GetPropA(window, "__wine_x11_whole_window"));
+    if (!xWindow) return -1;
+    const int mapped = Xdo({"windowmap", "--sync", std::to_string(xWindow)});
+    if (mapped != 0) return mapped;
     POINT p = {x, y};
     ::ClientToScreen(window, &p);
     return Xdo({"mousemove", "--sync", std::to_string(p.x), std::to_string(p.y), "click", "1"});
