@@ -5,10 +5,6 @@
 // through.
 #include <windows.h>
 #include <gtest/gtest.h>
-// after windows.h
-#include <dbt.h>
-
-#include <memory>
 
 #include "LauncherHarness.h"
 #include "app/LauncherWindow.h"
@@ -18,8 +14,6 @@
 #include "common/WickerdaleConfig.h"
 #include "common/WinHandle.h"
 #include "datafiles/PcLinkFile.h"
-
-using ui::CLauncherWindow;
 
 namespace {
 
@@ -87,28 +81,8 @@ int SetCardReadOnly(bool on) {
     return std::atoi(qmtest::ReadFile(folder + "readonly.done").c_str());
 }
 
-struct Session {
-    qmtest::CBoxWatcher boxes{{}, true};
-    std::unique_ptr<CLauncherWindow> window;
-    explicit Session(const lt::CoreScenario&) {
-        window = std::make_unique<CLauncherWindow>();
-        window->CreateLauncher(2);
-        window->ShowWindow(SW_SHOWNA);
-        lt::PumpUntil([&] { return window->Started(); }, 10000);
-    }
-    ~Session() {
-        RequestToolsEnd();
-        lt::PumpUntil([] { return !FindCoreWindow(); }, 5000);
-        window.reset();
-        lt::Drain();
-    }
-    CLauncherWindow* operator->() { return window.get(); }
-    void Send(UINT message, WPARAM w = 0, LPARAM l = 0) { window->SendMessage(message, w, l); }
-    void CardNotice(WPARAM kind) {
-        DEV_BROADCAST_VOLUME v = {sizeof v, DBT_DEVTYP_VOLUME, 0, 1u << ('E' - 'A'), 0};
-        Send(WM_DEVICECHANGE, kind, reinterpret_cast<LPARAM>(&v));
-        Send(WM_TIMER, ui::kTimerRescan);
-    }
+struct Session : lt::CLauncherSession {
+    explicit Session(const lt::CoreScenario&) {}
     bool WaitForMapQuestion() {
         return lt::PumpUntil(
             [&] {
@@ -143,11 +117,7 @@ bool Logged(const std::string& text, size_t from) {
     return lt::LogText().find(text, from) != std::string::npos;
 }
 
-void PrepareCard() {
-    lt::SetUpProgram();
-    ASSERT_TRUE(lt::MakeCard('E', kDevice));
-    ASSERT_TRUE(lt::RegisterUser(kDevice, 2));
-}
+void PrepareCard() { lt::PrepareCard(kDevice); }
 
 }  // namespace
 
