@@ -110,11 +110,7 @@ private:
     UINT_PTR m_timer = 0;
 };
 
-void PrepareCard() {
-    lt::SetUpProgram();
-    ASSERT_TRUE(lt::MakeCard('E', "LAUNCHERKEYS0001"));
-    ASSERT_TRUE(lt::RegisterUser("LAUNCHERKEYS0001", 2));
-}
+void PrepareCard() { lt::PrepareCard("LAUNCHERKEYS0001"); }
 
 }  // namespace
 
