@@ -19,7 +19,6 @@
 #include <tlhelp32.h>
 
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +42,7 @@
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/PumpUntil.h"
 #include "tests/support/ServiceControl.h"
 #include "tests/win/wfc/GuiObjects.h"
 #include "ui/Skin.h"
@@ -180,28 +180,8 @@ inline void EmptyTree(const std::string& folder) { DeleteFolderTree(folder.c_str
 
 // --- waiting ----------------------------------------------------------------------------------
 
-// Dispatches messages until done() holds, waking for messages and, when
-// given, for `wake` being signalled; false when timeoutMs passed first.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake = nullptr) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;  // a closed launcher's; the next one follows
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-            if (done()) return true;
-        }
-        if (done()) return true;
-        const DWORD waited = ::GetTickCount() - start;
-        if (waited >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(wake ? 1 : 0, wake ? &wake : nullptr, FALSE, timeoutMs - waited,
-                                    QS_ALLINPUT);
-    }
-}
-inline void Drain() {
-    PumpUntil([] { return false; }, 0);
-}
+using qmtest::Drain;
+using qmtest::PumpUntil;
 
 // The running stand-in core's process (opened to wait on), or none.
 inline HANDLE OpenCoreProcess() {
