@@ -70,32 +70,6 @@ inline DWORD ThreadCount() {
     return count;
 }
 
-// The module each thread of this process started in ("?" where the system
-// does not say), to tell a thread that stays.
-inline std::string ThreadOrigins() {
-    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
-    std::string origins;
-    qm::CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 t = {sizeof t};
-    for (BOOL more = ::Thread32First(snap.Get(), &t); more; more = ::Thread32Next(snap.Get(), &t)) {
-        if (t.th32OwnerProcessID != ::GetCurrentProcessId()) continue;
-        char name[MAX_PATH] = "?";
-        qm::CHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, t.th32ThreadID));
-        void* start = nullptr;
-        HMODULE module = nullptr;
-        // 9: the thread's start address as it was created.
-        if (query && thread && query(thread.Get(), 9, &start, sizeof start, nullptr) == 0 &&
-            ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                     GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                 static_cast<const char*>(start), &module))
-            ::GetModuleFileNameA(module, name, sizeof name);
-        origins += std::string(origins.empty() ? "" : ", ") + name;
-    }
-    return origins;
-}
-
 // Wine answers 0 for the handle count: there the open handles are found by
 // value (kernel handles are multiples of 4 from 4 up).
 inline DWORD HandleCount() {
