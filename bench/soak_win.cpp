@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
     int cycles = argc > 1 ? std::max(soak::kBaselineCycles, std::atoi(argv[1])) : 100;
     cycles += (soak::kPeriod - cycles % soak::kPeriod) % soak::kPeriod;
     const int logKB = argc > 2 ? std::atoi(argv[2]) : 256;
+    // QM_SOAK_SAMPLE: cycles between samples (50); each sample lists the kinds
+    // of GDI object whose number changed since the one before.
+    const int sample = std::atoi(soak::Env("QM_SOAK_SAMPLE").c_str());
+    const int every = sample > 0 ? sample : 50;
     soak::CSoak run;
     const std::string problem = run.SetUp(logKB);
     if (!problem.empty()) return std::printf("soak: %s\n", problem.c_str()), 1;
@@ -45,6 +49,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> failures;
     soak::Sample baseline;
     std::string kept;
+    soak::GdiCensus gdiBefore = soak::TakeGdiCensus(), gdiBaseline;
     const double start = bench::NowMs();
     for (int i = 0; i < cycles; ++i) {
         const double t0 = bench::NowMs();
@@ -56,9 +61,10 @@ int main(int argc, char** argv) {
         }
         if (i + 1 == soak::kBaselineCycles) {
             baseline = soak::Measure();
+            gdiBaseline = soak::TakeGdiCensus();
             kept = run.KeptFiles();
         }
-        if ((i + 1) % 50 == 0) {
+        if ((i + 1) % every == 0) {
             const soak::Sample s = soak::Measure();
             std::printf(
                 "soak: %d cycles, %.0f s: GDI %lu USER %lu handles %lu private %llu KB "
@@ -66,6 +72,11 @@ int main(int argc, char** argv) {
                 i + 1, (bench::NowMs() - start) / 1000, s.gdi, s.user, s.handles,
                 static_cast<unsigned long long>(s.privateBytes / 1024), s.threads,
                 static_cast<unsigned long long>(s.logFolderBytes / 1024));
+            const soak::GdiCensus gdiNow = soak::TakeGdiCensus();
+            const std::vector<std::string> changes = soak::GdiChanges(gdiBefore, gdiNow);
+            for (size_t c = 0; c < changes.size() && c < 40; ++c)
+                std::printf("  GDI %s\n", changes[c].c_str());
+            gdiBefore = gdiNow;
             std::fflush(stdout);
         }
     }
@@ -93,6 +104,11 @@ int main(int argc, char** argv) {
     std::printf("log within its limit, rotation intact: %s\n", log.empty() ? "yes" : log.c_str());
     std::printf("settings and user list byte-identical: %s\n",
                 kept == run.KeptFiles() ? "yes" : "NO");
+    // What the GDI objects' change is made of, and how much of it is the
+    // system's cache of device contexts.
+    for (const std::string& change : soak::GdiChanges(gdiBaseline, soak::TakeGdiCensus()))
+        std::printf("GDI since cycle %d: %s\n", soak::kBaselineCycles, change.c_str());
+    std::printf("device contexts free in the system's cache: %d\n", soak::FreeCachedDCs());
     std::printf("cycles with a wrong outcome: %zu\n", failures.size());
     for (size_t f = 0; f < failures.size() && f < 20; ++f)
         std::printf("  %s\n", failures[f].c_str());

@@ -18,8 +18,9 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
 #include "tests/support/BoxWatcher.h"
+#include "tests/support/PumpUntil.h"
 #include "tests/support/ServiceControl.h"
 #include "tests/win/wfc/GuiObjects.h"
 #include "ui/Skin.h"
@@ -113,6 +115,98 @@ inline uint64_t FolderBytes(const std::string& folder) {
     return total;
 }
 
+// The live GDI objects in a few words each (found as guiobjects::Gdi finds
+// them under Wine), counted by description: a bitmap's size, a font's face
+// and height, a brush's colour, a region's box, the bitmap a DC holds. Two
+// of them compared tell which kind a change in the count is made of, where
+// the handles' values change from cycle to cycle.
+using GdiCensus = std::map<std::string, int>;
+inline std::string DescribeGdi(HGDIOBJ h, DWORD type) {
+    char text[160];
+    switch (type) {
+        case OBJ_BITMAP: {
+            BITMAP b = {};
+            ::GetObjectA(h, sizeof b, &b);
+            std::snprintf(text, sizeof text, "bitmap %ldx%ld %u bpp", b.bmWidth, b.bmHeight,
+                          b.bmBitsPixel);
+            break;
+        }
+        case OBJ_FONT: {
+            LOGFONTA f = {};
+            ::GetObjectA(h, sizeof f, &f);
+            std::snprintf(text, sizeof text, "font %ld %s", f.lfHeight, f.lfFaceName);
+            break;
+        }
+        case OBJ_BRUSH: {
+            LOGBRUSH b = {};
+            ::GetObjectA(h, sizeof b, &b);
+            std::snprintf(text, sizeof text, "brush style %u colour %06lX", b.lbStyle, b.lbColor);
+            break;
+        }
+        case OBJ_REGION: {
+            RECT r = {};
+            ::GetRgnBox(static_cast<HRGN>(h), &r);
+            std::snprintf(text, sizeof text, "region (%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right,
+                          r.bottom);
+            break;
+        }
+        case OBJ_DC:
+        case OBJ_MEMDC: {
+            BITMAP b = {};
+            ::GetObjectA(::GetCurrentObject(static_cast<HDC>(h), OBJ_BITMAP), sizeof b, &b);
+            std::snprintf(text, sizeof text, "%s on %ldx%ld", type == OBJ_DC ? "DC" : "memory DC",
+                          b.bmWidth, b.bmHeight);
+            break;
+        }
+        default:
+            std::snprintf(text, sizeof text, "type %lu", type);
+    }
+    return text;
+}
+inline GdiCensus TakeGdiCensus() {
+    GdiCensus census;
+    for (UINT_PTR index = 1; index < 0x10000; ++index) {
+        const HGDIOBJ h = reinterpret_cast<HGDIOBJ>(index);
+        if (const DWORD type = ::GetObjectType(h)) ++census[DescribeGdi(h, type)];
+    }
+    return census;
+}
+// "+N what" for each description `now` holds more of, "-N what" for fewer.
+inline std::vector<std::string> GdiChanges(const GdiCensus& before, const GdiCensus& now) {
+    GdiCensus change = now;
+    for (const auto& [what, n] : before) change[what] -= n;
+    std::vector<std::string> lines;
+    for (const auto& [what, n] : change)
+        if (n) lines.push_back((n > 0 ? "+" : "") + std::to_string(n) + " " + what);
+    return lines;
+}
+
+// Windows keep a cache of device contexts for GetDC and BeginPaint that
+// grows to the most ever held at once and never shrinks; under Wine each is
+// a GDI object. How many of them are free: taken one after another until
+// taking one makes a new one (which then stays in the cache: call it once,
+// after the last measure).
+inline int FreeCachedDCs() {
+    auto dcs = [] {
+        int n = 0;
+        for (UINT_PTR index = 1; index < 0x10000; ++index)
+            n += ::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) == OBJ_DC;
+        return n;
+    };
+    const int before = dcs();
+    std::vector<HDC> held;
+    int free = 0;
+    while (free < 64) {
+        const HDC dc = ::GetDC(nullptr);
+        if (!dc) break;
+        held.push_back(dc);
+        if (dcs() > before) break;
+        ++free;
+    }
+    for (HDC dc : held) ::ReleaseDC(nullptr, dc);
+    return free;
+}
+
 inline Sample Measure() {
     Sample s;
     s.gdi = guiobjects::Gdi();
@@ -180,28 +274,8 @@ inline void EmptyTree(const std::string& folder) { DeleteFolderTree(folder.c_str
 
 // --- waiting ----------------------------------------------------------------------------------
 
-// Dispatches messages until done() holds, waking for messages and, when
-// given, for `wake` being signalled; false when timeoutMs passed first.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, HANDLE wake = nullptr) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;  // a closed launcher's; the next one follows
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-            if (done()) return true;
-        }
-        if (done()) return true;
-        const DWORD waited = ::GetTickCount() - start;
-        if (waited >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(wake ? 1 : 0, wake ? &wake : nullptr, FALSE, timeoutMs - waited,
-                                    QS_ALLINPUT);
-    }
-}
-inline void Drain() {
-    PumpUntil([] { return false; }, 0);
-}
+using qmtest::Drain;
+using qmtest::PumpUntil;
 
 // The running stand-in core's process (opened to wait on), or none.
 inline HANDLE OpenCoreProcess() {

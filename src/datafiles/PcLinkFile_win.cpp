@@ -6,6 +6,7 @@
 
 #include "common/FileRetry.h"
 #include "common/KilnLog.h"
+#include "common/WholeFile.h"
 #include "common/WinHandle.h"
 #include "datafiles/PcLinkKey.h"
 
@@ -241,11 +242,26 @@ bool SyncPcLinkFile(char drive, bool force) {
         KILNLOG.Log(LOG_DETAIL, "お出かけ管理存在時のコピー要求->終了");
         return true;
     }
-    ::DeleteFileA(pcLink.c_str());
-    if (!::CopyFileA(naviInfo.c_str(), pcLink.c_str(), FALSE)) {
-        DWORD err = ::GetLastError();
+    // The copy replaces the old file in one step, so a pull or a crash
+    // leaves the old file or the new one, never none. A card without room
+    // for both keeps the old one (logged and reported): it still loads, and
+    // the next sync copies again.
+    std::string bytes;
+    const WholeFileResult got = ReadWholeFile(naviInfo, bytes);
+    DWORD err = got.Ok() ? 0 : got.error ? got.error : ERROR_READ_FAULT;
+    if (got.Ok()) {
+        WholeFileWriteOptions write;
+        // A new file takes the source's hidden and system marks, as a copy does.
+        const DWORD marks = ::GetFileAttributesA(naviInfo.c_str());
+        if (marks != INVALID_FILE_ATTRIBUTES)
+            write.attributes =
+                marks & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+        err = WriteWholeFileReplacing(pcLink, bytes, write).error;
+    }
+    if (err) {
         // The caller reads the error: the log leaves it as it was.
         KILNLOG.Log(LOG_ERROR, "お出かけ管理コピー失敗 ERR:0x%08X", static_cast<unsigned>(err));
+        ::SetLastError(err);
         return false;
     }
     KILNLOG.Log(LOG_NORMAL, "お出かけ管理コピー完了");

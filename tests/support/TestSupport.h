@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "PumpUntil.h"
+
 namespace qmtest {
 
 // A scratch folder of this test program, fresh per run (with trailing '\').
@@ -48,15 +50,6 @@ void EmptyDrive(char drive);
 bool MakeCard(char drive, const std::string& options = "");
 // Writes a file, making the folders on its way; true when it was written.
 bool Touch(const std::string& path, const std::string& body = "data");
-
-// Dispatches this thread's messages until done() holds, asking it after each
-// message and at least every 20 ms (it may turn true on another thread or in
-// another process); false when timeoutMs passed first (a failure, never a pause).
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000);
-// Dispatches what is queued now.
-inline void Drain() {
-    PumpUntil([] { return false; }, 0);
-}
 
 struct ProcessResult {
     bool started = false;

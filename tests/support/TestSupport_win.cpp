@@ -190,24 +190,6 @@ bool Touch(const std::string& path, const std::string& body) {
     return WriteFile(path, body);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-            if (done()) return true;
-        }
-        if (done()) return true;
-        const DWORD waited = ::GetTickCount() - start;
-        if (waited >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(20, timeoutMs - waited),
-                                    QS_ALLINPUT);
-    }
-}
-
 }  // namespace qmtest
 
 int main(int argc, char** argv) {

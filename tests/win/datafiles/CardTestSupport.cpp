@@ -43,14 +43,10 @@ bool LogHas(size_t mark, const std::string& kindAndText) {
     return false;
 }
 
-namespace {
-constexpr const char* kFillerPath = "P:\\filler";
-}
-
-CDiskFiller::CDiskFiller(size_t room) {
-    const std::string keep = "P:\\room";
+CDiskFiller::CDiskFiller(size_t room, char drive) : m_path(std::string(1, drive) + ":\\filler") {
+    const std::string keep = std::string(1, drive) + ":\\room";
     if (room && !qmtest::WriteFile(keep, std::string(room, 'r'))) return;
-    qm::CFileHandle file(::CreateFileA(kFillerPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    qm::CFileHandle file(::CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     const std::string chunk(65536, 'x');
     DWORD put = 0;
@@ -60,12 +56,18 @@ CDiskFiller::CDiskFiller(size_t room) {
     ::DeleteFileA(keep.c_str());
 }
 
-CDiskFiller::~CDiskFiller() { ::DeleteFileA(kFillerPath); }
+CDiskFiller::~CDiskFiller() { ::DeleteFileA(m_path.c_str()); }
 
-bool DataOnSmallDisk() {
+namespace {
+bool SmallDisk(const std::string& folder, uint64_t limit) {
     ULARGE_INTEGER avail{}, total{}, free{};
-    return ::GetDiskFreeSpaceExA(GetUserDataRoot().c_str(), &avail, &total, &free) &&
-           total.QuadPart < 16 * 1024 * 1024;
+    return ::GetDiskFreeSpaceExA(folder.c_str(), &avail, &total, &free) && total.QuadPart < limit;
+}
+}  // namespace
+
+bool DataOnSmallDisk() { return SmallDisk(GetUserDataRoot(), 16 * 1024 * 1024); }
+bool SmallCardOnSmallDisk() {
+    return SmallDisk(std::string(1, kSmallCard) + ":\\", 100 * 1024 * 1024);
 }
 
 }  // namespace cardtest

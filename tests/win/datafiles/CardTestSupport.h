@@ -26,18 +26,23 @@ size_t LogMark();
 std::vector<std::string> LogSince(size_t mark);
 bool LogHas(size_t mark, const std::string& kindAndText);
 
-// Takes every free byte of the data folder's disk (P:, a small tmpfs) for as long as it lives,
-// but room bytes.
+// The nearly full card: a removable drive on a 64 MB tmpfs.
+constexpr char kSmallCard = 'N';
+
+// Takes every free byte of a small disk for as long as it lives, but room bytes: by default
+// the data folder's (P:, a 2 MB tmpfs), or the small card's.
 class CDiskFiller {
 public:
-    explicit CDiskFiller(size_t room = 0);
+    explicit CDiskFiller(size_t room = 0, char drive = 'P');
     ~CDiskFiller();
     bool Full() const { return m_error == ERROR_DISK_FULL; }
 
 private:
+    std::string m_path;
     DWORD m_error = 0;
 };
 // The tmpfs is there only where this user may mount one.
 bool DataOnSmallDisk();
+bool SmallCardOnSmallDisk();
 
 }  // namespace cardtest

@@ -3,6 +3,7 @@
 
 #include "CardTestSupport.h"
 #include "TestSupport.h"
+#include "common/WholeFile.h"
 #include "datafiles/PcLinkFile.h"
 
 using namespace cardtest;
@@ -106,6 +107,51 @@ TEST(PcLinkFile, SyncFailures) {
     EXPECT_TRUE(SyncPcLinkFile(kCardE, false));
     EXPECT_TRUE(LogHas(mark, "E:ペアリング情報チェック時のファイル読み込み失敗"));
     EXPECT_TRUE(LogHas(mark, "E:ペアリング情報セット失敗"));
+}
+
+// The copy replaces the PC-link file in one step: whatever stops it half-way leaves a file that
+// loads, the old one or the new one.
+TEST(PcLinkFile, SyncNeverLeavesTheCardWithoutItsPcLinkFile) {
+    // A crash after the new file was written and before it replaced the old one: the old one is
+    // what loads, the leftover is never read and the next copy goes over it.
+    ASSERT_TRUE(MakeCard(kCardE, "--pairing=1"));
+    ASSERT_TRUE(RunSdCard("set-pairing E:\\ 2222"));
+    const std::string path = OnCard(kCardE, kCardPcLinkPath);
+    const std::string old = LinkBytes(kCardE);
+    ASSERT_TRUE(qmtest::WriteFile(ReplacementPath(path), NaviBytes(kCardE).substr(0, 100)));
+    EXPECT_EQ(CPcLinkFile(CPcLinkFile::kPcLink, kCardE).GetPairingValue(), 1u);
+    EXPECT_EQ(LinkBytes(kCardE), old);
+    size_t mark = LogMark();
+    EXPECT_TRUE(SyncPcLinkFile(kCardE, true));
+    EXPECT_EQ(LogSince(mark), Texts{"N:お出かけ管理コピー完了"});
+    EXPECT_EQ(LinkBytes(kCardE), NaviBytes(kCardE));
+    EXPECT_EQ(CPcLinkFile(CPcLinkFile::kPcLink, kCardE).GetPairingValue(), 0x2222u);
+    EXPECT_EQ(::GetFileAttributesA(ReplacementPath(path).c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A card without room for a second copy keeps the old file whole and says why; once there is
+    // room the copy is made.
+    if (!SmallCardOnSmallDisk()) GTEST_SKIP() << "no tmpfs under the small card";
+    struct Emptied {
+        ~Emptied() { EmptyDrive(kSmallCard); }  // the card scans below must not find it
+    } emptied;
+    ASSERT_TRUE(MakeCard(kSmallCard, "--pairing=1"));
+    ASSERT_TRUE(RunSdCard("set-pairing N:\\ 3333"));
+    const std::string small = OnCard(kSmallCard, kCardPcLinkPath);
+    const std::string kept = LinkBytes(kSmallCard);
+    {
+        CDiskFiller filler(0, kSmallCard);
+        ASSERT_TRUE(filler.Full());
+        mark = LogMark();
+        ::SetLastError(0);
+        EXPECT_FALSE(SyncPcLinkFile(kSmallCard, true));
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+        EXPECT_EQ(LogSince(mark), Texts{"E:お出かけ管理コピー失敗 ERR:0x00000070"});
+        EXPECT_EQ(LinkBytes(kSmallCard), kept);
+        EXPECT_EQ(::GetFileAttributesA(ReplacementPath(small).c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(CPcLinkFile(CPcLinkFile::kPcLink, kSmallCard).GetPairingValue(), 1u);
+    }
+    EXPECT_TRUE(SyncPcLinkFile(kSmallCard, true));
+    EXPECT_EQ(LinkBytes(kSmallCard), NaviBytes(kSmallCard));
 }
 
 TEST(PcLinkFile, FindNaviCardsScansRemovableDrivesFromD) {
