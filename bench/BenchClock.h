@@ -39,4 +39,24 @@ Timing TimePerCall(int rounds, int batch, Fn&& fn) {
     return {Median(perCall), *std::min_element(perCall.begin(), perCall.end())};
 }
 
+struct Paired {
+    double aBest = 0;  // microseconds per call, the best round of each
+    double bBest = 0;
+    double ratioMedian = 0;  // the median over the rounds of b's time / a's
+};
+
+// Two pieces of work timed in alternating rounds of `batch` calls each, so
+// that a busy spell of the machine falls on both rather than on one of them.
+template <typename A, typename B>
+Paired ComparePerCall(int rounds, int batch, A&& a, B&& b) {
+    std::vector<double> as, bs, ratios;
+    for (int r = 0; r < (rounds > 0 ? rounds : 1); ++r) {
+        as.push_back(TimePerCall(1, batch, a).best);
+        bs.push_back(TimePerCall(1, batch, b).best);
+        ratios.push_back(as.back() > 0 ? bs.back() / as.back() : 0);
+    }
+    return {*std::min_element(as.begin(), as.end()), *std::min_element(bs.begin(), bs.end()),
+            Median(ratios)};
+}
+
 }  // namespace bench

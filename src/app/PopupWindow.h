@@ -49,11 +49,11 @@ public:
     bool IsSliding() const { return m_sliding; }
     // The cover's alpha: 255 while sliding, 0 once faded; -1 without one.
     int CoverAlpha() const;
-    int LayoutHeight() const { return m_layoutHeight; }
+    // The height it slides out to, in pixels at its scale.
+    int LayoutHeight();
     // Its own overlay number, so that hide-all and show-all reach it.
     static constexpr UINT kOverlayMessage = WM_APP + 0x156;
     UINT GetFrameOverlayMessage() override { return kOverlayMessage; }
-    void OnScaleChanged(int oldDpi) override;
 
 protected:
     // Loads the skin and adds the title, close button and application icon;
@@ -63,7 +63,9 @@ protected:
     void FinishPopup(const char* title, DWORD style);
     CSkinWindowItemStatic* AddText(int id, const char* name, const std::string& text);
     CSkinWindowItemButton* AddButton(int id, const char* name);
-    void SetLayoutHeight(int height) { m_layoutHeight = height; }
+    // A height other than the skin's layout size, in 96-DPI pixels: mapped
+    // to the window's scale now and again on every change of scale.
+    void SetLayoutHeight(int height) { m_layoutHeight96 = height; }
     void SetOwner(HWND owner) { m_owner = owner; }
     // A button of the pop-up was clicked (not the close button).
     virtual void OnButton(int id) = 0;
@@ -75,8 +77,8 @@ protected:
 
 private:
     HWND m_owner;
-    int m_layoutHeight = 0;
-    RECT m_slide = {};  // the full rectangle; the window's bottom stays at its bottom
+    int m_layoutHeight96 = 0;  // 0: the skin's layout size
+    RECT m_slide = {};         // the full rectangle; the window's bottom stays at its bottom
     int m_currentTop = 0;
     bool m_sliding = false;
     CSkinWindowItemOverlay* m_cover = nullptr;

@@ -17,7 +17,7 @@ void CPopupWindow::BeginPopup(const char* skinFile, const char* titleText) {
     AddButton(kCloseButton, "CloseButton");
     AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
     AddLayoutRule(kCloseButton, 2, 1, 2, 1);
-    m_layoutHeight = GetLayoutSize().cy;
+    m_layoutHeight96 = 0;
 }
 
 void CPopupWindow::FinishPopup(const char* title, DWORD style) {
@@ -42,25 +42,25 @@ CSkinWindowItemButton* CPopupWindow::AddButton(int id, const char* name) {
     return AddItem<CSkinWindowItemButton>(id, GetItem(Skin(), name));
 }
 
-void CPopupWindow::OnScaleChanged(int oldDpi) {
-    Chain::OnScaleChanged(oldDpi);
-    m_layoutHeight = GetLayoutSize().cy;
+int CPopupWindow::LayoutHeight() {
+    return m_layoutHeight96 ? Scale(m_layoutHeight96) : GetLayoutSize().cy;
 }
 
 void CPopupWindow::SlideOut() {
     RECT owner = {};
     ::GetWindowRect(m_owner, &owner);
+    const int height = LayoutHeight();
     const int width = owner.right - owner.left;
     // The pop-up needs room above the launcher.
-    if (owner.top < m_layoutHeight) {
-        const int shift = m_layoutHeight - owner.top;
+    if (owner.top < height) {
+        const int shift = height - owner.top;
         ::SetWindowPos(m_owner, nullptr, owner.left, owner.top + shift, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         ::OffsetRect(&owner, 0, shift);
     }
     const int overlap = Scale(4);
-    m_slide = RECT{owner.left, owner.top + overlap - m_layoutHeight, owner.left + width,
-                   owner.top + overlap};
+    m_slide =
+        RECT{owner.left, owner.top + overlap - height, owner.left + width, owner.top + overlap};
     m_currentTop = m_slide.bottom;
     KillTimer(kFadeTimer);
     if (m_cover) {

@@ -104,6 +104,7 @@ private:
     std::thread m_walk;
     std::mutex m_sizesLock;
     Sizes m_walkSizes;
+    Sizes m_shownSizes;  // what the bars show, laid again at a change of scale
     std::atomic<unsigned> m_walkGeneration{0};
 };
 

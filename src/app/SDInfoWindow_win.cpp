@@ -322,6 +322,7 @@ void CSDInfoWindow::WaitForSizes() {
 }
 
 void CSDInfoWindow::ApplySizes(const Sizes& sizes) {
+    m_shownSizes = sizes;
     uint64_t sum = 0;
     std::vector<int> percents;
     for (int g = 0; g < 5; ++g) {
@@ -388,6 +389,13 @@ LRESULT CSDInfoWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kSizesReady) {
         if (wParam == m_walkGeneration) WaitForSizes();
         return 0;
+    }
+    if (message == WM_DPICHANGED) {
+        // The bars are laid again from the blank bar where the new scale put
+        // it: each bar's own edges mapped would round apart from their sum.
+        const LRESULT result = Chain::WindowProc(message, wParam, lParam);
+        ApplySizes(m_shownSizes);
+        return result;
     }
     return Chain::WindowProc(message, wParam, lParam);
 }

@@ -1,17 +1,24 @@
 // The launcher made at 96, 144 and 192 DPI (children started with the
 // prefix's LogPixels set): its size at each scale, its place at the bottom
-// right, and the caption buttons' faces from the sheet of that scale.
+// right, and the caption buttons' faces from the sheet of that scale; the
+// pop-ups' messages at each scale, in their labels and on as many lines.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "LauncherHarness.h"
+#include "app/InfoChargeWindow.h"
 #include "app/LauncherWindow.h"
+#include "app/MapChargeWindow.h"
+#include "app/VersionWindow.h"
+#include "common/WickerdaleConfig.h"
 #include "tests/support/DpiSupport.h"
 #include "ui/SkinScale.h"
 #include "ui/SkinScaleWin.h"
@@ -112,4 +119,173 @@ TEST(LauncherScale, SizeAndPlaceFollowTheDpiAndFacesComeFromTheSheetOfTheScale) 
     EXPECT_NEAR(found[1].height, one.height * 3 / 2.0, 1.0);
     EXPECT_NEAR(found[2].width, one.width * 2, 1);
     EXPECT_NEAR(found[2].height, one.height * 2, 1);
+}
+
+namespace {
+
+std::string RectText(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+// A label of a pop-up as it shows: "name rect l,t,r,b ink l,t,r,b lines n".
+// Its ink is every pixel of its rectangle that differs from the same window
+// composed with the label hidden; lines are the runs of rows with ink.
+std::string LabelInk(ui::CSkinWindow& window, int id, const std::string& name) {
+    ui::CSkinWindowItem* label = window.GetItemById(id);
+    window.RedrawAll();
+    const lib::wfc::CDIB& back = *window.BackBuffer();
+    const RECT r = label->GetRect();
+    const RECT in = {std::max<int>(r.left, 0), std::max<int>(r.top, 0),
+                     std::min<int>(r.right, back.Width()), std::min<int>(r.bottom, back.Height())};
+    std::vector<COLORREF> shown;
+    for (int y = in.top; y < in.bottom; ++y)
+        for (int x = in.left; x < in.right; ++x) shown.push_back(back.GetPixel(x, y));
+    label->SetVisible(false);
+    window.RedrawAll();
+    RECT ink = {INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    int lines = 0;
+    bool inLine = false;
+    size_t i = 0;
+    for (int y = in.top; y < in.bottom; ++y) {
+        bool any = false;
+        for (int x = in.left; x < in.right; ++x) {
+            if (back.GetPixel(x, y) == shown[i++]) continue;
+            any = true;
+            ink = RECT{std::min<int>(ink.left, x), std::min<int>(ink.top, y),
+                       std::max<int>(ink.right, x + 1), std::max<int>(ink.bottom, y + 1)};
+        }
+        lines += any && !inLine;
+        inLine = any;
+    }
+    label->SetVisible(true);
+    window.RedrawAll();
+    if (lines == 0) ink = RECT{};
+    return name + " rect " + RectText(r) + " ink " + RectText(ink) + " lines " +
+           std::to_string(lines);
+}
+
+// The traffic question runs modally: a message posted to the launcher
+// before it is asked reaches this hook inside its loop, where the question
+// is measured and answered.
+std::vector<std::string>* g_infoLines = nullptr;
+UINT InfoShotMessage() {
+    static const UINT message = ::RegisterWindowMessageA("QuillmarchTestInfoInk");
+    return message;
+}
+LRESULT CALLBACK MeasureInfo(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == InfoShotMessage()) {
+        auto* info = dynamic_cast<ui::CInfoChargeWindow*>(
+            lib::wfc::CWindow::FromHandle(::FindWindowA(nullptr, "Quillmarch Info")));
+        if (info) {
+            info->FinishSlide();
+            g_infoLines->push_back(
+                LabelInk(*info, ui::CInfoChargeWindow::kUpdateConfirmTextStatic, "info"));
+            info->PostMessage(WM_COMMAND, ui::CInfoChargeWindow::kCancelButton | 0x10000, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct Ink {
+    RECT rect = {}, ink = {};
+    int lines = 0;
+};
+
+std::map<std::string, Ink> ParseInk(const std::vector<std::string>& lines) {
+    std::map<std::string, Ink> found;
+    for (const std::string& line : lines) {
+        char name[32] = {};
+        Ink k;
+        if (std::sscanf(line.c_str(), "%31s rect %ld,%ld,%ld,%ld ink %ld,%ld,%ld,%ld lines %d",
+                        name, &k.rect.left, &k.rect.top, &k.rect.right, &k.rect.bottom, &k.ink.left,
+                        &k.ink.top, &k.ink.right, &k.ink.bottom, &k.lines) == 10)
+            found[name] = k;
+        else
+            found[line] = k;  // a child's failure, named in the comparison
+    }
+    return found;
+}
+
+}  // namespace
+
+QM_CHILD_MAIN(popupink) {
+    if (args.empty()) return 2;
+    lt::SetUpProgram();
+    CWickerdaleConfig().ResetSetting(true);
+    CWickerdaleConfig().ResetMap(true);
+    // A plain window the launcher's size where it would be: the pop-ups
+    // slide out of its top edge, as wide as it.
+    const int dpi = ui::SystemDpi();
+    const HWND owner = ::CreateWindowExA(
+        WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP | WS_VISIBLE, ui::ScaleCoordinate(400, dpi),
+        ui::ScaleCoordinate(600, dpi), ui::ScaleCoordinate(293, dpi), ui::ScaleCoordinate(132, dpi),
+        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!owner) return 3;
+    std::vector<std::string> lines;
+    // Every map question: the short ones 150 px high, those with the check
+    // box or the bottom buttons 172, the download estimate with its note.
+    for (int type : {0, 1, 2, 3, 4, 5, 7, 8}) {
+        ui::CMapChargeWindow map(owner);
+        map.CreateMapWindow();
+        map.SetVariant(2);
+        if (!map.SetType(type, type == 2 ? 0x250131u : 5400u)) return 5;
+        map.Show();
+        map.FinishSlide();
+        const std::string name = "map" + std::to_string(type);
+        lines.push_back(LabelInk(map, ui::CMapChargeWindow::kInformationTextStatic, name));
+        if (type == 4)
+            lines.push_back(
+                LabelInk(map, ui::CMapChargeWindow::kInformationTextSmallStatic, name + "note"));
+        if (type == 4) lt::SaveScreen(map.BackBuffer(), "map-type4-" + std::to_string(map.Dpi()));
+    }
+    {
+        ui::CVersionWindow version;
+        version.ShowFor(owner);
+        lines.push_back(LabelInk(version, ui::CVersionWindow::kVersionText, "version"));
+    }
+    g_infoLines = &lines;
+    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, MeasureInfo, nullptr, ::GetCurrentThreadId());
+    ::PostMessageA(owner, InfoShotMessage(), 0, 0);
+    ui::CInfoChargeQuestion::Ask(owner);
+    if (hook) ::UnhookWindowsHookEx(hook);
+    ::DestroyWindow(owner);
+    return qmtest::WriteFindings(args[0], lines) ? 0 : 4;
+}
+
+TEST(LauncherScale, EveryPopupShowsItsWholeMessageAtEachScale) {
+    std::map<int, std::map<std::string, Ink>> at;
+    for (int dpi : {96, 144, 192}) {
+        const std::string file = qmtest::WorkFolder() + "popupink" + std::to_string(dpi) + ".txt";
+        at[dpi] = ParseInk(qmtest::ChildFindingsAt(dpi, "popupink", file));
+        ASSERT_GT(at[dpi].size(), 1u) << dpi << " " << at[dpi].begin()->first;
+    }
+    const std::vector<std::string> names = {"map0", "map1", "map2", "map3",    "map4", "map4note",
+                                            "map5", "map7", "map8", "version", "info"};
+    for (const std::string& name : names) ASSERT_EQ(at[96].count(name), 1u) << name;
+    for (int dpi : {144, 192}) {
+        ASSERT_EQ(at[dpi].size(), at[96].size()) << dpi;
+        for (const std::string& name : names) {
+            const Ink& one = at[96][name];
+            const Ink& k = at[dpi][name];
+            auto scaled = [&](LONG v) { return ui::ScaleCoordinate(v, dpi); };
+            // The label where the skin puts it at that scale (the layout's
+            // far edges within a pixel of rounding).
+            EXPECT_EQ(k.rect.left, scaled(one.rect.left)) << name << " " << dpi;
+            EXPECT_EQ(k.rect.top, scaled(one.rect.top)) << name << " " << dpi;
+            EXPECT_NEAR(k.rect.right, scaled(one.rect.right), 1) << name << " " << dpi;
+            EXPECT_NEAR(k.rect.bottom, scaled(one.rect.bottom), 1) << name << " " << dpi;
+            // The whole message: as many lines as at 100 %, starting where
+            // the 100 % text starts (within two pixels of glyph rounding) and
+            // as tall as it within a line's leading.
+            EXPECT_GT(one.lines, 0) << name;
+            EXPECT_EQ(k.lines, one.lines) << name << " " << dpi;
+            EXPECT_NEAR(k.ink.left, scaled(one.ink.left), 2) << name << " " << dpi;
+            EXPECT_NEAR(k.ink.top, scaled(one.ink.top), 2) << name << " " << dpi;
+            EXPECT_NEAR(k.ink.bottom - k.ink.top, scaled(one.ink.bottom - one.ink.top),
+                        ui::ScaleCoordinate(4, dpi))
+                << name << " " << dpi;
+        }
+    }
 }
