@@ -61,12 +61,33 @@ struct Sample {
     uint64_t logFolderBytes = 0;
 };
 
+// Whether a thread was started in ntdll: the system's thread-pool workers,
+// which come and go with the pool's idle time-out whatever the program does.
+inline bool StartedInNtdll(DWORD threadId) {
+    using QueryThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    static const auto query = reinterpret_cast<QueryThread>(
+        reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationThread")));
+    qm::CHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId));
+    void* start = nullptr;
+    const int kWin32StartAddress = 9;
+    if (!query || !thread.Get() ||
+        query(thread.Get(), kWin32StartAddress, &start, sizeof start, nullptr) != 0)
+        return false;
+    HMODULE module = nullptr;
+    return ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                    GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                static_cast<const char*>(start), &module) &&
+           module == ntdll;
+}
+
+// The process's threads, the system's pool workers aside.
 inline DWORD ThreadCount() {
     DWORD count = 0;
     qm::CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 t = {sizeof t};
     for (BOOL more = ::Thread32First(snap.Get(), &t); more; more = ::Thread32Next(snap.Get(), &t))
-        count += t.th32OwnerProcessID == ::GetCurrentProcessId();
+        count += t.th32OwnerProcessID == ::GetCurrentProcessId() && !StartedInNtdll(t.th32ThreadID);
     return count;
 }
 
