@@ -243,6 +243,17 @@ TEST(Accessibility, TabWalksReadingOrderAndTheMarkShowsOnlyAfterTheKeyboard) {
     keys[VK_SHIFT] = 0;
     ::SetKeyboardState(keys);
     EXPECT_EQ(t.FocusId(), kEdit);
+    // Ctrl+Tab and Ctrl+Shift+Tab are the window's own keys (the pop-ups
+    // take them): the focus stays where it is.
+    for (BYTE shift : {BYTE(0), BYTE(0x80)}) {
+        keys[VK_CONTROL] = 0x80;
+        keys[VK_SHIFT] = shift;
+        ::SetKeyboardState(keys);
+        t.Key(VK_TAB);
+        keys[VK_CONTROL] = keys[VK_SHIFT] = 0;
+        ::SetKeyboardState(keys);
+        EXPECT_EQ(t.FocusId(), kEdit) << "shift " << int(shift);
+    }
     EXPECT_EQ(::GetFocus(),
               static_cast<CSkinWindowItemEditBox*>(t.window.GetItemById(kEdit))->GetControl());
     t.Key(VK_TAB);
