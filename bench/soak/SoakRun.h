@@ -46,6 +46,7 @@
 #include "tests/support/BoxWatcher.h"
 #include "tests/support/PumpUntil.h"
 #include "tests/support/ServiceControl.h"
+#include "tests/support/TestSupport.h"
 #include "tests/win/wfc/GuiObjects.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindowItem.h"
@@ -241,11 +242,7 @@ inline Sample Measure() {
 
 // --- small file helpers ------------------------------------------------------------------------
 
-inline std::string Env(const char* name) {
-    char value[1024] = {};
-    const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
-    return n && n < sizeof value ? std::string(value, n) : std::string();
-}
+using qmtest::Env;
 
 inline std::string ReadBytes(const std::string& path) {
     std::string bytes;
