@@ -52,7 +52,12 @@ bool CMenuWindow::EnterSubMenu(size_t index) {
 bool CMenuWindow::PressKey() {
     if (m_keyIndex < 0) return false;
     const size_t index = static_cast<size_t>(m_keyIndex);
-    if (m_buttons[index].sub) return EnterSubMenu(index) || true;
+    // Enter on a button with a sub-menu opens it; the key is used even when
+    // the sub-menu cannot open (the menu is closing).
+    if (m_buttons[index].sub) {
+        EnterSubMenu(index);
+        return true;
+    }
     // As a click: the command goes to the owner.
     m_buttons[index].item->Press();
     return true;
