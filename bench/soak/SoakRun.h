@@ -124,19 +124,6 @@ inline SIZE_T PrivateBytes() {
     return total;
 }
 
-inline uint64_t FolderBytes(const std::string& folder) {
-    uint64_t total = 0;
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            total += (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-    return total;
-}
-
 // The live GDI objects in a few words each (found as guiobjects::Gdi finds
 // them under Wine), counted by description: a bitmap's size, a font's face
 // and height, a brush's colour, a region's box, the bitmap a DC holds. Two
@@ -236,7 +223,7 @@ inline Sample Measure() {
     s.handles = HandleCount();
     s.threads = ThreadCount();
     s.privateBytes = PrivateBytes();
-    s.logFolderBytes = FolderBytes(GetLogFolder());
+    s.logFolderBytes = GetFolderSize(GetLogFolder().c_str());
     return s;
 }
 
