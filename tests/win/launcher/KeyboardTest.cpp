@@ -4,13 +4,12 @@
 // keyboard on the menu button; and what a screen reader reads of it, with
 // the default action of "メニュー" opening the menu.
 #include <windows.h>
-// oleacc.h needs the COM types of windows.h first.
-#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "AccessTree.h"
 #include "LauncherHarness.h"
 #include "ScreenInput.h"
 #include "app/LauncherWindow.h"
@@ -163,42 +162,18 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenu) {
 TEST(LauncherKeyboard, AScreenReaderReadsItAndItsMenuOpensByDefaultAction) {
     ASSERT_NO_FATAL_FAILURE(PrepareCard());
     ActiveLauncher l;
-    IAccessible* client = nullptr;
-    ASSERT_EQ(
-        ::AccessibleObjectFromWindow(l.window->GetHandle(), static_cast<DWORD>(OBJID_CLIENT),
-                                     __uuidof(IAccessible), reinterpret_cast<void**>(&client)),
-        S_OK);
+    IAccessible* client = qmtest::ClientOf(l.window->GetHandle());
     ASSERT_NE(client, nullptr);
-    long count = 0;
-    client->get_accChildCount(&count);
     // Name and role of every shown child, in the window's order.
     std::string seen;
-    long menu = 0;
-    for (long i = 1; i <= count; ++i) {
-        VARIANT child, role, state;
-        ::VariantInit(&child);
-        child.vt = VT_I4;
-        child.lVal = i;
-        client->get_accState(child, &state);
-        if (state.lVal & STATE_SYSTEM_INVISIBLE) continue;
-        client->get_accRole(child, &role);
-        BSTR name = nullptr;
-        client->get_accName(child, &name);
-        char text[128] = {};
-        if (name) ::WideCharToMultiByte(932, 0, name, -1, text, sizeof text, nullptr, nullptr);
-        ::SysFreeString(name);
-        seen += std::to_string(role.lVal) + ":" + text + "\n";
-        if (std::string(text) == "メニュー") menu = i;
-    }
+    for (const qmtest::AccRow& row : qmtest::ReadShownChildren(client))
+        seen += std::to_string(row.role) + ":" + row.name + "\n";
     for (const char* expected :
          {"43:メニュー\n", "43:最小化\n", "43:閉じる\n", "48:地図", "48:ナビ情報", "48:音楽"})
         EXPECT_NE(seen.find(expected), std::string::npos) << expected << "\n" << seen;
+    const long menu = qmtest::ChildNamed(client, "メニュー");
     ASSERT_NE(menu, 0) << seen;
-    VARIANT child;
-    ::VariantInit(&child);
-    child.vt = VT_I4;
-    child.lVal = menu;
-    EXPECT_EQ(client->accDoDefaultAction(child), S_OK);
+    EXPECT_EQ(client->accDoDefaultAction(qmtest::Child(menu)), S_OK);
     lt::PumpUntil([&] { return l.window->RootMenu() && l.window->RootMenu()->IsOpen(); }, 5000);
     ASSERT_NE(l.window->RootMenu(), nullptr);
     EXPECT_TRUE(l.window->RootMenu()->IsOpen());

@@ -4,14 +4,13 @@
 // focused button, the default action, and the win events that announce
 // focus, state and name changes.
 #include <windows.h>
-// oleacc.h needs the COM types of windows.h first.
-#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "AccessTree.h"
 #include "ScreenInput.h"
 #include "SkinWindowKit.h"
 #include "ui/ButtonListView.h"
@@ -23,72 +22,15 @@ using namespace skintest;
 
 namespace {
 
-struct Row {
-    long role;
-    std::string name;
-    long state;
-    bool operator==(const Row& o) const {
-        return role == o.role && name == o.name && state == o.state;
-    }
-};
+using qmtest::AccRow;
+using qmtest::Child;
+using qmtest::Describe;
+using qmtest::Narrow;
+using qmtest::ReadChildren;
+using qmtest::ReadRows;
 
-std::string Narrow(BSTR text) {
-    if (!text) return std::string();
-    const int n = ::WideCharToMultiByte(932, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(932, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
-    ::SysFreeString(text);
-    return out;
-}
-
-VARIANT Child(long id) {
-    VARIANT v;
-    ::VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
-// Children of an object, as a screen reader reads them.
-std::vector<Row> ReadRows(IAccessible* object, const std::vector<long>& ids) {
-    std::vector<Row> rows;
-    for (long id : ids) {
-        VARIANT role, state;
-        BSTR name = nullptr;
-        object->get_accRole(Child(id), &role);
-        object->get_accState(Child(id), &state);
-        object->get_accName(Child(id), &name);
-        rows.push_back({role.lVal, Narrow(name), state.lVal});
-    }
-    return rows;
-}
-
-// Every child of the client object.
-std::vector<Row> ReadChildren(IAccessible* client) {
-    long count = 0;
-    client->get_accChildCount(&count);
-    std::vector<long> ids;
-    for (long i = 1; i <= count; ++i) ids.push_back(i);
-    return ReadRows(client, ids);
-}
-
-std::string Describe(const std::vector<Row>& rows) {
-    std::string out;
-    for (const Row& r : rows)
-        out += std::to_string(r.role) + " '" + r.name + "' 0x" + std::to_string(r.state) + "\n";
-    return out;
-}
-
-// The window's client object as a screen reader asks for it: WM_GETOBJECT
-// and COM's marshalling (within the window's apartment it hands back the
-// object itself).
 IAccessible* ClientOf(CSkinWindow& window, LONG object = OBJID_CLIENT) {
-    IAccessible* client = nullptr;
-    const HRESULT hr =
-        ::AccessibleObjectFromWindow(window.GetHandle(), static_cast<DWORD>(object),
-                                     __uuidof(IAccessible), reinterpret_cast<void**>(&client));
-    return SUCCEEDED(hr) ? client : nullptr;
+    return qmtest::ClientOf(window.GetHandle(), object);
 }
 
 // Win events of this thread's windows, caught out of context while the test pumps:
@@ -181,7 +123,7 @@ TEST(Accessibility, ClientListsItemsWithRoleNameAndState) {
     ASSERT_NE(client, nullptr);
 
     // The spinner (no name), the scroll bar and the frame are not there.
-    const std::vector<Row> expected = {
+    const std::vector<AccRow> expected = {
         {ROLE_SYSTEM_STATICTEXT, "Caption", STATE_SYSTEM_READONLY},
         {ROLE_SYSTEM_PUSHBUTTON, "Close", kButton},
         {ROLE_SYSTEM_PUSHBUTTON, "Close", STATE_SYSTEM_UNAVAILABLE},
@@ -500,7 +442,7 @@ TEST(Accessibility, ListRowsAreTheListsChildren) {
     // Rows 12 and 23 lie outside the ten shown from 13.
     const long rowState = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
     const long out = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
-    const std::vector<Row> expected = {
+    const std::vector<AccRow> expected = {
         {ROLE_SYSTEM_LISTITEM, "行12", rowState | out},
         {ROLE_SYSTEM_LISTITEM, "行13 備考",
          rowState | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED},
@@ -508,7 +450,7 @@ TEST(Accessibility, ListRowsAreTheListsChildren) {
         {ROLE_SYSTEM_LISTITEM, "行22", rowState},
         {ROLE_SYSTEM_LISTITEM, "行23 備考", rowState | out},
     };
-    const std::vector<Row> read = ReadRows(list, {13, 14, 15, 23, 24});
+    const std::vector<AccRow> read = ReadRows(list, {13, 14, 15, 23, 24});
     EXPECT_EQ(read, expected) << Describe(read);
     VARIANT role;
     list->get_accRole(Child(CHILDID_SELF), &role);

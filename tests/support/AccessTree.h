@@ -1,0 +1,102 @@
+#pragma once
+// What a screen reader reads of a window, for tests to compare as a table:
+// the client object through WM_GETOBJECT and COM, and each child's role,
+// name (in the ANSI code page, as the skins write them) and state.
+#include <windows.h>
+// oleacc.h needs the COM types of windows.h first.
+#include <oleacc.h>
+
+#include <string>
+#include <vector>
+
+namespace qmtest {
+
+struct AccRow {
+    long role;
+    std::string name;
+    long state;
+    bool operator==(const AccRow& o) const {
+        return role == o.role && name == o.name && state == o.state;
+    }
+};
+
+// Takes the string and frees it.
+inline std::string Narrow(BSTR text) {
+    if (!text) return std::string();
+    const int n = ::WideCharToMultiByte(932, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(932, 0, text, -1, &out[0], n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+    ::SysFreeString(text);
+    return out;
+}
+
+inline VARIANT Child(long id) {
+    VARIANT v;
+    ::VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+inline AccRow ReadRow(IAccessible* object, long id) {
+    VARIANT role, state;
+    ::VariantInit(&role);
+    ::VariantInit(&state);
+    BSTR name = nullptr;
+    object->get_accRole(Child(id), &role);
+    object->get_accState(Child(id), &state);
+    object->get_accName(Child(id), &name);
+    return {role.lVal, Narrow(name), state.lVal};
+}
+
+inline std::vector<AccRow> ReadRows(IAccessible* object, const std::vector<long>& ids) {
+    std::vector<AccRow> rows;
+    for (long id : ids) rows.push_back(ReadRow(object, id));
+    return rows;
+}
+
+// Every child of the client object, in the window's order.
+inline std::vector<AccRow> ReadChildren(IAccessible* client) {
+    long count = 0;
+    client->get_accChildCount(&count);
+    std::vector<long> ids;
+    for (long i = 1; i <= count; ++i) ids.push_back(i);
+    return ReadRows(client, ids);
+}
+
+// The children a screen reader offers: those not invisible.
+inline std::vector<AccRow> ReadShownChildren(IAccessible* client) {
+    std::vector<AccRow> shown;
+    for (const AccRow& row : ReadChildren(client))
+        if (!(row.state & STATE_SYSTEM_INVISIBLE)) shown.push_back(row);
+    return shown;
+}
+
+// The child id whose name is `name`, 0 when none has it.
+inline long ChildNamed(IAccessible* client, const std::string& name) {
+    const std::vector<AccRow> rows = ReadChildren(client);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].name == name) return static_cast<long>(i + 1);
+    return 0;
+}
+
+inline std::string Describe(const std::vector<AccRow>& rows) {
+    std::string out;
+    for (const AccRow& r : rows)
+        out += std::to_string(r.role) + " '" + r.name + "' 0x" + std::to_string(r.state) + "\n";
+    return out;
+}
+
+// The window's client object as a screen reader asks for it: WM_GETOBJECT
+// and COM's marshalling (within the window's apartment it hands back the
+// object itself). Null when refused; the caller releases it.
+inline IAccessible* ClientOf(HWND window, LONG object = OBJID_CLIENT) {
+    IAccessible* client = nullptr;
+    const HRESULT hr =
+        ::AccessibleObjectFromWindow(window, static_cast<DWORD>(object), __uuidof(IAccessible),
+                                     reinterpret_cast<void**>(&client));
+    return SUCCEEDED(hr) ? client : nullptr;
+}
+
+}  // namespace qmtest
