@@ -68,9 +68,10 @@ int main(int argc, char** argv) {
             const soak::Sample s = soak::Measure();
             std::printf(
                 "soak: %d cycles, %.0f s: GDI %lu USER %lu handles %lu private %llu KB "
-                "threads %lu log folder %llu KB\n",
+                "(pool stacks %llu KB aside) threads %lu log folder %llu KB\n",
                 i + 1, (bench::NowMs() - start) / 1000, s.gdi, s.user, s.handles,
-                static_cast<unsigned long long>(s.privateBytes / 1024), s.threads,
+                static_cast<unsigned long long>(s.privateBytes / 1024),
+                static_cast<unsigned long long>(s.poolStackBytes / 1024), s.threads,
                 static_cast<unsigned long long>(s.logFolderBytes / 1024));
             const soak::GdiCensus gdiNow = soak::TakeGdiCensus();
             const std::vector<std::string> changes = soak::GdiChanges(gdiBefore, gdiNow);

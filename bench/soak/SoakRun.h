@@ -58,38 +58,75 @@ namespace soak {
 
 struct Sample {
     DWORD gdi = 0, user = 0, handles = 0, threads = 0;
-    SIZE_T privateBytes = 0;
+    // Private bytes with the system's pool workers' stacks taken out.
+    SIZE_T privateBytes = 0, poolStackBytes = 0;
     uint64_t logFolderBytes = 0;
 };
 
+using QueryThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+inline QueryThread NtQueryThread() {
+    static const auto query = reinterpret_cast<QueryThread>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread")));
+    return query;
+}
+
 // Whether a thread was started in ntdll: the system's thread-pool workers,
 // which come and go with the pool's idle time-out whatever the program does.
-inline bool StartedInNtdll(DWORD threadId) {
-    using QueryThread = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    static const auto query = reinterpret_cast<QueryThread>(
-        reinterpret_cast<void*>(::GetProcAddress(ntdll, "NtQueryInformationThread")));
-    qm::CHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId));
+inline bool StartedInNtdll(HANDLE thread) {
     void* start = nullptr;
     const int kWin32StartAddress = 9;
-    if (!query || !thread.Get() ||
-        query(thread.Get(), kWin32StartAddress, &start, sizeof start, nullptr) != 0)
+    if (!NtQueryThread() ||
+        NtQueryThread()(thread, kWin32StartAddress, &start, sizeof start, nullptr) != 0)
         return false;
     HMODULE module = nullptr;
     return ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                                     GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                                 static_cast<const char*>(start), &module) &&
-           module == ntdll;
+           module == ::GetModuleHandleA("ntdll.dll");
 }
 
-// The process's threads, the system's pool workers aside.
-inline DWORD ThreadCount() {
-    DWORD count = 0;
+// The committed private memory of a thread's stack: the whole allocation
+// its TEB's stack limit lies in.
+inline SIZE_T StackBytes(HANDLE thread) {
+    struct BasicInformation {
+        LONG exitStatus;
+        NT_TIB* teb;
+        void* clientProcess;
+        void* clientThread;
+        ULONG_PTR affinity;
+        LONG priority, basePriority;
+    } basic = {};
+    const int kBasicInformation = 0;
+    MEMORY_BASIC_INFORMATION info;
+    if (!NtQueryThread() ||
+        NtQueryThread()(thread, kBasicInformation, &basic, sizeof basic, nullptr) != 0 ||
+        !basic.teb || !::VirtualQuery(basic.teb->StackLimit, &info, sizeof info))
+        return 0;
+    const void* base = info.AllocationBase;
+    SIZE_T total = 0;
+    for (const char* at = static_cast<const char*>(base);
+         ::VirtualQuery(at, &info, sizeof info) == sizeof info && info.AllocationBase == base;
+         at += info.RegionSize)
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+    return total;
+}
+
+// The process's threads, the system's pool workers aside, and the stacks
+// of those workers (private memory that comes and goes with them).
+inline void CountThreads(DWORD& threads, SIZE_T& poolStackBytes) {
+    threads = 0;
+    poolStackBytes = 0;
     qm::CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     THREADENTRY32 t = {sizeof t};
-    for (BOOL more = ::Thread32First(snap.Get(), &t); more; more = ::Thread32Next(snap.Get(), &t))
-        count += t.th32OwnerProcessID == ::GetCurrentProcessId() && !StartedInNtdll(t.th32ThreadID);
-    return count;
+    for (BOOL more = ::Thread32First(snap.Get(), &t); more; more = ::Thread32Next(snap.Get(), &t)) {
+        if (t.th32OwnerProcessID != ::GetCurrentProcessId()) continue;
+        qm::CHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, t.th32ThreadID));
+        if (thread.Get() && StartedInNtdll(thread.Get()))
+            poolStackBytes += StackBytes(thread.Get());
+        else
+            ++threads;
+    }
 }
 
 // Wine answers 0 for the handle count: there the open handles are found by
@@ -221,8 +258,16 @@ inline Sample Measure() {
     s.gdi = guiobjects::Gdi();
     s.user = guiobjects::User();
     s.handles = HandleCount();
-    s.threads = ThreadCount();
-    s.privateBytes = PrivateBytes();
+    // A worker may come or go between the two counts: take them again until
+    // the workers' stacks are the same on either side.
+    for (int tries = 0; tries < 5; ++tries) {
+        SIZE_T before = 0;
+        CountThreads(s.threads, before);
+        const SIZE_T all = PrivateBytes();
+        CountThreads(s.threads, s.poolStackBytes);
+        s.privateBytes = all - std::min(all, s.poolStackBytes);
+        if (before == s.poolStackBytes) break;
+    }
     s.logFolderBytes = GetFolderSize(GetLogFolder().c_str());
     return s;
 }
