@@ -7,10 +7,11 @@ namespace ui {
 
 bool CInfoChargeWindow::Ask() {
     BeginPopup("InfoChargeWindow.txt", "QUILL MARCH");
-    AddButton(kOKButton, "OKButton");
-    AddButton(kCancelButton, "CancelButton");
+    // The question, then its answers left to right: the reading order.
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic",
             "終了前に渋滞情報を取得しますか？\r\n( [いいえ]を選ぶと取得せずに終了します)");
+    AddButton(kCancelButton, "CancelButton");
+    AddButton(kOKButton, "OKButton");
     AddLayoutRule(kOKButton, 2, 2, 2, 2);
     AddLayoutRule(kCancelButton, 2, 2, 2, 2);
     AddLayoutRule(kUpdateConfirmTextStatic, 1, 1, 2, 2);

@@ -23,13 +23,14 @@ bool CInitCompleteWindow::Create(HWND owner) {
     AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
     AddItem<CSkinWindowItemStatic>(kCompleteTextStatic, GetItem(skin, "CompleteTextStatic"))
         ->SetText("お客様登録を確認しました。\r\nQUILL MARCHを起動します。");
+    // The box before its text, as they read.
+    m_musicCheckBox = AddItem<CSkinWindowItemToggleButton>(kMusicChargeCheckBox,
+                                                           GetItem(skin, "MusicChargeCheckBox"));
+    m_musicCheckBox->Control(kControlSetChecked, 1, 0);
     AddItem<CSkinWindowItemStatic>(kMusicChargeTextStatic, GetItem(skin, "MusicChargeTextStatic"))
         ->SetText(
             "起動時にPCの\"my music\"フォルダの音楽ファイルをSDカードに自動転送する。\r\n"
             "※QUILL MARCH起動後にも設定を変更することができます。");
-    m_musicCheckBox = AddItem<CSkinWindowItemToggleButton>(kMusicChargeCheckBox,
-                                                           GetItem(skin, "MusicChargeCheckBox"));
-    m_musicCheckBox->Control(kControlSetChecked, 1, 0);
     AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));
     AddLayoutRule(kCloseButton, 2, 1, 2, 1);
     for (int id : {kOKButton, kCompleteTextStatic, kMusicChargeTextStatic, kMusicChargeCheckBox})

@@ -69,9 +69,10 @@ void CInitializationWindow::AddStatic(int id, const char* name, const char* text
 bool CInitializationWindow::Create() {
     LoadSkin("InitializationWindow.txt", "Base", false);
     const SkinData& skin = Skin();
+    // In reading order, as a screen reader lists them.
     AddStatic(kTitleStatic, "TitleStatic", "初期設定");
-    AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
     AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
+    AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
     AddStatic(kRegistUserCaptionTextStatic, "RegistUserCaptionTextStatic",
               "＜初めて登録される方はこちらから＞");
     AddStatic(kRegistUserTextStatic, "RegistUserTextStatic",
@@ -85,16 +86,17 @@ bool CInitializationWindow::Create() {
     AddStatic(kConfirmTextStatic, "ConfirmTextStatic",
               "お客様の登録確認を行います。\r\nニックネームとパスワードを入力して「OK」を押して"
               "ください。");
+    // Each label before its box.
     AddStatic(kNickNameTextStatic, "NickNameTextStatic", "ニックネーム");
-    AddStatic(kPasswordTextStatic, "PasswordTextStatic", "パスワード");
-    AddStatic(kNickNameHintStatic, "NickNameHintStatic", "");
     m_nickNameEdit = AddItem<CSkinWindowItemEditBox>(kNickNameEdit, GetItem(skin, "NickNameEdit"));
+    AddStatic(kPasswordTextStatic, "PasswordTextStatic", "パスワード");
     EditBoxOptions password;
     password.password = true;
     m_passwordEdit =
         AddItem<CSkinWindowItemEditBox>(kPasswordEdit, GetItem(skin, "PasswordEdit"), password);
-    m_okButton = AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));
+    AddStatic(kNickNameHintStatic, "NickNameHintStatic", "");
     AddItem<CSkinWindowItemButton>(kCancelButton, GetItem(skin, "CancelButton"));
+    m_okButton = AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));
     m_okButton->SetEnabled(false);
 
     AddLayoutRule(kCloseButton, 2, 1, 2, 1);

@@ -156,20 +156,21 @@ void CLauncherWindow::StartAfterFirstPaint() {
     PostMessage(m_messages.requestLogUpLoad, 0, 0);
 }
 
+// The items in reading order (a screen reader lists them so): the title,
+// the rest of the caption strip left to right, the tiles, the status line
+// below them.
 void CLauncherWindow::CreateItems() {
     const SkinData& skin = Skin();
     AddItem<CSkinWindowItemStatic>(kTitle, GetItem(skin, "Title"));
     AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
     if (CConnectionFile::Instance().HasVerificationFile())
         AddItem<CSkinWindowItemStatic>(kDebugStatic, GetItem(skin, "DebugStatic"));
-    AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
-    AddItem<CSkinWindowItemButton>(kMinimizeButton, GetItem(skin, "MinimizeButton"));
     m_menuButton = AddItem<CSkinWindowItemButton>(kMenuButton, GetItem(skin, "MenuButton"));
     m_menuButtonClose =
         AddItem<CSkinWindowItemButton>(kMenuButtonClose, GetItem(skin, "MenuButtonClose"));
     m_menuButtonClose->SetVisible(false);
-    m_statusImage = AddItem<CSkinWindowItemStaticImage>(kStatusMessageImage,
-                                                        GetItem(skin, "StatusMessageImage"));
+    AddItem<CSkinWindowItemButton>(kMinimizeButton, GetItem(skin, "MinimizeButton"));
+    AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
     static const char* const kTileNames[] = {"ProbeProgressImage", "MapProgressImage",
                                              "BraidlineProgressImage", "WeatherProgressImage",
                                              "MusicProgressImage"};
@@ -178,6 +179,8 @@ void CLauncherWindow::CreateItems() {
             AddItem<CSkinWindowItemDigitImage>(m_tiles[i].itemId, GetItem(skin, kTileNames[i]));
     m_firstTileHome = m_tiles[0].item->GetRect();
     m_lastTileLeft = m_tiles[4].item->GetRect().left;
+    m_statusImage = AddItem<CSkinWindowItemStaticImage>(kStatusMessageImage,
+                                                        GetItem(skin, "StatusMessageImage"));
     m_backImage = AddItem<CSkinWindowItemStaticImage>(kBackImage1, GetItem(skin, "BackImage1"));
     m_cardIcons[0] =
         AddItem<CSkinWindowItemStaticImage>(kSDEjectableIcon, GetItem(skin, "SDEjectableIcon"));

@@ -54,12 +54,13 @@ bool CLogUploadWindow::CreateAndCheck(HWND owner) {
     m_launcher = owner;
     SetOwner(owner);
     BeginPopup("LogUploadWindow.txt", "QUILL MARCH");
-    AddButton(kYesButton, "YesButton");
-    AddButton(kCancelButton, "CancelButton");
+    // The question, then its answers left to right: the reading order.
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic",
             "QUILL MARCHのエラー情報、およびお客様の\r\nパソコン環境をコルヴェイン株式会社へ送信し"
             "ます。\r\n\r\nエラー情報  ：QUILL MARCHが作成したエラー情報\r\nパソコン環境：OSの種"
             "類、バージョン/CPU/メモリ容量\r\n\r\n情報をアップロードして宜しいでしょうか。");
+    AddButton(kCancelButton, "CancelButton");
+    AddButton(kYesButton, "YesButton");
     FinishPopup("Quillmarch LogUpload", 0x820A0000u);
     return StartWorker(kMsgPermission, 0);
 }

@@ -17,11 +17,12 @@ uint64_t FileTimeOf(const SYSTEMTIME& time) {
     return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
+// Each pair left to right, as they read.
 const int kAllButtons[] = {
-    CMapChargeWindow::kYesButton,       CMapChargeWindow::kCancelButton,
-    CMapChargeWindow::kYesBottomButton, CMapChargeWindow::kCancelBottomButton,
-    CMapChargeWindow::kYesShortButton,  CMapChargeWindow::kReNotifyButton,
-    CMapChargeWindow::kOKShortButton,   CMapChargeWindow::kReReserveButton,
+    CMapChargeWindow::kCancelButton,       CMapChargeWindow::kYesButton,
+    CMapChargeWindow::kCancelBottomButton, CMapChargeWindow::kYesBottomButton,
+    CMapChargeWindow::kReNotifyButton,     CMapChargeWindow::kYesShortButton,
+    CMapChargeWindow::kReReserveButton,    CMapChargeWindow::kOKShortButton,
 };
 
 }  // namespace
@@ -35,25 +36,27 @@ CMapChargeWindow::CMapChargeWindow(HWND owner) : CPopupWindow(owner) {}
 
 void CMapChargeWindow::CreateMapWindow() {
     BeginPopup("MapChargeWindow.txt", "地図更新");
-    static const char* const kNames[] = {"YesButton",          "CancelButton",   "YesBottomButton",
-                                         "CancelBottomButton", "YesShortButton", "ReNotifyButton",
-                                         "OKShortButton",      "ReReserveButton"};
-    // The buttons keep their distance to the bottom right corner, so a window
-    // of 150 instead of 172 pixels lifts them with its bottom edge.
-    for (int i = 0; i < 8; ++i) {
-        AddButton(kAllButtons[i], kNames[i])->SetVisible(false);
-        AddLayoutRule(kAllButtons[i], 2, 2, 2, 2);
-    }
+    // In reading order: the question and its note, the box and its text,
+    // the buttons.
+    AddText(kInformationTextStatic, "InformationTextStatic", "");
+    AddText(kInformationTextSmallStatic, "InformationTextSmallStatic", "")->SetVisible(false);
+    AddLayoutRule(kInformationTextStatic, 1, 1, 2, 2);
+    AddLayoutRule(kInformationTextSmallStatic, 1, 1, 2, 2);
     m_checkBox =
         AddItem<CSkinWindowItemToggleButton>(kDispMsgCheckBox, GetItem(Skin(), "DispMsgCheckBox"));
     m_checkBox->Control(kControlSetChecked, 0, 0);
     m_checkBox->SetVisible(false);
     AddText(kDispMsgTextStatic, "DispMsgTextStatic", "今後このメッセージを表示しない。")
         ->SetVisible(false);
-    AddText(kInformationTextStatic, "InformationTextStatic", "");
-    AddText(kInformationTextSmallStatic, "InformationTextSmallStatic", "")->SetVisible(false);
-    AddLayoutRule(kInformationTextStatic, 1, 1, 2, 2);
-    AddLayoutRule(kInformationTextSmallStatic, 1, 1, 2, 2);
+    static const char* const kNames[] = {"CancelButton",    "YesButton",      "CancelBottomButton",
+                                         "YesBottomButton", "ReNotifyButton", "YesShortButton",
+                                         "ReReserveButton", "OKShortButton"};
+    // The buttons keep their distance to the bottom right corner, so a window
+    // of 150 instead of 172 pixels lifts them with its bottom edge.
+    for (int i = 0; i < 8; ++i) {
+        AddButton(kAllButtons[i], kNames[i])->SetVisible(false);
+        AddLayoutRule(kAllButtons[i], 2, 2, 2, 2);
+    }
     FinishPopup("Quillmarch Map", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX);
 }
 
@@ -167,7 +170,7 @@ std::string CMapChargeWindow::InformationText() const {
 std::vector<int> CMapChargeWindow::VisibleButtons() const {
     std::vector<int> ids;
     auto* self = const_cast<CMapChargeWindow*>(this);
-    for (int id : kAllButtons)
+    for (int id = kYesButton; id <= kReReserveButton; ++id)
         if (self->GetItemById(id)->IsVisible()) ids.push_back(id);
     return ids;
 }

@@ -13,9 +13,11 @@ CPopupWindow::~CPopupWindow() {
 void CPopupWindow::BeginPopup(const char* skinFile, const char* titleText) {
     LoadSkin(skinFile, "Base", true);
     const SkinData& skin = Skin();
+    // In reading order, as a screen reader lists them: the title, the rest
+    // of the caption strip left to right, then the window's own items.
     AddText(kTitleStatic, "TitleStatic", titleText);
-    AddButton(kCloseButton, "CloseButton");
     AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
+    AddButton(kCloseButton, "CloseButton");
     AddLayoutRule(kCloseButton, 2, 1, 2, 1);
     m_layoutHeight96 = 0;
 }

@@ -81,14 +81,15 @@ bool CUpdateNotifyWindow::SettingsAllowInquiry() {
 
 bool CUpdateNotifyWindow::CreateAndInquire() {
     BeginPopup("UpdateNotifyWindow.txt", "QUILL MARCHアップデート");
-    AddButton(kOKButton, "OKButton");
+    // In reading order: the message, the box and its text, OK.
     AddText(kUpdateConfirmTextStatic, "UpdateConfirmTextStatic", "");
-    AddText(kDispMsgTextStatic, "DispMsgTextStatic", "今後このメッセージを表示しない。")
-        ->SetVisible(false);
     auto* box =
         AddItem<CSkinWindowItemToggleButton>(kDispMsgCheckBox, GetItem(Skin(), "DispMsgCheckBox"));
     box->Control(kControlSetChecked, 0, 0);
     box->SetVisible(false);
+    AddText(kDispMsgTextStatic, "DispMsgTextStatic", "今後このメッセージを表示しない。")
+        ->SetVisible(false);
+    AddButton(kOKButton, "OKButton");
     AddLayoutRule(kOKButton, 2, 2, 2, 2);
     AddLayoutRule(kUpdateConfirmTextStatic, 1, 1, 2, 2);
     FinishPopup("Quillmarch Update Notify",

@@ -1,16 +1,20 @@
-// The first-run window by the real keyboard alone (xdotool through the X
-// server, no click): the nickname typed where the keyboard starts, Tab to
-// the password, Tab past Cancel to OK and Space; the service receives what
-// was typed.
-// (The service is told to refuse, so the window stays and says so.)
+// The first-run windows without a mouse and without eyes. By the real
+// keyboard alone (xdotool through the X server, no click): the nickname
+// typed where the keyboard starts, Tab to the password, Tab past Cancel to
+// OK and Space; the service receives what was typed (and is told to refuse,
+// so the window stays and says so). And what a screen reader reads of the
+// first-run window and its completion window, as a table of role, name and
+// state.
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "AccessTree.h"
 #include "BoxWatcher.h"
 #include "ScreenInput.h"
 #include "ServiceSupport.h"
 #include "TestSupport.h"
+#include "app/InitCompleteWindow.h"
 #include "app/InitializationWindow.h"
 #include "common/Folders.h"
 #include "common/KilnLog.h"
@@ -20,11 +24,26 @@
 #include "ui/SkinWindowItemEditBox.h"
 #include "wfc/Library.h"
 
+using qmtest::AccRow;
 using ui::CInitializationWindow;
 
 namespace {
 
 constexpr char kAuth[] = "/pcapp/DeviceNoUserAuthenticationAPI";
+
+// The library, a log and the program's own skins, once per program; false
+// without the program.
+bool SetUpProgram() {
+    static HMODULE program = nullptr;
+    if (program) return true;
+    lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
+    lib::wfc::InitThread();
+    KILNLOG.Start((qmtest::WorkFolder() + "firstkeys.log").c_str(), 10240);
+    program = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), nullptr,
+                               LOAD_LIBRARY_AS_DATAFILE);
+    if (program) ui::SetSkinResourceMode(program, program, program);
+    return program != nullptr;
+}
 
 int Keys(const std::vector<std::string>& args) {
     return qmtest::RunXdo(qmtest::StateFolder() + "xdo\\", args);
@@ -33,13 +52,7 @@ int Keys(const std::vector<std::string>& args) {
 }  // namespace
 
 TEST(FirstRunKeys, NicknamePasswordAndOKByTheKeyboardAlone) {
-    lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
-    lib::wfc::InitThread();
-    KILNLOG.Start((qmtest::WorkFolder() + "firstkeys.log").c_str(), 10240);
-    const HMODULE program = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(),
-                                             nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(program, nullptr);
-    ui::SetSkinResourceMode(program, program, program);
+    ASSERT_TRUE(SetUpProgram());
     const std::string table = qmtest::NewFolder("keysconn") + "Connection.info";
     qmtest::WriteFile(table, "4," + qmtest::ServiceUrl(kAuth) + "\r\n");
     CConnectionFile::Instance().Reset(table);
@@ -95,4 +108,86 @@ TEST(FirstRunKeys, NicknamePasswordAndOKByTheKeyboardAlone) {
     qmtest::SetFault("", "");
     window.reset();
     qmtest::Drain();
+}
+
+namespace {
+
+constexpr long kButton = ROLE_SYSTEM_PUSHBUTTON;
+constexpr long kText = ROLE_SYSTEM_STATICTEXT;
+constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE;
+constexpr long kReadOnly = STATE_SYSTEM_READONLY;
+
+std::vector<AccRow> Read(HWND window) {
+    IAccessible* client = qmtest::ClientOf(window);
+    if (!client) return {{0, "no client object", 0}};
+    std::vector<AccRow> rows = qmtest::ReadChildren(client);
+    client->Release();
+    return rows;
+}
+
+}  // namespace
+
+// Each label is read before its box; the password box is protected and
+// the keyboard starts in the nickname box; OK is unavailable until both
+// boxes hold text.
+TEST(FirstRunAccess, TheFirstRunWindowReadsItsTextsBoxesAndButtons) {
+    ASSERT_TRUE(SetUpProgram());
+    qmtest::CBoxWatcher boxes;
+    auto window = std::make_unique<CInitializationWindow>();
+    window->SetQuitOnDestroy(false);
+    ASSERT_TRUE(window->Create());
+    window->ShowWindow(SW_SHOW);
+    qmtest::Drain();
+    const HWND hwnd = window->GetHandle();
+    auto rows = [](long ok) {
+        return std::vector<AccRow>{
+            {kText, "初期設定", kReadOnly},
+            {ROLE_SYSTEM_GRAPHIC, "Quillmarch", 0},
+            {kButton, "ウィンドウを閉じる", kFocusable},
+            {kText, "＜初めて登録される方はこちらから＞", kReadOnly},
+            {kText,
+             "リアルタイムプローブへの参加、地図更新を行うためにお客様登録を行う必要があります。 "
+             "右の「お客様登録/確認」ボタンから登録を行ってください。 （webブラウザが起動します）",
+             kReadOnly},
+            {kButton, "お客様登録/確認", kFocusable},
+            {kText, "＜お客様登録を終了された方はこちらから＞", kReadOnly},
+            {kText,
+             "お客様の登録確認を行います。 "
+             "ニックネームとパスワードを入力して「OK」を押してください。",
+             kReadOnly},
+            {kText, "ニックネーム", kReadOnly},
+            {ROLE_SYSTEM_TEXT, "ニックネーム", kFocusable | STATE_SYSTEM_FOCUSED},
+            {kText, "パスワード", kReadOnly},
+            {ROLE_SYSTEM_TEXT, "パスワード", kFocusable | STATE_SYSTEM_PROTECTED},
+            {kButton, "キャンセル", kFocusable},
+            {kButton, "OK", ok}};
+    };
+    EXPECT_EQ(Read(hwnd), rows(STATE_SYSTEM_UNAVAILABLE)) << qmtest::Describe(Read(hwnd));
+    window->NickNameEdit()->SetTextA("taro");
+    window->PasswordEdit()->SetTextA("pass1234");
+    EXPECT_EQ(Read(hwnd), rows(kFocusable)) << qmtest::Describe(Read(hwnd));
+    window.reset();
+    qmtest::Drain();
+}
+
+// The box reads ticked, and its name says what it chooses.
+TEST(FirstRunAccess, TheCompletionWindowReadsItsMessageAndTheMusicChoice) {
+    ASSERT_TRUE(SetUpProgram());
+    ui::CInitCompleteWindow window;
+    ASSERT_TRUE(window.Create(nullptr));
+    window.ShowWindow(SW_SHOW);
+    qmtest::Drain();
+    EXPECT_EQ(
+        Read(window.GetHandle()),
+        (std::vector<AccRow>{
+            {kText, "初期設定", kReadOnly},
+            {kButton, "ウィンドウを閉じる", kFocusable},
+            {kText, "お客様登録を確認しました。 QUILL MARCHを起動します。", kReadOnly},
+            {ROLE_SYSTEM_CHECKBUTTON, "音楽データを転送する", kFocusable | STATE_SYSTEM_CHECKED},
+            {kText,
+             "起動時にPCの\"my music\"フォルダの音楽ファイルをSDカードに自動転送する。 "
+             "※QUILL MARCH起動後にも設定を変更することができます。",
+             kReadOnly},
+            {kButton, "OK", kFocusable}}))
+        << qmtest::Describe(Read(window.GetHandle()));
 }
