@@ -6,6 +6,7 @@
 // oleacc.h needs the COM types of windows.h first.
 #include <oleacc.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -83,8 +84,11 @@ inline long ChildNamed(IAccessible* client, const std::string& name) {
 
 inline std::string Describe(const std::vector<AccRow>& rows) {
     std::string out;
-    for (const AccRow& r : rows)
-        out += std::to_string(r.role) + " '" + r.name + "' 0x" + std::to_string(r.state) + "\n";
+    for (const AccRow& r : rows) {
+        char state[16];
+        std::snprintf(state, sizeof state, "0x%lx", static_cast<unsigned long>(r.state));
+        out += std::to_string(r.role) + " '" + r.name + "' " + state + "\n";
+    }
     return out;
 }
 
