@@ -74,6 +74,11 @@ public:
     bool OnMenuKey(UINT key);
     // The button the keyboard is on, -1 when none.
     int KeyIndex() const { return m_keyIndex; }
+    // A screen reader reads the button the keyboard is on as focused while
+    // no sub-menu has the keyboard, and a button with a sub-menu as one
+    // that opens a pop-up.
+    bool HoldsKeyboard() const override;
+    long AccessibleStateOf(const CSkinWindowItem& item) const override;
     // Its own overlay number, so that hide-all and show-all reach it.
     static constexpr UINT kOverlayMessage = WM_APP + 0x157;
     UINT GetFrameOverlayMessage() override { return kOverlayMessage; }

@@ -1,6 +1,10 @@
 // The menu's keyboard: the launcher hands the keys it gets while the menu
 // is open to the root, which walks its own buttons and its sub-menus'.
 #include "app/MenuWindow.h"
+
+// oleacc.h needs the COM types of windows.h first.
+#include <oleacc.h>
+
 #include "ui/SkinAccessRules.h"
 #include "ui/SkinWindowItemButton.h"
 
@@ -36,6 +40,14 @@ CMenuWindow* CMenuWindow::KeySubMenu() const {
     if (m_keyIndex < 0) return nullptr;
     CMenuWindow* sub = m_buttons[static_cast<size_t>(m_keyIndex)].sub.get();
     return sub && sub->IsOpen() && sub->m_keyIndex >= 0 ? sub : nullptr;
+}
+
+bool CMenuWindow::HoldsKeyboard() const { return m_keyIndex >= 0 && IsOpen() && !KeySubMenu(); }
+
+long CMenuWindow::AccessibleStateOf(const CSkinWindowItem& item) const {
+    for (const Entry& entry : m_buttons)
+        if (entry.item == &item && entry.sub) return STATE_SYSTEM_HASPOPUP;
+    return 0;
 }
 
 bool CMenuWindow::EnterSubMenu(size_t index) {

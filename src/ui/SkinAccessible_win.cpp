@@ -354,11 +354,10 @@ public:
         if (!item.IsVisible()) state |= STATE_SYSTEM_INVISIBLE;
         if (IsFocusableRole(role) && item.IsVisible() && item.IsEnabled())
             state |= STATE_SYSTEM_FOCUSABLE;
-        const HWND has = ::GetFocus();
         const bool focused =
             item.GetFocusControl()
-                ? has == item.GetFocusControl()
-                : has == Handle() && m_window->TabAccessor().GetFocusItem() == &item;
+                ? ::GetFocus() == item.GetFocusControl()
+                : m_window->HoldsKeyboard() && m_window->TabAccessor().GetFocusItem() == &item;
         if (focused && IsFocusableRole(role)) state |= STATE_SYSTEM_FOCUSED;
         if (item.IsCheckedState()) state |= STATE_SYSTEM_CHECKED;
         if (item.IsPressedState()) state |= STATE_SYSTEM_PRESSED;
@@ -366,7 +365,7 @@ public:
             state |= STATE_SYSTEM_READONLY;
         if (auto* edit = dynamic_cast<const CSkinWindowItemEditBox*>(&item))
             if (edit->GetStyle() & ES_PASSWORD) state |= STATE_SYSTEM_PROTECTED;
-        return state;
+        return state | m_window->AccessibleStateOf(item);
     }
 
 private:

@@ -136,6 +136,13 @@ public:
     // window is at the suggested place; derived windows move what their
     // code placed.
     virtual void OnScaleChanged(int /*oldDpi*/) {}
+    // Whether the keyboard is this window's: it has the focus. A window fed
+    // keys by another (the menu, by the launcher) says so itself, so that a
+    // screen reader reads its keyboard item as focused.
+    virtual bool HoldsKeyboard() const { return ::GetFocus() == GetHandle(); }
+    // The states (STATE_SYSTEM_*) the window adds to what its item says of
+    // itself: a button that opens a sub-menu.
+    virtual long AccessibleStateOf(const CSkinWindowItem& /*item*/) const { return 0; }
 
 protected:
     // Creates the window at place (the skin's title; WS_VISIBLE shows it once

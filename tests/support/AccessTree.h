@@ -7,6 +7,7 @@
 #include <oleacc.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,13 @@ inline std::string Describe(const std::vector<AccRow>& rows) {
         out += std::to_string(r.role) + " '" + r.name + "' " + state + "\n";
     }
     return out;
+}
+
+// For a failed comparison of two rows or tables.
+inline void PrintTo(const AccRow& r, std::ostream* os) {
+    std::string text = Describe({r});
+    text.pop_back();  // its line's end
+    *os << text;
 }
 
 // The window's client object as a screen reader asks for it: WM_GETOBJECT

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "AccessTree.h"
 #include "LauncherHarness.h"
 #include "ScreenInput.h"
 #include "app/LauncherWindow.h"
@@ -138,6 +139,17 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenu) {
     l.Key(VK_UP);
     EXPECT_EQ(l.MenuKey(), std::make_pair(4, 0));  // options, version information
     EXPECT_TRUE(l.window->RootMenu()->SubMenu(3)->IsOpen());
+    // A screen reader reads the keyboard's button as focused, in the menu
+    // that has the keyboard only, and the options button as opening a pop-up.
+    const auto state = [](ui::CMenuWindow* menu, long child) {
+        IAccessible* client = qmtest::ClientOf(menu->GetHandle());
+        const long value = client ? qmtest::ReadRow(client, child).state : -1;
+        if (client) client->Release();
+        return value;
+    };
+    EXPECT_EQ(state(l.window->RootMenu()->SubMenu(3), 1),
+              STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(state(l.window->RootMenu(), 4), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_HASPOPUP);
     l.Key(VK_DOWN);
     l.Key(VK_UP);
     l.Key(VK_UP);

@@ -129,10 +129,12 @@ TEST(LauncherAccess, TheLauncherItsMenuAndASubMenuReadAsTables) {
     ASSERT_TRUE(lt::PumpUntil(
         [&] { return launcher->RootMenu() && launcher->RootMenu()->IsOpen(); }, 5000));
     ui::CMenuWindow* root = launcher->RootMenu();
-    EXPECT_EQ(Read(root->GetHandle()), (std::vector<AccRow>{{kButton, "データ更新", kFocusable},
-                                                            {kButton, "音楽転送", kFocusable},
-                                                            {kButton, "Webサイト", kFocusable},
-                                                            {kButton, "各種情報", kFocusable}}))
+    // Each of its buttons opens a sub-menu.
+    const long opens = kFocusable | STATE_SYSTEM_HASPOPUP;
+    EXPECT_EQ(Read(root->GetHandle()), (std::vector<AccRow>{{kButton, "データ更新", opens},
+                                                            {kButton, "音楽転送", opens},
+                                                            {kButton, "Webサイト", opens},
+                                                            {kButton, "各種情報", opens}}))
         << qmtest::Describe(Read(root->GetHandle()));
     // The options' sub-menu, its card button enabled by the card.
     root->SendMessage(WM_COMMAND, (ui::CMenuWindow::kFirstButtonId + 3) | 0x10000, 0);
