@@ -8,7 +8,6 @@
 #include "InfoHarness.h"
 #include "TestSupport.h"
 #include "app/SettingWindow.h"
-#include "common/Folders.h"
 #include "ui/SkinWindowItemEditBox.h"
 
 using namespace infotest;
@@ -16,8 +15,6 @@ using ui::CSettingWindow;
 using W = CSettingWindow;
 
 namespace {
-
-std::string SettingsFile() { return GetSettingFolder() + "Quillmarch.ini"; }
 
 HWND EditControl(CSettingWindow& w) {
     return static_cast<ui::CSkinWindowItemEditBox*>(w.GetItemById(W::kDownloadFolderEdit))
