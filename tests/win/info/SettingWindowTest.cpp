@@ -1,7 +1,7 @@
-// The settings window: values land in the settings file on OK only and
-// survive a restart; folder refusals with their messages; erasing the
-// downloaded data and the card's data area ask first and do nothing on No;
-// one run with the real mouse and keyboard (the keyboard alone: SettingKeysTest).
+// The settings window: values land in the settings file on OK only; folder
+// refusals with their messages; erasing the downloaded data and the card's
+// data area ask first and do nothing on No. (The keyboard, real keys and a
+// restart included: SettingKeysTest.)
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
@@ -16,16 +16,6 @@
 
 using namespace infotest;
 using ui::CSettingWindow;
-
-namespace {
-
-std::vector<bool> States(CSettingWindow& w) {
-    std::vector<bool> states;
-    for (int box : CSettingWindow::kCheckBoxes) states.push_back(w.IsChecked(box));
-    return states;
-}
-
-}  // namespace
 
 // The map notice follows the launcher's model type, not the card's; the
 // application icon's double click, like Alt+F4, hides the window, which
@@ -264,46 +254,4 @@ TEST(SettingWindow, BusyCoreRefusesBothErasuresAndNoLeavesEverything) {
     }
     EXPECT_EQ(TreeOf("E:\\"), card);
     EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
-}
-
-TEST(SettingWindow, RealMouseAndKeyboardValuesLandOnOKAndSurviveARestart) {
-    if (Xdo({"version"}) != 0) GTEST_SKIP() << "no xdotool agent (run-with-xdotool)";
-    ::DeleteFileA(SettingsFile().c_str());
-    ASSERT_TRUE(MakeCard(kCardE, "--device=SETTINGS00000001"));
-    ASSERT_TRUE(::CreateDirectoryA("C:\\qmkeys", nullptr) ||
-                ::GetLastError() == ERROR_ALREADY_EXISTS);
-    {
-        SettingsOpened o(kCardE);
-        CSettingWindow& w = o.window;
-        // A fresh file: every box on, the default folder.
-        EXPECT_EQ(States(w), std::vector<bool>(5, true));
-        EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
-        SaveWindowShot(w.GetHandle(), "settings-defaults");
-        const RECT r = w.GetItemById(CSettingWindow::kBraidlineExeCheckBox)->GetRect();
-        POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ::ClientToScreen(w.GetHandle(), &at);
-        // A click on a box, Tabs to the next but one and Space, a Tab into the
-        // edit box (its text selected) and the new folder typed over it, Tabs
-        // to the last box and Space; nothing is written before Enter.
-        EXPECT_EQ(
-            Xdo({"mousemove", "--sync", std::to_string(at.x), std::to_string(at.y), "click", "1"}),
-            0);
-        EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space", "Tab"}), 0);
-        EXPECT_EQ(w.FocusedItem(), CSettingWindow::kDownloadFolderEdit);
-        EXPECT_EQ(Xdo({"type", "--delay", "40", "C:\\qmkeys"}), 0);
-        EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space"}), 0);
-        SaveWindowShot(w.GetHandle(), "settings-typed");
-        EXPECT_FALSE(qmtest::FileExists(SettingsFile()));
-        EXPECT_EQ(Xdo({"key", "Return"}), 0);
-        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
-    }
-    EXPECT_EQ(qmtest::ReadFile(SettingsFile()),
-              "[Setting]\r\nDownloadFolderPath=C:\\qmkeys\r\nDataAutoDelete=0\r\n"
-              "TransmitExe2=1\r\nTransmitExe3=0\r\nTransmitExe4=1\r\n[Map]\r\n"
-              "MapNotifyMessage=0\r\n");
-    // A restart: a new window reads what was saved.
-    SettingsOpened again(kCardE);
-    EXPECT_EQ(States(again.window), (std::vector<bool>{true, false, true, false, false}));
-    EXPECT_EQ(again.window.FolderText(), "C:\\qmkeys");
-    SaveWindowShot(again.window.GetHandle(), "settings-saved");
 }
