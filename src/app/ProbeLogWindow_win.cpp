@@ -22,15 +22,17 @@ void CProbeLogWindow::Create(HWND owner) {
     m_owner = owner;
     LoadSkin("ProbeLogWindow.txt", "Base", true);
     const SkinData& skin = Skin();
-    AddItem<CSkinWindowItemResizableStaticImage>(kBaseFrame, GetItem(skin, "BaseFrame"));
-    AddItem<CSkinWindowItemStaticImage>(kLogListFrame, GetItem(skin, "LogListFrame"));
+    // The order a screen reader lists them in: title, close button, the
+    // list, OK; the frames go in before the list that lies on them.
     auto* title = AddItem<CSkinWindowItemStatic>(kTitleStatic, GetItem(skin, "TitleStatic"));
     title->SetText("ナビ情報　アップロードログ");
     AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
-    AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));
+    AddItem<CSkinWindowItemResizableStaticImage>(kBaseFrame, GetItem(skin, "BaseFrame"));
+    AddItem<CSkinWindowItemStaticImage>(kLogListFrame, GetItem(skin, "LogListFrame"));
     m_scrollBar =
         AddItem<CSkinWindowItemScrollBar>(kLogListScrollBar, GetItem(skin, "LogListScrollBar"));
     m_list = AddItem<CButtonListView>(kLogList, GetItem(skin, "LogList"), m_scrollBar, this);
+    AddItem<CSkinWindowItemButton>(kOKButton, GetItem(skin, "OKButton"));
     // Long outcome texts end in an ellipsis; the tip shows them whole.
     const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
     m_list->AddColumn("", 150, format);

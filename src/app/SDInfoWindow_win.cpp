@@ -98,13 +98,16 @@ void CSDInfoWindow::Create(HWND owner, char drive) {
     auto text = [&](int id, const std::string& name) {
         return AddItem<CSkinWindowItemStatic>(id, GetItem(skin, name));
     };
+    // The skin's order, which is the order a screen reader lists them in:
+    // the heads, then the rows as they stand, the probe row under its head.
     text(kTitleStatic, "TitleStatic")->SetText("ＳＤカード情報");
     AddItem<CSkinWindowItemButton>(kCloseButton, GetItem(skin, "CloseButton"));
     text(kLastChargeHead, "LastChargeTextStatic")->SetText("データ取得日時");
-    text(kChargeHead, "ChargeStatusTextStatic")->SetText("ナビへの\r\n転送状況");
     text(kSDChargeHead, "SDChargeStatusTextStatic")->SetText("SDカードへの\r\n転送状況");
-    text(kLastUploadHead, "LastUploadTextStatic")->SetText("アップロード日時");
-    for (int row = 0; row < kRows; ++row) {
+    text(kChargeHead, "ChargeStatusTextStatic")->SetText("ナビへの\r\n転送状況");
+    for (int row : {kRowMap, kRowBraidline, kRowWeather, kRowMusic, kRowLumen, kRowProbe}) {
+        if (row == kRowProbe)
+            text(kLastUploadHead, "LastUploadTextStatic")->SetText("アップロード日時");
         const std::string s = kRowNames[row].suffix;
         const bool shown = row != kRowLumen || m_lumen;
         std::vector<CSkinWindowItem*> made;

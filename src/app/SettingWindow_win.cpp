@@ -29,29 +29,54 @@ constexpr int CSettingWindow::kCheckBoxes[5];
 
 namespace {
 
-struct Decoration {
+enum class Part { kIcon, kFrame, kLabel, kCheckBox, kEdit, kButton };
+struct Placed {
     const char* name;
-    const char* text;  // null: a frame
+    int id;
+    Part part;
+    const char* text = nullptr;  // a label's; empty: the map notice
 };
-const Decoration kDecorations[] = {
-    {"ChargeSelectFrame", nullptr},
-    {"ChargeSelectFrameText", "更新設定"},
-    {"MapChargeExeTextStatic", "地図デ－タ更新"},
-    {"BraidlineExeTextStatic", "渋滞情報取得"},
-    {"WeatherLiveExeTextStatic", "天気情報取得"},
-    {"AutoUpdateFrame", nullptr},
-    {"AutoUpdateFrameText", "更新通知設定"},
-    {"MapChargeTextStatic", ""},
-    {"DownloadFolderFrame", nullptr},
-    {"DownloadFolderFrameText", "ダウンロードデータ設定"},
-    {"DownloadFolderTitleTextStatic", "ダウンロードするフォルダの設定"},
-    {"DownloadFolderTextStatic",
+constexpr int kDecor = CSettingWindow::kFirstDecoration;
+using W = CSettingWindow;
+// Every item in the skin's order, which is the order it reads in (a screen
+// reader lists the items so) and keeps each frame under what it holds.
+const Placed kPlaced[] = {
+    {"ApplicationIcon", W::kApplicationIcon, Part::kIcon},
+    {"TitleStatic", W::kTitleStatic, Part::kLabel, "設定"},
+    {"CloseButton", W::kCloseButton, Part::kButton},
+    {"ChargeSelectFrame", kDecor + 0, Part::kFrame},
+    {"ChargeSelectFrameText", kDecor + 1, Part::kLabel, "更新設定"},
+    {"MapChargeExeCheckBox", W::kMapChargeExeCheckBox, Part::kCheckBox},
+    {"MapChargeExeTextStatic", kDecor + 2, Part::kLabel, "地図デ－タ更新"},
+    {"BraidlineExeCheckBox", W::kBraidlineExeCheckBox, Part::kCheckBox},
+    {"BraidlineExeTextStatic", kDecor + 3, Part::kLabel, "渋滞情報取得"},
+    {"WeatherLiveExeCheckBox", W::kWeatherLiveExeCheckBox, Part::kCheckBox},
+    {"WeatherLiveExeTextStatic", kDecor + 4, Part::kLabel, "天気情報取得"},
+    {"AutoUpdateFrame", kDecor + 5, Part::kFrame},
+    {"AutoUpdateFrameText", kDecor + 6, Part::kLabel, "更新通知設定"},
+    {"MapChargeCheckBox", W::kMapChargeCheckBox, Part::kCheckBox},
+    {"MapChargeTextStatic", kDecor + 7, Part::kLabel, ""},
+    {"DownloadFolderFrame", kDecor + 8, Part::kFrame},
+    {"DownloadFolderFrameText", kDecor + 9, Part::kLabel, "ダウンロードデータ設定"},
+    {"DownloadFolderTitleTextStatic", kDecor + 10, Part::kLabel, "ダウンロードするフォルダの設定"},
+    {"DownloadFolderEdit", W::kDownloadFolderEdit, Part::kEdit},
+    {"DownloadFolderButton", W::kDownloadFolderButton, Part::kButton},
+    {"DownloadFolderTextStatic", kDecor + 11, Part::kLabel,
      "※規定サイズ以上の空きがあるドライブのフォルダを指定してください。"},
-    {"AutoDeleteTextStatic", "ナビに反映済みのダウンロードしたデータを自動で削除する。"},
-    {"DownloadDeleteTextStatic1", "ダウンロードしたデータの消去を行います。"},
-    {"SDClearFrame", nullptr},
-    {"SDClearFrameText", "SDカードデータ操作"},
-    {"SDClearTextStatic1", "SDカードに格納されているデータの消去を行います。"},
+    {"AutoDeleteCheckBox", W::kAutoDeleteCheckBox, Part::kCheckBox},
+    {"AutoDeleteTextStatic", kDecor + 12, Part::kLabel,
+     "ナビに反映済みのダウンロードしたデータを自動で削除する。"},
+    {"DownloadDeleteTextStatic1", kDecor + 13, Part::kLabel,
+     "ダウンロードしたデータの消去を行います。"},
+    {"DownloadDeleteButton", W::kDownloadDeleteButton, Part::kButton},
+    {"SDClearFrame", kDecor + 14, Part::kFrame},
+    {"SDClearFrameText", kDecor + 15, Part::kLabel, "SDカードデータ操作"},
+    {"SDClearTextStatic1", kDecor + 16, Part::kLabel,
+     "SDカードに格納されているデータの消去を行います。"},
+    {"SDClearButton", W::kSDClearButton, Part::kButton},
+    {"ReInitializeButton", W::kReInitializeButton, Part::kButton},
+    {"CancelButton", W::kCancelButton, Part::kButton},
+    {"OKButton", W::kOKButton, Part::kButton},
 };
 
 std::string WithSlash(std::string path) {
@@ -98,42 +123,38 @@ void CSettingWindow::Open(HWND owner, char drive) {
     if (!GetHandle()) {
         LoadSkin("SettingWindow.txt", "Base", true);
         const SkinData& skin = Skin();
-        int id = kFirstDecoration;
-        for (const Decoration& d : kDecorations) {
-            if (!d.text) {
-                AddItem<CSkinWindowItemResizableStaticImage>(id++, GetItem(skin, d.name));
-                continue;
+        // Which map notice there is depends on the launcher's model type.
+        const bool licence = m_navigationModelType == 2;
+        const char* const notice =
+            licence ? "地図更新の使用許諾の同意が必要な地図データが存在する場合に通知する。"
+                    : "パスワードの取得が必要な地図データが存在する場合に通知する。";
+        const char* const noticeName = licence ? "使用許諾が必要な地図データを通知する"
+                                               : "パスワードが必要な地図データを通知する";
+        for (const Placed& p : kPlaced) {
+            const SkinItem& item = GetItem(skin, p.name);
+            switch (p.part) {
+                case Part::kIcon:
+                    AddItem<CSkinWindowItemStaticImage>(p.id, item);
+                    break;
+                case Part::kFrame:
+                    AddItem<CSkinWindowItemResizableStaticImage>(p.id, item);
+                    break;
+                case Part::kLabel:
+                    AddItem<CSkinWindowItemStatic>(p.id, item)->SetText(*p.text ? p.text : notice);
+                    break;
+                case Part::kCheckBox:
+                    AddItem<CSkinWindowItemToggleButton>(p.id, item);
+                    break;
+                case Part::kEdit:
+                    m_folder = AddItem<CSkinWindowItemEditBox>(p.id, item);
+                    break;
+                case Part::kButton:
+                    AddItem<CSkinWindowItemButton>(p.id, item);
+                    break;
             }
-            auto* label = AddItem<CSkinWindowItemStatic>(id++, GetItem(skin, d.name));
-            std::string text = d.text;
-            if (text.empty()) {
-                // Which map notice there is depends on the launcher's model type.
-                text = m_navigationModelType == 2
-                           ? "地図更新の使用許諾の同意が必要な地図データが存在する場合に通知する。"
-                           : "パスワードの取得が必要な地図データが存在する場合に通知する。";
-            }
-            label->SetText(text);
         }
-        AddItem<CSkinWindowItemStatic>(kTitleStatic, GetItem(skin, "TitleStatic"))->SetText("設定");
-        AddItem<CSkinWindowItemStaticImage>(kApplicationIcon, GetItem(skin, "ApplicationIcon"));
-        const char* const boxes[5] = {"MapChargeExeCheckBox", "BraidlineExeCheckBox",
-                                      "WeatherLiveExeCheckBox", "MapChargeCheckBox",
-                                      "AutoDeleteCheckBox"};
-        for (int i = 0; i < 5; ++i)
-            AddItem<CSkinWindowItemToggleButton>(kCheckBoxes[i], GetItem(skin, boxes[i]));
-        m_folder = AddItem<CSkinWindowItemEditBox>(kDownloadFolderEdit,
-                                                   GetItem(skin, "DownloadFolderEdit"));
-        const std::pair<int, const char*> buttons[] = {
-            {kDownloadFolderButton, "DownloadFolderButton"},
-            {kDownloadDeleteButton, "DownloadDeleteButton"},
-            {kSDClearButton, "SDClearButton"},
-            {kReInitializeButton, "ReInitializeButton"},
-            {kCancelButton, "CancelButton"},
-            {kOKButton, "OKButton"},
-            {kCloseButton, "CloseButton"},
-        };
-        for (const auto& b : buttons)
-            AddItem<CSkinWindowItemButton>(b.first, GetItem(skin, b.second));
+        // Its box is named for the notice it stands beside.
+        GetItemById(kMapChargeCheckBox)->SetAccessibleName(noticeName);
         SetUpFrameOverlay();
         CreateResizableWindow(owner, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, WS_EX_TOOLWINDOW, 0,
                               0);

@@ -87,10 +87,13 @@ std::string AccessibleNameOf(const std::string& label, const std::string& skinNa
 std::string RowName(const std::vector<std::string>& cells) {
     std::string out;
     for (const std::string& cell : cells) {
+        // Cells pad their text with blanks (the probe log's do); the name
+        // has one blank between cells and none at its ends.
         const std::string text = AccessibleNameOf(cell, "", "");
-        if (text.find_first_not_of(' ') == std::string::npos) continue;
+        const size_t first = text.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
         if (!out.empty()) out += ' ';
-        out += text;
+        out += text.substr(first, text.find_last_not_of(' ') + 1 - first);
     }
     return out;
 }

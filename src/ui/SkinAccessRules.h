@@ -63,8 +63,8 @@ int FirstRowShowing(int row, int first, int page);
 // its tool-tip, line breaks read as blanks.
 std::string AccessibleNameOf(const std::string& label, const std::string& skinName,
                              const std::string& toolTip);
-// A list row's name: its cells' texts that are not empty, in column order,
-// joined by blanks, line breaks read as blanks.
+// A list row's name: its cells' texts that are not blank, in column order,
+// without their outer blanks, joined by one blank, line breaks read as blanks.
 std::string RowName(const std::vector<std::string>& cells);
 // A charge tile's name with its progress ("地図 45 %"), the kind alone
 // when the tile shows no progress (percent below 0).

@@ -164,6 +164,8 @@ TEST(FocusOrder, TheRowComesIntoViewByTheLeastScroll) {
 TEST(FocusOrder, RowNamesJoinTheCellsThatSaySomething) {
     EXPECT_EQ(RowName({"2024/05/01", "地図", "完了"}), "2024/05/01 地図 完了");
     EXPECT_EQ(RowName({"", "地図", " ", "完了"}), "地図 完了");
+    // Padded cells, as the probe log's: one blank between, none outside.
+    EXPECT_EQ(RowName({" 2024/05/01 10:00:00", " 処理中 ", ""}), "2024/05/01 10:00:00 処理中");
     EXPECT_EQ(RowName({"二行の\r\n記録"}), "二行の 記録");
     EXPECT_EQ(RowName({"", ""}), "");
     EXPECT_EQ(RowName({}), "");

@@ -8,6 +8,8 @@
 
 #include "BoxWatcher.h"
 #include "TestSupport.h"
+#include "app/SDInfoWindow.h"
+#include "app/SettingWindow.h"
 #include "ui/SkinWindow.h"
 #include "wfc/DIB.h"
 
@@ -33,6 +35,30 @@ int Logged(size_t mark, const std::string& prefix);
 std::string BoxText(uint32_t code);
 
 using qmtest::CBoxWatcher;
+
+// The settings file the settings window reads and writes.
+std::string SettingsFile();
+
+// A settings window opened on the card in drive, shown without activation.
+struct SettingsOpened {
+    ui::CSettingWindow window;
+    explicit SettingsOpened(char drive, int modelType = 1) : window(modelType) {
+        window.Open(nullptr, drive);
+        window.ShowWindow(SW_SHOWNA);
+    }
+};
+
+// The SD information window on the card in drive with its size bars laid,
+// shown without activation; the traffic-data service row when asked.
+struct SDInfoOpened {
+    ui::CSDInfoWindow window;
+    explicit SDInfoOpened(char drive, bool lumen = false) {
+        window.ShowLumenRow(lumen, "交通データ");
+        window.Create(nullptr, drive);
+        window.WaitForSizes();
+        window.ShowWindow(SW_SHOWNA);
+    }
+};
 
 // Saves a composed picture beside the test output (build/win64/screens/info);
 // a window's is composed anew first.

@@ -7,6 +7,7 @@
 #include "ScreenInput.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
+#include "common/Folders.h"
 #include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
 #include "ui/FrameOverlayWindowBase.h"
@@ -49,6 +50,8 @@ void Walk(const std::string& root, const std::string& relative, std::vector<std:
 }
 
 }  // namespace
+
+std::string SettingsFile() { return GetSettingFolder() + "Quillmarch.ini"; }
 
 std::vector<std::string> TreeOf(const std::string& folder) {
     std::vector<std::string> out;

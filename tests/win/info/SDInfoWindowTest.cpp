@@ -20,16 +20,6 @@ std::vector<std::string> RowOf(CSDInfoWindow& w, int row) {
             w.CellText(row, CSDInfoWindow::kUnitStatus)};
 }
 
-struct Opened {
-    CSDInfoWindow window;
-    explicit Opened(char drive, bool lumen = false) {
-        window.ShowLumenRow(lumen, "交通データ");
-        window.Create(nullptr, drive);
-        window.WaitForSizes();
-        window.ShowWindow(SW_SHOWNA);
-    }
-};
-
 }  // namespace
 
 TEST(SDInfoWindow, CompleteChargeOfEveryKind) {
@@ -40,7 +30,7 @@ TEST(SDInfoWindow, CompleteChargeOfEveryKind) {
                          "--sdinfo=2:2:05000100::0:0:202611071232 "
                          "--sdinfo=16:2:00000001::0:0:202611081233 "
                          "--sdinfo=32:2:01000001::0:0:202611091234"));
-    Opened o(kCardE, true);
+    SDInfoOpened o(kCardE, true);
     CSDInfoWindow& w = o.window;
     EXPECT_EQ(w.DeviceNo(), "COMPLETE00000001");
     EXPECT_TRUE(InOverlayRegistry(w.GetHandle(), CSDInfoWindow::kOverlayMessage));
@@ -67,7 +57,7 @@ TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
                          "--sdinfo=2:2:05000200::0:0:202611071232 "
                          "--sdinfo=16:1:00000001"));
     const size_t mark = LogMark();
-    Opened o(kCardE);
+    SDInfoOpened o(kCardE);
     CSDInfoWindow& w = o.window;
     using V = std::vector<std::string>;
     EXPECT_EQ(RowOf(w, CSDInfoWindow::kRowBraidline), (V{"2026/11/05 12：30", "なし", "－"}));
@@ -83,7 +73,7 @@ TEST(SDInfoWindow, OlderEqualAndNewerVersionsThanThePcLinkFile) {
 
 TEST(SDInfoWindow, WeatherNotCompleteNoBandForTheHiddenRowAndTheVersionList) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=WEATHER000000001 --sdinfo=8:1:01000003"));
-    Opened hidden(kCardE), shown(kCardE, true);
+    SDInfoOpened hidden(kCardE), shown(kCardE, true);
     EXPECT_EQ(RowOf(hidden.window, CSDInfoWindow::kRowWeather),
               (std::vector<std::string>{kNoDate, "なし", "－"}));
     // The hidden row's band is cut out: the window is a row pitch shorter and
@@ -127,7 +117,7 @@ TEST(SDInfoWindow, WeatherNotCompleteNoBandForTheHiddenRowAndTheVersionList) {
 
 TEST(SDInfoWindow, NoCardAndACardPulledWhileOpen) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=PULLED0000000001"));
-    Opened o(kCardE);
+    SDInfoOpened o(kCardE);
     CSDInfoWindow& w = o.window;
     EXPECT_EQ(w.CellText(CSDInfoWindow::kRowMap, CSDInfoWindow::kCardStatus), "完了");
     EmptyDrive(kCardE);
@@ -165,7 +155,7 @@ TEST(SDInfoWindow, SizeBarsOfANearlyFullCard) {
     ULARGE_INTEGER avail = {}, total = {}, free = {};
     ASSERT_TRUE(::GetDiskFreeSpaceExA("N:\\", &avail, &total, &free));
     if (total.QuadPart != 64ull << 20) GTEST_SKIP() << "N: is not the 64 MB volume";
-    Opened o(kSmallCard);
+    SDInfoOpened o(kSmallCard);
     CSDInfoWindow& w = o.window;
     const RECT blank = w.GetItemById(CSDInfoWindow::kSizeBarBlank)->GetRect();
     ASSERT_EQ(blank.right - blank.left, 376);

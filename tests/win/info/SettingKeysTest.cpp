@@ -2,13 +2,15 @@
 // groups as they read, the edit box before its button, the bottom row, the
 // close button last), the shared focus ring shows by exact pixels once the
 // keyboard is used, Space turns a box over, Enter presses the focused push
-// button and is OK elsewhere, Escape cancels.
+// button and is OK elsewhere, Escape cancels. Then the same through real
+// keys alone (xdotool, no pointer): typed text lands in the edit box, the
+// ring is on the screen, what OK saved a new window reads.
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
+#include "ScreenInput.h"
 #include "TestSupport.h"
 #include "app/SettingWindow.h"
-#include "common/Folders.h"
 #include "ui/SkinWindowItemEditBox.h"
 
 using namespace infotest;
@@ -16,8 +18,6 @@ using ui::CSettingWindow;
 using W = CSettingWindow;
 
 namespace {
-
-std::string SettingsFile() { return GetSettingFolder() + "Quillmarch.ini"; }
 
 HWND EditControl(CSettingWindow& w) {
     return static_cast<ui::CSkinWindowItemEditBox*>(w.GetItemById(W::kDownloadFolderEdit))
@@ -43,21 +43,25 @@ void Press(UINT key, bool shift = false) {
     ::SetKeyboardState(state);
 }
 
-// An item's pixels on the back buffer, row by row.
-std::vector<COLORREF> PixelsOf(CSettingWindow& w, int id) {
-    const RECT r = w.GetItemById(id)->GetRect();
+// An item's pixels in a picture of the window's client area (its back
+// buffer, or the screen's) whose origin lies at `origin`, row by row.
+std::vector<COLORREF> PixelsOf(const lib::wfc::CDIB& picture, const RECT& r,
+                               POINT origin = {0, 0}) {
     std::vector<COLORREF> out;
     for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) out.push_back(w.BackBuffer()->GetPixel(x, y));
+        for (int x = r.left; x < r.right; ++x)
+            out.push_back(picture.GetPixel(origin.x + x, origin.y + y));
     return out;
 }
+std::vector<COLORREF> PixelsOf(CSettingWindow& w, int id) {
+    return PixelsOf(*w.BackBuffer(), w.GetItemById(id)->GetRect());
+}
 
-// The item now against its plain look: exactly the ring 2 px wide, 2 px
-// inside, its outer corner pixels left, is in `color`; the rest is as it was.
-void ExpectRing(CSettingWindow& w, int id, const std::vector<COLORREF>& plain, COLORREF color) {
-    const RECT r = w.GetItemById(id)->GetRect();
+// How many of an item's pixels `now` are not its plain look with exactly the
+// ring 2 px wide, 2 px inside, its outer corner pixels left, in `color`.
+int RingErrors(const RECT& r, const std::vector<COLORREF>& now, const std::vector<COLORREF>& plain,
+               COLORREF color, bool report) {
     const int width = r.right - r.left, height = r.bottom - r.top;
-    const std::vector<COLORREF> now = PixelsOf(w, id);
     int wrong = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -66,12 +70,17 @@ void ExpectRing(CSettingWindow& w, int id, const std::vector<COLORREF>& plain, C
             const bool corner = (x == 2 || x == width - 3) && (y == 2 || y == height - 3);
             const size_t at = static_cast<size_t>(y * width + x);
             const COLORREF want = inRing && !corner ? color : plain[at];
-            if (now[at] != want && ++wrong <= 3)
-                ADD_FAILURE() << "item " << id << " at " << x << ", " << y << ": " << std::hex
-                              << now[at] << " not " << want;
+            if (now[at] != want && ++wrong <= 3 && report)
+                ADD_FAILURE() << "at " << x << ", " << y << ": " << std::hex << now[at] << " not "
+                              << want;
         }
     }
-    EXPECT_EQ(wrong, 0) << "item " << id;
+    return wrong;
+}
+
+void ExpectRing(CSettingWindow& w, int id, const std::vector<COLORREF>& plain, COLORREF color) {
+    EXPECT_EQ(RingErrors(w.GetItemById(id)->GetRect(), PixelsOf(w, id), plain, color, true), 0)
+        << "item " << id;
 }
 
 const int kOrder[] = {
@@ -175,4 +184,84 @@ TEST(SettingKeys, SpaceEnterAndEscapeAsInADialog) {
         EXPECT_FALSE(::IsWindowVisible(w.GetHandle())) << c.focus;
         EXPECT_EQ(qmtest::FileExists(SettingsFile()), c.saved) << c.focus;
     }
+}
+
+namespace {
+
+// Gives the window the X server's keyboard without the pointer, as a
+// window manager does when it activates it.
+bool GiveKeyboard(CSettingWindow& w) {
+    const HWND hwnd = w.GetHandle();
+    const auto x = reinterpret_cast<uintptr_t>(::GetPropA(hwnd, "__wine_x11_whole_window"));
+    return x != 0 && Xdo({"windowfocus", "--sync", std::to_string(x)}) == 0 &&
+           qmtest::PumpUntil([&] { return ::GetFocus() == hwnd; }, 10000);
+}
+
+}  // namespace
+
+TEST(SettingKeys, RealKeysAloneSetEveryValueOKSavesEscapeDiscards) {
+    if (Xdo({"version"}) != 0) GTEST_SKIP() << "no xdotool agent (run-with-xdotool)";
+    ::DeleteFileA(SettingsFile().c_str());
+    ASSERT_TRUE(MakeCard(kCardE, "--device=SETTINGS00000001"));
+    ASSERT_TRUE(::CreateDirectoryA("C:\\qmkeys", nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    const std::string saved =
+        "[Setting]\r\nDownloadFolderPath=C:\\qmkeys\r\nDataAutoDelete=0\r\n"
+        "TransmitExe2=1\r\nTransmitExe3=0\r\nTransmitExe4=1\r\n[Map]\r\nMapNotifyMessage=0\r\n";
+    {
+        // Opened as the launcher opens it; the keyboard starts on the first box.
+        CSettingWindow w;
+        w.Show(nullptr, kCardE);
+        ASSERT_TRUE(GiveKeyboard(w));
+        ASSERT_EQ(w.FocusedItem(), W::kMapChargeExeCheckBox);
+        EXPECT_EQ(Boxes(w), std::vector<bool>(5, true));
+        SaveWindowShot(w.GetHandle(), "settings-defaults");
+        // Tab and Space turn the traffic box off, two Tabs and Space the
+        // notice box, a Tab goes into the edit box (its text selected) and
+        // the new folder is typed over it.
+        ASSERT_EQ(Xdo({"key", "--delay", "40", "Tab", "space", "Tab", "Tab", "space", "Tab"}), 0);
+        ASSERT_TRUE(qmtest::PumpUntil([&] { return ::GetFocus() == EditControl(w); }, 10000));
+        ASSERT_EQ(Xdo({"type", "--delay", "40", "C:\\qmkeys"}), 0);
+        EXPECT_TRUE(qmtest::PumpUntil([&] { return w.FolderText() == "C:\\qmkeys"; }, 10000))
+            << w.FolderText();
+        // Past the browse button to the last box, Space: it is off and the
+        // screen shows the ring round it.
+        ASSERT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space"}), 0);
+        ASSERT_TRUE(qmtest::PumpUntil([&] { return !w.IsChecked(W::kAutoDeleteCheckBox); }, 10000));
+        EXPECT_EQ(Boxes(w), (std::vector<bool>{true, false, true, false, false}));
+        const RECT box = w.GetItemById(W::kAutoDeleteCheckBox)->GetRect();
+        RECT frame = {};
+        ::GetWindowRect(w.GetHandle(), &frame);
+        POINT client = {0, 0};
+        ::ClientToScreen(w.GetHandle(), &client);
+        const POINT origin = {client.x - frame.left, client.y - frame.top};
+        auto screenErrors = [&](bool report) {
+            ::UpdateWindow(w.GetHandle());
+            return RingErrors(box, PixelsOf(qmtest::GrabWindow(w.GetHandle()), box, origin),
+                              PixelsOf(w, W::kAutoDeleteCheckBox), ui::kFocusMarkColor, report);
+        };
+        // The screen catches up with the window's last paint.
+        qmtest::PumpUntil([&] { return screenErrors(false) == 0; }, 10000);
+        EXPECT_EQ(screenErrors(true), 0);
+        SaveWindowShot(w.GetHandle(), "settings-typed");
+        EXPECT_FALSE(qmtest::FileExists(SettingsFile()));
+        // Enter on a box is OK.
+        ASSERT_EQ(Xdo({"key", "Return"}), 0);
+        EXPECT_TRUE(qmtest::PumpUntil([&] { return !::IsWindowVisible(w.GetHandle()); }, 10000));
+    }
+    EXPECT_EQ(qmtest::ReadFile(SettingsFile()), saved);
+
+    // A restart reads what was saved; Space there turns the first box over
+    // and Escape drops it: the file stays as it was.
+    CSettingWindow again;
+    again.Show(nullptr, kCardE);
+    EXPECT_EQ(Boxes(again), (std::vector<bool>{true, false, true, false, false}));
+    EXPECT_EQ(again.FolderText(), "C:\\qmkeys");
+    SaveWindowShot(again.GetHandle(), "settings-saved");
+    ASSERT_TRUE(GiveKeyboard(again));
+    ASSERT_EQ(Xdo({"key", "--delay", "40", "space", "Escape"}), 0);
+    EXPECT_TRUE(qmtest::PumpUntil([&] { return !::IsWindowVisible(again.GetHandle()); }, 10000));
+    EXPECT_FALSE(again.IsChecked(W::kMapChargeExeCheckBox));
+    EXPECT_EQ(qmtest::ReadFile(SettingsFile()), saved);
 }

@@ -1,7 +1,7 @@
-// The settings window: values land in the settings file on OK only and
-// survive a restart; folder refusals with their messages; erasing the
-// downloaded data and the card's data area ask first and do nothing on No;
-// one run with the real mouse and keyboard (the keyboard alone: SettingKeysTest).
+// The settings window: values land in the settings file on OK only; folder
+// refusals with their messages; erasing the downloaded data and the card's
+// data area ask first and do nothing on No. (The keyboard, real keys and a
+// restart included: SettingKeysTest.)
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"
@@ -16,26 +16,6 @@
 
 using namespace infotest;
 using ui::CSettingWindow;
-
-namespace {
-
-std::string IniPath() { return GetSettingFolder() + "Quillmarch.ini"; }
-
-struct Opened {
-    CSettingWindow window;
-    explicit Opened(char drive) {
-        window.Open(nullptr, drive);
-        window.ShowWindow(SW_SHOWNA);
-    }
-};
-
-std::vector<bool> States(CSettingWindow& w) {
-    std::vector<bool> states;
-    for (int box : CSettingWindow::kCheckBoxes) states.push_back(w.IsChecked(box));
-    return states;
-}
-
-}  // namespace
 
 // The map notice follows the launcher's model type, not the card's; the
 // application icon's double click, like Alt+F4, hides the window, which
@@ -72,7 +52,7 @@ TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
         smallCard.QuadPart >= (1ULL << 32))
         GTEST_SKIP() << "N: is not the small card here (no tmpfs)";
     ASSERT_TRUE(MakeCard(kCardE, "--device=FOLDERS000000001"));
-    Opened o(kCardE);
+    SettingsOpened o(kCardE);
     CSettingWindow& w = o.window;
     const std::string kept = qmtest::NewFolder("kept");
     w.SetFolderText(kept);
@@ -104,8 +84,8 @@ TEST(SettingWindow, MissingFolderIsCreatedOnYesAndNoticesBackOnEnableEveryKind) 
     const std::string notices =
         "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
         "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n";
-    ASSERT_TRUE(qmtest::WriteFile(IniPath(), notices));
-    Opened o(kCardE);
+    ASSERT_TRUE(qmtest::WriteFile(SettingsFile(), notices));
+    SettingsOpened o(kCardE);
     const std::string missing = qmtest::WorkFolder() + "new\\deep\\folder";
     o.window.SetFolderText(missing);
     EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
@@ -114,12 +94,12 @@ TEST(SettingWindow, MissingFolderIsCreatedOnYesAndNoticesBackOnEnableEveryKind) 
         CBoxWatcher boxes({IDNO, IDYES});
         o.window.Save();
         EXPECT_FALSE(IsDirectory(missing.c_str()));
-        EXPECT_EQ(qmtest::ReadFile(IniPath()), notices);
+        EXPECT_EQ(qmtest::ReadFile(SettingsFile()), notices);
         o.window.Save();
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>(2, BoxText(0xFF00CC04)));
     }
     EXPECT_TRUE(IsDirectory(missing.c_str()));
-    EXPECT_EQ(qmtest::ReadFile(IniPath()),
+    EXPECT_EQ(qmtest::ReadFile(SettingsFile()),
               "[Map]\r\nMapNotifyMessage=1\r\nMapNotifyMessagePassword=1\r\n"
               "MapNotifyMessageRemind=1\r\nMapNotifyMessageLoseReserve=1\r\n[Setting]\r\n"
               "DownloadFolderPath=" +
@@ -144,7 +124,7 @@ std::string ManageEntry(int category, int subcategory, const char* name, const c
 
 TEST(SettingWindow, ErasingDownloadedDataWithAndWithoutAManagementFile) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=ERASEDATA0000001 --model=12"));
-    Opened o(kCardE);
+    SettingsOpened o(kCardE);
     CSettingWindow& w = o.window;
     const std::vector<std::string> files = {"01\\02\\ITEM\\A.BIN", "7F\\00\\X\\B.BIN", "DL.LST"};
     // Without a management file, and with one that lists the first item: its
@@ -184,7 +164,7 @@ TEST(SettingWindow, ErasingDownloadedDataWithAndWithoutAManagementFile) {
 
 TEST(SettingWindow, ErasingTheCardKeepsExactlyTheKeepList) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=ERASECARD0000001 --music-files=2"));
-    Opened o(kCardE);
+    SettingsOpened o(kCardE);
     const std::vector<std::string> before = TreeOf("E:\\");
     ASSERT_GT(before.size(), 8u);
     {
@@ -211,7 +191,7 @@ TEST(SettingWindow, ReadOnlyCardIsToldAndLosesNothing) {
         ::DeleteFileA("G:\\probe.tmp");
         GTEST_SKIP() << "no read-only card here";
     }
-    Opened o(kReadOnlyCard);
+    SettingsOpened o(kReadOnlyCard);
     {
         CBoxWatcher boxes({IDYES});
         o.window.EraseCard();
@@ -249,7 +229,7 @@ struct FakeCore {
 
 TEST(SettingWindow, BusyCoreRefusesBothErasuresAndNoLeavesEverything) {
     ASSERT_TRUE(MakeCard(kCardE, "--device=BUSYCORE00000001"));
-    Opened o(kCardE);
+    SettingsOpened o(kCardE);
     const std::string folder = qmtest::NewFolder("busy");
     ASSERT_TRUE(Touch(folder + "01\\02\\ITEM\\A.BIN"));
     o.window.SetFolderText(folder);
@@ -274,46 +254,4 @@ TEST(SettingWindow, BusyCoreRefusesBothErasuresAndNoLeavesEverything) {
     }
     EXPECT_EQ(TreeOf("E:\\"), card);
     EXPECT_EQ(TreeOf(folder), std::vector<std::string>{"01\\02\\ITEM\\A.BIN"});
-}
-
-TEST(SettingWindow, RealMouseAndKeyboardValuesLandOnOKAndSurviveARestart) {
-    if (Xdo({"version"}) != 0) GTEST_SKIP() << "no xdotool agent (run-with-xdotool)";
-    ::DeleteFileA(IniPath().c_str());
-    ASSERT_TRUE(MakeCard(kCardE, "--device=SETTINGS00000001"));
-    ASSERT_TRUE(::CreateDirectoryA("C:\\qmkeys", nullptr) ||
-                ::GetLastError() == ERROR_ALREADY_EXISTS);
-    {
-        Opened o(kCardE);
-        CSettingWindow& w = o.window;
-        // A fresh file: every box on, the default folder.
-        EXPECT_EQ(States(w), std::vector<bool>(5, true));
-        EXPECT_EQ(w.FolderText(), GetDefaultDownloadFolder());
-        SaveWindowShot(w.GetHandle(), "settings-defaults");
-        const RECT r = w.GetItemById(CSettingWindow::kBraidlineExeCheckBox)->GetRect();
-        POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ::ClientToScreen(w.GetHandle(), &at);
-        // A click on a box, Tabs to the next but one and Space, a Tab into the
-        // edit box (its text selected) and the new folder typed over it, Tabs
-        // to the last box and Space; nothing is written before Enter.
-        EXPECT_EQ(
-            Xdo({"mousemove", "--sync", std::to_string(at.x), std::to_string(at.y), "click", "1"}),
-            0);
-        EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space", "Tab"}), 0);
-        EXPECT_EQ(w.FocusedItem(), CSettingWindow::kDownloadFolderEdit);
-        EXPECT_EQ(Xdo({"type", "--delay", "40", "C:\\qmkeys"}), 0);
-        EXPECT_EQ(Xdo({"key", "--delay", "40", "Tab", "Tab", "space"}), 0);
-        SaveWindowShot(w.GetHandle(), "settings-typed");
-        EXPECT_FALSE(qmtest::FileExists(IniPath()));
-        EXPECT_EQ(Xdo({"key", "Return"}), 0);
-        EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
-    }
-    EXPECT_EQ(qmtest::ReadFile(IniPath()),
-              "[Setting]\r\nDownloadFolderPath=C:\\qmkeys\r\nDataAutoDelete=0\r\n"
-              "TransmitExe2=1\r\nTransmitExe3=0\r\nTransmitExe4=1\r\n[Map]\r\n"
-              "MapNotifyMessage=0\r\n");
-    // A restart: a new window reads what was saved.
-    Opened again(kCardE);
-    EXPECT_EQ(States(again.window), (std::vector<bool>{true, false, true, false, false}));
-    EXPECT_EQ(again.window.FolderText(), "C:\\qmkeys");
-    SaveWindowShot(again.window.GetHandle(), "settings-saved");
 }

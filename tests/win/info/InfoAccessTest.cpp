@@ -1,0 +1,273 @@
+// What a screen reader reads of the settings, SD information and probe log
+// windows: every child of the client object (role, name, state) against a
+// table, in the order the window reads, and the state changes a user hears:
+// a box turned on by its default action, the service row shown, the
+// keyboard's row in the probe log.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "AccessTree.h"
+#include "InfoHarness.h"
+#include "app/ProbeLogWindow.h"
+#include "ui/ButtonListView.h"
+
+using namespace infotest;
+using qmtest::AccRow;
+using qmtest::Child;
+using qmtest::ReadChildren;
+using ui::CProbeLogWindow;
+using ui::CSettingWindow;
+
+namespace {
+
+constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE;
+constexpr long kOn = STATE_SYSTEM_CHECKED;
+constexpr long kFocused = STATE_SYSTEM_FOCUSED;
+constexpr long kHidden = STATE_SYSTEM_INVISIBLE;
+
+AccRow Text(const std::string& name, long state = 0) {
+    return {ROLE_SYSTEM_STATICTEXT, name, STATE_SYSTEM_READONLY | state};
+}
+AccRow Button(const std::string& name) { return {ROLE_SYSTEM_PUSHBUTTON, name, kFocusable}; }
+AccRow Box(const std::string& name, long state) {
+    return {ROLE_SYSTEM_CHECKBUTTON, name, kFocusable | state};
+}
+
+// The client object of a window, released with the holder.
+struct Client {
+    IAccessible* object;
+    explicit Client(HWND window) : object(qmtest::ClientOf(window)) {}
+    ~Client() {
+        if (object) object->Release();
+    }
+    IAccessible* operator->() const { return object; }
+};
+
+// A list's own object, whose children are its rows, as a screen reader
+// reaches it from the client; null when refused.
+IAccessible* ListObject(IAccessible* client, long child) {
+    IDispatch* dispatch = nullptr;
+    if (client->get_accChild(Child(child), &dispatch) != S_OK || !dispatch) return nullptr;
+    IAccessible* list = nullptr;
+    dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&list));
+    dispatch->Release();
+    return list;
+}
+
+}  // namespace
+
+namespace qmtest {
+// Failures print the row as the table reads.
+void PrintTo(const AccRow& row, std::ostream* out) {
+    *out << row.role << " '" << row.name << "' 0x" << std::hex << row.state << std::dec;
+}
+}  // namespace qmtest
+
+TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
+    const std::string folder = qmtest::NewFolder("access");
+    ASSERT_TRUE(
+        qmtest::WriteFile(SettingsFile(), "[Setting]\r\nDownloadFolderPath=" + folder +
+                                              "\r\nDataAutoDelete=0\r\nTransmitExe3=0\r\n"));
+    SettingsOpened o(kCardE);
+    CSettingWindow& w = o.window;
+    ::SetFocus(w.GetHandle());
+    qmtest::Drain();
+    Client client(w.GetHandle());
+    ASSERT_NE(client.object, nullptr);
+
+    // Each box before the label beside it, each frame's heading before what
+    // it holds, the bottom row last; frames and the row pictures are silent.
+    std::vector<AccRow> expected = {
+        {ROLE_SYSTEM_GRAPHIC, "Quillmarch", 0},
+        Text("設定"),
+        Button("ウィンドウを閉じる"),
+        Text("更新設定"),
+        Box("地図データ更新", kOn | kFocused),
+        Text("地図デ－タ更新"),
+        Box("渋滞情報取得", 0),
+        Text("渋滞情報取得"),
+        Box("天気情報取得", kOn),
+        Text("天気情報取得"),
+        Text("更新通知設定"),
+        Box("パスワードが必要な地図データを通知する", kOn),
+        Text("パスワードの取得が必要な地図データが存在する場合に通知する。"),
+        Text("ダウンロードデータ設定"),
+        Text("ダウンロードするフォルダの設定"),
+        {ROLE_SYSTEM_TEXT, "ダウンロードするフォルダ", kFocusable},
+        Button("参照..."),
+        Text("※規定サイズ以上の空きがあるドライブのフォルダを指定してください。"),
+        Box("反映済みのデータを自動で削除する", 0),
+        Text("ナビに反映済みのダウンロードしたデータを自動で削除する。"),
+        Text("ダウンロードしたデータの消去を行います。"),
+        Button("消去"),
+        Text("SDカードデータ操作"),
+        Text("SDカードに格納されているデータの消去を行います。"),
+        Button("消去"),
+        Button("初期設定に戻す"),
+        Button("キャンセル"),
+        Button("OK"),
+    };
+    EXPECT_EQ(ReadChildren(client.object), expected);
+    // The edit box's value is the folder (the edit control's text).
+    constexpr long kEdit = 16, kTraffic = 7;
+    BSTR value = nullptr;
+    EXPECT_EQ(client->get_accValue(Child(kEdit), &value), S_OK);
+    EXPECT_EQ(qmtest::Narrow(value), folder);
+
+    // "押す" on the traffic box turns it on and brings the keyboard there,
+    // as a click does; nothing is written before OK.
+    BSTR action = nullptr;
+    EXPECT_EQ(client->get_accDefaultAction(Child(kTraffic), &action), S_OK);
+    EXPECT_EQ(qmtest::Narrow(action), "押す");
+    EXPECT_EQ(client->accDoDefaultAction(Child(kTraffic)), S_OK);
+    qmtest::Drain();
+    expected[4].state = kFocusable | kOn;
+    expected[6].state = kFocusable | kOn | kFocused;
+    EXPECT_EQ(ReadChildren(client.object), expected);
+    EXPECT_TRUE(w.IsChecked(CSettingWindow::kBraidlineExeCheckBox));
+    EXPECT_EQ(qmtest::ReadFile(SettingsFile()).find("TransmitExe3=1"), std::string::npos);
+}
+
+TEST(InfoAccess, SettingsNameTheNoticeBoxForTheNoticeOfTheModelType) {
+    for (int type : {1, 2}) {
+        SettingsOpened o(kCardE, type);
+        Client client(o.window.GetHandle());
+        ASSERT_NE(client.object, nullptr);
+        const std::vector<AccRow> rows = ReadChildren(client.object);
+        ASSERT_GT(rows.size(), 12u);
+        EXPECT_EQ(std::vector<AccRow>(rows.begin() + 11, rows.begin() + 13),
+                  (std::vector<AccRow>{
+                      Box(type == 2 ? "使用許諾が必要な地図データを通知する"
+                                    : "パスワードが必要な地図データを通知する",
+                          o.window.IsChecked(CSettingWindow::kMapChargeCheckBox) ? kOn : 0),
+                      Text(type == 2 ? "地図更新の使用許諾の同意が必要な地図データが存在する場合"
+                                       "に通知する。"
+                                     : "パスワードの取得が必要な地図データが存在する場合に通知"
+                                       "する。")}))
+            << type;
+    }
+}
+
+TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
+    ASSERT_TRUE(MakeCard(kCardE,
+                         "--device=ACCESSSD00000001 --probe-entries=0 "
+                         "--sdinfo=4:2:01000005::0:0:202611051230 --sdinfo=8:1:01000003 "
+                         "--sdinfo=2:2:05000100::0:0:202611071232"));
+    const std::string kNoDate = "----/--/-- --：--";
+    std::vector<AccRow> expected = {
+        Text("ＳＤカード情報"),
+        Button("ウィンドウを閉じる"),
+        Text("データ取得日時"),
+        Text("SDカードへの 転送状況"),
+        Text("ナビへの 転送状況"),
+        Text("地図データ"),
+        Text("2026/11/07 12：32"),
+        Text("完了"),
+        Text("完了"),
+        Text("渋滞情報"),
+        Text("2026/11/05 12：30"),
+        Text("完了"),
+        Text("－"),
+        Text("天気情報"),
+        Text(kNoDate),
+        Text("なし"),
+        Text("－"),
+        Text("音楽データ"),
+        Text(kNoDate),
+        Text("なし"),
+        Text("－"),
+        // The service row, not filled: hidden.
+        Text("交通データ", kHidden),
+        Text(kNoDate, kHidden),
+        Text("－", kHidden),
+        Text("－", kHidden),
+        Text("アップロード日時"),
+        Text("ナビ情報"),
+        Text(kNoDate),
+        Button("履歴"),
+        Text("Total 0.00GB"),
+        Button("ナビ情報"),
+        Button("OK"),
+    };
+    {
+        SDInfoOpened o(kCardE);
+        Client client(o.window.GetHandle());
+        ASSERT_NE(client.object, nullptr);
+        EXPECT_EQ(ReadChildren(client.object), expected);
+    }
+    // Shown, the row reads with its label; the rest is as it was.
+    SDInfoOpened o(kCardE, true);
+    Client client(o.window.GetHandle());
+    ASSERT_NE(client.object, nullptr);
+    const std::vector<AccRow> service = {Text("交通データ"), Text(kNoDate), Text("なし"),
+                                         Text("未転送")};
+    std::copy(service.begin(), service.end(), expected.begin() + 21);
+    EXPECT_EQ(ReadChildren(client.object), expected);
+}
+
+TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
+    constexpr int kUploads = 30;
+    ASSERT_TRUE(MakeCard(kCardE, "--device=ACCESSPROBE00001 --probe-entries=30"));
+    CProbeLogWindow window("ACCESSPROBE00001");
+    window.Create(nullptr);
+    window.ShowWindow(SW_SHOWNA);
+    Client client(window.GetHandle());
+    ASSERT_NE(client.object, nullptr);
+    const std::vector<AccRow> expected = {
+        Text("ナビ情報　アップロードログ"),
+        Button("ウィンドウを閉じる"),
+        {ROLE_SYSTEM_LIST, "アップロードログ", kFocusable},
+        Button("OK"),
+    };
+    EXPECT_EQ(ReadChildren(client.object), expected);
+
+    // The rows: time, outcome and the code when there is one, without the
+    // cells' padding; those scrolled out of view are invisible.
+    IAccessible* list = ListObject(client.object, 3);
+    ASSERT_NE(list, nullptr);
+    const char* const kOutcomes[6] = {"アップロード成功",      "処理中",
+                                      "許諾期限切れ / 未許諾", "アップロード中断",
+                                      "アップロード失敗",      "アップロード失敗(未定義)"};
+    auto rows = [&](int keyboardRow) {
+        std::vector<AccRow> out;
+        for (int row = 0; row < kUploads; ++row) {
+            // One upload a day, the last today.
+            const std::string day = window.GetCellText(row, 0).substr(1, 10);
+            char name[96];
+            snprintf(name, sizeof name, "%s 10:%02d:00 %s", day.c_str(), row, kOutcomes[row % 6]);
+            std::string text = name;
+            if (row % 2) {
+                snprintf(name, sizeof name, " 処理コード：0x%08X", 0x12 + row);
+                text += name;
+            }
+            const RECT cell = window.List()->CellRect(row, 1);
+            long state = STATE_SYSTEM_SELECTABLE | kFocusable;
+            if (::IsRectEmpty(&cell)) state |= kHidden | STATE_SYSTEM_OFFSCREEN;
+            if (row == keyboardRow) state |= STATE_SYSTEM_SELECTED | kFocused;
+            out.push_back({ROLE_SYSTEM_LISTITEM, text, state});
+        }
+        return out;
+    };
+    const std::vector<AccRow> top = rows(-1);
+    EXPECT_EQ(ReadChildren(list), top);
+    EXPECT_NE(top.front().state & kHidden, kHidden);
+    EXPECT_EQ(top.back().state & kHidden, kHidden);
+
+    // A screen reader puts the keyboard on the list; End takes the last
+    // row, which scrolls into view, focused and selected.
+    EXPECT_EQ(client->accSelect(SELFLAG_TAKEFOCUS, Child(3)), S_OK);
+    window.SendMessage(WM_KEYDOWN, VK_END, 0);
+    qmtest::Drain();
+    EXPECT_EQ(qmtest::ReadRow(client.object, 3),
+              (AccRow{ROLE_SYSTEM_LIST, "アップロードログ", kFocusable | kFocused}));
+    const std::vector<AccRow> bottom = rows(kUploads - 1);
+    EXPECT_EQ(ReadChildren(list), bottom);
+    EXPECT_EQ(bottom.front().state & kHidden, kHidden);
+    EXPECT_EQ(bottom.back().state & kHidden, 0);
+    list->Release();
+}
