@@ -188,6 +188,16 @@ public:
         }
         return *name ? S_OK : S_FALSE;
     }
+    STDMETHODIMP get_accDescription(VARIANT child, BSTR* text) override {
+        if (!text) return E_POINTER;
+        *text = nullptr;
+        CSkinWindowItem* item = nullptr;
+        const HRESULT hr = Find(child, item);
+        if (FAILED(hr)) return hr;
+        if (item && !item->GetAccessibleDescription().empty())
+            *text = WideString(item->GetAccessibleDescription());
+        return *text ? S_OK : S_FALSE;
+    }
     STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
         if (!value) return E_POINTER;
         *value = nullptr;

@@ -132,6 +132,10 @@ public:
     // The text the item shows: its name before any other.
     virtual std::string GetLabel() const { return std::string(); }
     virtual std::string GetAccessibleName() const;
+    // What a screen reader says after the name and role, where the name alone
+    // is not enough (two buttons both called "消去"): the skin's
+    // AccessibleDescription, empty when it gives none.
+    const std::string& GetAccessibleDescription() const { return m_accessibleDescription; }
     // What a click does, for Space, Enter and a screen reader's default
     // action; false when the item cannot be pressed now.
     virtual bool Press() { return false; }
@@ -187,8 +191,8 @@ protected:
     // The same font with its height at the window's scale.
     void Convert(lib::wfc::CFont& font, int oldDpi) const;
     bool Notify(int code, intptr_t param = 0) { return m_accessor.OnItemEvent(m_id, code, param); }
-    // Position and Size of a block, with the optional TabOrder and
-    // AccessibleName every placed item may have.
+    // Position and Size of a block, with the optional TabOrder,
+    // AccessibleName and AccessibleDescription every placed item may have.
     void ReadRect(const SkinItem& item);
     const std::string& SkinAccessibleName() const { return m_accessibleName; }
     void Announce(SkinItemChange change) { m_accessor.OnItemChanged(this, change); }
@@ -220,6 +224,7 @@ protected:
     int m_tabOrder = -1;
     bool m_coversWindow = false;
     std::string m_accessibleName;
+    std::string m_accessibleDescription;
 
 private:
     struct Run {

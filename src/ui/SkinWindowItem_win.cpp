@@ -131,6 +131,7 @@ void CSkinWindowItem::ReadRect(const SkinItem& item) {
         m_tabOrder = ReadInteger(item, "TabOrder", -1);
     }
     m_accessibleName = ReadText(item, "AccessibleName");
+    m_accessibleDescription = ReadText(item, "AccessibleDescription");
 }
 
 lib::wfc::CDIB* CSkinWindowItem::BeginCompose(COLORREF fill) {

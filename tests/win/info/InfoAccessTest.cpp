@@ -61,13 +61,6 @@ IAccessible* ListObject(IAccessible* client, long child) {
 
 }  // namespace
 
-namespace qmtest {
-// Failures print the row as the table reads.
-void PrintTo(const AccRow& row, std::ostream* out) {
-    *out << row.role << " '" << row.name << "' 0x" << std::hex << row.state << std::dec;
-}
-}  // namespace qmtest
-
 TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
     const std::string folder = qmtest::NewFolder("access");
     ASSERT_TRUE(
@@ -118,6 +111,16 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
     BSTR value = nullptr;
     EXPECT_EQ(client->get_accValue(Child(kEdit), &value), S_OK);
     EXPECT_EQ(qmtest::Narrow(value), folder);
+    // The two "消去" buttons are told apart by what they erase; a button
+    // whose name says it all has no description.
+    const auto description = [&](long child) {
+        BSTR text = nullptr;
+        const HRESULT hr = client->get_accDescription(Child(child), &text);
+        return std::to_string(hr) + " " + qmtest::Narrow(text);
+    };
+    EXPECT_EQ(description(22), "0 ダウンロードしたデータの消去を行います。");
+    EXPECT_EQ(description(25), "0 SDカードに格納されているデータの消去を行います。");
+    EXPECT_EQ(description(28), "1 ");
 
     // "押す" on the traffic box turns it on and brings the keyboard there,
     // as a click does; nothing is written before OK.
