@@ -7,6 +7,7 @@
 #include "datafiles/CardPaths.h"
 #include "datafiles/PcLinkFile.h"
 #include "datafiles/SDInfoFile.h"
+#include "ui/SkinAccessRules.h"
 #include "ui/SkinWindowItemButton.h"
 #include "ui/SkinWindowItemStatic.h"
 #include "ui/SkinWindowItemStaticImage.h"
@@ -52,6 +53,19 @@ public:
             Redraw();
         }
     }
+    // A screen reader reads a bar as the share of the card its kind takes,
+    // as the charge tiles read their progress.
+    // Silent until the sizes are known.
+    SkinRole AccessibleRole() const override {
+        return m_kind.empty() ? SkinRole::kNone : SkinRole::kProgressBar;
+    }
+    std::string GetAccessibleName() const override { return ChargeTileName(m_kind, m_percent); }
+    void SetShare(const std::string& kind, int percent) {
+        if (kind == m_kind && percent == m_percent) return;
+        m_kind = kind;
+        m_percent = percent;
+        Announce(SkinItemChange::kName);
+    }
     void Draw() override {
         if (m_width <= 0 || m_height <= 0) return;
         if (lib::wfc::CDIB* canvas = BeginCompose()) {
@@ -62,6 +76,10 @@ public:
         }
         EndCompose();
     }
+
+private:
+    std::string m_kind;
+    int m_percent = 0;
 };
 
 RecordTime ToRecordTime(const SYSTEMTIME& t) {
@@ -338,9 +356,13 @@ void CSDInfoWindow::ApplySizes(const Sizes& sizes) {
     if (!blank) return;
     const RECT b = blank->GetRect();
     const auto spans = info::LayOutSizeBars(percents, b.left, b.right - b.left);
+    static const int kBarRows[5] = {kRowMap, kRowBraidline, kRowWeather, kRowMusic, kRowLumen};
     for (int g = 0; g < 5; ++g) {
-        CSkinWindowItem* bar = GetItemById(kSizeBarFirst + g);
-        if (bar) bar->SetRect(spans[g].left, b.top, spans[g].right, b.bottom);
+        auto* bar = static_cast<CSizeBarItem*>(GetItemById(kSizeBarFirst + g));
+        if (!bar) continue;
+        bar->SetRect(spans[g].left, b.top, spans[g].right, b.bottom);
+        if (CSkinWindowItem* label = GetItemById(ItemId(kBarRows[g], kText)))
+            bar->SetShare(label->GetLabel(), percents[static_cast<size_t>(g)]);
     }
     RedrawAll();
     InvalidateRect(nullptr, false);

@@ -33,6 +33,9 @@ constexpr long kHidden = STATE_SYSTEM_INVISIBLE;
 AccRow Text(const std::string& name, long state = 0) {
     return {ROLE_SYSTEM_STATICTEXT, name, STATE_SYSTEM_READONLY | state};
 }
+AccRow Bar(const std::string& name, long state = 0) {
+    return {ROLE_SYSTEM_PROGRESSBAR, name, STATE_SYSTEM_READONLY | state};
+}
 AccRow Button(const std::string& name) { return {ROLE_SYSTEM_PUSHBUTTON, name, kFocusable}; }
 AccRow Box(const std::string& name, long state) {
     return {ROLE_SYSTEM_CHECKBUTTON, name, kFocusable | state};
@@ -105,7 +108,8 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
         Button("キャンセル"),
         Button("OK"),
     };
-    EXPECT_EQ(ReadChildren(client.object), expected);
+    EXPECT_EQ(ReadChildren(client.object), expected)
+        << qmtest::Describe(ReadChildren(client.object));
     // The edit box's value is the folder (the edit control's text).
     constexpr long kEdit = 16, kTraffic = 7;
     BSTR value = nullptr;
@@ -131,7 +135,8 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
     qmtest::Drain();
     expected[4].state = kFocusable | kOn;
     expected[6].state = kFocusable | kOn | kFocused;
-    EXPECT_EQ(ReadChildren(client.object), expected);
+    EXPECT_EQ(ReadChildren(client.object), expected)
+        << qmtest::Describe(ReadChildren(client.object));
     EXPECT_TRUE(w.IsChecked(CSettingWindow::kBraidlineExeCheckBox));
     EXPECT_EQ(qmtest::ReadFile(SettingsFile()).find("TransmitExe3=1"), std::string::npos);
 }
@@ -194,6 +199,13 @@ TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
         Text(kNoDate),
         Button("履歴"),
         Text("Total 0.00GB"),
+        // The share of the card each kind takes, as its bar shows it (a few
+        // files at least 1 %, none 0 %), the service's only with its row.
+        Bar("地図データ 1 %"),
+        Bar("渋滞情報 0 %"),
+        Bar("天気情報 1 %"),
+        Bar("音楽データ 1 %"),
+        Bar("交通データ 0 %", kHidden),
         Button("ナビ情報"),
         Button("OK"),
     };
@@ -201,7 +213,8 @@ TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
         SDInfoOpened o(kCardE);
         Client client(o.window.GetHandle());
         ASSERT_NE(client.object, nullptr);
-        EXPECT_EQ(ReadChildren(client.object), expected);
+        EXPECT_EQ(ReadChildren(client.object), expected)
+            << qmtest::Describe(ReadChildren(client.object));
     }
     // Shown, the row reads with its label; the rest is as it was.
     SDInfoOpened o(kCardE, true);
@@ -210,7 +223,9 @@ TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
     const std::vector<AccRow> service = {Text("交通データ"), Text(kNoDate), Text("なし"),
                                          Text("未転送")};
     std::copy(service.begin(), service.end(), expected.begin() + 21);
-    EXPECT_EQ(ReadChildren(client.object), expected);
+    expected[34] = Bar("交通データ 0 %");
+    EXPECT_EQ(ReadChildren(client.object), expected)
+        << qmtest::Describe(ReadChildren(client.object));
 }
 
 TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
@@ -227,7 +242,8 @@ TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
         {ROLE_SYSTEM_LIST, "アップロードログ", kFocusable},
         Button("OK"),
     };
-    EXPECT_EQ(ReadChildren(client.object), expected);
+    EXPECT_EQ(ReadChildren(client.object), expected)
+        << qmtest::Describe(ReadChildren(client.object));
 
     // The rows: time, outcome and the code when there is one, without the
     // cells' padding; those scrolled out of view are invisible.
