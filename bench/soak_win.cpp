@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
     soak::CSoak run;
     const std::string problem = run.SetUp(logKB);
     if (!problem.empty()) return std::printf("soak: %s\n", problem.c_str()), 1;
+    std::printf("soak: a thread holds %llu KB of private memory beside its stack\n",
+                static_cast<unsigned long long>(soak::ThreadOverheadBytes() / 1024));
 
     std::vector<double> cycleMs;
     std::vector<std::string> failures;
@@ -60,7 +62,9 @@ int main(int argc, char** argv) {
             std::printf("soak: %s\n", failures.back().c_str()), std::fflush(stdout);
         }
         if (i + 1 == soak::kBaselineCycles) {
+            const int free = soak::FreeCachedDCs();
             baseline = soak::Measure();
+            baseline.freeDCs = free;
             gdiBaseline = soak::TakeGdiCensus();
             kept = run.KeptFiles();
         }
@@ -68,10 +72,10 @@ int main(int argc, char** argv) {
             const soak::Sample s = soak::Measure();
             std::printf(
                 "soak: %d cycles, %.0f s: GDI %lu USER %lu handles %lu private %llu KB "
-                "(pool stacks %llu KB aside) threads %lu log folder %llu KB\n",
+                "(pool workers' %llu KB aside) threads %lu log folder %llu KB\n",
                 i + 1, (bench::NowMs() - start) / 1000, s.gdi, s.user, s.handles,
                 static_cast<unsigned long long>(s.privateBytes / 1024),
-                static_cast<unsigned long long>(s.poolStackBytes / 1024), s.threads,
+                static_cast<unsigned long long>(s.poolWorkerBytes / 1024), s.threads,
                 static_cast<unsigned long long>(s.logFolderBytes / 1024));
             const soak::GdiCensus gdiNow = soak::TakeGdiCensus();
             const std::vector<std::string> changes = soak::GdiChanges(gdiBefore, gdiNow);
@@ -81,7 +85,9 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
     }
-    const soak::Sample end = soak::Measure();
+    const int free = soak::FreeCachedDCs();
+    soak::Sample end = soak::Measure();
+    end.freeDCs = free;
     const double wall = (bench::NowMs() - start) / 1000;
 
     std::printf(
@@ -92,9 +98,18 @@ int main(int argc, char** argv) {
     std::printf("%-22s %12s %12s %10s   %-14s\n", "measure", "after 50", "at end", "change",
                 "target");
     Row("GDI objects", baseline.gdi, end.gdi, 2, "");
+    // The system's cache of DCs grows to the most ever held at once: its
+    // free entries (two objects each) are not the program's; the DCs held
+    // (screen DCs not free) are.
+    Row("GDI, free DCs aside", baseline.gdi - 2.0 * baseline.freeDCs, end.gdi - 2.0 * end.freeDCs,
+        2, "");
+    Row("screen DCs held", double(baseline.screenDCs) - baseline.freeDCs,
+        double(end.screenDCs) - end.freeDCs, 0, "");
     Row("USER objects", baseline.user, end.user, 2, "");
     Row("kernel handles", baseline.handles, end.handles, 2, "");
-    Row("private bytes (KB)", baseline.privateBytes / 1024.0, end.privateBytes / 1024.0, 1024,
+    Row("private bytes (KB)", (baseline.privateBytes + baseline.poolWorkerBytes) / 1024.0,
+        (end.privateBytes + end.poolWorkerBytes) / 1024.0, 1024, "KB");
+    Row("private, pool aside", baseline.privateBytes / 1024.0, end.privateBytes / 1024.0, 1024,
         "KB");
     Row("threads", baseline.threads, end.threads, 0, "");
     std::printf("%-22s %12.0f %12.0f %+10.0f   %-14s\n", "log folder (KB)",
@@ -109,7 +124,8 @@ int main(int argc, char** argv) {
     // system's cache of device contexts.
     for (const std::string& change : soak::GdiChanges(gdiBaseline, soak::TakeGdiCensus()))
         std::printf("GDI since cycle %d: %s\n", soak::kBaselineCycles, change.c_str());
-    std::printf("device contexts free in the system's cache: %d\n", soak::FreeCachedDCs());
+    std::printf("screen DCs: %lu after 50 (%d free), %lu at the end (%d free)\n",
+                baseline.screenDCs, baseline.freeDCs, end.screenDCs, end.freeDCs);
     std::printf("cycles with a wrong outcome: %zu\n", failures.size());
     for (size_t f = 0; f < failures.size() && f < 20; ++f)
         std::printf("  %s\n", failures[f].c_str());

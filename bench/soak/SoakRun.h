@@ -58,8 +58,13 @@ namespace soak {
 
 struct Sample {
     DWORD gdi = 0, user = 0, handles = 0, threads = 0;
-    // Private bytes with the system's pool workers' stacks taken out.
-    SIZE_T privateBytes = 0, poolStackBytes = 0;
+    // Screen DCs (window DCs of their own and the system's cache for GetDC
+    // and BeginPaint), and how many of the cache's are free (FreeCachedDCs,
+    // taken by the caller just before).
+    DWORD screenDCs = 0;
+    int freeDCs = 0;
+    // Private bytes with what the system's pool workers hold taken out.
+    SIZE_T privateBytes = 0, poolWorkerBytes = 0;
     uint64_t logFolderBytes = 0;
 };
 
@@ -112,23 +117,6 @@ inline SIZE_T StackBytes(HANDLE thread) {
     return total;
 }
 
-// The process's threads, the system's pool workers aside, and the stacks
-// of those workers (private memory that comes and goes with them).
-inline void CountThreads(DWORD& threads, SIZE_T& poolStackBytes) {
-    threads = 0;
-    poolStackBytes = 0;
-    qm::CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    THREADENTRY32 t = {sizeof t};
-    for (BOOL more = ::Thread32First(snap.Get(), &t); more; more = ::Thread32Next(snap.Get(), &t)) {
-        if (t.th32OwnerProcessID != ::GetCurrentProcessId()) continue;
-        qm::CHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, t.th32ThreadID));
-        if (thread.Get() && StartedInNtdll(thread.Get()))
-            poolStackBytes += StackBytes(thread.Get());
-        else
-            ++threads;
-    }
-}
-
 // Wine answers 0 for the handle count: there the open handles are found by
 // value (kernel handles are multiples of 4 from 4 up).
 inline DWORD HandleCount() {
@@ -159,6 +147,54 @@ inline SIZE_T PrivateBytes() {
         if (static_cast<const char*>(info.BaseAddress) + info.RegionSize < at) break;
     }
     return total;
+}
+
+inline DWORD WINAPI ParkedThread(void* events) {
+    ::SetEvent(static_cast<HANDLE*>(events)[0]);
+    ::WaitForSingleObject(static_cast<HANDLE*>(events)[1], INFINITE);
+    return 0;
+}
+
+// The private memory a thread costs beyond its stack (under Wine a kernel
+// stack of its own, which no documented field names): measured on a parked
+// thread of our own, the least of three tries, once.
+inline SIZE_T ThreadOverheadBytes() {
+    static const SIZE_T overhead = [] {
+        SIZE_T least = ~SIZE_T(0);
+        for (int i = 0; i < 3; ++i) {
+            qm::CHandle started(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+            qm::CHandle finish(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+            HANDLE events[2] = {started.Get(), finish.Get()};
+            const SIZE_T before = PrivateBytes();
+            qm::CHandle thread(::CreateThread(nullptr, 0, ParkedThread, events, 0, nullptr));
+            if (!thread.Get()) return SIZE_T(0);
+            ::WaitForSingleObject(started.Get(), INFINITE);
+            const SIZE_T after = PrivateBytes(), stack = StackBytes(thread.Get());
+            ::SetEvent(finish.Get());
+            ::WaitForSingleObject(thread.Get(), INFINITE);
+            least = std::min(least, after > before + stack ? after - before - stack : 0);
+        }
+        return least;
+    }();
+    return overhead;
+}
+
+// The process's threads, the system's pool workers aside, and the private
+// memory those workers hold (their stacks and what each thread costs
+// beside), which comes and goes with them.
+inline void CountThreads(DWORD& threads, SIZE_T& poolWorkerBytes) {
+    threads = 0;
+    poolWorkerBytes = 0;
+    qm::CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 t = {sizeof t};
+    for (BOOL more = ::Thread32First(snap.Get(), &t); more; more = ::Thread32Next(snap.Get(), &t)) {
+        if (t.th32OwnerProcessID != ::GetCurrentProcessId()) continue;
+        qm::CHandle thread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, t.th32ThreadID));
+        if (thread.Get() && StartedInNtdll(thread.Get()))
+            poolWorkerBytes += StackBytes(thread.Get()) + ThreadOverheadBytes();
+        else
+            ++threads;
+    }
 }
 
 // The live GDI objects in a few words each (found as guiobjects::Gdi finds
@@ -229,9 +265,9 @@ inline std::vector<std::string> GdiChanges(const GdiCensus& before, const GdiCen
 
 // Windows keep a cache of device contexts for GetDC and BeginPaint that
 // grows to the most ever held at once and never shrinks; under Wine each is
-// a GDI object. How many of them are free: taken one after another until
-// taking one makes a new one (which then stays in the cache: call it once,
-// after the last measure).
+// a GDI object (and its region another). How many of them are free once it
+// returns: taken one after another until taking one makes a new one, which
+// then stays in the cache, free, and counts (call it just before Measure).
 inline int FreeCachedDCs() {
     auto dcs = [] {
         int n = 0;
@@ -249,24 +285,27 @@ inline int FreeCachedDCs() {
         if (dcs() > before) break;
         ++free;
     }
+    const bool made = dcs() > before;
     for (HDC dc : held) ::ReleaseDC(nullptr, dc);
-    return free;
+    return free + (made ? 1 : 0);
 }
 
 inline Sample Measure() {
     Sample s;
     s.gdi = guiobjects::Gdi();
+    for (UINT_PTR index = 1; index < 0x10000; ++index)
+        s.screenDCs += ::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) == OBJ_DC;
     s.user = guiobjects::User();
     s.handles = HandleCount();
     // A worker may come or go between the two counts: take them again until
-    // the workers' stacks are the same on either side.
+    // the workers' memory is the same on either side.
     for (int tries = 0; tries < 5; ++tries) {
         SIZE_T before = 0;
         CountThreads(s.threads, before);
         const SIZE_T all = PrivateBytes();
-        CountThreads(s.threads, s.poolStackBytes);
-        s.privateBytes = all - std::min(all, s.poolStackBytes);
-        if (before == s.poolStackBytes) break;
+        CountThreads(s.threads, s.poolWorkerBytes);
+        s.privateBytes = all - std::min(all, s.poolWorkerBytes);
+        if (before == s.poolWorkerBytes) break;
     }
     s.logFolderBytes = GetFolderSize(GetLogFolder().c_str());
     return s;
@@ -421,6 +460,7 @@ public:
     // table), the cards and their users. An empty result is success.
     std::string SetUp(int logLimitKB) {
         m_logLimitKB = logLimitKB;
+        ThreadOverheadBytes();  // while nothing else runs
         lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
         KILNLOG.Start(nullptr, logLimitKB);
         const std::string bin = GetExeFolder();
