@@ -60,7 +60,7 @@ struct Sample {
     DWORD gdi = 0, user = 0, handles = 0, threads = 0;
     // Screen DCs (window DCs of their own and the system's cache for GetDC
     // and BeginPaint), and how many of the cache's are free (FreeCachedDCs,
-    // taken by the caller just before).
+    // set by the caller at the end only).
     DWORD screenDCs = 0;
     int freeDCs = 0;
     // Private bytes with what the system's pool workers hold taken out.
@@ -265,9 +265,9 @@ inline std::vector<std::string> GdiChanges(const GdiCensus& before, const GdiCen
 
 // Windows keep a cache of device contexts for GetDC and BeginPaint that
 // grows to the most ever held at once and never shrinks; under Wine each is
-// a GDI object (and its region another). How many of them are free once it
-// returns: taken one after another until taking one makes a new one, which
-// then stays in the cache, free, and counts (call it just before Measure).
+// a GDI object (and its region another). How many of them are free: taken
+// one after another until taking one makes a new one (which then stays in
+// the cache: call it once, after the last measure).
 inline int FreeCachedDCs() {
     auto dcs = [] {
         int n = 0;
@@ -285,9 +285,8 @@ inline int FreeCachedDCs() {
         if (dcs() > before) break;
         ++free;
     }
-    const bool made = dcs() > before;
     for (HDC dc : held) ::ReleaseDC(nullptr, dc);
-    return free + (made ? 1 : 0);
+    return free;
 }
 
 inline Sample Measure() {
