@@ -33,6 +33,21 @@ inline std::string Narrow(BSTR text) {
     return out;
 }
 
+// Short names for the roles and states the tables use.
+namespace acc {
+constexpr long kButton = ROLE_SYSTEM_PUSHBUTTON;
+constexpr long kCheck = ROLE_SYSTEM_CHECKBUTTON;
+constexpr long kText = ROLE_SYSTEM_STATICTEXT;
+constexpr long kTile = ROLE_SYSTEM_PROGRESSBAR;
+constexpr long kPicture = ROLE_SYSTEM_GRAPHIC;
+constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE;
+constexpr long kFocused = STATE_SYSTEM_FOCUSED;
+constexpr long kOn = STATE_SYSTEM_CHECKED;
+constexpr long kReadOnly = STATE_SYSTEM_READONLY;
+constexpr long kHidden = STATE_SYSTEM_INVISIBLE;
+constexpr long kOff = STATE_SYSTEM_UNAVAILABLE;
+}  // namespace acc
+
 inline VARIANT Child(long id) {
     VARIANT v;
     ::VariantInit(&v);

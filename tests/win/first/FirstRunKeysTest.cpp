@@ -112,10 +112,7 @@ TEST(FirstRunKeys, NicknamePasswordAndOKByTheKeyboardAlone) {
 
 namespace {
 
-constexpr long kButton = ROLE_SYSTEM_PUSHBUTTON;
-constexpr long kText = ROLE_SYSTEM_STATICTEXT;
-constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE;
-constexpr long kReadOnly = STATE_SYSTEM_READONLY;
+using namespace qmtest::acc;
 
 std::vector<AccRow> Read(HWND window) {
     IAccessible* client = qmtest::ClientOf(window);

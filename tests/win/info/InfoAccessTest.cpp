@@ -25,10 +25,7 @@ using ui::CSettingWindow;
 
 namespace {
 
-constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE;
-constexpr long kOn = STATE_SYSTEM_CHECKED;
-constexpr long kFocused = STATE_SYSTEM_FOCUSED;
-constexpr long kHidden = STATE_SYSTEM_INVISIBLE;
+using namespace qmtest::acc;
 
 AccRow Text(const std::string& name, long state = 0) {
     return {ROLE_SYSTEM_STATICTEXT, name, STATE_SYSTEM_READONLY | state};

@@ -27,15 +27,7 @@ using ui::CLauncherWindow;
 
 namespace {
 
-constexpr long kButton = ROLE_SYSTEM_PUSHBUTTON;
-constexpr long kCheck = ROLE_SYSTEM_CHECKBUTTON;
-constexpr long kText = ROLE_SYSTEM_STATICTEXT;
-constexpr long kTile = ROLE_SYSTEM_PROGRESSBAR;
-constexpr long kPicture = ROLE_SYSTEM_GRAPHIC;
-constexpr long kFocusable = STATE_SYSTEM_FOCUSABLE;
-constexpr long kReadOnly = STATE_SYSTEM_READONLY;
-constexpr long kHidden = STATE_SYSTEM_INVISIBLE;
-constexpr long kOff = STATE_SYSTEM_UNAVAILABLE;
+using namespace qmtest::acc;
 
 // Every child the window's client object lists (or those shown), as the table.
 std::vector<AccRow> Read(HWND window, bool shownOnly = false) {
