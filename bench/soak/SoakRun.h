@@ -722,12 +722,14 @@ private:
         if (!PumpUntil(ended, 30000, core.Get())) return Fail("the core did not end");
         Drain();
         if (step.waitForEnd && journal().find("\r\nexit") == std::string::npos)
-            return Fail("the core did not finish its run");
+            return Fail("the core did not finish its run (its journal: " + OneLine(journal()) +
+                        ")");
         const uint32_t kinds[] = {kChargeMap, kChargeTraffic, kChargeWeather, kChargeMusic};
         for (int k = 0; k < 4; ++k) {
             const std::string shown = GetStatusText(m_launcher->LastStatusOf(kinds[k]));
             if (shown != step.status[k])
-                return Fail("kind " + std::to_string(kinds[k]) + " ended as \"" + shown + "\"");
+                return Fail("kind " + std::to_string(kinds[k]) + " ended as \"" + shown +
+                            "\" (the core's journal: " + OneLine(journal()) + ")");
         }
         const std::vector<std::string> texts = boxes.Texts();
         if (texts.size() - boxesBefore != size_t(step.boxes))
@@ -859,6 +861,13 @@ private:
         CardNotice(DBT_DEVICEREMOVECOMPLETE);
         if (!PumpUntil([&] { return m_launcher->CurrentCard() == 0; }, 5000))
             Fail("the launcher still has a card");
+    }
+    // A journal's last lines on one line, for a failure's message.
+    static std::string OneLine(std::string text) {
+        if (text.size() > 600) text = "..." + text.substr(text.size() - 600);
+        for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;)
+            text.replace(at, 2, " | ");
+        return text;
     }
     static std::string CodeText(uint32_t code) {
         unsigned style = 0;
