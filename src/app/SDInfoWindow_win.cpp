@@ -24,6 +24,11 @@ struct RowNames {
 constexpr RowNames kRowNames[CSDInfoWindow::kRows] = {
     {"Braidline", 4}, {"Weather", 8}, {"Map", 2}, {"Music", 16}, {"Lumen", 32}, {"Probe", 0},
 };
+// The rows top to bottom (the order they read in); the first five are also
+// the size bars' kinds, in the bars' order.
+constexpr int kRowsDown[CSDInfoWindow::kRows] = {
+    CSDInfoWindow::kRowMap,   CSDInfoWindow::kRowBraidline, CSDInfoWindow::kRowWeather,
+    CSDInfoWindow::kRowMusic, CSDInfoWindow::kRowLumen,     CSDInfoWindow::kRowProbe};
 const char* const kBarNames[5] = {"SizeBarMap", "SizeBarBraidline", "SizeBarWeather",
                                   "SizeBarMusic", "SizeBarLumen"};
 // The folders of each bar, in the bars' order.
@@ -53,9 +58,8 @@ public:
             Redraw();
         }
     }
-    // A screen reader reads a bar as the share of the card its kind takes,
-    // as the charge tiles read their progress.
-    // Silent until the sizes are known.
+    // A screen reader reads a bar as the share of the card its kind takes, as
+    // the charge tiles read their progress; silent until the sizes are known.
     SkinRole AccessibleRole() const override {
         return m_kind.empty() ? SkinRole::kNone : SkinRole::kProgressBar;
     }
@@ -123,7 +127,7 @@ void CSDInfoWindow::Create(HWND owner, char drive) {
     text(kLastChargeHead, "LastChargeTextStatic")->SetText("データ取得日時");
     text(kSDChargeHead, "SDChargeStatusTextStatic")->SetText("SDカードへの\r\n転送状況");
     text(kChargeHead, "ChargeStatusTextStatic")->SetText("ナビへの\r\n転送状況");
-    for (int row : {kRowMap, kRowBraidline, kRowWeather, kRowMusic, kRowLumen, kRowProbe}) {
+    for (int row : kRowsDown) {
         if (row == kRowProbe)
             text(kLastUploadHead, "LastUploadTextStatic")->SetText("アップロード日時");
         const std::string s = kRowNames[row].suffix;
@@ -356,12 +360,11 @@ void CSDInfoWindow::ApplySizes(const Sizes& sizes) {
     if (!blank) return;
     const RECT b = blank->GetRect();
     const auto spans = info::LayOutSizeBars(percents, b.left, b.right - b.left);
-    static const int kBarRows[5] = {kRowMap, kRowBraidline, kRowWeather, kRowMusic, kRowLumen};
     for (int g = 0; g < 5; ++g) {
         auto* bar = static_cast<CSizeBarItem*>(GetItemById(kSizeBarFirst + g));
         if (!bar) continue;
         bar->SetRect(spans[g].left, b.top, spans[g].right, b.bottom);
-        if (CSkinWindowItem* label = GetItemById(ItemId(kBarRows[g], kText)))
+        if (CSkinWindowItem* label = GetItemById(ItemId(kRowsDown[g], kText)))
             bar->SetShare(label->GetLabel(), percents[static_cast<size_t>(g)]);
     }
     RedrawAll();
