@@ -138,26 +138,6 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
     EXPECT_EQ(qmtest::ReadFile(SettingsFile()).find("TransmitExe3=1"), std::string::npos);
 }
 
-TEST(InfoAccess, SettingsNameTheNoticeBoxForTheNoticeOfTheModelType) {
-    for (int type : {1, 2}) {
-        SettingsOpened o(kCardE, type);
-        Client client(o.window.GetHandle());
-        ASSERT_NE(client.object, nullptr);
-        const std::vector<AccRow> rows = ReadChildren(client.object);
-        ASSERT_GT(rows.size(), 12u);
-        EXPECT_EQ(std::vector<AccRow>(rows.begin() + 11, rows.begin() + 13),
-                  (std::vector<AccRow>{
-                      Box(type == 2 ? "使用許諾が必要な地図データを通知する"
-                                    : "パスワードが必要な地図データを通知する",
-                          o.window.IsChecked(CSettingWindow::kMapChargeCheckBox) ? kOn : 0),
-                      Text(type == 2 ? "地図更新の使用許諾の同意が必要な地図データが存在する場合"
-                                       "に通知する。"
-                                     : "パスワードの取得が必要な地図データが存在する場合に通知"
-                                       "する。")}))
-            << type;
-    }
-}
-
 TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
     ASSERT_TRUE(MakeCard(kCardE,
                          "--device=ACCESSSD00000001 --probe-entries=0 "

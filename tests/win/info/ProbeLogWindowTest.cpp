@@ -22,11 +22,6 @@ const char* const kResults[6] = {" アップロード成功",      " 処理中",
 
 std::string Device(int n) { return "PROBE" + std::to_string(n) + "0000000000"; }
 
-struct Scroll {
-    WPARAM code;
-    int first;
-};
-
 }  // namespace
 
 TEST(ProbeLogWindow, RowsForZeroOneTenAndAThousandUploadsScrolledToTheLast) {
@@ -59,34 +54,15 @@ TEST(ProbeLogWindow, RowsForZeroOneTenAndAThousandUploadsScrolledToTheLast) {
         EXPECT_EQ(list.RangeEnd(), last);
         window.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
         EXPECT_EQ(list.FirstRow(), last);
+        EXPECT_EQ(window.ScrollBar()->GetPosition(), last);
         SaveScreen(window, "probe-" + std::to_string(n) + "-bottom");
+        // The last row is on screen: its cell lies inside the list. (Each
+        // scroll code at the list's ends: ListViewTest.)
+        const RECT cell = list.CellRect(last, 1);
+        EXPECT_TRUE(n == 0 || !IsRectEmpty(&cell));
+        EXPECT_LE(cell.bottom, list.GetRect().bottom - list.GetRect().top);
         window.SendMessage(WM_VSCROLL, SB_TOP, 0);
         SaveScreen(window, "probe-" + std::to_string(n));
-        if (n < 1000) continue;
-        // By line, page and thumb, never past the last row's being first.
-        const int page = list.VisibleRows();
-        ASSERT_GT(page, 1);
-        const Scroll steps[] = {
-            {SB_LINEDOWN, 1},
-            {SB_PAGEDOWN, 1 + page},
-            {SB_LINEUP, page},
-            {MAKEWPARAM(SB_THUMBTRACK, 500), 500},
-            {MAKEWPARAM(SB_THUMBPOSITION, 5000), last},
-            {SB_LINEDOWN, last},
-            {SB_PAGEUP, last - page},
-            {SB_TOP, 0},
-            {SB_LINEUP, 0},
-            {SB_BOTTOM, last},
-        };
-        for (const Scroll& s : steps) {
-            window.SendMessage(WM_VSCROLL, s.code, 0);
-            EXPECT_EQ(list.FirstRow(), s.first) << LOWORD(s.code);
-            EXPECT_EQ(window.ScrollBar()->GetPosition(), s.first);
-        }
-        // The last row is on screen: its cell lies inside the list.
-        const RECT cell = list.CellRect(last, 1);
-        EXPECT_FALSE(IsRectEmpty(&cell));
-        EXPECT_LE(cell.bottom, list.GetRect().bottom - list.GetRect().top);
     }
 }
 

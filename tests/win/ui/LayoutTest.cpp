@@ -10,6 +10,7 @@
 #include "ui/SkinWindowItemResizableStaticImage.h"
 
 using namespace ui;
+using skintest::Edges;
 using skintest::PieceColor;
 
 namespace {
@@ -56,11 +57,6 @@ protected:
         CResizableSkinWindow::OnExitSizeMove();
     }
 };
-
-std::string Edges(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
 
 }  // namespace
 

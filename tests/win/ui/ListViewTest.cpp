@@ -2,35 +2,18 @@
 // and its skin error.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/support/BoxWatcher.h"
 #include "tests/win/ui/SkinWindowKit.h"
-#include "ui/ButtonListView.h"
 #include "ui/ResizableSkinWindow.h"
-#include "ui/SkinWindowItemScrollBar.h"
 
 using namespace ui;
 
 namespace {
 
 std::string Cell(int row, int column) { return std::to_string(row) + "," + std::to_string(column); }
-
-class CTable : public CButtonListViewTable {
-public:
-    int rows = 0;
-    int GetRowCount() override { return rows; }
-    bool IsRowActive(int) override { return false; }
-    bool IsButtonEnabled(int row, int) override { return row != 5; }
-    bool IsButtonOn(int row, int) override { return row % 2 == 1; }
-    int GetLabelIndex(int, int) override { return 0; }
-    std::string GetCellText(int row, int column) override { return Cell(row, column); }
-    bool GetCellTextColor(int, int, COLORREF&) override { return false; }
-    std::string GetCellToolTip(int, int) override { return ""; }
-    bool GetCellFormat(int, int, UINT&) override { return false; }
-};
 
 class CListener : public CButtonListViewListener {
 public:
@@ -53,7 +36,7 @@ private:
 class CListWindow : public CResizableSkinWindow {
 public:
     CListener listener;
-    CTable table;
+    skintest::CTextRows table;
     CSkinWindowItemScrollBar* bar;
     CButtonListView* list;
 
@@ -68,6 +51,7 @@ public:
         list->AddColumn("more", 40);
         CreateResizableWindow(nullptr, WS_POPUP, WS_EX_TOOLWINDOW, 100, 100);
         ShowWindow(SW_SHOWNA);
+        table.text = Cell;
     }
     ~CListWindow() override {
         if (GetHandle()) DestroyWindow();

@@ -12,15 +12,7 @@ using namespace skintest;
 namespace {
 
 // Dispatches until done holds or 10 s have passed.
-template <class Fn>
-bool PumpFor(Fn done) {
-    const DWORD start = ::GetTickCount();
-    while (!done() && ::GetTickCount() - start < 10000) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        qmtest::Drain();
-    }
-    return done();
-}
+bool PumpFor(const std::function<bool()>& done) { return qmtest::PumpUntil(done, 10000); }
 
 }  // namespace
 

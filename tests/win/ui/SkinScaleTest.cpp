@@ -13,7 +13,6 @@
 
 #include "tests/support/DpiSupport.h"
 #include "tests/win/ui/SkinWindowKit.h"
-#include "ui/ButtonListView.h"
 #include "ui/ResizableSkinWindow.h"
 
 using namespace ui;
@@ -34,17 +33,10 @@ std::string Hex(COLORREF c) {
 // parts doubled, pixel for pixel (every sprite where the mapping puts it),
 // with the normal face in its own colour. No 1.5x sheet and no 2x
 // background: those scales take the nearest sheet.
-std::string PrepareScaledSkin(const char* name) {
-    static bool started = false;
-    if (!started) {
-        lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "ScaleTest", nullptr, nullptr);
-        started = true;
-    }
-    const std::string folder = qmtest::NewFolder(name);
-    WriteSheets(folder);
-    qmtest::WriteFile(folder + "ItemTest.txt", ItemSkin());
+void PrepareScaledSkin(const char* name) {
+    const std::string folder = PrepareItemSkin(name);
     lib::wfc::CDIB parts;
-    if (parts.LoadFile((folder + "Parts.png").c_str()) != lib::wfc::kLoadOk) return folder;
+    if (parts.LoadFile((folder + "Parts.png").c_str()) != lib::wfc::kLoadOk) return;
     lib::wfc::CDIB doubled;
     doubled.Create(parts.Width() * 2, parts.Height() * 2);
     for (int y = 0; y < doubled.Height(); ++y) {
@@ -54,10 +46,7 @@ std::string PrepareScaledSkin(const char* name) {
         }
     }
     doubled.SavePng((folder + "Parts@2x.png").c_str());
-    SetSkinSource(nullptr);
-    SetSkinFolderMode(folder);
     ClearSkinCache();
-    return folder;
 }
 
 std::unique_ptr<CRecordingWindow> MakeItemWindow() {
@@ -67,11 +56,6 @@ std::unique_ptr<CRecordingWindow> MakeItemWindow() {
     window->CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 100, 100);
     qmtest::Drain();
     return window;
-}
-
-std::string RectText(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
 }
 
 // The id of the item a press at a client point reaches (0: none).
@@ -95,7 +79,7 @@ std::vector<std::string> MeasureItemWindow(CRecordingWindow& window) {
     const RECT client = window.GetClientRect();
     out.push_back("client " + std::to_string(client.right) + "x" + std::to_string(client.bottom));
     const RECT button = window.GetItemById(kPushButton)->GetRect();
-    out.push_back("button " + RectText(button));
+    out.push_back("button " + Edges(button));
     const lib::wfc::CDIB& back = *window.BackBuffer();
     const int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
     out.push_back("face " + Hex(back.GetPixel(cx, cy)));
@@ -138,7 +122,7 @@ std::vector<std::string> MeasureItemWindow(CRecordingWindow& window) {
     RECT control = {};
     ::GetWindowRect(edit->GetControl(), &control);
     ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&control), 2);
-    out.push_back("edit " + RectText(control));
+    out.push_back("edit " + Edges(control));
     LOGFONTA font = {};
     ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(edit->GetControl(), WM_GETFONT, 0, 0)),
                  sizeof font, &font);
@@ -147,43 +131,22 @@ std::vector<std::string> MeasureItemWindow(CRecordingWindow& window) {
 }
 
 // The frame skin's list view in a resizable window.
-class CTable : public CButtonListViewTable {
-public:
-    int GetRowCount() override { return 20; }
-    bool IsRowActive(int) override { return false; }
-    bool IsButtonEnabled(int, int) override { return true; }
-    bool IsButtonOn(int, int) override { return false; }
-    int GetLabelIndex(int, int) override { return 0; }
-    std::string GetCellText(int row, int) override { return "行" + std::to_string(row); }
-    bool GetCellTextColor(int, int, COLORREF&) override { return false; }
-    std::string GetCellToolTip(int, int) override { return ""; }
-    bool GetCellFormat(int, int, UINT&) override { return false; }
-};
-
-class CListener : public CButtonListViewListener {
-public:
-    void OnColumnsChanged() override {}
-    void OnListScrolled(int) override {}
-    void OnCellDoubleClicked(int, int, POINT) override {}
-    void OnButtonClicked(int, int) override {}
-};
-
 std::vector<std::string> MeasureListView() {
     UseFrameSkin();
-    CTable table;
-    CListener listener;
+    CTextRows table;
+    table.rows = 20;
+    table.text = [](int row, int) { return "行" + std::to_string(row); };
     CResizableSkinWindow window;
     window.LoadSkin("FrameTest.txt", "Base", false);
     auto* bar = window.AddItem<CSkinWindowItemScrollBar>(10, GetItem(window.Skin(), "ScrollBar"));
-    auto* list =
-        window.AddItem<CButtonListView>(11, GetItem(window.Skin(), "List"), bar, &listener);
+    auto* list = window.AddItem<CButtonListView>(11, GetItem(window.Skin(), "List"), bar, nullptr);
     list->AddColumn("text", 60);
     list->AddColumn("asks", 40, DT_CENTER, true, -1);
     list->AddColumn("more", 41);
     window.CreateResizableWindow(nullptr, WS_POPUP, WS_EX_TOOLWINDOW, 100, 100);
     list->SetTable(&table);
     std::vector<std::string> out;
-    out.push_back("list " + RectText(list->GetRect()));
+    out.push_back("list " + Edges(list->GetRect()));
     out.push_back("rows " + std::to_string(list->RowHeight()) + " visible " +
                   std::to_string(list->VisibleRows()));
     std::string widths = "columns";
@@ -263,6 +226,10 @@ const std::vector<std::string> kListAt96 = {
     "list 10,24,190,204", "rows 18 visible 10", "columns 60 40 41",
     "hit 59,53 3 2 0",    "hit 100,54 3 3 2",
 };
+const std::vector<std::string> kListAt144 = {
+    "list 15,36,285,306", "rows 27 visible 10", "columns 90 60 62",
+    "hit 89,80 3 2 0",    "hit 150,81 3 3 2",
+};
 const std::vector<std::string> kListAt192 = {
     "list 20,48,380,408", "rows 36 visible 10", "columns 120 80 82",
     "hit 119,107 3 2 0",  "hit 200,108 3 3 2",
@@ -302,24 +269,15 @@ TEST(SkinScale, At96DpiEverythingIsTheSkinFilesOwnPixels) {
     EXPECT_EQ(Joined(MeasureListView()), Joined(kListAt96));
 }
 
-TEST(SkinScale, At144DpiTheWindowIsOneAndAHalfTimesItself) {
-    std::vector<std::string> expected = kAt144;
-    const std::vector<std::string> list = {
-        "list 15,36,285,306", "rows 27 visible 10", "columns 90 60 62",
-        "hit 89,80 3 2 0",    "hit 150,81 3 3 2",
-    };
-    expected.insert(expected.end(), list.begin(), list.end());
-    const auto found =
-        qmtest::ChildFindingsAt(144, "scaled", qmtest::WorkFolder() + "scaled144.txt");
-    EXPECT_EQ(Joined(found), Joined(expected));
-}
-
-TEST(SkinScale, At192DpiTheWindowIsTwiceItself) {
-    std::vector<std::string> expected = kAt192;
-    expected.insert(expected.end(), kListAt192.begin(), kListAt192.end());
-    const auto found =
-        qmtest::ChildFindingsAt(192, "scaled", qmtest::WorkFolder() + "scaled192.txt");
-    EXPECT_EQ(Joined(found), Joined(expected));
+TEST(SkinScale, At144And192DpiTheWindowIsOneAndAHalfAndTwiceItself) {
+    for (int dpi : {144, 192}) {
+        std::vector<std::string> expected = dpi == 144 ? kAt144 : kAt192;
+        const std::vector<std::string>& list = dpi == 144 ? kListAt144 : kListAt192;
+        expected.insert(expected.end(), list.begin(), list.end());
+        const auto found = qmtest::ChildFindingsAt(
+            dpi, "scaled", qmtest::WorkFolder() + "scaled" + std::to_string(dpi) + ".txt");
+        EXPECT_EQ(Joined(found), Joined(expected)) << dpi;
+    }
 }
 
 // Dragged to a monitor of twice the DPI: the suggested rectangle is taken,
@@ -336,7 +294,7 @@ TEST(SkinScale, DpiChangedFrom96To192RelaysOutAndRedrawsFromThe2xSheet) {
                    reinterpret_cast<LPARAM>(&suggested));
     qmtest::Drain();
     EXPECT_EQ(window->Dpi(), 192);
-    EXPECT_EQ(RectText(window->GetWindowRect()), RectText(suggested));
+    EXPECT_EQ(Edges(window->GetWindowRect()), Edges(suggested));
     EXPECT_EQ(Joined(MeasureItemWindow(*window)), Joined(kAt192));
     SaveScreenshot(*window->BackBuffer(), "scale-items-changed-192");
     // And back: the window is its 96-DPI self again.

@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/native/SkinTestHelpers.h"
 #include "tests/support/TestSupport.h"
+#include "ui/ButtonListView.h"
 #include "ui/Skin.h"
 #include "ui/SkinWindow.h"
 #include "ui/SkinWindowException.h"
@@ -61,6 +63,11 @@ constexpr COLORREF kFaceP = RGB(0, 0, 200);
 constexpr COLORREF kFaceHP = RGB(200, 200, 0);
 constexpr COLORREF kFrameWhite = RGB(255, 255, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+inline std::string Edges(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
 
 inline void FillRect(lib::wfc::CDIB& dib, int x, int y, int w, int h, COLORREF color) {
     dib.Fill(RECT{x, y, x + w, y + h}, color);
@@ -245,15 +252,16 @@ inline void AddTestItems(ui::CSkinWindow& window, int base = 0) {
 }
 
 // Starts the library once and points the skin loader at a fresh folder with
-// the sheets and the test skin.
-inline std::string PrepareItemSkin() {
+// the sheets and the test skin (named, for a child process of the test).
+inline std::string PrepareItemSkin(std::string name = "") {
     static bool started = false;
     if (!started) {
         lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "ItemTest", nullptr, nullptr);
         started = true;
     }
     static int run = 0;
-    const std::string folder = qmtest::NewFolder(("skin" + std::to_string(++run)).c_str());
+    if (name.empty()) name = "skin" + std::to_string(++run);
+    const std::string folder = qmtest::NewFolder(name.c_str());
     WriteSheets(folder);
     qmtest::WriteFile(folder + "ItemTest.txt", ItemSkin());
     ui::SetSkinSource(nullptr);
@@ -331,6 +339,23 @@ List {
 StringTable {
 }
 )";
+
+// A list's rows for the frame skin's list: `rows` of them, each cell's text
+// from `text`, every button enabled and off.
+class CTextRows : public ui::CButtonListViewTable {
+public:
+    int rows = 0;
+    std::function<std::string(int row, int column)> text;
+    int GetRowCount() override { return rows; }
+    bool IsRowActive(int) override { return false; }
+    bool IsButtonEnabled(int, int) override { return true; }
+    bool IsButtonOn(int, int) override { return false; }
+    int GetLabelIndex(int, int) override { return 0; }
+    std::string GetCellText(int row, int column) override { return text(row, column); }
+    bool GetCellTextColor(int, int, COLORREF&) override { return false; }
+    std::string GetCellToolTip(int, int) override { return ""; }
+    bool GetCellFormat(int, int, UINT&) override { return false; }
+};
 
 // Writes the frame skin's folder once; switches the skin source to it every
 // time, as other tests of this program switch it too.
