@@ -264,6 +264,7 @@ private:
         }
         switch (message) {
             case WM_CLOSE:
+                m_journal.Write("close");
                 ::DestroyWindow(hwnd);
                 return 0;
             case WM_DESTROY:
