@@ -11,6 +11,7 @@
 #include "NetTestSupport.h"
 #include "common/CodePage.h"
 #include "common/FileHelpers.h"
+#include "common/WinHandle.h"
 #include "net/SecureFailure.h"
 #include "net/WinHttpWrapper.h"
 
@@ -39,19 +40,20 @@ struct HookEveryRequest {
     HookEveryRequest() { CWinHttpWrapper::SetBeforeSendHook(RecordHeld); }
 } g_hook;
 
+// With a file, the answer goes there instead of into memory.
 HANDLE StartPost(CWinHttpWrapper& http, const std::string& url, const std::string& body = "x=1",
-                 const wchar_t* proxy = L"") {
+                 const wchar_t* proxy = L"", const char* file = nullptr) {
     g_seen = false;
-    if (!http.SetRequest(url.c_str(), 0, nullptr, true)) return nullptr;
+    if (!http.SetRequest(url.c_str(), 0, file, true)) return nullptr;
     if (!http.Open(HTTP_VERB_POST, kAgent, proxy)) return nullptr;
     return http.Upload(body.data(), static_cast<DWORD>(body.size()),
                        "application/x-www-form-urlencoded", nullptr, nullptr);
 }
 
 std::unique_ptr<CWinHttpWrapper> Post(const std::string& url, const std::string& body = "x=1",
-                                      const wchar_t* proxy = L"") {
+                                      const wchar_t* proxy = L"", const char* file = nullptr) {
     auto http = std::make_unique<CWinHttpWrapper>();
-    HANDLE worker = StartPost(*http, url, body, proxy);
+    HANDLE worker = StartPost(*http, url, body, proxy, file);
     EXPECT_TRUE(worker && ::WaitForSingleObject(worker, 60000) == WAIT_OBJECT_0) << url;
     return http;
 }
@@ -376,6 +378,35 @@ TEST_F(Engine, UntrustedCertificatesGetNothing) {
     EXPECT_EQ(Answer(*http).substr(0, 10), "RET=0&VER=");
     EXPECT_EQ(RecordCount(), before + 1);
     EXPECT_EQ(CountInLog("サーバー証明書の失効確認不可 " + Env("QM_SERVICE_HOST") + " ", from), 1);
+}
+
+// An answer written to a file replaces the file in one step: on a full disk
+// (Q:, a small tmpfs) the old file stays as it was, and the next answer,
+// with room again, replaces it.
+TEST_F(Engine, OnAFullDiskTheOldAnswerFileStaysAndTheNextAnswerReplacesIt) {
+    ULARGE_INTEGER avail{}, total{}, free{};
+    if (!::GetDiskFreeSpaceExA("Q:\\", &avail, &total, &free) || total.QuadPart > 16 << 20)
+        GTEST_SKIP() << "no tmpfs on Q:";
+    const std::string path = "Q:\\answer.txt", filler = "Q:\\filler";
+    ASSERT_TRUE(qmtest::WriteFile(path, "old answer"));
+    {
+        qm::CFileHandle file(::CreateFileA(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        const std::string chunk(65536, 'x');
+        DWORD put = 0;
+        while (::WriteFile(file.Get(), chunk.data(), 65536, &put, nullptr) && put) {
+        }
+        ASSERT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_DISK_FULL));
+    }
+    const std::string url = ServiceUrl("/pcapp/Any");
+    const size_t from = LogText().size();
+    EXPECT_EQ(Post(url, "x=1", L"", path.c_str())->GetResult(), 0u) << "the answer itself came";
+    EXPECT_EQ(CountInLog("ダウンロードデータ書込み失敗[ERR:0x00000070", from), 1);
+    EXPECT_EQ(qmtest::ReadFile(path), "old answer");
+    EXPECT_FALSE(qmtest::FileExists(path + ".new"));
+    ASSERT_TRUE(::DeleteFileA(filler.c_str()));
+    EXPECT_EQ(Post(url, "x=1", L"", path.c_str())->GetResult(), 0u);
+    EXPECT_EQ(qmtest::ReadFile(path), "RET=0");
 }
 
 // One request to the trusted service from a process of its own (a process
