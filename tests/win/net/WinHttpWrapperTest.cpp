@@ -62,12 +62,11 @@ std::string Answer(const CWinHttpWrapper& http) {
     return data ? std::string(reinterpret_cast<const char*>(data), http.GetResponseSize()) : "-";
 }
 
-// A proxy on 127.0.0.1, for any number of connections: it answers every
-// request with "RET=0", or with tunnel set, it tunnels a CONNECT to the
-// host it names.
+// A proxy on 127.0.0.1, for any number of connections: it tunnels a CONNECT
+// to the host it names and answers anything else with 502.
 class CLocalProxy {
 public:
-    explicit CLocalProxy(bool tunnel = false) : m_tunnel(tunnel) {
+    CLocalProxy() {
         WSADATA wsa;
         ::WSAStartup(MAKEWORD(2, 2), &wsa);
         m_listen = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -109,14 +108,6 @@ private:
             std::lock_guard<std::mutex> held(m_lock);
             m_heads.push_back(head.substr(0, head.find("\r\n")));
         }
-        if (!m_tunnel) {
-            const char answer[] =
-                "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\n\r\nRET=0";
-            ::send(client, answer, sizeof answer - 1, 0);
-            ::shutdown(client, SD_SEND);
-            ::closesocket(client);
-            return;
-        }
         char host[64] = {};
         unsigned port = 0;
         SOCKET server = INVALID_SOCKET;
@@ -155,7 +146,6 @@ private:
         }
         ::closesocket(client);
     }
-    const bool m_tunnel;
     SOCKET m_listen;
     std::thread m_accepting;
     std::vector<std::thread> m_tunnels;  // touched by the accepting thread only until it ends
@@ -448,7 +438,7 @@ TEST_F(Engine, TheServiceIsTrustedThroughItsAuthorityOnly) {
 // way: refused, and nothing reaches the service.
 TEST_F(Engine, ThroughAProxyTheCertificateIsCheckedToo) {
     const std::string host = VariantHost("untrusted");
-    CLocalProxy proxy(true);
+    CLocalProxy proxy;
     const int connections = VariantConnections("untrusted");
     const DWORD result =
         Post("https://" + host + "/pcapp/LogUploadCheckAPI", "deviceno=DEV1", proxy.address.c_str())
