@@ -345,20 +345,17 @@ TEST_F(Engine, UntrustedCertificatesGetNothing) {
         const std::string host = VariantHost(variant);
         ASSERT_FALSE(host.empty()) << "run-with-service starts the variants";
         const int connections = VariantConnections(variant);
-        for (const char* path :
-             {"/pcapp/DeviceNoUserAuthenticationAPI", "/pcapp/GetLatestPcaplAPI"}) {
-            const size_t from = LogText().size();
-            auto http = Post("https://" + host + path, form);
-            const DWORD error = http->GetResult();
-            EXPECT_TRUE(IsSecureFailure(error)) << error;
-            EXPECT_EQ(http->GetWorkerError(), error);
-            EXPECT_EQ(Answer(*http), "-");
-            const std::string log = LogText().substr(from);
-            EXPECT_EQ(CountInLog(CertificateRecord(error, host), from), 1) << log;
-            EXPECT_EQ(log.find("s3cret"), std::string::npos);
-        }
+        const size_t from = LogText().size();
+        auto http = Post("https://" + host + "/pcapp/DeviceNoUserAuthenticationAPI", form);
+        const DWORD error = http->GetResult();
+        EXPECT_TRUE(IsSecureFailure(error)) << error;
+        EXPECT_EQ(http->GetWorkerError(), error);
+        EXPECT_EQ(Answer(*http), "-");
+        const std::string log = LogText().substr(from);
+        EXPECT_EQ(CountInLog(CertificateRecord(error, host), from), 1) << log;
+        EXPECT_EQ(log.find("s3cret"), std::string::npos);
         EXPECT_EQ(VariantRecords(variant), 0);
-        EXPECT_GE(VariantConnections(variant), connections + 2) << "the engine did connect";
+        EXPECT_GT(VariantConnections(variant), connections) << "the engine did connect";
     }
     // The stand-in's certificates name no revocation list: taken, and said.
     const int before = RecordCount();
