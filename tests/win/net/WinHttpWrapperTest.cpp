@@ -155,16 +155,6 @@ private:
 
 using Engine = CServiceTest;
 
-// The certificate variants of the service and what the engine says of them.
-const char* const kVariants[] = {"selfsigned", "expired", "othername", "untrusted"};
-
-std::string CertificateRecord(DWORD error, const std::string& host) {
-    char line[96];
-    std::snprintf(line, sizeof line, "安全な接続の確立失敗[ERR:0x%08X] %s (",
-                  static_cast<unsigned>(error), host.c_str());
-    return line;
-}
-
 }  // namespace
 
 // The first line a proxy of ours receives shows the port and whether the
@@ -340,7 +330,7 @@ TEST_F(Engine, AbortOrDestroyDuringAStallEndsTheWorker) {
 // goes through.
 TEST_F(Engine, UntrustedCertificatesGetNothing) {
     const std::string form = "nick=taro&pass=s3cret&ccid_head=00520012&deviceno=0123456789ABCDEF";
-    for (const char* variant : kVariants) {
+    for (const char* variant : {"selfsigned", "expired", "othername", "untrusted"}) {
         SCOPED_TRACE(variant);
         const std::string host = VariantHost(variant);
         ASSERT_FALSE(host.empty()) << "run-with-service starts the variants";
@@ -352,7 +342,10 @@ TEST_F(Engine, UntrustedCertificatesGetNothing) {
         EXPECT_EQ(http->GetWorkerError(), error);
         EXPECT_EQ(Answer(*http), "-");
         const std::string log = LogText().substr(from);
-        EXPECT_EQ(CountInLog(CertificateRecord(error, host), from), 1) << log;
+        char record[96];
+        std::snprintf(record, sizeof record, "安全な接続の確立失敗[ERR:0x%08X] %s (",
+                      static_cast<unsigned>(error), host.c_str());
+        EXPECT_EQ(CountInLog(record, from), 1) << log;
         EXPECT_EQ(log.find("s3cret"), std::string::npos);
         EXPECT_EQ(VariantRecords(variant), 0);
         EXPECT_GT(VariantConnections(variant), connections) << "the engine did connect";
