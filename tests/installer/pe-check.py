@@ -38,49 +38,27 @@ def fail(why):
     sys.exit(1)
 
 
-def sections(pe, off):
-    count = struct.unpack_from("<H", pe, off + 6)[0]
-    opt_size = struct.unpack_from("<H", pe, off + 20)[0]
-    first = off + 24 + opt_size
-    for i in range(count):
-        s = first + 40 * i
-        vsize, va, rsize, raw = struct.unpack_from("<IIII", pe, s + 8)
-        yield va, max(vsize, rsize), raw
-
-
-def resources(pe, off, magic, ids=None):
-    """{type: [data bytes, ...]} from the resource directory; with ids, also
-    {(type, name): data} there."""
-    dirs = off + 24 + (96 if magic == 0x10B else 112)
-    rva = struct.unpack_from("<I", pe, dirs + 2 * 8)[0]
-    secs = list(sections(pe, off))
-
-    def at(r):
-        for va, size, raw in secs:
-            if va <= r < va + size:
-                return raw + r - va
-        fail("resource address 0x%X outside every section" % r)
-
-    base = at(rva)
-    out = {}
+def resources(image):
+    """({type: [data bytes, ...]}, {(type, name): data}) from the resource directory."""
+    base = image.offset(image.directory(2)[0])
+    out, ids = {}, {}
 
     def walk(d, depth, rtype, rname):
-        named, count = struct.unpack_from("<HH", pe, d + 12)
+        named, count = struct.unpack_from("<HH", image.data, d + 12)
         for i in range(named + count):
-            name, target = struct.unpack_from("<II", pe, d + 16 + 8 * i)
+            name, target = struct.unpack_from("<II", image.data, d + 16 + 8 * i)
             t = name if depth == 0 else rtype
             n = name if depth == 1 else rname
             if target & 0x80000000:
                 walk(base + (target & 0x7FFFFFFF), depth + 1, t, n)
             else:
-                drva, dsize = struct.unpack_from("<II", pe, base + target)
-                data = pe[at(drva):at(drva) + dsize]
-                out.setdefault(t, []).append(data)
-                if ids is not None:
-                    ids[(t, n)] = data
+                drva, dsize = struct.unpack_from("<II", image.data, base + target)
+                at = image.offset(drva)
+                out.setdefault(t, []).append(image.data[at:at + dsize])
+                ids[(t, n)] = out[t][-1]
 
     walk(base, 0, None, None)
-    return out
+    return out, ids
 
 
 def version_strings(blob):
@@ -114,20 +92,14 @@ def version_strings(blob):
 
 def main():
     path, arch, ico_path, version = sys.argv[1:5]
-    pe = open(path, "rb").read()
-    if pe[:2] != b"MZ":
-        fail("no MZ header")
-    off = struct.unpack_from("<I", pe, 0x3C)[0]
-    if pe[off:off + 4] != b"PE\0\0":
-        fail("no PE signature")
-    machine = struct.unpack_from("<H", pe, off + 4)[0]
-    magic = struct.unpack_from("<H", pe, off + 24)[0]
-    if (machine, magic) != MACHINES[arch]:
-        fail("machine 0x%X magic 0x%X, expected %s" % (machine, magic, arch))
-    print("machine %s (0x%X), optional header 0x%X" % (arch, machine, magic))
-
-    by_id = {}
-    res = resources(pe, off, magic, by_id)
+    try:
+        image = delay_directory.Image(open(path, "rb").read())
+        if (image.machine, image.magic) != MACHINES[arch]:
+            fail("machine 0x%X magic 0x%X, expected %s" % (image.machine, image.magic, arch))
+        print("machine %s (0x%X), optional header 0x%X" % (arch, image.machine, image.magic))
+        res, by_id = resources(image)
+    except delay_directory.Fault as fault:
+        fail(str(fault))
     ico = open(ico_path, "rb").read()
     count = struct.unpack_from("<H", ico, 4)[0]
     images = []
@@ -154,7 +126,7 @@ def main():
 
     if len(sys.argv) > 5 and sys.argv[5] == "--program":
         check_manifest(by_id, res)
-        check_program(pe, sys.argv[6:])
+        check_program(image, sys.argv[6:])
 
 
 def check_manifest(by_id, res):
@@ -200,9 +172,8 @@ def check_manifest(by_id, res):
     print("manifest: asInvoker, Common-Controls 6, %s, %d systems" % (",".join(awareness), len(systems)))
 
 
-def check_program(pe, delayed):
+def check_program(image, delayed):
     try:
-        image = delay_directory.Image(pe)
         if image.subsystem != IMAGE_SUBSYSTEM_WINDOWS_GUI:
             fail("subsystem %d, expected a GUI program (2)" % image.subsystem)
         imports = sorted(n.lower() for n in image.imports())

@@ -71,3 +71,23 @@ TEST(LayoutManager, EveryAnchorModeOnANonSquareBase) {
     EXPECT_FALSE(layout.AddLayoutRule(0, -1, 1, 1, 1));
     EXPECT_EQ(layout.RuleCount(), 6u);
 }
+
+TEST(LayoutManager, RulesFollowAChangeOfScale) {
+    // A 300x200 window at 96 DPI with an item kept 10 px from the right and
+    // bottom, its left edge near, its top centred.
+    Items items;
+    items.rects[1] = {20, 90, 290, 190};
+    CLayoutManager layout(items);
+    layout.SetBaseSize(300, 200);
+    ASSERT_TRUE(layout.AddLayoutRule(1, kAnchorNear, kAnchorCentre, kAnchorFar, kAnchorFar));
+    // At 192 DPI the base is 600x400 and the window 700x500.
+    layout.SetBaseSize(600, 400);
+    layout.ConvertOffsets(96, 192);
+    layout.Resize(700, 500);
+    EXPECT_EQ(items.Edges(1), "40,230,680,480");  // the top: half the growth, 180 + 50
+    // And back to 144 DPI: 450x300 base, same size window.
+    layout.SetBaseSize(450, 300);
+    layout.ConvertOffsets(192, 144);
+    layout.Resize(450, 300);
+    EXPECT_EQ(items.Edges(1), "30,135,435,285");
+}

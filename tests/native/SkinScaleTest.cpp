@@ -1,11 +1,10 @@
 // The rounding rule at its halves and below zero, rectangles by their edges,
 // the sheet choice between and above the sheets, the skin's keys, and the
-// resampler's key colour.
+// resampler's key colour. (The layout rules' change of scale: LayoutManagerTest.)
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "ui/LayoutManager.h"
 #include "ui/SkinScale.h"
 
 using namespace ui;
@@ -167,44 +166,4 @@ TEST(SkinScale, ResamplingKeepsTheKeyOutOfSprites) {
     Picture big(2, 2);
     ResampleKeyed(pink.Plane(), big.Plane());
     EXPECT_NE(big.At(1, 1), 0xFF00FFu);
-}
-
-namespace {
-
-class CItems : public ILayoutItems {
-public:
-    LayoutRect rect;
-    bool GetItemRect(int, LayoutRect& r) override {
-        r = rect;
-        return true;
-    }
-    void SetItemRect(int, const LayoutRect& r) override { rect = r; }
-};
-
-}  // namespace
-
-TEST(SkinScale, LayoutRulesFollowAChangeOfScale) {
-    // A 300x200 window at 96 DPI with an item kept 10 px from the right and
-    // bottom, its left edge near, its top centred.
-    CItems items;
-    items.rect = LayoutRect{20, 90, 290, 190};
-    CLayoutManager layout(items);
-    layout.SetBaseSize(300, 200);
-    ASSERT_TRUE(layout.AddLayoutRule(1, kAnchorNear, kAnchorCentre, kAnchorFar, kAnchorFar));
-    // At 192 DPI the base is 600x400 and the window 700x500.
-    layout.SetBaseSize(600, 400);
-    layout.ConvertOffsets(96, 192);
-    layout.Resize(700, 500);
-    EXPECT_EQ(items.rect.left, 40);
-    EXPECT_EQ(items.rect.top, 180 + 50);  // half the growth
-    EXPECT_EQ(items.rect.right, 700 - 20);
-    EXPECT_EQ(items.rect.bottom, 500 - 20);
-    // And back to 144 DPI: 450x300 base, same size window.
-    layout.SetBaseSize(450, 300);
-    layout.ConvertOffsets(192, 144);
-    layout.Resize(450, 300);
-    EXPECT_EQ(items.rect.left, 30);
-    EXPECT_EQ(items.rect.top, 135);
-    EXPECT_EQ(items.rect.right, 435);
-    EXPECT_EQ(items.rect.bottom, 285);
 }

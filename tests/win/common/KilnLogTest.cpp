@@ -43,12 +43,6 @@ size_t ProbeHeaderLength() {
         .size();
 }
 
-uint64_t SizeOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA d;
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) return 0;
-    return (static_cast<uint64_t>(d.nFileSizeHigh) << 32) | d.nFileSizeLow;
-}
-
 }  // namespace
 
 // --- child bodies -----------------------------------------------------------
@@ -75,7 +69,7 @@ QM_CHILD_MAIN(rotate) {
     const std::string path = args.at(0);
     const bool overByOne = args.at(1) == "over";
     KILNLOG.Start(path.c_str(), 1);
-    const uint64_t now = SizeOf(path);
+    const size_t now = ReadFile(path).size();
     const size_t fill = 1024 - now - ProbeHeaderLength() - 2 + (overByOne ? 1 : 0);
     LogProbe(std::string(fill, 'f'));
     if (!overByOne) LogProbe("next");
@@ -150,7 +144,7 @@ TEST(KilnLog, RotationAtTheLimitKeepsOneBackup) {
     const std::string log = qmtest::NewFolder("rotate") + "r.log";
     ASSERT_TRUE(qmtest::WriteFile(log + ".BAK", "older generation"));
     ASSERT_EQ(RunChild("rotate", log + " exact"), 0);
-    EXPECT_EQ(SizeOf(log + ".BAK"), 1024u);
+    EXPECT_EQ(ReadFile(log + ".BAK").size(), 1024u);
     EXPECT_EQ(Marked(log), Texts{".. next"});
 
     // A log that an upload holds open (sharing read and write) is not rotated.

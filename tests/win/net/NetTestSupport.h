@@ -98,13 +98,11 @@ inline int CountInLog(const std::string& text, size_t fromOffset) {
     return n;
 }
 
-// Points the connection table at the service through a "Connection.info"
-// (or at another host of it).
-inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths,
-                                const std::string& host = Env("QM_SERVICE_HOST")) {
+// Points the connection table at the service through a "Connection.info".
+inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {
     std::string lines;
     for (const auto& e : endpointPaths)
-        lines += std::to_string(e.first) + ",https://" + host + e.second + "\r\n";
+        lines += std::to_string(e.first) + "," + ServiceUrl(e.second) + "\r\n";
     const std::string path = qmtest::NewFolder("conninfo") + "Connection.info";
     qmtest::WriteFile(path, lines);
     CConnectionFile::Instance().Reset(path);
