@@ -125,3 +125,20 @@ TEST(MusicFile, ValueNeedsKeyAndSeparator) {
     // The first occurrence of the key wins; an empty value is empty.
     EXPECT_EQ(FindMusicValue(L"MusicFolderW=||MusicFolderW=b||", kMusicFolderKeyW), L"");
 }
+
+TEST(SettingInt, RetryValuesOutsideOneToTheirMostTakeTheDefault) {
+    // A negative value read as unsigned is beyond any most, so it falls back too.
+    const struct {
+        int32_t read;
+        uint32_t most;
+        int32_t fallback, taken;
+    } rows[] = {{0, kRetryIntervalMax, kRetryIntervalDefault, kRetryIntervalDefault},
+                {1, kRetryIntervalMax, kRetryIntervalDefault, 1},
+                {300, kRetryIntervalMax, kRetryIntervalDefault, 300},
+                {301, kRetryIntervalMax, kRetryIntervalDefault, kRetryIntervalDefault},
+                {-1, kRetryIntervalMax, kRetryIntervalDefault, kRetryIntervalDefault},
+                {20, kRetryMaxMax, kRetryMaxDefault, 20},
+                {21, kRetryMaxMax, kRetryMaxDefault, kRetryMaxDefault}};
+    for (const auto& r : rows)
+        EXPECT_EQ(RetrySettingValue(r.read, r.most, r.fallback), r.taken) << r.read << " of " << r.most;
+}
