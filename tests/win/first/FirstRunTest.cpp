@@ -308,7 +308,6 @@ TEST_F(FirstRun, FailedAnswersAndClosingKeepTheWindowForAnotherTry) {
     } const tries[] = {
         {"wrong", "", "40200006"},
         {"pass1234", "http:503", "401001F7"},
-        {"pass1234", "ret:5", "40200005"},
     };
     for (const Try& t : tries) {
         SetFault(t.fault);
