@@ -12,18 +12,6 @@
 using namespace bridgetest;
 using Bridge = CBridgeTest;
 
-TEST_F(Bridge, CoreCommandLineAndItsChargeLog) {
-    UseCore("");
-    // Model 18 leaves the probe kind out.
-    ASSERT_TRUE(StartCoreProcess('E', m_probe.Window(), kChargeAll, 18));
-    ASSERT_TRUE(m_probe.WaitFor(kMsgNotifyError, 0x10000000)) << m_probe.Seen();
-    ASSERT_TRUE(WaitUntil([] { return !FindCoreWindow(); }, 10000));
-    EXPECT_EQ(qmtest::SplitLines(qmtest::ReadFile(m_base + ".record")),
-              std::vector<std::string>{qmtest::BinFolder() + "Quillmarch_Core.exe /d E /w " +
-                                       Hex8(m_probe.Window()) + " /p map bl wl msc"});
-    EXPECT_TRUE(Contains(LogText(), "チャージ要求 TYPE:0xFFFFFFFF"));
-}
-
 TEST_F(Bridge, BusyMaskWhileRunningAndZeroAfter) {
     EXPECT_EQ(QueryCoreBusyMask(m_probe.Window()), 0u);  // no core at all
     // Each kind waits for an answer, so the test decides when it moves on.

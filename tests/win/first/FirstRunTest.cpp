@@ -1,6 +1,7 @@
 // The first run: the authentication worker against the stand-in service, the
-// initialization and completion windows driven by their messages, and one
-// run of the real program typed into through the X server.
+// initialization and completion windows driven by their messages, one run of
+// the real program typed into through the X server, the first-run window by
+// the keyboard alone, and what a screen reader reads of both windows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "AccessTree.h"
 #include "BoxWatcher.h"
 #include "ScreenInput.h"
 #include "ServiceSupport.h"
@@ -28,6 +30,7 @@
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
 
+using qmtest::AccRow;
 using qmtest::CBoxWatcher;
 using qmtest::Env;
 using qmtest::ServiceUrl;
@@ -168,34 +171,29 @@ void Press(HWND window, int id) {
 TEST_F(FirstRun, WorkerGivesEachOutcomeItsResult) {
     const size_t mark = qmtest::ServiceRequests().size();
     struct Case {
-        const char* nickname;
         const char* password;
         const char* fault;  // on the authentication path
         uint32_t result;
     } const cases[] = {
-        {"taro", "wrong", "", 0x200006},          // wrong password
-        {"nobody", "pass1234", "", 0x200009},     // unknown user
-        {"taro", "pass1234", "ret:5", 0x200005},  // maintenance
-        {"taro", "pass1234", "http:503", 0x1001F7},
-        {"taro", "pass1234", "body:RET=12&X=1", 0x200012},  // two fields: hexadecimal
-        {"taro", "pass1234", "", 0},
+        {"wrong", "", 0x200006},  // the service's refusal, in its area
+        {"pass1234", "http:503", 0x1001F7},
+        {"pass1234", "body:RET=12&X=1", 0x200012},  // two fields: hexadecimal
+        {"pass1234", "", 0},
     };
     AuthenticationJob job;
     std::vector<char> drives;
     job.drives = &drives;
+    job.nickname = "taro";
     for (const Case& c : cases) {
         SetFault(c.fault);
-        job.nickname = c.nickname;
         job.password = c.password;
-        EXPECT_EQ(RunAuthentication(job), c.result) << c.nickname << " " << c.fault;
+        EXPECT_EQ(RunAuthentication(job), c.result) << c.password << " " << c.fault;
         EXPECT_EQ(StoredNickName(kDeviceNo), c.result == 0 ? "taro" : "-") << c.fault;
         EXPECT_EQ(job.ccid, 0x00120034u);
     }
     const std::vector<qmtest::ServiceRequest> sent = AuthRequests(mark);
     ASSERT_EQ(sent.size(), std::size(cases));
     EXPECT_EQ(sent.back().body, kTaroBody);
-    EXPECT_EQ(sent.front().body,
-              "nick=taro&pass=wrong&ccid_head=00520012&deviceno=0123456789ABCDEF");
     CUserListFile users;
     std::string device, agent;
     uint32_t ccid = 0;
@@ -310,7 +308,6 @@ TEST_F(FirstRun, FailedAnswersAndClosingKeepTheWindowForAnotherTry) {
     } const tries[] = {
         {"wrong", "", "40200006"},
         {"pass1234", "http:503", "401001F7"},
-        {"pass1234", "ret:5", "40200005"},
     };
     for (const Try& t : tries) {
         SetFault(t.fault);
@@ -596,4 +593,128 @@ TEST_F(FirstRun, RegistrationPageOpensWithTheCardAndNoCardIsSaid) {
     EXPECT_EQ(CountInLog("SDカード読み込み失敗", from), 1);
     EXPECT_TRUE(::IsWindowVisible(w.GetHandle()));
     ASSERT_TRUE(MakeCard(kCardOptions));
+}
+
+// --- without a mouse and without eyes ---------------------------------------------------------
+
+using FirstRunKeys = FirstRun;
+using FirstRunAccess = FirstRun;
+
+// By the real keyboard alone (xdotool through the X server, no click): the
+// nickname typed where the keyboard starts, Tab to the password, Tab past
+// Cancel to OK and Space; the service receives what was typed.
+TEST_F(FirstRunKeys, NicknamePasswordAndOKByTheKeyboardAlone) {
+    const size_t mark = qmtest::ServiceRequests().size();
+    SetFault("ret:5");
+    CBoxWatcher boxes;
+    auto window = MakeInitWindow();
+    const HWND hwnd = window->GetHandle();
+    // The X keyboard goes to the window without a click; it starts in the
+    // nickname box.
+    const auto xWindow = reinterpret_cast<uintptr_t>(::GetPropA(hwnd, "__wine_x11_whole_window"));
+    ASSERT_NE(xWindow, 0u);
+    ASSERT_EQ(Xdo({"windowfocus", "--sync", std::to_string(xWindow)}), 0);
+    ASSERT_TRUE(
+        PumpUntil([&] { return ::GetFocus() == window->NickNameEdit()->GetControl(); }, 10000));
+
+    ASSERT_EQ(Xdo({"type", "--delay", "30", "taro"}), 0);
+    ASSERT_EQ(Xdo({"key", "Tab"}), 0);
+    ASSERT_TRUE(
+        PumpUntil([&] { return ::GetFocus() == window->PasswordEdit()->GetControl(); }, 10000));
+    ASSERT_EQ(Xdo({"type", "--delay", "30", "pass1234"}), 0);
+    // The bottom row reads Cancel, then OK.
+    for (ui::CSkinWindowItem* next : {window->GetItemById(CInitializationWindow::kCancelButton),
+                                      static_cast<ui::CSkinWindowItem*>(window->OkButton())}) {
+        ASSERT_EQ(Xdo({"key", "Tab"}), 0);
+        ASSERT_TRUE(PumpUntil([&] { return window->TabAccessor().GetFocusItem() == next; }, 10000))
+            << next->GetId();
+    }
+    EXPECT_EQ(::GetFocus(), hwnd);
+    EXPECT_EQ(window->NickNameEdit()->GetTextA(), "taro");
+    EXPECT_EQ(window->PasswordEdit()->GetTextA(), "pass1234");
+    // Space presses OK: the service is asked with what was typed.
+    ASSERT_EQ(Xdo({"key", "space"}), 0);
+    ASSERT_TRUE(PumpUntil([&] { return qmtest::ServiceRequests().size() > mark; }, 20000));
+    const std::vector<qmtest::ServiceRequest> sent = qmtest::ServiceRequests();
+    ASSERT_GT(sent.size(), mark);
+    EXPECT_EQ(sent[mark].path, kAuthPath);
+    EXPECT_NE(sent[mark].body.find("nick=taro&pass=pass1234"), std::string::npos)
+        << sent[mark].body;
+    // The service refuses (so the window stays for the test): it says so
+    // and the keyboard can try again.
+    EXPECT_TRUE(
+        PumpUntil([&] { return !window->IsAuthenticating() && boxes.Count() == 1; }, 20000));
+    EXPECT_TRUE(window->OkButton()->IsEnabled());
+}
+
+namespace {
+
+using namespace qmtest::acc;
+
+std::vector<AccRow> Read(HWND window) {
+    IAccessible* client = qmtest::ClientOf(window);
+    if (!client) return {{0, "no client object", 0}};
+    std::vector<AccRow> rows = qmtest::ReadChildren(client);
+    client->Release();
+    return rows;
+}
+
+}  // namespace
+
+// Each label is read before its box; the password box is protected and
+// the keyboard starts in the nickname box; OK is unavailable until both
+// boxes hold text.
+TEST_F(FirstRunAccess, TheFirstRunWindowReadsItsTextsBoxesAndButtons) {
+    CBoxWatcher boxes;
+    auto window = MakeInitWindow();
+    qmtest::Drain();
+    const HWND hwnd = window->GetHandle();
+    auto rows = [](long ok) {
+        return std::vector<AccRow>{
+            {kText, "初期設定", kReadOnly},
+            {ROLE_SYSTEM_GRAPHIC, "Quillmarch", 0},
+            {kButton, "ウィンドウを閉じる", kFocusable},
+            {kText, "＜初めて登録される方はこちらから＞", kReadOnly},
+            {kText,
+             "リアルタイムプローブへの参加、地図更新を行うためにお客様登録を行う必要があります。 "
+             "右の「お客様登録/確認」ボタンから登録を行ってください。 （webブラウザが起動します）",
+             kReadOnly},
+            {kButton, "お客様登録/確認", kFocusable},
+            {kText, "＜お客様登録を終了された方はこちらから＞", kReadOnly},
+            {kText,
+             "お客様の登録確認を行います。 "
+             "ニックネームとパスワードを入力して「OK」を押してください。",
+             kReadOnly},
+            {kText, "ニックネーム", kReadOnly},
+            {ROLE_SYSTEM_TEXT, "ニックネーム", kFocusable | STATE_SYSTEM_FOCUSED},
+            {kText, "パスワード", kReadOnly},
+            {ROLE_SYSTEM_TEXT, "パスワード", kFocusable | STATE_SYSTEM_PROTECTED},
+            {kButton, "キャンセル", kFocusable},
+            {kButton, "OK", ok}};
+    };
+    EXPECT_EQ(Read(hwnd), rows(STATE_SYSTEM_UNAVAILABLE)) << qmtest::Describe(Read(hwnd));
+    window->NickNameEdit()->SetTextA("taro");
+    window->PasswordEdit()->SetTextA("pass1234");
+    EXPECT_EQ(Read(hwnd), rows(kFocusable)) << qmtest::Describe(Read(hwnd));
+}
+
+// The box reads ticked, and its name says what it chooses.
+TEST_F(FirstRunAccess, TheCompletionWindowReadsItsMessageAndTheMusicChoice) {
+    ui::CInitCompleteWindow window;
+    ASSERT_TRUE(window.Create(nullptr));
+    window.ShowWindow(SW_SHOW);
+    qmtest::Drain();
+    EXPECT_EQ(
+        Read(window.GetHandle()),
+        (std::vector<AccRow>{
+            {kText, "初期設定", kReadOnly},
+            {kButton, "ウィンドウを閉じる", kFocusable},
+            {kText, "お客様登録を確認しました。 QUILL MARCHを起動します。", kReadOnly},
+            {ROLE_SYSTEM_CHECKBUTTON, "音楽データを転送する", kFocusable | STATE_SYSTEM_CHECKED},
+            {kText,
+             "起動時にPCの\"my music\"フォルダの音楽ファイルをSDカードに自動転送する。 "
+             "※QUILL MARCH起動後にも設定を変更することができます。",
+             kReadOnly},
+            {kButton, "OK", kFocusable}}))
+        << qmtest::Describe(Read(window.GetHandle()));
 }

@@ -9,6 +9,7 @@
 #include "LauncherHarness.h"
 #include "app/LauncherWindow.h"
 #include "app/MapChargeWindow.h"
+#include "app/UpdateNotifyWindow.h"
 #include "common/CoreBridge.h"
 #include "common/CoreProcess.h"
 #include "common/WickerdaleConfig.h"
@@ -31,25 +32,11 @@ std::string CardFolder() {
     return path;
 }
 
-bool RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    qm::CFindHandle find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (find) {
-        do {
-            const std::string name = data.cFileName, path = folder + "\\" + name;
-            if (name == "." || name == "..") continue;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                ::DeleteFileA(path.c_str());
-        } while (::FindNextFileA(find.Get(), &data));
-    }
-    find.Reset();
-    return ::RemoveDirectoryA(folder.c_str()) != 0;
-}
-
 // The card pulled: its files and its folder go, so the drive has no root.
-bool PullCard() { return RemoveTree(CardFolder()); }
+bool PullCard() {
+    lt::EmptyDrive('E');
+    return ::RemoveDirectoryA(CardFolder().c_str()) != 0;
+}
 bool InsertCard() {
     return ::CreateDirectoryA(CardFolder().c_str(), nullptr) && lt::MakeCard('E', kDevice);
 }
@@ -260,7 +247,10 @@ TEST(Fault, AReleaseCheckTheServiceFailsChargesMusicOnly) {
         EXPECT_NE(core.CommandLines().find(" /p msc"), std::string::npos) << core.CommandLines();
         EXPECT_EQ(launcher->TileFrame(kChargeMusic), 6);
         EXPECT_EQ(launcher->TileFrame(kChargeMap), 0);
+        // Nothing is said: no box, no release notice.
         EXPECT_EQ(launcher.boxes.Count(), 0u);
+        ui::CUpdateNotifyWindow* notice = launcher->UpdateWindow();
+        EXPECT_FALSE(notice && notice->GetHandle() && ::IsWindowVisible(notice->GetHandle()));
         ASSERT_TRUE(lt::ControlService("/_control/reset", ""));
         const size_t again = lt::LogText().size();
         launcher.Send(launcher->Messages().requestStartCharge);

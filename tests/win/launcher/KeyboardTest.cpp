@@ -1,13 +1,11 @@
 // The launcher without a mouse: the first Tab lands on the menu button,
 // Enter opens the menu, the arrows walk it and its sub-menus, Enter on a
 // sub-button runs its command, Escape closes the menu and leaves the
-// keyboard on the menu button. (What a screen reader reads of it is
-// LauncherAccessTest's.)
+// keyboard on the menu button; Alt+Space opens the system menu and the
+// keyboard stays. (What a screen reader reads of it is LauncherAccessTest's.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 #include "AccessTree.h"
 #include "LauncherHarness.h"
@@ -15,7 +13,6 @@
 #include "app/LauncherWindow.h"
 #include "app/MenuWindow.h"
 #include "app/VersionWindow.h"
-#include "common/CoreProcess.h"
 #include "ui/SkinWindowItemButton.h"
 
 using ui::CLauncherWindow;
@@ -24,26 +21,13 @@ namespace {
 
 // A launcher of a registered user with a card on E:, active, its start-up
 // chain run out against a core that stays idle.
-struct ActiveLauncher {
-    lt::CoreScenario core{"idle stay\r\n"};
-    qmtest::CBoxWatcher boxes{{}, true};
-    std::unique_ptr<CLauncherWindow> window = std::make_unique<CLauncherWindow>();
-    ActiveLauncher() {
-        window->CreateLauncher(2);
-        window->ShowWindow(SW_SHOW);
-        ::SetForegroundWindow(window->GetHandle());
-        lt::PumpUntil([&] { return window->Started(); }, 10000);
-        lt::PumpUntil([&] { return core.Journal().find("idle") != std::string::npos; }, 30000);
-        lt::Drain();
-    }
-    ~ActiveLauncher() {
-        RequestToolsEnd();
-        lt::PumpUntil([] { return !FindCoreWindow(); }, 5000);
-        window.reset();
-        lt::Drain();
+struct ActiveLauncher : lt::CSettledLauncher {
+    CLauncherWindow* window;
+    ActiveLauncher() : CSettledLauncher("LAUNCHERKEYS0001"), window(launcher.window.get()) {
+        Activate();
     }
     void Key(UINT key) {
-        window->SendMessage(WM_KEYDOWN, key, 0);
+        launcher.Send(WM_KEYDOWN, key);
         lt::Drain();
     }
     int Focus() {
@@ -61,60 +45,9 @@ struct ActiveLauncher {
     }
 };
 
-// The pop-up menus this thread showed (true: it held Close, the system
-// menu's), each closed as soon as seen. A menu runs its own loop; a thread
-// timer's message is dispatched inside it, where the watch looks.
-std::vector<bool> g_menuHasClose;
-int g_menuTicks = 0;
-
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM found) {
-    char name[16] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32768" || !::IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-void CALLBACK OnMenuTick(HWND, UINT, UINT_PTR, DWORD) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE)) {
-        g_menuTicks = 0;
-        return;
-    }
-    HWND window = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&window));
-    if (window) {
-        const auto menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
-        g_menuHasClose.push_back(menu && ::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1));
-        ::EndMenu();
-    } else if (++g_menuTicks > 250) {
-        ::EndMenu();  // a menu mode that never shows a menu ends too (5 s of ticks)
-    }
-}
-
-class CMenuWatch {
-public:
-    CMenuWatch() {
-        g_menuHasClose.clear();
-        g_menuTicks = 0;
-        m_timer = ::SetTimer(nullptr, 0, 20, OnMenuTick);
-    }
-    ~CMenuWatch() {
-        if (m_timer) ::KillTimer(nullptr, m_timer);
-    }
-    bool Ok() const { return m_timer != 0; }
-
-private:
-    UINT_PTR m_timer = 0;
-};
-
-void PrepareCard() { lt::PrepareCard("LAUNCHERKEYS0001"); }
-
 }  // namespace
 
 TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenu) {
-    ASSERT_NO_FATAL_FAILURE(PrepareCard());
     ActiveLauncher l;
     ASSERT_TRUE(l.window->Started());
     l.Key(VK_TAB);
@@ -170,26 +103,7 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenu) {
     EXPECT_TRUE(l.window->TabAccessor().IsFocusMarkShown());
 }
 
-TEST(LauncherKeyboard, AltSpaceOpensTheSystemMenuAndTheKeyboardStays) {
-    ASSERT_NO_FATAL_FAILURE(PrepareCard());
-    ActiveLauncher l;
-    l.Key(VK_TAB);
-    ASSERT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
-    CMenuWatch watch;
-    ASSERT_TRUE(watch.Ok());
-    // Space with Alt down, as the keyboard posts it; the pump translates it.
-    const HWND hwnd = l.window->GetHandle();
-    ::PostMessageA(hwnd, WM_SYSKEYDOWN, VK_SPACE, (1 << 29) | 1);
-    lt::PumpUntil([] { return !g_menuHasClose.empty(); }, 10000);
-    lt::Drain();
-    EXPECT_EQ(g_menuHasClose, std::vector<bool>{true});
-    // The menu gone, the keyboard is where it was.
-    EXPECT_EQ(::GetFocus(), hwnd);
-    EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
-}
-
 TEST(LauncherKeyboard, TheKeyboardComesBackWhenAPopupCloses) {
-    ASSERT_NO_FATAL_FAILURE(PrepareCard());
     ActiveLauncher l;
     // Options, version information, by keys alone.
     for (UINT key : {VK_TAB, VK_RETURN, VK_LEFT, VK_LEFT, VK_UP}) l.Key(key);
@@ -220,7 +134,6 @@ TEST(LauncherKeyboard, RealKeysWalkTheMenuAndOpenTheSystemMenu) {
     std::string agent = "Z:" + unixAgent + "\\";
     for (char& c : agent)
         if (c == '/') c = '\\';
-    ASSERT_NO_FATAL_FAILURE(PrepareCard());
     ActiveLauncher l;
     const HWND hwnd = l.window->GetHandle();
     // The X server's keyboard goes to the launcher's X window without a click.
@@ -243,10 +156,10 @@ TEST(LauncherKeyboard, RealKeysWalkTheMenuAndOpenTheSystemMenu) {
     EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
     EXPECT_EQ(::GetFocus(), hwnd);
 
-    CMenuWatch watch;
+    lt::CMenuWatch watch;
     ASSERT_TRUE(watch.Ok());
-    EXPECT_TRUE(keys({"alt+space"}, [&] { return !g_menuHasClose.empty(); }));
-    EXPECT_EQ(g_menuHasClose, std::vector<bool>{true});
+    EXPECT_TRUE(keys({"alt+space"}, [&] { return !lt::CMenuWatch::Seen().empty(); }));
+    EXPECT_EQ(lt::CMenuWatch::Seen(), std::vector<bool>{true});
     lt::Drain();
     EXPECT_EQ(::GetFocus(), hwnd);
     EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,6 @@
 #include "app/UpdateNotifyWindow.h"
 #include "app/VersionWindow.h"
 #include "common/CoreBridge.h"
-#include "common/WickerdaleConfig.h"
 
 using qmtest::AccRow;
 using ui::CLauncherWindow;
@@ -48,51 +46,14 @@ std::vector<AccRow> PopupHead(const char* title, std::vector<AccRow> own) {
     return rows;
 }
 
-// A plain window the launcher's size where it would stand: the pop-ups
-// slide out of its top edge.
-struct Owner {
-    HWND hwnd =
-        ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 400, 600, 293,
-                          132, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    Owner() {
-        lt::SetUpProgram();
-        CWickerdaleConfig().ResetSetting(true);
-        CWickerdaleConfig().ResetMap(true);
-    }
-    ~Owner() {
-        ::DestroyWindow(hwnd);
-        lt::Drain();
-    }
-};
-
-// Runs `inside` from within the modal loop this thread enters next: a
-// message posted now is taken there, where the hook sees it.
-std::function<void()> g_inside;
-UINT InsideMessage() {
-    static const UINT message = ::RegisterWindowMessageA("QuillmarchTestAccessInside");
-    return message;
-}
-LRESULT CALLBACK RunInside(int code, WPARAM removed, LPARAM lParam) {
-    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && removed == PM_REMOVE && msg->message == InsideMessage() && g_inside) {
-        const std::function<void()> run = std::move(g_inside);
-        g_inside = nullptr;
-        run();
-    }
-    return ::CallNextHookEx(nullptr, code, removed, lParam);
-}
-
 bool Shown(lib::wfc::CWindow& w) { return w.GetHandle() && ::IsWindowVisible(w.GetHandle()); }
 
 }  // namespace
 
 TEST(LauncherAccess, TheLauncherItsMenuAndASubMenuReadAsTables) {
-    ASSERT_NO_FATAL_FAILURE(lt::PrepareCard("LAUNCHERACCESS01"));
-    lt::CoreScenario core("idle stay\r\n");
-    lt::CLauncherSession launcher;
-    launcher.Settle(core);
-    ::SetForegroundWindow(launcher.Handle());
-    ::SetActiveWindow(launcher.Handle());
+    lt::CSettledLauncher settled("LAUNCHERACCESS01");
+    settled.Activate();
+    lt::CLauncherSession& launcher = settled.launcher;
     // The map charge at 45 %: its tile says so, the status line its text.
     launcher.Send(launcher->Messages().notifyProgress, kChargeMap, 45);
     const std::string status = launcher->StatusText();
@@ -141,7 +102,7 @@ TEST(LauncherAccess, TheLauncherItsMenuAndASubMenuReadAsTables) {
 }
 
 TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) {
-    Owner owner;
+    lt::CPopupOwner owner;
     ASSERT_NE(owner.hwnd, nullptr);
     {
         ui::CVersionWindow version;
@@ -187,19 +148,17 @@ TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) 
     // The traffic question runs modally: it is read from inside its loop,
     // then answered No.
     std::vector<AccRow> traffic;
-    g_inside = [&] {
+    lt::CInsideModal inside([&] {
         auto* info = dynamic_cast<ui::CInfoChargeWindow*>(
             lib::wfc::CWindow::FromHandle(::FindWindowA(nullptr, "Quillmarch Info")));
-        if (!info) return;
+        if (!info) return false;
         info->FinishSlide();
         traffic = Read(info->GetHandle());
         info->PostMessage(WM_COMMAND, ui::CInfoChargeWindow::kCancelButton | 0x10000, 0);
-    };
-    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, RunInside, nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    ::PostMessageA(owner.hwnd, InsideMessage(), 0, 0);
+        return true;
+    });
     EXPECT_FALSE(ui::CInfoChargeWindow(owner.hwnd).Ask());
-    ::UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(inside.Done());
     EXPECT_EQ(traffic, PopupHead("QUILL MARCH", {{kText,
                                                   "終了前に渋滞情報を取得しますか？ ( "
                                                   "[いいえ]を選ぶと取得せずに終了します)",
@@ -212,7 +171,7 @@ TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) 
 TEST(LauncherAccess, TheReleaseNoticeAndTheLogQuestionReadTheirMessageAndButtons) {
     if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
     ASSERT_NO_FATAL_FAILURE(lt::PrepareCard("LAUNCHERACCESS01"));
-    Owner owner;
+    lt::CPopupOwner owner;
     ASSERT_NE(owner.hwnd, nullptr);
     // A newer release: the notice slides out; its check box stays hidden.
     ASSERT_TRUE(lt::ControlService("/_control/release", "version=9.0.0.0"));

@@ -2,7 +2,9 @@
 // What the launcher tests share: the program's own skins (from the built
 // Quillmarch.exe), a log in the work folder, the connection table pointed
 // at the stand-in service, cards on E: and F:, the stand-in core's scenario
-// and journal, a message pump that waits on messages, a launcher session,
+// and journal, a message pump that waits on messages, a launcher session
+// (and one settled after its start-up), steps run inside a question's modal
+// loop, a watch that ends pop-up menus, an owner for pop-ups, real clicks,
 // and screenshots of composed windows.
 #include <windows.h>
 // after windows.h
@@ -23,10 +25,13 @@
 #include "common/CodePage.h"
 #include "common/CoreProcess.h"
 #include "common/KilnLog.h"
+#include "common/WickerdaleConfig.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
 #include "net/WinHttpWrapper.h"
 #include "ui/Skin.h"
+#include "ui/SkinScale.h"
+#include "ui/SkinScaleWin.h"
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
 
@@ -144,6 +149,118 @@ struct CLauncherSession {
         const RECT r = window->GetItemById(id)->GetRect();
         Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
         Send(WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+    }
+};
+
+// A registered card on E:, the stand-in core playing `scenario`, and a
+// launcher whose start-up chain and first charge have run out.
+struct CSettledLauncher {
+    CoreScenario core;
+    CLauncherSession launcher;
+    explicit CSettledLauncher(const char* device, const char* scenario = "idle stay\r\n")
+        : core((PrepareCard(device), std::string(scenario))) {
+        launcher.Settle(core);
+    }
+    // The active window, as after a user's click on it.
+    void Activate() {
+        ::SetForegroundWindow(launcher.Handle());
+        ::SetActiveWindow(launcher.Handle());
+    }
+};
+
+// --- inside modal loops ----------------------------------------------------------------------
+// Runs `step` every 10 ms while this thread runs a message loop (a
+// question's modal loop too: a thread timer is dispatched there) until the
+// step returns true.
+class CInsideModal {
+public:
+    explicit CInsideModal(std::function<bool()> step) {
+        s_step = std::move(step);
+        m_timer = ::SetTimer(nullptr, 0, 10, OnTimer);
+    }
+    ~CInsideModal() {
+        if (m_timer) ::KillTimer(nullptr, m_timer);
+        s_step = nullptr;
+    }
+    bool Done() const { return m_timer && !s_step; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        // Taken out while it runs: a loop the step enters calls here again.
+        std::function<bool()> step = std::move(s_step);
+        s_step = nullptr;
+        if (step && !step()) s_step = std::move(step);
+    }
+    static inline std::function<bool()> s_step;
+    UINT_PTR m_timer = 0;
+};
+
+// The pop-up menus this thread shows while it lives (true: it held Close, as
+// the system menu does), each ended as soon as seen. A menu runs its own
+// loop; a thread timer's message is dispatched inside it, where this looks.
+class CMenuWatch {
+public:
+    CMenuWatch() {
+        Seen().clear();
+        s_ticks = 0;
+        m_timer = ::SetTimer(nullptr, 0, 20, OnTick);
+    }
+    ~CMenuWatch() {
+        if (m_timer) ::KillTimer(nullptr, m_timer);
+    }
+    bool Ok() const { return m_timer != 0; }
+    static std::vector<bool>& Seen() {
+        static std::vector<bool> seen;
+        return seen;
+    }
+
+private:
+    static BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
+        char name[16] = {};
+        ::GetClassNameA(window, name, sizeof name);
+        if (std::string(name) != "#32768" || !::IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE)) {
+            s_ticks = 0;
+            return;
+        }
+        HWND window = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), FindMenu, reinterpret_cast<LPARAM>(&window));
+        if (window) {
+            const auto menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
+            Seen().push_back(menu && ::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1));
+            ::EndMenu();
+        } else if (++s_ticks > 250) {
+            ::EndMenu();  // a menu mode that never shows a menu ends too (5 s of ticks)
+        }
+    }
+    static inline int s_ticks = 0;
+    UINT_PTR m_timer = 0;
+};
+
+// A plain window the launcher's size where it would stand, at the system's
+// scale: the pop-ups slide out of its top edge, as wide as it. Settings and
+// map notices at their defaults.
+struct CPopupOwner {
+    HWND hwnd = nullptr;
+    CPopupOwner() {
+        SetUpProgram();
+        CWickerdaleConfig().ResetSetting(true);
+        CWickerdaleConfig().ResetMap(true);
+        const int dpi = ui::SystemDpi();
+        hwnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP | WS_VISIBLE,
+                                 ui::ScaleCoordinate(400, dpi), ui::ScaleCoordinate(600, dpi),
+                                 ui::ScaleCoordinate(293, dpi), ui::ScaleCoordinate(132, dpi),
+                                 nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    }
+    ~CPopupOwner() {
+        ::DestroyWindow(hwnd);
+        Drain();
     }
 };
 

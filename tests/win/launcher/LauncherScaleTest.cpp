@@ -7,7 +7,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,7 +17,6 @@
 #include "app/LauncherWindow.h"
 #include "app/MapChargeWindow.h"
 #include "app/VersionWindow.h"
-#include "common/WickerdaleConfig.h"
 #include "tests/support/DpiSupport.h"
 #include "ui/SkinScale.h"
 #include "ui/SkinScaleWin.h"
@@ -26,26 +24,6 @@
 using ui::CLauncherWindow;
 
 namespace {
-
-struct Found {
-    int width = 0, height = 0, rightGap = 0, dpi = 0;
-    std::vector<std::string> faces;  // "name same" or "name differs at x,y"
-};
-
-Found Parse(const std::vector<std::string>& lines) {
-    Found f;
-    for (const std::string& line : lines) {
-        if (line.rfind("size ", 0) == 0)
-            std::sscanf(line.c_str(), "size %dx%d", &f.width, &f.height);
-        else if (line.rfind("gap ", 0) == 0)
-            f.rightGap = std::atoi(line.c_str() + 4);
-        else if (line.rfind("dpi ", 0) == 0)
-            f.dpi = std::atoi(line.c_str() + 4);
-        else
-            f.faces.push_back(line);
-    }
-    return f;
-}
 
 // Each caption button's face against the sheet of the window's scale: every
 // pixel of the item that the sheet does not leave transparent.
@@ -86,13 +64,13 @@ QM_CHILD_MAIN(launcherdpi) {
     const RECT r = window->GetWindowRect();
     std::vector<std::string> lines = {
         "dpi " + std::to_string(window->Dpi()),
-        "size " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top),
         "gap " + std::to_string(::GetSystemMetrics(SM_CXFULLSCREEN) - r.right),
     };
     for (auto [id, block] : {std::make_pair(+CLauncherWindow::kCloseButton, "CloseButton"),
                              std::make_pair(+CLauncherWindow::kMinimizeButton, "MinimizeButton"),
                              std::make_pair(+CLauncherWindow::kMenuButton, "MenuButton")})
         lines.push_back(CompareFace(*window, id, block));
+    lines.push_back(std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top));
     lt::SaveScreen(window->BackBuffer(), "launcher-" + std::to_string(window->Dpi()));
     RequestToolsEnd();
     window->DestroyWindow();
@@ -100,25 +78,28 @@ QM_CHILD_MAIN(launcherdpi) {
 }
 
 TEST(LauncherScale, SizeAndPlaceFollowTheDpiAndFacesComeFromTheSheetOfTheScale) {
-    std::vector<Found> found;
+    std::vector<SIZE> sizes;
     for (int dpi : {96, 144, 192}) {
         const std::string file = qmtest::WorkFolder() + "launcher" + std::to_string(dpi) + ".txt";
-        found.push_back(Parse(qmtest::ChildFindingsAt(dpi, "launcherdpi", file)));
-        const Found& f = found.back();
-        ASSERT_EQ(f.dpi, dpi);
-        // 10 px from the right edge of the screen, at the scale.
-        EXPECT_EQ(f.rightGap, ui::ScaleCoordinate(10, dpi)) << dpi;
-        const std::vector<std::string> faces = {"CloseButton same", "MinimizeButton same",
-                                                "MenuButton same"};
-        EXPECT_EQ(f.faces, faces) << dpi;
+        std::vector<std::string> found = qmtest::ChildFindingsAt(dpi, "launcherdpi", file);
+        // Its size last; 10 px from the right edge of the screen, at the scale.
+        SIZE size = {};
+        ASSERT_EQ(
+            found.empty() ? 0 : std::sscanf(found.back().c_str(), "%ld %ld", &size.cx, &size.cy), 2)
+            << dpi;
+        found.pop_back();
+        EXPECT_EQ(found, (std::vector<std::string>{
+                             "dpi " + std::to_string(dpi),
+                             "gap " + std::to_string(ui::ScaleCoordinate(10, dpi)),
+                             "CloseButton same", "MinimizeButton same", "MenuButton same"}));
+        sizes.push_back(size);
     }
-    const Found& one = found[0];
-    ASSERT_GT(one.width, 0);
     // 1.5 and 2 times the 96-DPI size, within a pixel of rounding.
-    EXPECT_NEAR(found[1].width, one.width * 3 / 2.0, 1.0);
-    EXPECT_NEAR(found[1].height, one.height * 3 / 2.0, 1.0);
-    EXPECT_NEAR(found[2].width, one.width * 2, 1);
-    EXPECT_NEAR(found[2].height, one.height * 2, 1);
+    ASSERT_GT(sizes[0].cx, 0);
+    EXPECT_NEAR(sizes[1].cx, sizes[0].cx * 3 / 2.0, 1.0);
+    EXPECT_NEAR(sizes[1].cy, sizes[0].cy * 3 / 2.0, 1.0);
+    EXPECT_NEAR(sizes[2].cx, sizes[0].cx * 2, 1);
+    EXPECT_NEAR(sizes[2].cy, sizes[0].cy * 2, 1);
 }
 
 namespace {
@@ -165,29 +146,6 @@ std::string LabelInk(ui::CSkinWindow& window, int id, const std::string& name) {
            std::to_string(lines);
 }
 
-// The traffic question runs modally: a message posted to the launcher
-// before it is asked reaches this hook inside its loop, where the question
-// is measured and answered.
-std::vector<std::string>* g_infoLines = nullptr;
-UINT InfoShotMessage() {
-    static const UINT message = ::RegisterWindowMessageA("QuillmarchTestInfoInk");
-    return message;
-}
-LRESULT CALLBACK MeasureInfo(int code, WPARAM wParam, LPARAM lParam) {
-    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == InfoShotMessage()) {
-        auto* info = dynamic_cast<ui::CInfoChargeWindow*>(
-            lib::wfc::CWindow::FromHandle(::FindWindowA(nullptr, "Quillmarch Info")));
-        if (info) {
-            info->FinishSlide();
-            g_infoLines->push_back(
-                LabelInk(*info, ui::CInfoChargeWindow::kUpdateConfirmTextStatic, "info"));
-            info->PostMessage(WM_COMMAND, ui::CInfoChargeWindow::kCancelButton | 0x10000, 0);
-        }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 struct Ink {
     RECT rect = {}, ink = {};
     int lines = 0;
@@ -212,16 +170,8 @@ std::map<std::string, Ink> ParseInk(const std::vector<std::string>& lines) {
 
 QM_CHILD_MAIN(popupink) {
     if (args.empty()) return 2;
-    lt::SetUpProgram();
-    CWickerdaleConfig().ResetSetting(true);
-    CWickerdaleConfig().ResetMap(true);
-    // A plain window the launcher's size where it would be: the pop-ups
-    // slide out of its top edge, as wide as it.
-    const int dpi = ui::SystemDpi();
-    const HWND owner = ::CreateWindowExA(
-        WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP | WS_VISIBLE, ui::ScaleCoordinate(400, dpi),
-        ui::ScaleCoordinate(600, dpi), ui::ScaleCoordinate(293, dpi), ui::ScaleCoordinate(132, dpi),
-        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    const lt::CPopupOwner popupOwner;
+    const HWND owner = popupOwner.hwnd;
     if (!owner) return 3;
     std::vector<std::string> lines;
     // Every map question: the short ones 150 px high, those with the check
@@ -245,12 +195,17 @@ QM_CHILD_MAIN(popupink) {
         version.ShowFor(owner);
         lines.push_back(LabelInk(version, ui::CVersionWindow::kVersionText, "version"));
     }
-    g_infoLines = &lines;
-    HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, MeasureInfo, nullptr, ::GetCurrentThreadId());
-    ::PostMessageA(owner, InfoShotMessage(), 0, 0);
+    // The traffic question runs modally: it is measured and answered inside its loop.
+    const lt::CInsideModal inside([&] {
+        auto* info = dynamic_cast<ui::CInfoChargeWindow*>(
+            lib::wfc::CWindow::FromHandle(::FindWindowA(nullptr, "Quillmarch Info")));
+        if (!info) return false;
+        info->FinishSlide();
+        lines.push_back(LabelInk(*info, ui::CInfoChargeWindow::kUpdateConfirmTextStatic, "info"));
+        info->PostMessage(WM_COMMAND, ui::CInfoChargeWindow::kCancelButton | 0x10000, 0);
+        return true;
+    });
     ui::CInfoChargeQuestion::Ask(owner);
-    if (hook) ::UnhookWindowsHookEx(hook);
-    ::DestroyWindow(owner);
     return qmtest::WriteFindings(args[0], lines) ? 0 : 4;
 }
 
