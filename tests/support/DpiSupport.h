@@ -52,7 +52,8 @@ inline std::vector<std::string> ChildFindingsAt(DWORD dpi, const std::string& ch
     ::DeleteFileA(file.c_str());
     CLogPixels pixels(dpi);
     const ProcessResult result = RunChild(child, file);
-    if (!result.finished || result.exitCode != 0)
+    if (!result.finished) return {"child " + child + " did not end in time"};
+    if (result.exitCode != 0)
         return {"child " + child + " ended with " + std::to_string(result.exitCode)};
     return SplitLines(ReadFile(file));
 }
