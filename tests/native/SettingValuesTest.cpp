@@ -140,5 +140,6 @@ TEST(SettingInt, RetryValuesOutsideOneToTheirMostTakeTheDefault) {
                 {20, kRetryMaxMax, kRetryMaxDefault, 20},
                 {21, kRetryMaxMax, kRetryMaxDefault, kRetryMaxDefault}};
     for (const auto& r : rows)
-        EXPECT_EQ(RetrySettingValue(r.read, r.most, r.fallback), r.taken) << r.read << " of " << r.most;
+        EXPECT_EQ(RetrySettingValue(r.read, r.most, r.fallback), r.taken)
+            << r.read << " of " << r.most;
 }
