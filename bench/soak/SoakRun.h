@@ -371,7 +371,9 @@ inline HANDLE OpenCoreProcess() {
     PROCESSENTRY32 p = {sizeof p};
     for (BOOL more = ::Process32First(snap.Get(), &p); more; more = ::Process32Next(snap.Get(), &p))
         if (lstrcmpiA(p.szExeFile, "Quillmarch_Core.exe") == 0)
-            if (HANDLE h = ::OpenProcess(SYNCHRONIZE, FALSE, p.th32ProcessID)) return h;
+            if (HANDLE h = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                         p.th32ProcessID))
+                return h;
     return nullptr;
 }
 
@@ -722,14 +724,15 @@ private:
         if (!PumpUntil(ended, 30000, core.Get())) return Fail("the core did not end");
         Drain();
         if (step.waitForEnd && journal().find("\r\nexit") == std::string::npos)
-            return Fail("the core did not finish its run (its journal: " + OneLine(journal()) +
-                        ")");
+            return Fail("the core did not finish its run (" + CoreEnd(core.Get()) +
+                        "; its journal: " + OneLine(journal()) + ")");
         const uint32_t kinds[] = {kChargeMap, kChargeTraffic, kChargeWeather, kChargeMusic};
         for (int k = 0; k < 4; ++k) {
             const std::string shown = GetStatusText(m_launcher->LastStatusOf(kinds[k]));
             if (shown != step.status[k])
                 return Fail("kind " + std::to_string(kinds[k]) + " ended as \"" + shown +
-                            "\" (the core's journal: " + OneLine(journal()) + ")");
+                            "\" (" + CoreEnd(core.Get()) + "; the core's journal: " +
+                            OneLine(journal()) + ")");
         }
         const std::vector<std::string> texts = boxes.Texts();
         if (texts.size() - boxesBefore != size_t(step.boxes))
@@ -861,6 +864,15 @@ private:
         CardNotice(DBT_DEVICEREMOVECOMPLETE);
         if (!PumpUntil([&] { return m_launcher->CurrentCard() == 0; }, 5000))
             Fail("the launcher still has a card");
+    }
+    // The core process waited on, for a failure's message: which one, and
+    // how it ended.
+    static std::string CoreEnd(HANDLE core) {
+        if (!core) return "no core process was found";
+        DWORD code = 0;
+        ::GetExitCodeProcess(core, &code);
+        return "core pid " + std::to_string(::GetProcessId(core)) + " ended with " +
+               std::to_string(code);
     }
     // A journal's last lines on one line, for a failure's message.
     static std::string OneLine(std::string text) {

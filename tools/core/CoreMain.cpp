@@ -83,6 +83,8 @@ public:
           m_args(ParseToolArguments(commandLine)) {
         AppendLine(m_scenario.recordPath, commandLine);
         m_journal.Write("start " + commandLine);
+        // Which process wrote what, when two share a journal.
+        m_journal.Write("pid " + std::to_string(::GetCurrentProcessId()));
         for (const std::string& p : m_scenario.problems) m_journal.Write("scenario " + p);
         for (const std::string& p : m_args.problems) m_journal.Write("argument " + p);
         m_stop.Reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -97,8 +99,11 @@ public:
 
     int Run(HINSTANCE instance) {
         if (const int failed =
-                CreateStandInWindow(instance, kCoreWindowClass, kCoreWindowTitle, &m_window))
+                CreateStandInWindow(instance, kCoreWindowClass, kCoreWindowTitle, &m_window)) {
+            m_journal.Write("no window " + std::to_string(failed) + " error " +
+                            std::to_string(::GetLastError()));
             return failed;
+        }
         for (uint32_t bit : m_args.kinds) m_busy |= bit;
         m_worker.Reset(::CreateThread(nullptr, 0, &CCoreStandIn::WorkerMain, this, 0, nullptr));
         return RunMessageLoop();
