@@ -730,9 +730,9 @@ private:
         for (int k = 0; k < 4; ++k) {
             const std::string shown = GetStatusText(m_launcher->LastStatusOf(kinds[k]));
             if (shown != step.status[k])
-                return Fail("kind " + std::to_string(kinds[k]) + " ended as \"" + shown +
-                            "\" (" + CoreEnd(core.Get()) + "; the core's journal: " +
-                            OneLine(journal()) + ")");
+                return Fail("kind " + std::to_string(kinds[k]) + " ended as \"" + shown + "\" (" +
+                            CoreEnd(core.Get()) + "; the core's journal: " + OneLine(journal()) +
+                            ")");
         }
         const std::vector<std::string> texts = boxes.Texts();
         if (texts.size() - boxesBefore != size_t(step.boxes))
