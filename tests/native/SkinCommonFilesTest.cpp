@@ -12,17 +12,6 @@
 using namespace ui;
 using skintest::ReadSourceFile;
 
-namespace {
-
-CMemorySkinSource CommonSource() {
-    CMemorySkinSource source;
-    source.Add("Common.txt", ReadSourceFile("resources/skin/Common.txt"));
-    source.Add("DefaultUIString.txt", ReadSourceFile("resources/skin/DefaultUIString.txt"));
-    return source;
-}
-
-}  // namespace
-
 TEST(SkinCommonFiles, StoredAsResourcesExpectThem) {
     const std::string common = ReadSourceFile("resources/skin/Common.txt");
     const std::string strings = ReadSourceFile("resources/skin/DefaultUIString.txt");
@@ -38,7 +27,7 @@ TEST(SkinCommonFiles, StoredAsResourcesExpectThem) {
 }
 
 TEST(SkinCommonFiles, ResolvedTreeMatchesGolden) {
-    CMemorySkinSource source = CommonSource();
+    CMemorySkinSource source = skintest::AllSkinFiles();
     SkinData skin;
     SkinError error;
     ASSERT_TRUE(LoadAndResolveSkin(source, "Common.txt", skin, error)) << error.Text();
@@ -48,7 +37,7 @@ TEST(SkinCommonFiles, ResolvedTreeMatchesGolden) {
 }
 
 TEST(SkinCommonFiles, WindowFileOnTopOfCommon) {
-    CMemorySkinSource source = CommonSource();
+    CMemorySkinSource source = skintest::AllSkinFiles();
     source.Add("TestWindow.txt", skintest::SkinFile(R"(#include "Common.txt"
 Base { Class = WindowBaseClass; Image = "Base.png", 0, 0, 293, 125; Title = "Test"; }
 TitleStatic { Class = TitleBaseClass; Text = "Title"; }
