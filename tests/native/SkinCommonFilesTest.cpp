@@ -42,14 +42,18 @@ TEST(SkinCommonFiles, WindowFileOnTopOfCommon) {
 Base { Class = WindowBaseClass; Image = "Base.png", 0, 0, 293, 125; Title = "Test"; }
 TitleStatic { Class = TitleBaseClass; Text = "Title"; }
 CloseButton { Class = CloseButtonClass; Position = 270, 4; }
+Label { Font = "Own", "", 700; }
 StringTable { }
 )"));
     SkinData skin;
     SkinError error;
     ASSERT_TRUE(LoadAndResolveSkin(source, "TestWindow.txt", skin, error)) << error.Text();
     InheritBaseFont(skin, "Base");
-    // The title's empty font name comes from the base block.
+    // The title's empty font name comes from the base block, as does any empty part, or the
+    // whole font of an item without one.
     EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "13", "700"}));
+    EXPECT_EQ(skin["Label"].properties["Font"], (SkinValues{"Own", "12", "700"}));
+    EXPECT_EQ(skin["CloseButton"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "12", "400"}));
     EXPECT_EQ(skin["CloseButton"].properties["ToolTipText"], SkinValues{"閉じる"});
     EXPECT_EQ(skin["Base"].properties["Title"], SkinValues{"Test"});
 }
