@@ -12,17 +12,6 @@
 using namespace ui;
 using skintest::ReadSourceFile;
 
-namespace {
-
-CMemorySkinSource CommonSource() {
-    CMemorySkinSource source;
-    source.Add("Common.txt", ReadSourceFile("resources/skin/Common.txt"));
-    source.Add("DefaultUIString.txt", ReadSourceFile("resources/skin/DefaultUIString.txt"));
-    return source;
-}
-
-}  // namespace
-
 TEST(SkinCommonFiles, StoredAsResourcesExpectThem) {
     const std::string common = ReadSourceFile("resources/skin/Common.txt");
     const std::string strings = ReadSourceFile("resources/skin/DefaultUIString.txt");
@@ -38,7 +27,7 @@ TEST(SkinCommonFiles, StoredAsResourcesExpectThem) {
 }
 
 TEST(SkinCommonFiles, ResolvedTreeMatchesGolden) {
-    CMemorySkinSource source = CommonSource();
+    CMemorySkinSource source = skintest::AllSkinFiles();
     SkinData skin;
     SkinError error;
     ASSERT_TRUE(LoadAndResolveSkin(source, "Common.txt", skin, error)) << error.Text();
@@ -48,19 +37,23 @@ TEST(SkinCommonFiles, ResolvedTreeMatchesGolden) {
 }
 
 TEST(SkinCommonFiles, WindowFileOnTopOfCommon) {
-    CMemorySkinSource source = CommonSource();
+    CMemorySkinSource source = skintest::AllSkinFiles();
     source.Add("TestWindow.txt", skintest::SkinFile(R"(#include "Common.txt"
 Base { Class = WindowBaseClass; Image = "Base.png", 0, 0, 293, 125; Title = "Test"; }
 TitleStatic { Class = TitleBaseClass; Text = "Title"; }
 CloseButton { Class = CloseButtonClass; Position = 270, 4; }
+Label { Font = "Own", "", 700; }
 StringTable { }
 )"));
     SkinData skin;
     SkinError error;
     ASSERT_TRUE(LoadAndResolveSkin(source, "TestWindow.txt", skin, error)) << error.Text();
     InheritBaseFont(skin, "Base");
-    // The title's empty font name comes from the base block.
+    // The title's empty font name comes from the base block, as does any empty part, or the
+    // whole font of an item without one.
     EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "13", "700"}));
+    EXPECT_EQ(skin["Label"].properties["Font"], (SkinValues{"Own", "12", "700"}));
+    EXPECT_EQ(skin["CloseButton"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "12", "400"}));
     EXPECT_EQ(skin["CloseButton"].properties["ToolTipText"], SkinValues{"閉じる"});
     EXPECT_EQ(skin["Base"].properties["Title"], SkinValues{"Test"});
 }

@@ -45,8 +45,6 @@ size_t ProbeHeaderLength() {
 
 }  // namespace
 
-// --- child bodies -----------------------------------------------------------
-
 QM_CHILD_MAIN(records) {
     KILNLOG.Start(args.at(0).c_str(), 4096);
     KILNLOG.Log(LOG_NORMAL, "通常 %d", 42);
@@ -104,8 +102,6 @@ QM_CHILD_MAIN(blocked) {
                 static_cast<long long>((t1.QuadPart - t0.QuadPart) * 1000 / f.QuadPart));
     return 0;
 }
-
-// --- tests ------------------------------------------------------------------
 
 TEST(KilnLog, RecordBytesKindsAndNotices) {
     const std::string log = qmtest::NewFolder("records") + "rec.log";

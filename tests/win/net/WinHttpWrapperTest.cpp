@@ -242,10 +242,9 @@ TEST_F(Engine, StatusErrorsAndMalformedAnswers) {
     const DWORD start = ::GetTickCount();
     http = Post(url);
     EXPECT_GE(::GetTickCount() - start, 1000u) << "ten pauses of 100 ms";
-    EXPECT_EQ(http->GetResult(), static_cast<DWORD>(ERROR_WINHTTP_TIMEOUT));
+    // Its result and last record: the log upload's fault table.
     EXPECT_EQ(Answer(*http), "RET=0&VALID=TRUE") << "what arrived is kept";
     EXPECT_EQ(CountInLog("WinHttpReadData 取得サイズ０ 継続 [ERR:0x", from), 10);
-    EXPECT_EQ(CountInLog("WinHttpReadData 取得サイズリトライオーバー [ERR:0x", from), 1);
 }
 
 TEST_F(Engine, LargeBodiesGetLongTimeouts) {
