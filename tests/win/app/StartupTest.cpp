@@ -76,7 +76,15 @@ Texts StartApp(bool& registered) {
     apptest::CWatchedLaunch process(exe, "");
     // Titled with a trailing blank, so a search for the launcher's title never finds it.
     const HWND main = apptest::WaitForWindow("Quillmarch", "Quillmarch ", 20000);
-    if (!main || ::IsWindowVisible(main)) return {"no hidden main window"};
+    // Looked at once the launcher or the first-run window is made, which is
+    // after the hidden window has been shown or hidden.
+    const bool next = qmtest::PumpUntil(
+        [] {
+            return ::FindWindowA(nullptr, "Quillmarch") ||
+                   ::FindWindowA(nullptr, "Quillmarch UserEntry");
+        },
+        20000);
+    if (!main || !next || ::IsWindowVisible(main)) return {"no hidden main window"};
     registered = MutexExists("MN_Quillmarch_Launcher");
     if (registered == MutexExists("MN_Quillmarch_Init")) return {"both or neither mutex"};
     ::PostMessageA(main, WM_CLOSE, 0, 0);
