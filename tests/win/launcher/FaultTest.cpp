@@ -1,8 +1,5 @@
-// Faults under a running launcher and stand-in core: the card pulled while the
-// core writes to it, the card turned read-only in the middle of a charge, the
-// core killed while a map question is open. Each ends in its result code, log
-// record and message, nothing of the user's is lost, and the next charge runs
-// through.
+// Faults under a running launcher and stand-in core: each ends in its result
+// code, log record and message, loses nothing, and the next charge runs through.
 #include <windows.h>
 #include <gtest/gtest.h>
 

@@ -1,11 +1,7 @@
 #pragma once
-// What the launcher tests share: the program's own skins (from the built
-// Quillmarch.exe), a log in the work folder, the connection table pointed
-// at the stand-in service, cards on E: and F:, the stand-in core's scenario
-// and journal, a message pump that waits on messages, a launcher session
-// (and one settled after its start-up), steps run inside a question's modal
-// loop, a watch that ends pop-up menus, an owner for pop-ups, real clicks,
-// and screenshots of composed windows.
+// What the launcher tests share: the program's skins, a log, the stand-in
+// service, core and cards, launcher sessions, steps inside modal loops, pop-up
+// menu watches, real clicks, accessible tables and screenshots.
 #include <windows.h>
 // after windows.h
 #include <dbt.h>
@@ -17,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "AccessTree.h"
 #include "BoxWatcher.h"
 #include "ServiceControl.h"
 #include "ServiceSupport.h"
@@ -297,6 +294,27 @@ inline bool RealClick(POINT screen, int count = 1, const std::function<bool()>& 
         PumpUntil([&] { return qmtest::FileExists(folder + "done"); }, 10000);
     if (hook) ::UnhookWindowsHookEx(hook);
     return clicked;
+}
+
+// --- what a screen reader reads ---------------------------------------------------------------
+// Every child the window's client object lists (or those shown), as a table.
+inline std::vector<qmtest::AccRow> ReadAccess(HWND window, bool shownOnly = false) {
+    IAccessible* client = qmtest::ClientOf(window);
+    if (!client) return {{0, "no client object", 0}};
+    std::vector<qmtest::AccRow> rows =
+        shownOnly ? qmtest::ReadShownChildren(client) : qmtest::ReadChildren(client);
+    client->Release();
+    return rows;
+}
+
+// What every pop-up begins with: its title, its mark and its close button.
+inline std::vector<qmtest::AccRow> PopupHead(const char* title, std::vector<qmtest::AccRow> own) {
+    using namespace qmtest::acc;
+    std::vector<qmtest::AccRow> rows = {{kText, title, kReadOnly},
+                                        {kPicture, "Quillmarch", 0},
+                                        {kButton, "ウィンドウを閉じる", kFocusable}};
+    rows.insert(rows.end(), own.begin(), own.end());
+    return rows;
 }
 
 // --- screenshots ---------------------------------------------------------------------------------

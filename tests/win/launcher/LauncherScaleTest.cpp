@@ -1,7 +1,5 @@
-// The launcher made at 96, 144 and 192 DPI (children started with the
-// prefix's LogPixels set): its size at each scale, its place at the bottom
-// right, and the caption buttons' faces from the sheet of that scale; the
-// pop-ups' messages at each scale, in their labels and on as many lines.
+// The launcher and its pop-ups made at 96, 144 and 192 DPI, in children
+// started at each: size, place, faces and whole messages at each scale.
 #include <windows.h>
 #include <gtest/gtest.h>
 

@@ -97,27 +97,23 @@ TEST(Launcher, StartupChainRunsInOrderThenChargesEveryKind) {
     lt::SaveScreen(launcher->BackBuffer(), "launcher-done");
 }
 
-TEST(Launcher, CompletionByCodeClassSetsTileStatusAndMessage) {
+TEST(Launcher, CompletionsThenTheStatusLineDotsAndMapPhasesFollowTheirTimers) {
     lt::CSettledLauncher session(kDevice);
     Launcher& launcher = session.launcher;
-    const UINT notifyError = launcher->Messages().notifyError;
-    const UINT notifyProgress = launcher->Messages().notifyProgress;
+    const CBridgeMessages& m = launcher->Messages();
     struct Row {
         uint32_t code, bit;
         int frame, status;
         bool box;
     } const rows[] = {
-        {0x04000000, kChargeTraffic, 6, 18, false},  // done
+        // A quiet class and one with its message (the native table has every class).
         {0x0400FF01, kChargeTraffic, 5, 20, false},  // skipped: no message
-        {0x0800FF02, kChargeWeather, 5, 25, false},  // no new data
-        {0x0200FF00, kChargeMap, 1, 15, false},      // cancelled: failed tile, no message
         {0x0235FFFF, kChargeMap, 1, 15, true},       // failed with a coded message
-        {0x1000010B, kChargeMusic, 6, 26, true},     // 0x10B counts as done, with its message
     };
     for (const Row& r : rows) {
         const size_t mark = launcher.boxes.Count();
-        launcher.Send(notifyProgress, r.bit, 30);
-        launcher.Send(notifyError, r.code, 0);
+        launcher.Send(m.notifyProgress, r.bit, 30);
+        launcher.Send(m.notifyError, r.code, 0);
         EXPECT_EQ(launcher->TileFrame(r.bit), r.frame) << std::hex << r.code;
         EXPECT_EQ(launcher->LastStatusOf(r.bit), r.status) << std::hex << r.code;
         // (A box's own loop may see the dot tick that takes the result off.)
@@ -127,8 +123,8 @@ TEST(Launcher, CompletionByCodeClassSetsTileStatusAndMessage) {
         EXPECT_EQ(launcher.boxes.Count() - mark, r.box ? 1u : 0u) << std::hex << r.code;
     }
     // A result stays until the next dot tick empties the line.
-    launcher.Send(notifyProgress, kChargeMusic, 30);
-    launcher.Send(notifyError, 0x10000000, 0);
+    launcher.Send(m.notifyProgress, kChargeMusic, 30);
+    launcher.Send(m.notifyError, 0x10000000, 0);
     EXPECT_EQ(launcher->StatusText(), "音楽データ転送完了");
     launcher.Send(WM_TIMER, ui::kTimerDots);
     EXPECT_EQ(launcher->StatusText(), "");
@@ -151,16 +147,12 @@ TEST(Launcher, CompletionByCodeClassSetsTileStatusAndMessage) {
     launcher.Send(WM_MOUSELEAVE);
     // Registration withdrawn: the card's user leaves the user list.
     launcher.boxes.Queue(IDNO);  // not to the registration page
-    launcher.Send(notifyError, 0x01200205, 0);
+    launcher.Send(m.notifyError, 0x01200205, 0);
     CUserListFile users;
     EXPECT_FALSE(users.Exists(kDevice));
     lt::SaveScreen(launcher->BackBuffer(), "launcher-completions");
-}
 
-TEST(Launcher, StatusLineDotsAndMapPhasesFollowTheirTimers) {
-    lt::CSettledLauncher session(kDevice);
-    Launcher& launcher = session.launcher;
-    const CBridgeMessages& m = launcher->Messages();
+    // The status line while a kind runs.
     launcher.Send(m.notifyProgress, kChargeProbe, 10);
     // The dots count 0, 1, 2, 3 and round again with the one-second timer:
     // "．" per dot, two blanks per empty slot. The counter never restarts, so
@@ -796,7 +788,9 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
                               [&] { return !::IsWindow(handle); }));
 }
 
+// (What a screen reader reads of both pop-ups is read here, where they show.)
 TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
+    using namespace qmtest::acc;
     if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
     PrepareCard();
     lt::CoreScenario core("idle stay\r\n");
@@ -816,8 +810,21 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
         ui::CLogUploadWindow* upload = launcher->LogUploadWindow();
         upload->FinishSlide();
         lt::SaveScreen(upload->BackBuffer(), "log-upload");
-        // The hand over its buttons; Enter answers Yes: the logs go up and
-        // the success message is shown.
+        const std::string question =
+            "QUILL MARCHのエラー情報、およびお客様の "
+            "パソコン環境をコルヴェイン株式会社へ送信します。  "
+            "エラー情報  ：QUILL MARCHが作成したエラー情報 "
+            "パソコン環境：OSの種類、バージョン/CPU/メモリ容量  "
+            "情報をアップロードして宜しいでしょうか。";
+        auto rows = [&](long buttons) {
+            return lt::PopupHead("QUILL MARCH", {{kText, question, kReadOnly},
+                                                 {kButton, "いいえ", buttons},
+                                                 {kButton, "はい", buttons}});
+        };
+        EXPECT_EQ(lt::ReadAccess(upload->GetHandle()), rows(kFocusable))
+            << qmtest::Describe(lt::ReadAccess(upload->GetHandle()));
+        // The hand over its buttons; Enter answers Yes, which makes both
+        // buttons unavailable while the logs go up; the success message is shown.
         const RECT yes = upload->GetItemById(ui::CLogUploadWindow::kYesButton)->GetRect();
         const POINT over = upload->ClientToScreen(POINT{yes.left + 3, yes.top + 3});
         ::SetCursorPos(over.x, over.y);
@@ -826,6 +833,8 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
         EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
         const size_t mark = launcher.boxes.Count();
         upload->SendMessage(WM_KEYDOWN, VK_RETURN, 0);
+        const std::vector<qmtest::AccRow> pressed = lt::ReadAccess(upload->GetHandle());
+        EXPECT_EQ(pressed, rows(kOff)) << qmtest::Describe(pressed);
         ASSERT_TRUE(lt::PumpUntil([&] { return launcher.boxes.Count() > mark; }, 30000));
         // The chain goes on to the release check, which finds the newer release.
         ASSERT_TRUE(lt::PumpUntil([&] { return shown(launcher->UpdateWindow()); }));
@@ -834,6 +843,18 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
         update->FinishSlide();
         lt::SaveScreen(update->BackBuffer(), "update-notify");
         EXPECT_EQ(update->LatestUrl(), pageUrl);
+        // Its check box stays hidden.
+        EXPECT_EQ(
+            lt::ReadAccess(update->GetHandle()),
+            lt::PopupHead("QUILL MARCHアップデート",
+                          {{kText,
+                            "QUILL MARCHの最新版がリリースされました。  "
+                            "Webページから最新版をダウンロードし、アップデートを行ってください。",
+                            kReadOnly},
+                           {kCheck, "今後このメッセージを表示しない", kHidden},
+                           {kText, "今後このメッセージを表示しない。", kReadOnly | kHidden},
+                           {kButton, "OK", kFocusable}}))
+            << qmtest::Describe(lt::ReadAccess(update->GetHandle()));
         // "Do not show again" turns the automatic check off.
         update->SendMessage(WM_COMMAND, ui::CUpdateNotifyWindow::kDispMsgCheckBox | 0x10000, 0);
         CWickerdaleConfig config;
