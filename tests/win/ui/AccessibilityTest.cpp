@@ -101,37 +101,6 @@ std::vector<ItemEvent> Presses(const std::vector<ItemEvent>& events) {
 
 }  // namespace
 
-TEST(Accessibility, ClientObjectPlacesItsChildrenOnTheScreenAndRefusesOthers) {
-    TestWindow t;
-    ASSERT_NE(t.hwnd, nullptr);
-    static_cast<CSkinWindowItemDigitImage*>(t.window.GetItemById(kDigits))
-        ->SetAccessibleName("地図");
-    IAccessible* client = ClientOf(t.window);
-    ASSERT_NE(client, nullptr);
-    // Seven children: the spinner (no name), the scroll bar and the frame
-    // are not there.
-    long count = 0;
-    EXPECT_EQ(client->get_accChildCount(&count), S_OK);
-    EXPECT_EQ(count, 7);
-    VARIANT role;
-    client->get_accRole(Child(CHILDID_SELF), &role);
-    EXPECT_EQ(role.lVal, ROLE_SYSTEM_CLIENT);
-    BSTR name = nullptr;
-    EXPECT_EQ(client->get_accName(Child(CHILDID_SELF), &name), S_OK);
-    EXPECT_EQ(Narrow(name), "ItemTest");
-    // Places are on the screen; a child that is not there is refused.
-    long x = 0, y = 0, w = 0, h = 0;
-    EXPECT_EQ(client->accLocation(&x, &y, &w, &h, Child(2)), S_OK);
-    POINT origin = {180, 2};
-    ::ClientToScreen(t.hwnd, &origin);
-    EXPECT_EQ((std::vector<long>{x, y, w, h}), (std::vector<long>{origin.x, origin.y, 16, 16}));
-    VARIANT hit;
-    EXPECT_EQ(client->accHitTest(origin.x + 3, origin.y + 3, &hit), S_OK);
-    EXPECT_EQ(hit.lVal, 2);
-    EXPECT_EQ(client->get_accName(Child(8), &name), E_INVALIDARG);
-    client->Release();
-}
-
 // The ring itself, by exact pixels: SettingKeysTest.
 TEST(Accessibility, TabAnnouncesEachMoveAndCtrlTabIsTheWindowsOwn) {
     TestWindow t;
@@ -183,7 +152,7 @@ TEST(Accessibility, TabAnnouncesEachMoveAndCtrlTabIsTheWindowsOwn) {
     EXPECT_EQ(focus, (std::vector<LONG>{2, 3, 7, 0, 2, 0, 2, 3}));
 }
 
-TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
+TEST(Accessibility, ClientObjectSpaceEnterAndTheDefaultActionPress) {
     TestWindow t;
     ASSERT_NE(t.hwnd, nullptr);
     // Until the keyboard is used Enter is the window's own, even on a focus
@@ -210,8 +179,32 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
     EXPECT_EQ(Presses(t.window.events), click) << Describe(t.window.events);
     EXPECT_EQ(t.window.notifies.size(), 1u);  // Enter went to the button
 
+    // The client object: seven children (the spinner, which has no name, the
+    // scroll bar and the frame are not there).
+    static_cast<CSkinWindowItemDigitImage*>(t.window.GetItemById(kDigits))
+        ->SetAccessibleName("地図");
     IAccessible* client = ClientOf(t.window);
     ASSERT_NE(client, nullptr);
+    long count = 0;
+    EXPECT_EQ(client->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 7);
+    VARIANT role;
+    client->get_accRole(Child(CHILDID_SELF), &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_CLIENT);
+    BSTR name = nullptr;
+    EXPECT_EQ(client->get_accName(Child(CHILDID_SELF), &name), S_OK);
+    EXPECT_EQ(Narrow(name), "ItemTest");
+    // Places are on the screen; a child that is not there is refused.
+    long x = 0, y = 0, w = 0, h = 0;
+    EXPECT_EQ(client->accLocation(&x, &y, &w, &h, Child(2)), S_OK);
+    POINT origin = {180, 2};
+    ::ClientToScreen(t.hwnd, &origin);
+    EXPECT_EQ((std::vector<long>{x, y, w, h}), (std::vector<long>{origin.x, origin.y, 16, 16}));
+    VARIANT hit;
+    EXPECT_EQ(client->accHitTest(origin.x + 3, origin.y + 3, &hit), S_OK);
+    EXPECT_EQ(hit.lVal, 2);
+    EXPECT_EQ(client->get_accName(Child(8), &name), E_INVALIDARG);
+
     BSTR action = nullptr;
     EXPECT_EQ(client->get_accDefaultAction(Child(1), &action), S_FALSE);  // a label
     t.window.events.clear();
@@ -240,7 +233,6 @@ TEST(Accessibility, SpaceEnterAndTheDefaultActionPress) {
     IAccessible* kept = ClientOf(t.window);
     ASSERT_NE(kept, nullptr);
     ::DestroyWindow(t.hwnd);
-    long count = 0;
     EXPECT_EQ(kept->get_accChildCount(&count), RPC_E_DISCONNECTED);
     kept->Release();
 }
