@@ -1,8 +1,5 @@
 // What a screen reader reads of the settings, SD information and probe log
-// windows: every child of the client object (role, name, state) against a
-// table, in the order the window reads, and the state changes a user hears:
-// a box turned on by its default action, the service row shown, the
-// keyboard's row in the probe log.
+// windows (role, name, state of every child), and the changes a user hears.
 #include <gtest/gtest.h>
 
 #include <algorithm>

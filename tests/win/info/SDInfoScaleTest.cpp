@@ -1,7 +1,5 @@
-// The SD information window without its service row at 144 and 192 DPI:
-// made at 96 and moved there by WM_DPICHANGED it is the window made there (a
-// child started with the prefix's LogPixels), its hidden row's band cut at
-// the new scale; moved back, the window it was.
+// The SD information window without its service row moved to 144 and 192
+// DPI is the window made there (a child at that DPI); moved back, itself.
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"

@@ -1,10 +1,5 @@
-// The settings window without a mouse: Tab walks the skin's order (the
-// groups as they read, the edit box before its button, the bottom row, the
-// close button last), the shared focus ring shows by exact pixels once the
-// keyboard is used, Space turns a box over, Enter presses the focused push
-// button and is OK elsewhere, Escape cancels. Then the same through real
-// keys alone (xdotool, no pointer): typed text lands in the edit box, the
-// ring is on the screen, what OK saved a new window reads.
+// The settings window without a mouse: Tab order and the shared focus ring by
+// exact pixels, Space, Enter and Escape as in a dialog; then real keys alone.
 #include <gtest/gtest.h>
 
 #include "InfoHarness.h"

@@ -60,21 +60,7 @@ protected:
 
 }  // namespace
 
-TEST(ResizableWindow, ItsLayoutRulesFollowTheClientSize) {
-    // Each mode's arithmetic has its native test; here the window hands its
-    // client size to the rules and moves the items.
-    CLayoutWindow window;
-    window.SizeTo(240 + 37, 230);
-    EXPECT_EQ(Edges(window.GetItemById(2)->GetRect()), "137,68,177,88");    // from right, bottom
-    EXPECT_EQ(Edges(window.GetItemById(4)->GetRect()), "100,112,177,132");  // stretched
-    // The right corner follows the new right edge; the top edge keeps tiling.
-    EXPECT_EQ(window.BackBuffer()->GetPixel(270, 0), PieceColor(2, 0));
-    EXPECT_EQ(window.BackBuffer()->GetPixel(266, 3), skintest::TopEdgeColor(26));
-    window.SizeTo(240 - 11, 230);
-    EXPECT_EQ(Edges(window.GetItemById(3)->GetRect()), "95,90,135,110");  // centred: -11 / 2 = -5
-}
-
-TEST(ResizableWindow, BorderDragStopsAtMinSize) {
+TEST(ResizableWindow, BorderDragStopsAtMinSizeAndTheLayoutRulesFollowTheClientSize) {
     CLayoutWindow window;
     // Right border, dragged 200 pixels to the left: the right edge stops at left + 120.
     window.Send(WM_LBUTTONDOWN, 238, 115);
@@ -96,4 +82,15 @@ TEST(ResizableWindow, BorderDragStopsAtMinSize) {
     EXPECT_EQ(window.log, expected);
     EXPECT_EQ(Edges(window.GetClientRect()), "0,0,120,90");
     EXPECT_EQ(window.BackBuffer()->Width(), 120);
+
+    // Each mode's arithmetic: LayoutManagerTest; here the window hands its
+    // client size to the rules and moves the items.
+    window.SizeTo(240 + 37, 230);
+    EXPECT_EQ(Edges(window.GetItemById(2)->GetRect()), "137,68,177,88");    // from right, bottom
+    EXPECT_EQ(Edges(window.GetItemById(4)->GetRect()), "100,112,177,132");  // stretched
+    // The right corner follows the new right edge; the top edge keeps tiling.
+    EXPECT_EQ(window.BackBuffer()->GetPixel(270, 0), PieceColor(2, 0));
+    EXPECT_EQ(window.BackBuffer()->GetPixel(266, 3), skintest::TopEdgeColor(26));
+    window.SizeTo(240 - 11, 230);
+    EXPECT_EQ(Edges(window.GetItemById(3)->GetRect()), "95,90,135,110");  // centred: -11 / 2 = -5
 }

@@ -94,7 +94,7 @@ TEST(ButtonListView, ScrollClampsAtBothEnds) {
     EXPECT_EQ(window.listener.log, expected);
 }
 
-TEST(ButtonListView, ReleaseOnAnotherCellClicksNothing) {
+TEST(ButtonListView, ReleaseOnAnotherCellClicksNothingAndADragBeginsPastItsDistance) {
     CListWindow window;
     window.Rows(25);
     CButtonListView& list = *window.list;
@@ -116,12 +116,9 @@ TEST(ButtonListView, ReleaseOnAnotherCellClicksNothing) {
     const std::vector<std::string> expected = {"click 1,0", "button 2,1", "right 1,3",
                                                "double 4,0"};
     EXPECT_EQ(window.listener.log, expected);
-}
 
-TEST(ButtonListView, DragBeginsOnlyPastTheDragDistance) {
-    CListWindow window;
-    window.Rows(25);
-    CButtonListView& list = *window.list;
+    // A drag begins only past the drag distance.
+    window.listener.log.clear();
     ASSERT_TRUE(list.OnLButtonDown(30, 27));
     list.OnMouseMove(32, 27);  // exactly the distance of 2
     EXPECT_FALSE(list.IsDragging());

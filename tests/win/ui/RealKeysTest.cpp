@@ -1,7 +1,10 @@
-// Real keys through the X server (xdotool, as run-with-xdotool does it)
-// walk a skin window: Tab, Shift+Tab and Space reach the items, the focus
-// mark shows on the screen, and text typed into the edit box stays there.
+// A real pointer and real keys through the X server (xdotool, as
+// run-with-xdotool does it) on a skin window: a click reaches a button;
+// Tab, Shift+Tab and Space reach the items, the focus mark shows on the
+// screen, and text typed into the edit box stays there.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "ScreenInput.h"
 #include "SkinWindowKit.h"
@@ -16,7 +19,7 @@ bool PumpFor(const std::function<bool()>& done) { return qmtest::PumpUntil(done,
 
 }  // namespace
 
-TEST(RealKeys, TabShiftTabSpaceAndTypingReachTheItems) {
+TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
     const std::string agent = EnvPath("QM_XDO_DIR", "");
     if (agent.empty()) GTEST_SKIP() << "needs run-with-xdotool";
     PrepareItemSkin();
@@ -25,23 +28,43 @@ TEST(RealKeys, TabShiftTabSpaceAndTypingReachTheItems) {
     AddTestItems(window);
     HWND hwnd = window.CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 300, 200);
     ASSERT_NE(hwnd, nullptr);
-    // A click on the bare background below the caption gives the window the
-    // X server's keyboard.
-    POINT bare = {150, 100};
-    ::ClientToScreen(hwnd, &bare);
-    ASSERT_EQ(qmtest::RunXdo(agent, {"mousemove", std::to_string(bare.x), std::to_string(bare.y)}),
-              0);
+    auto seen = [&](int code) {
+        return std::find(window.events.begin(), window.events.end(),
+                         ItemEvent{kPushButton, code}) != window.events.end();
+    };
+    auto moveTo = [&](POINT at) {
+        ::ClientToScreen(hwnd, &at);
+        return qmtest::RunXdo(agent, {"mousemove", std::to_string(at.x), std::to_string(at.y)});
+    };
+    // The X server shows the window a little after Windows does: the press
+    // waits until the pointer is seen over the push button (moved again, one
+    // pixel aside, while it is not).
+    for (int i = 0; i < 20 && !seen(kItemMouseMove); ++i) {
+        ASSERT_EQ(moveTo({48 + i % 2, 48}), 0);
+        qmtest::PumpUntil([&] { return seen(kItemMouseMove); }, 500);
+    }
+    ASSERT_TRUE(seen(kItemMouseMove)) << Describe(window.events);
     ASSERT_EQ(qmtest::RunXdo(agent, {"click", "1"}), 0);
+    ASSERT_TRUE(PumpFor([&] { return seen(kItemClicked); })) << Describe(window.events);
+    // Pressed inside, then released inside: 1 ... 2, 0, 4 with moves between.
+    std::vector<int> codes;
+    for (const ItemEvent& e : window.events)
+        if (e.code != kItemMouseMove && e.code != kItemMouseLeave) codes.push_back(e.code);
+    EXPECT_EQ(codes, (std::vector<int>{1, 2, 0, 4})) << Describe(window.events);
+    // The click gave the window the X server's keyboard and the button the
+    // focus; the pointer leaves it, so that its face is the normal one.
     ASSERT_TRUE(PumpFor([&] { return ::GetFocus() == hwnd; }));
+    ASSERT_EQ(moveTo({150, 100}), 0);
+    ASSERT_TRUE(PumpFor([&] { return seen(kItemMouseLeave); })) << Describe(window.events);
     auto focusId = [&] {
         CSkinWindowItem* item = window.TabAccessor().GetFocusItem();
         return item ? item->GetId() : 0;
     };
+    EXPECT_EQ(focusId(), kPushButton);
 
-    ASSERT_EQ(qmtest::RunXdo(agent, {"key", "Tab"}), 0);
-    ASSERT_TRUE(PumpFor([&] { return focusId() == kCaptionButton; })) << focusId();
-    ASSERT_EQ(qmtest::RunXdo(agent, {"key", "Tab", "Tab", "Tab"}), 0);
-    // Into the edit box: its control has the keyboard and typed text stays.
+    // Past the icon button into the edit box: its control has the keyboard
+    // and typed text stays.
+    ASSERT_EQ(qmtest::RunXdo(agent, {"key", "Tab", "Tab"}), 0);
     ASSERT_TRUE(PumpFor([&] { return focusId() == kEdit; })) << focusId();
     HWND edit = static_cast<CSkinWindowItemEditBox*>(window.GetItemById(kEdit))->GetControl();
     EXPECT_EQ(::GetFocus(), edit);
@@ -54,7 +77,8 @@ TEST(RealKeys, TabShiftTabSpaceAndTypingReachTheItems) {
     ASSERT_EQ(qmtest::RunXdo(agent, {"key", "shift+Tab", "shift+Tab"}), 0);
     ASSERT_TRUE(PumpFor([&] { return focusId() == kPushButton; })) << focusId();
     EXPECT_EQ(::GetFocus(), hwnd);
-    // The ring on the screen, 2 px inside the button at 40, 40; the inside is the face.
+    // The ring on the screen, 2 px inside the button at 40, 40; the inside is the
+    // face.
     ASSERT_TRUE(PumpFor([&] {
         ::UpdateWindow(hwnd);
         return qmtest::GrabWindow(hwnd).GetPixel(43, 42) == kFocusMarkColor;
@@ -67,9 +91,6 @@ TEST(RealKeys, TabShiftTabSpaceAndTypingReachTheItems) {
 
     window.events.clear();
     ASSERT_EQ(qmtest::RunXdo(agent, {"key", "space"}), 0);
-    ASSERT_TRUE(PumpFor([&] {
-        return std::find(window.events.begin(), window.events.end(),
-                         ItemEvent{kPushButton, kItemClicked}) != window.events.end();
-    })) << Describe(window.events);
+    ASSERT_TRUE(PumpFor([&] { return seen(kItemClicked); })) << Describe(window.events);
     ::DestroyWindow(hwnd);
 }

@@ -1,8 +1,5 @@
-// Skin windows at 144 and 192 DPI (children started with the prefix's
-// LogPixels set) and after WM_DPICHANGED: sizes, item places, pixels from
-// the sheet of the scale (or the nearest sheet resampled, its key colour
-// kept clean), the shaped window's hole, hit tests, caption, fonts, the
-// edit control and the list view.
+// Skin windows at 96, 144 and 192 DPI (children started with the prefix's
+// LogPixels set) and after WM_DPICHANGED, against tables of what they show.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -70,9 +67,8 @@ int PressedItem(CRecordingWindow& window, int x, int y) {
     return id;
 }
 
-// What the tables below compare, measured on the item window. The points
-// are given at 96 DPI and mapped with the window's own rule only where
-// they name an item's edge.
+// What the tables below compare, measured on the item window, one line a
+// property.
 std::vector<std::string> MeasureItemWindow(CRecordingWindow& window) {
     std::vector<std::string> out;
     HWND hwnd = window.GetHandle();
@@ -82,36 +78,40 @@ std::vector<std::string> MeasureItemWindow(CRecordingWindow& window) {
     out.push_back("button " + Edges(button));
     const lib::wfc::CDIB& back = *window.BackBuffer();
     const int cx = (button.left + button.right) / 2, cy = (button.top + button.bottom) / 2;
-    out.push_back("face " + Hex(back.GetPixel(cx, cy)));
-    // The face's key corner shows the background; the face starts after it.
-    for (int d = 0; d < 3; ++d)
-        out.push_back("corner+" + std::to_string(d) + " " +
-                      Hex(back.GetPixel(button.left + d, button.top + d)));
-    // Presses just outside and inside each edge of the button.
+    // The face, then its key corner diagonally in: the background, then the face.
+    std::string face = "face " + Hex(back.GetPixel(cx, cy)) + " corner";
+    for (int d = 0; d < 3; ++d) face += " " + Hex(back.GetPixel(button.left + d, button.top + d));
+    out.push_back(face);
+    // The item a press reaches just outside and inside the button's left,
+    // right, top and bottom edges.
+    std::string presses = "presses";
     for (const POINT& p :
          {POINT{button.left - 1, cy}, POINT{button.left, cy}, POINT{button.right - 1, cy},
           POINT{button.right, cy}, POINT{cx, button.top - 1}, POINT{cx, button.bottom - 1}})
-        out.push_back("press " + std::to_string(p.x) + "," + std::to_string(p.y) + " " +
-                      std::to_string(PressedItem(window, p.x, p.y)));
+        presses += " " + std::to_string(PressedItem(window, p.x, p.y));
+    out.push_back(presses);
     // The caption drags above CaptionHeight (20 at 96 DPI), scaled.
     const int caption = window.CaptionHeight();
+    std::string nchit = "nchit";
     for (int y : {caption - 1, caption}) {
         POINT pt = {10, y};
         ::ClientToScreen(hwnd, &pt);
         const LRESULT hit = ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
-        out.push_back("nchit " + std::to_string(y) + " " + std::to_string(hit));
+        nchit += " " + std::to_string(y) + ":" + std::to_string(hit);
     }
+    out.push_back(nchit);
     // The background's hole, in the picture and in the window's shape.
     HRGN region = ::CreateRectRgn(0, 0, 0, 0);
     ::GetWindowRgn(hwnd, region);
+    std::string holes = "holes";
     for (const POINT& p : {POINT{149, 150}, POINT{150, 150}, POINT{151, 150}, POINT{199, 200},
                            POINT{200, 200}, POINT{201, 201}, POINT{202, 201}}) {
         if (p.x >= client.right || p.y >= client.bottom) continue;
-        out.push_back("hole " + std::to_string(p.x) + "," + std::to_string(p.y) + " " +
-                      Hex(back.GetPixel(p.x, p.y)) +
-                      (::PtInRegion(region, p.x, p.y) ? " in" : " out"));
+        holes += " " + std::to_string(p.x) + "," + std::to_string(p.y) + " " +
+                 Hex(back.GetPixel(p.x, p.y)) + (::PtInRegion(region, p.x, p.y) ? " in" : " out");
     }
     ::DeleteObject(region);
+    if (holes != "holes") out.push_back(holes);
     // Text measured in the window's font fits the label's height, Japanese too.
     const RECT label = window.GetItemById(kCaptionLabel)->GetRect();
     const SIZE text = lib::wfc::CDIB::GetGlyphTextExtent("初期設定", 8, window.Font());
@@ -122,11 +122,10 @@ std::vector<std::string> MeasureItemWindow(CRecordingWindow& window) {
     RECT control = {};
     ::GetWindowRect(edit->GetControl(), &control);
     ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&control), 2);
-    out.push_back("edit " + Edges(control));
     LOGFONTA font = {};
     ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(edit->GetControl(), WM_GETFONT, 0, 0)),
                  sizeof font, &font);
-    out.push_back("edit font " + std::to_string(font.lfHeight));
+    out.push_back("edit " + Edges(control) + " font " + std::to_string(font.lfHeight));
     return out;
 }
 
@@ -164,61 +163,39 @@ std::vector<std::string> MeasureListView() {
     return out;
 }
 
-// kPushButton is item 3; HTCAPTION 2, HTCLIENT 1.
+// kPushButton is item 3; HTCAPTION 2, HTCLIENT 1. At 144 the face is the 2x
+// sheet shrunk (there is no 1.5x sheet), at 192 the 2x sheet itself, its key
+// corner doubled; the 1x background blown up keeps its one-pixel hole one
+// pixel at 144 (2 x 2 at 192), no fringe.
 const std::vector<std::string> kAt96 = {
-    "client 200x120",   "button 40,40,56,56", "face C80000",   "corner+0 282C32", "corner+1 C80000",
-    "corner+2 C80000",  "press 39,48 0",      "press 40,48 3", "press 55,48 3",   "press 56,48 0",
-    "press 48,39 0",    "press 48,55 3",      "nchit 19 2",    "nchit 20 1",      "label fits yes",
-    "edit 10,60,90,80", "edit font -12",
+    "client 200x120",
+    "button 40,40,56,56",
+    "face C80000 corner 282C32 C80000 C80000",
+    "presses 0 3 3 0 0 3",
+    "nchit 19:2 20:1",
+    "label fits yes",
+    "edit 10,60,90,80 font -12",
 };
 const std::vector<std::string> kAt144 = {
     "client 300x180",
     "button 60,60,84,84",
-    "face D21414",  // the 2x sheet shrunk: no 1.5x sheet
-    "corner+0 282C32",
-    "corner+1 D21414",
-    "corner+2 D21414",
-    "press 59,72 0",
-    "press 60,72 3",
-    "press 83,72 3",
-    "press 84,72 0",
-    "press 72,59 0",
-    "press 72,83 3",
-    "nchit 29 2",
-    "nchit 30 1",
-    // The 1x background blown up: its one-pixel hole stays one pixel, no fringe.
-    "hole 149,150 282C32 in",
-    "hole 150,150 FF00FF out",
-    "hole 151,150 282C32 in",
+    "face D21414 corner 282C32 D21414 D21414",
+    "presses 0 3 3 0 0 3",
+    "nchit 29:2 30:1",
+    "holes 149,150 282C32 in 150,150 FF00FF out 151,150 282C32 in",
     "label fits yes",
-    "edit 15,90,135,120",
-    "edit font -18",
+    "edit 15,90,135,120 font -18",
 };
 const std::vector<std::string> kAt192 = {
     "client 400x240",
     "button 80,80,112,112",
-    "face D21414",  // the 2x sheet itself
-    "corner+0 282C32",
-    "corner+1 282C32",
-    "corner+2 D21414",
-    "press 79,96 0",
-    "press 80,96 3",
-    "press 111,96 3",
-    "press 112,96 0",
-    "press 96,79 0",
-    "press 96,111 3",
-    "nchit 39 2",
-    "nchit 40 1",
-    "hole 149,150 282C32 in",
-    "hole 150,150 282C32 in",
-    "hole 151,150 282C32 in",
-    "hole 199,200 282C32 in",
-    "hole 200,200 FF00FF out",
-    "hole 201,201 FF00FF out",
-    "hole 202,201 282C32 in",
+    "face D21414 corner 282C32 282C32 D21414",
+    "presses 0 3 3 0 0 3",
+    "nchit 39:2 40:1",
+    "holes 149,150 282C32 in 150,150 282C32 in 151,150 282C32 in 199,200 282C32 in "
+    "200,200 FF00FF out 201,201 FF00FF out 202,201 282C32 in",
     "label fits yes",
-    "edit 20,120,180,160",
-    "edit font -24",
+    "edit 20,120,180,160 font -24",
 };
 // The list at 10, 24 (180 x 180), rows of 18, a header row hidden; columns
 // 60, 40, 41 laid by their edges.
@@ -241,41 +218,38 @@ std::string Joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-int WriteMeasurements(const std::vector<std::string>& args) {
-    if (args.empty()) return 2;
-    PrepareScaledSkin("scaleskin");
-    std::vector<std::string> lines;
-    {
-        auto window = MakeItemWindow();
-        if (!window->GetHandle()) return 3;
-        lines = MeasureItemWindow(*window);
-        SaveScreenshot(*window->BackBuffer(), "scale-items-" + std::to_string(window->Dpi()));
-        window->DestroyWindow();
-    }
+// Everything the tables compare, on a fresh skin folder, at the process's DPI.
+std::vector<std::string> Measurements(const char* skin) {
+    PrepareScaledSkin(skin);
+    std::vector<std::string> lines = {"no window"};
+    auto window = MakeItemWindow();
+    if (!window->GetHandle()) return lines;
+    lines = MeasureItemWindow(*window);
+    SaveScreenshot(*window->BackBuffer(), "scale-items-" + std::to_string(window->Dpi()));
+    window->DestroyWindow();
     for (const std::string& line : MeasureListView()) lines.push_back(line);
-    return qmtest::WriteFindings(args[0], lines) ? 0 : 4;
+    return lines;
 }
 
 }  // namespace
 
-QM_CHILD_MAIN(scaled) { return WriteMeasurements(args); }
-
-TEST(SkinScale, At96DpiEverythingIsTheSkinFilesOwnPixels) {
-    PrepareScaledSkin("scale96");
-    auto window = MakeItemWindow();
-    ASSERT_EQ(window->Dpi(), 96);
-    EXPECT_EQ(Joined(MeasureItemWindow(*window)), Joined(kAt96));
-    window->DestroyWindow();
-    EXPECT_EQ(Joined(MeasureListView()), Joined(kListAt96));
+QM_CHILD_MAIN(scaled) {
+    return !args.empty() && qmtest::WriteFindings(args[0], Measurements("scaleskin")) ? 0 : 4;
 }
 
-TEST(SkinScale, At144And192DpiTheWindowIsOneAndAHalfAndTwiceItself) {
-    for (int dpi : {144, 192}) {
-        std::vector<std::string> expected = dpi == 144 ? kAt144 : kAt192;
-        const std::vector<std::string>& list = dpi == 144 ? kListAt144 : kListAt192;
+// At 96 DPI everything is the skin file's own pixels; at 144 and 192 (a
+// child started there) the window is one and a half and twice itself.
+TEST(SkinScale, At96144And192DpiTheWindowIsItsSkinAtTheScale) {
+    for (int dpi : {96, 144, 192}) {
+        std::vector<std::string> expected = dpi == 96 ? kAt96 : dpi == 144 ? kAt144 : kAt192;
+        const std::vector<std::string>& list = dpi == 96    ? kListAt96
+                                               : dpi == 144 ? kListAt144
+                                                            : kListAt192;
         expected.insert(expected.end(), list.begin(), list.end());
-        const auto found = qmtest::ChildFindingsAt(
-            dpi, "scaled", qmtest::WorkFolder() + "scaled" + std::to_string(dpi) + ".txt");
+        const auto found = dpi == 96 ? Measurements("scale96")
+                                     : qmtest::ChildFindingsAt(dpi, "scaled",
+                                                               qmtest::WorkFolder() + "scaled" +
+                                                                   std::to_string(dpi) + ".txt");
         EXPECT_EQ(Joined(found), Joined(expected)) << dpi;
     }
 }

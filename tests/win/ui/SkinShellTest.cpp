@@ -11,7 +11,6 @@
 using namespace ui;
 using qmtest::CBoxWatcher;
 using skintest::SkinFile;
-using skintest::SourcePath;
 using skintest::ThrownText;
 
 namespace {
@@ -42,7 +41,7 @@ protected:
 TEST_F(SkinShell, GetSkinFromResourcesMatchesGolden) {
     SkinData skin = GetSkin("Common.txt");
     EXPECT_EQ(DumpSkinTree(skin, SkinDumpCharset::kUtf8),
-              qmtest::ReadFile(SourcePath("tests/golden/Common.tree.txt")));
+              qmtest::ReadFile(skintest::EnvPath("QM_SOURCE_DIR", "tests/golden/Common.tree.txt")));
     // The font name came from the language file through the system's code page.
     EXPECT_EQ(skin["WindowBaseClass"].properties["Font"],
               (SkinValues{"ＭＳ Ｐゴシック", "12", "400"}));

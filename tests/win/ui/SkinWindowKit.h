@@ -173,11 +173,6 @@ StringTable {
 )");
 }
 
-// The source tree (QM_SOURCE_DIR from wine-run).
-inline std::string SourcePath(const std::string& relative) {
-    return EnvPath("QM_SOURCE_DIR", relative);
-}
-
 enum ItemId : int {
     kCaptionLabel = 1,
     kCaptionButton,

@@ -31,7 +31,7 @@ void MakeAndDestroy() {
 
 }  // namespace
 
-TEST(SkinWindowLife, UnreadableImageStopsTheWindowOnce) {
+TEST(SkinWindowLife, UnreadableOrUndecodableImageStopsTheWindowOnce) {
     const std::string folder = PrepareItemSkin();
     qmtest::WriteFile(folder + "NoBase.txt", SkinFile(R"(
 Base { Image = "Missing.png", 0, 0, 10, 10; Title = "x"; CaptionHeight = 0; Font = "a", 12, 400; }
@@ -54,12 +54,9 @@ Base { Image = "Missing.png", 0, 0, 10, 10; Title = "x"; CaptionHeight = 0; Font
     qmtest::Drain();
     EXPECT_LT(guiobjects::Gdi(), gdiBefore + 6);
     EXPECT_EQ(guiobjects::User(), userBefore);
-}
 
-// A picture that is there but does not decode is found while the window is
-// made: the same message once, no window left, nothing shown.
-TEST(SkinWindowLife, UndecodablePictureStopsTheWindowOnce) {
-    const std::string folder = PrepareItemSkin();
+    // A picture that is there but does not decode is found while the window
+    // is made: the same message once, no window left, nothing shown.
     qmtest::WriteFile(folder + "Broken.png", std::string("\x89PNG\r\n\x1a\n not a picture"));
     qmtest::WriteFile(folder + "Broken.txt", SkinFile(R"(
 Base { Image = "Parts.png", 0, 0, 100, 60; Title = "x"; CaptionHeight = 0; Font = "a", 12, 400; }

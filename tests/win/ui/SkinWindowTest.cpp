@@ -70,7 +70,7 @@ using Events = std::vector<ItemEvent>;
 
 }  // namespace
 
-TEST_F(SkinWindowTest, PressDragOutAndReleaseOutsideIsNoClick) {
+TEST_F(SkinWindowTest, ReleasedOutsideIsNoClickOutAndBackInClicksOnce) {
     Mouse(WM_LBUTTONDOWN, 45, 45);
     EXPECT_EQ(::GetCapture(), hwnd);
     Mouse(WM_MOUSEMOVE, 70, 45);
@@ -81,17 +81,17 @@ TEST_F(SkinWindowTest, PressDragOutAndReleaseOutsideIsNoClick) {
     EXPECT_EQ(window->events, expected) << Describe(window->events);
     EXPECT_EQ(::GetCapture(), nullptr);
     EXPECT_FALSE(TakeCommand(kPushButton | 0x10000));
-}
 
-TEST_F(SkinWindowTest, OutAndBackInClicksOnce) {
+    // Out and back in: one click.
+    window->events.clear();
     Mouse(WM_LBUTTONDOWN, 45, 45);
     Mouse(WM_MOUSEMOVE, 70, 45);
     Mouse(WM_MOUSEMOVE, 50, 50);
     Mouse(WM_LBUTTONUP, 50, 50);
-    const Events expected = {{kPushButton, 1},  {kPushButton, 14}, {kPushButton, 2},
-                             {kPushButton, 14}, {kPushButton, 1},  {kPushButton, 14},
-                             {kPushButton, 2},  {kPushButton, 0},  {kPushButton, 4}};
-    EXPECT_EQ(window->events, expected) << Describe(window->events);
+    const Events clicked = {{kPushButton, 1},  {kPushButton, 14}, {kPushButton, 2},
+                            {kPushButton, 14}, {kPushButton, 1},  {kPushButton, 14},
+                            {kPushButton, 2},  {kPushButton, 0},  {kPushButton, 4}};
+    EXPECT_EQ(window->events, clicked) << Describe(window->events);
     // Nobody took the click: the window posts it as WM_COMMAND, notification code 1.
     EXPECT_TRUE(TakeCommand(kPushButton | 0x10000));
 }
@@ -140,14 +140,6 @@ TEST_F(SkinWindowTest, DisabledButtonIgnoresTheMouse) {
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
-TEST_F(SkinWindowTest, EnterAndEscapeWithoutFocusItem) {
-    ::SendMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
-    ::SendMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-    ::SendMessageA(hwnd, WM_KEYDOWN, 'A', 0);
-    const std::vector<std::pair<int, int>> expected = {{-1, 1}, {-1, 0}};
-    EXPECT_EQ(window->notifies, expected);
-}
-
 TEST_F(SkinWindowTest, CaptionStripDragsExceptOverItems) {
     auto hit = [&](int x, int y) {
         POINT pt = {x, y};
@@ -160,7 +152,7 @@ TEST_F(SkinWindowTest, CaptionStripDragsExceptOverItems) {
     EXPECT_EQ(hit(150, 20), HTCLIENT);   // below the strip
 }
 
-TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
+TEST_F(SkinWindowTest, ComposesFacesFrameShapeAndIcons) {
     // Faces key-copied: the magenta corner of the face shows the background.
     EXPECT_EQ(Pixel(41, 41), kFaceN);
     EXPECT_EQ(Pixel(40, 40), kBack);
@@ -183,6 +175,14 @@ TEST_F(SkinWindowTest, ComposesFacesFrameAndShape) {
     EXPECT_FALSE(::PtInRegion(region, 100, 100));
     EXPECT_TRUE(::PtInRegion(region, 101, 100));
     SaveScreenshot(*window->BackBuffer(), "item-window");  // to look at; not a check
+
+    // The 4 x 4 white icon sits in the middle of the 16 x 16 face.
+    auto* button = window->GetItemById(kIconButton);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
+    button->Control(kControlIconMode, 1, 0);
+    EXPECT_EQ(Pixel(146, 46), RGB(0, 128, 255));
+    button->Control(kControlIconMode, 0, 0);
+    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
 }
 
 TEST_F(SkinWindowTest, ScrollBarRepeatsByTicks) {
@@ -221,16 +221,6 @@ TEST_F(SkinWindowTest, ScrollBarRepeatsByTicks) {
     EXPECT_EQ(bar->GetPosition(), 8);
 }
 
-TEST_F(SkinWindowTest, IconModeOneTakesTheNextIconAtOnce) {
-    // The 4 x 4 white icon sits in the middle of the 16 x 16 face.
-    auto* button = window->GetItemById(kIconButton);
-    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
-    button->Control(kControlIconMode, 1, 0);
-    EXPECT_EQ(Pixel(146, 46), RGB(0, 128, 255));
-    button->Control(kControlIconMode, 0, 0);
-    EXPECT_EQ(Pixel(146, 46), RGB(255, 255, 255));
-}
-
 TEST_F(SkinWindowTest, LockedRedrawPaintsOnceWhenUnlocked) {
     auto* digits = static_cast<CSkinWindowItemDigitImage*>(window->GetItemById(kDigits));
     ::UpdateWindow(hwnd);
@@ -246,7 +236,13 @@ TEST_F(SkinWindowTest, LockedRedrawPaintsOnceWhenUnlocked) {
     EXPECT_EQ(window->PaintCount(), paints + 2);
 }
 
-TEST_F(SkinWindowTest, EditBoxHandsEnterEscapeAndTabToTheWindow) {
+TEST_F(SkinWindowTest, EnterAndEscapeWithoutFocusItemAndFromTheEditBox) {
+    ::SendMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    ::SendMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    ::SendMessageA(hwnd, WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(window->notifies, (std::vector<std::pair<int, int>>{{-1, 1}, {-1, 0}}));
+
+    window->notifies.clear();
     window->keysWanted = {VK_RETURN, VK_TAB};
     HWND edit = static_cast<CSkinWindowItemEditBox*>(window->GetItemById(kEdit))->GetControl();
     for (UINT key : {UINT(VK_RETURN), UINT(VK_ESCAPE), UINT(VK_TAB), UINT('A')})
