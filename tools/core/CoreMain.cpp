@@ -99,11 +99,8 @@ public:
 
     int Run(HINSTANCE instance) {
         if (const int failed =
-                CreateStandInWindow(instance, kCoreWindowClass, kCoreWindowTitle, &m_window)) {
-            m_journal.Write("no window " + std::to_string(failed) + " error " +
-                            std::to_string(::GetLastError()));
+                CreateStandInWindow(instance, kCoreWindowClass, kCoreWindowTitle, &m_window))
             return failed;
-        }
         for (uint32_t bit : m_args.kinds) m_busy |= bit;
         m_worker.Reset(::CreateThread(nullptr, 0, &CCoreStandIn::WorkerMain, this, 0, nullptr));
         return RunMessageLoop();

@@ -49,18 +49,29 @@ template <class TStandIn>
 class CStandInWindow {
 protected:
     // Registers className and creates the window: 0, or the exit code of the
-    // step that failed (2 the class, 3 the window).
+    // step that failed (2 the class, 3 the window), noted in the journal
+    // with the system's error ("no window 3 error 1400").
     int CreateStandInWindow(HINSTANCE instance, const char* className, const char* title,
                             HWND* window) {
         WNDCLASSA wc = {};
         wc.lpfnWndProc = &CStandInWindow::WindowProc;
         wc.hInstance = instance;
         wc.lpszClassName = className;
-        if (!::RegisterClassA(&wc)) return 2;
-        // The stand-in itself, not this base within it: WindowProc casts back.
-        *window = ::CreateWindowA(className, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                  nullptr, instance, static_cast<TStandIn*>(this));
-        return *window ? 0 : 3;
+        int failed = 0;
+        if (!::RegisterClassA(&wc)) {
+            failed = 2;
+        } else {
+            // The stand-in itself, not this base within it: WindowProc casts back.
+            *window = ::CreateWindowA(className, title, WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                      nullptr, nullptr, instance, static_cast<TStandIn*>(this));
+            if (!*window) failed = 3;
+        }
+        if (failed) {
+            const DWORD error = ::GetLastError();
+            static_cast<TStandIn*>(this)->m_journal.Write("no window " + std::to_string(failed) +
+                                                          " error " + std::to_string(error));
+        }
+        return failed;
     }
 
     // Dispatches messages until WM_QUIT, then notes "exit".
