@@ -16,6 +16,56 @@ TEST(ChargeText, MapNoticeArguments) {
     EXPECT_EQ(FormatEstimatedTime(59), "0:00");
 }
 
+// Every question in both wordings: model type 2 asks for the licence
+// agreement, any other model type for the update password.
+TEST(ChargeText, MapQuestionsInBothWordings) {
+    const std::string licence = "地図更新の使用許諾の同意";
+    const std::string reserved =
+        "地図更新ダウンロード予約日が近づいております。\r\n"
+        "ご予約いただいた内容をお知らせいたします。\r\n予約日：2025年01月31日";
+    const std::string start =
+        "地図ダウンロードが可能になりました。\r\nダウンロードを開始しますか？\r\n（予想時間 1:30）";
+    const std::string refresh = "最新の情報に更新しますか？";
+    const std::string check =
+        "SDカードへ転送済データのチェックを行いますか？\r\n(チェックには数分かかります)";
+    const std::string unsent =
+        "未送信のナビ情報があります。\r\nこのまま地図データ更新を行なうとエコドライブレポートへ"
+        "反映されない場合があります。\r\n地図データ更新を続行しますか？";
+    struct Row {
+        int type;
+        uint32_t argument;
+        std::string model2, other;
+    } rows[] = {
+        {0, 0, "継続して地図を更新するには" + licence + "が必要です。\r\n更新しますか？",
+         "継続して地図を更新するには更新パスワードの取得が必要です。\r\n"
+         "更新パスワードを取得しますか？"},
+        {1, 0,
+         "地図ダウンロード予約日になりました。\r\nダウンロードするには" + licence +
+             "が必要です。\r\n更新しますか？",
+         "地図更新予約日になりました。\r\n地図を更新するにはパスワード発行が必要です。\r\n"
+         "パスワードを取得しますか？"},
+        {2, 0x250131, reserved, reserved},
+        {3, 0,
+         "お客様が設定した地図ダウンロード予約日を過ぎております。\r\nお手数ですが、再度" +
+             licence + "を取得してください。\r\n取得しますか？",
+         "設定された地図更新予約日を過ぎています。\r\nお手数ですが、再度パスワードを取得して"
+         "ください。\r\n\r\n再度予約を行ないますか？"},
+        {4, 5400, start, start},
+        {5, 0, refresh, refresh},
+        {6, 0, "", ""},  // no question of its own
+        {7, 0, check, check},
+        {8, 0, unsent, unsent},
+        {9, 0, "", ""},
+        {-1, 0, "", ""},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(GetMapNotifyText(r.type, 2, r.argument), r.model2) << r.type;
+        for (int model : {0, 1, 3})
+            EXPECT_EQ(GetMapNotifyText(r.type, model, r.argument), r.other)
+                << r.type << "/" << model;
+    }
+}
+
 TEST(ChargeText, PercentLineShowsDashesOnlyWhileNothingIsKnown) {
     EXPECT_EQ(FormatMapPercentLine(0.0, 0), "--％完了　残り時間 約 -:--:--");
     EXPECT_EQ(FormatMapPercentLine(0.0, 3725), "--％完了　残り時間 約  1:02:05");

@@ -9,6 +9,9 @@ TEST(InfoRules, DateAndStatusCells) {
     const RecordTime t = {2026, 1, 0, 9, 7, 5, 0, 0};  // day of week 0
     EXPECT_EQ(FormatChargeDate(&t), "2026/01/09 07：05");
     EXPECT_EQ(FormatChargeDate(nullptr), "----/--/-- --：--");
+    // The probe log's time keeps its leading space, seconds and ASCII colons.
+    EXPECT_EQ(FormatProbeTime(t), " 2026/01/09 07:05:00");
+    EXPECT_EQ(FormatProbeTime({1999, 12, 5, 31, 23, 59, 58, 999}), " 1999/12/31 23:59:58");
     EXPECT_EQ(FormatChargeStatus(2, true, true), "－");
     EXPECT_EQ(FormatChargeStatus(2, false, true), "完了");
     EXPECT_EQ(FormatChargeStatus(-1, false, false), "未転送");

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "LauncherHarness.h"
+#include "app/ChargeText.h"
 #include "app/InfoChargeWindow.h"
 #include "app/LauncherWindow.h"
 #include "app/LogUploadWindow.h"
@@ -718,20 +719,15 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
     struct Question {
         int type;
         uint32_t argument;
-        const char* ending;
     };
-    for (const Question& q :
-         {Question{0, 0, "更新しますか？"}, Question{1, 0, "更新しますか？"},
-          Question{2, 0x250131, "予約日：2025年01月31日"}, Question{3, 0, "取得しますか？"},
-          Question{4, 5400, "（予想時間 1:30）"}, Question{5, 0, "最新の情報に更新しますか？"},
-          Question{7, 0, "(チェックには数分かかります)"},
-          Question{8, 0, "地図データ更新を続行しますか？"}}) {
+    // Every question's text in both wordings: ChargeTextTest.
+    for (const Question& q : {Question{0, 0}, Question{1, 0}, Question{2, 0x250131}, Question{3, 0},
+                              Question{4, 5400}, Question{5, 0}, Question{7, 0}, Question{8, 0}}) {
         ui::CMapChargeWindow map(launcher.Handle());
         map.CreateMapWindow();
         map.SetVariant(2);
         ASSERT_TRUE(map.SetType(q.type, q.argument)) << q.type;
-        const std::string text = map.InformationText();
-        EXPECT_EQ(text.rfind(q.ending), text.size() - strlen(q.ending)) << q.type;
+        EXPECT_EQ(map.InformationText(), GetMapNotifyText(q.type, 2, q.argument)) << q.type;
         map.Show();
         if (q.type == 0) {
             // Slid out under its cover, which then fades by 10 per tick: a
