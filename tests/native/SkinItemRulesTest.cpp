@@ -37,16 +37,16 @@ TEST(SkinItemRules, ScrollGeometry) {
     g.maxPosition = 10;
     EXPECT_EQ(g.ThumbLength(), 10);
     EXPECT_EQ(g.ThumbStart(), 12);
+    // Each part's first and last pixel; the down button starts at 80 - 12.
+    const int parts[][2] = {{-1, kScrollNone},       {0, kScrollUp},     {11, kScrollUp},
+                            {12, kScrollThumb},      {21, kScrollThumb}, {22, kScrollTrackAfter},
+                            {67, kScrollTrackAfter}, {68, kScrollDown},  {79, kScrollDown},
+                            {80, kScrollNone}};
+    for (const auto& p : parts) EXPECT_EQ(g.PartAt(p[0]), p[1]) << p[0];
     g.position = 10;
     EXPECT_EQ(g.ThumbStart(), 12 + 46);
-    EXPECT_EQ(g.PartAt(79), kScrollDown);
-    EXPECT_EQ(g.PartAt(80 - 12), kScrollDown);  // the down button's first pixel
-    EXPECT_EQ(g.PartAt(80 - 13), kScrollThumb);
-    EXPECT_EQ(g.PartAt(11), kScrollUp);
-    EXPECT_EQ(g.PartAt(12), kScrollTrackBefore);
-    EXPECT_EQ(g.PartAt(30), kScrollTrackBefore);
-    EXPECT_EQ(g.PartAt(60), kScrollThumb);
-    EXPECT_EQ(g.PartAt(80), kScrollNone);
+    EXPECT_EQ(g.PartAt(57), kScrollTrackBefore);
+    EXPECT_EQ(g.PartAt(58), kScrollThumb);
     // Drag: 23 of the 46 pixels of travel is half the range; held to the ends.
     EXPECT_EQ(g.DragPosition(0, 23), 5);
     EXPECT_EQ(g.DragPosition(0, 1000), 10);
