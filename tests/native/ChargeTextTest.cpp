@@ -123,7 +123,6 @@ TEST(ChargeText, StatusLineByIndexAndMapRecord) {
         std::string text;
     } const rows[] = {
         {6, 0, 0, 1, "サーバー情報チェック中" + none},
-        {6, 1, 0, 1, "サーバー情報チェック中" + one},
         {6, 3, 0, 1, "サーバー情報チェック中" + all},
         {1, 3, 0, 1, "ナビ情報アップロード中" + all},
         {5, 1, 0, 1, "音楽データ転送中" + one},

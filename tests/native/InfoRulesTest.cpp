@@ -19,7 +19,6 @@ TEST(InfoRules, DateAndStatusCells) {
     EXPECT_EQ(FormatChargeStatus(3, false, true), "なし");
     EXPECT_EQ(ProbeResultText(7), " アップロード失敗(未定義)");
     EXPECT_EQ(ProbeCodeText(0), "");
-    EXPECT_EQ(ProbeCodeText(1), "処理コード：0x00000001");
     EXPECT_EQ(ProbeCodeText(18), "処理コード：0x00000012");
 }
 

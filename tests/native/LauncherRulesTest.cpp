@@ -248,8 +248,6 @@ TEST(LauncherRules, ToolsEndWaitByOccasion) {
         {ToolsWait::CardChange, false, true, false, true},
         {ToolsWait::CardChange, false, false, true, false},
         {ToolsWait::Exit, false, false, false, false},
-        {ToolsWait::Exit, true, false, false, true},
-        {ToolsWait::Exit, false, true, false, true},
         {ToolsWait::Exit, false, false, true, true},
     };
     for (const Row& r : rows)

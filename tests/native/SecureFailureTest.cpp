@@ -22,7 +22,6 @@ TEST(SecureFailure, ErrorsAndTheirFlags) {
         {12044, 0, false},
         {12174, 0, false},
         {12176, 0, false},
-        {12002, 0, false},
         {0, 0, false},
         {0x100000u | 12175u, 0, false},
     };
