@@ -15,7 +15,6 @@ TEST(InfoRules, DateAndStatusCells) {
     EXPECT_EQ(FormatChargeStatus(2, true, true), "－");
     EXPECT_EQ(FormatChargeStatus(2, false, true), "完了");
     EXPECT_EQ(FormatChargeStatus(-1, false, false), "未転送");
-    EXPECT_EQ(FormatChargeStatus(3, false, false), "未転送");
     EXPECT_EQ(FormatChargeStatus(3, false, true), "なし");
     EXPECT_EQ(ProbeResultText(7), " アップロード失敗(未定義)");
     EXPECT_EQ(ProbeCodeText(0), "");

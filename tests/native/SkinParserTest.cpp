@@ -121,13 +121,9 @@ TEST(SkinParser, EveryMessageWithFileAndLine) {
               "T.txt line 6:区切り文字が見つかりません。");
 }
 
-TEST(SkinParser, ErrorCarriesFileAndLineAndKeepsWhatWasRead) {
+TEST(SkinParser, ErrorKeepsWhatWasRead) {
     ParsedSkinFile out;
-    SkinError error;
-    EXPECT_FALSE(
-        ParseSkinLines("Win.txt", DecodeSkinResource(SkinFile("A {\n K = 1;\n B C")), out, error));
-    EXPECT_EQ(error.line, 4);
-    EXPECT_EQ(error.Text(), "Win.txt line 4:=が見つかりません。");
+    EXPECT_EQ(Parse("A {\n K = 1;\n B C", out), "T.txt line 4:=が見つかりません。");
     EXPECT_EQ(Item(out.items, "A"), "B=;K=1;");
 }
 
