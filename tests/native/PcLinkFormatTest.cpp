@@ -4,7 +4,6 @@
 // writing the same content with the same IV must give the same bytes.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fstream>
 #include <iterator>
 

@@ -6,7 +6,6 @@
 
 #include <map>
 #include <string>
-#include <vector>
 
 #include "SkinTestHelpers.h"
 #include "ui/SkinAccessRules.h"
