@@ -68,6 +68,7 @@ TEST(OsType, VersionTable) {
     EXPECT_EQ(nt(6, 0, false, true), 13);
     EXPECT_EQ(nt(10, 0), 15);
     EXPECT_EQ(nt(6, 2), 15);  // what Windows 8 and later tell a program that names none of them
+    EXPECT_EQ(nt(6, 3), 15);
     EXPECT_EQ(nt(5, 3), 0);
     // 5.x and 6.x count only on the NT platform.
     EXPECT_EQ(OsTypeFromVersion({5, 1, false, true, "", false, false}), 0);

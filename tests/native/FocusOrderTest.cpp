@@ -145,6 +145,7 @@ TEST(FocusOrder, ListKeysStayInsideTheList) {
 TEST(FocusOrder, TheRowComesIntoViewByTheLeastScroll) {
     // row, first, page -> first
     const int cases[][4] = {
+        {5, 3, 4, 3},                  // in view
         {6, 3, 4, 3},                  // the last whole row
         {7, 3, 4, 4},                  // one below: one row down
         {20, 3, 4, 17}, {2, 3, 4, 2},  // one above: it becomes the first
