@@ -61,7 +61,7 @@ TEST(ChargeText, MapQuestionsInBothWordings) {
     EXPECT_EQ(FormatEstimatedTime(59), "0:00");  // minutes round down
 }
 
-// Nothing known at all: the status line's map row.
+// All dashes, with nothing known at all: the status table's map row.
 TEST(ChargeText, PercentLineShowsDashesOnlyWhileNothingIsKnown) {
     EXPECT_EQ(FormatMapPercentLine(0.0, 3725), "--％完了　残り時間 約  1:02:05");
     EXPECT_EQ(FormatMapPercentLine(100.0, 0), "100.0％完了　残り時間 約  0:00:00");
