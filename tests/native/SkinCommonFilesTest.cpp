@@ -54,6 +54,4 @@ StringTable { }
     EXPECT_EQ(skin["TitleStatic"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "13", "700"}));
     EXPECT_EQ(skin["Label"].properties["Font"], (SkinValues{"Own", "12", "700"}));
     EXPECT_EQ(skin["CloseButton"].properties["Font"], (SkinValues{"ＭＳ Ｐゴシック", "12", "400"}));
-    EXPECT_EQ(skin["CloseButton"].properties["ToolTipText"], SkinValues{"閉じる"});
-    EXPECT_EQ(skin["Base"].properties["Title"], SkinValues{"Test"});
 }
