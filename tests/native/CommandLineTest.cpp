@@ -12,7 +12,7 @@ std::string Dump(const std::vector<CommandLineArgument>& args) {
 }
 }  // namespace
 
-TEST(CommandLine, TokensSwitchesAndQuotes) {
+TEST(CommandLine, TokensSwitchesQuotesAndDoubleByteText) {
     EXPECT_EQ(Dump(SplitCommandLine("  \t ")), "");
     EXPECT_EQ(Dump(SplitCommandLine("-MapDownload  plain\t\"quoted /x -y\" /Uninstall")),
               "S:MapDownload|P:plain|P:quoted /x -y|S:Uninstall|");
@@ -23,9 +23,6 @@ TEST(CommandLine, TokensSwitchesAndQuotes) {
     EXPECT_EQ(Dump(SplitCommandLine("/MapDownload/Uninstall-x")), "S:MapDownload|S:Uninstall|S:x|");
     // A hyphen inside a plain token does not split it.
     EXPECT_EQ(Dump(SplitCommandLine("a-b")), "P:a-b|");
-}
-
-TEST(CommandLine, DoubleByteTextSurvives) {
     // "表" is 0x95 0x5C in code page 932: its trail byte is a backslash, and
     // "ソ" (0x83 0x5C) too; neither may split or change a token.
     const std::string hyo = "\x95\x5C";
