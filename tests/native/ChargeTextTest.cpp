@@ -170,6 +170,7 @@ TEST(ChargeText, CompletionCodes) {
         {0x022A000B, O::Failed, 15, 1, true, true, false},
         {0x0230000B, O::Failed, 15, 1, true, false, false},
         {0x01200201, O::Failed, 11, 1, true, false, true},
+        {0x01200202, O::Failed, 11, 1, true, false, true},
         {0x01200207, O::Failed, 11, 1, true, false, true},
         {0x01200203, O::Failed, 11, 1, true, false, false},
     };
