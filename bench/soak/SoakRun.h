@@ -457,11 +457,27 @@ constexpr int kServiceFailureCycle = 3;
 
 class CSoak {
 public:
+    // The system's cursors and icons, which LoadCursor and LoadIcon share and
+    // keep for good once first used (three bitmaps each under Wine: colour,
+    // alpha, mask). Loaded before the baseline, so that a first use late in a
+    // run (the pointer over a sizing edge, a box's icon) is not counted as
+    // the program's, as the DC cache is not.
+    static void LoadSharedCursorsAndIcons() {
+        for (LPCSTR id :
+             {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW,
+              IDC_SIZEWE, IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_APPSTARTING, IDC_HELP})
+            ::LoadCursorA(nullptr, id);
+        for (LPCSTR id : {IDI_APPLICATION, IDI_HAND, IDI_QUESTION, IDI_EXCLAMATION, IDI_ASTERISK,
+                          IDI_WINLOGO, IDI_SHIELD})
+            ::LoadIconA(nullptr, id);
+    }
+
     // Prepares the process (log with its size limit, skins, connection
     // table), the cards and their users. An empty result is success.
     std::string SetUp(int logLimitKB) {
         m_logLimitKB = logLimitKB;
         ThreadOverheadBytes();  // while nothing else runs
+        LoadSharedCursorsAndIcons();
         lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
         KILNLOG.Start(nullptr, logLimitKB);
         const std::string bin = GetExeFolder();
