@@ -18,11 +18,8 @@
 namespace {
 
 using apptest::CWatchedLaunch;
+using qmtest::MutexExists;
 using Texts = std::vector<std::string>;
-
-bool MutexExists(const char* name) {
-    return qm::CHandle(::OpenMutexA(SYNCHRONIZE, FALSE, name)).Valid();
-}
 
 // With no card inserted, a last user in the user list makes the start a launcher start.
 void RegisterLastUser() { ASSERT_TRUE(CUserListFile().SetUser("STARTUPTEST0001", "s", 1, "", 1)); }

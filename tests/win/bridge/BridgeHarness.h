@@ -35,15 +35,6 @@ inline void PrintTo(const Received& r, std::ostream* out) {
     *out << r.name << std::hex << "(0x" << r.wParam << ",0x" << r.lParam << ")" << std::dec;
 }
 
-inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        ::Sleep(20);
-    }
-    return true;
-}
-
 class CLauncherProbe {
 public:
     ~CLauncherProbe() { ::DestroyWindow(m_window); }
@@ -105,32 +96,21 @@ inline void UseScenario(const char* variable, const std::string& path, const std
     qmtest::WriteFile(path, text);
     ::SetEnvironmentVariableA(variable, path.c_str());
 }
-inline std::string LogText() {
-    static const std::string path = [] {
-        const std::string p = qmtest::WorkFolder() + "bridge-test.log";
-        KILNLOG.Start(p.c_str(), 4096);
-        return p;
-    }();
-    return qmtest::ReadFile(path);
-}
+// This program's log (the message box test reads it too).
+inline const bool g_keepsLog = qmtest::KeepLog();
+using qmtest::LogText;
 // A window handle as the command lines write it.
 inline std::string Hex8(HWND window) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned>(WindowHandleBits(window)));
     return buf;
 }
-inline bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 // No tool running before or after a test; the test's own journal and record
 // files (named after it) for the stand-ins to write.
 class CBridgeTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        LogText();
-        ASSERT_TRUE(SetInstallDir(qmtest::BinFolder()));
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(SetInstallDir(qmtest::BinFolder())); }
     void SetUp() override {
         ASSERT_TRUE(EndAllTools());
         ASSERT_NE(m_probe.Window(), nullptr);
@@ -141,10 +121,10 @@ protected:
     }
     void TearDown() override { EXPECT_TRUE(EndAllTools()); }
     // Ends every stand-in and waits until its windows and objects are gone.
-    static bool EndAllTools() {
+    bool EndAllTools() {
         RequestToolsEnd();
         auto exists = [](HANDLE h) { return qm::CHandle(h).Valid(); };
-        return WaitUntil(
+        return m_probe.PumpUntil(
             [&] {
                 return !FindCoreWindow() && !FindMusicWindow(true) && !FindMusicWindow(false) &&
                        !exists(::OpenEventA(SYNCHRONIZE, FALSE, kEventMapLicense)) &&
@@ -157,8 +137,8 @@ protected:
         UseScenario("QM_CORE_SCENARIO", m_base + ".scenario",
                     "record " + m_base + ".record\r\njournal " + m_base + ".journal\r\n" + body);
     }
-    bool JournalHas(const std::string& line, DWORD ms = 0) const {
-        return WaitUntil(
+    bool JournalHas(const std::string& line, DWORD ms = 0) {
+        return m_probe.PumpUntil(
             [&] {
                 for (const std::string& l :
                      qmtest::SplitLines(qmtest::ReadFile(m_base + ".journal")))
