@@ -6,7 +6,6 @@
 // oleacc.h needs the COM types of windows.h first.
 #include <oleacc.h>
 
-#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -67,27 +66,13 @@ inline AccRow ReadRow(IAccessible* object, long id) {
     return {role.lVal, Narrow(name), state.lVal};
 }
 
-inline std::vector<AccRow> ReadRows(IAccessible* object, const std::vector<long>& ids) {
-    std::vector<AccRow> rows;
-    for (long id : ids) rows.push_back(ReadRow(object, id));
-    return rows;
-}
-
 // Every child of the client object, in the window's order.
 inline std::vector<AccRow> ReadChildren(IAccessible* client) {
     long count = 0;
     client->get_accChildCount(&count);
-    std::vector<long> ids;
-    for (long i = 1; i <= count; ++i) ids.push_back(i);
-    return ReadRows(client, ids);
-}
-
-// The children a screen reader offers: those not invisible.
-inline std::vector<AccRow> ReadShownChildren(IAccessible* client) {
-    std::vector<AccRow> shown;
-    for (const AccRow& row : ReadChildren(client))
-        if (!(row.state & STATE_SYSTEM_INVISIBLE)) shown.push_back(row);
-    return shown;
+    std::vector<AccRow> rows;
+    for (long id = 1; id <= count; ++id) rows.push_back(ReadRow(client, id));
+    return rows;
 }
 
 // The child id whose name is `name`, 0 when none has it.
@@ -98,21 +83,9 @@ inline long ChildNamed(IAccessible* client, const std::string& name) {
     return 0;
 }
 
-inline std::string Describe(const std::vector<AccRow>& rows) {
-    std::string out;
-    for (const AccRow& r : rows) {
-        char state[16];
-        std::snprintf(state, sizeof state, "0x%lx", static_cast<unsigned long>(r.state));
-        out += std::to_string(r.role) + " '" + r.name + "' " + state + "\n";
-    }
-    return out;
-}
-
-// For a failed comparison of two rows or tables.
+// One line a row, for a failed comparison of two rows or tables.
 inline void PrintTo(const AccRow& r, std::ostream* os) {
-    std::string text = Describe({r});
-    text.pop_back();  // its line's end
-    *os << text;
+    *os << r.role << " '" << r.name << "' 0x" << std::hex << r.state << std::dec;
 }
 
 // The window's client object as a screen reader asks for it: WM_GETOBJECT
@@ -124,6 +97,18 @@ inline IAccessible* ClientOf(HWND window, LONG object = OBJID_CLIENT) {
         ::AccessibleObjectFromWindow(window, static_cast<DWORD>(object), __uuidof(IAccessible),
                                      reinterpret_cast<void**>(&client));
     return SUCCEEDED(hr) ? client : nullptr;
+}
+
+// Every child a window's client object lists, or only those a screen reader
+// offers (not invisible).
+inline std::vector<AccRow> ReadAccess(HWND window, bool shownOnly = false) {
+    IAccessible* client = ClientOf(window);
+    if (!client) return {{0, "no client object", 0}};
+    std::vector<AccRow> rows;
+    for (const AccRow& row : ReadChildren(client))
+        if (!shownOnly || !(row.state & STATE_SYSTEM_INVISIBLE)) rows.push_back(row);
+    client->Release();
+    return rows;
 }
 
 }  // namespace qmtest

@@ -41,12 +41,9 @@ public:
     }
     // The texts of the boxes seen, from the from-th on.
     std::vector<std::string> Texts(size_t from = 0) {
+        const std::vector<SeenBox> boxes = Boxes();
         std::vector<std::string> texts;
-        for (const SeenBox& box : Boxes())
-            if (from == 0)
-                texts.push_back(box.text);
-            else
-                --from;
+        for (size_t i = from; i < boxes.size(); ++i) texts.push_back(boxes[i].text);
         return texts;
     }
     size_t Count() { return Boxes().size(); }

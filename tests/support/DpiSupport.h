@@ -11,34 +11,6 @@
 
 namespace qmtest {
 
-// HKCU\Control Panel\Desktop\LogPixels for the processes started while the
-// object lives; the old value comes back after.
-class CLogPixels {
-public:
-    explicit CLogPixels(DWORD dpi) {
-        DWORD size = sizeof m_old;
-        m_had = ::RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr,
-                               &m_old, &size) == ERROR_SUCCESS;
-        Set(dpi);
-    }
-    ~CLogPixels() {
-        if (m_had)
-            Set(m_old);
-        else
-            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels");
-    }
-    CLogPixels(const CLogPixels&) = delete;
-    CLogPixels& operator=(const CLogPixels&) = delete;
-
-private:
-    static constexpr const char* kKey = "Control Panel\\Desktop";
-    static void Set(DWORD dpi) {
-        ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
-    }
-    DWORD m_old = 96;
-    bool m_had = false;
-};
-
 // A child's findings, one "name value" line each, handed back through a file.
 inline bool WriteFindings(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
@@ -46,12 +18,22 @@ inline bool WriteFindings(const std::string& path, const std::vector<std::string
     return WriteFile(path, text);
 }
 
-// Runs a child at dpi and reads back what it wrote to the file it was given.
+// Runs a child at dpi (HKCU\Control Panel\Desktop\LogPixels while it runs,
+// the old value back after) and reads back what it wrote to the file it was
+// given.
 inline std::vector<std::string> ChildFindingsAt(DWORD dpi, const std::string& child,
                                                 const std::string& file) {
+    const char* const key = "Control Panel\\Desktop";
+    DWORD old = 96, size = sizeof old;
+    const bool had = ::RegGetValueA(HKEY_CURRENT_USER, key, "LogPixels", RRF_RT_REG_DWORD, nullptr,
+                                    &old, &size) == ERROR_SUCCESS;
+    ::RegSetKeyValueA(HKEY_CURRENT_USER, key, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
     ::DeleteFileA(file.c_str());
-    CLogPixels pixels(dpi);
     const ProcessResult result = RunChild(child, file);
+    if (had)
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, key, "LogPixels", REG_DWORD, &old, sizeof old);
+    else
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, key, "LogPixels");
     if (!result.finished) return {"child " + child + " did not end in time"};
     if (result.exitCode != 0)
         return {"child " + child + " ended with " + std::to_string(result.exitCode)};

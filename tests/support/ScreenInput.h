@@ -1,7 +1,8 @@
 #pragma once
 // What the window tests of several folders share: a window's picture as the
 // screen shows it (its child controls included, unlike a composed back
-// buffer) and requests to the xdotool agent of a run-with-* wrapper.
+// buffer), screenshots kept after the run, and requests to the xdotool agent
+// of a run-with-* wrapper.
 #include <windows.h>
 
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "common/FileHelpers.h"
 #include "wfc/DIB.h"
 
 namespace qmtest {
@@ -29,11 +31,20 @@ inline lib::wfc::CDIB GrabWindow(HWND window) {
     return shot;
 }
 
+// Saves a picture as screens\FOLDER\NAME.png in the build folder, for a look
+// after the run and for the gallery.
+inline void SaveScreen(const lib::wfc::CDIB* picture, const char* folder, const std::string& name) {
+    const std::string path = BinFolder() + "..\\screens\\" + folder + "\\";
+    CreateDirectories(path.c_str());
+    if (picture) picture->SavePng((path + name + ".png").c_str());
+}
+
 // Writes xdotool's arguments, one a line, as FOLDER\N.cmd for the agent and
 // waits for its N.done, handling this thread's messages meanwhile (the input
-// may be for a window of this thread). xdotool's exit code, or -1 when the
-// agent did not answer within 20 s.
+// may be for a window of this thread). xdotool's exit code, or -1 without an
+// agent or when it did not answer within 20 s.
 inline int RunXdo(const std::string& folder, const std::vector<std::string>& args) {
+    if (folder.empty()) return -1;
     static int serial = 0;
     const std::string base = folder + std::to_string(++serial);
     std::string text;

@@ -16,7 +16,7 @@ namespace qmtest {
 inline std::string ServiceUrl(const std::string& path) {
     return "https://" + Env("QM_SERVICE_HOST") + path;
 }
-inline std::string StateFolder() { return HostPath(Env("QM_SERVICE_STATE")) + "\\"; }
+inline std::string StateFolder() { return EnvFolder("QM_SERVICE_STATE"); }
 
 // The service's listeners whose certificates nobody should trust
 // (run-with-service starts them): STATE\variants\NAME\ holds the address,
@@ -41,11 +41,12 @@ inline void SetFault(const std::string& path, const std::string& mode) {
 }
 inline void ClearFaults() { SetFault("", ""); }
 
-// One request the service recorded: what it saw of it (method, path, query,
-// headers, uploads; one key a line) and the exact body bytes.
-struct ServiceRecord {
-    std::string json;
+// One request the service recorded: its path, the exact body bytes and what
+// the service saw of it (method, path, query, headers, uploads; one key a line).
+struct ServiceRequest {
+    std::string path;
     std::string body;
+    std::string json;
     std::string folder;  // where the records are
     bool HasHeader(const std::string& name, const std::string& value) const {
         return json.find("[\n   \"" + name + "\",\n   \"" + value + "\"\n  ]") != std::string::npos;
@@ -59,24 +60,16 @@ struct ServiceRecord {
     }
 };
 // Every request the service recorded, oldest first.
-inline std::vector<ServiceRecord> ServiceRecords() {
+inline std::vector<ServiceRequest> ServiceRequests() {
     const std::string folder = StateFolder() + "records\\";
     std::vector<std::string> names = ListFiles(folder + "*.json");
     std::sort(names.begin(), names.end());
-    std::vector<ServiceRecord> out;
+    std::vector<ServiceRequest> out;
     for (const std::string& name : names) {
         const std::string base = folder + name.substr(0, name.size() - 5);
-        out.push_back({ReadFile(base + ".json"), ReadFile(base + ".body"), folder});
+        out.push_back({"", ReadFile(base + ".body"), ReadFile(base + ".json"), folder});
+        out.back().path = out.back().Field("path");
     }
-    return out;
-}
-struct ServiceRequest {
-    std::string path;
-    std::string body;  // the exact body bytes
-};
-inline std::vector<ServiceRequest> ServiceRequests() {
-    std::vector<ServiceRequest> out;
-    for (const ServiceRecord& r : ServiceRecords()) out.push_back({r.Field("path"), r.body});
     return out;
 }
 

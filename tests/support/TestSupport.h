@@ -24,12 +24,19 @@ inline std::string Env(const char* name) {
     const DWORD n = ::GetEnvironmentVariableA(name, value, sizeof value);
     return n && n < sizeof value ? std::string(value, n) : std::string();
 }
-// A path of the host (the run scripts name them) as Wine's Z: drive shows it.
-inline std::string HostPath(std::string unixPath) {
-    for (char& c : unixPath)
+// A folder a run script names in the environment, as a Windows path ending
+// in '\\' (a host path through Wine's Z: drive); "" when not set.
+inline std::string EnvFolder(const char* name) {
+    std::string folder = Env(name);
+    if (folder.empty()) return folder;
+    if (folder[0] == '/') folder = "Z:" + folder;
+    for (char& c : folder)
         if (c == '/') c = '\\';
-    return "Z:" + unixPath;
+    return folder.back() == '\\' ? folder : folder + '\\';
 }
+// The built program, loaded as data: its resources hold the skins.
+HMODULE ProgramModule();
+bool MutexExists(const char* name);
 
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
@@ -43,6 +50,15 @@ bool SplitLogRecord(const std::string& line, std::string& mark, std::string& mes
 // The records of a piece of log as "kind:message": "N" normal, "E" error,
 // "D" detail (without its memory figures), other marks as they are.
 std::vector<std::string> LogRecordTexts(const std::string& text);
+// This program's diagnostic log, in its work folder, for the programs whose
+// harness asks for one before main (`inline const bool kLog = KeepLog();`):
+// started before the tests. Its text; the records written since its text was
+// `mark` bytes long; how often `part` is in it from byte `from` on.
+bool KeepLog();
+std::string LogText();
+inline size_t LogMark() { return LogText().size(); }
+std::vector<std::string> LogSince(size_t mark);
+int CountInLog(const std::string& part, size_t from);
 
 // Everything on a drive, read-only files and folders too.
 void EmptyDrive(char drive);
@@ -56,8 +72,6 @@ struct ProcessResult {
     bool finished = false;
     DWORD exitCode = 0;
 };
-// Starts a program; its process handle (the caller closes it), or null.
-HANDLE StartProcess(const std::string& exe, const std::string& args);
 // Starts a program and waits for it (at most timeoutMs).
 ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs = 30000);
 

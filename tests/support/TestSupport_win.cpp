@@ -9,6 +9,7 @@
 
 #include "DpiAware.h"
 #include "common/FileHelpers.h"
+#include "common/KilnLog.h"
 #include "common/WinHandle.h"
 
 namespace qmtest {
@@ -17,6 +18,37 @@ namespace {
 std::map<std::string, ChildMain>& Children() {
     static std::map<std::string, ChildMain> children;
     return children;
+}
+std::string LogPath() { return WorkFolder() + "test.log"; }
+bool& LogKept() {
+    static bool kept = false;
+    return kept;
+}
+
+// Its process handle (the caller closes it), or null.
+HANDLE StartProcess(const std::string& exe, const std::string& args) {
+    std::string cmd = "\"" + exe + "\" " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
+        return nullptr;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+void EmptyFolder(const std::string& folder) {
+    for (const std::string& name : ListFiles(folder + "*")) {
+        const std::string path = folder + name;
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (IsDirectory(path.c_str())) {
+            EmptyFolder(path + "\\");
+            ::RemoveDirectoryA(path.c_str());
+        } else {
+            ::DeleteFileA(path.c_str());
+        }
+    }
 }
 }  // namespace
 
@@ -123,16 +155,30 @@ std::vector<std::string> LogRecordTexts(const std::string& text) {
     return out;
 }
 
-HANDLE StartProcess(const std::string& exe, const std::string& args) {
-    std::string cmd = "\"" + exe + "\" " + args;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi))
-        return nullptr;
-    ::CloseHandle(pi.hThread);
-    return pi.hProcess;
+bool KeepLog() { return LogKept() = true; }
+
+std::string LogText() { return ReadFile(LogPath()); }
+
+std::vector<std::string> LogSince(size_t mark) {
+    const std::string text = LogText();
+    return LogRecordTexts(text.size() > mark ? text.substr(mark) : "");
+}
+
+int CountInLog(const std::string& part, size_t from) {
+    const std::string log = LogText();
+    int n = 0;
+    for (size_t p = log.find(part, from); p != std::string::npos; p = log.find(part, p + 1)) ++n;
+    return n;
+}
+
+HMODULE ProgramModule() {
+    static const HMODULE module = ::LoadLibraryExA((BinFolder() + "Quillmarch.exe").c_str(),
+                                                   nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
+bool MutexExists(const char* name) {
+    return qm::CHandle(::OpenMutexA(SYNCHRONIZE, FALSE, name)).Valid();
 }
 
 ProcessResult RunProcess(const std::string& exe, const std::string& args, DWORD timeoutMs) {
@@ -156,21 +202,6 @@ HANDLE StartChild(const std::string& name, const std::string& args) {
 ProcessResult RunChild(const std::string& name, const std::string& args, DWORD timeoutMs) {
     return RunProcess(GetExePath(), "--child=" + name + " " + args, timeoutMs);
 }
-
-namespace {
-void EmptyFolder(const std::string& folder) {
-    for (const std::string& name : ListFiles(folder + "*")) {
-        const std::string path = folder + name;
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (IsDirectory(path.c_str())) {
-            EmptyFolder(path + "\\");
-            ::RemoveDirectoryA(path.c_str());
-        } else {
-            ::DeleteFileA(path.c_str());
-        }
-    }
-}
-}  // namespace
 
 void EmptyDrive(char drive) { EmptyFolder(std::string(1, drive) + ":\\"); }
 
@@ -202,7 +233,10 @@ int main(int argc, char** argv) {
         return it->second(args);
     }
     ::testing::InitGoogleTest(&argc, argv);
+    const bool log = qmtest::LogKept();
+    if (log) KILNLOG.Start(qmtest::LogPath().c_str(), 20480);
     int rc = RUN_ALL_TESTS();
+    if (log) KILNLOG.End();
     DeleteFolderTree(qmtest::WorkFolder().c_str(), true);
     return rc;
 }

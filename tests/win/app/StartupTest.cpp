@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "AppHarness.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
@@ -17,12 +16,70 @@
 
 namespace {
 
-using apptest::CWatchedLaunch;
+using qmtest::MutexExists;
 using Texts = std::vector<std::string>;
 
-bool MutexExists(const char* name) {
-    return qm::CHandle(::OpenMutexA(SYNCHRONIZE, FALSE, name)).Valid();
+HWND WaitForWindow(const char* cls, const char* title, DWORD ms) {
+    HWND w = nullptr;
+    qmtest::PumpUntil([&] { return (w = ::FindWindowA(cls, title)) != nullptr; }, ms);
+    return w;
 }
+
+// Starts a program suspended and looks for a main window of its own (class "Quillmarch") while
+// it runs: through the news of every window it creates (Wine may not deliver it) and by looking.
+class CWatchedLaunch {
+public:
+    CWatchedLaunch(const std::string& exe, const std::string& args) {
+        std::string cmd = "\"" + exe + "\" " + args;
+        STARTUPINFOA si = {sizeof si};
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                              nullptr, nullptr, &si, &pi))
+            return;
+        m_process.Reset(pi.hProcess);
+        m_pid = pi.dwProcessId;
+        qm::CHandle thread(pi.hThread);
+        s_watch = this;
+        m_hook = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr, &Seen,
+                                   pi.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+        ::ResumeThread(thread.Get());
+    }
+    ~CWatchedLaunch() {
+        if (m_process && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.Get(), 99);
+        if (m_hook) ::UnhookWinEvent(m_hook);
+        s_watch = nullptr;
+    }
+    // Pumps this thread's messages and looks for the window until the process ends with 0.
+    bool ExitsCleanly(DWORD ms = 20000) {
+        DWORD code = 12345;
+        const auto ended = [this] {
+            return Look(), ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+        };
+        const bool exited = m_process && m_hook && qmtest::PumpUntil(ended, ms);
+        qmtest::Drain();  // the news that came before the end
+        return exited && ::GetExitCodeProcess(m_process.Get(), &code) && code == 0;
+    }
+    bool MadeMainWindow() const { return m_seen; }
+
+private:
+    void Look() {
+        DWORD pid = 0;
+        const HWND w = ::FindWindowA("Quillmarch", nullptr);
+        if (w && ::GetWindowThreadProcessId(w, &pid) && pid == m_pid) m_seen = true;
+    }
+    static void CALLBACK Seen(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+        char cls[64] = {};
+        if (s_watch && object == OBJID_WINDOW && ::GetClassNameA(window, cls, sizeof cls) &&
+            std::string(cls) == "Quillmarch")
+            s_watch->m_seen = true;
+    }
+    static inline CWatchedLaunch* s_watch = nullptr;
+    qm::CHandle m_process;
+    DWORD m_pid = 0;
+    HWINEVENTHOOK m_hook = nullptr;
+    bool m_seen = false;
+};
 
 // With no card inserted, a last user in the user list makes the start a launcher start.
 void RegisterLastUser() { ASSERT_TRUE(CUserListFile().SetUser("STARTUPTEST0001", "s", 1, "", 1)); }
@@ -73,9 +130,9 @@ Texts StartApp(bool& registered) {
         return folder + "Quillmarch.exe";
     }();
     const std::string before = qmtest::ReadFile(LauncherLog());
-    apptest::CWatchedLaunch process(exe, "");
+    CWatchedLaunch process(exe, "");
     // Titled with a trailing blank, so a search for the launcher's title never finds it.
-    const HWND main = apptest::WaitForWindow("Quillmarch", "Quillmarch ", 20000);
+    const HWND main = WaitForWindow("Quillmarch", "Quillmarch ", 20000);
     // Looked at once the launcher or the first-run window is made, which is
     // after the hidden window has been shown or hidden.
     const bool next = qmtest::PumpUntil(
@@ -160,7 +217,7 @@ TEST(Startup, AnUnsupportedWindowsIsRefusedWithItsMessage) {
     CWatchedLaunch p(exe, "");
 
     // The plain system box, titled with the hidden window's title.
-    HWND box = apptest::WaitForWindow("#32770", "Quillmarch ", 20000);
+    HWND box = WaitForWindow("#32770", "Quillmarch ", 20000);
     ASSERT_NE(box, nullptr) << "no message box";
     char text[512] = {};
     ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);

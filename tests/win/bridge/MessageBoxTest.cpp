@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "BridgeHarness.h"
+#include "TestSupport.h"
 #include "common/WickerdaleErrorMessage.h"
 
 namespace {
@@ -25,14 +25,14 @@ void Notice(DWORD threadId) {
 }  // namespace
 
 TEST(ErrorMessageBox, EmptyTextShowsNothingAndAnswersOk) {
-    const size_t before = bridgetest::LogText().size();
+    const size_t before = qmtest::LogText().size();
     SetMessageBoxThreadNotice(&Notice);
     g_notices = 0;
     EXPECT_EQ(ShowErrorMessageBox(nullptr, "", "Quillmarch ", MB_YESNO), IDOK);
     EXPECT_EQ(ShowErrorMessageBox(nullptr, nullptr, "Quillmarch ", MB_OK), IDOK);
     EXPECT_EQ(g_notices.load(), 0);
     SetMessageBoxThreadNotice(nullptr);
-    const std::string added = bridgetest::LogText().substr(before);
+    const std::string added = qmtest::LogText().substr(before);
     const std::string text = "メッセージボックス表示時の本文無し";
     EXPECT_NE(added.find(text, added.find(text) + 1), std::string::npos) << "twice: " << added;
 }

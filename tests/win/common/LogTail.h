@@ -14,11 +14,9 @@
 
 class CLogTail {
 public:
-    CLogTail() : m_path(Path()), m_start(qmtest::ReadFile(m_path).size()) {}
-
-    static std::string Path() {
-        return GetLogFolder() + qm::logrec::ReplaceExtension(GetExeFileName(), "_sys.log");
-    }
+    CLogTail()
+        : m_path(GetLogFolder() + qm::logrec::ReplaceExtension(GetExeFileName(), "_sys.log")),
+          m_start(qmtest::ReadFile(m_path).size()) {}
 
     // Error texts written since construction (all of them when the file shrank).
     std::vector<std::string> Errors() const {

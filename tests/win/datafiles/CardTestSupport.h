@@ -20,10 +20,10 @@ using qmtest::Touch;
 bool RunSdCard(const std::string& args);
 std::string OnCard(char drive, const char* cardPath);  // "%C%s"
 
-// The test program's own log (started by the test environment): the records written since a
-// mark, as "N:", "E:" or "D:" and the message (detail records are off).
-size_t LogMark();
-std::vector<std::string> LogSince(size_t mark);
+// The test program's own log: the records written since a mark, as "N:", "E:" or "D:" and the
+// message (detail records are off).
+using qmtest::LogMark;
+using qmtest::LogSince;
 bool LogHas(size_t mark, const std::string& kindAndText);
 
 // The nearly full card: a removable drive on a 64 MB tmpfs.

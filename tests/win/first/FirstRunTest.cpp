@@ -18,7 +18,6 @@
 #include "app/InitializationWindow.h"
 #include "app/InitializationWindowRules.h"
 #include "common/Folders.h"
-#include "common/KilnLog.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
 #include "net/SecureFailure.h"
@@ -31,7 +30,12 @@
 using qmtest::AccRow;
 using namespace qmtest::acc;
 using qmtest::CBoxWatcher;
+using qmtest::CountInLog;
 using qmtest::Env;
+using qmtest::LogText;
+using qmtest::MutexExists;
+using qmtest::ProgramModule;
+using qmtest::ReadAccess;
 using qmtest::ServiceUrl;
 using qmtest::StateFolder;
 using ui::CInitCompleteWindow;
@@ -41,7 +45,7 @@ namespace {
 
 constexpr char kDeviceNo[] = "0123456789ABCDEF";  // the service knows taro / pass1234 there
 
-std::string LogPath() { return qmtest::WorkFolder() + "first.log"; }
+const bool g_keepsLog = qmtest::KeepLog();
 
 constexpr char kAuthPath[] = "/pcapp/DeviceNoUserAuthenticationAPI";
 constexpr char kMothAuthPath[] = "/pcapp/DeviceNoUserAuthenticationTRKMothAPI";
@@ -65,15 +69,6 @@ void PointTableAtService() {
 bool MakeCard(const std::string& options) {
     ResetUserAgentCache();
     return qmtest::MakeCard('E', std::string("--device=") + kDeviceNo + " " + options);
-}
-
-std::string LogText() { return qmtest::ReadFile(LogPath()); }
-
-int CountInLog(const std::string& text, size_t from) {
-    const std::string log = LogText();
-    int n = 0;
-    for (size_t p = log.find(text, from); p != std::string::npos; p = log.find(text, p + 1)) ++n;
-    return n;
 }
 
 void ForgetUsersAndSettings() {
@@ -107,18 +102,11 @@ bool SaveWindowShot(HWND window, const char* name, const char* gallery = nullptr
 constexpr char kCardOptions[] = "--navi-id=00120034";
 constexpr char kTaroBody[] = "nick=taro&pass=pass1234&ccid_head=00520012&deviceno=0123456789ABCDEF";
 
-HMODULE ProgramModule() {
-    static HMODULE module = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(),
-                                             nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    return module;
-}
-
 class FirstRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
         lib::wfc::InitThread();
-        KILNLOG.Start(LogPath().c_str(), 10240);
     }
     void SetUp() override {
         ASSERT_FALSE(Env("QM_SERVICE_STATE").empty() || Env("QM_SERVICE_HOST").empty());
@@ -159,14 +147,6 @@ std::unique_ptr<CInitializationWindow> MakeInitWindow() {
 void Fill(CInitializationWindow& w, const char* nickname, const char* password) {
     w.NickNameEdit()->SetTextA(nickname);
     w.PasswordEdit()->SetTextA(password);
-}
-
-std::vector<AccRow> Read(HWND window) {
-    IAccessible* client = qmtest::ClientOf(window);
-    if (!client) return {{0, "no client object", 0}};
-    std::vector<AccRow> rows = qmtest::ReadChildren(client);
-    client->Release();
-    return rows;
 }
 
 void Press(HWND window, int id) {
@@ -313,7 +293,7 @@ TEST_F(FirstRun, FailedAnswersAndClosingKeepTheWindowForAnotherTry) {
             {kButton, "キャンセル", kFocusable},
             {kButton, "OK", ok}};
     };
-    EXPECT_EQ(Read(handle), rows(STATE_SYSTEM_UNAVAILABLE)) << qmtest::Describe(Read(handle));
+    EXPECT_EQ(ReadAccess(handle), rows(STATE_SYSTEM_UNAVAILABLE));
     struct Try {
         const char* password;
         const char* fault;
@@ -328,7 +308,7 @@ TEST_F(FirstRun, FailedAnswersAndClosingKeepTheWindowForAnotherTry) {
         ASSERT_TRUE(w.OkButton()->IsEnabled());
         if (&t == tries) {
             SaveWindowShot(handle, "init-filled");
-            EXPECT_EQ(Read(handle), rows(kFocusable)) << qmtest::Describe(Read(handle));
+            EXPECT_EQ(ReadAccess(handle), rows(kFocusable));
         }
         CBoxWatcher boxes;
         ::PostMessageA(handle, WM_KEYDOWN, VK_RETURN, 0);  // Enter presses OK
@@ -428,7 +408,7 @@ TEST_F(FirstRun, CompletionWindowStoresTheMusicChoice) {
             SaveWindowShot(window.GetHandle(), "complete");
             // The box reads ticked, and its name says what it chooses.
             EXPECT_EQ(
-                Read(window.GetHandle()),
+                ReadAccess(window.GetHandle()),
                 (std::vector<AccRow>{
                     {kText, "初期設定", kReadOnly},
                     {kButton, "ウィンドウを閉じる", kFocusable},
@@ -439,8 +419,7 @@ TEST_F(FirstRun, CompletionWindowStoresTheMusicChoice) {
                      "起動時にPCの\"my music\"フォルダの音楽ファイルをSDカードに自動転送する。 "
                      "※QUILL MARCH起動後にも設定を変更することができます。",
                      kReadOnly},
-                    {kButton, "OK", kFocusable}}))
-                << qmtest::Describe(Read(window.GetHandle()));
+                    {kButton, "OK", kFocusable}}));
         }
         const HWND handle = window.GetHandle();
         Press(handle, c.command);
@@ -499,12 +478,6 @@ void EndProgramOf(HWND window) {
     ::GetWindowThreadProcessId(window, &id);
     qm::CHandle p(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
     if (p.Get() && ::TerminateProcess(p.Get(), 0)) ::WaitForSingleObject(p.Get(), 10000);
-}
-
-bool MutexExists(const char* name) {
-    HANDLE m = ::OpenMutexA(SYNCHRONIZE, FALSE, name);
-    if (m) ::CloseHandle(m);
-    return m != nullptr;
 }
 
 // Clicks the middle of an item of a window of another process. The window is

@@ -102,8 +102,7 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
         Button("キャンセル"),
         Button("OK"),
     };
-    EXPECT_EQ(ReadChildren(client.object), expected)
-        << qmtest::Describe(ReadChildren(client.object));
+    EXPECT_EQ(ReadChildren(client.object), expected);
     // The edit box's value is the folder (the edit control's text).
     constexpr long kEdit = 16, kTraffic = 7;
     BSTR value = nullptr;
@@ -129,8 +128,7 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
     qmtest::Drain();
     expected[4].state = kFocusable | kOn;
     expected[6].state = kFocusable | kOn | kFocused;
-    EXPECT_EQ(ReadChildren(client.object), expected)
-        << qmtest::Describe(ReadChildren(client.object));
+    EXPECT_EQ(ReadChildren(client.object), expected);
     EXPECT_TRUE(w.IsChecked(CSettingWindow::kBraidlineExeCheckBox));
     EXPECT_EQ(qmtest::ReadFile(SettingsFile()).find("TransmitExe3=1"), std::string::npos);
 }
@@ -187,8 +185,7 @@ TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
         SDInfoOpened o(kCardE);
         Client client(o.window.GetHandle());
         ASSERT_NE(client.object, nullptr);
-        EXPECT_EQ(ReadChildren(client.object), expected)
-            << qmtest::Describe(ReadChildren(client.object));
+        EXPECT_EQ(ReadChildren(client.object), expected);
     }
     // Shown, the row reads with its label; the rest is as it was.
     SDInfoOpened o(kCardE, true);
@@ -198,8 +195,7 @@ TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
                                          Text("未転送")};
     std::copy(service.begin(), service.end(), expected.begin() + 21);
     expected[34] = Bar("交通データ 0 %");
-    EXPECT_EQ(ReadChildren(client.object), expected)
-        << qmtest::Describe(ReadChildren(client.object));
+    EXPECT_EQ(ReadChildren(client.object), expected);
 }
 
 TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
@@ -216,8 +212,7 @@ TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
         {ROLE_SYSTEM_LIST, "アップロードログ", kFocusable},
         Button("OK"),
     };
-    EXPECT_EQ(ReadChildren(client.object), expected)
-        << qmtest::Describe(ReadChildren(client.object));
+    EXPECT_EQ(ReadChildren(client.object), expected);
 
     // The rows: time, outcome and the code when there is one, without the
     // cells' padding; those scrolled out of view are invisible.

@@ -26,9 +26,9 @@ using qmtest::Touch;
 // Every file below folder, relative, sorted ("PC\NAVIINFO.DAT").
 std::vector<std::string> TreeOf(const std::string& folder);
 
-// The log's end now, and how many records since a mark read "N:text..." or
-// "E:text..." (kind, then the start of the message).
-size_t LogMark();
+// How many records since a mark (LogMark) read "N:text..." or "E:text..."
+// (kind, then the start of the message).
+using qmtest::LogMark;
 int Logged(size_t mark, const std::string& prefix);
 
 // The box text a code shows (as the window fills it).

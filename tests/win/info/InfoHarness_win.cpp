@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "InfoHarness.h"
 #include "ScreenInput.h"
 #include "TestSupport.h"
 #include "common/FileHelpers.h"
 #include "common/Folders.h"
-#include "common/KilnLog.h"
 #include "common/MessageCatalog.h"
 #include "ui/FrameOverlayWindowBase.h"
 #include "ui/Skin.h"
@@ -18,35 +16,25 @@ namespace infotest {
 
 namespace {
 
-std::string LogPath() { return qmtest::WorkFolder() + "info.log"; }
+const bool g_keepsLog = qmtest::KeepLog();
 
-class LogEnvironment : public ::testing::Environment {
+// The library, and the program's own skins.
+class ProgramEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
-        KILNLOG.Start(LogPath().c_str(), 4096);
-        // The program's own skins, from the built program's resources.
-        HMODULE skins = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), nullptr,
-                                         LOAD_LIBRARY_AS_DATAFILE);
+        const HMODULE skins = qmtest::ProgramModule();
         ui::SetSkinResourceMode(skins, skins, skins);
     }
-    void TearDown() override { KILNLOG.End(); }
 };
-const auto* const g_logEnvironment = ::testing::AddGlobalTestEnvironment(new LogEnvironment);
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ProgramEnvironment);
 
 void Walk(const std::string& root, const std::string& relative, std::vector<std::string>& out) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = ::FindFirstFileA((root + relative + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    for (const std::string& name : qmtest::ListFiles(root + relative + "*"))
+        if (IsDirectory((root + relative + name).c_str()))
             Walk(root, relative + name + "\\", out);
         else
             out.push_back(relative + name);
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
 }
 
 }  // namespace
@@ -62,14 +50,9 @@ std::vector<std::string> TreeOf(const std::string& folder) {
     return out;
 }
 
-size_t LogMark() { return qmtest::ReadFile(LogPath()).size(); }
-
 int Logged(size_t mark, const std::string& prefix) {
-    const std::string text = qmtest::ReadFile(LogPath());
     int count = 0;
-    for (const std::string& record :
-         qmtest::LogRecordTexts(text.size() > mark ? text.substr(mark) : ""))
-        count += record.rfind(prefix, 0) == 0;
+    for (const std::string& record : qmtest::LogSince(mark)) count += record.rfind(prefix, 0) == 0;
     return count;
 }
 
@@ -79,13 +62,7 @@ std::string BoxText(uint32_t code) {
 }
 
 void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
-    if (!buffer) return;
-    // Beside bin\ in the build folder.
-    std::string folder = qmtest::BinFolder();
-    if (folder.size() > 4) folder.resize(folder.size() - 4);
-    folder += "screens\\info\\";
-    CreateDirectories(folder.c_str());
-    buffer->SavePng((folder + name + ".png").c_str());
+    qmtest::SaveScreen(buffer, "info", name);
 }
 
 void SaveScreen(ui::CSkinWindow& window, const std::string& name) {
@@ -102,11 +79,7 @@ void SaveWindowShot(HWND window, const std::string& name) {
 }
 
 int Xdo(const std::vector<std::string>& args) {
-    const char* dir = std::getenv("QM_XDO_DIR");
-    if (!dir) return -1;
-    std::string folder = std::string("Z:") + dir + "/";
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-    return qmtest::RunXdo(folder, args);
+    return qmtest::RunXdo(qmtest::EnvFolder("QM_XDO_DIR"), args);
 }
 
 void ClickItem(ui::CSkinWindow& window, int id) {

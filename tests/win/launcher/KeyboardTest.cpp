@@ -124,11 +124,8 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenuAndAPopup) {
 }
 
 TEST(LauncherKeyboard, RealKeysWalkTheMenuAndOpenTheSystemMenu) {
-    const std::string unixAgent = lt::Env("QM_XDO_DIR");
-    if (unixAgent.empty()) GTEST_SKIP() << "needs the xdotool agent of run-with-service";
-    std::string agent = "Z:" + unixAgent + "\\";
-    for (char& c : agent)
-        if (c == '/') c = '\\';
+    const std::string agent = lt::EnvFolder("QM_XDO_DIR");
+    if (agent.empty()) GTEST_SKIP() << "needs the xdotool agent of run-with-service";
     ActiveLauncher l;
     const HWND hwnd = l.window->GetHandle();
     // The X server's keyboard goes to the launcher's X window without a click.
@@ -153,8 +150,8 @@ TEST(LauncherKeyboard, RealKeysWalkTheMenuAndOpenTheSystemMenu) {
 
     lt::CMenuWatch watch;
     ASSERT_TRUE(watch.Ok());
-    EXPECT_TRUE(keys({"alt+space"}, [&] { return !lt::CMenuWatch::Seen().empty(); }));
-    EXPECT_EQ(lt::CMenuWatch::Seen(), std::vector<bool>{true});
+    EXPECT_TRUE(keys({"alt+space"}, [&] { return !watch.seen.empty(); }));
+    EXPECT_EQ(watch.seen, std::vector<bool>{true});
     lt::Drain();
     EXPECT_EQ(::GetFocus(), hwnd);
     EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);

@@ -40,8 +40,7 @@ TEST(LauncherAccess, TheLauncherItsMenuAndASubMenuReadAsTables) {
         {kTile, "渋滞情報 100 %", kReadOnly}, {kTile, "天気情報 100 %", kReadOnly},
         {kTile, "音楽 100 %", kReadOnly},     {kText, status, kReadOnly},
     };
-    EXPECT_EQ(ReadAccess(launcher.Handle(), true), front)
-        << qmtest::Describe(ReadAccess(launcher.Handle(), true));
+    EXPECT_EQ(ReadAccess(launcher.Handle(), true), front);
 
     // The default action of "メニュー" opens the menu, as a click does.
     IAccessible* client = qmtest::ClientOf(launcher.Handle());
@@ -58,8 +57,7 @@ TEST(LauncherAccess, TheLauncherItsMenuAndASubMenuReadAsTables) {
     EXPECT_EQ(ReadAccess(root->GetHandle()), (std::vector<AccRow>{{kButton, "データ更新", opens},
                                                                   {kButton, "音楽転送", opens},
                                                                   {kButton, "Webサイト", opens},
-                                                                  {kButton, "各種情報", opens}}))
-        << qmtest::Describe(ReadAccess(root->GetHandle()));
+                                                                  {kButton, "各種情報", opens}}));
     // The options' sub-menu, its card button enabled by the card.
     root->SendMessage(WM_COMMAND, (ui::CMenuWindow::kFirstButtonId + 3) | 0x10000, 0);
     ui::CMenuWindow* options = root->SubMenu(3);
@@ -68,8 +66,7 @@ TEST(LauncherAccess, TheLauncherItsMenuAndASubMenuReadAsTables) {
     EXPECT_EQ(ReadAccess(options->GetHandle()),
               (std::vector<AccRow>{{kButton, "バージョン情報", kFocusable},
                                    {kButton, "SDカード情報", kFocusable},
-                                   {kButton, "オンラインヘルプ", kFocusable}}))
-        << qmtest::Describe(ReadAccess(options->GetHandle()));
+                                   {kButton, "オンラインヘルプ", kFocusable}}));
 }
 
 TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) {
@@ -82,8 +79,7 @@ TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) 
             ReadAccess(version.GetHandle()),
             PopupHead("QUILL MARCHバージョン情報", {{kPicture, "QUILL MARCH", 0},
                                                     {kPicture, "コルヴェイン株式会社", 0},
-                                                    {kText, version.VersionLabel(), kReadOnly}}))
-            << qmtest::Describe(ReadAccess(version.GetHandle()));
+                                                    {kText, version.VersionLabel(), kReadOnly}}));
     }
     {
         // The download estimate: its note below the question, the bottom
@@ -114,8 +110,7 @@ TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) 
                        {kButton, "はい", kHidden},
                        {kButton, "再予約", kHidden},
                        {kButton, "OK", kHidden}});
-        EXPECT_EQ(ReadAccess(map.GetHandle()), rows)
-            << qmtest::Describe(ReadAccess(map.GetHandle()));
+        EXPECT_EQ(ReadAccess(map.GetHandle()), rows);
     }
     // The traffic question runs modally: it is read from inside its loop,
     // then answered No.
@@ -136,6 +131,5 @@ TEST(LauncherAccess, TheVersionWindowAndTheQuestionsReadTheirMessageAndButtons) 
                                                   "[いいえ]を選ぶと取得せずに終了します)",
                                                   kReadOnly},
                                                  {kButton, "いいえ", kFocusable},
-                                                 {kButton, "はい", kFocusable}}))
-        << qmtest::Describe(traffic);
+                                                 {kButton, "はい", kFocusable}}));
 }

@@ -15,13 +15,13 @@
 
 #include "AccessTree.h"
 #include "BoxWatcher.h"
+#include "ScreenInput.h"
 #include "ServiceControl.h"
 #include "ServiceSupport.h"
 #include "TestSupport.h"
 #include "app/LauncherWindow.h"
 #include "common/CodePage.h"
 #include "common/CoreProcess.h"
-#include "common/KilnLog.h"
 #include "common/WickerdaleConfig.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
@@ -35,26 +35,19 @@
 namespace lt {
 
 using qmtest::Env;
+using qmtest::EnvFolder;
+using qmtest::LogText;
 using qmtest::ServiceUrl;
-// A folder the run script names (else the work folder), ending in "\\".
-inline std::string EnvFolder(const char* name) {
-    std::string folder = Env(name);
-    if (folder.empty()) folder = qmtest::WorkFolder();
-    return folder.back() == '\\' ? folder : folder + '\\';
-}
-inline std::string LogPath() { return qmtest::WorkFolder() + "launcher.log"; }
-inline std::string LogText() { return qmtest::ReadFile(LogPath()); }
+inline const bool g_keepsLog = qmtest::KeepLog();
 inline bool HaveService() { return !Env("QM_SERVICE_HOST").empty(); }
 
-// Once per program: library, log, skins and the connection table.
+// Once per program: library, skins and the connection table.
 inline void SetUpProgram() {
     static bool done = false;
     if (done) return;
     done = true;
     lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
-    KILNLOG.Start(LogPath().c_str(), 20480);
-    HMODULE skins = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE);
+    const HMODULE skins = qmtest::ProgramModule();
     ui::SetSkinResourceMode(skins, skins, skins);
     const std::string host = Env("QM_SERVICE_HOST");
     const std::string lines = qmtest::StandInConnectionLines(host.empty() ? "127.0.0.1:9" : host);
@@ -180,6 +173,7 @@ public:
         s_step = nullptr;
     }
     bool Done() const { return m_timer && !s_step; }
+    bool Running() const { return m_timer != 0; }
 
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -193,23 +187,12 @@ private:
 };
 
 // The pop-up menus this thread shows while it lives (true: it held Close, as
-// the system menu does), each ended as soon as seen. A menu runs its own
-// loop; a thread timer's message is dispatched inside it, where this looks.
+// the system menu does), each ended as soon as seen from inside the menu's
+// own loop; a menu mode that never shows a menu ends too (after 5 s).
 class CMenuWatch {
 public:
-    CMenuWatch() {
-        Seen().clear();
-        s_ticks = 0;
-        m_timer = ::SetTimer(nullptr, 0, 20, OnTick);
-    }
-    ~CMenuWatch() {
-        if (m_timer) ::KillTimer(nullptr, m_timer);
-    }
-    bool Ok() const { return m_timer != 0; }
-    static std::vector<bool>& Seen() {
-        static std::vector<bool> seen;
-        return seen;
-    }
+    std::vector<bool> seen;
+    bool Ok() const { return m_look.Running(); }
 
 private:
     static BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
@@ -219,25 +202,24 @@ private:
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
-    static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
+    bool Look() {
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
-        if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE)) {
-            s_ticks = 0;
-            return;
-        }
+        if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info) || !(info.flags & GUI_INMENUMODE))
+            return m_idle = 0, false;
         HWND window = nullptr;
         ::EnumThreadWindows(::GetCurrentThreadId(), FindMenu, reinterpret_cast<LPARAM>(&window));
         if (window) {
             const auto menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
-            Seen().push_back(menu && ::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1));
+            seen.push_back(menu && ::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND) != UINT(-1));
             ::EndMenu();
-        } else if (++s_ticks > 250) {
-            ::EndMenu();  // a menu mode that never shows a menu ends too (5 s of ticks)
+        } else if (++m_idle > 500) {
+            ::EndMenu();
         }
+        return false;
     }
-    static inline int s_ticks = 0;
-    UINT_PTR m_timer = 0;
+    int m_idle = 0;
+    CInsideModal m_look{[this] { return Look(); }};
 };
 
 // A plain window the launcher's size where it would stand, at the system's
@@ -297,15 +279,7 @@ inline bool RealClick(POINT screen, int count = 1, const std::function<bool()>& 
 }
 
 // --- what a screen reader reads ---------------------------------------------------------------
-// Every child the window's client object lists (or those shown), as a table.
-inline std::vector<qmtest::AccRow> ReadAccess(HWND window, bool shownOnly = false) {
-    IAccessible* client = qmtest::ClientOf(window);
-    if (!client) return {{0, "no client object", 0}};
-    std::vector<qmtest::AccRow> rows =
-        shownOnly ? qmtest::ReadShownChildren(client) : qmtest::ReadChildren(client);
-    client->Release();
-    return rows;
-}
+using qmtest::ReadAccess;
 
 // What every pop-up begins with: its title, its mark and its close button.
 inline std::vector<qmtest::AccRow> PopupHead(const char* title, std::vector<qmtest::AccRow> own) {
@@ -318,10 +292,8 @@ inline std::vector<qmtest::AccRow> PopupHead(const char* title, std::vector<qmte
 }
 
 // --- screenshots ---------------------------------------------------------------------------------
-// Saves a composed window as PNG beside the test output (QM_SCREEN_DIR when
-// the run script names one, else the work folder).
 inline void SaveScreen(lib::wfc::CDIB* buffer, const std::string& name) {
-    if (buffer) buffer->SavePng((EnvFolder("QM_SCREEN_DIR") + name + ".png").c_str());
+    qmtest::SaveScreen(buffer, "launcher", name);
 }
 
 }  // namespace lt

@@ -711,7 +711,7 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
         lt::CMenuWatch watch;
         ASSERT_TRUE(watch.Ok());
         launcher.Click(CLauncherWindow::kApplicationIcon);
-        EXPECT_EQ(lt::CMenuWatch::Seen(), std::vector<bool>{true});
+        EXPECT_EQ(watch.seen, std::vector<bool>{true});
     }
     HMENU system = ::GetSystemMenu(launcher.Handle(), FALSE);
     EXPECT_TRUE(::GetMenuState(system, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
@@ -817,8 +817,7 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
                                                  {kButton, "いいえ", buttons},
                                                  {kButton, "はい", buttons}});
         };
-        EXPECT_EQ(lt::ReadAccess(upload->GetHandle()), rows(kFocusable))
-            << qmtest::Describe(lt::ReadAccess(upload->GetHandle()));
+        EXPECT_EQ(lt::ReadAccess(upload->GetHandle()), rows(kFocusable));
         // The hand over its buttons; Enter answers Yes, which makes both
         // buttons unavailable while the logs go up; the success message is shown.
         const RECT yes = upload->GetItemById(ui::CLogUploadWindow::kYesButton)->GetRect();
@@ -830,7 +829,7 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
         const size_t mark = launcher.boxes.Count();
         upload->SendMessage(WM_KEYDOWN, VK_RETURN, 0);
         const std::vector<qmtest::AccRow> pressed = lt::ReadAccess(upload->GetHandle());
-        EXPECT_EQ(pressed, rows(kOff)) << qmtest::Describe(pressed);
+        EXPECT_EQ(pressed, rows(kOff));
         ASSERT_TRUE(lt::PumpUntil([&] { return launcher.boxes.Count() > mark; }, 30000));
         // The chain goes on to the release check, which finds the newer release.
         ASSERT_TRUE(lt::PumpUntil([&] { return shown(launcher->UpdateWindow()); }));
@@ -849,8 +848,7 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
                             kReadOnly},
                            {kCheck, "今後このメッセージを表示しない", kHidden},
                            {kText, "今後このメッセージを表示しない。", kReadOnly | kHidden},
-                           {kButton, "OK", kFocusable}}))
-            << qmtest::Describe(lt::ReadAccess(update->GetHandle()));
+                           {kButton, "OK", kFocusable}}));
         // "Do not show again" turns the automatic check off.
         update->SendMessage(WM_COMMAND, ui::CUpdateNotifyWindow::kDispMsgCheckBox | 0x10000, 0);
         CWickerdaleConfig config;

@@ -39,13 +39,13 @@ protected:
     }
 };
 
-using Record = qmtest::ServiceRecord;
+using Record = qmtest::ServiceRequest;
 inline int RecordCount() {
     return static_cast<int>(qmtest::ListFiles(StateFolder() + "records\\*.json").size());
 }
 inline Record LastRecord() {
-    const std::vector<Record> all = qmtest::ServiceRecords();
-    return all.empty() ? Record{"", "", StateFolder() + "records\\"} : all.back();
+    const std::vector<Record> all = qmtest::ServiceRequests();
+    return all.empty() ? Record{"", "", "", StateFolder() + "records\\"} : all.back();
 }
 // Waits (on change notices of the records folder) for at least count records.
 inline bool WaitForRecords(int count, DWORD timeoutMs) {
@@ -81,22 +81,10 @@ struct CMessageSink {
     }
 };
 
-// This program's log, started in its scratch folder before the tests.
-inline std::string LogPath() { return qmtest::WorkFolder() + "net.log"; }
-struct LogEnvironment : ::testing::Environment {
-    void SetUp() override { KILNLOG.Start(LogPath().c_str(), 10240); }
-};
-inline ::testing::Environment* const g_logEnv =
-    ::testing::AddGlobalTestEnvironment(new LogEnvironment);
-inline std::string LogText() { return qmtest::ReadFile(LogPath()); }
-inline int CountInLog(const std::string& text, size_t fromOffset) {
-    const std::string log = LogText();
-    int n = 0;
-    for (size_t p = log.find(text, fromOffset); p != std::string::npos;
-         p = log.find(text, p + text.size()))
-        ++n;
-    return n;
-}
+// This program's log, started before the tests.
+inline const bool g_keepsLog = qmtest::KeepLog();
+using qmtest::CountInLog;
+using qmtest::LogText;
 
 // Points the connection table at the service through a "Connection.info".
 inline void PointTableAtService(const std::map<unsigned, std::string>& endpointPaths) {

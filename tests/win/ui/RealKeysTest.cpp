@@ -20,7 +20,7 @@ bool PumpFor(const std::function<bool()>& done) { return qmtest::PumpUntil(done,
 }  // namespace
 
 TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
-    const std::string agent = EnvPath("QM_XDO_DIR", "");
+    const std::string agent = qmtest::EnvFolder("QM_XDO_DIR");
     if (agent.empty()) GTEST_SKIP() << "needs run-with-xdotool";
     PrepareItemSkin();
     CRecordingWindow window;
@@ -87,7 +87,7 @@ TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
     EXPECT_EQ(shot.GetPixel(42, 42), kFaceN);
     EXPECT_EQ(shot.GetPixel(45, 45), kFaceN);
     EXPECT_EQ(shot.GetPixel(52, 50), kFocusMarkColor);
-    SaveScreenshot(shot, "focus-mark");
+    qmtest::SaveScreen(&shot, "ui", "focus-mark");
 
     window.events.clear();
     ASSERT_EQ(qmtest::RunXdo(agent, {"key", "space"}), 0);

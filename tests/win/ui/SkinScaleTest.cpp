@@ -225,7 +225,7 @@ std::vector<std::string> Measurements(const char* skin) {
     auto window = MakeItemWindow();
     if (!window->GetHandle()) return lines;
     lines = MeasureItemWindow(*window);
-    SaveScreenshot(*window->BackBuffer(), "scale-items-" + std::to_string(window->Dpi()));
+    qmtest::SaveScreen(window->BackBuffer(), "ui", "scale-items-" + std::to_string(window->Dpi()));
     window->DestroyWindow();
     for (const std::string& line : MeasureListView()) lines.push_back(line);
     return lines;
@@ -270,7 +270,7 @@ TEST(SkinScale, DpiChangedFrom96To192RelaysOutAndRedrawsFromThe2xSheet) {
     EXPECT_EQ(window->Dpi(), 192);
     EXPECT_EQ(Edges(window->GetWindowRect()), Edges(suggested));
     EXPECT_EQ(Joined(MeasureItemWindow(*window)), Joined(kAt192));
-    SaveScreenshot(*window->BackBuffer(), "scale-items-changed-192");
+    qmtest::SaveScreen(window->BackBuffer(), "ui", "scale-items-changed-192");
     // And back: the window is its 96-DPI self again.
     const RECT back = {50, 60, 250, 180};
     ::SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(96, 96),

@@ -10,17 +10,11 @@
 
 using namespace ui;
 using qmtest::CBoxWatcher;
+using qmtest::ProgramModule;
 using skintest::SkinFile;
 using skintest::ThrownText;
 
 namespace {
-
-// Quillmarch.exe carries the skins; the test program does not.
-HMODULE ProgramModule() {
-    static HMODULE module = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(),
-                                             nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    return module;
-}
 
 class SkinShell : public ::testing::Test {
 protected:
@@ -40,8 +34,9 @@ protected:
 
 TEST_F(SkinShell, GetSkinFromResourcesMatchesGolden) {
     SkinData skin = GetSkin("Common.txt");
-    EXPECT_EQ(DumpSkinTree(skin, SkinDumpCharset::kUtf8),
-              qmtest::ReadFile(skintest::EnvPath("QM_SOURCE_DIR", "tests/golden/Common.tree.txt")));
+    EXPECT_EQ(
+        DumpSkinTree(skin, SkinDumpCharset::kUtf8),
+        qmtest::ReadFile(qmtest::EnvFolder("QM_SOURCE_DIR") + "tests\\golden\\Common.tree.txt"));
     // The font name came from the language file through the system's code page.
     EXPECT_EQ(skin["WindowBaseClass"].properties["Font"],
               (SkinValues{"ＭＳ Ｐゴシック", "12", "400"}));

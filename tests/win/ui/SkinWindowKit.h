@@ -1,8 +1,8 @@
 #pragma once
-// What the skin tests under Wine share: screenshots, paths, and two
-// skins drawn in flat colours at known places (so pixels can be checked
-// exactly) for the item tests and for the resizable windows; CRecordingWindow
-// writes down every item notification it gets.
+// What the skin tests under Wine share: two skins drawn in flat colours at
+// known places (so pixels can be checked exactly) for the item tests and for
+// the resizable windows; CRecordingWindow writes down every item notification
+// it gets.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/native/SkinTestHelpers.h"
+#include "tests/support/ScreenInput.h"
 #include "tests/support/TestSupport.h"
 #include "ui/ButtonListView.h"
 #include "ui/Skin.h"
@@ -29,14 +30,6 @@
 
 namespace skintest {
 
-// Saves a composed picture as "screens\<name>.png" beside the test program,
-// kept after the run for a look.
-inline bool SaveScreenshot(const lib::wfc::CDIB& dib, const std::string& name) {
-    const std::string folder = qmtest::BinFolder() + "screens\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return dib.SavePng((folder + name + ".png").c_str());
-}
-
 // Runs fn, which must throw CSkinWindowException; returns its text.
 template <typename Fn>
 std::string ThrownText(Fn fn) {
@@ -46,13 +39,6 @@ std::string ThrownText(Fn fn) {
         return e.what();
     }
     return "<nothing thrown>";
-}
-
-// A folder that wine-run names in an environment variable, as a Windows path
-// with '\'; empty when the variable is not set.
-inline std::string EnvPath(const char* variable, const std::string& relative) {
-    const std::string folder = qmtest::Env(variable);
-    return folder.empty() ? folder : qmtest::HostPath(folder + "/" + relative);
 }
 
 // Colours of the sheets (COLORREF).

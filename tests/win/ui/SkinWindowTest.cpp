@@ -174,7 +174,7 @@ TEST_F(SkinWindowTest, ComposesFacesFrameShapeAndIcons) {
     ASSERT_NE(::GetWindowRgn(hwnd, region), ERROR);
     EXPECT_FALSE(::PtInRegion(region, 100, 100));
     EXPECT_TRUE(::PtInRegion(region, 101, 100));
-    SaveScreenshot(*window->BackBuffer(), "item-window");  // to look at; not a check
+    qmtest::SaveScreen(window->BackBuffer(), "ui", "item-window");  // to look at; not a check
 
     // The 4 x 4 white icon sits in the middle of the 16 x 16 face.
     auto* button = window->GetItemById(kIconButton);
