@@ -34,7 +34,11 @@ inline lib::wfc::CDIB GrabWindow(HWND window) {
 // Saves a picture as screens\FOLDER\NAME.png in the build folder, for a look
 // after the run and for the gallery.
 inline void SaveScreen(const lib::wfc::CDIB* picture, const char* folder, const std::string& name) {
-    const std::string path = BinFolder() + "..\\screens\\" + folder + "\\";
+    // The build folder by name, not as "bin\..": the folder maker goes
+    // through long-path names, in which ".." is a name like any other.
+    std::string build = BinFolder();
+    build.erase(build.find_last_of('\\', build.size() - 2) + 1);
+    const std::string path = build + "screens\\" + folder + "\\";
     CreateDirectories(path.c_str());
     if (picture) picture->SavePng((path + name + ".png").c_str());
 }
