@@ -20,6 +20,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -365,17 +367,77 @@ inline void EmptyTree(const std::string& folder) { DeleteFolderTree(folder.c_str
 using qmtest::Drain;
 using qmtest::PumpUntil;
 
-// The running stand-in core's process (opened to wait on), or none.
-inline HANDLE OpenCoreProcess() {
-    qm::CHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 p = {sizeof p};
-    for (BOOL more = ::Process32First(snap.Get(), &p); more; more = ::Process32Next(snap.Get(), &p))
-        if (lstrcmpiA(p.szExeFile, "Quillmarch_Core.exe") == 0)
-            if (HANDLE h = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                         p.th32ProcessID))
-                return h;
-    return nullptr;
-}
+// The stand-in cores a cycle's journal names by the "pid N" line each writes
+// once it owns the core's place, opened to wait on. A look through the
+// process list could not tell that core from a second start turned away or
+// one still ending.
+class CJournalCores {
+public:
+    explicit CJournalCores(std::string journal) : m_journal(std::move(journal)) {}
+
+    bool Named() {
+        Refresh();
+        return !m_cores.empty();
+    }
+    // Every core named so far has ended (one gone before it could be opened
+    // counts as ended).
+    bool Ended() {
+        Refresh();
+        return Running() == nullptr;
+    }
+    // A core still running, to wake on when it ends; or none.
+    HANDLE Running() const {
+        for (const Core& c : m_cores)
+            if (c.process && ::WaitForSingleObject(c.process.Get(), 0) != WAIT_OBJECT_0)
+                return c.process.Get();
+        return nullptr;
+    }
+    // Each core and how it ended, for a failure's message.
+    std::string Ends() const {
+        if (m_cores.empty()) return "no core named itself";
+        std::string text;
+        for (const Core& c : m_cores) {
+            DWORD code = 0;
+            const bool known = c.process && ::GetExitCodeProcess(c.process.Get(), &code);
+            text += (text.empty() ? "core pid " : ", core pid ") + std::to_string(c.pid) +
+                    (!known                 ? " gone before it was opened"
+                     : code == STILL_ACTIVE ? " still running"
+                                            : " ended with " + std::to_string(code));
+        }
+        return text;
+    }
+
+private:
+    struct Core {
+        DWORD pid;
+        qm::CHandle process;
+    };
+    void Refresh() {
+        const std::string text = ReadBytes(m_journal);
+        for (size_t at = 0; (at = text.find("pid ", at)) != std::string::npos; at += 4) {
+            if (at != 0 && text[at - 1] != '\n') continue;
+            const DWORD pid = std::strtoul(text.c_str() + at + 4, nullptr, 10);
+            if (std::any_of(m_cores.begin(), m_cores.end(),
+                            [&](const Core& c) { return c.pid == pid; }))
+                continue;
+            m_cores.push_back({pid, qm::CHandle(OpenCore(pid))});
+        }
+    }
+    // The process of that id while it is still a core: an id is used again
+    // once its process has gone.
+    static HANDLE OpenCore(DWORD pid) {
+        qm::CHandle h(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        char image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        if (!h || !::QueryFullProcessImageNameA(h.Get(), 0, image, &size)) return nullptr;
+        const char* name = std::strrchr(image, '\\');
+        return lstrcmpiA(name ? name + 1 : image, "Quillmarch_Core.exe") == 0 ? h.Release()
+                                                                              : nullptr;
+    }
+
+    std::string m_journal;
+    std::vector<Core> m_cores;
+};
 
 // --- the rotation ----------------------------------------------------------------------------
 
@@ -515,7 +577,6 @@ public:
             if (!config.SetMapNotifiesLater(0) || !config.SetMapNotifyMessage(1))
                 return "cannot write the settings";
         }
-        m_journal = m_work + "journal.txt";
         m_scenario = m_work + "scenario.txt";
         ::SetEnvironmentVariableA("QM_CORE_SCENARIO", m_scenario.c_str());
         ::SetEnvironmentVariableA("QM_MUSIC_SCENARIO", m_scenario.c_str());
@@ -538,7 +599,9 @@ public:
         const Step& step = kSteps[i % kPeriod];
         const Card& card = kCards[kCardOrder[i % kCardPeriod]];
         m_failure.clear();
-        ::DeleteFileA(m_journal.c_str());
+        // A journal of the cycle's own: a core of an earlier cycle that is
+        // still ending writes into its own. A right cycle's journal goes.
+        m_journal = m_work + "journal-" + std::to_string(i) + ".txt";
         WriteBytes(m_scenario, "journal " + m_journal + "\r\n" + step.scenario);
         const bool serviceFails = i % kPeriod == kServiceFailureCycle;
         if (serviceFails &&
@@ -570,7 +633,9 @@ public:
                 log.find("ログアップロード終了通知 MSG:0x90000001") != std::string::npos)
                 Fail("the log upload check did not fail");
         }
-        return m_failure.empty() ? std::string() : std::string(step.name) + ": " + m_failure;
+        if (!m_failure.empty()) return std::string(step.name) + ": " + m_failure;
+        ::DeleteFileA(m_journal.c_str());
+        return std::string();
     }
 
     // Files no cycle changes for good: the settings and the user list.
@@ -710,16 +775,16 @@ private:
     void Charge(const Step& step, qmtest::CBoxWatcher& boxes) {
         const size_t boxesBefore = boxes.Count();
         auto journal = [&] { return ReadBytes(m_journal); };
-        if (!PumpUntil([&] { return journal().find("start ") != std::string::npos; }, 30000))
-            return Fail("no core started");
-        qm::CHandle core(OpenCoreProcess());
-        auto ended = [&] { return !core || ::WaitForSingleObject(core.Get(), 0) == WAIT_OBJECT_0; };
+        CJournalCores cores(m_journal);
+        if (!PumpUntil([&] { return cores.Named(); }, 30000))
+            return Fail("no core started (its journal: " + OneLine(journal()) + ")");
+        auto ended = [&] { return cores.Ended(); };
         if (step.question != Question::None) {
             auto asked = [&] {
                 ui::CMapChargeWindow* w = m_launcher->MapWindow();
                 return w && w->GetHandle() && ::IsWindowVisible(w->GetHandle());
             };
-            if (!PumpUntil([&] { return asked() || ended(); }, 20000, core.Get()) || !asked())
+            if (!PumpUntil([&] { return asked() || ended(); }, 20000, cores.Running()) || !asked())
                 return Fail("no map question");
             ui::CMapChargeWindow* w = m_launcher->MapWindow();
             w->FinishSlide();
@@ -733,22 +798,22 @@ private:
                         return GetStatusText(m_launcher->LastStatusOf(kChargeMap)) == kMapRunning ||
                                ended();
                     },
-                    20000, core.Get()))
+                    20000, cores.Running()))
                 return Fail("the map did not start");
             Send(WM_COMMAND, ui::CLauncherWindow::kSDAbortButton | 0x10000, 0);
         }
-        if (!PumpUntil(ended, 30000, core.Get())) return Fail("the core did not end");
+        if (!PumpUntil(ended, 30000, cores.Running()))
+            return Fail("the core did not end (" + cores.Ends() + ")");
         Drain();
         if (step.waitForEnd && journal().find("\r\nexit") == std::string::npos)
-            return Fail("the core did not finish its run (" + CoreEnd(core.Get()) +
+            return Fail("the core did not finish its run (" + cores.Ends() +
                         "; its journal: " + OneLine(journal()) + ")");
         const uint32_t kinds[] = {kChargeMap, kChargeTraffic, kChargeWeather, kChargeMusic};
         for (int k = 0; k < 4; ++k) {
             const std::string shown = GetStatusText(m_launcher->LastStatusOf(kinds[k]));
             if (shown != step.status[k])
                 return Fail("kind " + std::to_string(kinds[k]) + " ended as \"" + shown + "\" (" +
-                            CoreEnd(core.Get()) + "; the core's journal: " + OneLine(journal()) +
-                            ")");
+                            cores.Ends() + "; the core's journal: " + OneLine(journal()) + ")");
         }
         const std::vector<std::string> texts = boxes.Texts();
         if (texts.size() - boxesBefore != size_t(step.boxes))
@@ -880,15 +945,6 @@ private:
         CardNotice(DBT_DEVICEREMOVECOMPLETE);
         if (!PumpUntil([&] { return m_launcher->CurrentCard() == 0; }, 5000))
             Fail("the launcher still has a card");
-    }
-    // The core process waited on, for a failure's message: which one, and
-    // how it ended.
-    static std::string CoreEnd(HANDLE core) {
-        if (!core) return "no core process was found";
-        DWORD code = 0;
-        ::GetExitCodeProcess(core, &code);
-        return "core pid " + std::to_string(::GetProcessId(core)) + " ended with " +
-               std::to_string(code);
     }
     // A journal's last lines on one line, for a failure's message.
     static std::string OneLine(std::string text) {
