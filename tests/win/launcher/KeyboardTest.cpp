@@ -1,5 +1,7 @@
 // The launcher without a mouse: Tab, Enter, the arrows and Escape through the
-// menu and a pop-up, and Alt+Space, by messages and by real keys.
+// menu and a pop-up, and Alt+Space, by messages and by real keys; and what a
+// screen reader reads of the launcher and its menu on the way (its pop-ups:
+// LauncherTest, where they show).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,9 +12,12 @@
 #include "app/LauncherWindow.h"
 #include "app/MenuWindow.h"
 #include "app/VersionWindow.h"
+#include "common/CoreBridge.h"
 #include "ui/SkinWindowItemButton.h"
 
+using qmtest::AccRow;
 using ui::CLauncherWindow;
+using namespace qmtest::acc;
 
 namespace {
 
@@ -47,6 +52,23 @@ struct ActiveLauncher : lt::CSettledLauncher {
 TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenuAndAPopup) {
     ActiveLauncher l;
     ASSERT_TRUE(l.window->Started());
+    // The map charge at 45 %: its tile says so, the status line its text.
+    l.launcher.Send(l.window->Messages().notifyProgress, kChargeMap, 45);
+    const std::string status = l.window->StatusText();
+    EXPECT_EQ(status.rfind("地図データ更新中", 0), 0u) << status;
+    // In reading order; the start-up charges done, the test's connection
+    // file shown. The card picture and the charging animation are
+    // decoration; the menu button's closing twin and the back panel hidden.
+    const std::vector<AccRow> front = {
+        {kText, "QUILL MARCH", kReadOnly},    {kPicture, "Quillmarch", 0},
+        {kText, "for test", kReadOnly},       {kButton, "メニュー", kFocusable},
+        {kButton, "最小化", kFocusable},      {kButton, "閉じる", kFocusable},
+        {kTile, "ナビ情報 100 %", kReadOnly}, {kTile, "地図 45 %", kReadOnly},
+        {kTile, "渋滞情報 100 %", kReadOnly}, {kTile, "天気情報 100 %", kReadOnly},
+        {kTile, "音楽 100 %", kReadOnly},     {kText, status, kReadOnly},
+    };
+    EXPECT_EQ(lt::ReadAccess(l.window->GetHandle(), true), front);
+
     l.Key(VK_TAB);
     EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
     l.Key(VK_RETURN);
@@ -59,9 +81,7 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenuAndAPopup) {
     // and Left walk it (round), Up unfolds the sub-menu above.
     l.Key(VK_LEFT);
     EXPECT_EQ(l.MenuKey(), std::make_pair(0, 0));
-    l.Key(VK_RIGHT);
-    l.Key(VK_RIGHT);
-    l.Key(VK_RIGHT);
+    for (int i = 0; i < 3; ++i) l.Key(VK_RIGHT);
     EXPECT_EQ(l.MenuKey(), std::make_pair(0, 3));
     l.Key(VK_RIGHT);
     EXPECT_EQ(l.MenuKey(), std::make_pair(0, 0));
@@ -69,19 +89,19 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenuAndAPopup) {
     l.Key(VK_UP);
     EXPECT_EQ(l.MenuKey(), std::make_pair(4, 0));  // options, version information
     EXPECT_TRUE(l.window->RootMenu()->SubMenu(3)->IsOpen());
-    // A screen reader reads the keyboard's button as focused, in the menu
-    // that has the keyboard only, and the options button as opening a pop-up.
-    const auto state = [](ui::CMenuWindow* menu, long child) {
-        IAccessible* client = qmtest::ClientOf(menu->GetHandle());
-        const long value = client ? qmtest::ReadRow(client, child).state : -1;
-        if (client) client->Release();
-        return value;
-    };
-    EXPECT_EQ(state(l.window->RootMenu()->SubMenu(3), 1),
-              STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
-    EXPECT_EQ(state(l.window->RootMenu(), 4), STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_HASPOPUP);
-    l.Key(VK_DOWN);
-    l.Key(VK_UP);
+    // A screen reader reads each main button as opening a sub-menu, and the
+    // keyboard's button as focused, in the menu that has the keyboard only;
+    // the card button enabled by the card.
+    const long opens = kFocusable | STATE_SYSTEM_HASPOPUP;
+    EXPECT_EQ(lt::ReadAccess(l.window->RootMenu()->GetHandle()),
+              (std::vector<AccRow>{{kButton, "データ更新", opens},
+                                   {kButton, "音楽転送", opens},
+                                   {kButton, "Webサイト", opens},
+                                   {kButton, "各種情報", opens}}));
+    EXPECT_EQ(lt::ReadAccess(l.window->RootMenu()->SubMenu(3)->GetHandle()),
+              (std::vector<AccRow>{{kButton, "バージョン情報", kFocusable | kFocused},
+                                   {kButton, "SDカード情報", kFocusable},
+                                   {kButton, "オンラインヘルプ", kFocusable}}));
     l.Key(VK_UP);
     EXPECT_EQ(l.MenuKey(), std::make_pair(4, 2));  // round to online help
     // Across the sub-menu: the neighbouring main button's sub-menu.
@@ -99,9 +119,16 @@ TEST(LauncherKeyboard, TabEnterArrowsAndEscapeThroughTheMenuAndAPopup) {
     EXPECT_EQ(l.Focus(), CLauncherWindow::kMenuButton);
     EXPECT_TRUE(l.window->TabAccessor().IsFocusMarkShown());
 
-    // Options, version information, by keys again: a pop-up takes the
-    // keyboard and gives it back when it closes.
-    for (UINT key : {VK_RETURN, VK_LEFT, VK_LEFT, VK_UP}) l.Key(key);
+    // The default action of "メニュー" opens the menu, as Enter does; options,
+    // version information, by keys again: a pop-up takes the keyboard and
+    // gives it back when it closes.
+    IAccessible* client = qmtest::ClientOf(l.window->GetHandle());
+    ASSERT_NE(client, nullptr);
+    const VARIANT menu = qmtest::Child(qmtest::ChildNamed(client, "メニュー"));
+    EXPECT_EQ(client->accDoDefaultAction(menu), S_OK);
+    client->Release();
+    ASSERT_TRUE(lt::PumpUntil([&] { return l.window->RootMenu()->IsOpen(); }, 5000));
+    for (UINT key : {VK_LEFT, VK_LEFT, VK_UP}) l.Key(key);
     ASSERT_EQ(l.MenuKey(), std::make_pair(4, 0));
     l.Key(VK_RETURN);
     ASSERT_TRUE(lt::PumpUntil(

@@ -22,13 +22,10 @@
 #include "app/LauncherWindow.h"
 #include "common/CodePage.h"
 #include "common/CoreProcess.h"
-#include "common/WickerdaleConfig.h"
 #include "datafiles/UserListFile.h"
 #include "net/ConnectionFile.h"
 #include "net/WinHttpWrapper.h"
 #include "ui/Skin.h"
-#include "ui/SkinScale.h"
-#include "ui/SkinScaleWin.h"
 #include "wfc/DIB.h"
 #include "wfc/Library.h"
 
@@ -37,7 +34,6 @@ namespace lt {
 using qmtest::Env;
 using qmtest::EnvFolder;
 using qmtest::LogText;
-using qmtest::ServiceUrl;
 inline const bool g_keepsLog = qmtest::KeepLog();
 inline bool HaveService() { return !Env("QM_SERVICE_HOST").empty(); }
 
@@ -220,27 +216,6 @@ private:
     }
     int m_idle = 0;
     CInsideModal m_look{[this] { return Look(); }};
-};
-
-// A plain window the launcher's size where it would stand, at the system's
-// scale: the pop-ups slide out of its top edge, as wide as it. Settings and
-// map notices at their defaults.
-struct CPopupOwner {
-    HWND hwnd = nullptr;
-    CPopupOwner() {
-        SetUpProgram();
-        CWickerdaleConfig().ResetSetting(true);
-        CWickerdaleConfig().ResetMap(true);
-        const int dpi = ui::SystemDpi();
-        hwnd = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP | WS_VISIBLE,
-                                 ui::ScaleCoordinate(400, dpi), ui::ScaleCoordinate(600, dpi),
-                                 ui::ScaleCoordinate(293, dpi), ui::ScaleCoordinate(132, dpi),
-                                 nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    }
-    ~CPopupOwner() {
-        ::DestroyWindow(hwnd);
-        Drain();
-    }
 };
 
 // --- real input ----------------------------------------------------------------------------

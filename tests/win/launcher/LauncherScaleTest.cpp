@@ -15,6 +15,7 @@
 #include "app/LauncherWindow.h"
 #include "app/MapChargeWindow.h"
 #include "app/VersionWindow.h"
+#include "common/WickerdaleConfig.h"
 #include "tests/support/DpiSupport.h"
 #include "ui/SkinScale.h"
 #include "ui/SkinScaleWin.h"
@@ -149,6 +150,20 @@ struct Ink {
     int lines = 0;
 };
 
+// A plain window the launcher's size where it would stand, at the system's
+// scale: the pop-ups slide out of its top edge, as wide as it. Settings and
+// map notices at their defaults. (It goes with the child process.)
+HWND PopupOwner() {
+    lt::SetUpProgram();
+    CWickerdaleConfig().ResetSetting(true);
+    CWickerdaleConfig().ResetMap(true);
+    const int dpi = ui::SystemDpi();
+    return ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "owner", WS_POPUP | WS_VISIBLE,
+                             ui::ScaleCoordinate(400, dpi), ui::ScaleCoordinate(600, dpi),
+                             ui::ScaleCoordinate(293, dpi), ui::ScaleCoordinate(132, dpi), nullptr,
+                             nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
 std::map<std::string, Ink> ParseInk(const std::vector<std::string>& lines) {
     std::map<std::string, Ink> found;
     for (const std::string& line : lines) {
@@ -168,8 +183,7 @@ std::map<std::string, Ink> ParseInk(const std::vector<std::string>& lines) {
 
 QM_CHILD_MAIN(popupink) {
     if (args.empty()) return 2;
-    const lt::CPopupOwner popupOwner;
-    const HWND owner = popupOwner.hwnd;
+    const HWND owner = PopupOwner();
     if (!owner) return 3;
     std::vector<std::string> lines;
     // Every map question: the short ones 150 px high, those with the check
@@ -205,7 +219,7 @@ QM_CHILD_MAIN(popupink) {
         info->PostMessage(WM_COMMAND, ui::CInfoChargeWindow::kCancelButton | 0x10000, 0);
         return true;
     });
-    ui::CInfoChargeQuestion::Ask(owner);
+    if (ui::CInfoChargeQuestion::Ask(owner)) return 6;  // Cancel answers no
     return qmtest::WriteFindings(args[0], lines) ? 0 : 4;
 }
 

@@ -1,6 +1,7 @@
 // The launcher window against the stand-in core and service: the start-up
 // chain, progress and completion, the status line and map phases, the map
-// questions, the card notices, eject, close and the session end.
+// questions, the card notices, eject, close and the session end; what a
+// screen reader reads of each pop-up, where it shows.
 #include <windows.h>
 #include <gtest/gtest.h>
 // after windows.h
@@ -28,7 +29,9 @@
 #include "qm_version.h"
 #include "ui/SkinWindowItemButton.h"
 
+using qmtest::AccRow;
 using ui::CLauncherWindow;
+using namespace qmtest::acc;
 
 namespace {
 
@@ -316,11 +319,7 @@ TEST(Launcher, CardNoticesOfOneSecondGiveOneRescan) {
     lt::SaveScreen(launcher->BackBuffer(), "launcher-searching");
     launcher.Send(WM_TIMER, ui::kTimerRescan);
     launcher.Send(WM_TIMER, ui::kTimerRescan);  // a second expiry scans nothing
-    std::string log = lt::LogText().substr(before);
-    size_t scans = 0;
-    for (size_t p = log.find("SD検知"); p != std::string::npos; p = log.find("SD検知", p + 1))
-        ++scans;
-    EXPECT_EQ(scans, 1u);
+    EXPECT_EQ(qmtest::CountInLog("SD検知", before), 1);
     EXPECT_EQ(launcher->CurrentCard(), 'E');
 
     // The card pulled: no card, the other icon.
@@ -462,11 +461,16 @@ TEST(Launcher, WhileBusyEjectAndCloseAskFirstAndTheSessionEndCloses) {
         mark = launcher.boxes.Count();
     };
     ejectRefused();
-    // "Ver." and the product version of the executable, without its build number.
+    // "Ver." and the product version of the executable, without its build
+    // number, read after the window's pictures.
     const std::string label = version->VersionLabel();
     ASSERT_GT(label.size(), 4u);
     EXPECT_EQ(label.compare(0, 4, "Ver."), 0);
     EXPECT_EQ(std::string(QM_VERSION_TEXT).compare(0, label.size() - 4, label, 4), 0) << label;
+    EXPECT_EQ(lt::ReadAccess(version->GetHandle()),
+              lt::PopupHead("QUILL MARCHバージョン情報", {{kPicture, "QUILL MARCH", 0},
+                                                          {kPicture, "コルヴェイン株式会社", 0},
+                                                          {kText, label, kReadOnly}}));
     version->SendMessage(WM_CLOSE);
     launcher.Send(ui::kMsgMenuCommand, 0, 0);
     const HWND settings = launcher->SettingWindow()->GetHandle();
@@ -515,19 +519,27 @@ TEST(Launcher, StaleTrafficIsOfferedOnCloseAndOKChargesTrafficFirst) {
     t.QuadPart -= 20ull * 60 * 10000000;
     ::FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&t), &old);
     launcher->SetLastTrafficUpdate(old);
-    // The question runs modally: inside its loop it is saved and OK pressed.
-    lt::CInsideModal pressed([] {
+    // The question runs modally: inside its loop it is saved, read and OK pressed.
+    std::vector<AccRow> read;
+    lt::CInsideModal pressed([&read] {
         auto* info = dynamic_cast<ui::CInfoChargeWindow*>(
             lib::wfc::CWindow::FromHandle(::FindWindowA(nullptr, "Quillmarch Info")));
         if (!info || !::IsWindowVisible(info->GetHandle())) return false;
         info->FinishSlide();  // at full height, its cover faded
         lt::SaveScreen(info->BackBuffer(), "traffic-question");
+        read = lt::ReadAccess(info->GetHandle());
         info->PostMessage(WM_COMMAND, ui::CInfoChargeWindow::kOKButton | 0x10000, 0);
         return true;
     });
     const HWND handle = launcher.Handle();
     launcher.Send(WM_COMMAND, CLauncherWindow::kCloseButton | 0x10000, 0);
     EXPECT_TRUE(pressed.Done());
+    EXPECT_EQ(read, lt::PopupHead("QUILL MARCH", {{kText,
+                                                   "終了前に渋滞情報を取得しますか？ ( "
+                                                   "[いいえ]を選ぶと取得せずに終了します)",
+                                                   kReadOnly},
+                                                  {kButton, "いいえ", kFocusable},
+                                                  {kButton, "はい", kFocusable}}));
     EXPECT_EQ(launcher->ExitMode(), 2);
     // The traffic-only charge runs; the launcher shows its end and answers
     // until its one-second timer closes it.
@@ -746,6 +758,30 @@ TEST(Launcher, GalleryOfTheMenuAndEveryMapQuestion) {
         }
         map.FinishSlide();
         lt::SaveScreen(map.BackBuffer(), "map-type" + std::to_string(q.type));
+        if (q.type != 4) continue;
+        // The download estimate: its note below the question, the bottom
+        // pair of buttons; the other types' buttons and the box are hidden.
+        EXPECT_EQ(lt::ReadAccess(map.GetHandle()),
+                  lt::PopupHead("地図更新",
+                                {{kText,
+                                  "地図ダウンロードが可能になりました。 "
+                                  "ダウンロードを開始しますか？ （予想時間 1:30）",
+                                  kReadOnly},
+                                 {kText,
+                                  "※パソコンの動作環境やお使いいただいているソフト"
+                                  "（ウイルス対策ソフトなど）によっては、"
+                                  "ダウンロード完了までの時間が長くなることがあります。",
+                                  kReadOnly},
+                                 {kCheck, "今後このメッセージを表示しない", kHidden},
+                                 {kText, "今後このメッセージを表示しない。", kReadOnly | kHidden},
+                                 {kButton, "いいえ", kHidden},
+                                 {kButton, "はい", kHidden},
+                                 {kButton, "いいえ", kFocusable},
+                                 {kButton, "はい", kFocusable},
+                                 {kButton, "後で通知", kHidden},
+                                 {kButton, "はい", kHidden},
+                                 {kButton, "再予約", kHidden},
+                                 {kButton, "OK", kHidden}}));
     }
     // Type 6 is no question: refused and logged.
     ui::CMapChargeWindow invalid(launcher.Handle());
@@ -786,7 +822,6 @@ TEST(Launcher, RealClicksOpenAndCloseTheMenuAndTurnThePanel) {
 
 // (What a screen reader reads of both pop-ups is read here, where they show.)
 TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
-    using namespace qmtest::acc;
     if (!lt::HaveService()) GTEST_SKIP() << "needs the stand-in service (run-with-service)";
     PrepareCard();
     lt::CoreScenario core("idle stay\r\n");
@@ -828,7 +863,7 @@ TEST(Launcher, LogUploadQuestionThenANewerReleaseOpensItsPageAndCloses) {
         EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
         const size_t mark = launcher.boxes.Count();
         upload->SendMessage(WM_KEYDOWN, VK_RETURN, 0);
-        const std::vector<qmtest::AccRow> pressed = lt::ReadAccess(upload->GetHandle());
+        const std::vector<AccRow> pressed = lt::ReadAccess(upload->GetHandle());
         EXPECT_EQ(pressed, rows(kOff));
         ASSERT_TRUE(lt::PumpUntil([&] { return launcher.boxes.Count() > mark; }, 30000));
         // The chain goes on to the release check, which finds the newer release.
