@@ -88,7 +88,7 @@ constexpr int kStops = static_cast<int>(sizeof kOrder / sizeof kOrder[0]);
 
 }  // namespace
 
-TEST(SettingKeys, TabWalksTheSkinOrderWithTheSharedRing) {
+TEST(SettingKeys, TabWalksWithTheSharedRingSpaceEnterAndEscapeAsInADialog) {
     ::DeleteFileA(SettingsFile().c_str());
     // The pointer off the window: no item shows its hot face.
     ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
@@ -105,6 +105,12 @@ TEST(SettingKeys, TabWalksTheSkinOrderWithTheSharedRing) {
     for (int id : kOrder) plain.push_back(PixelsOf(w, id));
     w.RedrawAll();
     EXPECT_EQ(PixelsOf(w, W::kMapChargeExeCheckBox), plain[0]);
+    // Space on the first box, before any Tab, turns it over and shows the
+    // ring; a second Space turns it back.
+    Press(VK_SPACE);
+    EXPECT_EQ(Boxes(w), (std::vector<bool>{false, true, true, true, true}));
+    EXPECT_TRUE(w.TabAccessor().IsFocusMarkShown());
+    Press(VK_SPACE);
 
     // Tab walks the order round to the start; Shift+Tab walks it back. The
     // ring is on the focused item alone (the accent, light on OK's accent
@@ -133,23 +139,8 @@ TEST(SettingKeys, TabWalksTheSkinOrderWithTheSharedRing) {
                    reinterpret_cast<LPARAM>(&to));
     EXPECT_EQ(from, 0u);
     EXPECT_EQ(to, static_cast<DWORD>(w.FolderText().size()));
-}
-
-TEST(SettingKeys, SpaceEnterAndEscapeAsInADialog) {
-    ::DeleteFileA(SettingsFile().c_str());
-    CSettingWindow w;
-    w.Open(nullptr, kCardE);
-    w.ShowWindow(SW_SHOWNA);
-    w.SetFolderText(qmtest::NewFolder("dialogkeys"));
-    ::SetFocus(w.GetHandle());
-    // Space on the first box, before any Tab, turns it over and shows the ring.
-    Press(VK_SPACE);
-    EXPECT_EQ(Boxes(w), (std::vector<bool>{false, true, true, true, true}));
-    EXPECT_TRUE(w.TabAccessor().IsFocusMarkShown());
     // Enter on the Cancel button presses it, not OK: nothing is written.
-    Press(VK_TAB, true);
-    Press(VK_TAB, true);
-    Press(VK_TAB, true);
+    for (int i = 0; i < kStops && w.FocusedItem() != W::kCancelButton; ++i) Press(VK_TAB);
     ASSERT_EQ(w.FocusedItem(), W::kCancelButton);
     Press(VK_RETURN);
     EXPECT_FALSE(::IsWindowVisible(w.GetHandle()));
