@@ -64,29 +64,15 @@ private:
 };
 
 // The test skin's window with every item kind, shown and active.
-struct TestWindow {
-    CRecordingWindow window;
-    HWND hwnd = nullptr;
+struct TestWindow : ItemWindow {
     TestWindow() {
-        ::SetCursorPos(0, 0);  // away from the items: their faces stay normal
-        PrepareItemSkin();
-        window.LoadSkin("ItemTest.txt", "Base", false);
-        AddTestItems(window);
-        hwnd = window.CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 200, 200);
         ::SetForegroundWindow(hwnd);
         ::SetFocus(hwnd);
         qmtest::Drain();
     }
-    ~TestWindow() {
-        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-    }
     void Key(UINT key) {
         window.SendMessage(WM_KEYDOWN, key, 0);
         qmtest::Drain();
-    }
-    int FocusId() const {
-        CSkinWindowItem* item = const_cast<CRecordingWindow&>(window).TabAccessor().GetFocusItem();
-        return item ? item->GetId() : 0;
     }
 };
 

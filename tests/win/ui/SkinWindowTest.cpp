@@ -18,15 +18,11 @@ DWORD FakeTick() { return g_now; }
 class SkinWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PrepareItemSkin();
-        // Away from the window: no real mouse move may reach it.
-        ::SetCursorPos(0, 0);
         SetSkinTickSource(FakeTick);
         g_now = 1000;
-        window = std::make_unique<CRecordingWindow>();
-        window->LoadSkin("ItemTest.txt", "Base", true);
-        AddTestItems(*window);
-        hwnd = window->CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 100, 100);
+        made = std::make_unique<ItemWindow>();
+        window = &made->window;
+        hwnd = made->hwnd;
         ASSERT_NE(hwnd, nullptr);
         ::SetForegroundWindow(hwnd);
         ::SetActiveWindow(hwnd);
@@ -34,8 +30,7 @@ protected:
         window->events.clear();
     }
     void TearDown() override {
-        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-        window.reset();
+        made.reset();
         SetSkinTickSource(nullptr);
     }
 
@@ -62,7 +57,8 @@ protected:
         ::SendMessageA(hwnd, WM_TIMER, kSkinTickTimer, 0);
     }
 
-    std::unique_ptr<CRecordingWindow> window;
+    std::unique_ptr<ItemWindow> made;
+    CRecordingWindow* window = nullptr;
     HWND hwnd = nullptr;
 };
 
