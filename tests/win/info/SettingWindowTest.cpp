@@ -45,11 +45,13 @@ TEST(SettingWindow, NoticeByModelTypeAndClosingHides) {
     EXPECT_FALSE(::IsWindowVisible(handle));
 }
 
-TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
-    ULARGE_INTEGER smallCard = {};
-    if (!::GetDiskFreeSpaceExA("N:\\", &smallCard, nullptr, nullptr) ||
-        smallCard.QuadPart >= (1ULL << 32))
-        GTEST_SKIP() << "N: is not the small card here (no tmpfs)";
+// Refused folders keep the old one; a missing one is made on Yes, when OK
+// also turns the notices back on, every kind; a small card's is taken on Yes.
+TEST(SettingWindow, RefusedFoldersKeepTheOldOneAMissingOneIsMadeOnYes) {
+    const std::string notices =
+        "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
+        "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n";
+    ASSERT_TRUE(qmtest::WriteFile(SettingsFile(), notices));
     ASSERT_TRUE(MakeCard(kCardE, "--device=FOLDERS000000001"));
     SettingsOpened o(kCardE);
     CSettingWindow& w = o.window;
@@ -60,41 +62,23 @@ TEST(SettingWindow, RefusedFoldersKeepTheOldOne) {
     const std::string hidden = qmtest::NewFolder("hidden");
     ::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
     {
-        CBoxWatcher boxes({IDNO});
+        CBoxWatcher boxes;
         EXPECT_FALSE(w.AcceptFolder(windows));
         EXPECT_FALSE(w.AcceptFolder(hidden));
-        // A 64 MB card is far below the 4 GiB a download needs; No keeps the
-        // old folder.
-        EXPECT_FALSE(w.AcceptFolder("N:\\"));
-        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{BoxText(0xFF00CC05), BoxText(0xFF00CC05),
-                                                           BoxText(0xFF00CC07)}));
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>(2, BoxText(0xFF00CC05)));
     }
     EXPECT_EQ(w.FolderText(), kept);
-    {
-        // Yes takes it all the same.
-        CBoxWatcher boxes({IDYES});
-        EXPECT_TRUE(w.AcceptFolder("N:\\"));
-        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC07)});
-    }
-    EXPECT_EQ(w.FolderText(), "N:\\");
-}
 
-TEST(SettingWindow, MissingFolderIsCreatedOnYesAndNoticesBackOnEnableEveryKind) {
-    const std::string notices =
-        "[Map]\r\nMapNotifyMessage=0\r\nMapNotifyMessagePassword=0\r\n"
-        "MapNotifyMessageRemind=0\r\nMapNotifyMessageLoseReserve=0\r\n";
-    ASSERT_TRUE(qmtest::WriteFile(SettingsFile(), notices));
-    SettingsOpened o(kCardE);
     const std::string missing = qmtest::WorkFolder() + "new\\deep\\folder";
-    o.window.SetFolderText(missing);
-    EXPECT_FALSE(o.window.IsChecked(CSettingWindow::kMapChargeCheckBox));
-    o.window.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
+    w.SetFolderText(missing);
+    EXPECT_FALSE(w.IsChecked(CSettingWindow::kMapChargeCheckBox));
+    w.SetChecked(CSettingWindow::kMapChargeCheckBox, true);
     {
         CBoxWatcher boxes({IDNO, IDYES});
-        o.window.Save();
+        w.Save();
         EXPECT_FALSE(IsDirectory(missing.c_str()));
         EXPECT_EQ(qmtest::ReadFile(SettingsFile()), notices);
-        o.window.Save();
+        w.Save();
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>(2, BoxText(0xFF00CC04)));
     }
     EXPECT_TRUE(IsDirectory(missing.c_str()));
@@ -105,6 +89,19 @@ TEST(SettingWindow, MissingFolderIsCreatedOnYesAndNoticesBackOnEnableEveryKind) 
                   missing +
                   "\r\nDataAutoDelete=1\r\nTransmitExe2=1\r\n"
                   "TransmitExe3=1\r\nTransmitExe4=1\r\n");
+
+    ULARGE_INTEGER smallCard = {};
+    if (!::GetDiskFreeSpaceExA("N:\\", &smallCard, nullptr, nullptr) ||
+        smallCard.QuadPart >= (1ULL << 32))
+        GTEST_SKIP() << "N: is not the small card here (no tmpfs)";
+    // A 64 MB card is far below the 4 GiB a download needs: No keeps the
+    // old folder, Yes takes it all the same.
+    for (int answer : {IDNO, IDYES}) {
+        CBoxWatcher boxes({answer});
+        EXPECT_EQ(w.AcceptFolder("N:\\"), answer == IDYES);
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{BoxText(0xFF00CC07)});
+        EXPECT_EQ(w.FolderText(), answer == IDYES ? "N:\\" : missing);
+    }
 }
 
 namespace {
