@@ -133,7 +133,9 @@ TEST(InfoAccess, SettingsReadAsTheyStandWithTheirBoxesAndTheFolder) {
     EXPECT_EQ(qmtest::ReadFile(SettingsFile()).find("TransmitExe3=1"), std::string::npos);
 }
 
-TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
+// The SD information window without and with its service row: what each
+// reads, the band the hidden row leaves out, the version list.
+TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShownItsBandCut) {
     ASSERT_TRUE(MakeCard(kCardE,
                          "--device=ACCESSSD00000001 --probe-entries=0 "
                          "--sdinfo=4:2:01000005::0:0:202611051230 --sdinfo=8:1:01000003 "
@@ -181,21 +183,52 @@ TEST(InfoAccess, SDInfoReadsRowByRowUnderItsHeadsTheServiceRowOnlyWhenShown) {
         Button("ナビ情報"),
         Button("OK"),
     };
-    {
-        SDInfoOpened o(kCardE);
-        Client client(o.window.GetHandle());
-        ASSERT_NE(client.object, nullptr);
-        EXPECT_EQ(ReadChildren(client.object), expected);
-    }
+    SDInfoOpened hidden(kCardE), shown(kCardE, true);
+    EXPECT_EQ(qmtest::ReadAccess(hidden.window.GetHandle()), expected);
     // Shown, the row reads with its label; the rest is as it was.
-    SDInfoOpened o(kCardE, true);
-    Client client(o.window.GetHandle());
-    ASSERT_NE(client.object, nullptr);
     const std::vector<AccRow> service = {Text("交通データ"), Text(kNoDate), Text("なし"),
                                          Text("未転送")};
     std::copy(service.begin(), service.end(), expected.begin() + 21);
     expected[34] = Bar("交通データ 0 %");
-    EXPECT_EQ(ReadChildren(client.object), expected);
+    EXPECT_EQ(qmtest::ReadAccess(shown.window.GetHandle()), expected);
+
+    // The hidden row's band is cut out: the window is a row pitch shorter and
+    // what lies below the band moved up by it, its pictures the same pixel for
+    // pixel (inside their rounded corners, where the background shows).
+    const int pitch = 36;
+    hidden.window.RedrawAll();
+    shown.window.RedrawAll();
+    lib::wfc::CDIB* a = hidden.window.BackBuffer();
+    lib::wfc::CDIB* b = shown.window.BackBuffer();
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(a->Height(), b->Height() - pitch);
+    EXPECT_EQ(hidden.window.GetClientRect().bottom, a->Height());
+    using W = ui::CSDInfoWindow;
+    for (int id :
+         {int(W::kOKButton), int(W::kButtonNaviInfo), int(W::kButtonProbe), int(W::kSizeBarBlank),
+          W::ItemId(W::kRowProbe, W::kFrame), W::ItemId(W::kRowProbe, W::kIcon)}) {
+        const RECT r = hidden.window.GetItemById(id)->GetRect();
+        ASSERT_EQ(r.top, shown.window.GetItemById(id)->GetRect().top - pitch) << id;
+        int differing = 0;
+        for (int y = r.top + 3; y < r.bottom - 3; ++y)
+            for (int x = r.left + 3; x < r.right - 3; ++x)
+                differing += a->GetPixel(x, y) != b->GetPixel(x, y + pitch);
+        EXPECT_EQ(differing, 0) << id;
+    }
+    SaveScreen(a, "sdinfo-no-service-row");
+    // The version list, by the button as a user clicks it; nothing without a
+    // navigation-info file.
+    ClickItem(hidden.window, W::kButtonNaviInfo);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HANDLE data = ::GetClipboardData(CF_TEXT);
+    const std::string text = data ? static_cast<const char*>(::GlobalLock(data)) : "";
+    if (data) ::GlobalUnlock(data);
+    ::CloseClipboard();
+    EXPECT_EQ(text,
+              "\r\n     Application\t:  1.002     \r\n     Map Data\t:  5.000100     \r\n"
+              "     Search Data\t:  5.000100     \r\n     BT Firmware\t:  1.02     \r\n\r\n");
+    EmptyDrive(kCardE);
+    EXPECT_FALSE(hidden.window.CopyVersionList());
 }
 
 TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
@@ -215,19 +248,21 @@ TEST(InfoAccess, ProbeLogIsAListOfItsUploadsThatFollowsTheKeyboardRow) {
     EXPECT_EQ(ReadChildren(client.object), expected);
 
     // The rows: time, outcome and the code when there is one, without the
-    // cells' padding; those scrolled out of view are invisible.
+    // cells' padding (the outcome cells keep theirs); those scrolled out of
+    // view are invisible.
     IAccessible* list = ListObject(client.object, 3);
     ASSERT_NE(list, nullptr);
-    const char* const kOutcomes[6] = {"アップロード成功",      "処理中",
-                                      "許諾期限切れ / 未許諾", "アップロード中断",
-                                      "アップロード失敗",      "アップロード失敗(未定義)"};
+    const char* const kOutcomes[6] = {" アップロード成功",      " 処理中",
+                                      " 許諾期限切れ / 未許諾", " アップロード中断",
+                                      " アップロード失敗",      " アップロード失敗(未定義)"};
     auto rows = [&](int keyboardRow) {
         std::vector<AccRow> out;
         for (int row = 0; row < kUploads; ++row) {
+            EXPECT_EQ(window.GetCellText(row, 1), kOutcomes[row % 6]) << row;
             // One upload a day, the last today.
             const std::string day = window.GetCellText(row, 0).substr(1, 10);
             char name[96];
-            snprintf(name, sizeof name, "%s 10:%02d:00 %s", day.c_str(), row, kOutcomes[row % 6]);
+            snprintf(name, sizeof name, "%s 10:%02d:00%s", day.c_str(), row, kOutcomes[row % 6]);
             std::string text = name;
             if (row % 2) {
                 snprintf(name, sizeof name, " 処理コード：0x%08X", 0x12 + row);

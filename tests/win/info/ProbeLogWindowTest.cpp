@@ -34,33 +34,24 @@ TEST(ProbeLogWindow, RowsForZeroOneTenAndAThousandUploadsScrolledToTheLast) {
         window.ShowWindow(SW_SHOWNA);
         ui::CButtonListView& list = *window.List();
         EXPECT_EQ(window.GetRowCount(), n);
-        for (int row : {0, n / 2, n - 1}) {
-            if (row < 0 || n == 0) break;
-            EXPECT_EQ(window.GetCellText(row, 1), kResults[row % 6]) << row;
+        // The last upload, read from the file's far end. (Every outcome and
+        // time: InfoAccessTest.)
+        if (n > 0) {
             char code[40] = "";
-            if (row % 2) snprintf(code, sizeof code, "処理コード：0x%08X", 0x12 + row);
-            EXPECT_EQ(window.GetCellText(row, 2), code) << row;
-            char time[16];
-            snprintf(time, sizeof time, " 10:%02d:00", row % 60);
-            const std::string t = window.GetCellText(row, 0);
-            ASSERT_EQ(t.size(), 20u);
-            EXPECT_EQ(t.substr(11), time) << t;
+            if ((n - 1) % 2) snprintf(code, sizeof code, "処理コード：0x%08X", 0x11 + n);
+            EXPECT_EQ(window.GetCellText(n - 1, 1), kResults[(n - 1) % 6]);
+            EXPECT_EQ(window.GetCellText(n - 1, 2), code);
         }
         // Past the last row: empty cells, no crash.
         EXPECT_EQ(window.GetCellText(n, 0), "");
         EXPECT_EQ(window.GetCellText(-1, 1), "");
-        // The list scrolls until the last row is the first one shown.
+        // The list scrolls until the last row is the first one shown. (Each
+        // scroll code at the list's ends: ListViewTest.)
         const int last = n > 0 ? n - 1 : 0;
-        EXPECT_EQ(list.RangeEnd(), last);
         window.SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
         EXPECT_EQ(list.FirstRow(), last);
         EXPECT_EQ(window.ScrollBar()->GetPosition(), last);
         SaveScreen(window, "probe-" + std::to_string(n) + "-bottom");
-        // The last row is on screen: its cell lies inside the list. (Each
-        // scroll code at the list's ends: ListViewTest.)
-        const RECT cell = list.CellRect(last, 1);
-        EXPECT_TRUE(n == 0 || !IsRectEmpty(&cell));
-        EXPECT_LE(cell.bottom, list.GetRect().bottom - list.GetRect().top);
         window.SendMessage(WM_VSCROLL, SB_TOP, 0);
         SaveScreen(window, "probe-" + std::to_string(n));
     }

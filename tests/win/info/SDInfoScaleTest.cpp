@@ -41,8 +41,7 @@ void ChangeDpi(CSDInfoWindow& w, int dpi) {
 QM_CHILD_MAIN(sdinfodpi) {
     if (args.empty()) return 2;
     lib::wfc::InitLibrary(::GetModuleHandleA(nullptr), "Quillmarch ", nullptr, nullptr);
-    HMODULE skins = ::LoadLibraryExA((qmtest::BinFolder() + "Quillmarch.exe").c_str(), nullptr,
-                                     LOAD_LIBRARY_AS_DATAFILE);
+    const HMODULE skins = qmtest::ProgramModule();
     ui::SetSkinResourceMode(skins, skins, skins);
     CSDInfoWindow w;
     w.Create(nullptr, kCardE);

@@ -22,11 +22,9 @@ bool PumpFor(const std::function<bool()>& done) { return qmtest::PumpUntil(done,
 TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
     const std::string agent = qmtest::EnvFolder("QM_XDO_DIR");
     if (agent.empty()) GTEST_SKIP() << "needs run-with-xdotool";
-    PrepareItemSkin();
-    CRecordingWindow window;
-    window.LoadSkin("ItemTest.txt", "Base", false);
-    AddTestItems(window);
-    HWND hwnd = window.CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 300, 200);
+    ItemWindow w(WS_POPUP | WS_VISIBLE, 300, 200);
+    CRecordingWindow& window = w.window;
+    const HWND hwnd = w.hwnd;
     ASSERT_NE(hwnd, nullptr);
     auto seen = [&](int code) {
         return std::find(window.events.begin(), window.events.end(),
@@ -56,16 +54,12 @@ TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
     ASSERT_TRUE(PumpFor([&] { return ::GetFocus() == hwnd; }));
     ASSERT_EQ(moveTo({150, 100}), 0);
     ASSERT_TRUE(PumpFor([&] { return seen(kItemMouseLeave); })) << Describe(window.events);
-    auto focusId = [&] {
-        CSkinWindowItem* item = window.TabAccessor().GetFocusItem();
-        return item ? item->GetId() : 0;
-    };
-    EXPECT_EQ(focusId(), kPushButton);
+    EXPECT_EQ(w.FocusId(), kPushButton);
 
     // Past the icon button into the edit box: its control has the keyboard
     // and typed text stays.
     ASSERT_EQ(qmtest::RunXdo(agent, {"key", "Tab", "Tab"}), 0);
-    ASSERT_TRUE(PumpFor([&] { return focusId() == kEdit; })) << focusId();
+    ASSERT_TRUE(PumpFor([&] { return w.FocusId() == kEdit; })) << w.FocusId();
     HWND edit = static_cast<CSkinWindowItemEditBox*>(window.GetItemById(kEdit))->GetControl();
     EXPECT_EQ(::GetFocus(), edit);
     ASSERT_EQ(qmtest::RunXdo(agent, {"type", "ab c"}), 0);
@@ -75,7 +69,7 @@ TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
     }));
     // Out of it backwards, to the icon button, then the push button.
     ASSERT_EQ(qmtest::RunXdo(agent, {"key", "shift+Tab", "shift+Tab"}), 0);
-    ASSERT_TRUE(PumpFor([&] { return focusId() == kPushButton; })) << focusId();
+    ASSERT_TRUE(PumpFor([&] { return w.FocusId() == kPushButton; })) << w.FocusId();
     EXPECT_EQ(::GetFocus(), hwnd);
     // The ring on the screen, 2 px inside the button at 40, 40; the inside is the
     // face.
@@ -92,5 +86,4 @@ TEST(RealKeys, AClickThenTabShiftTabSpaceAndTypingReachTheItems) {
     window.events.clear();
     ASSERT_EQ(qmtest::RunXdo(agent, {"key", "space"}), 0);
     ASSERT_TRUE(PumpFor([&] { return seen(kItemClicked); })) << Describe(window.events);
-    ::DestroyWindow(hwnd);
 }

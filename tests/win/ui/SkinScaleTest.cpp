@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,15 +43,6 @@ void PrepareScaledSkin(const char* name) {
     }
     doubled.SavePng((folder + "Parts@2x.png").c_str());
     ClearSkinCache();
-}
-
-std::unique_ptr<CRecordingWindow> MakeItemWindow() {
-    auto window = std::make_unique<CRecordingWindow>();
-    window->LoadSkin("ItemTest.txt", "Base", true);
-    AddTestItems(*window);
-    window->CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 100, 100);
-    qmtest::Drain();
-    return window;
 }
 
 // The id of the item a press at a client point reaches (0: none).
@@ -222,7 +212,8 @@ std::string Joined(const std::vector<std::string>& lines) {
 std::vector<std::string> Measurements(const char* skin) {
     PrepareScaledSkin(skin);
     std::vector<std::string> lines = {"no window"};
-    auto window = MakeItemWindow();
+    ItemWindow item(WS_POPUP | WS_VISIBLE, 100, 100, false);
+    CRecordingWindow* window = &item.window;
     if (!window->GetHandle()) return lines;
     lines = MeasureItemWindow(*window);
     qmtest::SaveScreen(window->BackBuffer(), "ui", "scale-items-" + std::to_string(window->Dpi()));
@@ -258,7 +249,8 @@ TEST(SkinScale, At96144And192DpiTheWindowIsItsSkinAtTheScale) {
 // and the window is then exactly what it is when made at 192 DPI.
 TEST(SkinScale, DpiChangedFrom96To192RelaysOutAndRedrawsFromThe2xSheet) {
     PrepareScaledSkin("scalechange");
-    auto window = MakeItemWindow();
+    ItemWindow item(WS_POPUP | WS_VISIBLE, 100, 100, false);
+    CRecordingWindow* window = &item.window;
     ASSERT_EQ(window->Dpi(), 96);
     // A notice without its rectangle changes nothing.
     ::SendMessageA(window->GetHandle(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);

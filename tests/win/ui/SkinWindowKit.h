@@ -251,6 +251,30 @@ inline std::string PrepareItemSkin(std::string name = "") {
     return folder;
 }
 
+// The item skin's window made at x, y on a fresh skin folder (or on the one
+// prepared last), the pointer away from its items; destroyed with the holder.
+struct ItemWindow {
+    CRecordingWindow window;
+    HWND hwnd = nullptr;
+    explicit ItemWindow(DWORD style = WS_POPUP | WS_VISIBLE, int x = 100, int y = 100,
+                        bool freshSkin = true) {
+        if (freshSkin) PrepareItemSkin();
+        ::SetCursorPos(0, 0);
+        window.LoadSkin("ItemTest.txt", "Base", true);
+        AddTestItems(window);
+        hwnd = window.CreateSkinWindow(nullptr, style, 0, x, y);
+        qmtest::Drain();
+    }
+    ~ItemWindow() {
+        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+    }
+    // The id of the item the keyboard is on, 0 when none.
+    int FocusId() {
+        ui::CSkinWindowItem* item = window.TabAccessor().GetFocusItem();
+        return item ? item->GetId() : 0;
+    }
+};
+
 // The frame skin's nine background pieces (column i, row j) are plain colours
 // except the top edge, whose red channel is twice the source x so that tiling
 // shows.

@@ -18,15 +18,11 @@ DWORD FakeTick() { return g_now; }
 class SkinWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        PrepareItemSkin();
-        // Away from the window: no real mouse move may reach it.
-        ::SetCursorPos(0, 0);
         SetSkinTickSource(FakeTick);
         g_now = 1000;
-        window = std::make_unique<CRecordingWindow>();
-        window->LoadSkin("ItemTest.txt", "Base", true);
-        AddTestItems(*window);
-        hwnd = window->CreateSkinWindow(nullptr, WS_POPUP | WS_VISIBLE, 0, 100, 100);
+        made = std::make_unique<ItemWindow>();
+        window = &made->window;
+        hwnd = made->hwnd;
         ASSERT_NE(hwnd, nullptr);
         ::SetForegroundWindow(hwnd);
         ::SetActiveWindow(hwnd);
@@ -34,8 +30,7 @@ protected:
         window->events.clear();
     }
     void TearDown() override {
-        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-        window.reset();
+        made.reset();
         SetSkinTickSource(nullptr);
     }
 
@@ -62,7 +57,8 @@ protected:
         ::SendMessageA(hwnd, WM_TIMER, kSkinTickTimer, 0);
     }
 
-    std::unique_ptr<CRecordingWindow> window;
+    std::unique_ptr<ItemWindow> made;
+    CRecordingWindow* window = nullptr;
     HWND hwnd = nullptr;
 };
 
@@ -146,16 +142,13 @@ TEST_F(SkinWindowTest, CaptionStripDragsExceptOverItems) {
         ::ClientToScreen(hwnd, &pt);
         return ::SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
     };
-    EXPECT_EQ(hit(10, 10), HTCAPTION);   // on the static label: it refuses hits
-    EXPECT_EQ(hit(150, 19), HTCAPTION);  // bare caption strip, last row
-    EXPECT_EQ(hit(185, 8), HTCLIENT);    // the caption button
-    EXPECT_EQ(hit(150, 20), HTCLIENT);   // below the strip
+    // (The bare strip's last row and the row below it: SkinScaleTest.)
+    EXPECT_EQ(hit(10, 10), HTCAPTION);  // on the static label: it refuses hits
+    EXPECT_EQ(hit(185, 8), HTCLIENT);   // the caption button
 }
 
 TEST_F(SkinWindowTest, ComposesFacesFrameShapeAndIcons) {
-    // Faces key-copied: the magenta corner of the face shows the background.
-    EXPECT_EQ(Pixel(41, 41), kFaceN);
-    EXPECT_EQ(Pixel(40, 40), kBack);
+    // The normal face, key-copied at its corner: SkinScaleTest's table at 96.
     Mouse(WM_MOUSEMOVE, 45, 45);
     EXPECT_EQ(Pixel(41, 41), kFaceH);
     // Pressed: pushed while inside, and "hot" exactly while the pointer is out.
