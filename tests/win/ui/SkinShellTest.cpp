@@ -5,6 +5,7 @@
 
 #include "BoxWatcher.h"
 #include "SkinWindowKit.h"
+#include "common/WinHandle.h"
 #include "ui/Skin.h"
 #include "ui/SkinDump.h"
 
@@ -61,26 +62,41 @@ TEST_F(SkinShell, FailedFileIsShownThrownAndNotCached) {
 }
 
 TEST_F(SkinShell, ConcurrentRequestsLoadOnce) {
-    // A slow source: a second thread asking meanwhile must wait for the
-    // first load instead of reading the file again.
-    class CSlowSource : public ISkinFileSource {
+    // A source held shut while a second thread asks: that thread must wait
+    // for the first load instead of reading the file again. A second read
+    // would arrive while the first is held, so half a second is given to it
+    // before the first is let go (a right program always takes the half
+    // second; a wrong one is caught as soon as its second read comes).
+    class CHeldSource : public ISkinFileSource {
     public:
         bool ReadSkinLines(const std::string&, SkinFileKind,
                            std::vector<std::wstring>& lines) override {
-            ++reads;
-            ::Sleep(300);
+            ::SetEvent(++reads == 1 ? entered.Get() : readAgain.Get());
+            ::WaitForSingleObject(gate.Get(), INFINITE);
             lines = {L"header", L"A { K = 1; }"};
             return true;
         }
         std::atomic<int> reads{0};
-    } slow;
-    SetSkinSource(&slow);
+        qm::CHandle entered{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        qm::CHandle readAgain{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        qm::CHandle gate{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    } held;
+    SetSkinSource(&held);
     SkinData first, second;
+    qm::CHandle asking(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::thread a([&] { first = GetSkin("Slow.txt"); });
-    std::thread b([&] { second = GetSkin("Slow.txt"); });
+    const bool inside = ::WaitForSingleObject(held.entered.Get(), 20000) == WAIT_OBJECT_0;
+    std::thread b([&] {
+        ::SetEvent(asking.Get());
+        second = GetSkin("Slow.txt");
+    });
+    const bool asked = ::WaitForSingleObject(asking.Get(), 20000) == WAIT_OBJECT_0;
+    if (inside && asked) ::WaitForSingleObject(held.readAgain.Get(), 500);
+    ::SetEvent(held.gate.Get());
     a.join();
     b.join();
-    EXPECT_EQ(slow.reads.load(), 1);
+    EXPECT_TRUE(inside && asked);
+    EXPECT_EQ(held.reads.load(), 1);
     EXPECT_EQ(first["A"].properties["K"], SkinValues{"1"});
     EXPECT_EQ(second["A"].properties["K"], SkinValues{"1"});
 }
