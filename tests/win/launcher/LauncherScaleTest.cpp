@@ -189,19 +189,21 @@ QM_CHILD_MAIN(popupink) {
     // Every map question: the short ones 150 px high, those with the check
     // box or the bottom buttons 172, the download estimate with its note;
     // in the licence wording, and the three that differ in the password one.
-    for (int type : {0, 1, 2, 3, 4, 5, 7, 8, 10, 11, 13}) {
+    const std::pair<int, int> kQuestions[] = {{0, 2}, {1, 2}, {2, 2}, {3, 2}, {4, 2}, {5, 2},
+                                              {7, 2}, {8, 2}, {0, 0}, {1, 0}, {3, 0}};
+    for (const auto& [type, variant] : kQuestions) {
         ui::CMapChargeWindow map(owner);
         map.CreateMapWindow();
-        map.SetVariant(type < 10 ? 2 : 0);
-        if (!map.SetType(type % 10, type == 2 ? 0x250131u : 5400u)) return 5;
+        map.SetVariant(variant);
+        if (!map.SetType(type, type == 2 ? 0x250131u : 5400u)) return 5;
         map.Show();
         map.FinishSlide();
-        const std::string name = "map" + std::to_string(type % 10) + (type < 10 ? "" : "password");
+        const std::string name = "map" + std::to_string(type) + (variant == 2 ? "" : "password");
         lines.push_back(LabelInk(map, ui::CMapChargeWindow::kInformationTextStatic, name));
         if (type == 4)
             lines.push_back(
                 LabelInk(map, ui::CMapChargeWindow::kInformationTextSmallStatic, name + "note"));
-        if (type == 4 || type == 3)
+        if (variant == 2 && (type == 3 || type == 4))
             lt::SaveScreen(map.BackBuffer(), "map-" + name + "-" + std::to_string(map.Dpi()));
     }
     {
