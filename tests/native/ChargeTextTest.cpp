@@ -72,9 +72,14 @@ TEST(ChargeText, SpeedUnitsChangeOnlyAbovePowerBoundaries) {
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 125e6), "通信速度 約 1000.0 Mbps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 125e6 + 1), "通信速度 約    1.0 Gbps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 2e12), "通信速度 約  999.9 Gbps");
+    // Each lower unit at exactly its power of ten (10^6 and 10^3 bit/s).
+    EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 125000), "通信速度 約 1000.0 Kbps");
+    EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 125), "通信速度 約 1000.0 bps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 1000), "通信速度 約    8.0 Kbps");
     EXPECT_EQ(FormatLineSpeed(kMapRecordDownload, 0), "通信速度 約    0.0 bps");
+    EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 1024), "転送速度 約 1024.0 B/秒");
     EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 1048576), "転送速度 約 1024.0 KB/秒");
+    EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 1073741824), "転送速度 約 1024.0 MB/秒");
     EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 1048577), "転送速度 約    1.0 MB/秒");
     EXPECT_EQ(FormatLineSpeed(kMapRecordTransfer, 4e12), "転送速度 約  999.9 GB/秒");
     EXPECT_EQ(FormatLineSpeed(kMapRecordChecking, 1e6), "");
